@@ -1,0 +1,38 @@
+#include "cards/host.h"
+
+namespace nvx {
+
+void Host::reportInternalError(std::uint16_t, std::string_view, const std::string& message) {
+    showMessage(MessageKind::Error, message);
+}
+
+std::string InternalErrorMessage(std::uint16_t code) {
+    std::string m = "An internal error occured. The behaviour of Norvadex from this point on is not "
+                    "predictable anymore and it may be necessary to kill the application. Sorry for "
+                    "the inconvenience.\r\rPlease email as much details as possible to ";
+    m += kSupportEmail;
+    m += " together with error code ";
+    m += std::to_string(code);
+    m += ". ";
+    m += "Then I will try to reproduce the error and fix it.";
+    return m;
+}
+
+void InternalError(Host& host, std::uint16_t code, std::string_view text) {
+    try {
+        host.reportInternalError(code, text, InternalErrorMessage(code));
+    } catch (...) {
+        // A report must never stop the caller.
+    }
+}
+
+std::string BrowserFallbackMessage(const std::string& address) {
+    return "Your browser could not be opened automatically.\r\rPlease start your browser and open " +
+           address + ".";
+}
+
+void OpenWebPage(Host& host, const std::string& address) {
+    if (!host.openAddress(address)) host.showMessage(MessageKind::Warning, BrowserFallbackMessage(address));
+}
+
+} // namespace nvx

@@ -1,0 +1,62 @@
+// The services the engine needs from the program that hosts it: message boxes,
+// processing pending window events during a long computation, the stop request
+// and opening web pages. The desktop program implements this with Qt; the
+// command-line tool and the tests implement it without a window.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nvx {
+
+enum class MessageKind : std::uint8_t { Error, Warning, Information };
+
+class Host {
+public:
+    virtual ~Host() = default;
+
+    // A modal message box with a single OK button; returns when it is closed.
+    virtual void showMessage(MessageKind kind, const std::string& text) = 0;
+
+    // Called by InternalError with the code, the check's own description (never
+    // shown to the user) and the full message. The default shows the message.
+    virtual void reportInternalError(std::uint16_t code, std::string_view text,
+                                     const std::string& message);
+
+    // Lets the host handle whatever events are waiting (timer ticks, repaint,
+    // the interrupt button), then returns.
+    virtual void processPendingEvents() {}
+
+    // True when the user has asked the running computation to stop.
+    virtual bool stopRequested() { return false; }
+
+    // Asks the desktop to open an address in the browser; false on failure.
+    virtual bool openAddress(const std::string& address) {
+        (void)address;
+        return false;
+    }
+};
+
+// Product addresses.
+inline constexpr const char* kSupportEmail = "support@norvadex.org";
+
+// The full text of the internal-error message for a code.
+std::string InternalErrorMessage(std::uint16_t code);
+
+// Reports a failed consistency check. Never throws; the caller carries on.
+void InternalError(Host& host, std::uint16_t code, std::string_view text);
+
+// The fallback text shown when the browser could not be opened.
+std::string BrowserFallbackMessage(const std::string& address);
+
+// Opens a page; shows the fallback warning when the host cannot open it.
+void OpenWebPage(Host& host, const std::string& address);
+
+// A host that shows nothing and never stops: for quiet engine use.
+class SilentHost : public Host {
+public:
+    void showMessage(MessageKind, const std::string&) override {}
+};
+
+} // namespace nvx

@@ -1,0 +1,43 @@
+#include "cards/host.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+namespace nvx {
+namespace {
+
+TEST(InternalErrorTest, MessageShowsCodeButNotText) {
+    test::RecordingHost host;
+    InternalError(host, 202, "sum prob <> 1");
+    ASSERT_EQ(host.errors.size(), 1u);
+    EXPECT_EQ(host.errors[0].code, 202);
+    ASSERT_EQ(host.messages.size(), 1u);
+    const std::string& m = host.messages[0].text;
+    EXPECT_EQ(host.messages[0].kind, MessageKind::Error);
+    EXPECT_NE(m.find(" together with error code 202. Then I will try to reproduce the error and fix it."),
+              std::string::npos);
+    EXPECT_EQ(m.find("sum prob"), std::string::npos);
+    EXPECT_EQ(m.rfind("An internal error occured. ", 0), 0u);
+}
+
+TEST(InternalErrorTest, HostThatThrowsDoesNotStopTheCaller) {
+    struct ThrowingHost : SilentHost {
+        void showMessage(MessageKind, const std::string&) override { throw 1; }
+    } host;
+    EXPECT_NO_THROW(InternalError(host, 101, "No more cards to play back"));
+}
+
+TEST(OpenWebPageTest, FallbackOnlyWhenTheBrowserFails) {
+    test::RecordingHost host;
+    OpenWebPage(host, "file:///help/combo.htm");
+    EXPECT_TRUE(host.messages.empty());
+    host.openSucceeds = false;
+    OpenWebPage(host, "nowhere:x");
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].kind, MessageKind::Warning);
+    EXPECT_EQ(host.messages[0].text, "Your browser could not be opened automatically.\r\rPlease "
+                                     "start your browser and open nowhere:x.");
+}
+
+} // namespace
+} // namespace nvx

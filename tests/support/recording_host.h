@@ -1,0 +1,70 @@
+// A host for tests: records every message, internal error and page request.
+#pragma once
+
+#include "cards/host.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nvx::test {
+
+class RecordingHost : public Host {
+public:
+    struct Message {
+        MessageKind kind;
+        std::string text;
+    };
+    struct ErrorReport {
+        std::uint16_t code;
+        std::string text;
+    };
+
+    void showMessage(MessageKind kind, const std::string& text) override {
+        messages.push_back({kind, text});
+    }
+    void reportInternalError(std::uint16_t code, std::string_view text,
+                             const std::string& message) override {
+        errors.push_back({code, std::string(text)});
+        showMessage(MessageKind::Error, message);
+    }
+    void processPendingEvents() override {
+        ++pendingEventCalls;
+        if (onPendingEvents) onPendingEvents();
+    }
+    bool stopRequested() override { return stop; }
+    bool openAddress(const std::string& address) override {
+        openedAddresses.push_back(address);
+        return openSucceeds;
+    }
+
+    // The codes reported so far, in order.
+    std::vector<std::uint16_t> errorCodes() const {
+        std::vector<std::uint16_t> codes;
+        for (const auto& e : errors) codes.push_back(e.code);
+        return codes;
+    }
+    bool hasError(std::uint16_t code) const {
+        for (const auto& e : errors)
+            if (e.code == code) return true;
+        return false;
+    }
+    void clear() {
+        messages.clear();
+        errors.clear();
+        openedAddresses.clear();
+        pendingEventCalls = 0;
+    }
+
+    std::vector<Message> messages;
+    std::vector<ErrorReport> errors;
+    std::vector<std::string> openedAddresses;
+    int pendingEventCalls = 0;
+    bool stop = false;
+    bool openSucceeds = true;
+    // Runs at every processPendingEvents call (to set the stop request mid-way, say).
+    std::function<void()> onPendingEvents;
+};
+
+} // namespace nvx::test
