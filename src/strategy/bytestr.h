@@ -70,7 +70,7 @@ private:
     std::uint8_t data_[Capacity];
 };
 
-using Dom = ByteStr; // division set: strictly ascending DivNrs
-using Val = ByteStr; // tricks per division of a Dom, position by position
+using TDom = ByteStr; // division set: strictly ascending DivNrs
+using TVal = ByteStr; // tricks per division of a division set, position by position
 
 } // namespace nvx

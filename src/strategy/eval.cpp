@@ -6,7 +6,7 @@ namespace {
 constexpr const char* kDifferentSets = "should not compare different sets";
 
 // Dominance of two aligned byte sequences after mapping each byte with f.
-template <class F> char Dominance(const Val& v1, const Val& v2, F f) {
+template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
     std::size_t p = v1.size();
     while (p > 0 && f(v1[p - 1]) == f(v2[p - 1])) --p;
     if (p == 0) return '=';
@@ -23,7 +23,7 @@ template <class F> char Dominance(const Val& v1, const Val& v2, F f) {
 
 } // namespace
 
-char CompareVal(Host& host, const Val& v1, const Val& v2) {
+char CompareVal(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) {
         InternalError(host, 402, kDifferentSets);
         return '|';
@@ -31,7 +31,7 @@ char CompareVal(Host& host, const Val& v1, const Val& v2) {
     return Dominance(v1, v2, [](std::uint8_t b) { return b; });
 }
 
-char CompareValOrder(Host& host, const Val& v1, const Val& v2) {
+char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) {
         InternalError(host, 401, kDifferentSets);
         return '=';
@@ -42,7 +42,7 @@ char CompareValOrder(Host& host, const Val& v1, const Val& v2) {
     return v1[p - 1] < v2[p - 1] ? '<' : '>';
 }
 
-char CompareValAtLeast(Host& host, const Val& v1, const Val& v2, std::uint8_t k) {
+char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t k) {
     if (v1.size() != v2.size()) {
         InternalError(host, 403, kDifferentSets);
         return '|';
@@ -50,7 +50,7 @@ char CompareValAtLeast(Host& host, const Val& v1, const Val& v2, std::uint8_t k)
     return Dominance(v1, v2, [k](std::uint8_t b) { return b >= k ? 1 : 0; });
 }
 
-bool ValAllLE(Host& host, const Val& v1, const Val& v2) {
+bool ValAllLE(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) {
         InternalError(host, 404, kDifferentSets);
         return false;
@@ -60,7 +60,7 @@ bool ValAllLE(Host& host, const Val& v1, const Val& v2) {
     return true;
 }
 
-bool ValAllLT(Host& host, const Val& v1, const Val& v2) {
+bool ValAllLT(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) {
         InternalError(host, 4045, kDifferentSets);
         return false;
