@@ -1,0 +1,300 @@
+#include "support/naive_search.h"
+
+#include "cards/holding.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace nvx::test {
+namespace {
+
+using Mask = std::uint16_t; // bit r set: the card of rank value r (1..13)
+using Vec = std::vector<std::uint8_t>;
+
+Mask MaskOf(const THolding& h) {
+    Mask m = 0;
+    for (char c : h) m |= Mask(1u << RankValue(c));
+    return m;
+}
+
+// A set of trick vectors over a list of layouts (indices into the layout table),
+// kept free of vectors that another one equals or beats everywhere.
+struct VecSet {
+    std::vector<int> layouts;
+    std::vector<Vec> vecs;
+};
+
+bool AtLeast(const Vec& a, const Vec& b) {
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i] < b[i]) return false;
+    return true;
+}
+
+void Reduce(std::vector<Vec>& vs) {
+    std::vector<Vec> kept;
+    for (auto& v : vs) {
+        bool dominated = false;
+        for (const auto& k : kept)
+            if (AtLeast(k, v)) {
+                dominated = true;
+                break;
+            }
+        if (dominated) continue;
+        std::erase_if(kept, [&](const Vec& k) { return AtLeast(v, k); });
+        kept.push_back(std::move(v));
+    }
+    vs = std::move(kept);
+}
+
+// Declarer's choice between continuations over the same layouts.
+void Union(VecSet& into, VecSet&& other) {
+    if (into.vecs.empty() && into.layouts.empty()) {
+        into = std::move(other);
+        return;
+    }
+    for (auto& v : other.vecs) into.vecs.push_back(std::move(v));
+    Reduce(into.vecs);
+}
+
+// The defenders' choice: declarer continues independently in each branch; on a
+// layout that allows several branches the defenders take the worst for declarer.
+VecSet Product(const VecSet& a, const VecSet& b) {
+    VecSet r;
+    std::set_union(a.layouts.begin(), a.layouts.end(), b.layouts.begin(), b.layouts.end(),
+                   std::back_inserter(r.layouts));
+    std::vector<int> ia(r.layouts.size(), -1), ib(r.layouts.size(), -1);
+    for (std::size_t i = 0, p = 0, q = 0; i < r.layouts.size(); ++i) {
+        if (p < a.layouts.size() && a.layouts[p] == r.layouts[i]) ia[i] = int(p++);
+        if (q < b.layouts.size() && b.layouts[q] == r.layouts[i]) ib[i] = int(q++);
+    }
+    for (const auto& va : a.vecs)
+        for (const auto& vb : b.vecs) {
+            Vec v(r.layouts.size());
+            for (std::size_t i = 0; i < v.size(); ++i) {
+                std::uint8_t x = 255;
+                if (ia[i] >= 0) x = std::min(x, va[ia[i]]);
+                if (ib[i] >= 0) x = std::min(x, vb[ib[i]]);
+                v[i] = x;
+            }
+            r.vecs.push_back(std::move(v));
+        }
+    Reduce(r.vecs);
+    return r;
+}
+
+class Game {
+public:
+    Game(Mask north, Mask south, Mask defenders, int entries, std::vector<Mask> west)
+        : north_(north), south_(south), defenders_(defenders), entriesLeft_(entries),
+          west_(std::move(west)) {}
+
+    VecSet Root() {
+        std::vector<int> all(west_.size());
+        for (std::size_t i = 0; i < all.size(); ++i) all[i] = int(i);
+        return Lead(all);
+    }
+
+private:
+    enum Seat { North = 0, East = 1, South = 2, West = 3 };
+
+    Mask north_, south_, defenders_;
+    int entriesLeft_;
+    std::vector<Mask> west_; // West's cards in each layout
+    Mask played_ = 0;        // defenders' cards played so far
+    int nsTricks_ = 0;
+    int trick_ = 1;
+    bool northWonLast_ = false;
+    // The current trick: seat and card (0 for a show-out) of each card played.
+    int trickSeat_[4] = {};
+    int trickCard_[4] = {};
+    int inTrick_ = 0;
+
+    Mask Holding(int seat, int layout) const {
+        switch (seat) {
+        case North: return north_;
+        case South: return south_;
+        case West: return west_[layout] & ~played_;
+        default: return defenders_ & ~west_[layout] & ~played_;
+        }
+    }
+
+    VecSet Constant(const std::vector<int>& layouts, int tricks) const {
+        VecSet s;
+        s.layouts = layouts;
+        s.vecs.push_back(Vec(layouts.size(), std::uint8_t(tricks)));
+        return s;
+    }
+
+    VecSet Lead(const std::vector<int>& layouts) {
+        VecSet r;
+        bool any = false;
+        bool northMay = (trick_ > 1 && northWonLast_) || entriesLeft_ > 0;
+        if (northMay && north_) {
+            bool useEntry = !(trick_ > 1 && northWonLast_);
+            for (int c = 13; c >= 1; --c) {
+                if (!(north_ & (1u << c))) continue;
+                if (useEntry) --entriesLeft_;
+                Union(r, PlayDeclarer(North, c, layouts));
+                if (useEntry) ++entriesLeft_;
+                any = true;
+            }
+        }
+        for (int c = 13; c >= 1; --c) {
+            if (!(south_ & (1u << c))) continue;
+            Union(r, PlayDeclarer(South, c, layouts));
+            any = true;
+        }
+        if (!any) return Constant(layouts, nsTricks_);
+        return r;
+    }
+
+    // Declarer plays card c (0: shows out) from seat.
+    VecSet PlayDeclarer(int seat, int c, const std::vector<int>& layouts) {
+        Mask& hand = seat == North ? north_ : south_;
+        if (c) hand &= Mask(~(1u << c));
+        trickSeat_[inTrick_] = seat;
+        trickCard_[inTrick_] = c;
+        ++inTrick_;
+        VecSet r = Next(seat, layouts);
+        --inTrick_;
+        if (c) hand |= Mask(1u << c);
+        return r;
+    }
+
+    VecSet PlayDefender(int seat, int c, const std::vector<int>& layouts) {
+        if (c) played_ |= Mask(1u << c);
+        trickSeat_[inTrick_] = seat;
+        trickCard_[inTrick_] = c;
+        ++inTrick_;
+        VecSet r = Next(seat, layouts);
+        --inTrick_;
+        if (c) played_ &= Mask(~(1u << c));
+        return r;
+    }
+
+    VecSet Next(int seat, const std::vector<int>& layouts) {
+        if (inTrick_ == 4) return EndTrick(layouts);
+        int next = (seat + 1) % 4;
+        if (next == North || next == South) return Declarer(next, layouts);
+        return Defender(next, layouts);
+    }
+
+    VecSet Declarer(int seat, const std::vector<int>& layouts) {
+        Mask hand = seat == North ? north_ : south_;
+        if (!hand) return PlayDeclarer(seat, 0, layouts);
+        VecSet r;
+        for (int c = 13; c >= 1; --c)
+            if (hand & (1u << c)) Union(r, PlayDeclarer(seat, c, layouts));
+        return r;
+    }
+
+    VecSet Defender(int seat, const std::vector<int>& layouts) {
+        bool first = true;
+        VecSet r;
+        auto combine = [&](VecSet&& s) {
+            if (first) {
+                r = std::move(s);
+                first = false;
+            } else {
+                r = Product(r, s);
+            }
+        };
+        for (int c = 13; c >= 1; --c) {
+            if (!(defenders_ & (1u << c)) || (played_ & (1u << c))) continue;
+            std::vector<int> sub;
+            for (int l : layouts)
+                if (Holding(seat, l) & (1u << c)) sub.push_back(l);
+            if (!sub.empty()) combine(PlayDefender(seat, c, sub));
+        }
+        std::vector<int> voids;
+        for (int l : layouts)
+            if (!Holding(seat, l)) voids.push_back(l);
+        if (!voids.empty()) combine(PlayDefender(seat, 0, voids));
+        return r;
+    }
+
+    VecSet EndTrick(const std::vector<int>& layouts) {
+        int best = 0, winner = -1;
+        for (int i = 0; i < 4; ++i)
+            if (trickCard_[i] > best) {
+                best = trickCard_[i];
+                winner = trickSeat_[i];
+            }
+        bool ns = winner == North || winner == South;
+        int savedSeat[4], savedCard[4];
+        std::copy(trickSeat_, trickSeat_ + 4, savedSeat);
+        std::copy(trickCard_, trickCard_ + 4, savedCard);
+        bool savedNorthWon = northWonLast_;
+        nsTricks_ += ns ? 1 : 0;
+        northWonLast_ = winner == North;
+        ++trick_;
+        inTrick_ = 0;
+        VecSet r = Lead(layouts);
+        inTrick_ = 4;
+        --trick_;
+        northWonLast_ = savedNorthWon;
+        nsTricks_ -= ns ? 1 : 0;
+        std::copy(savedSeat, savedSeat + 4, trickSeat_);
+        std::copy(savedCard, savedCard + 4, trickCard_);
+        return r;
+    }
+};
+
+std::uint64_t Falling(int n, int k) {
+    std::uint64_t r = 1;
+    for (int i = 0; i < k; ++i) {
+        if (n - i <= 0) return 0;
+        r *= std::uint64_t(n - i);
+    }
+    return r;
+}
+
+} // namespace
+
+NaiveResult NaiveAnalyse(const NaiveInput& in) {
+    THolding north = NormalizeHolding(in.north);
+    THolding south = HoldingMinus(NormalizeHolding(in.south), north);
+    THolding defenders = HoldingMinus(HoldingMinus(FullSuit(), north), south);
+    THolding discards = HoldingMinus(NormalizeHolding(in.discards), defenders);
+    Mask n = MaskOf(HoldingMinus(north, discards));
+    Mask s = MaskOf(HoldingMinus(south, discards));
+    Mask d = MaskOf(defenders);
+
+    std::vector<int> cards;
+    for (int c = 1; c <= 13; ++c)
+        if (d & (1u << c)) cards.push_back(c);
+    const int L = int(cards.size());
+
+    std::vector<Mask> west;
+    std::vector<std::uint64_t> weight;
+    for (std::uint32_t m = 0; m < (1u << L); ++m) {
+        Mask w = 0;
+        int count = 0;
+        for (int i = 0; i < L; ++i)
+            if (m & (1u << i)) {
+                w |= Mask(1u << cards[i]);
+                ++count;
+            }
+        west.push_back(w);
+        weight.push_back(Falling(in.vacantWest, count) * Falling(in.vacantEast, L - count));
+    }
+
+    Game game(n, s, d, in.entries, west);
+    VecSet root = game.Root();
+
+    NaiveResult r;
+    for (auto w : weight) r.totalWeight += w;
+    r.strategies = root.vecs.size();
+    for (const auto& v : root.vecs) {
+        std::array<std::uint64_t, 14> got{};
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            std::uint64_t w = weight[root.layouts[i]];
+            got[0] += w * v[i];
+            for (int k = 1; k <= v[i] && k <= 13; ++k) got[k] += w;
+        }
+        for (int k = 0; k < 14; ++k) r.bestWeight[k] = std::max(r.bestWeight[k], got[k]);
+    }
+    return r;
+}
+
+} // namespace nvx::test

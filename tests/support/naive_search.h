@@ -1,0 +1,35 @@
+// A deliberately naive analysis used as a reference in tests: every concrete
+// layout of the defenders' real cards, every card played separately (no card
+// classes), every trick played out to the end (no shortcut formulas), and
+// explicit sets of trick vectors instead of factored strategy sets.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace nvx::test {
+
+struct NaiveInput {
+    std::string north;    // free text, as typed
+    std::string south;    // cards also in north are ignored
+    std::string discards; // cards of north or south that take no part in the play
+    int entries = 13;     // entries to North
+    int vacantWest = 13;
+    int vacantEast = 13;
+};
+
+struct NaiveResult {
+    // bestWeight[k], k = 1..13: the largest total weight of the layouts on which
+    // one declarer strategy takes at least k tricks; bestWeight[0]: the largest
+    // total of weight x tricks (expected tricks times totalWeight).
+    std::array<std::uint64_t, 14> bestWeight{};
+    // The sum of the weights of all layouts.
+    std::uint64_t totalWeight = 0;
+    // The number of non-dominated strategies at the root.
+    std::size_t strategies = 0;
+};
+
+NaiveResult NaiveAnalyse(const NaiveInput& input);
+
+} // namespace nvx::test
