@@ -74,7 +74,7 @@ class Engine {
     void UndoPlay();
     std::uint16_t CardsLeft(std::uint8_t hand) const;
     std::uint8_t NSTricks() const; // completed tricks won by North or South
-    // True when the seat that won the trick ending at card k is North.
+    // True when North won the trick that ended with card k (k a multiple of 4).
     bool NorthWonTrickEndingAt(std::uint8_t k) const {
         return classes.Owner[play.Highest[k]] == hand::North;
     }
@@ -108,7 +108,7 @@ class Engine {
     }
     // Fills the length numerators and the denominator for n defenders' cards.
     // Returns false after reporting 203 (overflow, or n above 13), with every
-    // length numerator 0 and the denominator 1.
+    // length and division numerator 0 and the denominator 1.
     bool BuildLengthProbabilities(unsigned n, std::uint8_t westFilled, std::uint8_t eastFilled);
     // Reports internal error 202 when the division numerators do not add up to
     // the denominator; returns whether they do.
