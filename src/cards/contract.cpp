@@ -7,8 +7,8 @@ namespace nvx {
 
 std::int32_t ContractScore(const TContract& c, int x) {
     if (c.Level < 1 || c.Level > 7 || c.Strain > 4) return 0;
-    int total = c.Level + 6 + x;
-    if (total < 0 || total > 13) return 0;
+    // Range check first, so that no x (however large) can overflow the sums below.
+    if (x < -(c.Level + 6) || x > 7 - c.Level) return 0;
     const bool redoubled = c.Redoubled != 0;
     const bool doubled = !redoubled && c.Doubled != 0;
     const bool vul = c.Vulnerable != 0;
@@ -21,7 +21,9 @@ std::int32_t ContractScore(const TContract& c, int x) {
         int score = trickScore;
         if (c.Level == 6) score += vul ? 750 : 500;
         if (c.Level == 7) score += vul ? 1500 : 1000;
-        int over = redoubled ? (vul ? 400 : 200) : doubled ? (vul ? 200 : 100) : TrickValues[c.Strain];
+        int over = redoubled ? (vul ? 400 : 200)
+                   : doubled ? (vul ? 200 : 100)
+                             : TrickValues[c.Strain];
         score += over * x;
         score += trickScore >= 100 ? (vul ? 500 : 300) : 50;
         if (redoubled)
@@ -47,7 +49,8 @@ std::int32_t ContractScore(const TContract& c, int x) {
 int Imps(std::int32_t diff) {
     std::int64_t a = std::llabs(static_cast<std::int64_t>(diff));
     int n = 0;
-    while (n < int(ImpThresholds.size()) && ImpThresholds[n] <= a) ++n;
+    while (n < int(ImpThresholds.size()) && ImpThresholds[n] <= a)
+        ++n;
     return diff < 0 ? -n : n;
 }
 

@@ -1,0 +1,53 @@
+// Exact fractions and the a-priori probabilities of the divisions. Every
+// probability is an integer numerator over one common denominator per
+// combination; the numerators of all divisions add up to it exactly.
+#pragma once
+
+#include "distributions/divisions.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace nvx {
+
+// A fraction of two signed 32-bit integers, kept in lowest terms by every
+// operation that makes one. The denominator is never 0.
+struct TFraction {
+    std::int32_t Num = 0;
+    std::int32_t Den = 1;
+    friend bool operator==(const TFraction&, const TFraction&) = default;
+};
+
+// Greatest common divisor of |a| and |b| (Euclid); Gcd(a, 0) = |a|.
+std::int64_t Gcd(std::int64_t a, std::int64_t b);
+// Divides numerator and denominator by their Gcd (nothing when both are 0).
+void Reduce(TFraction& f);
+// num/den in lowest terms; den must not be 0.
+TFraction MakeFraction(std::int32_t num, std::int32_t den);
+// a × b with cross-cancelling first. Empty when a 32-bit product would
+// overflow (or a denominator is 0): the caller must not go on with a wrong value.
+std::optional<TFraction> Multiply(const TFraction& a, const TFraction& b);
+
+// The chance that w named cards are West's and e named cards are East's when
+// West has 13 - filledWest vacant places, East 13 - filledEast, and every way
+// of filling them is equally likely. West's cards are placed first. 0 when
+// the cards do not fit the places. Empty on 32-bit overflow (only reachable
+// with filled places above 13).
+std::optional<TFraction> AssignmentProbability(int w, int e, int filledWest, int filledEast);
+
+struct Probabilities {
+    // LengthNumerator[k]: the chance that one particular set of k defenders'
+    // cards is West's and the rest East's, times ProbDenominator.
+    std::array<std::int32_t, 14> LengthNumerator{};
+    std::int32_t ProbDenominator = 1;
+    std::array<std::int32_t, MaxDivNrs> DivNumerator{}; // per DivNr, over ProbDenominator
+
+    Probabilities() {
+        LengthNumerator[0] = 1;
+        DivNumerator[0] = 1;
+    }
+    friend bool operator==(const Probabilities&, const Probabilities&) = default;
+};
+
+} // namespace nvx

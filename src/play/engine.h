@@ -1,0 +1,118 @@
+// The analysis state of one suit combination: the combination as entered, its
+// card classes, the play state, the division numbering and the division
+// probabilities. One Engine holds everything; a fresh Engine is the empty suit
+// (no cards anywhere, one division of probability 1).
+//
+// The state is public plain data so that the game-tree search can play and take
+// back cards directly on `play`; the member functions are the operations on it.
+#pragma once
+
+#include "cards/holding.h"
+#include "cards/host.h"
+#include "distributions/divisions.h"
+#include "distributions/probabilities.h"
+#include "play/class_tables.h"
+#include "play/play_state.h"
+#include "play/setup.h"
+
+#include <cstdint>
+#include <string_view>
+
+namespace nvx {
+
+class Engine {
+  public:
+    explicit Engine(Host& h) : host(h) {}
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    Host& host;
+    Combination combo;
+    ClassTables classes;
+    PlayState play;
+    Divisions divs;
+    Probabilities probs;
+
+    // --- combination set-up (setup.cpp) ---------------------------------------
+    // Normalises the holdings, forms the card classes, resets the play and
+    // numbers the divisions with their probabilities. Texts may be free text.
+    void SetUpCombination(std::string_view northText, std::string_view southText,
+                          std::uint8_t entries, std::string_view discardsText,
+                          std::uint8_t westFilled, std::uint8_t eastFilled);
+    const THolding& GetNorth() const { return combo.North; }
+    const THolding& GetSouth() const { return combo.South; }
+    const THolding& GetEWCards() const { return combo.EWCards; }
+    const THolding& GetDiscards() const { return combo.Discards; }
+    std::uint8_t GetEntries() const { return combo.Entries; }
+    std::uint8_t GetWestFilled() const { return combo.WestFilled; }
+    std::uint8_t GetEastFilled() const { return combo.EastFilled; }
+    char ClassRepresentative(char c) const { return combo.ClassMap[static_cast<unsigned char>(c)]; }
+    // The DivNr in which West holds exactly these real cards (at most the first 13 count).
+    std::uint8_t DivNrOfCards(std::string_view westCards) const;
+    // Rewrites h (highest first) in class form and records the mapping in ClassMap.
+    void MergeClasses(THolding& h, ClassRule rule);
+
+    // --- play state (play_state.cpp) --------------------------------------------
+    // Fills the class tables from the three holdings in class form, sets the
+    // entries and resets the play.
+    void InitPlayState(const THolding& north, const THolding& south, const THolding& defenders,
+                       std::uint8_t entries);
+    void ResetPlay();
+    // 0 lead, 1 second hand, 2 third hand, 3 fourth hand.
+    std::uint8_t PositionInTrick() const {
+        return static_cast<std::uint8_t>((play.CardIndex + 3) % 4);
+    }
+    bool CanPlayCard(std::uint8_t r) const;
+    bool PlayCard(std::uint8_t r); // false (and nothing changes) when not allowed
+    bool CanShowOut() const;
+    bool ShowOut(); // false (and nothing changes) when not allowed
+    // Codes 14 and 15 show out (the state records 14 or 15 itself); 1..13 play
+    // a card of that class; anything else is refused.
+    bool Play(std::uint8_t code);
+    // Takes back the last card. At the start of the play it reports internal
+    // error 101 and changes nothing.
+    void UndoPlay();
+    std::uint16_t CardsLeft(std::uint8_t hand) const;
+    std::uint8_t NSTricks() const; // completed tricks won by North or South
+    // True when North won the trick that ended with card k (k a multiple of 4).
+    bool NorthWonTrickEndingAt(std::uint8_t k) const {
+        return classes.Owner[play.Highest[k]] == hand::North;
+    }
+
+    // --- divisions (distributions/divisions.cpp) ----------------------------------
+    void GenerateDivisions();
+    std::uint8_t DivWeight(std::uint16_t r) const { return r <= 13 ? divs.DivWeight[r] : 0; }
+    std::uint8_t NumDivs() const { return divs.NumDivs; }
+    // Sum of the weights of every character of a holding in class form.
+    std::uint8_t DivNrOfHolding(std::string_view classForm) const;
+    std::uint8_t WestLength(std::uint8_t d) const;
+    // Concrete layouts of the real cards that the division stands for.
+    std::int32_t DivMultiplicity(std::uint8_t d) const;
+    // West holds exactly what it has played.
+    std::uint8_t DivNrWestPlayed() const;
+    // West holds what it has played and every defenders' card not yet played.
+    std::uint8_t DivNrWestPlayedAndUnplayed() const;
+    std::uint8_t MergedDivNr(std::uint8_t d, std::uint16_t r) const {
+        return divs.MergeTable[d][r <= 13 ? r : 13];
+    }
+
+    // --- probabilities (distributions/probabilities.cpp) ----------------------------
+    // Fills the length numerators, the denominator and the division numerators,
+    // then checks their sum. On 32-bit overflow it reports internal error 203
+    // and leaves every numerator 0 over the denominator 1.
+    void ComputeDivisionProbabilities(std::uint8_t westFilled, std::uint8_t eastFilled);
+    std::int32_t DivProb(std::uint8_t d) const { return probs.DivNumerator[d]; }
+    std::int32_t ProbDenominator() const { return probs.ProbDenominator; }
+    std::int32_t LengthProbNumerator(unsigned k) const {
+        return k <= 13 ? probs.LengthNumerator[k] : 0;
+    }
+    // Fills the length numerators and the denominator for n defenders' cards.
+    // Returns false after reporting 203 (overflow, or n above 13), with every
+    // length and division numerator 0 and the denominator 1.
+    bool BuildLengthProbabilities(unsigned n, std::uint8_t westFilled, std::uint8_t eastFilled);
+    // Reports internal error 202 when the division numerators do not add up to
+    // the denominator; returns whether they do.
+    bool CheckProbabilitySum();
+};
+
+} // namespace nvx

@@ -1,0 +1,195 @@
+#include "play/engine.h"
+#include "support/combos.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+std::int64_t Binomial(int n, int k) {
+    if (k < 0 || k > n) return 0;
+    std::int64_t b = 1;
+    for (int i = 1; i <= k; ++i)
+        b = b * (n - k + i) / i;
+    return b;
+}
+
+// The defenders' real cards of a West holding given as a bit mask over EWCards
+// (bit i = the i-th lowest defenders' card).
+std::string WestCards(const Engine& e, unsigned mask) {
+    const THolding& ew = e.GetEWCards();
+    std::string s;
+    for (std::size_t i = 0; i < ew.size(); ++i)
+        if (mask & (1u << (ew.size() - 1 - i))) s += ew[i];
+    return s;
+}
+
+TEST(DivisionsTest, KingJackTenNineAndSmallCards) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AQ", "8", 13, "", 0, 0); // defenders: K, JT9, 765432
+    EXPECT_EQ(e.DivWeight(RankValue('7')), 1);
+    EXPECT_EQ(e.DivWeight(RankValue('J')), 7);
+    EXPECT_EQ(e.DivWeight(RankValue('K')), 28);
+    for (char c : std::string("AQT98654320"))
+        EXPECT_EQ(e.DivWeight(RankValue(c)), 0) << c;
+    EXPECT_EQ(e.NumDivs(), 56);
+    EXPECT_EQ(e.DivNrOfHolding("KJJ"), 42);
+    EXPECT_EQ(e.DivNrOfCards("KT9"), 42);
+    EXPECT_EQ(e.DivMultiplicity(42), 3);
+    EXPECT_EQ(e.WestLength(42), 3);
+    EXPECT_EQ(e.DivNrOfHolding(""), 0);
+    EXPECT_EQ(e.DivNrOfHolding("KJJJ777777"), e.NumDivs() - 1);
+    EXPECT_EQ(e.WestLength(55), 10);
+    EXPECT_EQ(e.DivMultiplicity(0), 1);
+    EXPECT_EQ(e.DivMultiplicity(7 + 3), 3 * 20); // one of J T 9, three of the six small
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(DivisionsTest, NoDefendersCards) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AKQJT98", "765432", 13, "", 0, 0);
+    EXPECT_EQ(e.NumDivs(), 1);
+    EXPECT_EQ(e.WestLength(0), 0);
+    EXPECT_EQ(e.DivMultiplicity(0), 1);
+    EXPECT_EQ(e.MergedDivNr(0, 13), 0);
+}
+
+TEST(DivisionsTest, ElevenCardsInOneClass) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("A", "K", 13, "", 0, 0);
+    ASSERT_EQ(e.NumDivs(), 12);
+    for (std::uint8_t d = 0; d < 12; ++d) {
+        EXPECT_EQ(e.WestLength(d), d);
+        EXPECT_EQ(e.DivMultiplicity(d), Binomial(11, d));
+        EXPECT_EQ(e.MergedDivNr(d, 13), d);
+    }
+}
+
+TEST(DivisionsTest, SevenSingleCardsAreBits) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("KJ9", "753", 13, "", 0, 0); // defenders A Q T 8 6 4 2
+    ASSERT_EQ(e.NumDivs(), 128);
+    const std::string low = "2468TQA";
+    for (int i = 0; i < 7; ++i)
+        EXPECT_EQ(e.DivNrOfCards(std::string(1, low[i])), 1 << i);
+    for (unsigned d = 0; d < 128; ++d) {
+        EXPECT_EQ(e.DivMultiplicity(std::uint8_t(d)), 1);
+        EXPECT_EQ(e.WestLength(std::uint8_t(d)), __builtin_popcount(d));
+    }
+    EXPECT_EQ(e.DivNrOfCards("AT4"), 64 + 16 + 2);
+    // Merging up to the 8 makes West's cards among 2 4 6 8 the lowest ones.
+    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("A8"), RankValue('8')), e.DivNrOfCards("A2"));
+    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("A864"), RankValue('8')), e.DivNrOfCards("A642"));
+    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("A864"), RankValue('7')), e.DivNrOfCards("A842"));
+    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("Q"), 13), e.DivNrOfCards("2"));
+}
+
+// Brute force over every West holding of real cards, for many combinations:
+// the numbering is onto 0..NumDivs-1, the multiplicities count the holdings,
+// and the merge table keeps the cards above the merge rank while moving West's
+// other cards to the bottom.
+TEST(DivisionsProperty, NumberingAgreesWithEveryWestHolding) {
+    std::mt19937 rng(4711);
+    RecordingHost host;
+    Engine e(host);
+    for (int iter = 0; iter < 1500; ++iter) {
+        const test::ComboInput in = test::RandomAdmittedCombo(rng);
+        test::SetUp(e, in);
+        SCOPED_TRACE(in.describe());
+        const THolding ew = e.GetEWCards();
+        const int n = int(ew.size());
+        std::int64_t product = 1;
+        for (int i = 0; i < e.classes.ClassCount[hand::Defenders]; ++i)
+            product *= e.classes.ClassSize[e.classes.ClassList[hand::Defenders][i]] + 1;
+        ASSERT_EQ(e.NumDivs(), product);
+        ASSERT_LE(e.NumDivs(), 162);
+
+        std::vector<int> count(e.NumDivs(), 0);
+        const int r = 1 + int(rng() % 13); // one merge rank per combination
+        for (unsigned mask = 0; mask < (1u << n); ++mask) {
+            const std::string west = WestCards(e, mask);
+            const std::uint8_t d = e.DivNrOfCards(west);
+            ASSERT_LT(d, e.NumDivs());
+            ++count[d];
+            ASSERT_EQ(e.WestLength(d), west.size());
+            // Expected merge: West keeps its cards in classes above r and has as
+            // many of the cards in classes up to r, taken from the lowest.
+            std::string merged;
+            int low = 0;
+            for (char c : west)
+                if (RankValue(e.ClassRepresentative(c)) > r)
+                    merged += c;
+                else
+                    ++low;
+            for (int i = n - 1; i >= 0 && low > 0; --i)
+                if (RankValue(e.ClassRepresentative(ew[std::size_t(i)])) <= r) {
+                    merged += ew[std::size_t(i)];
+                    --low;
+                }
+            ASSERT_EQ(e.MergedDivNr(d, std::uint16_t(r)), e.DivNrOfCards(merged))
+                << west << " r " << r;
+            ASSERT_EQ(e.MergedDivNr(d, 1), d);
+        }
+        std::int64_t total = 0;
+        for (unsigned d = 0; d < e.NumDivs(); ++d) {
+            ASSERT_GT(count[d], 0) << "division " << d << " stands for no holding";
+            ASSERT_EQ(e.DivMultiplicity(std::uint8_t(d)), count[d]);
+            total += e.DivMultiplicity(std::uint8_t(d));
+        }
+        ASSERT_EQ(total, std::int64_t(1) << n);
+        ASSERT_TRUE(host.errors.empty());
+    }
+}
+
+TEST(DivisionsTest, TooManyDivisionsIsReported) {
+    // No real combination gets past 162 divisions; crafted class tables can.
+    RecordingHost host;
+    Engine e(host);
+    ClassTables t;
+    for (std::uint8_t r = 1; r <= 9; ++r) { // nine defenders' classes of one card: 512
+        t.Owner[r] = hand::Defenders;
+        t.ClassSize[r] = 1;
+        t.ClassList[hand::Defenders][9 - r] = r;
+    }
+    t.ClassCount[hand::Defenders] = 9;
+    t.EWLength = 9;
+    e.classes = t;
+    e.GenerateDivisions();
+    EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{201});
+    EXPECT_EQ(host.errors[0].text, "Generated EW DivNr not a byte");
+    // The numbering is unusable, but nothing may crash on it.
+    for (unsigned d = 0; d < 256; ++d) {
+        (void)e.WestLength(std::uint8_t(d));
+        (void)e.DivMultiplicity(std::uint8_t(d));
+    }
+    e.ComputeDivisionProbabilities(0, 0);
+}
+
+TEST(DivisionsTest, DivNrWestPlayedFollowsThePlay) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AQ", "8", 13, "", 0, 0); // defenders: K, JT9, 765432
+    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
+    EXPECT_EQ(e.DivNrWestPlayed(), 0);
+    EXPECT_EQ(e.DivNrWestPlayedAndUnplayed(), e.NumDivs() - 1);
+    ASSERT_TRUE(e.Play(code('8'))); // South leads, West next
+    ASSERT_TRUE(e.Play(code('T')));
+    EXPECT_EQ(e.DivNrWestPlayed(), 7);
+    ASSERT_TRUE(e.Play(code('A')));
+    ASSERT_TRUE(e.Play(code('K'))); // East
+    EXPECT_EQ(e.DivNrWestPlayed(), 7);
+    // West: the T plus whatever is unplayed (J 9, 7..2).
+    EXPECT_EQ(e.DivNrWestPlayedAndUnplayed(), e.DivNrOfCards("JT9765432"));
+}
+
+} // namespace
+} // namespace nvx

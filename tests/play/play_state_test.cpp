@@ -1,0 +1,249 @@
+#include "play/engine.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+class PlayStateTest : public ::testing::Test {
+  protected:
+    RecordingHost host;
+    Engine e{host};
+
+    // The play code of a real card: the class rank of its class.
+    std::uint8_t Code(char card) const {
+        return std::uint8_t(RankValue(e.ClassRepresentative(card)));
+    }
+    void PlayAll(const std::string& cards) {
+        for (char c : cards) {
+            const std::uint8_t code = c == '-' ? FirstShowOut : Code(c);
+            ASSERT_TRUE(e.Play(code)) << "card " << c << " at " << int(e.play.CardIndex);
+        }
+    }
+};
+
+TEST_F(PlayStateTest, WorkedExample) {
+    e.SetUpCombination("A5", "43", 1, "", 0, 0);
+    EXPECT_EQ(Code('3'), 2);
+    EXPECT_EQ(Code('Q'), 12);
+    EXPECT_EQ(e.play.Remaining[12], 8);
+    EXPECT_EQ(e.play.Remaining[1], 1);
+
+    ASSERT_TRUE(e.Play(Code('3'))); // South leads
+    EXPECT_EQ(e.play.Played[1], 2);
+    EXPECT_EQ(e.play.Highest[1], 2);
+    EXPECT_EQ(e.play.Seat, seat::West);
+    EXPECT_EQ(e.PositionInTrick(), 1);
+
+    ASSERT_TRUE(e.Play(Code('Q'))); // West
+    EXPECT_EQ(e.play.WestPlayed[12], 1);
+    EXPECT_EQ(e.play.Remaining[12], 7);
+    EXPECT_EQ(e.play.Highest[2], 12);
+    EXPECT_EQ(e.play.Seat, seat::North);
+
+    ASSERT_TRUE(e.Play(Code('A'))); // North
+    EXPECT_EQ(e.play.Highest[3], 13);
+    EXPECT_EQ(e.play.Seat, seat::East);
+
+    ASSERT_TRUE(e.Play(FirstShowOut)); // East shows out
+    EXPECT_EQ(e.play.Played[4], FirstShowOut);
+    EXPECT_EQ(e.play.ShownOut[seat::East], 1);
+    EXPECT_EQ(e.play.Highest[4], 13);
+    EXPECT_EQ(e.play.CardIndex, 5);
+    EXPECT_EQ(e.play.Trick, 2);
+    EXPECT_EQ(e.play.Seat, seat::None);
+    EXPECT_EQ(e.NSTricks(), 1);
+
+    // North won trick 1 and leads again without using its entry.
+    EXPECT_TRUE(e.CanPlayCard(Code('5')));
+    ASSERT_TRUE(e.Play(Code('5')));
+    EXPECT_EQ(e.play.EntriesLeft, 1);
+    EXPECT_EQ(e.play.Seat, seat::East);
+    // East, void, can only show out again (recorded as a later show-out).
+    EXPECT_FALSE(e.CanPlayCard(Code('K')));
+    ASSERT_TRUE(e.Play(FirstShowOut));
+    EXPECT_EQ(e.play.Played[6], LaterShowOut);
+    ASSERT_TRUE(e.Play(Code('4')));
+    // West must follow with the defenders' cards now.
+    EXPECT_FALSE(e.CanShowOut());
+    EXPECT_FALSE(e.Play(LaterShowOut));
+    EXPECT_TRUE(e.CanPlayCard(Code('2')));
+    EXPECT_TRUE(e.CanPlayCard(Code('K')));
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(PlayStateTest, NoEntryNoNorthLead) {
+    e.SetUpCombination("AK", "32", 0, "", 0, 0);
+    EXPECT_FALSE(e.CanPlayCard(Code('K')));
+    EXPECT_FALSE(e.Play(Code('K')));
+    EXPECT_TRUE(e.CanPlayCard(Code('2')));
+    EXPECT_FALSE(e.CanPlayCard(Code('Q'))); // a defenders' card is never led
+    EXPECT_FALSE(e.CanShowOut());           // nor a show-out
+    EXPECT_FALSE(e.CanPlayCard(0));
+}
+
+TEST_F(PlayStateTest, EntryUsedAndNorthKeepsTheLeadAfterWinning) {
+    e.SetUpCombination("A3", "K2", 1, "", 0, 0);
+    PlayAll("A42Q"); // North leads the ace: North, East, South, West
+    EXPECT_EQ(e.play.EntriesLeft, 0);
+    EXPECT_EQ(e.play.Trick, 2);
+    EXPECT_TRUE(e.CanPlayCard(Code('3')));
+    ASSERT_TRUE(e.Play(Code('3')));
+    EXPECT_EQ(e.play.EntriesLeft, 0); // no entry needed after winning trick 1
+    e.UndoPlay();
+    EXPECT_EQ(e.play.EntriesLeft, 0); // and none is given back
+    EXPECT_EQ(e.play.Seat, seat::None);
+}
+
+TEST_F(PlayStateTest, NorthCannotLeadAfterLosingTheTrick) {
+    // The defenders win trick 1.
+    e.SetUpCombination("Q3", "A2", 1, "", 0, 0);
+    ASSERT_TRUE(e.Play(Code('3')));
+    EXPECT_EQ(e.play.Seat, seat::East);
+    EXPECT_EQ(e.play.EntriesLeft, 0);
+    PlayAll("K2J");
+    EXPECT_EQ(e.NSTricks(), 0);
+    EXPECT_FALSE(e.CanPlayCard(Code('Q')));
+    EXPECT_TRUE(e.CanPlayCard(Code('A')));
+    // South wins trick 1 instead.
+    e.ResetPlay();
+    PlayAll("3JA4");
+    EXPECT_EQ(e.NSTricks(), 1);
+    EXPECT_FALSE(e.CanPlayCard(Code('Q')));
+    // Taking the lead back returns the entry.
+    for (int i = 0; i < 4; ++i)
+        e.UndoPlay();
+    EXPECT_EQ(e.play.EntriesLeft, 1);
+}
+
+TEST_F(PlayStateTest, SeatAfterTheLead) {
+    e.SetUpCombination("A3", "K2", 1, "", 0, 0);
+    ASSERT_TRUE(e.Play(Code('2')));
+    EXPECT_EQ(e.play.Seat, seat::West);
+    e.UndoPlay();
+    ASSERT_TRUE(e.Play(Code('3')));
+    EXPECT_EQ(e.play.Seat, seat::East);
+}
+
+TEST_F(PlayStateTest, ShowOutRules) {
+    // Defenders: Q J T 9 8 7 6 5 4 and nothing else.
+    e.SetUpCombination("AK3", "2", 3, "", 0, 0);
+    ASSERT_TRUE(e.Play(Code('2'))); // South leads, West to play
+    EXPECT_TRUE(e.CanShowOut());    // East might hold them all
+    ASSERT_TRUE(e.Play(LaterShowOut));
+    EXPECT_EQ(e.play.Played[2], FirstShowOut); // the state picks 14 itself
+    EXPECT_EQ(e.play.ShownOut[seat::West], 1);
+    // North must follow suit while it has cards.
+    EXPECT_FALSE(e.CanShowOut());
+    ASSERT_TRUE(e.Play(Code('3')));
+    // East's partner has shown out: East must follow.
+    EXPECT_FALSE(e.CanShowOut());
+    EXPECT_TRUE(e.CanPlayCard(Code('4')));
+    ASSERT_TRUE(e.Play(Code('Q')));
+    EXPECT_EQ(e.NSTricks(), 0);
+    // South is void now: as third hand it may only show out.
+    ASSERT_TRUE(e.Play(Code('K'))); // North leads with one of its entries
+    EXPECT_EQ(e.play.Seat, seat::East);
+    ASSERT_TRUE(e.Play(Code('J')));
+    EXPECT_TRUE(e.CanShowOut());
+    ASSERT_TRUE(e.Play(FirstShowOut));
+    EXPECT_EQ(e.play.Played[7], FirstShowOut);
+    EXPECT_EQ(e.play.ShownOut[seat::South], 1);
+    EXPECT_FALSE(e.CanPlayCard(Code('T'))); // West has shown out
+    ASSERT_TRUE(e.Play(FirstShowOut));
+    EXPECT_EQ(e.play.Played[8], LaterShowOut);
+    EXPECT_EQ(e.NSTricks(), 1);
+    // Taking back the later show-out leaves West void; taking back the first clears it.
+    e.UndoPlay();
+    EXPECT_EQ(e.play.ShownOut[seat::West], 1);
+    e.UndoPlay();
+    EXPECT_EQ(e.play.ShownOut[seat::South], 0);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(PlayStateTest, WhenTheDefendersHaveNoCardsTheyOnlyShowOut) {
+    e.SetUpCombination("AKQJT98", "765432", 1, "", 0, 0);
+    ASSERT_TRUE(e.Play(Code('A')));
+    for (std::uint8_t r = 1; r <= 13; ++r)
+        EXPECT_FALSE(e.CanPlayCard(r));
+    EXPECT_TRUE(e.CanShowOut());
+    ASSERT_TRUE(e.Play(FirstShowOut));
+    ASSERT_TRUE(e.Play(Code('2')));
+    EXPECT_TRUE(e.CanShowOut()); // West, although East has shown out
+    ASSERT_TRUE(e.Play(FirstShowOut));
+    EXPECT_EQ(e.NSTricks(), 1);
+}
+
+TEST_F(PlayStateTest, AceAndThreeShowOutsIsANorthTrick) {
+    e.SetUpCombination("AKQJT98765432", "", 1, "", 0, 0);
+    ASSERT_TRUE(e.Play(Code('A')));
+    for (int i = 0; i < 3; ++i)
+        ASSERT_TRUE(e.Play(FirstShowOut));
+    EXPECT_EQ(e.NSTricks(), 1);
+    EXPECT_EQ(e.play.Highest[4], Code('A'));
+    EXPECT_EQ(e.play.Played[2], FirstShowOut);
+    EXPECT_EQ(e.play.Played[3], FirstShowOut); // South's first show-out
+    EXPECT_EQ(e.play.Played[4], FirstShowOut);
+}
+
+TEST_F(PlayStateTest, ClassOfThreeCanBePlayedThreeTimes) {
+    e.SetUpCombination("AKQ5", "J43", 9, "", 0, 0);
+    const std::uint8_t q = Code('A');
+    EXPECT_EQ(q, RankValue('Q'));
+    EXPECT_EQ(e.play.Remaining[q], 3);
+    const char* rest[3] = {"T3T", "T3T", "TJ2"}; // East, South, West
+    for (int t = 0; t < 3; ++t) {
+        ASSERT_TRUE(e.Play(q)) << t;
+        PlayAll(rest[t]);
+        if (t == 0) {
+            EXPECT_EQ(e.play.EntriesLeft, 8);
+        }
+    }
+    EXPECT_EQ(e.play.EntriesLeft, 8); // North kept the lead
+    EXPECT_EQ(e.play.Remaining[q], 0);
+    EXPECT_FALSE(e.CanPlayCard(q));
+    EXPECT_FALSE(e.Play(q));
+    EXPECT_EQ(e.NSTricks(), 3);
+    EXPECT_EQ(e.CardsLeft(hand::North), 1);
+    EXPECT_EQ(e.CardsLeft(hand::South), 0);
+    EXPECT_EQ(e.CardsLeft(hand::Defenders), 0);
+}
+
+TEST_F(PlayStateTest, UndoAtTheStartReportsAndChangesNothing) {
+    e.SetUpCombination("AQ", "32", 2, "", 0, 0);
+    const PlayState before = e.play;
+    e.UndoPlay();
+    EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{101});
+    EXPECT_EQ(host.errors[0].text, "No more cards to play back");
+    EXPECT_EQ(e.play, before);
+    // Still usable.
+    ASSERT_TRUE(e.Play(Code('2')));
+    e.UndoPlay();
+    EXPECT_EQ(e.play, before);
+    EXPECT_EQ(host.errors.size(), 1u);
+}
+
+TEST_F(PlayStateTest, IllegalCodesChangeNothing) {
+    e.SetUpCombination("AQ", "32", 2, "", 0, 0);
+    const PlayState before = e.play;
+    for (int code : {0, 16, 99, 255})
+        EXPECT_FALSE(e.Play(std::uint8_t(code)));
+    EXPECT_FALSE(e.PlayCard(Code('K'))); // a defenders' card at the lead
+    EXPECT_FALSE(e.ShowOut());
+    EXPECT_EQ(e.play, before);
+}
+
+TEST_F(PlayStateTest, ResetPlayRestoresTheStart) {
+    e.SetUpCombination("AJ9", "K32", 1, "", 0, 0);
+    const PlayState start = e.play;
+    PlayAll("2QA4");
+    ASSERT_NE(e.play, start);
+    e.ResetPlay();
+    EXPECT_EQ(e.play, start);
+}
+
+} // namespace
+} // namespace nvx

@@ -1,0 +1,161 @@
+#include "play/possible_divs.h"
+#include "support/combos.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+// Every division whose West holding is consistent with the cards each defender
+// has played and with the show-outs: a plain filter over all divisions.
+TDom FilterAllDivisions(const Engine& e) {
+    const PlayState& p = e.play;
+    const ClassTables& t = e.classes;
+    TDom dom;
+    for (unsigned d = 0; d < e.NumDivs(); ++d) {
+        bool ok = true;
+        for (int i = 0; i < t.ClassCount[hand::Defenders] && ok; ++i) {
+            const std::uint8_t r = t.ClassList[hand::Defenders][i];
+            const unsigned w = e.DivWeight(r);
+            const int west = int(d / w % (t.ClassSize[r] + 1u)); // West's cards of the class
+            const int eastPlayed = t.ClassSize[r] - p.Remaining[r] - p.WestPlayed[r];
+            if (west < p.WestPlayed[r] || t.ClassSize[r] - west < eastPlayed) ok = false;
+            if (p.ShownOut[seat::West] && west != p.WestPlayed[r]) ok = false;
+            if (p.ShownOut[seat::East] && t.ClassSize[r] - west != eastPlayed) ok = false;
+        }
+        if (ok) dom.push_back(std::uint8_t(d));
+    }
+    return dom;
+}
+
+TEST(PossibleDivsTest, AllDivisionsBeforeAnyPlay) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AQ", "8", 13, "", 0, 0);
+    TDom d;
+    PossibleDivs(e, d);
+    ASSERT_EQ(d.size(), 56u);
+    for (unsigned i = 0; i < d.size(); ++i)
+        EXPECT_EQ(d[i], i);
+    const TEval c = ConstEval(e, 2);
+    EXPECT_EQ(c.Dom, d);
+    EXPECT_EQ(c.Val, TVal::filled(56, 2));
+}
+
+TEST(PossibleDivsTest, LargestNumberingFitsADivisionSet) {
+    RecordingHost host;
+    Engine e(host);
+    // North and South hold Q 9 6 4: the defenders hold AK, JT, 87, 5 and 32,
+    // 3 * 3 * 3 * 2 * 3 = 162 divisions, the most any combination has.
+    e.SetUpCombination("Q9", "64", 13, "", 0, 0);
+    ASSERT_EQ(e.NumDivs(), 162);
+    TDom d;
+    PossibleDivs(e, d);
+    ASSERT_EQ(d.size(), 162u);
+    for (unsigned i = 0; i < d.size(); ++i)
+        ASSERT_EQ(d[i], i);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(PossibleDivsTest, ShowOutLeavesOneDivision) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AJ9", "K32", 9, "", 0, 0); // defenders Q, T, 87654
+    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
+    ASSERT_TRUE(e.Play(code('2')));    // South leads
+    ASSERT_TRUE(e.Play(FirstShowOut)); // West shows out
+    TDom d;
+    PossibleDivs(e, d);
+    ASSERT_EQ(d.size(), 1u);
+    EXPECT_EQ(d[0], 0); // West had nothing
+    ASSERT_TRUE(e.Play(code('A')));
+    ASSERT_TRUE(e.Play(code('Q')));
+    PossibleDivs(e, d);
+    EXPECT_EQ(d, TDom{0});
+
+    e.ResetPlay();
+    ASSERT_TRUE(e.Play(code('2')));
+    ASSERT_TRUE(e.Play(code('7'))); // West
+    ASSERT_TRUE(e.Play(code('A')));
+    ASSERT_TRUE(e.Play(FirstShowOut)); // East shows out: West held all the rest
+    PossibleDivs(e, d);
+    EXPECT_EQ(d, TDom{e.DivNrOfCards("QT87654")});
+    EXPECT_EQ(ConstEval(e, 3).Val, TVal{3});
+}
+
+TEST(PossibleDivsTest, CardsPlayedNarrowTheSet) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AJ9", "K32", 9, "", 0, 0); // defenders Q, T, 87654
+    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
+    ASSERT_TRUE(e.Play(code('2')));
+    ASSERT_TRUE(e.Play(code('Q'))); // West plays the queen
+    TDom d;
+    PossibleDivs(e, d);
+    // West holds the Q; the T and the five small cards may be anywhere: 2 * 6.
+    EXPECT_EQ(d.size(), 12u);
+    EXPECT_EQ(d, FilterAllDivisions(e));
+    for (std::uint8_t x : d)
+        EXPECT_GE(x, e.DivWeight(RankValue('Q')));
+}
+
+// In random positions of random combinations the enumeration agrees with the
+// filter over all divisions, and always contains the division actually dealt.
+TEST(PossibleDivsProperty, AgreesWithFilterAndKeepsTheRealDivision) {
+    std::mt19937 rng(777);
+    RecordingHost host;
+    Engine e(host);
+    int positions = 0;
+    for (int iter = 0; iter < 1500; ++iter) {
+        const test::ComboInput in = test::RandomAdmittedCombo(rng);
+        test::SetUp(e, in);
+        SCOPED_TRACE(in.describe());
+        // Deal the defenders' cards: West's count per class.
+        std::array<int, 14> westHolds{};
+        for (int i = 0; i < e.classes.ClassCount[hand::Defenders]; ++i) {
+            const std::uint8_t r = e.classes.ClassList[hand::Defenders][i];
+            westHolds[r] = int(rng() % (e.classes.ClassSize[r] + 1u));
+        }
+        unsigned dealt = 0;
+        for (int r = 1; r <= 13; ++r)
+            dealt += unsigned(westHolds[r]) * e.DivWeight(std::uint16_t(r));
+        // Play at random, the defenders only as the deal allows.
+        for (;;) {
+            TDom d;
+            PossibleDivs(e, d);
+            ASSERT_EQ(d, FilterAllDivisions(e)) << "at card " << int(e.play.CardIndex);
+            ASSERT_TRUE(std::find(d.begin(), d.end(), dealt) != d.end());
+            ++positions;
+            std::vector<std::uint8_t> codes;
+            for (std::uint8_t c : test::LegalCodes(e)) {
+                const std::uint8_t s = e.play.Seat;
+                if (s == seat::West || s == seat::East) {
+                    auto left = [&](std::uint8_t r) {
+                        const int westLeft = westHolds[r] - e.play.WestPlayed[r];
+                        return s == seat::West ? westLeft : e.play.Remaining[r] - westLeft;
+                    };
+                    int total = 0;
+                    for (int i = 0; i < e.classes.ClassCount[hand::Defenders]; ++i)
+                        total += left(e.classes.ClassList[hand::Defenders][i]);
+                    if (c <= 13 ? left(c) == 0 : total > 0) continue;
+                }
+                codes.push_back(c);
+            }
+            if (codes.empty()) {
+                ASSERT_EQ(e.play.Seat, seat::None); // the deal never leaves a defender stuck
+                break;
+            }
+            ASSERT_TRUE(e.Play(codes[rng() % codes.size()]));
+        }
+    }
+    EXPECT_GT(positions, 10000);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+} // namespace
+} // namespace nvx

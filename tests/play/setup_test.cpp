@@ -1,0 +1,259 @@
+#include "play/engine.h"
+#include "support/combos.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+std::uint8_t R(char c) {
+    return static_cast<std::uint8_t>(RankValue(c));
+}
+
+std::string ClassList(const Engine& e, std::uint8_t h) {
+    std::string s;
+    for (int i = 0; i < e.classes.ClassCount[h]; ++i)
+        s += RankChar(e.classes.ClassList[h][i]);
+    return s;
+}
+
+TEST(SetUpTest, ClassesOfAKQ5AgainstJ43) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("A K Q 5", "J 4 3", 9, "", 0, 0);
+    EXPECT_EQ(e.GetNorth(), THolding("AKQ5"));
+    EXPECT_EQ(e.GetSouth(), THolding("J43"));
+    EXPECT_EQ(e.GetEWCards(), THolding("T98762"));
+    const auto& t = e.classes;
+    for (char c : std::string("Q5"))
+        EXPECT_EQ(t.Owner[R(c)], hand::North) << c;
+    for (char c : std::string("J3"))
+        EXPECT_EQ(t.Owner[R(c)], hand::South) << c;
+    for (char c : std::string("T2"))
+        EXPECT_EQ(t.Owner[R(c)], hand::Defenders) << c;
+    for (char c : std::string("AK987644"))
+        EXPECT_EQ(t.Owner[R(c)], hand::None) << c;
+    EXPECT_EQ(t.ClassSize[R('Q')], 3);
+    EXPECT_EQ(t.ClassSize[R('T')], 5);
+    EXPECT_EQ(t.ClassSize[R('3')], 2);
+    EXPECT_EQ(t.ClassSize[R('5')], 1);
+    EXPECT_EQ(t.ClassSize[R('A')], 0);
+    EXPECT_EQ(ClassList(e, hand::North), "Q5");
+    EXPECT_EQ(ClassList(e, hand::South), "J3");
+    EXPECT_EQ(ClassList(e, hand::Defenders), "T2");
+    EXPECT_EQ(t.ClassCount[hand::None], 0);
+    EXPECT_EQ(t.NorthLength, 4);
+    EXPECT_EQ(t.SouthLength, 3);
+    EXPECT_EQ(t.EWLength, 6);
+    EXPECT_EQ(t.MaxLength, 4);
+    // The class map sends every card to its representative.
+    for (char c : std::string("AKQ"))
+        EXPECT_EQ(e.ClassRepresentative(c), 'Q');
+    for (char c : std::string("43"))
+        EXPECT_EQ(e.ClassRepresentative(c), '3');
+    for (char c : std::string("T9876"))
+        EXPECT_EQ(e.ClassRepresentative(c), 'T');
+    EXPECT_EQ(e.ClassRepresentative('5'), '5');
+    EXPECT_EQ(e.ClassRepresentative('J'), 'J');
+    EXPECT_EQ(e.ClassRepresentative('2'), '2');
+    for (char c : std::string("-;x 10"))
+        EXPECT_EQ(e.ClassRepresentative(c), c);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(SetUpTest, MergeClassesRules) {
+    RecordingHost host;
+    Engine e(host);
+    THolding h("AKQ5");
+    e.MergeClasses(h, ClassRule::Lowest);
+    EXPECT_EQ(h, THolding("QQQ5"));
+    THolding d("T98762");
+    e.MergeClasses(d, ClassRule::Highest);
+    EXPECT_EQ(d, THolding("TTTTT2"));
+    EXPECT_EQ(e.ClassRepresentative('6'), 'T');
+    // Short holdings and runs ending at the top card.
+    THolding one("7");
+    e.MergeClasses(one, ClassRule::Lowest);
+    EXPECT_EQ(one, THolding("7"));
+    THolding pair("A2");
+    e.MergeClasses(pair, ClassRule::Lowest);
+    EXPECT_EQ(pair, THolding("A2"));
+    THolding full("AKQJT98765432");
+    e.MergeClasses(full, ClassRule::Lowest);
+    EXPECT_EQ(full, THolding("2222222222222"));
+    THolding top("KQ9");
+    e.MergeClasses(top, ClassRule::Highest);
+    EXPECT_EQ(top, THolding("KK9"));
+    // A holding already in class form stays as it is.
+    THolding again("QQQ5");
+    e.MergeClasses(again, ClassRule::Lowest);
+    EXPECT_EQ(again, THolding("QQQ5"));
+}
+
+TEST(SetUpTest, CardInBothHandsStaysWithNorth) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AKQ5", "QJ43", 9, "", 0, 0);
+    EXPECT_EQ(e.GetSouth(), THolding("J43"));
+    EXPECT_EQ(e.classes.SouthLength, 3);
+    EXPECT_EQ(e.classes.ClassSize[R('Q')], 3);
+}
+
+TEST(SetUpTest, DiscardsLeaveThePlayButNotTheHand) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AK5", "432", 9, "5", 0, 0);
+    EXPECT_EQ(e.GetNorth(), THolding("AK5"));
+    EXPECT_EQ(e.GetDiscards(), THolding("5"));
+    EXPECT_EQ(e.classes.NorthLength, 2);
+    EXPECT_EQ(e.classes.ClassSize[R('K')], 2);
+    EXPECT_EQ(e.classes.Owner[R('5')], hand::None);
+    EXPECT_EQ(e.ClassRepresentative('5'), '5');
+    EXPECT_EQ(e.ClassRepresentative('A'), 'K');
+    // The 5 is North's, so it is no defenders' card either.
+    EXPECT_FALSE(HasCard('5', e.GetEWCards()));
+    EXPECT_EQ(e.classes.EWLength, 7);
+}
+
+TEST(SetUpTest, DiscardsOfDefendersCardsAreDropped) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AK", "Q", 9, "A2", 0, 0);
+    EXPECT_EQ(e.GetDiscards(), THolding("A"));
+    EXPECT_EQ(e.classes.NorthLength, 1);
+}
+
+TEST(SetUpTest, FreeTextAndTen) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("a k 10 9, x", "Q-J", 3, "", 2, 5);
+    EXPECT_EQ(e.GetNorth(), THolding("T9"));
+    EXPECT_EQ(e.GetSouth(), THolding("QJ"));
+    EXPECT_EQ(e.GetEntries(), 3);
+    EXPECT_EQ(e.GetWestFilled(), 2);
+    EXPECT_EQ(e.GetEastFilled(), 5);
+    EXPECT_EQ(e.play.Entries, 3);
+    EXPECT_EQ(e.play.EntriesLeft, 3);
+}
+
+TEST(SetUpTest, NorthAndSouthHoldEverything) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AKQJT98", "765432", 9, "", 0, 0);
+    EXPECT_TRUE(e.GetEWCards().empty());
+    EXPECT_EQ(e.classes.EWLength, 0);
+    EXPECT_EQ(e.classes.ClassCount[hand::Defenders], 0);
+    EXPECT_EQ(e.NumDivs(), 1);
+    EXPECT_EQ(e.DivProb(0), e.ProbDenominator());
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(SetUpTest, EmptyHandsAreValid) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("", "", 0, "", 0, 0);
+    EXPECT_EQ(e.classes.NorthLength, 0);
+    EXPECT_EQ(e.classes.MaxLength, 0);
+    EXPECT_EQ(e.classes.EWLength, 13);
+    EXPECT_EQ(e.NumDivs(), 14);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(SetUpTest, DivNrOfCardsMapsRealCardsToClasses) {
+    RecordingHost host;
+    Engine e(host);
+    // North and South hold A, Q and 8: the defenders' classes are K, JT9 and 765432.
+    e.SetUpCombination("AQ", "8", 9, "", 0, 0);
+    EXPECT_EQ(e.DivNrOfCards("KJ"), e.DivNrOfHolding("KJ"));
+    EXPECT_EQ(e.DivNrOfCards("KT"), e.DivNrOfHolding("KJ"));
+    EXPECT_EQ(e.DivNrOfCards("K9T"), 42);
+    EXPECT_EQ(e.DivNrOfCards(""), 0);
+    // Only the first 13 characters count.
+    EXPECT_EQ(e.DivNrOfCards("KJT976543232xxxxxK"), e.DivNrOfCards("KJT976543232x"));
+}
+
+TEST(SetUpTest, SecondSetUpReplacesEverything) {
+    RecordingHost host;
+    Engine used(host), fresh(host);
+    used.SetUpCombination("AJ9753", "K2", 1, "", 3, 4);
+    used.Play(R('2'));
+    used.combo.PlayString = "K2;";
+    used.SetUpCombination("Q8", "A64", 2, "8", 1, 0);
+    fresh.SetUpCombination("Q8", "A64", 2, "8", 1, 0);
+    EXPECT_EQ(used.classes, fresh.classes);
+    EXPECT_EQ(used.play, fresh.play);
+    EXPECT_EQ(used.divs, fresh.divs);
+    EXPECT_EQ(used.probs, fresh.probs);
+    EXPECT_EQ(used.combo.ClassMap, fresh.combo.ClassMap);
+    EXPECT_TRUE(used.combo.PlayString.empty());
+    EXPECT_TRUE(host.errors.empty());
+}
+
+// Independent check of the card classes: a class is a maximal run of one hand's
+// playing cards with consecutive ranks.
+TEST(SetUpProperty, ClassesAreMaximalRunsOfEachHand) {
+    std::mt19937 rng(20240611);
+    RecordingHost host;
+    Engine e(host);
+    for (int iter = 0; iter < 2000; ++iter) {
+        const test::ComboInput in = test::RandomAdmittedCombo(rng);
+        test::SetUp(e, in);
+        SCOPED_TRACE(in.describe());
+        const THolding north = NormalizeHolding(in.north);
+        const THolding south = HoldingMinus(NormalizeHolding(in.south), north);
+        const THolding discards = NormalizeHolding(in.discards);
+        int handOf[14];
+        for (int r = 1; r <= 13; ++r) {
+            const char c = RankChar(std::uint16_t(r));
+            handOf[r] = HasCard(c, discards) ? -1
+                        : HasCard(c, north)  ? hand::North
+                        : HasCard(c, south)  ? hand::South
+                                             : hand::Defenders;
+        }
+        int lengths[3] = {0, 0, 0};
+        for (int r = 1; r <= 13; ++r) {
+            const char c = RankChar(std::uint16_t(r));
+            if (handOf[r] < 0) {
+                EXPECT_EQ(e.ClassRepresentative(c), c);
+                EXPECT_EQ(e.classes.Owner[r], hand::None);
+                continue;
+            }
+            ++lengths[handOf[r]];
+            int lo = r, hi = r;
+            while (lo > 1 && handOf[lo - 1] == handOf[r])
+                --lo;
+            while (hi < 13 && handOf[hi + 1] == handOf[r])
+                ++hi;
+            const int rep = handOf[r] == hand::Defenders ? hi : lo;
+            ASSERT_EQ(e.ClassRepresentative(c), RankChar(std::uint16_t(rep))) << c;
+            EXPECT_EQ(e.classes.Owner[rep], handOf[r]);
+            EXPECT_EQ(e.classes.ClassSize[rep], hi - lo + 1);
+            if (rep != r) {
+                EXPECT_EQ(e.classes.Owner[r], hand::None);
+                EXPECT_EQ(e.classes.ClassSize[r], 0);
+            }
+        }
+        EXPECT_EQ(e.classes.NorthLength, lengths[hand::North]);
+        EXPECT_EQ(e.classes.SouthLength, lengths[hand::South]);
+        EXPECT_EQ(e.classes.EWLength, lengths[hand::Defenders]);
+        EXPECT_EQ(e.classes.MaxLength, std::max(lengths[0], lengths[1]));
+        for (std::uint8_t h = 0; h < 3; ++h) {
+            const auto& list = e.classes.ClassList[h];
+            for (int i = 0; i < e.classes.ClassCount[h]; ++i) {
+                EXPECT_EQ(e.classes.Owner[list[i]], h);
+                if (i > 0) {
+                    EXPECT_GT(list[i - 1], list[i]); // highest first, each once
+                }
+            }
+        }
+        ASSERT_TRUE(host.errors.empty());
+    }
+}
+
+} // namespace
+} // namespace nvx

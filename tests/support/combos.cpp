@@ -1,0 +1,86 @@
+#include "support/combos.h"
+
+#include <vector>
+
+namespace nvx::test {
+
+std::string ComboInput::describe() const {
+    return "North '" + north + "' South '" + south + "' discards '" + discards + "' entries " +
+           std::to_string(entries) + " vacant " + std::to_string(vacantWest) + "/" +
+           std::to_string(vacantEast);
+}
+
+namespace {
+
+std::string AsTyped(const THolding& h, bool display) {
+    return display ? HoldingDisplayText(h.view()) : h.str();
+}
+
+} // namespace
+
+ComboInput RandomAdmittedCombo(std::mt19937& rng) {
+    auto chance = [&](int percent) { return int(rng() % 100) < percent; };
+    for (;;) {
+        // Vary how the cards fall so that long and short hands both occur.
+        const int pNorth = 10 + int(rng() % 50), pSouth = 10 + int(rng() % 50);
+        THolding north, south, ew;
+        for (char c : FullSuit()) {
+            const int x = int(rng() % 100);
+            if (x < pNorth / 2 + 10)
+                north.push_back(c);
+            else if (x < pNorth / 2 + 10 + pSouth / 2)
+                south.push_back(c);
+            else
+                ew.push_back(c);
+        }
+        THolding discards;
+        if (chance(25))
+            for (char c : NormalizeHolding(north.str() + south.str()))
+                if (chance(30)) discards.push_back(c);
+        const THolding np = HoldingMinus(north, discards), sp = HoldingMinus(south, discards);
+        if (np.size() < 2 && sp.size() < 2) continue;
+        if (ew.size() < 2) continue;
+
+        ComboInput in;
+        const bool display = chance(30);
+        in.north = AsTyped(north, display);
+        in.south = AsTyped(south, display);
+        in.discards = discards.str();
+        in.entries = chance(40) ? std::uint8_t(rng() % 10) : std::uint8_t(np.size());
+        if (chance(50)) {
+            const int n = int(ew.size());
+            do {
+                in.vacantWest = std::uint8_t(rng() % 14);
+                in.vacantEast = std::uint8_t(rng() % 14);
+            } while (in.vacantWest + in.vacantEast < n);
+        }
+        return in;
+    }
+}
+
+void SetUp(Engine& engine, const ComboInput& in) {
+    engine.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
+                            in.eastFilled());
+}
+
+std::vector<std::uint8_t> LegalCodes(Engine& engine) {
+    std::vector<std::uint8_t> codes;
+    for (std::uint8_t code = 1; code <= LaterShowOut; ++code) {
+        const bool legal = code >= FirstShowOut ? engine.CanShowOut() : engine.CanPlayCard(code);
+        if (legal) codes.push_back(code);
+    }
+    return codes;
+}
+
+int PlayRandomly(Engine& engine, std::mt19937& rng, int maxCards) {
+    int played = 0;
+    while (played < maxCards) {
+        const auto codes = LegalCodes(engine);
+        if (codes.empty()) break;
+        if (!engine.Play(codes[rng() % codes.size()])) break;
+        ++played;
+    }
+    return played;
+}
+
+} // namespace nvx::test
