@@ -1,0 +1,72 @@
+// The bridge between the search and the play-through of a chosen line: the
+// strategy sets after each first card, the line's target per position, and the
+// check that warns when a defender's card was not the best defence.
+#pragma once
+
+#include "play/engine.h"
+#include "strategy/eval.h"
+#include "strategy/factor.h"
+#include "strategy/term.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace nvx {
+
+inline constexpr const char* DefenceWarningText =
+    "Defense not optimal. \r\rBy playing differently, defenders can get more tricks with these "
+    "cards and against this line of declarer play.";
+
+class DynamicEvaluation {
+  public:
+    explicit DynamicEvaluation(Engine& e) : engine_(e) {}
+
+    // Runs the search once for every card that can be led first (the play state
+    // must be at the start) and returns the union of the results; keeps the set
+    // after each first card for the play-through.
+    TStratSet StartSolving();
+
+    // Fixes the line to play through (its Val over all divisions) and starts a
+    // fresh stack with one root node. nullptr: no line.
+    void SelectLine(const TVal* val);
+
+    // Plays the code (1..14) if it is legal and, for declarer, on the line.
+    bool PlayOnLine(std::uint8_t code);
+    // Takes back the last card PlayOnLine accepted.
+    void UndoOnLine();
+
+    bool HasLine() const { return !stack_.empty(); }
+    bool DeclarerTurn() const { return declarerTurn_; }
+    // Depth of the evaluation stack: one plus the defenders' cards played.
+    std::size_t StackDepth() const { return stack_.size(); }
+    // The line's target at the current position, and the codes that keep
+    // declarer on the line there.
+    const TEval& TopEval() const;
+    bool OnLine(std::uint8_t code) const;
+    bool DefenceOptimal() const;
+    const TEval& LineEval() const { return lineEval_; }
+    const TStratSet& FirstCardSet(std::uint8_t code) const { return firstCardSets_[code]; }
+
+    // Forgets the line and the first-card sets (a new combination is set up).
+    void Clear();
+
+  private:
+    struct Node {
+        std::array<std::uint8_t, 15> OnLine{}; // index 1..14
+        TEval Eval;
+        bool DefenceOptimal = true;
+    };
+
+    void StepEvaluation();
+    void PushEval(const TEval& e);
+    void PopEval();
+
+    Engine& engine_;
+    std::vector<Node> stack_; // back() is the top
+    std::array<TStratSet, 15> firstCardSets_{};
+    TEval lineEval_;
+    bool declarerTurn_ = true;
+};
+
+} // namespace nvx
