@@ -84,6 +84,13 @@ TEST(CompareGoals, EqualChancesInDifferentDivisionsAreIncomparable) {
     EXPECT_EQ(CompareGoals(host, a, b, 3), '|');
     EXPECT_EQ(CompareGoals(host, a, c, 3), '>');
     EXPECT_EQ(CompareGoals(host, c, a, 3), '<');
+    // Equal expected tricks: never comparable, even when the weights agree
+    // everywhere (here through a division of weight 0).
+    const std::vector<std::int32_t> w0 = {1, 0};
+    EXPECT_EQ(CompareGoals(host, NewProbStrat(TVal{1, 1}, w0), NewProbStrat(TVal{1, 0}, w0), 1),
+              '|');
+    EXPECT_EQ(CompareGoals(host, NewProbStrat(TVal{1, 0}, w0), NewProbStrat(TVal{1, 1}, w0), 1),
+              '|');
     EXPECT_TRUE(host.errors.empty());
 }
 
@@ -209,6 +216,137 @@ TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
     EXPECT_TRUE(an.host.errors.empty());
 }
 
+// Lines on 27 divisions of weight 1 that need thinning out. Most are the same
+// staircase of tricks with one trick moved; a few are irregular.
+const std::vector<TVal> kCoveredPayoffBestVals = {
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 6, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 7, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {5, 3, 8, 10, 10, 3, 2, 11, 3, 6, 4, 0, 5, 6, 2, 2, 4, 1, 5, 4, 13, 9, 9, 0, 9, 10, 11},
+    {5, 1, 4, 5, 13, 4, 7, 11, 5, 2, 7, 7, 11, 2, 0, 4, 0, 11, 5, 13, 6, 0, 8, 12, 6, 5, 6},
+};
+
+TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
+    Analysis an;
+    an.Run(kCoveredPayoffBestVals, std::vector<std::int32_t>(27, 1));
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    ASSERT_EQ(an.lines.StratCount(), 12);
+    // The first line is beaten on average and is optimal for every trick goal
+    // that these payoff-best lines are optimal for; they stay all the same.
+    const TProbStrat& first = *an.lines.ProbList()[0];
+    EXPECT_EQ(first.Val, kCoveredPayoffBestVals[12]);
+    EXPECT_NE(first.WorstOpp, nullptr);
+    for (int i : {2, 8, 10}) {
+        const TProbStrat* s = an.Find(kCoveredPayoffBestVals[i]);
+        ASSERT_NE(s, nullptr) << i;
+        EXPECT_EQ(s->WorstOpp, nullptr);
+        EXPECT_EQ(CmpCoversBest(first, *s, an.lines.Best()), '>');
+    }
+}
+
+const std::vector<TVal> kEqualWeightsVals = {
+    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 2, 1, 0, 0},
+    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
+    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {2, 6, 11, 11, 4, 0, 11, 11, 7, 1, 1, 2, 8, 10, 11, 0, 1, 1, 7, 8, 6, 5, 7, 1, 5, 8, 10},
+    {5, 3, 4, 2, 5, 8, 6, 6, 13, 4, 8, 4, 2, 5, 9, 0, 4, 13, 9, 8, 10, 0, 6, 3, 7, 13, 3},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 3, 7, 7, 6, 6, 5, 5, 4, 4, 8, 3, 2, 2, 2, 1, 0, 0},
+    {13, 8, 12, 11, 11, 10, 10, 9, 9, 8, 12, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 0, 4, 3, 3, 3, 2, 1, 1, 4, 0},
+    {13, 12, 12, 11, 2, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 11, 2, 1, 1, 0, 0},
+};
+
+TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
+    // Lines 2 and 11 take the same tricks in a different order, so they have the
+    // same weights; line 2 is beaten only by lines dropped in the first pass.
+    const std::vector<std::int32_t> w(27, 1);
+    ASSERT_EQ(NewProbStrat(kEqualWeightsVals[2], w).GoalWeight,
+              NewProbStrat(kEqualWeightsVals[11], w).GoalWeight);
+    Analysis an;
+    an.Run(kEqualWeightsVals, w);
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    EXPECT_EQ(an.lines.StratCount(), 11);
+    const TProbStrat* kept = an.Find(kEqualWeightsVals[2]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->WorstOpp, nullptr);
+    EXPECT_EQ(an.Find(kEqualWeightsVals[11]), nullptr);
+}
+
+const std::vector<TVal> kBeatenDominatorVals = {
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 2, 1, 0, 0},
+    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 3, 2, 1, 1, 0, 0},
+    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 7, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
+    {6, 1, 0, 6, 1, 10, 8, 0, 4, 2, 12, 8, 6, 7, 0, 7, 12, 2, 8, 3, 13, 12, 9, 9, 5, 4, 4},
+};
+
+TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChances) {
+    // Line 8 is at least as likely as line 12 to make every goal, but line 12
+    // beats it on average: line 12 stays.
+    const std::vector<std::int32_t> w(27, 1);
+    const TProbStrat s8 = NewProbStrat(kBeatenDominatorVals[8], w);
+    const TProbStrat s12 = NewProbStrat(kBeatenDominatorVals[12], w);
+    ASSERT_EQ(CmpAllKStrict(s8, s12), '>');
+    Analysis an;
+    an.Run(kBeatenDominatorVals, w);
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    EXPECT_EQ(an.lines.StratCount(), 12);
+    const TProbStrat* kept = an.Find(kBeatenDominatorVals[12]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->WorstOpp, nullptr);
+    EXPECT_LT(Payoff(an.host, PayoffTable(), kBeatenDominatorVals[8], kBeatenDominatorVals[12], w),
+              0);
+}
+
+TEST(SortProbList, DisplayOrder) {
+    // Weights 4, 4, 3, 3. (2,3,3,0) is best for 2 and 3 tricks and comes first;
+    // the other two are best for 1 trick only, and the payoff-best (3,1,1,1)
+    // comes before the larger Val (2,1,2,1), which it beats.
+    Analysis payoffFirst;
+    payoffFirst.Run({TVal{2, 3, 3, 0}, TVal{2, 1, 2, 1}, TVal{3, 1, 1, 1}}, {4, 4, 3, 3});
+    ASSERT_EQ(payoffFirst.lines.StratCount(), 3);
+    EXPECT_EQ(payoffFirst.lines.ProbList()[0]->Val, (TVal{2, 3, 3, 0}));
+    EXPECT_EQ(payoffFirst.lines.ProbList()[1]->Val, (TVal{3, 1, 1, 1}));
+    EXPECT_EQ(payoffFirst.lines.ProbList()[2]->Val, (TVal{2, 1, 2, 1}));
+    EXPECT_NE(payoffFirst.lines.ProbList()[2]->WorstOpp, nullptr);
+
+    // Weights 4, 1, 3. (2,1,0) and (0,2,2) are both payoff-best and best for 2
+    // tricks only; (2,1,0) has the most expected tricks and comes first.
+    Analysis expectedFirst;
+    expectedFirst.Run({TVal{0, 2, 2}, TVal{2, 1, 0}, TVal{1, 1, 1}}, {4, 1, 3});
+    ASSERT_EQ(expectedFirst.lines.StratCount(), 3);
+    EXPECT_EQ(expectedFirst.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
+    EXPECT_EQ(expectedFirst.lines.ProbList()[1]->Val, (TVal{0, 2, 2}));
+    EXPECT_EQ(expectedFirst.lines.ProbList()[2]->Val, (TVal{1, 1, 1}));
+    EXPECT_EQ(expectedFirst.lines.GetBestForGoal(0, ""), "A");
+    EXPECT_EQ(expectedFirst.lines.GetPayoffBest(""), "AB");
+    EXPECT_TRUE(expectedFirst.host.errors.empty());
+}
+
 TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     // Stop set from the start: nothing is compared, every line counts as
     // payoff-best and all 27 are kept; names after the 26th are "?".
@@ -290,6 +428,20 @@ TEST(ComputeOptimalLines, WithoutPayoffBestTheBeaterOfAShownLineIsShown) {
     EXPECT_EQ(an.lines.GetPayoffBest(""), "");
     EXPECT_EQ(an.lines.GetBestForGoal(0, ""), "B");
     EXPECT_TRUE(an.host.errors.empty());
+}
+
+TEST(ComputeOptimalLines, OnlyGoalsFromMinKToMaxKCount) {
+    // Weights 2, 3, 3, 1. (2,0,3,3) is beaten by (2,2,3,1) on average and is
+    // best for no goal that some line can reach (it is "best" for 4 and more
+    // tricks, like every line), so it goes.
+    Analysis an;
+    an.Run({TVal{2, 2, 3, 1}, TVal{3, 0, 3, 1}, TVal{2, 0, 3, 3}}, {2, 3, 3, 1});
+    EXPECT_EQ(an.lines.GetMinK(), 1);
+    EXPECT_EQ(an.lines.GetMaxK(), 3);
+    ASSERT_EQ(an.lines.StratCount(), 2);
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, (TVal{3, 0, 3, 1}));
+    EXPECT_EQ(an.lines.ProbList()[1]->Val, (TVal{2, 2, 3, 1}));
+    EXPECT_EQ(an.Find(TVal{2, 0, 3, 3}), nullptr);
 }
 
 TEST(ComputeOptimalLines, NoLinesReportsError605) {
