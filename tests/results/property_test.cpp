@@ -181,6 +181,8 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
     // Thinning out looks at the trick goals only; it may drop the line with the
     // most expected tricks.
     RecordProperty("bestExpectedLost", bestExpectedLost);
+    RecordProperty("roundsWithWarning", warned);
+    RecordProperty("roundsWithoutPayoffBest", withoutPayoffBest);
 }
 
 } // namespace
