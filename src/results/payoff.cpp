@@ -1,0 +1,34 @@
+#include "results/payoff.h"
+
+namespace nvx {
+
+void PayoffTable::SetTrickTable() {
+    for (int i = 0; i <= MaxTricks; ++i)
+        for (int j = 0; j <= MaxTricks; ++j)
+            table_[i][j] = i > j ? 1 : i < j ? -1 : 0;
+    imps_ = false;
+}
+
+void PayoffTable::SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded) {
+    std::array<std::int32_t, MaxTricks + 1> score{};
+    for (int t = 0; t <= MaxTricks; ++t)
+        score[t] = ContractScore(goal.Contract, t - tricksNeeded);
+    for (int i = 0; i <= MaxTricks; ++i)
+        for (int j = 0; j <= MaxTricks; ++j)
+            table_[i][j] = Imps(score[i] - score[j]);
+    imps_ = true;
+}
+
+std::int32_t Payoff(Host& host, const PayoffTable& table, const TVal& a, const TVal& b,
+                    std::span<const std::int32_t> divProb) {
+    if (a.size() != b.size() || a.size() > divProb.size()) {
+        InternalError(host, 501, "should not compare different sets");
+        return 0;
+    }
+    std::int32_t sum = 0;
+    for (std::size_t p = 0; p < a.size(); ++p)
+        sum += table.TablePayoff(a[p], b[p]) * divProb[p];
+    return sum;
+}
+
+} // namespace nvx

@@ -1,0 +1,463 @@
+#include "results/prob_strat.h"
+
+#include "strategy/eval.h"
+
+#include <algorithm>
+
+namespace nvx {
+namespace {
+
+constexpr const char* kError = "error";
+
+// How two lines' weights for the goals 1..13 compare, goal by goal.
+struct AllKOrder {
+    bool aAtLeastB = true;
+    bool bAtLeastA = true;
+};
+
+AllKOrder CompareAllK(const TProbStrat& a, const TProbStrat& b) {
+    AllKOrder o;
+    for (int k = 1; k <= MaxTricks; ++k) {
+        if (a.GoalWeight[k] < b.GoalWeight[k]) o.aAtLeastB = false;
+        if (b.GoalWeight[k] < a.GoalWeight[k]) o.bAtLeastA = false;
+    }
+    return o;
+}
+
+// a is at least as good as b for every trick goal, and where the two are equally
+// likely to make a goal that is neither sure nor hopeless, they make it in the
+// same divisions.
+bool GoalsAtLeast(Host& host, const TProbStrat& a, const TProbStrat& b, std::int32_t total) {
+    for (int k = 1; k <= MaxTricks; ++k)
+        if (b.GoalWeight[k] > a.GoalWeight[k]) return false;
+    for (int k = 1; k <= MaxTricks; ++k) {
+        const std::int32_t w = a.GoalWeight[k];
+        if (w == b.GoalWeight[k] && w > 0 && w < total &&
+            CompareValAtLeast(host, a.Val, b.Val, static_cast<std::uint8_t>(k)) != '=')
+            return false;
+    }
+    return true;
+}
+
+bool Covers(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best) {
+    for (int k = 1; k <= MaxTricks; ++k)
+        if (b.GoalWeight[k] == best[k] && a.GoalWeight[k] != best[k]) return false;
+    return true;
+}
+
+bool PayoffBest(const TProbStrat& s) {
+    return s.WorstOpp == nullptr;
+}
+
+} // namespace
+
+TProbStrat NewProbStrat(const TVal& val, std::span<const std::int32_t> divProb) {
+    TProbStrat s;
+    s.Val = val;
+    for (std::size_t p = 0; p < val.size(); ++p) {
+        const std::int32_t w = p < divProb.size() ? divProb[p] : 0;
+        s.GoalWeight[std::min<int>(val[p], MaxTricks)] += w;
+    }
+    // From "exactly k" to "at least k".
+    for (int k = MaxTricks - 1; k >= 1; --k)
+        s.GoalWeight[k] += s.GoalWeight[k + 1];
+    s.GoalWeight[0] = 0;
+    for (int k = 1; k <= MaxTricks; ++k)
+        s.GoalWeight[0] += s.GoalWeight[k];
+    return s;
+}
+
+bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs) {
+    if (domLength == numDivs) return true;
+    InternalError(host, 603, "not all divs present");
+    return false;
+}
+
+char CompareGoals(Host& host, const TProbStrat& a, const TProbStrat& b, std::int32_t totalWeight) {
+    if (a.GoalWeight[0] == b.GoalWeight[0]) return '|';
+    if (a.GoalWeight[0] > b.GoalWeight[0]) return GoalsAtLeast(host, a, b, totalWeight) ? '>' : '|';
+    return GoalsAtLeast(host, b, a, totalWeight) ? '<' : '|';
+}
+
+char CmpAllKStrict(const TProbStrat& a, const TProbStrat& b) {
+    const AllKOrder o = CompareAllK(a, b);
+    if (o.aAtLeastB && !o.bAtLeastA) return '>';
+    if (o.bAtLeastA && !o.aAtLeastB) return '<';
+    return '|';
+}
+
+char CmpAllK(const TProbStrat& a, const TProbStrat& b) {
+    const AllKOrder o = CompareAllK(a, b);
+    if (o.aAtLeastB && o.bAtLeastA) return '=';
+    return CmpAllKStrict(a, b);
+}
+
+char CmpCoversBest(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best) {
+    const bool ab = Covers(a, b, best);
+    const bool ba = Covers(b, a, best);
+    if (ab && ba) return '=';
+    if (ab) return '>';
+    if (ba) return '<';
+    return '|';
+}
+
+// ---- the compute driver ------------------------------------------------------
+
+void ProbStrategies::Clear() {
+    list_.clear();
+    best_ = {};
+    minK_ = MaxTricks;
+    maxK_ = 0;
+    payoff_ = PayoffTable();
+    divProb_.clear();
+    denominator_ = 1;
+}
+
+void ProbStrategies::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
+                                         std::span<const TVal> vals,
+                                         std::span<const std::int32_t> divProb,
+                                         std::int32_t probDenominator) {
+    Clear();
+    payoff_ = payoff;
+    divProb_.assign(divProb.begin(), divProb.end());
+    denominator_ = probDenominator;
+
+    // Each new line goes to the head of the list, so the list starts in the
+    // reverse order of the Vals.
+    list_.reserve(vals.size());
+    for (auto it = vals.rbegin(); it != vals.rend(); ++it)
+        list_.push_back(std::make_unique<TProbStrat>(NewProbStrat(*it, divProb_)));
+
+    ComparePairs(host);
+    ComputeBest();
+    const int payoffBest = MarkOptimal();
+    if (payoffBest > 0)
+        RecomputeWorst(host);
+    else
+        CloseUnderWorstOpp(host);
+    RemoveUnchosen();
+    SortProbList(host);
+    if (list_.size() > MaxDisplayedLines && !host.stopRequested()) {
+        host.showMessage(MessageKind::Warning,
+                         "There are " + std::to_string(list_.size()) +
+                             " different optimal strategies: too many to display. " + "\r" +
+                             "Some representatives will be chosen.");
+        ChooseRepresentatives(host, payoffBest > 0);
+    }
+    NameStrategies();
+}
+
+std::int32_t ProbStrategies::PayoffOf(Host& host, const TProbStrat& a, const TProbStrat& b) const {
+    return Payoff(host, payoff_, a.Val, b.Val, divProb_);
+}
+
+// The payoff table is antisymmetric, so one payoff serves both lines. Strictly
+// lower only: on ties the first opponent in list order stays.
+void ProbStrategies::UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const {
+    const std::int32_t p = PayoffOf(host, a, b);
+    if (p < a.Worst) {
+        a.Worst = p;
+        a.WorstOpp = &b;
+    }
+    if (-p < b.Worst) {
+        b.Worst = -p;
+        b.WorstOpp = &a;
+    }
+}
+
+void ProbStrategies::ComparePairs(Host& host) {
+    const std::size_t n = list_.size();
+    for (std::size_t i = 0; i < n && !host.stopRequested(); ++i) {
+        TProbStrat& a = *list_[i];
+        for (std::size_t j = i + 1; j < n && !host.stopRequested(); ++j) {
+            host.processPendingEvents();
+            TProbStrat& b = *list_[j];
+            UpdateWorst(host, a, b);
+            if (!a.Dominated && !b.Dominated) {
+                const char c = CompareGoals(host, a, b, denominator_);
+                if (c == '<')
+                    a.Dominated = true;
+                else if (c == '>')
+                    b.Dominated = true;
+            }
+        }
+    }
+}
+
+void ProbStrategies::ComputeBest() {
+    best_ = {};
+    minK_ = MaxTricks;
+    for (const auto& s : list_) {
+        for (int k = 0; k <= MaxTricks; ++k)
+            best_[k] = std::max(best_[k], s->GoalWeight[k]);
+        int sure = 0;
+        for (int k = MaxTricks; k >= 1; --k)
+            if (s->GoalWeight[k] >= denominator_) {
+                sure = k;
+                break;
+            }
+        minK_ = static_cast<std::uint8_t>(std::min<int>(minK_, sure + 1));
+    }
+    maxK_ = 0;
+    for (int k = MaxTricks; k >= 1; --k)
+        if (best_[k] > 0) {
+            maxK_ = static_cast<std::uint8_t>(k);
+            break;
+        }
+}
+
+// Keeps the payoff-best lines and the undominated lines that are best for some
+// goal that counts; returns the number of payoff-best lines.
+int ProbStrategies::MarkOptimal() {
+    int n = 0;
+    for (auto& s : list_) {
+        if (PayoffBest(*s)) {
+            s->Chosen = true;
+            ++n;
+        } else if (s->Dominated) {
+            s->Chosen = false;
+        } else {
+            bool optimal = s->GoalWeight[0] == best_[0];
+            for (int k = minK_; k <= maxK_ && !optimal; ++k)
+                optimal = OptimalFor(*s, k);
+            s->Chosen = optimal;
+        }
+    }
+    return n;
+}
+
+// The worst opponent of a kept line must be a kept line.
+void ProbStrategies::RecomputeWorst(Host& host) {
+    for (auto& s : list_)
+        if (s->Chosen && s->WorstOpp != nullptr && !s->WorstOpp->Chosen) {
+            s->WorstOpp = nullptr;
+            s->Worst = 0;
+        }
+    const std::size_t n = list_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!list_[i]->Chosen) continue;
+        for (std::size_t j = i + 1; j < n; ++j)
+            if (list_[j]->Chosen) UpdateWorst(host, *list_[i], *list_[j]);
+    }
+}
+
+// Without payoff-best lines: the line that beats a kept line most is kept too.
+void ProbStrategies::CloseUnderWorstOpp(Host& host) {
+    for (auto& s : list_) {
+        if (!s->Chosen) continue;
+        if (s->WorstOpp == nullptr) {
+            InternalError(host, 606, kError);
+            continue;
+        }
+        TProbStrat* w = s->WorstOpp;
+        while (w != nullptr && !w->Chosen) {
+            w->Chosen = true;
+            w = w->WorstOpp;
+        }
+        if (w == nullptr) InternalError(host, 607, kError);
+    }
+}
+
+void ProbStrategies::ClearDanglingWorstOpp() {
+    for (auto& s : list_)
+        if (s->Chosen && s->WorstOpp != nullptr && !s->WorstOpp->Chosen) s->WorstOpp = nullptr;
+}
+
+void ProbStrategies::RemoveUnchosen() {
+    std::erase_if(list_, [](const std::unique_ptr<TProbStrat>& s) { return !s->Chosen; });
+}
+
+// Display order: the line optimal for the larger goal first, then payoff-best
+// lines, then lines with the most expected tricks, then the larger Val.
+bool ProbStrategies::SortBefore(Host& host, const TProbStrat& a, const TProbStrat& b) const {
+    for (int k = MaxTricks; k >= 1; --k) {
+        const bool oa = OptimalFor(a, k);
+        if (oa != OptimalFor(b, k)) return oa;
+    }
+    if (PayoffBest(a) != PayoffBest(b)) return PayoffBest(a);
+    const bool ma = a.GoalWeight[0] == best_[0];
+    if (ma != (b.GoalWeight[0] == best_[0])) return ma;
+    const char c = CompareValOrder(host, a.Val, b.Val);
+    if (c == '>') return true;
+    if (c == '<') return false;
+    InternalError(host, 604, "unexpected");
+    return false;
+}
+
+void ProbStrategies::SortProbList(Host& host) {
+    if (list_.empty()) {
+        InternalError(host, 605, kError);
+        return;
+    }
+    // Bubble sort: stable, and the order is total on distinct Vals, so at most
+    // one pass per line is needed; the bound only guards against a broken order.
+    bool swapped = true;
+    for (std::size_t pass = 0; swapped && pass <= list_.size(); ++pass) {
+        swapped = false;
+        for (std::size_t i = 0; i + 1 < list_.size(); ++i)
+            if (SortBefore(host, *list_[i + 1], *list_[i])) {
+                std::swap(list_[i], list_[i + 1]);
+                swapped = true;
+            }
+    }
+}
+
+void ProbStrategies::ThinOut(Host& host,
+                             const std::function<char(const TProbStrat&, const TProbStrat&)>& cmp) {
+    const std::size_t n = list_.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        TProbStrat& a = *list_[i];
+        if (!a.Chosen) continue;
+        host.processPendingEvents();
+        // Goes on to the end even when a itself has been dropped.
+        for (std::size_t j = i + 1; j < n; ++j) {
+            TProbStrat& b = *list_[j];
+            if (!b.Chosen) continue;
+            const bool aBest = PayoffBest(a);
+            const bool bBest = PayoffBest(b);
+            switch (cmp(a, b)) {
+            case '=':
+                if (bBest && !aBest)
+                    a.Chosen = false;
+                else
+                    b.Chosen = false;
+                break;
+            case '>':
+                if (!(bBest && !aBest)) b.Chosen = false;
+                break;
+            case '<':
+                if (!(aBest && !bBest)) a.Chosen = false;
+                break;
+            default:
+                break;
+            }
+        }
+    }
+}
+
+void ProbStrategies::ChooseRepresentatives(Host& host, bool hasPayoffBest) {
+    const TGoalWeights& best = best_;
+    auto covers = [&best](const TProbStrat& a, const TProbStrat& b) {
+        return CmpCoversBest(a, b, best);
+    };
+    const std::function<char(const TProbStrat&, const TProbStrat&)> passes[] = {
+        CmpAllKStrict, CmpAllK, covers, covers};
+    for (int pass = 0; pass < 4; ++pass) {
+        ThinOut(host, passes[pass]);
+        if (hasPayoffBest)
+            RecomputeWorst(host);
+        else if (pass < 3)
+            CloseUnderWorstOpp(host);
+        else
+            ClearDanglingWorstOpp();
+        RemoveUnchosen();
+        if (list_.size() <= MaxDisplayedLines) return;
+    }
+}
+
+void ProbStrategies::NameStrategies() {
+    for (std::size_t i = 0; i < list_.size(); ++i)
+        list_[i]->Name = i < 26 ? std::string(1, static_cast<char>('A' + i)) : std::string("?");
+}
+
+// ---- queries -------------------------------------------------------------------
+
+const TProbStrat* ProbStrategies::GetStrat(int i) const {
+    if (list_.empty()) return nullptr;
+    if (i < 2) return list_.front().get();
+    if (static_cast<std::size_t>(i) > list_.size()) return nullptr;
+    return list_[i - 1].get();
+}
+
+std::string ProbStrategies::GetStratName(int i) const {
+    const TProbStrat* s = GetStrat(i);
+    return s ? s->Name : std::string();
+}
+
+std::uint8_t ProbStrategies::GetStratTricksAt(int i, std::size_t divNr) const {
+    const TProbStrat* s = GetStrat(i);
+    return s && divNr < s->Val.size() ? s->Val[divNr] : 0;
+}
+
+double ProbStrategies::Fraction(std::int64_t weight) const {
+    return denominator_ > 0 ? static_cast<double>(weight) / denominator_ : 0.0;
+}
+
+double ProbStrategies::GetStratProb(int i, int k) const {
+    const TProbStrat* s = GetStrat(i);
+    if (!s || k < 0 || k > MaxTricks) return 0.0;
+    return Fraction(s->GoalWeight[k]);
+}
+
+double ProbStrategies::GetBestProb(int k) const {
+    if (k < 0 || k > MaxTricks) return 0.0;
+    return Fraction(best_[k]);
+}
+
+std::string ProbStrategies::JoinNames(const std::function<bool(const TProbStrat&)>& pick,
+                                      std::string_view sep) const {
+    std::string s;
+    for (const auto& line : list_)
+        if (pick(*line)) {
+            s += sep;
+            s += line->Name;
+        }
+    s.erase(0, std::min(sep.size(), s.size()));
+    return s;
+}
+
+std::string ProbStrategies::GetBestForGoal(int k, std::string_view sep) const {
+    if (k < 0 || k > MaxTricks) return {};
+    return JoinNames([&](const TProbStrat& s) { return s.GoalWeight[k] >= best_[k]; }, sep);
+}
+
+std::string ProbStrategies::GetPayoffBest(std::string_view sep) const {
+    return JoinNames([](const TProbStrat& s) { return s.Worst == 0; }, sep);
+}
+
+std::string ProbStrategies::GetBeaters(Host& host, int i, std::string_view sep) const {
+    const TProbStrat* line = GetStrat(i);
+    if (!line) return {};
+    bool any = false;
+    std::string names = JoinNames(
+        [&](const TProbStrat& p) {
+            const bool beats = PayoffOf(host, p, *line) > 0;
+            any = any || beats;
+            return beats;
+        },
+        sep);
+    if (!any && line->Worst < 0) return "not available";
+    return names;
+}
+
+double ProbStrategies::GetPayoff(Host& host, int i, int j) const {
+    const TProbStrat* a = GetStrat(i);
+    const TProbStrat* b = GetStrat(j);
+    if (!a || !b) return 0.0;
+    return Fraction(PayoffOf(host, *a, *b));
+}
+
+// ---- the small-card limit ------------------------------------------------------
+
+std::uint8_t
+SmallCardClassRank(const ProbStrategies& lines, std::size_t numDivs,
+                   std::span<const std::uint8_t> classRanks,
+                   const std::function<std::uint8_t(std::uint8_t, std::uint8_t)>& mergedDivNr) {
+    if (classRanks.empty()) return 0;
+    // A rank that fails for one division fails for every higher rank too, so r
+    // only ever moves down.
+    std::size_t r = 0;
+    for (const auto& line : lines.ProbList()) {
+        const TVal& v = line->Val;
+        for (std::size_t d = 0; d < numDivs && d < v.size(); ++d) {
+            while (r + 1 < classRanks.size()) {
+                const std::size_t m = mergedDivNr(static_cast<std::uint8_t>(d), classRanks[r]);
+                if (m >= v.size() || v[m] == v[d]) break;
+                ++r;
+            }
+        }
+    }
+    return classRanks[r];
+}
+
+} // namespace nvx

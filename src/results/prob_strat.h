@@ -1,0 +1,158 @@
+// The optimal lines of an analysis. Every declarer strategy that the solver
+// found becomes a line weighted with the division probabilities; the driver keeps
+// the lines that are best for some goal (at least k tricks, the most expected
+// tricks, or the head-to-head payoff), orders them, thins them out when there
+// are too many to show and names them A, B, C, ... The queries below are how the
+// windows read the result.
+#pragma once
+
+#include "cards/host.h"
+#include "results/payoff.h"
+#include "strategy/bytestr.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace nvx {
+
+// More lines than this are reduced to representatives.
+inline constexpr std::size_t MaxDisplayedLines = 12;
+
+using TGoalWeights = std::array<std::int32_t, MaxTricks + 1>;
+
+struct TProbStrat {
+    std::string Name = "no name yet";
+    // Tricks over the set of all divisions: position p is the division numbered p.
+    TVal Val;
+    // [k], k >= 1: the weight of the divisions in which the line takes at least k
+    // tricks; [0]: the sum of [1..13], the expected tricks times the total weight.
+    TGoalWeights GoalWeight{};
+    bool Chosen = false;
+    // Another line is better on expected tricks and at least as good on every goal.
+    bool Dominated = false;
+    // The line of the same list against which this one's payoff is lowest; null
+    // when no line beats it (the line is payoff-best). Not owned.
+    TProbStrat* WorstOpp = nullptr;
+    // That lowest payoff, 0 when none is negative.
+    std::int32_t Worst = 0;
+};
+
+// A fresh line for a Val, with its goal weights from the division weights
+// (divProb[p] is the weight of the division numbered p).
+TProbStrat NewProbStrat(const TVal& val, std::span<const std::int32_t> divProb);
+
+// Reports internal error 603 when the lines' division set does not hold every
+// division; true when it does.
+bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs);
+
+// Whether a beats b on expected tricks and is at least as good for every trick
+// goal: '>' a does, '<' b does, '|' neither. Equal expected tricks give '|'; so
+// does an equal chance for some goal reached in different divisions.
+char CompareGoals(Host& host, const TProbStrat& a, const TProbStrat& b, std::int32_t totalWeight);
+
+// Comparators of the thinning out; they look at the trick goals 1..13 only.
+// a at least as good as b for every goal, and not the reverse: '>'; the reverse:
+// '<'; otherwise '|' (also when all weights are equal).
+char CmpAllKStrict(const TProbStrat& a, const TProbStrat& b);
+// As CmpAllKStrict, but '=' when all weights are equal.
+char CmpAllK(const TProbStrat& a, const TProbStrat& b);
+// a covers b when a is optimal for every goal for which b is optimal: '>' only a
+// covers the other, '<' only b does, '=' both, '|' neither.
+char CmpCoversBest(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best);
+
+class ProbStrategies {
+  public:
+    using LineList = std::vector<std::unique_ptr<TProbStrat>>;
+
+    // The compute driver, run on what the solver delivered: the Vals of the
+    // reduced root factor in that factor's order, the division weights (index =
+    // division number, at least as many as the Vals are long) and their sum.
+    // Replaces the lines of the previous analysis. Pending events are processed
+    // while the lines are compared; a stop request ends the comparison early and
+    // suppresses the too-many-lines warning, and the rest runs on what there is.
+    void ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::span<const TVal> vals,
+                             std::span<const std::int32_t> divProb, std::int32_t probDenominator);
+    // No lines, as at program start.
+    void Clear();
+
+    // The lines in display order. Every WorstOpp points into this list or is null.
+    const LineList& ProbList() const { return list_; }
+    // Best[k]: the largest GoalWeight[k] of all lines of the analysis.
+    const TGoalWeights& Best() const { return best_; }
+    std::int32_t ProbDenominator() const { return denominator_; }
+    std::span<const std::int32_t> DivProb() const { return divProb_; }
+    // The comparison the lines were computed with.
+    const PayoffTable& Payoffs() const { return payoff_; }
+
+    // Queries. Lines are addressed by their position 1..StratCount().
+    std::uint16_t StratCount() const { return static_cast<std::uint16_t>(list_.size()); }
+    // Position below 2: the first line; null when there is none or i is too large.
+    const TProbStrat* GetStrat(int i) const;
+    std::string GetStratName(int i) const;
+    // The tricks of line i in the division numbered divNr (0 when out of range).
+    std::uint8_t GetStratTricksAt(int i, std::size_t divNr) const;
+    // k >= 1: the chance of at least k tricks; k = 0: the expected tricks.
+    double GetStratProb(int i, int k) const;
+    double GetBestProb(int k) const;
+    // The most tricks some line takes in some division (0 when none takes any).
+    std::uint8_t GetMaxK() const { return maxK_; }
+    // One more than the fewest sure tricks of any line: goals below it are met
+    // by every line.
+    std::uint8_t GetMinK() const { return minK_; }
+    // The names of the lines optimal for goal k (k = 0: the most expected tricks).
+    std::string GetBestForGoal(int k, std::string_view sep) const;
+    // The names of the lines no shown line beats on average.
+    std::string GetPayoffBest(std::string_view sep) const;
+    // The names of the lines that beat line i on average; "not available" when
+    // none of them is shown but something beat it.
+    std::string GetBeaters(Host& host, int i, std::string_view sep) const;
+    // Line i's average gain over line j (a chance difference at matchpoints,
+    // IMPs per deal at IMPs).
+    double GetPayoff(Host& host, int i, int j) const;
+
+  private:
+    std::int32_t PayoffOf(Host& host, const TProbStrat& a, const TProbStrat& b) const;
+    void UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const;
+    void ComparePairs(Host& host);
+    void ComputeBest();
+    bool OptimalFor(const TProbStrat& s, int k) const { return s.GoalWeight[k] == best_[k]; }
+    int MarkOptimal();
+    void RecomputeWorst(Host& host);
+    void CloseUnderWorstOpp(Host& host);
+    void ClearDanglingWorstOpp();
+    void RemoveUnchosen();
+    bool SortBefore(Host& host, const TProbStrat& a, const TProbStrat& b) const;
+    void SortProbList(Host& host);
+    void ChooseRepresentatives(Host& host, bool hasPayoffBest);
+    void ThinOut(Host& host, const std::function<char(const TProbStrat&, const TProbStrat&)>& cmp);
+    void NameStrategies();
+    std::string JoinNames(const std::function<bool(const TProbStrat&)>& pick,
+                          std::string_view sep) const;
+    double Fraction(std::int64_t weight) const;
+
+    LineList list_;
+    TGoalWeights best_{};
+    std::uint8_t minK_ = MaxTricks;
+    std::uint8_t maxK_ = 0;
+    PayoffTable payoff_;
+    std::vector<std::int32_t> divProb_;
+    std::int32_t denominator_ = 1;
+};
+
+// The highest defenders' class rank r up to which no line cares which of the
+// defenders' cards at or below r West holds. classRanks are the defenders' class
+// ranks, highest first; mergedDivNr(d, r) is the division that d becomes when West
+// holds the same cards above r and as many, but the lowest, at or below r. 0 when
+// the defenders hold no card.
+std::uint8_t
+SmallCardClassRank(const ProbStrategies& lines, std::size_t numDivs,
+                   std::span<const std::uint8_t> classRanks,
+                   const std::function<std::uint8_t(std::uint8_t, std::uint8_t)>& mergedDivNr);
+
+} // namespace nvx

@@ -1,0 +1,62 @@
+// Helpers for the tests of the optimal lines: running the driver on given Vals.
+#pragma once
+
+#include "results/prob_strat.h"
+#include "support/recording_host.h"
+
+#include <numeric>
+#include <string>
+#include <vector>
+
+namespace nvx::test {
+
+struct Analysis {
+    RecordingHost host;
+    ProbStrategies lines;
+
+    void Run(const std::vector<TVal>& vals, const std::vector<std::int32_t>& weights,
+             const PayoffTable& table = PayoffTable()) {
+        const std::int32_t total = std::accumulate(weights.begin(), weights.end(), 0);
+        lines.ComputeOptimalLines(host, table, vals, weights, total);
+    }
+
+    // The names of the lines in list order.
+    std::vector<std::string> Names() const {
+        std::vector<std::string> names;
+        for (const auto& s : lines.ProbList())
+            names.push_back(s->Name);
+        return names;
+    }
+    // The line with this Val, or null.
+    const TProbStrat* Find(const TVal& v) const {
+        for (const auto& s : lines.ProbList())
+            if (s->Val == v) return s.get();
+        return nullptr;
+    }
+    std::vector<std::string> Warnings() const {
+        std::vector<std::string> w;
+        for (const auto& m : host.messages)
+            if (m.kind == MessageKind::Warning) w.push_back(m.text);
+        return w;
+    }
+};
+
+// n divisions; line i takes one trick in division i and none elsewhere. With
+// equal weights all have the same chances and no line beats another.
+inline std::vector<TVal> UnitVals(int n) {
+    std::vector<TVal> vals;
+    for (int i = 0; i < n; ++i) {
+        TVal v = TVal::filled(n, 0);
+        v[i] = 1;
+        vals.push_back(v);
+    }
+    return vals;
+}
+
+inline TVal Unit(int n, int i) {
+    TVal v = TVal::filled(n, 0);
+    v[i] = 1;
+    return v;
+}
+
+} // namespace nvx::test

@@ -1,0 +1,470 @@
+#include "lines_helper.h"
+
+#include <gtest/gtest.h>
+
+namespace nvx {
+namespace {
+
+using test::Analysis;
+using test::Unit;
+using test::UnitVals;
+
+constexpr const char* kThirteenLinesWarning =
+    "There are 13 different optimal strategies: too many to display. \r"
+    "Some representatives will be chosen.";
+
+TGoalWeights Weights(std::initializer_list<std::int32_t> w) {
+    TGoalWeights g{};
+    std::size_t i = 0;
+    for (std::int32_t x : w)
+        g[i++] = x;
+    return g;
+}
+
+TEST(NewProbStrat, GoalWeightsAreChancesOfAtLeastKTricks) {
+    const std::vector<std::int32_t> w = {3, 1};
+    const TProbStrat a = NewProbStrat(TVal{2, 0}, w);
+    EXPECT_EQ(a.GoalWeight, Weights({6, 3, 3}));
+    const TProbStrat b = NewProbStrat(TVal{1, 1}, w);
+    EXPECT_EQ(b.GoalWeight, Weights({4, 4}));
+    EXPECT_EQ(b.Name, "no name yet");
+    EXPECT_FALSE(b.Chosen);
+    EXPECT_FALSE(b.Dominated);
+    EXPECT_EQ(b.WorstOpp, nullptr);
+    EXPECT_EQ(b.Worst, 0);
+
+    const TProbStrat c = NewProbStrat(TVal{13, 0, 5}, std::vector<std::int32_t>{2, 7, 1});
+    TGoalWeights expected{};
+    for (int k = 1; k <= 13; ++k)
+        expected[k] = 2 + (k <= 5 ? 1 : 0);
+    expected[0] = 13 * 2 + 5 * 1;
+    EXPECT_EQ(c.GoalWeight, expected);
+}
+
+TEST(CheckAllDivs, ReportsMissingDivisions) {
+    test::RecordingHost host;
+    EXPECT_TRUE(CheckAllDivs(host, 12, 12));
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_FALSE(CheckAllDivs(host, 11, 12));
+    ASSERT_EQ(host.errorCodes(), std::vector<std::uint16_t>{603});
+    EXPECT_EQ(host.errors[0].text, "not all divs present");
+}
+
+TEST(ThinOutComparators, CompareTrickGoalsOnly) {
+    TProbStrat a, b;
+    a.GoalWeight = Weights({9, 5, 3, 1});
+    b.GoalWeight = Weights({1, 5, 2, 1});
+    EXPECT_EQ(CmpAllKStrict(a, b), '>');
+    EXPECT_EQ(CmpAllKStrict(b, a), '<');
+    EXPECT_EQ(CmpAllK(a, b), '>');
+    b.GoalWeight = Weights({0, 5, 3, 1}); // equal on 1..13, different expected tricks
+    EXPECT_EQ(CmpAllKStrict(a, b), '|');
+    EXPECT_EQ(CmpAllK(a, b), '=');
+    b.GoalWeight = Weights({9, 6, 2, 1});
+    EXPECT_EQ(CmpAllKStrict(a, b), '|');
+    EXPECT_EQ(CmpAllK(a, b), '|');
+
+    const TGoalWeights best = Weights({10, 6, 3, 1});
+    a.GoalWeight = Weights({9, 5, 3, 1}); // optimal for 2, 3 (and every k above 3)
+    b.GoalWeight = Weights({8, 5, 2, 1}); // optimal for 3
+    EXPECT_EQ(CmpCoversBest(a, b, best), '>');
+    EXPECT_EQ(CmpCoversBest(b, a, best), '<');
+    b.GoalWeight = Weights({1, 5, 3, 1});
+    EXPECT_EQ(CmpCoversBest(a, b, best), '=');
+    b.GoalWeight = Weights({8, 6, 2, 1}); // optimal for 1 and 3
+    EXPECT_EQ(CmpCoversBest(a, b, best), '|');
+}
+
+TEST(CompareGoals, EqualChancesInDifferentDivisionsAreIncomparable) {
+    test::RecordingHost host;
+    const std::vector<std::int32_t> w = {1, 1, 1};
+    const TProbStrat a = NewProbStrat(TVal{2, 0, 1}, w);
+    const TProbStrat b = NewProbStrat(TVal{0, 2, 0}, w); // 2 tricks as often, elsewhere
+    const TProbStrat c = NewProbStrat(TVal{2, 0, 0}, w); // 2 tricks in the same division
+    EXPECT_EQ(CompareGoals(host, a, b, 3), '|');
+    EXPECT_EQ(CompareGoals(host, a, c, 3), '>');
+    EXPECT_EQ(CompareGoals(host, c, a, 3), '<');
+    // Equal expected tricks: never comparable, even when the weights agree
+    // everywhere (here through a division of weight 0).
+    const std::vector<std::int32_t> w0 = {1, 0};
+    EXPECT_EQ(CompareGoals(host, NewProbStrat(TVal{1, 1}, w0), NewProbStrat(TVal{1, 0}, w0), 1),
+              '|');
+    EXPECT_EQ(CompareGoals(host, NewProbStrat(TVal{1, 0}, w0), NewProbStrat(TVal{1, 1}, w0), 1),
+              '|');
+    EXPECT_TRUE(host.errors.empty());
+}
+
+// Two divisions with weights 3 and 1; the lines (2,0) and (1,1).
+TEST(ComputeOptimalLines, TwoLineExample) {
+    for (bool reversed : {false, true}) {
+        Analysis an;
+        std::vector<TVal> vals = {TVal{2, 0}, TVal{1, 1}};
+        if (reversed) std::swap(vals[0], vals[1]);
+        an.Run(vals, {3, 1});
+        ASSERT_EQ(an.lines.StratCount(), 2);
+        const TProbStrat& a = *an.lines.ProbList()[0];
+        const TProbStrat& b = *an.lines.ProbList()[1];
+        EXPECT_EQ(a.Val, (TVal{2, 0}));
+        EXPECT_EQ(a.Name, "A");
+        EXPECT_EQ(a.GoalWeight, Weights({6, 3, 3}));
+        EXPECT_EQ(a.WorstOpp, nullptr);
+        EXPECT_EQ(a.Worst, 0);
+        EXPECT_EQ(b.Val, (TVal{1, 1}));
+        EXPECT_EQ(b.Name, "B");
+        EXPECT_EQ(b.WorstOpp, &a);
+        EXPECT_EQ(b.Worst, -2);
+        EXPECT_FALSE(a.Dominated);
+        EXPECT_FALSE(b.Dominated);
+        EXPECT_EQ(an.lines.GetMinK(), 1);
+        EXPECT_EQ(an.lines.GetMaxK(), 2);
+        EXPECT_EQ(an.lines.Best(), Weights({6, 4, 3}));
+        EXPECT_TRUE(an.host.messages.empty());
+        EXPECT_TRUE(an.host.errors.empty());
+        // One pending-events call per pair compared.
+        EXPECT_EQ(an.host.pendingEventCalls, 1);
+    }
+}
+
+TEST(ComputeOptimalLines, SingleLine) {
+    Analysis an;
+    an.Run({TVal{3, 1, 2}}, {1, 2, 1});
+    ASSERT_EQ(an.lines.StratCount(), 1);
+    EXPECT_EQ(an.Names(), std::vector<std::string>{"A"});
+    EXPECT_EQ(an.lines.ProbList()[0]->WorstOpp, nullptr);
+    EXPECT_EQ(an.lines.GetMinK(), 2); // sure of 1 trick
+    EXPECT_EQ(an.lines.GetMaxK(), 3);
+    EXPECT_TRUE(an.host.errors.empty());
+}
+
+TEST(ComputeOptimalLines, StartsFromReversedOrderAndKeepsFirstOpponentOnTies) {
+    // L is beaten by X and by Y by the same amount; X and Y tie with each other.
+    const TVal l{3, 0, 0, 0, 0}, x{0, 2, 2, 0, 0}, y{0, 0, 0, 2, 2};
+    const std::vector<std::int32_t> w = {1, 1, 1, 1, 1};
+    Analysis first, second;
+    first.Run({l, x, y}, w);  // list starts Y, X, L
+    second.Run({l, y, x}, w); // list starts X, Y, L
+    for (Analysis* an : {&first, &second}) {
+        // L alone is optimal for 3 tricks; of X and Y the larger Val comes first.
+        ASSERT_EQ(an->lines.StratCount(), 3);
+        EXPECT_EQ(an->lines.ProbList()[0]->Val, l);
+        EXPECT_EQ(an->lines.ProbList()[1]->Val, y);
+        EXPECT_EQ(an->lines.ProbList()[2]->Val, x);
+        EXPECT_EQ(an->lines.ProbList()[0]->Worst, -1);
+    }
+    EXPECT_EQ(first.Find(l)->WorstOpp, first.Find(y));
+    EXPECT_EQ(second.Find(l)->WorstOpp, second.Find(x));
+}
+
+TEST(ComputeOptimalLines, TwelveLinesAreShownWithoutWarning) {
+    Analysis an;
+    an.Run(UnitVals(12), std::vector<std::int32_t>(12, 1));
+    ASSERT_EQ(an.lines.StratCount(), 12);
+    EXPECT_TRUE(an.host.messages.empty());
+    const std::vector<std::string> names = {"A", "B", "C", "D", "E", "F",
+                                            "G", "H", "I", "J", "K", "L"};
+    EXPECT_EQ(an.Names(), names);
+    // Equal on every goal: the larger Val (the trick in the higher division) first.
+    for (int i = 0; i < 12; ++i)
+        EXPECT_EQ(an.lines.ProbList()[i]->Val, Unit(12, 11 - i));
+}
+
+TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
+    Analysis an;
+    an.Run(UnitVals(13), std::vector<std::int32_t>(13, 1));
+    EXPECT_EQ(an.Warnings(), std::vector<std::string>{kThirteenLinesWarning});
+    // All have equal weights and are payoff-best: the second pass keeps the first.
+    ASSERT_EQ(an.lines.StratCount(), 1);
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, Unit(13, 12));
+    EXPECT_EQ(an.lines.ProbList()[0]->Name, "A");
+    // 78 pairs, then one call per outer line still kept: 13 in the first
+    // thinning pass, 1 in the second.
+    EXPECT_EQ(an.host.pendingEventCalls, 78 + 13 + 1);
+    EXPECT_TRUE(an.host.errors.empty());
+}
+
+// 27 divisions of weight 1; line i (1..13) is optimal for the goal of i tricks
+// and for no other goal, so no line covers another.
+std::vector<TVal> OneGoalEachVals() {
+    auto best = [](int k) { return 2 * (14 - k); };
+    std::vector<TVal> vals;
+    for (int i = 1; i <= 13; ++i) {
+        auto f = [&](int k) { return k > 13 ? 0 : k == i ? best(k) : best(k) - 1; };
+        TVal v;
+        for (int t = 13; t >= 1; --t)
+            for (int c = 0; c < f(t) - f(t + 1); ++c)
+                v.push_back(static_cast<std::uint8_t>(t));
+        while (v.size() < 27)
+            v.push_back(0);
+        vals.push_back(v);
+    }
+    return vals;
+}
+
+TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
+    Analysis an;
+    const std::vector<TVal> vals = OneGoalEachVals();
+    an.Run(vals, std::vector<std::int32_t>(27, 1));
+    EXPECT_EQ(an.Warnings(), std::vector<std::string>{kThirteenLinesWarning});
+    ASSERT_EQ(an.lines.StratCount(), 13);
+    // Sorted by the goal each one is best for, the largest first.
+    for (int i = 0; i < 13; ++i) {
+        EXPECT_EQ(an.lines.ProbList()[i]->Val, vals[12 - i]);
+        EXPECT_EQ(an.lines.ProbList()[i]->Name, std::string(1, static_cast<char>('A' + i)));
+    }
+    for (int k = 1; k <= 13; ++k)
+        EXPECT_EQ(an.lines.GetBestForGoal(k, ""), std::string(1, static_cast<char>('A' + 13 - k)));
+    EXPECT_TRUE(an.host.errors.empty());
+}
+
+// Lines on 27 divisions of weight 1 that need thinning out. Most are the same
+// staircase of tricks with one trick moved; a few are irregular.
+const std::vector<TVal> kCoveredPayoffBestVals = {
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 6, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 7, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {5, 3, 8, 10, 10, 3, 2, 11, 3, 6, 4, 0, 5, 6, 2, 2, 4, 1, 5, 4, 13, 9, 9, 0, 9, 10, 11},
+    {5, 1, 4, 5, 13, 4, 7, 11, 5, 2, 7, 7, 11, 2, 0, 4, 0, 11, 5, 13, 6, 0, 8, 12, 6, 5, 6},
+};
+
+TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
+    Analysis an;
+    an.Run(kCoveredPayoffBestVals, std::vector<std::int32_t>(27, 1));
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    ASSERT_EQ(an.lines.StratCount(), 12);
+    // The first line is beaten on average and is optimal for every trick goal
+    // that these payoff-best lines are optimal for; they stay all the same.
+    const TProbStrat& first = *an.lines.ProbList()[0];
+    EXPECT_EQ(first.Val, kCoveredPayoffBestVals[12]);
+    EXPECT_NE(first.WorstOpp, nullptr);
+    for (int i : {2, 8, 10}) {
+        const TProbStrat* s = an.Find(kCoveredPayoffBestVals[i]);
+        ASSERT_NE(s, nullptr) << i;
+        EXPECT_EQ(s->WorstOpp, nullptr);
+        EXPECT_EQ(CmpCoversBest(first, *s, an.lines.Best()), '>');
+    }
+}
+
+const std::vector<TVal> kEqualWeightsVals = {
+    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 2, 1, 0, 0},
+    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
+    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {2, 6, 11, 11, 4, 0, 11, 11, 7, 1, 1, 2, 8, 10, 11, 0, 1, 1, 7, 8, 6, 5, 7, 1, 5, 8, 10},
+    {5, 3, 4, 2, 5, 8, 6, 6, 13, 4, 8, 4, 2, 5, 9, 0, 4, 13, 9, 8, 10, 0, 6, 3, 7, 13, 3},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 3, 7, 7, 6, 6, 5, 5, 4, 4, 8, 3, 2, 2, 2, 1, 0, 0},
+    {13, 8, 12, 11, 11, 10, 10, 9, 9, 8, 12, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 0, 4, 3, 3, 3, 2, 1, 1, 4, 0},
+    {13, 12, 12, 11, 2, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 11, 2, 1, 1, 0, 0},
+};
+
+TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
+    // Lines 2 and 11 take the same tricks in a different order, so they have the
+    // same weights; line 2 is beaten only by lines dropped in the first pass.
+    const std::vector<std::int32_t> w(27, 1);
+    ASSERT_EQ(NewProbStrat(kEqualWeightsVals[2], w).GoalWeight,
+              NewProbStrat(kEqualWeightsVals[11], w).GoalWeight);
+    Analysis an;
+    an.Run(kEqualWeightsVals, w);
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    EXPECT_EQ(an.lines.StratCount(), 11);
+    const TProbStrat* kept = an.Find(kEqualWeightsVals[2]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->WorstOpp, nullptr);
+    EXPECT_EQ(an.Find(kEqualWeightsVals[11]), nullptr);
+}
+
+const std::vector<TVal> kBeatenDominatorVals = {
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 2, 1, 0, 0},
+    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 3, 2, 1, 1, 0, 0},
+    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 7, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
+    {6, 1, 0, 6, 1, 10, 8, 0, 4, 2, 12, 8, 6, 7, 0, 7, 12, 2, 8, 3, 13, 12, 9, 9, 5, 4, 4},
+};
+
+TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChances) {
+    // Line 8 is at least as likely as line 12 to make every goal, but line 12
+    // beats it on average: line 12 stays.
+    const std::vector<std::int32_t> w(27, 1);
+    const TProbStrat s8 = NewProbStrat(kBeatenDominatorVals[8], w);
+    const TProbStrat s12 = NewProbStrat(kBeatenDominatorVals[12], w);
+    ASSERT_EQ(CmpAllKStrict(s8, s12), '>');
+    Analysis an;
+    an.Run(kBeatenDominatorVals, w);
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    EXPECT_EQ(an.lines.StratCount(), 12);
+    const TProbStrat* kept = an.Find(kBeatenDominatorVals[12]);
+    ASSERT_NE(kept, nullptr);
+    EXPECT_EQ(kept->WorstOpp, nullptr);
+    EXPECT_LT(Payoff(an.host, PayoffTable(), kBeatenDominatorVals[8], kBeatenDominatorVals[12], w),
+              0);
+}
+
+TEST(SortProbList, DisplayOrder) {
+    // Weights 4, 4, 3, 3. (2,3,3,0) is best for 2 and 3 tricks and comes first;
+    // the other two are best for 1 trick only, and the payoff-best (3,1,1,1)
+    // comes before the larger Val (2,1,2,1), which it beats.
+    Analysis payoffFirst;
+    payoffFirst.Run({TVal{2, 3, 3, 0}, TVal{2, 1, 2, 1}, TVal{3, 1, 1, 1}}, {4, 4, 3, 3});
+    ASSERT_EQ(payoffFirst.lines.StratCount(), 3);
+    EXPECT_EQ(payoffFirst.lines.ProbList()[0]->Val, (TVal{2, 3, 3, 0}));
+    EXPECT_EQ(payoffFirst.lines.ProbList()[1]->Val, (TVal{3, 1, 1, 1}));
+    EXPECT_EQ(payoffFirst.lines.ProbList()[2]->Val, (TVal{2, 1, 2, 1}));
+    EXPECT_NE(payoffFirst.lines.ProbList()[2]->WorstOpp, nullptr);
+
+    // Weights 4, 1, 3. (2,1,0) and (0,2,2) are both payoff-best and best for 2
+    // tricks only; (2,1,0) has the most expected tricks and comes first.
+    Analysis expectedFirst;
+    expectedFirst.Run({TVal{0, 2, 2}, TVal{2, 1, 0}, TVal{1, 1, 1}}, {4, 1, 3});
+    ASSERT_EQ(expectedFirst.lines.StratCount(), 3);
+    EXPECT_EQ(expectedFirst.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
+    EXPECT_EQ(expectedFirst.lines.ProbList()[1]->Val, (TVal{0, 2, 2}));
+    EXPECT_EQ(expectedFirst.lines.ProbList()[2]->Val, (TVal{1, 1, 1}));
+    EXPECT_EQ(expectedFirst.lines.GetBestForGoal(0, ""), "A");
+    EXPECT_EQ(expectedFirst.lines.GetPayoffBest(""), "AB");
+    EXPECT_TRUE(expectedFirst.host.errors.empty());
+}
+
+TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
+    // Stop set from the start: nothing is compared, every line counts as
+    // payoff-best and all 27 are kept; names after the 26th are "?".
+    Analysis an;
+    an.host.stop = true;
+    an.Run(UnitVals(27), std::vector<std::int32_t>(27, 1));
+    EXPECT_EQ(an.host.pendingEventCalls, 0);
+    EXPECT_TRUE(an.host.messages.empty());
+    ASSERT_EQ(an.lines.StratCount(), 27);
+    EXPECT_EQ(an.lines.ProbList()[0]->Name, "A");
+    EXPECT_EQ(an.lines.ProbList()[25]->Name, "Z");
+    EXPECT_EQ(an.lines.ProbList()[26]->Name, "?");
+    EXPECT_EQ(an.lines.GetStratName(27), "?");
+
+    // Stop set during the fifth pair: the comparison ends there.
+    Analysis mid;
+    mid.host.onPendingEvents = [&mid] {
+        if (mid.host.pendingEventCalls == 5) mid.host.stop = true;
+    };
+    mid.Run(UnitVals(13), std::vector<std::int32_t>(13, 1));
+    EXPECT_EQ(mid.host.pendingEventCalls, 5);
+    EXPECT_TRUE(mid.host.messages.empty());
+    EXPECT_EQ(mid.lines.StratCount(), 13);
+
+    // A line that would have been found beaten and dominated stays when the
+    // comparison never happens.
+    Analysis early;
+    early.host.stop = true;
+    early.Run({TVal{2, 1}, TVal{1, 0}}, {1, 1});
+    EXPECT_EQ(early.lines.StratCount(), 2);
+    Analysis full;
+    full.Run({TVal{2, 1}, TVal{1, 0}}, {1, 1});
+    EXPECT_EQ(full.lines.StratCount(), 1);
+}
+
+TEST(ComputeOptimalLines, EqualChancesInDifferentDivisionsKeepBothLines) {
+    const std::vector<std::int32_t> w = {1, 1, 1};
+    Analysis an;
+    an.Run({TVal{2, 0, 1}, TVal{0, 2, 0}}, w);
+    ASSERT_EQ(an.lines.StratCount(), 2);
+    const TProbStrat* b = an.Find(TVal{0, 2, 0});
+    ASSERT_NE(b, nullptr);
+    EXPECT_FALSE(b->Dominated);
+    EXPECT_NE(b->WorstOpp, nullptr); // beaten on average, kept for 2 tricks
+    EXPECT_EQ(an.lines.GetBestForGoal(2, ""), "AB");
+
+    // The same chance in the same division: the weaker line goes.
+    Analysis control;
+    control.Run({TVal{2, 0, 1}, TVal{2, 0, 0}}, w);
+    ASSERT_EQ(control.lines.StratCount(), 1);
+    EXPECT_EQ(control.lines.ProbList()[0]->Val, (TVal{2, 0, 1}));
+}
+
+TEST(ComputeOptimalLines, EqualExpectedTricksNeverDominate) {
+    // Expected tricks 1 each; X beats A and B on average.
+    const TVal x{1, 1, 1}, a{3, 0, 0}, b{0, 3, 0};
+    Analysis an;
+    an.Run({x, a, b}, {1, 1, 1});
+    ASSERT_EQ(an.lines.StratCount(), 3);
+    for (const auto& s : an.lines.ProbList())
+        EXPECT_FALSE(s->Dominated);
+    EXPECT_EQ(an.Find(a)->WorstOpp, an.Find(x));
+    EXPECT_EQ(an.Find(b)->WorstOpp, an.Find(x));
+}
+
+TEST(ComputeOptimalLines, WithoutPayoffBestTheBeaterOfAShownLineIsShown) {
+    // Weights 2, 1, 2. Payoffs go round: L2 beats L1, L1 beats L3, L3 beats
+    // L2. L2 is best for no goal but beats L1 most, so it stays.
+    const TVal l1{2, 1, 3}, l2{3, 2, 0}, l3{0, 3, 3};
+    Analysis an;
+    an.Run({l1, l2, l3}, {2, 1, 2});
+    ASSERT_EQ(an.lines.StratCount(), 3);
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, l3); // alone best for 3 tricks
+    EXPECT_EQ(an.lines.ProbList()[1]->Val, l1); // best for 1, 2 and expected tricks
+    EXPECT_EQ(an.lines.ProbList()[2]->Val, l2);
+    EXPECT_EQ(an.Find(l1)->WorstOpp, an.Find(l2));
+    EXPECT_EQ(an.Find(l2)->WorstOpp, an.Find(l3));
+    EXPECT_EQ(an.Find(l3)->WorstOpp, an.Find(l1));
+    EXPECT_EQ(an.lines.GetPayoffBest(""), "");
+    EXPECT_EQ(an.lines.GetBestForGoal(0, ""), "B");
+    EXPECT_TRUE(an.host.errors.empty());
+}
+
+TEST(ComputeOptimalLines, OnlyGoalsFromMinKToMaxKCount) {
+    // Weights 2, 3, 3, 1. (2,0,3,3) is beaten by (2,2,3,1) on average and is
+    // best for no goal that some line can reach (it is "best" for 4 and more
+    // tricks, like every line), so it goes.
+    Analysis an;
+    an.Run({TVal{2, 2, 3, 1}, TVal{3, 0, 3, 1}, TVal{2, 0, 3, 3}}, {2, 3, 3, 1});
+    EXPECT_EQ(an.lines.GetMinK(), 1);
+    EXPECT_EQ(an.lines.GetMaxK(), 3);
+    ASSERT_EQ(an.lines.StratCount(), 2);
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, (TVal{3, 0, 3, 1}));
+    EXPECT_EQ(an.lines.ProbList()[1]->Val, (TVal{2, 2, 3, 1}));
+    EXPECT_EQ(an.Find(TVal{2, 0, 3, 3}), nullptr);
+}
+
+TEST(ComputeOptimalLines, NoLinesReportsError605) {
+    Analysis an;
+    an.Run({}, {1, 1});
+    EXPECT_EQ(an.host.errorCodes(), std::vector<std::uint16_t>{605});
+    EXPECT_EQ(an.lines.StratCount(), 0);
+    EXPECT_EQ(an.lines.GetMinK(), 13);
+    EXPECT_EQ(an.lines.GetMaxK(), 0);
+}
+
+TEST(ComputeOptimalLines, ReplacesThePreviousAnalysis) {
+    Analysis an;
+    an.Run(UnitVals(5), std::vector<std::int32_t>(5, 1));
+    ASSERT_EQ(an.lines.StratCount(), 5);
+    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1});
+    ASSERT_EQ(an.lines.StratCount(), 2);
+    EXPECT_EQ(an.lines.ProbDenominator(), 4);
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, (TVal{2, 0}));
+    an.lines.Clear();
+    EXPECT_EQ(an.lines.StratCount(), 0);
+    EXPECT_EQ(an.lines.GetStrat(1), nullptr);
+}
+
+} // namespace
+} // namespace nvx

@@ -1,0 +1,189 @@
+// Randomized checks of the optimal lines on sets of mutually non-dominated Vals.
+#include "cards/contract.h"
+#include "lines_helper.h"
+#include "strategy/eval.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+
+namespace nvx {
+namespace {
+
+struct Case {
+    std::vector<TVal> vals;
+    std::vector<std::int32_t> weights;
+    PayoffTable table;
+    // Declarer's score by suit tricks when IMPs are in force.
+    bool imps = false;
+    std::array<std::int32_t, 14> score{};
+};
+
+Case RandomCase(std::mt19937& rng) {
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    Case c;
+    const int divs = pick(1, 12);
+    const int maxTricks = pick(0, 3) == 0 ? 13 : pick(1, 6);
+    for (int d = 0; d < divs; ++d)
+        c.weights.push_back(pick(1, 60));
+    const int wanted = pick(1, 30);
+    test::RecordingHost host;
+    for (int tries = 0; tries < 300 && static_cast<int>(c.vals.size()) < wanted; ++tries) {
+        TVal v;
+        for (int d = 0; d < divs; ++d)
+            v.push_back(static_cast<std::uint8_t>(pick(0, maxTricks)));
+        const bool free = std::all_of(c.vals.begin(), c.vals.end(),
+                                      [&](const TVal& o) { return CompareVal(host, o, v) == '|'; });
+        if (free) c.vals.push_back(v);
+    }
+    if (pick(0, 1) == 1) {
+        TContractGoal g;
+        g.Contract.Level = static_cast<std::uint8_t>(pick(1, 7));
+        g.Contract.Strain = static_cast<std::uint8_t>(pick(0, 4));
+        g.Contract.Doubled = static_cast<std::uint8_t>(pick(0, 1));
+        g.Contract.Redoubled = static_cast<std::uint8_t>(pick(0, 3) == 0);
+        g.Contract.Vulnerable = static_cast<std::uint8_t>(pick(0, 1));
+        g.TricksNeeded = static_cast<std::uint8_t>(pick(0, 13));
+        c.table.SetIMPTable(g, static_cast<std::int8_t>(g.TricksNeeded));
+        c.imps = true;
+        for (int t = 0; t <= 13; ++t)
+            c.score[t] = ContractScore(g.Contract, t - g.TricksNeeded);
+    }
+    return c;
+}
+
+// The payoff, worked out from the scores without the table.
+std::int32_t DirectPayoff(const Case& c, const TVal& a, const TVal& b) {
+    std::int32_t sum = 0;
+    for (std::size_t p = 0; p < a.size(); ++p) {
+        const int gain =
+            c.imps ? Imps(c.score[a[p]] - c.score[b[p]]) : (a[p] > b[p]) - (a[p] < b[p]);
+        sum += gain * c.weights[p];
+    }
+    return sum;
+}
+
+TGoalWeights DirectWeights(const Case& c, const TVal& v) {
+    TGoalWeights g{};
+    for (int k = 1; k <= 13; ++k)
+        for (std::size_t p = 0; p < v.size(); ++p)
+            if (v[p] >= k) g[k] += c.weights[p];
+    for (std::size_t p = 0; p < v.size(); ++p)
+        g[0] += c.weights[p] * v[p];
+    return g;
+}
+
+TEST(OptimalLinesProperty, RandomNonDominatedSets) {
+    std::mt19937 rng(20240611);
+    int warned = 0, withoutPayoffBest = 0, bestExpectedLost = 0;
+    for (int round = 0; round < 1500; ++round) {
+        const Case c = RandomCase(rng);
+        SCOPED_TRACE(testing::Message() << "round " << round << ", " << c.vals.size() << " lines");
+        test::Analysis an;
+        an.Run(c.vals, c.weights, c.table);
+        const ProbStrategies& r = an.lines;
+        const bool warning = !an.Warnings().empty();
+        warned += warning;
+        EXPECT_TRUE(an.host.errors.empty());
+        ASSERT_GE(r.StratCount(), 1);
+        ASSERT_LE(r.StratCount(), c.vals.size());
+
+        // Best is the best of all the lines, whether kept or not.
+        TGoalWeights best{};
+        for (const TVal& v : c.vals) {
+            const TGoalWeights g = DirectWeights(c, v);
+            for (int k = 0; k <= 13; ++k)
+                best[k] = std::max(best[k], g[k]);
+        }
+        EXPECT_EQ(r.Best(), best);
+
+        // Every trick goal's best chance is reached by a kept line; so are the
+        // most expected tricks unless the lines had to be thinned out.
+        for (int k = 0; k <= 13; ++k) {
+            bool reached = false;
+            for (const auto& s : r.ProbList())
+                reached |= s->GoalWeight[k] == best[k];
+            if (k == 0 && warning) {
+                bestExpectedLost += !reached;
+                continue;
+            }
+            EXPECT_TRUE(reached) << "goal " << k;
+        }
+
+        bool inputHasPayoffBest = false;
+        for (const TVal& a : c.vals) {
+            bool unbeaten = true;
+            for (const TVal& b : c.vals)
+                unbeaten &= DirectPayoff(c, a, b) >= 0;
+            inputHasPayoffBest |= unbeaten;
+        }
+        withoutPayoffBest += !inputHasPayoffBest;
+
+        std::uint32_t previousKey = ~0u;
+        for (int i = 1; i <= r.StratCount(); ++i) {
+            const TProbStrat& s = *r.GetStrat(i);
+            EXPECT_EQ(s.GoalWeight, DirectWeights(c, s.Val));
+            EXPECT_TRUE(s.Chosen);
+            EXPECT_EQ(s.Name, i <= 26 ? std::string(1, static_cast<char>('A' + i - 1)) : "?");
+            EXPECT_LE(s.Worst, 0);
+            if (s.WorstOpp != nullptr) {
+                bool kept = false;
+                for (const auto& o : r.ProbList())
+                    kept |= o.get() == s.WorstOpp;
+                ASSERT_TRUE(kept);
+                EXPECT_EQ(s.Worst, DirectPayoff(c, s.Val, s.WorstOpp->Val));
+                EXPECT_LT(s.Worst, 0);
+            }
+            // Sorted: the goals a line is best for, compared from the largest goal.
+            std::uint32_t key = 0;
+            for (int k = 13; k >= 1; --k)
+                key = key * 2 + (s.GoalWeight[k] == best[k]);
+            EXPECT_LE(key, previousKey);
+            previousKey = key;
+
+            for (int j = 1; j <= r.StratCount(); ++j) {
+                const double p = r.GetPayoff(an.host, i, j);
+                EXPECT_EQ(p, -r.GetPayoff(an.host, j, i));
+                EXPECT_DOUBLE_EQ(p,
+                                 static_cast<double>(DirectPayoff(c, s.Val, r.GetStrat(j)->Val)) /
+                                     r.ProbDenominator());
+            }
+
+            if (inputHasPayoffBest) {
+                // The head-to-head data refer to the shown lines only.
+                std::int32_t worst = 0;
+                for (const auto& o : r.ProbList())
+                    worst = std::min(worst, DirectPayoff(c, s.Val, o->Val));
+                EXPECT_EQ(s.Worst, worst);
+                EXPECT_NE(r.GetBeaters(an.host, i, ""), "not available");
+            }
+        }
+        if (inputHasPayoffBest && !warning) {
+            // Lines no other line beats are always shown.
+            for (const TVal& a : c.vals) {
+                bool unbeaten = true;
+                for (const TVal& b : c.vals)
+                    unbeaten &= DirectPayoff(c, a, b) >= 0;
+                if (unbeaten) {
+                    EXPECT_NE(an.Find(a), nullptr);
+                }
+            }
+        }
+        for (int a = 0; a < static_cast<int>(c.vals.size()); ++a)
+            for (int b = 0; b < static_cast<int>(c.vals.size()); ++b)
+                EXPECT_EQ(Payoff(an.host, c.table, c.vals[a], c.vals[b], c.weights),
+                          -Payoff(an.host, c.table, c.vals[b], c.vals[a], c.weights));
+    }
+    // The random sets reach the thinning out and the case without payoff-best lines.
+    EXPECT_GT(warned, 40);
+    EXPECT_GT(withoutPayoffBest, 40);
+    // Thinning out looks at the trick goals only; it may drop the line with the
+    // most expected tricks.
+    RecordProperty("bestExpectedLost", bestExpectedLost);
+    RecordProperty("roundsWithWarning", warned);
+    RecordProperty("roundsWithoutPayoffBest", withoutPayoffBest);
+}
+
+} // namespace
+} // namespace nvx

@@ -1,0 +1,190 @@
+#include "cards/contract.h"
+#include "lines_helper.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+
+namespace nvx {
+namespace {
+
+using test::Analysis;
+
+TEST(ResultQueries, TwoLineExample) {
+    Analysis an;
+    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1});
+    test::RecordingHost& host = an.host;
+    const ProbStrategies& r = an.lines;
+    EXPECT_EQ(r.StratCount(), 2);
+    EXPECT_EQ(r.GetStratName(1), "A");
+    EXPECT_EQ(r.GetStratName(2), "B");
+    EXPECT_DOUBLE_EQ(r.GetStratProb(1, 0), 1.5);
+    EXPECT_DOUBLE_EQ(r.GetStratProb(1, 2), 0.75);
+    EXPECT_DOUBLE_EQ(r.GetStratProb(2, 1), 1.0);
+    EXPECT_DOUBLE_EQ(r.GetStratProb(2, 2), 0.0);
+    EXPECT_DOUBLE_EQ(r.GetBestProb(0), 1.5);
+    EXPECT_DOUBLE_EQ(r.GetBestProb(1), 1.0);
+    EXPECT_DOUBLE_EQ(r.GetBestProb(2), 0.75);
+    EXPECT_DOUBLE_EQ(r.GetBestProb(3), 0.0);
+    EXPECT_EQ(r.GetMinK(), 1);
+    EXPECT_EQ(r.GetMaxK(), 2);
+    EXPECT_EQ(r.GetBestForGoal(2, ""), "A");
+    EXPECT_EQ(r.GetBestForGoal(1, ""), "B");
+    EXPECT_EQ(r.GetBestForGoal(0, ""), "A");
+    EXPECT_EQ(r.GetPayoffBest(""), "A");
+    EXPECT_EQ(r.GetBeaters(host, 2, ""), "A");
+    EXPECT_EQ(r.GetBeaters(host, 1, ""), "");
+    EXPECT_DOUBLE_EQ(r.GetPayoff(host, 1, 2), 0.5);
+    EXPECT_DOUBLE_EQ(r.GetPayoff(host, 2, 1), -0.5);
+    EXPECT_DOUBLE_EQ(r.GetPayoff(host, 1, 1), 0.0);
+    EXPECT_EQ(r.GetStratTricksAt(1, 0), 2);
+    EXPECT_EQ(r.GetStratTricksAt(1, 1), 0);
+    EXPECT_EQ(r.GetStratTricksAt(2, 1), 1);
+    EXPECT_EQ(r.GetStratTricksAt(2, 2), 0); // no such division
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(ResultQueries, PositionsOutsideTheList) {
+    Analysis an;
+    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1});
+    const ProbStrategies& r = an.lines;
+    EXPECT_EQ(r.GetStrat(0), r.GetStrat(1));
+    EXPECT_EQ(r.GetStrat(-3), r.GetStrat(1));
+    EXPECT_NE(r.GetStrat(2), r.GetStrat(1));
+    EXPECT_EQ(r.GetStrat(3), nullptr);
+    EXPECT_EQ(r.GetStratName(3), "");
+    EXPECT_DOUBLE_EQ(r.GetStratProb(1, 14), 0.0);
+    EXPECT_EQ(r.GetBestForGoal(14, ","), "");
+
+    ProbStrategies none;
+    EXPECT_EQ(none.StratCount(), 0);
+    EXPECT_EQ(none.GetStrat(1), nullptr);
+    EXPECT_EQ(none.GetBestForGoal(1, ", "), "");
+    EXPECT_EQ(none.GetPayoffBest(", "), "");
+    EXPECT_EQ(none.GetMinK(), 13);
+    EXPECT_EQ(none.GetMaxK(), 0);
+    EXPECT_EQ(none.GetBeaters(an.host, 1, ""), "");
+    EXPECT_DOUBLE_EQ(none.GetPayoff(an.host, 1, 1), 0.0);
+}
+
+TEST(ResultQueries, ImpPayoffIsAverageImpsPerDeal) {
+    TContractGoal goal; // 3NT, 2 tricks needed
+    PayoffTable t;
+    t.SetIMPTable(goal, 2);
+    Analysis an;
+    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1}, t);
+    EXPECT_TRUE(an.lines.Payoffs().IsIMPs());
+    // Division 0: 2 against 1 trick is 400 against -50, 10 IMPs, weight 3;
+    // division 1: 0 against 1 trick is -100 against -50, -2 IMPs, weight 1.
+    EXPECT_DOUBLE_EQ(an.lines.GetPayoff(an.host, 1, 2), (10.0 * 3 - 2.0) / 4);
+    EXPECT_DOUBLE_EQ(an.lines.GetPayoff(an.host, 2, 1), -(10.0 * 3 - 2.0) / 4);
+}
+
+TEST(ResultQueries, SingleLineIsBestForEverything) {
+    Analysis an;
+    an.Run({TVal{3, 1, 2, 0}}, {1, 2, 1, 4});
+    const ProbStrategies& r = an.lines;
+    ASSERT_LE(r.GetMinK(), r.GetMaxK());
+    for (int k = r.GetMinK(); k <= r.GetMaxK(); ++k)
+        EXPECT_EQ(r.GetBestForGoal(k, ", "), "A");
+    EXPECT_EQ(r.GetBestForGoal(0, ", "), "A");
+    EXPECT_EQ(r.GetPayoffBest(", "), "A");
+    EXPECT_EQ(r.GetBeaters(an.host, 1, ", "), "");
+}
+
+TEST(ResultQueries, NamesAreJoinedWithTheSeparator) {
+    // A = L (best for 3 tricks), B = Y, C = X; X and Y beat L.
+    const TVal l{3, 0, 0, 0, 0}, x{0, 2, 2, 0, 0}, y{0, 0, 0, 2, 2};
+    Analysis an;
+    an.Run({l, x, y}, {1, 1, 1, 1, 1});
+    const ProbStrategies& r = an.lines;
+    EXPECT_EQ(r.GetBestForGoal(2, ", "), "B, C");
+    EXPECT_EQ(r.GetBestForGoal(2, ""), "BC");
+    EXPECT_EQ(r.GetBestForGoal(3, ", "), "A");
+    EXPECT_EQ(r.GetBestForGoal(1, " / "), "B / C");
+    EXPECT_EQ(r.GetPayoffBest(", "), "B, C");
+    EXPECT_EQ(r.GetBeaters(an.host, 1, ", "), "B, C");
+    EXPECT_EQ(r.GetBeaters(an.host, 1, ""), "BC");
+
+    Analysis many;
+    many.Run(test::UnitVals(12), std::vector<std::int32_t>(12, 1));
+    EXPECT_EQ(many.lines.GetPayoffBest(""), "ABCDEFGHIJKL");
+    EXPECT_EQ(many.lines.GetPayoffBest(","), "A,B,C,D,E,F,G,H,I,J,K,L");
+}
+
+// Weights 2, 4, 2, 3; 13 lines no one of which is payoff-best. The last
+// thinning pass drops a line that beat a shown line, and nothing shown beats it.
+TEST(ResultQueries, BeatersNotAvailableWhenTheBeaterWasDropped) {
+    const std::vector<TVal> vals = {{1, 5, 0, 1}, {1, 3, 1, 0}, {3, 1, 2, 0}, {2, 0, 2, 5},
+                                    {5, 1, 1, 1}, {0, 1, 0, 4}, {2, 0, 5, 3}, {0, 2, 3, 0},
+                                    {0, 0, 5, 4}, {3, 5, 0, 0}, {4, 0, 2, 1}, {0, 2, 0, 3},
+                                    {1, 2, 2, 0}};
+    const std::vector<std::int32_t> w = {2, 4, 2, 3};
+    Analysis an;
+    an.Run(vals, w);
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    const ProbStrategies& r = an.lines;
+    const PayoffTable trick;
+    int unavailable = 0;
+    for (int i = 1; i <= r.StratCount(); ++i) {
+        const std::string beaters = r.GetBeaters(an.host, i, "");
+        if (beaters != "not available") continue;
+        ++unavailable;
+        const TProbStrat& line = *r.GetStrat(i);
+        EXPECT_LT(line.Worst, 0);
+        EXPECT_EQ(line.WorstOpp, nullptr);
+        // Something among all the lines beats it, nothing shown does.
+        bool beatenByInput = false;
+        for (const TVal& v : vals)
+            beatenByInput |= Payoff(an.host, trick, v, line.Val, w) > 0;
+        EXPECT_TRUE(beatenByInput);
+        EXPECT_EQ(r.GetPayoffBest("").find(line.Name), std::string::npos);
+        for (const auto& s : r.ProbList())
+            EXPECT_LE(Payoff(an.host, trick, s->Val, line.Val, w), 0);
+    }
+    EXPECT_GE(unavailable, 1);
+}
+
+// Two defenders' classes: rank 10 with one card (weight 3) and rank 3 with two
+// cards (weight 1); six divisions d = w3 + 3 * w10.
+TEST(SmallCardClassRank, LowersTheRankWhileSomeLineCaresWhichCardsWestHolds) {
+    const std::array<std::uint8_t, 6> mergedAt10 = {0, 1, 2, 1, 2, 5};
+    auto merged = [&](std::uint8_t d, std::uint8_t r) -> std::uint8_t {
+        return r >= 10 ? mergedAt10[d] : d;
+    };
+    const std::array<std::uint8_t, 2> ranks = {10, 3};
+    Analysis an;
+    // Tricks depend only on how many cards West holds.
+    an.Run({TVal{0, 1, 2, 1, 2, 3}}, std::vector<std::int32_t>(6, 1));
+    EXPECT_EQ(SmallCardClassRank(an.lines, 6, ranks, merged), 10);
+    // One line cares whether West holds the 10-class card.
+    an.Run({TVal{0, 1, 2, 1, 2, 3}, TVal{3, 1, 0, 3, 1, 2}}, std::vector<std::int32_t>(6, 1));
+    ASSERT_EQ(an.lines.StratCount(), 2);
+    EXPECT_EQ(SmallCardClassRank(an.lines, 6, ranks, merged), 3);
+
+    ProbStrategies none;
+    EXPECT_EQ(SmallCardClassRank(none, 6, ranks, merged), 10);
+    EXPECT_EQ(SmallCardClassRank(an.lines, 1, std::span<const std::uint8_t>(), merged), 0);
+}
+
+// Three one-card classes, ranks 12, 8 and 2 (weights 4, 2, 1).
+TEST(SmallCardClassRank, ThreeClasses) {
+    const std::array<std::uint8_t, 8> at8 = {0, 1, 1, 3, 4, 5, 5, 7};
+    const std::array<std::uint8_t, 8> at12 = {0, 1, 1, 3, 1, 3, 3, 7};
+    auto merged = [&](std::uint8_t d, std::uint8_t r) -> std::uint8_t {
+        return r >= 12 ? at12[d] : r >= 8 ? at8[d] : d;
+    };
+    const std::array<std::uint8_t, 3> ranks = {12, 8, 2};
+    const std::vector<std::int32_t> w(8, 1);
+    Analysis an;
+    an.Run({TVal{0, 1, 1, 2, 1, 2, 2, 3}}, w); // West's length
+    EXPECT_EQ(SmallCardClassRank(an.lines, 8, ranks, merged), 12);
+    an.Run({TVal{0, 0, 0, 0, 1, 1, 1, 1}}, w); // whether West holds the 12
+    EXPECT_EQ(SmallCardClassRank(an.lines, 8, ranks, merged), 8);
+    an.Run({TVal{0, 0, 1, 1, 0, 0, 1, 1}}, w); // whether West holds the 8
+    EXPECT_EQ(SmallCardClassRank(an.lines, 8, ranks, merged), 2);
+}
+
+} // namespace
+} // namespace nvx
