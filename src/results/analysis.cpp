@@ -1,0 +1,69 @@
+#include "results/analysis.h"
+
+#include <vector>
+
+namespace nvx {
+
+Analysis::Analysis(Host& host) : engine_(host), dyn_(engine_), play_(engine_, dyn_) {}
+
+void Analysis::SetUpCombination(std::string_view north, std::string_view south,
+                                std::uint8_t entries, std::string_view discards,
+                                std::uint8_t westFilled, std::uint8_t eastFilled) {
+    engine_.SetUpCombination(north, south, entries, discards, westFilled, eastFilled);
+}
+
+void Analysis::ComputeOptimalLines() {
+    Host& h = host();
+    TStratSet all = dyn_.StartSolving();
+    TFactor f = StratSetToFactor(h, all);
+    CheckAllDivs(h, f.Dom.size(), engine_.NumDivs());
+
+    std::vector<TVal> vals;
+    vals.reserve(f.EvalList.size());
+    for (const TVal& v : f.EvalList) vals.push_back(v);
+    FreeFactor(f);
+
+    const std::size_t n = engine_.NumDivs();
+    std::vector<std::int32_t> divProb(n);
+    for (std::size_t d = 0; d < n; ++d) divProb[d] = engine_.DivProb(static_cast<std::uint8_t>(d));
+    lines_.ComputeOptimalLines(h, payoff_, vals, divProb, engine_.ProbDenominator());
+
+    // No line is selected for the play-through until the user chooses one.
+    dyn_.SelectLine(nullptr);
+}
+
+std::uint8_t Analysis::GetStratTricks(int i, std::string_view westCards) const {
+    return lines_.GetStratTricksAt(i, engine_.DivNrOfCards(westCards));
+}
+
+double Analysis::GetDivProb(std::string_view westCards) const {
+    const std::uint8_t d = engine_.DivNrOfCards(westCards);
+    const double m = engine_.DivMultiplicity(d);
+    const double den = engine_.ProbDenominator();
+    if (m <= 0 || den <= 0) return 0.0;
+    return engine_.DivProb(d) / m / den;
+}
+
+char Analysis::SmallCardLimit() const {
+    const auto& t = engine_.classes;
+    std::vector<std::uint8_t> ranks(t.ClassList[hand::Defenders].begin(),
+                                    t.ClassList[hand::Defenders].begin() +
+                                        t.ClassCount[hand::Defenders]);
+    const std::uint8_t r = SmallCardClassRank(
+        lines_, engine_.NumDivs(), ranks,
+        [this](std::uint8_t d, std::uint8_t rank) { return engine_.MergedDivNr(d, rank); });
+    if (r == 0) return RankChar(1);
+    // The highest card, from the ace down, whose class is represented by that rank.
+    for (std::uint16_t v = 13; v >= 1; --v) {
+        const char c = RankChar(v);
+        if (RankValue(engine_.ClassRepresentative(c)) == r) return c;
+    }
+    return RankChar(r);
+}
+
+void Analysis::SelectStrat(int i) {
+    const TProbStrat* s = lines_.GetStrat(i);
+    dyn_.SelectLine(s ? &s->Val : nullptr);
+}
+
+} // namespace nvx

@@ -1,0 +1,85 @@
+// One analysis of a suit combination, from the set-up to the named optimal
+// lines and the play-through of one of them. The desktop program, the
+// command-line tool and the tests all drive the engine through this object; a
+// fresh Analysis is an empty suit with no lines.
+#pragma once
+
+#include "cards/contract.h"
+#include "cards/host.h"
+#include "play/dynamic_eval.h"
+#include "play/engine.h"
+#include "play/playthrough.h"
+#include "results/payoff.h"
+#include "results/prob_strat.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace nvx {
+
+class Analysis {
+  public:
+    explicit Analysis(Host& host);
+    Analysis(const Analysis&) = delete;
+    Analysis& operator=(const Analysis&) = delete;
+
+    Host& host() { return engine_.host; }
+    Engine& engine() { return engine_; }
+    const Engine& engine() const { return engine_; }
+    DynamicEvaluation& dynamicEvaluation() { return dyn_; }
+    PlayThrough& play() { return play_; }
+    const ProbStrategies& lines() const { return lines_; }
+    const PayoffTable& payoffTable() const { return payoff_; }
+
+    // --- set-up ----------------------------------------------------------------
+    // Texts may be free text; the filled places are 13 minus the vacant places.
+    void SetUpCombination(std::string_view north, std::string_view south, std::uint8_t entries,
+                          std::string_view discards, std::uint8_t westFilled,
+                          std::uint8_t eastFilled);
+    void SetTrickTable() { payoff_.SetTrickTable(); }
+    void SetIMPTable(const TContractGoal& goal) {
+        payoff_.SetIMPTable(goal, static_cast<std::int8_t>(goal.TricksNeeded));
+    }
+    bool IsIMPs() const { return payoff_.IsIMPs(); }
+
+    // --- the computation ----------------------------------------------------------
+    // Solves the combination and chooses, orders and names the optimal lines.
+    // Returns when finished or stopped (the host's stop request); a stopped
+    // computation leaves incomplete lines, which callers must not show.
+    void ComputeOptimalLines();
+
+    // --- result queries (lines numbered from 1 in display order) ---------------------
+    std::uint16_t StratCount() const { return lines_.StratCount(); }
+    std::string GetStratName(int i) const { return lines_.GetStratName(i); }
+    // Tricks of line i when West holds exactly these real cards.
+    std::uint8_t GetStratTricks(int i, std::string_view westCards) const;
+    double GetStratProb(int i, int k) const { return lines_.GetStratProb(i, k); }
+    double GetBestProb(int k) const { return lines_.GetBestProb(k); }
+    std::uint8_t GetMaxK() const { return lines_.GetMaxK(); }
+    std::uint8_t GetMinK() const { return lines_.GetMinK(); }
+    std::string GetBestForGoal(int k, std::string_view sep) const {
+        return lines_.GetBestForGoal(k, sep);
+    }
+    std::string GetPayoffBest(std::string_view sep) const { return lines_.GetPayoffBest(sep); }
+    std::string GetBeaters(int i, std::string_view sep) {
+        return lines_.GetBeaters(host(), i, sep);
+    }
+    double GetPayoff(int i, int j) { return lines_.GetPayoff(host(), i, j); }
+    // The probability of exactly this West holding (real cards).
+    double GetDivProb(std::string_view westCards) const;
+    // The highest defenders' card up to which no line cares which of the
+    // defenders' cards West holds.
+    char SmallCardLimit() const;
+    // Makes line i the line of the play-through (no line when there is none).
+    void SelectStrat(int i);
+
+  private:
+    Engine engine_;
+    DynamicEvaluation dyn_;
+    PlayThrough play_;
+    PayoffTable payoff_;
+    ProbStrategies lines_;
+};
+
+} // namespace nvx
