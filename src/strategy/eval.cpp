@@ -1,14 +1,19 @@
 #include "strategy/eval.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace nvx {
 namespace {
 
 constexpr const char* kDifferentSets = "should not compare different sets";
+constexpr const char* kNotSubset = "D2 not subset of D1";
 
 // Dominance of two aligned byte sequences after mapping each byte with f.
 template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
     std::size_t p = v1.size();
-    while (p > 0 && f(v1[p - 1]) == f(v2[p - 1])) --p;
+    while (p > 0 && f(v1[p - 1]) == f(v2[p - 1]))
+        --p;
     if (p == 0) return '=';
     --p;
     if (f(v2[p]) > f(v1[p])) {
@@ -37,7 +42,8 @@ char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
         return '=';
     }
     std::size_t p = v1.size();
-    while (p > 0 && v1[p - 1] == v2[p - 1]) --p;
+    while (p > 0 && v1[p - 1] == v2[p - 1])
+        --p;
     if (p == 0) return '=';
     return v1[p - 1] < v2[p - 1] ? '<' : '>';
 }
@@ -68,6 +74,183 @@ bool ValAllLT(Host& host, const TVal& v1, const TVal& v2) {
     for (std::size_t i = 0; i < v1.size(); ++i)
         if (v1[i] >= v2[i]) return false;
     return true;
+}
+
+// --- division sets ---------------------------------------------------------
+
+bool DomDisjoint(const TDom& a, const TDom& b) {
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i] < b[j])
+            ++i;
+        else if (b[j] < a[i])
+            ++j;
+        else
+            return false;
+    }
+    return true;
+}
+
+bool DomSubset(const TDom& a, const TDom& b) {
+    if (b.size() < a.size()) return false;
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        while (j < b.size() && b[j] < a[i])
+            ++j;
+        if (j == b.size() || b[j] != a[i]) return false;
+        ++j;
+    }
+    return true;
+}
+
+TDom DomUnion(const TDom& a, const TDom& b) {
+    TDom u;
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i] < b[j])
+            u.push_back(a[i++]);
+        else if (b[j] < a[i])
+            u.push_back(b[j++]);
+        else {
+            u.push_back(a[i++]);
+            ++j;
+        }
+    }
+    while (i < a.size())
+        u.push_back(a[i++]);
+    while (j < b.size())
+        u.push_back(b[j++]);
+    return u;
+}
+
+TDom DomDiff(Host& host, const TDom& d1, const TDom& d2) {
+    // Walk both sets from their largest DivNr and fill the result from its end.
+    TDom r = TDom::withLength(d1.size());
+    std::size_t i = d1.size(), j = d2.size(), k = d1.size();
+    while (i > 0) {
+        if (j > 0 && d2[j - 1] == d1[i - 1]) {
+            --i;
+            --j;
+        } else if (j > 0 && d2[j - 1] > d1[i - 1]) {
+            InternalError(host, 405, kNotSubset);
+            --j;
+        } else {
+            r[--k] = d1[i - 1];
+            --i;
+        }
+    }
+    for (; j > 0; --j)
+        InternalError(host, 405, kNotSubset);
+    const std::size_t filled = d1.size() - k;
+    if (d2.size() > d1.size() || filled != d1.size() - d2.size())
+        InternalError(host, 406, kNotSubset);
+    std::memmove(r.data(), r.data() + k, filled);
+    r.resize(filled);
+    return r;
+}
+
+void CheckOrderedDom(Host& host, const TDom& d) {
+    for (std::size_t i = 1; i < d.size(); ++i)
+        if (d[i - 1] >= d[i]) InternalError(host, 409, "Dom not an ordered set");
+}
+
+// --- combining evaluations -------------------------------------------------
+
+void MergeVal(Host& host, TVal& r, const TDom& d1, const TVal& v1, const TDom& d2, const TVal& v2) {
+    bool bad = v1.size() != d1.size() || v2.size() != d2.size();
+    auto at1 = [&](std::size_t p) -> std::uint8_t { return p < v1.size() ? v1[p] : 0; };
+    auto at2 = [&](std::size_t p) -> std::uint8_t { return p < v2.size() ? v2[p] : 0; };
+    std::size_t i = d1.size(), j = d2.size(), k = r.size();
+    auto put = [&](std::uint8_t x) {
+        if (k == 0)
+            bad = true;
+        else
+            r[--k] = x;
+    };
+    while (i > 0 || j > 0) {
+        if (j == 0 || (i > 0 && d1[i - 1] > d2[j - 1])) {
+            put(at1(i - 1));
+            --i;
+        } else if (i == 0 || d2[j - 1] > d1[i - 1]) {
+            put(at2(j - 1));
+            --j;
+        } else {
+            put(std::min(at1(i - 1), at2(j - 1)));
+            --i;
+            --j;
+        }
+    }
+    if (bad || k != 0) InternalError(host, 407, "Length of Val not correct");
+}
+
+TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2) {
+    TVal r = TVal::withLength(d2.size());
+    auto at1 = [&](std::size_t p) -> std::uint8_t { return p < v1.size() ? v1[p] : 0; };
+    std::size_t i = d1.size();
+    for (std::size_t j = d2.size(); j > 0; --j) {
+        const std::uint8_t d = d2[j - 1];
+        while (i > 0 && d1[i - 1] > d)
+            --i;
+        if (i > 0 && d1[i - 1] == d) {
+            r[j - 1] = at1(i - 1);
+            --i;
+        } else {
+            InternalError(host, 408, "missing value");
+            r[j - 1] = i > 0 ? at1(i - 1) : 0;
+        }
+    }
+    return r;
+}
+
+void SplitSameValues(const TDom& d, const TVal& a, const TVal& b, TDom& dDiff, TVal& vSame,
+                     TDom& dSame) {
+    dDiff.clear();
+    vSame.clear();
+    dSame.clear();
+    const std::size_t n = std::min({d.size(), a.size(), b.size()});
+    for (std::size_t i = 0; i < d.size(); ++i) {
+        if (i < n && a[i] == b[i]) {
+            dSame.push_back(d[i]);
+            vSame.push_back(a[i]);
+        } else {
+            dDiff.push_back(d[i]);
+        }
+    }
+}
+
+TEval MakeEval(Host& host, const TDom& dom, const TVal& val) {
+    if (dom.size() != val.size()) InternalError(host, 4010, "Dom and Val not same length");
+    return TEval{dom, val};
+}
+
+TEval ConstEvalOver(const TDom& dom, std::uint8_t x) {
+    return TEval{dom, TVal::filled(dom.size(), x)};
+}
+
+TEval ConcatEval(Host& host, const TEval& e1, const TEval& e2) {
+    if (e2.Dom.empty() && e2.Val.empty()) return e1;
+    if (e1.Dom.empty() && e1.Val.empty()) return e2;
+    TEval e;
+    e.Dom = DomUnion(e1.Dom, e2.Dom);
+    e.Val = TVal::withLength(e.Dom.size());
+    MergeVal(host, e.Val, e1.Dom, e1.Val, e2.Dom, e2.Val);
+    return e;
+}
+
+void LowerEval(Host& host, TEval& e1, const TEval& e2) {
+    std::size_t i = e1.Dom.size();
+    for (std::size_t j = e2.Dom.size(); j > 0; --j) {
+        const std::uint8_t d = e2.Dom[j - 1];
+        while (i > 0 && e1.Dom[i - 1] > d)
+            --i;
+        if (i > 0 && e1.Dom[i - 1] == d) {
+            if (i - 1 < e1.Val.size() && j - 1 < e2.Val.size() && e2.Val[j - 1] < e1.Val[i - 1])
+                e1.Val[i - 1] = e2.Val[j - 1];
+            --i;
+        } else {
+            InternalError(host, 4011, "E2.Dom not a subset or E1.Dom");
+        }
+    }
 }
 
 } // namespace nvx

@@ -14,6 +14,24 @@ struct TEval {
     friend bool operator==(const TEval&, const TEval&) = default;
 };
 
+// The evaluation over no division: the neutral start of a concatenation and of
+// a product of strategy sets. Read-only.
+inline const TEval EmptyEval{};
+
+// --- division sets ---------------------------------------------------------
+
+// No DivNr in common (true when either is empty).
+bool DomDisjoint(const TDom& a, const TDom& b);
+// Every DivNr of a is in b.
+bool DomSubset(const TDom& a, const TDom& b);
+// a ∪ b, ascending.
+TDom DomUnion(const TDom& a, const TDom& b);
+// d1 \ d2, where d2 must be a subset of d1: an element of d2 missing from d1
+// reports 405 (and is skipped); a result of the wrong length reports 406.
+TDom DomDiff(Host& host, const TDom& d1, const TDom& d2);
+// Reports 409 for every adjacent pair that is not strictly ascending.
+void CheckOrderedDom(Host& host, const TDom& d);
+
 // Dominance: '=' equal everywhere, '<' V1 <= V2 everywhere and not equal,
 // '>' the reverse, '|' neither. Different lengths: internal error 402.
 char CompareVal(Host& host, const TVal& v1, const TVal& v2);
@@ -24,5 +42,31 @@ char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t 
 // V1[i] <= V2[i] everywhere (error 404); V1[i] < V2[i] everywhere (error 4045).
 bool ValAllLE(Host& host, const TVal& v1, const TVal& v2);
 bool ValAllLT(Host& host, const TVal& v1, const TVal& v2);
+
+// --- combining evaluations -------------------------------------------------
+
+// Fills r, which must already have the length of d1 ∪ d2, over d1 ∪ d2: a DivNr
+// in one set only takes that set's value, one in both the smaller of the two.
+// Error 407 when the positions filled do not come out at r's length (or when
+// an input Val is not aligned with its set).
+void MergeVal(Host& host, TVal& r, const TDom& d1, const TVal& v1, const TDom& d2, const TVal& v2);
+// The values of v1 (over d1) at the DivNrs of d2, in d2's order. A DivNr of d2
+// missing from d1 reports 408 and takes the value of the nearest smaller DivNr
+// of d1 (0 when there is none).
+TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2);
+// Splits d where the aligned Vals a and b agree (dSame, with the common values
+// vSame) from where they differ (dDiff).
+void SplitSameValues(const TDom& d, const TVal& a, const TVal& b, TDom& dDiff, TVal& vSame,
+                     TDom& dSame);
+// (dom, val); lengths differ: error 4010, the fields are assigned all the same.
+TEval MakeEval(Host& host, const TDom& dom, const TVal& val);
+// The evaluation with value x on every division of dom.
+TEval ConstEvalOver(const TDom& dom, std::uint8_t x);
+// Over e1.Dom ∪ e2.Dom, the smaller value where both are defined (the
+// defenders pick the branch worse for declarer). Error 407 as MergeVal.
+TEval ConcatEval(Host& host, const TEval& e1, const TEval& e2);
+// e1.Val := min(e1.Val, e2.Val) on every DivNr of e2; a DivNr of e2 missing
+// from e1 reports 4011 and is skipped.
+void LowerEval(Host& host, TEval& e1, const TEval& e2);
 
 } // namespace nvx

@@ -1,0 +1,355 @@
+#include "strategy/factor.h"
+
+#include <cstring>
+
+namespace nvx {
+namespace {
+
+constexpr std::uint8_t kAbsent = 0xFF;
+
+// Where each division of a merged set comes from: its position in the first
+// and in the second operand (kAbsent when it is not there).
+struct MergePlan {
+    std::size_t length = 0;
+    std::uint8_t from1[MaxDivisions];
+    std::uint8_t from2[MaxDivisions];
+};
+
+void PlanMerge(const TDom& d1, const TDom& d2, const TDom& u, MergePlan& plan) {
+    plan.length = u.size();
+    std::size_t i = 0, j = 0;
+    for (std::size_t p = 0; p < u.size(); ++p) {
+        plan.from1[p] = kAbsent;
+        plan.from2[p] = kAbsent;
+        if (i < d1.size() && d1[i] == u[p]) plan.from1[p] = static_cast<std::uint8_t>(i++);
+        if (j < d2.size() && d2[j] == u[p]) plan.from2[p] = static_cast<std::uint8_t>(j++);
+    }
+}
+
+// The product of two factors without consuming them.
+TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2) {
+    TFactor r;
+    r.Dom = DomUnion(f1.Dom, f2.Dom);
+    MergePlan plan;
+    PlanMerge(f1.Dom, f2.Dom, r.Dom, plan);
+    bool misaligned = false;
+    for (const TVal& v : f1.EvalList)
+        misaligned |= v.size() != f1.Dom.size();
+    for (const TVal& v : f2.EvalList)
+        misaligned |= v.size() != f2.Dom.size();
+    if (misaligned) {
+        // Take the careful way, which reports the misaligned Vals.
+        for (const TVal& v1 : f1.EvalList)
+            for (const TVal& v2 : f2.EvalList) {
+                TVal m = TVal::withLength(r.Dom.size());
+                MergeVal(host, m, f1.Dom, v1, f2.Dom, v2);
+                AddVal(host, r, m);
+            }
+        return r;
+    }
+    for (const TVal& v1 : f1.EvalList) {
+        for (const TVal& v2 : f2.EvalList) {
+            TVal m = TVal::withLength(plan.length);
+            for (std::size_t p = 0; p < plan.length; ++p) {
+                const std::uint8_t a = plan.from1[p], b = plan.from2[p];
+                if (b == kAbsent)
+                    m[p] = v1[a];
+                else if (a == kAbsent)
+                    m[p] = v2[b];
+                else
+                    m[p] = std::min(v1[a], v2[b]);
+            }
+            AddVal(host, r, m);
+        }
+    }
+    return r;
+}
+
+} // namespace
+
+// --- lists of Vals -----------------------------------------------------------
+
+TVal PopVal(Host& host, TEvalList& l) {
+    if (l.empty()) {
+        InternalError(host, 301, "Empty List");
+        return TVal{};
+    }
+    TVal v = l.front();
+    l.pop_front();
+    return v;
+}
+
+// --- factor basics -------------------------------------------------------------
+
+TFactor FactorOfEval(const TEval& e) {
+    TFactor f{e.Dom, {}};
+    f.EvalList.push_front(e.Val);
+    return f;
+}
+
+void ClearEvalList(TFactor& f) {
+    f.EvalList.release();
+}
+
+void FreeFactor(TFactor& f) {
+    f.EvalList.release();
+    f.Dom.clear();
+}
+
+void CheckFactor(Host& host, const TFactor& f) {
+    CheckOrderedDom(host, f.Dom);
+    for (const TVal& v : f.EvalList)
+        if (v.size() != f.Dom.size())
+            InternalError(host, 302, "Length values not equal to length dom");
+}
+
+// --- dominance on factors ------------------------------------------------------
+
+bool IsCovered(Host& host, const TVal& v, const TFactor& f) {
+    for (const TVal& w : f.EvalList)
+        if (ValAllLE(host, v, w)) return true;
+    return false;
+}
+
+bool FactorCoveredBy(Host& host, const TFactor& f1, const TFactor& f2) {
+    if (!(f1.Dom == f2.Dom)) {
+        InternalError(host, 303, "function may only be called when F1.Dom = F2.Dom");
+        return false;
+    }
+    for (const TVal& v : f1.EvalList)
+        if (!IsCovered(host, v, f2)) return false;
+    return true;
+}
+
+TVal MaxOfFactor(Host& host, const TFactor& f) {
+    if (f.EvalList.empty()) {
+        InternalError(host, 304, "unexpected");
+        return TVal{};
+    }
+    auto it = f.EvalList.begin();
+    TVal m = *it;
+    for (++it; it != f.EvalList.end(); ++it) {
+        const std::size_t n = std::min(m.size(), it->size());
+        for (std::size_t i = 0; i < n; ++i)
+            m[i] = std::max(m[i], (*it)[i]);
+    }
+    return m;
+}
+
+TVal MinOfFactor(Host& host, const TFactor& f) {
+    if (f.EvalList.empty()) {
+        InternalError(host, 305, "unexpected");
+        return TVal{};
+    }
+    auto it = f.EvalList.begin();
+    TVal m = *it;
+    for (++it; it != f.EvalList.end(); ++it) {
+        const std::size_t n = std::min(m.size(), it->size());
+        for (std::size_t i = 0; i < n; ++i)
+            m[i] = std::min(m[i], (*it)[i]);
+    }
+    return m;
+}
+
+bool PruneDominated(Host& host, TFactor& f, const TVal& v) {
+    bool dominated = false;
+    f.EvalList.walk([&](const TVal& w) {
+        switch (CompareVal(host, w, v)) {
+        case '<':
+            return WalkStep::Remove;
+        case '|':
+            return WalkStep::Keep;
+        default: // '=' or '>'
+            dominated = true;
+            return WalkStep::Stop;
+        }
+    });
+    return dominated;
+}
+
+bool AddVal(Host& host, TFactor& f, const TVal& v) {
+    if (PruneDominated(host, f, v)) return false;
+    f.EvalList.push_front(v);
+    return true;
+}
+
+void ReduceFactor(Host& host, TFactor& f) {
+    TEvalList old;
+    std::swap(old, f.EvalList);
+    f.EvalList.reserve(old.size());
+    for (const TVal& v : old)
+        AddVal(host, f, v);
+}
+
+// --- combining factors -----------------------------------------------------------
+
+TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2) {
+    bool stopped = false;
+    f2.EvalList.walk([&](const TVal& v) {
+        if (stopped || host.stopRequested()) {
+            stopped = true;
+            return WalkStep::Remove;
+        }
+        return PruneDominated(host, f1, v) ? WalkStep::Remove : WalkStep::Keep;
+    });
+    TFactor r{f1.Dom, {}};
+    std::swap(r.EvalList, f1.EvalList);
+    r.EvalList.spliceFront(f2.EvalList);
+    FreeFactor(f1);
+    FreeFactor(f2);
+    return r;
+}
+
+TFactor ProductFactors(Host& host, TFactor& f1, TFactor& f2) {
+    TFactor r = Multiply(host, f1, f2);
+    FreeFactor(f1);
+    FreeFactor(f2);
+    return r;
+}
+
+TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d) {
+    TFactor r{d, {}};
+    // Positions of d's DivNrs in f.Dom; a missing one leaves it to RestrictVal
+    // to report.
+    std::uint8_t pos[MaxDivisions];
+    bool plain = f.Dom.size() <= MaxDivisions;
+    std::size_t i = 0;
+    for (std::size_t j = 0; plain && j < d.size(); ++j) {
+        while (i < f.Dom.size() && f.Dom[i] < d[j])
+            ++i;
+        if (i == f.Dom.size() || f.Dom[i] != d[j])
+            plain = false;
+        else
+            pos[j] = static_cast<std::uint8_t>(i++);
+    }
+    for (const TVal& v : f.EvalList) {
+        if (plain && v.size() == f.Dom.size()) {
+            TVal w = TVal::withLength(d.size());
+            for (std::size_t j = 0; j < d.size(); ++j)
+                w[j] = v[pos[j]];
+            AddVal(host, r, w);
+        } else {
+            AddVal(host, r, RestrictVal(host, f.Dom, v, d));
+        }
+    }
+    return r;
+}
+
+void CapFactor(Host& host, TFactor& f, const TVal& cap) {
+    for (TVal& v : f.EvalList) {
+        const std::size_t n = std::min(v.size(), cap.size());
+        for (std::size_t i = 0; i < n; ++i)
+            v[i] = std::min(v[i], cap[i]);
+    }
+    ReduceFactor(host, f);
+}
+
+void KeepAtLeast(Host& host, TFactor& f, const TVal& l) {
+    f.EvalList.walk(
+        [&](const TVal& v) { return ValAllLE(host, l, v) ? WalkStep::Keep : WalkStep::Remove; });
+}
+
+TEval ExtractSingleValues(Host& host, TFactor& f) {
+    const TVal mn = MinOfFactor(host, f);
+    const TVal mx = MaxOfFactor(host, f);
+    if (f.EvalList.empty()) return EmptyEval;
+    TDom dDiff, dSame;
+    TVal vSame;
+    SplitSameValues(f.Dom, mn, mx, dDiff, vSame, dSame);
+    TEval e = MakeEval(host, dSame, vSame);
+    if (!dSame.empty()) {
+        // Keep the positions where the Vals differ, in place.
+        std::uint8_t keep[MaxDivisions];
+        std::size_t n = 0;
+        const std::size_t common = std::min(mn.size(), mx.size());
+        for (std::size_t i = 0; i < f.Dom.size(); ++i)
+            if (i >= common || mn[i] != mx[i]) keep[n++] = static_cast<std::uint8_t>(i);
+        for (TVal& v : f.EvalList) {
+            if (v.size() == f.Dom.size()) {
+                for (std::size_t k = 0; k < n; ++k)
+                    v[k] = v[keep[k]];
+                v.resize(n);
+            } else {
+                v = RestrictVal(host, f.Dom, v, dDiff);
+            }
+        }
+        f.Dom = dDiff;
+    }
+    // Each restricted Val was put at the front of the new list.
+    f.EvalList.reverse();
+    return e;
+}
+
+// --- lists of factors ------------------------------------------------------------
+
+TFactorList AppendFactorLists(TFactorList& l1, TFactorList& l2) {
+    TFactorList r;
+    std::swap(r, l1);
+    r.reserve(r.size() + l2.size());
+    for (TFactor& f : l2)
+        r.push_back(std::move(f));
+    l2.clear();
+    return r;
+}
+
+void PopFactor(Host& host, TFactorList& l) {
+    if (l.empty()) {
+        InternalError(host, 306, "Empty List");
+        return;
+    }
+    l.erase(l.begin());
+}
+
+TDom UnionOfDoms(const TFactorList& l) {
+    TDom d;
+    for (const TFactor& f : l)
+        d = DomUnion(d, f.Dom);
+    return d;
+}
+
+TEval MaxOfFactorList(Host& host, const TFactorList& l) {
+    TEval e = EmptyEval;
+    for (const TFactor& f : l)
+        e = ConcatEval(host, e, TEval{f.Dom, MaxOfFactor(host, f)});
+    return e;
+}
+
+TEval MinOfFactorList(Host& host, const TFactorList& l) {
+    TEval e = EmptyEval;
+    for (const TFactor& f : l)
+        e = ConcatEval(host, e, TEval{f.Dom, MinOfFactor(host, f)});
+    return e;
+}
+
+TFactor ProductOfFactorList(Host& host, TFactorList& l) {
+    TFactor f{TDom{}, TEvalList{TVal{}}};
+    for (const TFactor& g : l)
+        f = Multiply(host, f, g);
+    l.clear();
+    return f;
+}
+
+TEval AddFactorMerging(Host& host, TFactorList& l, TFactor& f) {
+    TEval e = EmptyEval;
+    std::size_t i = 0;
+    while (i < l.size()) {
+        const TFactor& n = l[i];
+        if (DomDisjoint(n.Dom, f.Dom)) {
+            ++i;
+            continue;
+        }
+        TFactor p = Multiply(host, f, n);
+        if (CountVals(f) + CountVals(n) > CountVals(p)) {
+            f = std::move(p);
+            e = ConcatEval(host, e, ExtractSingleValues(host, f));
+            l.erase(l.begin() + static_cast<std::ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
+    l.insert(l.begin(), std::move(f));
+    FreeFactor(f);
+    return e;
+}
+
+} // namespace nvx

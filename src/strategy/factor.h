@@ -1,0 +1,219 @@
+// Factors: sets of alternative Vals over one division set, kept free of
+// dominated Vals (the Pareto front of declarer's choices), and lists of
+// factors, which stand for their product.
+//
+// Order: the Vals of a factor form a list with a first element. "Put at the
+// front" and "in list order" refer to that logical order, which is the order
+// in which TEvalList iterates. Which Val comes first is visible to the callers
+// (splitting a term takes the first Val; the results number the lines in list
+// order), so every operation below keeps the exact order it documents.
+//
+// Ownership: everything is held by value in standard containers. An argument
+// described as "consumed" is left empty (no Vals, empty Dom).
+#pragma once
+
+#include "cards/host.h"
+#include "strategy/eval.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace nvx {
+
+// What a walk over an evaluation list does with the Val it has just visited.
+enum class WalkStep : std::uint8_t {
+    Keep,   // keep it and go on
+    Remove, // unlink it and go on
+    Stop,   // keep it and every Val after it, and end the walk
+};
+
+// A list of Vals in logical order. Putting a Val at the front is the commonest
+// change, so the Vals are stored back to front in a vector: the front is the
+// last element of the storage. Nothing is allocated per Val.
+class TEvalList {
+  public:
+    using iterator = std::vector<TVal>::reverse_iterator;
+    using const_iterator = std::vector<TVal>::const_reverse_iterator;
+
+    TEvalList() = default;
+    // The Vals in list order (the first one is the front).
+    TEvalList(std::initializer_list<TVal> vals) : vals_(vals.begin(), vals.end()) {
+        std::reverse(vals_.begin(), vals_.end());
+    }
+
+    // Iteration in list order, front first.
+    iterator begin() { return vals_.rbegin(); }
+    iterator end() { return vals_.rend(); }
+    const_iterator begin() const { return vals_.rbegin(); }
+    const_iterator end() const { return vals_.rend(); }
+
+    std::size_t size() const { return vals_.size(); }
+    bool empty() const { return vals_.empty(); }
+    const TVal& front() const { return vals_.back(); }
+    TVal& front() { return vals_.back(); }
+
+    void push_front(const TVal& v) { vals_.push_back(v); }
+    // Appends after the last Val (linear in the length; for building lists).
+    void push_back(const TVal& v) { vals_.insert(vals_.begin(), v); }
+    void pop_front() { vals_.pop_back(); }
+    void clear() { vals_.clear(); }
+    // Clears and gives the memory back.
+    void release() { std::vector<TVal>().swap(vals_); }
+    void reserve(std::size_t n) { vals_.reserve(n); }
+    // Reverses the list order.
+    void reverse() { std::reverse(vals_.begin(), vals_.end()); }
+    // Puts all Vals of `first`, in their order, in front of this list's Vals;
+    // `first` ends empty.
+    void spliceFront(TEvalList& first) {
+        if (vals_.empty()) {
+            vals_.swap(first.vals_);
+        } else {
+            vals_.insert(vals_.end(), first.vals_.begin(), first.vals_.end());
+        }
+        first.release();
+    }
+
+    // Visits the Vals in list order; f(TVal&) -> WalkStep. Removed Vals are
+    // unlinked, the others keep their order.
+    template <class F> void walk(F f) {
+        const std::size_t n = vals_.size();
+        std::size_t w = n; // the survivors visited so far occupy [w, n)
+        std::size_t i = n;
+        while (i > 0) {
+            --i;
+            const WalkStep step = f(vals_[i]);
+            if (step == WalkStep::Stop) {
+                ++i; // [0, i) is left as it is
+                break;
+            }
+            if (step == WalkStep::Keep) {
+                --w;
+                if (w != i) vals_[w] = vals_[i];
+            }
+        }
+        if (i != w)
+            vals_.erase(vals_.begin() + static_cast<std::ptrdiff_t>(i),
+                        vals_.begin() + static_cast<std::ptrdiff_t>(w));
+    }
+
+    friend bool operator==(const TEvalList& a, const TEvalList& b) { return a.vals_ == b.vals_; }
+
+  private:
+    std::vector<TVal> vals_; // back to front: vals_.back() is the first Val
+};
+
+struct TFactor {
+    TDom Dom;
+    TEvalList EvalList; // every Val aligned with Dom
+    friend bool operator==(const TFactor&, const TFactor&) = default;
+};
+
+// A list of factors, front first; it stands for the product of its factors.
+using TFactorList = std::vector<TFactor>;
+
+// --- lists of Vals -----------------------------------------------------------
+
+// A deep copy, same order.
+inline TEvalList CopyEvalList(const TEvalList& l) {
+    return l;
+}
+// Unlinks the first Val and returns it; an empty list reports 301 and gives an
+// empty Val.
+TVal PopVal(Host& host, TEvalList& l);
+
+// --- factor basics -------------------------------------------------------------
+
+inline TFactor InitFactor(const TDom& dom) {
+    return TFactor{dom, {}};
+}
+// The factor of one Val.
+TFactor FactorOfEval(const TEval& e);
+// Releases all Vals; the Dom stays.
+void ClearEvalList(TFactor& f);
+// Releases all Vals and empties the Dom.
+void FreeFactor(TFactor& f);
+inline TFactor CopyFactor(const TFactor& f) {
+    return f;
+}
+// CheckOrderedDom of the Dom; 302 for every Val not aligned with the Dom.
+void CheckFactor(Host& host, const TFactor& f);
+inline std::size_t CountVals(const TFactor& f) {
+    return f.EvalList.size();
+}
+
+// --- dominance on factors ------------------------------------------------------
+
+// Some Val W of f has v <= W everywhere (false for an empty f).
+bool IsCovered(Host& host, const TVal& v, const TFactor& f);
+// Every Val of f1 is covered by f2 (true for an empty f1). The Doms must be
+// equal: otherwise 303 and false.
+bool FactorCoveredBy(Host& host, const TFactor& f1, const TFactor& f2);
+// Pointwise maximum / minimum of the Vals; an empty factor reports 304 / 305
+// and gives an empty Val.
+TVal MaxOfFactor(Host& host, const TFactor& f);
+TVal MinOfFactor(Host& host, const TFactor& f);
+// Walks f from the front: Vals that v beats are removed; at the first Val that
+// equals or beats v the walk stops and the answer is true (v is dominated).
+bool PruneDominated(Host& host, TFactor& f, const TVal& v);
+// PruneDominated, then v goes to the front unless it is dominated. Returns
+// whether v was added.
+bool AddVal(Host& host, TFactor& f, const TVal& v);
+// Takes the whole list off f and adds its Vals back with AddVal, in list order.
+void ReduceFactor(Host& host, TFactor& f);
+
+// --- combining factors -----------------------------------------------------------
+
+// The reduced union of two reduced factors over the same Dom. Polls the stop
+// request once per Val of f2; when it is set, the Vals of f2 not yet visited
+// are dropped (the union is incomplete). The surviving Vals of f2, in their
+// order, come before those of f1. Both arguments are consumed.
+TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2);
+// The reduced product over f1.Dom ∪ f2.Dom: for every Val of f1 in list order
+// and every Val of f2 in list order, the merged Val (the smaller value on a
+// common division) is added with AddVal. Both arguments are consumed.
+TFactor ProductFactors(Host& host, TFactor& f1, TFactor& f2);
+// (d, the Vals of f restricted to d, added with AddVal in list order); d must
+// be a subset of f.Dom.
+TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d);
+// Caps every Val at cap (pointwise minimum), then ReduceFactor.
+void CapFactor(Host& host, TFactor& f, const TVal& cap);
+// Removes every Val that is not at least l everywhere; the others keep their
+// order.
+void KeepAtLeast(Host& host, TFactor& f, const TVal& l);
+// Moves the divisions on which all Vals of f agree out of f and returns them
+// with their common values. The remaining Vals are restricted to the other
+// divisions and come out in reverse list order. An empty f reports 305 and
+// 304, is left as it is and gives EmptyEval.
+TEval ExtractSingleValues(Host& host, TFactor& f);
+
+// --- lists of factors ------------------------------------------------------------
+
+inline TFactorList CopyFactorList(const TFactorList& l) {
+    return l;
+}
+// l1's factors followed by l2's; both are left empty.
+TFactorList AppendFactorLists(TFactorList& l1, TFactorList& l2);
+// Removes the first factor; an empty list reports 306.
+void PopFactor(Host& host, TFactorList& l);
+// At least two factors.
+inline bool IsRealProduct(const TFactorList& l) {
+    return l.size() >= 2;
+}
+TDom UnionOfDoms(const TFactorList& l);
+// ConcatEval of (Dom, MaxOfFactor) of every factor, in list order: on a
+// division in several factors the smallest of their maxima stands.
+TEval MaxOfFactorList(Host& host, const TFactorList& l);
+// The same with MinOfFactor.
+TEval MinOfFactorList(Host& host, const TFactorList& l);
+// Multiplies all factors out, in list order, starting from the neutral factor
+// (empty Dom, one empty Val). l is left empty.
+TFactor ProductOfFactorList(Host& host, TFactorList& l);
+// Adds f to l, merging it with every later-visited factor it overlaps when
+// their product holds fewer Vals than the two together; f goes to the front of
+// l. Returns the evaluations that the merges extracted. f is consumed.
+TEval AddFactorMerging(Host& host, TFactorList& l, TFactor& f);
+
+} // namespace nvx

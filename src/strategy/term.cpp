@@ -1,0 +1,361 @@
+#include "strategy/term.h"
+
+#include <utility>
+
+namespace nvx {
+namespace {
+
+// Removes from b every factor N for which some factor G of t1 lies over a
+// superset of N's divisions and every Val of G, restricted to N.Dom, is
+// covered by a Val of N: whatever t1 chooses in G, b can match it in N, so N
+// cannot keep b from dominating t1.
+void RemoveCoveredFactors(Host& host, TTerm& b, const TTerm& t1) {
+    std::erase_if(b.Factors, [&](const TFactor& n) {
+        for (const TFactor& g : t1.Factors)
+            if (DomSubset(n.Dom, g.Dom) && FactorCoveredBy(host, RestrictFactor(host, g, n.Dom), n))
+                return true;
+        return false;
+    });
+}
+
+} // namespace
+
+// --- terms -------------------------------------------------------------------------
+
+void CheckTerm(Host& host, const TTerm& t) {
+    CheckOrderedDom(host, t.MaxEval.Dom);
+    if (t.MaxEval.Dom.empty()) InternalError(host, 307, "Empty MaxEval");
+    for (const TFactor& f : t.Factors) {
+        CheckFactor(host, f);
+        if (f.EvalList.empty()) InternalError(host, 308, "Hele term zou nil = leeg moeten zijn");
+        if (f.Dom.empty()) InternalError(host, 309, "Factor kan net zo goed weg");
+        const bool within = DomSubset(f.Dom, t.MaxEval.Dom);
+        if (!within) InternalError(host, 3010, "MaxEval not complete");
+        if (within && !f.EvalList.empty() &&
+            CompareVal(host, MaxOfFactor(host, f),
+                       RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, f.Dom)) != '=')
+            InternalError(host, 3011, "Max of Factor not always smaller than or equal to MaxEval");
+    }
+}
+
+bool HasEmptyFactor(const TTerm& t) {
+    for (const TFactor& f : t.Factors)
+        if (f.EvalList.empty()) return true;
+    return false;
+}
+
+TEval FixedPart(Host& host, const TTerm& t) {
+    if (t.Factors.empty()) return t.MaxEval;
+    const TDom d = DomDiff(host, t.MaxEval.Dom, UnionOfDoms(t.Factors));
+    return MakeEval(host, d, RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d));
+}
+
+TTerm TermOfEval(const TEval& e) {
+    return TTerm{e, {}};
+}
+
+void FreeTerm(TTerm& t) {
+    t.MaxEval = EmptyEval;
+    TFactorList().swap(t.Factors);
+}
+
+TTerm MakeTerm(Host& host, TFactor& f) {
+    TTerm t;
+    if (f.EvalList.empty()) {
+        InternalError(host, 3012,
+                      "Cannot MakeTerm of Factor with empty EvalList. What is MaxEval.Val?");
+        // No Val: the term of no strategy.
+        t.MaxEval = ConstEvalOver(f.Dom, 0);
+        t.Factors.push_back(std::move(f));
+        FreeFactor(f);
+        return t;
+    }
+    t.MaxEval = MakeEval(host, f.Dom, MaxOfFactor(host, f));
+    ExtractSingleValues(host, f); // the common values already stand in MaxEval
+    if (!f.Dom.empty()) t.Factors.push_back(std::move(f));
+    FreeFactor(f);
+    return t;
+}
+
+TEval MinEval(Host& host, const TTerm& t) {
+    return ConcatEval(host, MinOfFactorList(host, t.Factors), t.MaxEval);
+}
+
+bool RemoveTrivialFactors(Host& host, TTerm& t) {
+    bool hasEmpty = false;
+    std::erase_if(t.Factors, [&](const TFactor& f) {
+        if (f.EvalList.empty()) {
+            hasEmpty = true;
+            return false;
+        }
+        if (f.EvalList.size() >= 2) return false;
+        if (!f.Dom.empty()) {
+            InternalError(host, 3013, "unexpected, call to ExtractSingleValues forgotten?");
+            // Keep the term's meaning: its one Val bounds every strategy.
+            LowerEval(host, t.MaxEval, TEval{f.Dom, f.EvalList.front()});
+        }
+        return true;
+    });
+    return hasEmpty;
+}
+
+void NormalizeTerm(Host& host, TTerm& t) {
+    constexpr const char* kEmptied = "This procedure should not make T empty. Was T empty already?";
+    if (HasEmptyFactor(t)) {
+        InternalError(host, 3014, kEmptied);
+        return;
+    }
+    // No division can be better than the smallest maximum of the factors on it.
+    LowerEval(host, t.MaxEval, MaxOfFactorList(host, t.Factors));
+    for (TFactor& f : t.Factors) {
+        // No Val needs to exceed what MaxEval allows.
+        CapFactor(host, f, RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, f.Dom));
+        ExtractSingleValues(host, f); // equal to MaxEval there
+    }
+    if (RemoveTrivialFactors(host, t)) InternalError(host, 3014, kEmptied);
+}
+
+void RestrictTermAtLeast(Host& host, TTerm& t, const TEval& e) {
+    for (TFactor& f : t.Factors) {
+        KeepAtLeast(host, f, RestrictVal(host, e.Dom, e.Val, f.Dom));
+        if (!f.EvalList.empty()) LowerEval(host, t.MaxEval, ExtractSingleValues(host, f));
+    }
+    if (!RemoveTrivialFactors(host, t)) NormalizeTerm(host, t);
+}
+
+TFactor ExpandTerm(Host& host, TTerm& t) {
+    const TEval e = FixedPart(host, t);
+    TFactor f1 = ProductOfFactorList(host, t.Factors);
+    TFactor fixed = FactorOfEval(e);
+    TFactor f = ProductFactors(host, f1, fixed);
+    FreeTerm(t);
+    return f;
+}
+
+void RegroupFactors(Host& host, TTerm& t) {
+    TFactorList old;
+    std::swap(old, t.Factors);
+    for (TFactor& f : old)
+        AddFactorMerging(host, t.Factors, f); // extracted parts equal MaxEval
+    CheckTerm(host, t);
+}
+
+void split(Host& host, TTerm& t, TTerm& t1) {
+    if (HasEmptyFactor(t) || t.Factors.empty()) {
+        InternalError(host, 3015, "Cannot split");
+        FreeTerm(t1);
+        return;
+    }
+    t1 = t;
+    const TFactor& first = t.Factors.front();
+    // t1: the strategies that choose the first Val of the first factor.
+    LowerEval(host, t1.MaxEval, MakeEval(host, first.Dom, first.EvalList.front()));
+    PopFactor(host, t1.Factors);
+    NormalizeTerm(host, t1);
+    RegroupFactors(host, t1);
+    // t: the strategies that choose any other Val of it.
+    PopVal(host, t.Factors.front().EvalList);
+    NormalizeTerm(host, t);
+    RegroupFactors(host, t);
+}
+
+TTerm ProductOfTerms(Host& host, TTerm& t1, TTerm& t2) {
+    TTerm t;
+    t.MaxEval = ConcatEval(host, t1.MaxEval, t2.MaxEval);
+    t.Factors = AppendFactorLists(t1.Factors, t2.Factors);
+    FreeTerm(t1);
+    FreeTerm(t2);
+    NormalizeTerm(host, t);
+    RegroupFactors(host, t);
+    return t;
+}
+
+TTerm UnionOfTerms(Host& host, TTerm& t1, TTerm& t2) {
+    TFactor f1 = ExpandTerm(host, t1);
+    TFactor f2 = ExpandTerm(host, t2);
+    TFactor u = UnionFactors(host, f1, f2);
+    return MakeTerm(host, u);
+}
+
+bool TermSubsumed(Host& host, const TTerm& t1, const TTerm& t2) {
+    if (HasEmptyFactor(t1)) return true;
+    if (HasEmptyFactor(t2)) return false;
+    // Some best value of t1 cannot be matched.
+    if (!ValAllLE(host, t1.MaxEval.Val, t2.MaxEval.Val)) return false;
+
+    // Only strategies of t2 at least t1's worst case everywhere can dominate one of t1.
+    TTerm b = t2;
+    RestrictTermAtLeast(host, b, MinEval(host, t1));
+    if (HasEmptyFactor(b)) return false;
+    if (!ValAllLE(host, t1.MaxEval.Val, b.MaxEval.Val)) return false;
+
+    // Values above t1's best ones are of no use against t1.
+    b.MaxEval = t1.MaxEval;
+    NormalizeTerm(host, b);
+    if (!ValAllLE(host, t1.MaxEval.Val, b.MaxEval.Val)) return false;
+
+    RemoveCoveredFactors(host, b, t1);
+    NormalizeTerm(host, b);
+
+    TTerm a = t1;
+    if (!ValAllLE(host, a.MaxEval.Val, b.MaxEval.Val)) return false;
+    // One strategy at least as good as t1's best everywhere.
+    if (b.Factors.empty()) return true;
+    if (HasEmptyFactor(a)) {
+        InternalError(host, 3021, "unexpected");
+        return true;
+    }
+    if (a.Factors.empty()) {
+        InternalError(host, 3022, "wat nu?");
+        return true;
+    }
+    TTerm c;
+    split(host, a, c);
+    return TermSubsumed(host, c, b) && TermSubsumed(host, a, b);
+}
+
+// --- strategy sets -----------------------------------------------------------------
+
+TStratSet NewStratNode(Host& host, TTerm& t, TStratSet& next) {
+    TStratSet s;
+    s.swap(next);
+    const bool empty = HasEmptyFactor(t);
+    if (empty) InternalError(host, 3016, "should not add empty term");
+    if (!s.empty() && !IsRealProduct(s.front().Factors))
+        InternalError(host, 3017, "only first term may not be a real product");
+    if (!empty) s.push_front(std::move(t));
+    FreeTerm(t);
+    return s;
+}
+
+TStratSet SingleStratSet(const TEval& e) {
+    TStratSet s;
+    s.push_back(TermOfEval(e));
+    return s;
+}
+
+void PopTerm(Host& host, TStratSet& s) {
+    if (s.empty()) {
+        InternalError(host, 3018, "Empty List");
+        return;
+    }
+    s.pop_front();
+}
+
+void ConcatSS(Host& host, TStratSet& s1, TStratSet& s2) {
+    if (s1.empty()) {
+        s1.swap(s2);
+        return;
+    }
+    if (s2.empty()) return;
+    if (!(s1.front().MaxEval.Dom == s2.front().MaxEval.Dom)) {
+        InternalError(host, 3020, "ConcatSS: Domains not equal");
+        s1.splice(s1.end(), s2);
+        return;
+    }
+    if (IsRealProduct(s2.front().Factors)) {
+        s1.splice(s1.end(), s2);
+    } else if (IsRealProduct(s1.front().Factors)) {
+        s2.splice(s2.end(), s1);
+        s1.swap(s2);
+    } else {
+        // Both first terms are single factors or single strategies: merge them.
+        TTerm a = std::move(s1.front());
+        TTerm b = std::move(s2.front());
+        s1.pop_front();
+        s2.pop_front();
+        TTerm t = UnionOfTerms(host, a, b);
+        ConcatSS(host, s1, s2);
+        TStratSet r = NewStratNode(host, t, s1);
+        s1.swap(r);
+    }
+    s2.clear();
+}
+
+void RemoveSubsumedTerms(Host& host, TStratSet& s, const TTerm& t) {
+    s.remove_if([&](const TTerm& x) { return TermSubsumed(host, x, t); });
+}
+
+void UnionSS(Host& host, TStratSet& s1, TStratSet& s2) {
+    for (const TTerm& t : s2) {
+        if (s1.empty()) break;
+        RemoveSubsumedTerms(host, s1, t);
+    }
+    for (const TTerm& t : s1) {
+        if (s2.empty()) break;
+        RemoveSubsumedTerms(host, s2, t);
+    }
+    ConcatSS(host, s1, s2);
+}
+
+void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
+    TStratSet r;
+    bool stopped = false;
+    while (!s1.empty() && !stopped) {
+        const TTerm& t1 = s1.front();
+        for (const TTerm& t2 : s2) {
+            if (host.stopRequested()) {
+                stopped = true;
+                break;
+            }
+            host.processPendingEvents();
+            TTerm a = t1;
+            TTerm b = t2;
+            TTerm p = ProductOfTerms(host, a, b);
+            TStratSet none;
+            TStratSet single = NewStratNode(host, p, none);
+            UnionSS(host, r, single);
+        }
+        s1.pop_front();
+    }
+    s1.swap(r);
+    s2.clear();
+}
+
+TFactor StratSetToFactor(Host& host, TStratSet& s) {
+    if (s.empty()) {
+        InternalError(host, 3019, "unexpected");
+        return TFactor{};
+    }
+    TFactor f = ExpandTerm(host, s.front());
+    s.pop_front();
+    while (!s.empty() && !host.stopRequested()) {
+        TFactor g = ExpandTerm(host, s.front());
+        s.pop_front();
+        f = UnionFactors(host, f, g);
+    }
+    s.clear();
+    return f;
+}
+
+// --- start-up ----------------------------------------------------------------------
+
+bool CheckByteComparison(Host& host, bool (*less)(std::uint8_t, std::uint8_t),
+                         bool (*greater)(std::uint8_t, std::uint8_t)) {
+    bool ok = true;
+    for (int a = 0; a < 256; ++a)
+        for (int b = 0; b < 256; ++b) {
+            const auto x = static_cast<std::uint8_t>(a), y = static_cast<std::uint8_t>(b);
+            if (less(x, y) != greater(y, x)) {
+                InternalError(host, 3023, "This software will not function correct on this system");
+                ok = false;
+            }
+        }
+    return ok;
+}
+
+bool InitStrategyAlgebra(Host& host) {
+    // volatile keeps the compiler from deciding the comparisons itself.
+    return CheckByteComparison(
+        host,
+        [](std::uint8_t a, std::uint8_t b) {
+            volatile std::uint8_t x = a, y = b;
+            return x < y;
+        },
+        [](std::uint8_t a, std::uint8_t b) {
+            volatile std::uint8_t x = a, y = b;
+            return x > y;
+        });
+}
+
+} // namespace nvx

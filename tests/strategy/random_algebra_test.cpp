@@ -1,0 +1,342 @@
+// The strategy algebra against the naive model on thousands of random cases.
+// Every case is seeded, so a failure names the seed that reproduces it.
+#include "reference.h"
+#include "strategy/term.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+namespace nvx {
+namespace {
+
+using test::BruteExpand;
+using test::RecordingHost;
+using test::RefSet;
+using test::Rng;
+using test::SortedVals;
+
+// Checks the invariants of a strategy set over d: every term non-empty, over
+// d, passing CheckTerm, and only the first one not a real product.
+void ExpectSetInvariants(RecordingHost& host, const TStratSet& s, const TDom& d) {
+    bool first = true;
+    for (const TTerm& t : s) {
+        EXPECT_FALSE(HasEmptyFactor(t));
+        EXPECT_EQ(t.MaxEval.Dom, d);
+        EXPECT_TRUE(first || IsRealProduct(t.Factors));
+        CheckTerm(host, t);
+        first = false;
+    }
+}
+
+struct Built {
+    TStratSet set;
+    RefSet ref;
+};
+
+// Builds random trees of unions and products as the solver does: the operands
+// of a union share one division set; a product combines sets over subsets of
+// the division set that together cover it and may overlap.
+class TreeBuilder {
+  public:
+    TreeBuilder(RecordingHost& host, Rng& rng, unsigned maxTricks)
+        : host_(host), rng_(rng), maxTricks_(maxTricks) {}
+
+    // Unions and products mostly alternate, as declarer's and the defenders'
+    // turns do; the last level is made of single evaluations.
+    Built build(const TDom& d, int depth, bool underUnion = false) {
+        Built b;
+        enum { Leaf, Union, Product } kind = Leaf;
+        if (strict) {
+            if (depth > 0) kind = depth % 2 == 1 ? Union : Product;
+        } else if (depth > 0 && rng_.chance(90)) {
+            const bool usual = rng_.chance(75);
+            kind = usual == underUnion ? Product : Union;
+        }
+        if (kind == Leaf) {
+            const TEval e = test::RandomEval(rng_, d, maxTricks_);
+            b.set = SingleStratSet(e);
+            b.ref = {test::RefOfEval(e)};
+        } else if (kind == Union) { // declarer's choice
+            const unsigned n = 2 + rng_.below(strict ? 2 : 4);
+            for (unsigned i = 0; i < n; ++i) {
+                Built c = build(d, depth - 1, true);
+                UnionSS(host_, b.set, c.set);
+                EXPECT_TRUE(c.set.empty());
+                b.ref = test::RefUnion(b.ref, c.ref);
+            }
+        } else { // the defenders' choice
+            unsigned n = 2 + rng_.below(strict ? 1 : 2);
+            std::vector<TDom> parts(n);
+            if (rng_.chance(75) && d.size() >= 2) {
+                // Disjoint parts, as when the defenders' card tells which
+                // divisions remain.
+                n = std::min<unsigned>(n, static_cast<unsigned>(d.size()));
+                parts.resize(n);
+                for (std::size_t i = 0; i < d.size(); ++i)
+                    parts[i < n ? i : rng_.below(n)].push_back(d[i]);
+                for (TDom& p : parts)
+                    std::sort(p.begin(), p.end());
+            } else {
+                for (TDom& p : parts)
+                    p = test::RandomSubset(rng_, d, 55);
+                for (std::uint8_t x : d) { // every division in some part
+                    bool covered = false;
+                    for (const TDom& p : parts)
+                        covered = covered || DomSubset(TDom{x}, p);
+                    if (!covered) {
+                        TDom& p = parts[rng_.below(n)];
+                        p = DomUnion(p, TDom{x});
+                    }
+                }
+            }
+            const bool fromUnit = rng_.chance(75);
+            if (fromUnit) {
+                b.set = SingleStratSet(EmptyEval);
+                b.ref = {test::RefStrategy{}};
+            }
+            for (unsigned i = 0; i < n; ++i) {
+                Built c = build(parts[i], depth - 1);
+                if (!fromUnit && i == 0) {
+                    b = std::move(c);
+                    continue;
+                }
+                ProductSS(host_, b.set, c.set);
+                EXPECT_TRUE(c.set.empty());
+                b.ref = test::RefProduct(b.ref, c.ref);
+            }
+        }
+        ExpectSetInvariants(host_, b.set, d);
+        if (kind != Leaf) {
+            // Every intermediate set multiplies out to the model's strategies.
+            TStratSet copy = b.set;
+            const TFactor f = StratSetToFactor(host_, copy);
+            EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d)) << "depth " << depth;
+            ++checkedNodes;
+            multiTermNodes += b.set.size() > 1;
+            multiTermProducts += kind == Product && b.set.size() > 1;
+        }
+        collect(b.set, d);
+        return b;
+    }
+
+    int checkedNodes = 0, multiTermNodes = 0, multiTermProducts = 0;
+    // Strictly alternating levels: products on even depths, unions on odd.
+    bool strict = false;
+
+    // Terms seen over the division set of interest.
+    std::vector<TTerm> pool;
+    TDom poolDom;
+
+  private:
+    void collect(const TStratSet& s, const TDom& d) {
+        if (!(d == poolDom)) return;
+        for (const TTerm& t : s)
+            if (pool.size() < 60 && test::CombinationCount(t) <= 4096) pool.push_back(t);
+    }
+
+    RecordingHost& host_;
+    Rng& rng_;
+    unsigned maxTricks_;
+};
+
+TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
+    RecordingHost host;
+    int cases = 0, nodes = 0, multiTermNodes = 0, multiTermProducts = 0, maxVals = 0;
+    for (std::uint32_t seed = 1; seed <= 5000; ++seed) {
+        Rng rng(seed);
+        TreeBuilder builder(host, rng, 1 + rng.below(3));
+        TDom d;
+        do
+            d = test::RandomDom(rng, 14, 10);
+        while (d.size() < 4);
+        // Every fifth tree alternates strictly, to multiply sets of many terms.
+        builder.strict = seed % 5 == 0;
+        const int depth = builder.strict ? 4 : 3 + static_cast<int>(rng.below(2));
+        Built b = builder.build(d, depth);
+        ASSERT_FALSE(b.set.empty()) << "seed " << seed;
+        TFactor f = StratSetToFactor(host, b.set);
+        EXPECT_TRUE(b.set.empty());
+        EXPECT_EQ(f.Dom, d) << "seed " << seed;
+        EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d))
+            << "seed " << seed << " expected " << test::ToText(b.ref);
+        EXPECT_EQ(SortedVals(f).size(), CountVals(f)) << "seed " << seed;
+        maxVals = std::max(maxVals, static_cast<int>(CountVals(f)));
+        nodes += builder.checkedNodes;
+        multiTermNodes += builder.multiTermNodes;
+        multiTermProducts += builder.multiTermProducts;
+        ++cases;
+        if (::testing::Test::HasFailure() || !host.errors.empty()) {
+            ADD_FAILURE() << "seed " << seed << " fails"
+                          << (host.errors.empty() ? "" : " with an internal error");
+            break;
+        }
+    }
+    EXPECT_EQ(cases, 5000);
+    std::printf("sets checked %d, of several terms %d (products %d), largest front %d\n", nodes,
+                multiTermNodes, multiTermProducts, maxVals);
+    // The cases must reach sets of several terms and sizeable Pareto fronts.
+    EXPECT_GT(multiTermNodes, 1000);
+    EXPECT_GT(multiTermProducts, 100);
+    EXPECT_GE(maxVals, 30);
+}
+
+// Builds a term as a product of single-factor terms: over disjoint parts of
+// d, and now and then one more factor that overlaps them.
+TTerm RandomProductTerm(RecordingHost& host, Rng& rng, const TDom& d) {
+    TTerm t = TermOfEval(ConstEvalOver(d, 3));
+    const unsigned n = std::min<unsigned>(2 + rng.below(2), static_cast<unsigned>(d.size()));
+    std::vector<TDom> parts(n);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        parts[i < n ? i : rng.below(n)].push_back(d[i]);
+    if (rng.chance(50)) parts.push_back(test::RandomSubset(rng, d, 40));
+    for (TDom& p : parts) {
+        std::sort(p.begin(), p.end());
+        TFactor f = test::RandomFactor(host, rng, p, 5, 3);
+        for (int tries = 0; tries < 20 && CountVals(f) < 2; ++tries)
+            f = test::RandomFactor(host, rng, p, 5, 3);
+        TTerm part = MakeTerm(host, f);
+        TTerm q = ProductOfTerms(host, t, part);
+        t = std::move(q);
+    }
+    return t;
+}
+
+// The terms of interest over one division set: those met in random trees,
+// random products of factors, and the pieces that split cuts them into.
+std::vector<TTerm> TermPool(RecordingHost& host, std::uint32_t seed, TDom& d) {
+    Rng rng(seed);
+    do
+        d = test::RandomDom(rng, 10, 7);
+    while (d.size() < 4);
+    TreeBuilder builder(host, rng, 2 + rng.below(2));
+    builder.poolDom = d;
+    for (int i = 0; i < 6 && builder.pool.size() < 30; ++i)
+        builder.build(d, 2);
+    std::vector<TTerm> pool = std::move(builder.pool);
+    for (int i = 0; i < 12; ++i) {
+        TTerm t = RandomProductTerm(host, rng, d);
+        if (test::CombinationCount(t) <= 4096) pool.push_back(std::move(t));
+    }
+    const std::size_t n = pool.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (pool[i].Factors.empty()) continue;
+        // The pieces split cuts it into.
+        TTerm rest = pool[i], first;
+        split(host, rest, first);
+        pool.push_back(std::move(first));
+        pool.push_back(std::move(rest));
+        // Part of its strategies, all of them lowered somewhere.
+        TTerm low = pool[i];
+        for (std::uint8_t& x : low.MaxEval.Val)
+            if (x > 0 && rng.chance(25)) --x;
+        NormalizeTerm(host, low);
+        RegroupFactors(host, low);
+        pool.push_back(std::move(low));
+    }
+    return pool;
+}
+
+TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
+    RecordingHost host;
+    int pairs = 0, subsumed = 0, productsTrue = 0, productsFalse = 0;
+    for (std::uint32_t seed = 1; seed <= 120; ++seed) {
+        TDom d;
+        const std::vector<TTerm> pool = TermPool(host, seed, d);
+        std::vector<RefSet> expanded;
+        for (const TTerm& t : pool)
+            expanded.push_back(BruteExpand(t));
+        for (std::size_t i = 0; i < pool.size(); ++i)
+            for (std::size_t j = 0; j < pool.size(); ++j) {
+                const TTerm a = pool[i], b = pool[j];
+                const bool got = TermSubsumed(host, a, b);
+                const bool want = test::RefSubsumed(expanded[i], expanded[j]);
+                ASSERT_EQ(got, want) << "seed " << seed << " terms " << i << ", " << j << "\n"
+                                     << test::ToText(expanded[i]) << "\n"
+                                     << test::ToText(expanded[j]);
+                EXPECT_EQ(a, pool[i]); // arguments untouched
+                EXPECT_EQ(b, pool[j]);
+                ++pairs;
+                subsumed += got;
+                // Distinct terms that are both real products: the hard cases.
+                if (i != j && IsRealProduct(pool[i].Factors) && IsRealProduct(pool[j].Factors))
+                    ++(got ? productsTrue : productsFalse);
+            }
+        for (const TTerm& t : pool)
+            EXPECT_TRUE(TermSubsumed(host, t, t));
+        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
+    }
+    // Both answers must be well represented.
+    EXPECT_GT(pairs, 20000);
+    EXPECT_GT(subsumed, pairs / 10);
+    EXPECT_LT(subsumed, pairs - pairs / 10);
+    EXPECT_GT(productsTrue, 1000);
+    EXPECT_GT(productsFalse, 1000);
+    std::printf("pairs %d, subsumed %d, real products %d / %d\n", pairs, subsumed, productsTrue,
+                productsFalse);
+}
+
+TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
+    RecordingHost host;
+    int restricted = 0, emptied = 0, kept = 0;
+    for (std::uint32_t seed = 1000; seed < 1200; ++seed) {
+        TDom d;
+        const std::vector<TTerm> pool = TermPool(host, seed, d);
+        Rng rng(seed * 7 + 3);
+        for (const TTerm& t : pool) {
+            const RefSet all = BruteExpand(t);
+            TTerm copy = t;
+            TFactor f = ExpandTerm(host, copy);
+            EXPECT_EQ(f.Dom, d);
+            ASSERT_EQ(SortedVals(f), SortedVals(all, d)) << "seed " << seed;
+            EXPECT_EQ(copy.MaxEval, EmptyEval);
+            EXPECT_TRUE(copy.Factors.empty());
+
+            if (!t.Factors.empty()) {
+                TTerm rest = t, first;
+                split(host, rest, first);
+                const RefSet a = BruteExpand(first), b = BruteExpand(rest);
+                EXPECT_EQ(test::RefUnion(a, b), all) << "seed " << seed;
+            }
+
+            // Lower bounds between the term's worst and best values.
+            const TEval mn = MinEval(host, t);
+            for (int k = 0; k < 4; ++k) {
+                TEval e = mn;
+                for (std::size_t i = 0; i < e.Val.size(); ++i) {
+                    const int span = t.MaxEval.Val[i] - mn.Val[i];
+                    if (k == 0) break;
+                    if (k == 3 && !all.empty()) { // near a strategy of the term
+                        const auto& s = all[rng.below(static_cast<unsigned>(all.size()))];
+                        const int x = s.at(d[i]);
+                        e.Val[i] = static_cast<std::uint8_t>(x - (rng.chance(30) && x > mn.Val[i]));
+                    } else {
+                        e.Val[i] = static_cast<std::uint8_t>(mn.Val[i] + rng.below(span + 1));
+                    }
+                }
+                RefSet want;
+                for (const auto& s : all)
+                    if (test::RefLE(test::RefOfEval(e), s)) want.push_back(s);
+                TTerm r = t;
+                RestrictTermAtLeast(host, r, e);
+                ++restricted;
+                if (HasEmptyFactor(r)) {
+                    EXPECT_TRUE(want.empty()) << "seed " << seed;
+                    ++emptied;
+                } else {
+                    ASSERT_EQ(BruteExpand(r), want) << "seed " << seed;
+                    EXPECT_EQ(r.MaxEval.Dom, d);
+                    CheckTerm(host, r);
+                    ++kept;
+                }
+            }
+        }
+        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
+    }
+    EXPECT_GT(emptied, restricted / 20);
+    EXPECT_GT(kept, restricted / 3);
+}
+
+} // namespace
+} // namespace nvx

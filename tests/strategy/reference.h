@@ -1,0 +1,231 @@
+// A naive model of strategy sets for checking the strategy algebra: a set is
+// an explicit list of strategies, each a map from division to tricks, with
+// duplicates and dominated members removed. Union is declarer's choice (all
+// strategies of both), product the defenders' choice (every pair, the smaller
+// value on common divisions).
+#pragma once
+
+#include "strategy/eval.h"
+#include "strategy/factor.h"
+#include "strategy/term.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace nvx::test {
+
+using RefStrategy = std::map<std::uint8_t, std::uint8_t>;
+using RefSet = std::vector<RefStrategy>;
+
+// a <= b on every division (same divisions assumed).
+inline bool RefLE(const RefStrategy& a, const RefStrategy& b) {
+    for (const auto& [d, x] : a) {
+        auto it = b.find(d);
+        if (it == b.end() || x > it->second) return false;
+    }
+    return true;
+}
+
+// Removes duplicates and every strategy that another one beats or equals.
+inline RefSet RefReduce(RefSet s) {
+    std::sort(s.begin(), s.end());
+    s.erase(std::unique(s.begin(), s.end()), s.end());
+    RefSet r;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        bool dominated = false;
+        for (std::size_t j = 0; j < s.size() && !dominated; ++j)
+            dominated = j != i && RefLE(s[i], s[j]);
+        if (!dominated) r.push_back(s[i]);
+    }
+    return r;
+}
+
+inline RefSet RefUnion(const RefSet& a, const RefSet& b) {
+    RefSet u = a;
+    u.insert(u.end(), b.begin(), b.end());
+    return RefReduce(u);
+}
+
+inline RefStrategy RefMin(const RefStrategy& a, const RefStrategy& b) {
+    RefStrategy m = a;
+    for (const auto& [d, x] : b) {
+        auto it = m.find(d);
+        if (it == m.end())
+            m[d] = x;
+        else
+            it->second = std::min(it->second, x);
+    }
+    return m;
+}
+
+inline RefSet RefProduct(const RefSet& a, const RefSet& b) {
+    RefSet p;
+    for (const RefStrategy& x : a)
+        for (const RefStrategy& y : b)
+            p.push_back(RefMin(x, y));
+    return RefReduce(p);
+}
+
+inline RefStrategy RefOfEval(const TEval& e) {
+    RefStrategy s;
+    for (std::size_t i = 0; i < e.Dom.size(); ++i)
+        s[e.Dom[i]] = e.Val[i];
+    return s;
+}
+
+// The strategies of a factor, reduced.
+inline RefSet RefOfFactor(const TFactor& f) {
+    RefSet s;
+    for (const TVal& v : f.EvalList)
+        s.push_back(RefOfEval(TEval{f.Dom, v}));
+    return RefReduce(s);
+}
+
+// Every strategy of a term, found by trying every choice of one Val per
+// factor; the value on a division is the minimum of MaxEval and of the chosen
+// Vals there. Independent of the algebra's own expansion. Reduced.
+inline RefSet BruteExpand(const TTerm& t) {
+    RefSet all;
+    for (const TFactor& f : t.Factors)
+        if (f.EvalList.empty()) return all;
+    std::vector<std::vector<TVal>> choices;
+    for (const TFactor& f : t.Factors)
+        choices.emplace_back(f.EvalList.begin(), f.EvalList.end());
+    std::vector<std::size_t> pick(choices.size(), 0);
+    while (true) {
+        RefStrategy s = RefOfEval(t.MaxEval);
+        for (std::size_t k = 0; k < choices.size(); ++k)
+            s = RefMin(s, RefOfEval(TEval{t.Factors[k].Dom, choices[k][pick[k]]}));
+        all.push_back(s);
+        std::size_t k = 0;
+        while (k < pick.size() && ++pick[k] == choices[k].size())
+            pick[k++] = 0;
+        if (k == pick.size()) break;
+    }
+    return RefReduce(all);
+}
+
+// The number of choices BruteExpand would try.
+inline std::size_t CombinationCount(const TTerm& t) {
+    std::size_t n = 1;
+    for (const TFactor& f : t.Factors)
+        n *= std::max<std::size_t>(1, f.EvalList.size());
+    return n;
+}
+
+// Every strategy of a is at most some strategy of b.
+inline bool RefSubsumed(const RefSet& a, const RefSet& b) {
+    for (const RefStrategy& x : a) {
+        bool covered = false;
+        for (const RefStrategy& y : b)
+            covered = covered || RefLE(x, y);
+        if (!covered) return false;
+    }
+    return true;
+}
+
+inline std::string ToText(const RefSet& s) {
+    std::string t = "{";
+    for (const RefStrategy& x : s) {
+        t += " (";
+        for (const auto& [d, v] : x)
+            t += std::to_string(d) + ":" + std::to_string(v) + " ";
+        t += ")";
+    }
+    return t + " }";
+}
+
+// Seeded, reproducible random numbers (mt19937's output is fixed by the
+// standard; the ranges are taken by hand so they do not depend on the library).
+class Rng {
+  public:
+    explicit Rng(std::uint32_t seed) : gen_(seed) {}
+    // 0 <= x < n
+    unsigned below(unsigned n) { return static_cast<unsigned>(gen_() % n); }
+    bool chance(unsigned percent) { return below(100) < percent; }
+
+  private:
+    std::mt19937 gen_;
+};
+
+// A random non-empty ascending subset of d (each element kept with the given
+// chance).
+inline TDom RandomSubset(Rng& rng, const TDom& d, unsigned percent) {
+    TDom s;
+    for (std::uint8_t x : d)
+        if (rng.chance(percent)) s.push_back(x);
+    if (s.empty()) s.push_back(d[rng.below(static_cast<unsigned>(d.size()))]);
+    return s;
+}
+
+// A random ascending division set of 1..maxSize DivNrs out of 0..range-1.
+inline TDom RandomDom(Rng& rng, unsigned range, unsigned maxSize) {
+    std::set<std::uint8_t> picked;
+    const unsigned n = 1 + rng.below(maxSize);
+    while (picked.size() < n)
+        picked.insert(static_cast<std::uint8_t>(rng.below(range)));
+    TDom d;
+    for (std::uint8_t x : picked)
+        d.push_back(x);
+    return d;
+}
+
+inline TEval RandomEval(Rng& rng, const TDom& d, unsigned maxTricks) {
+    TEval e{d, TVal::withLength(d.size())};
+    for (std::size_t i = 0; i < d.size(); ++i)
+        e.Val[i] = static_cast<std::uint8_t>(rng.below(maxTricks + 1));
+    return e;
+}
+
+// A reduced factor of 1..maxVals random Vals over d.
+inline TFactor RandomFactor(Host& host, Rng& rng, const TDom& d, unsigned maxVals,
+                            unsigned maxTricks) {
+    TFactor f = InitFactor(d);
+    const unsigned n = 1 + rng.below(maxVals);
+    for (unsigned i = 0; i < n; ++i)
+        AddVal(host, f, RandomEval(rng, d, maxTricks).Val);
+    return f;
+}
+
+// Sorted Vals of a factor, for comparison as sets.
+inline std::vector<std::vector<int>> SortedVals(const TFactor& f) {
+    std::vector<std::vector<int>> r;
+    for (const TVal& v : f.EvalList)
+        r.emplace_back(v.begin(), v.end());
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+// The Vals of a factor in list order.
+inline std::vector<std::vector<int>> ListedVals(const TFactor& f) {
+    std::vector<std::vector<int>> r;
+    for (const TVal& v : f.EvalList)
+        r.emplace_back(v.begin(), v.end());
+    return r;
+}
+
+// The reference set as sorted Vals over d.
+inline std::vector<std::vector<int>> SortedVals(const RefSet& s, const TDom& d) {
+    std::vector<std::vector<int>> r;
+    for (const RefStrategy& x : s) {
+        std::vector<int> v;
+        for (std::uint8_t div : d) {
+            auto it = x.find(div);
+            v.push_back(it == x.end() ? -1 : it->second);
+        }
+        r.push_back(v);
+    }
+    std::sort(r.begin(), r.end());
+    return r;
+}
+
+inline std::vector<int> Bytes(const ByteStr& s) {
+    return std::vector<int>(s.begin(), s.end());
+}
+
+} // namespace nvx::test
