@@ -38,26 +38,33 @@ void MainWindow::ShowCombination() {
 }
 
 QString SummaryHtml(const QString& summary) {
-    // One row per line. The tab after the hand's name starts the second column;
-    // a run of tabs further on becomes a wide gap. Lines without a tab span both columns.
-    QString html = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    // Lines with a tab go into a small table: the tab after the hand's name starts
+    // the second column, a run of tabs further on becomes a wide gap. Other lines
+    // stand on their own below it.
+    QString html, rows;
+    auto flushRows = [&] {
+        if (rows.isEmpty()) return;
+        html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">") + rows +
+                QStringLiteral("</table>");
+        rows.clear();
+    };
     const QStringList lines = summary.split('\r');
     for (const QString& line : lines) {
         const qsizetype tab = line.indexOf('\t');
-        html += QStringLiteral("<tr>");
         if (tab < 0) {
-            html += QStringLiteral("<td colspan=\"2\">%1&nbsp;</td>").arg(line.toHtmlEscaped());
-        } else {
-            QStringList parts = line.mid(tab + 1).split('\t', Qt::SkipEmptyParts);
-            for (QString& part : parts)
-                part = part.toHtmlEscaped();
-            html += QStringLiteral("<td style=\"padding-right:10px\">%1</td><td>%2</td>")
-                        .arg(line.left(tab).toHtmlEscaped(),
-                             parts.join(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;")));
+            flushRows();
+            html += QStringLiteral("<div>%1&nbsp;</div>").arg(line.toHtmlEscaped());
+            continue;
         }
-        html += QStringLiteral("</tr>");
+        QStringList parts = line.mid(tab + 1).split('\t', Qt::SkipEmptyParts);
+        for (QString& part : parts)
+            part = part.toHtmlEscaped();
+        rows += QStringLiteral("<tr><td style=\"padding-right:12px\">%1</td><td>%2</td></tr>")
+                    .arg(line.left(tab).toHtmlEscaped(),
+                         parts.join(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;")));
     }
-    return html + QStringLiteral("</table>");
+    flushRows();
+    return html;
 }
 
 void MainWindow::GetCombo() {

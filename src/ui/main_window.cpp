@@ -102,7 +102,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     auto* resultsLayout = new QVBoxLayout(resultsGroupBox_);
     resultsLayout->setContentsMargins(8, 6, 8, 8);
     resultsLayout->addWidget(resultListView_);
-    resultsGroupBox_->setMinimumHeight(115);
+    // Room for the header and five rows (the goals, mp-best and max of a typical analysis).
+    resultListView_->setMinimumHeight((resultListView_->fontMetrics().lineSpacing() + 5) * 6 + 6);
 
     playGroupBox_ = new QGroupBox(QStringLiteral("Play"));
     playGroupBox_->setObjectName("PlayGroupBox");
@@ -149,7 +150,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     sort_.SortColumn = 1000;
 
     // A client area of at least 854 x 447, more when the fonts need it; centred.
-    const QSize client = central->sizeHint().expandedTo(QSize(854, 447));
+    const QSize client = central->minimumSizeHint().expandedTo(QSize(854, 447));
     resize(client.width(), client.height() + menuBar()->sizeHint().height());
     if (QScreen* screen = this->screen()) {
         const QRect available = screen->availableGeometry();
@@ -204,15 +205,18 @@ QWidget* MainWindow::BuildPlayPanel() {
     tablePanel->setObjectName("TablePanel");
     tablePanel->setFrameShape(QFrame::StyledPanel);
     tablePanel->setFrameShadow(QFrame::Raised);
-    tablePanel->setFixedSize(72, 76);
-    auto makeTrickCard = [tablePanel](const char* name) {
+    QFont trickFont = tablePanel->font();
+    trickFont.setPixelSize(20);
+    const QFontMetrics trickMetrics(trickFont);
+    const int cell =
+        std::max(trickMetrics.horizontalAdvance(QLatin1Char('W')), trickMetrics.height());
+    tablePanel->setFixedSize(3 * cell + 10, 3 * cell + 10);
+    auto makeTrickCard = [tablePanel, trickFont, cell](const char* name) {
         auto* label = new QLabel(tablePanel);
         label->setObjectName(name);
         label->setAlignment(Qt::AlignCenter);
-        QFont f = label->font();
-        f.setBold(true);
-        label->setFont(f);
-        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QStringLiteral("10")) + 4);
+        label->setFont(trickFont);
+        label->setFixedSize(cell, cell);
         return label;
     };
     northCardInTrickLabel_ = makeTrickCard("NorthCardInTrickLabel");
