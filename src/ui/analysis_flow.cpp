@@ -1,0 +1,145 @@
+// The analysis flow of the main window: from the combination dialog through the
+// computation under the progress window to the filled views. Every step that
+// needs the engine goes through ComboAnalysis; the views are filled through
+// ResultViews.
+#include "ui/analysis_flow.h"
+
+#include "ui/combo_dialog.h"
+#include "ui/main_window.h"
+#include "ui/progress_window.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStringList>
+
+namespace nvx {
+
+std::string CombinationSummary(const ComboDialog& d, bool isImps) {
+    std::string s = "North: \t" + d.NorthHolding().str();
+    if (!d.NorthDiscards().empty()) s += "\t\t\tdiscards: " + d.NorthDiscards().str();
+    if (d.EntriesCount() < d.NorthPlaying().size())
+        s += "\t\t\tentries: " + std::to_string(d.EntriesCount());
+    s += "\rSouth: \t" + d.SouthHolding().str();
+    if (!d.SouthDiscards().empty()) s += "\t\t\tdiscards: " + d.SouthDiscards().str();
+    s += "\r\r";
+    if (isImps) s += "Compare method: " + d.CompareMethodText() + ";";
+    if (d.VacantWest() < 13 || d.VacantEast() < 13)
+        s += " Vacant places: West " + std::to_string(d.VacantWest()) + " East " +
+             std::to_string(d.VacantEast());
+    return s;
+}
+
+void MainWindow::ShowCombination() {
+    const bool isImps = analysis_ ? analysis_->IsIMPs() : contractCopy_.has_value();
+    comboSummary_ = QString::fromStdString(CombinationSummary(*combo_, isImps));
+    comboLabel_->setText(SummaryHtml(comboSummary_));
+}
+
+QString SummaryHtml(const QString& summary) {
+    // Lines with a tab go into a small table: the tab after the hand's name starts
+    // the second column, a run of tabs further on becomes a wide gap. Other lines
+    // stand on their own below it.
+    QString html, rows;
+    auto flushRows = [&] {
+        if (rows.isEmpty()) return;
+        html += QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">") + rows +
+                QStringLiteral("</table>");
+        rows.clear();
+    };
+    const QStringList lines = summary.split('\r');
+    for (const QString& line : lines) {
+        const qsizetype tab = line.indexOf('\t');
+        if (tab < 0) {
+            flushRows();
+            html += QStringLiteral("<div>%1&nbsp;</div>").arg(line.toHtmlEscaped());
+            continue;
+        }
+        QStringList parts = line.mid(tab + 1).split('\t', Qt::SkipEmptyParts);
+        for (QString& part : parts)
+            part = part.toHtmlEscaped();
+        rows += QStringLiteral("<tr><td style=\"padding-right:12px\">%1</td><td>%2</td></tr>")
+                    .arg(line.left(tab).toHtmlEscaped(),
+                         parts.join(QStringLiteral("&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;")));
+    }
+    flushRows();
+    return html;
+}
+
+void MainWindow::GetCombo() {
+    if (computing_) return;
+    // 1. The dialog; anything but OK changes nothing.
+    if (combo_->exec() != QDialog::Accepted) return;
+
+    const ComboSetUp setUp{combo_->NorthHolding(),
+                           combo_->SouthHolding(),
+                           combo_->DiscardsHolding(),
+                           combo_->EntriesCount(),
+                           static_cast<std::uint8_t>(13 - combo_->VacantWest()),
+                           static_cast<std::uint8_t>(13 - combo_->VacantEast())};
+    const std::optional<TContractGoal> goal = combo_->ContractGoalOrNone();
+    lastSetUp_ = setUp;
+
+    if (!analysis_) {
+        // No engine attached: show what was entered, and say that nothing was computed.
+        contractCopy_ = goal;
+        ShowCombination();
+        EmptyViews();
+        ShowSingleColumn(QStringLiteral("No results: the analysis is not part of this build"));
+        return;
+    }
+
+    // 2.-3. The window takes no input while the progress window is up.
+    SetComputing(true);
+    progress_->SetState(TCalcState::Calculating);
+    progress_->ShowOverParent();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+
+    // 4. The set-up.
+    analysis_->SetUpCombination(setUp);
+
+    // 5. The comparison: IMPs with a contract, matchpoints without.
+    if (goal) {
+        analysis_->SetIMPTable(*goal, static_cast<std::int8_t>(goal->TricksNeeded));
+        contractCopy_ = *goal;
+    } else {
+        analysis_->SetTrickTable();
+        contractCopy_.reset();
+    }
+
+    // 6.-7.
+    ShowCombination();
+    EmptyViews();
+
+    // 8. The computation; it keeps the progress window responsive.
+    analysis_->ComputeOptimalLines(host_);
+
+    // 9. Interrupted: no results.
+    if (progress_->State() != TCalcState::Calculating) {
+        progress_->close();
+        SetComputing(false);
+        ShowSingleColumn(QStringLiteral("No results: computation cancelled"));
+        return;
+    }
+
+    // 10. Finished: fill the views; a single line is chosen at once.
+    progress_->close();
+    if (views_) {
+        views_->FillResultList();
+        views_->FillTricksTable();
+    }
+    SetComputing(false);
+    if (analysis_->StratCount() == 1) {
+        selectLineComboBox_->setCurrentIndex(0);
+        if (views_) {
+            views_->SelectLineComboBoxChange();
+            views_->UpdatePlayPanel();
+        }
+    } else {
+        selectLineComboBox_->setFocus(Qt::OtherFocusReason);
+        playRichEdit_->setEnabled(false);
+    }
+}
+
+} // namespace nvx

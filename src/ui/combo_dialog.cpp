@@ -1,0 +1,465 @@
+#include "ui/combo_dialog.h"
+
+#include "ui/contract_dialog.h"
+#include "ui/dialog_buttons.h"
+#include "ui/help_pages.h"
+#include "ui/holding_edit.h"
+#include "ui/message_boxes.h"
+#include "ui/pictures.h"
+#include "ui/range_spin_box.h"
+#include "ui/typing_filter.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+namespace nvx {
+
+namespace {
+
+THolding EditHolding(const QLineEdit* edit) {
+    return NormalizeHolding(edit->text().toLatin1().toStdString());
+}
+
+RangeSpinBox* MakeSpin(int maximum, int maxChars, QWidget* parent) {
+    auto* spin = new RangeSpinBox(0, maximum, maxChars, parent);
+    spin->setFixedWidth(spin->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 36);
+    return spin;
+}
+
+} // namespace
+
+ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* parent)
+    : QDialog(parent), host_(host), contractDialog_(contractDialog) {
+    setWindowTitle(QStringLiteral("Suit Combination"));
+    setWindowFlag(Qt::WindowContextHelpButtonHint, false);
+
+    bevel_ = new QFrame(this);
+    bevel_->setObjectName("Bevel1");
+    bevel_->setFrameShape(QFrame::StyledPanel);
+    bevel_->setFrameShadow(QFrame::Sunken);
+
+    // The two hands.
+    auto* northLabel = new QLabel(QStringLiteral("North:"), bevel_);
+    northEdit_ = new HoldingEdit(bevel_);
+    northEdit_->setObjectName("NorthEdit");
+    auto* southLabel = new QLabel(QStringLiteral("South:"), bevel_);
+    southEdit_ = new HoldingEdit(bevel_);
+    southEdit_->setObjectName("SouthEdit");
+    northLabel->setBuddy(northEdit_);
+    southLabel->setBuddy(southEdit_);
+    const int handWidth =
+        northEdit_->fontMetrics().horizontalAdvance(QStringLiteral("A K Q J 10 9 8 7 6 5 4 ")) + 16;
+    northEdit_->setMinimumWidth(handWidth);
+    southEdit_->setMinimumWidth(handWidth);
+    northEdit_->SetEnterTarget(southEdit_);
+    auto* hands = new QGridLayout;
+    hands->setHorizontalSpacing(10);
+    hands->addWidget(northLabel, 0, 0);
+    hands->addWidget(northEdit_, 0, 1);
+    hands->addWidget(southLabel, 1, 0);
+    hands->addWidget(southEdit_, 1, 1);
+
+    // The advanced panel.
+    advancedPanel_ = new QWidget(bevel_);
+    advancedPanel_->setObjectName("AdvancedPanel");
+    entriesCheckBox_ = new QCheckBox(QStringLiteral("Number Entries to dummy"), advancedPanel_);
+    entriesEdit_ = MakeSpin(9, 1, advancedPanel_);
+    entriesEdit_->setValue(0);
+    discardsCheckBox_ = new QCheckBox(QStringLiteral("Discards or ruffs"), advancedPanel_);
+    discardsEdit_ = new HoldingEdit(advancedPanel_);
+    discardsEdit_->setObjectName("DiscardsEdit");
+    vacantCheckBox_ = new QCheckBox(QStringLiteral("Number vacant places"), advancedPanel_);
+    westLabel_ = new QLabel(QStringLiteral("West:"), advancedPanel_);
+    westEdit_ = MakeSpin(13, 2, advancedPanel_);
+    westEdit_->setValue(13);
+    eastLabel_ = new QLabel(QStringLiteral("East:"), advancedPanel_);
+    eastEdit_ = MakeSpin(13, 2, advancedPanel_);
+    eastEdit_->setValue(13);
+    westLabel_->setBuddy(westEdit_);
+    eastLabel_->setBuddy(eastEdit_);
+    impsCheckBox_ = new QCheckBox(advancedPanel_);
+    contractButton_ = new QPushButton(QStringLiteral("Set..."), advancedPanel_);
+    contractButton_->setAutoDefault(false);
+
+    auto* vacantRow = new QHBoxLayout;
+    vacantRow->setSpacing(6);
+    vacantRow->addWidget(westLabel_);
+    vacantRow->addWidget(westEdit_);
+    vacantRow->addSpacing(10);
+    vacantRow->addWidget(eastLabel_);
+    vacantRow->addWidget(eastEdit_);
+    vacantRow->addStretch(1);
+    auto* contractRow = new QHBoxLayout;
+    contractRow->addWidget(contractButton_);
+    contractRow->addStretch(1);
+    auto* entriesRow = new QHBoxLayout;
+    entriesRow->addWidget(entriesEdit_);
+    entriesRow->addStretch(1);
+
+    auto* panel = new QGridLayout(advancedPanel_);
+    panel->setContentsMargins(0, 6, 0, 0);
+    panel->setHorizontalSpacing(14);
+    panel->setVerticalSpacing(10);
+    panel->addWidget(entriesCheckBox_, 0, 0);
+    panel->addLayout(entriesRow, 0, 1);
+    panel->addWidget(discardsCheckBox_, 1, 0);
+    panel->addWidget(discardsEdit_, 1, 1);
+    panel->addWidget(vacantCheckBox_, 2, 0);
+    panel->addLayout(vacantRow, 2, 1);
+    panel->addWidget(impsCheckBox_, 3, 0);
+    panel->addLayout(contractRow, 3, 1);
+    panel->setColumnStretch(1, 1);
+
+    // More / Less, the glyph to the right of the caption.
+    moreBitBtn_ = new QPushButton(QStringLiteral("More"), bevel_);
+    lessBitBtn_ = new QPushButton(QStringLiteral("Less"), bevel_);
+    moreBitBtn_->setIcon(GlyphIcon(Glyph::Down));
+    lessBitBtn_->setIcon(GlyphIcon(Glyph::Up));
+    for (QPushButton* b : {moreBitBtn_, lessBitBtn_}) {
+        b->setLayoutDirection(Qt::RightToLeft);
+        b->setAutoDefault(false);
+        b->setMinimumWidth(84);
+    }
+    auto* foldRow = new QHBoxLayout;
+    foldRow->addWidget(moreBitBtn_);
+    foldRow->addWidget(lessBitBtn_);
+    foldRow->addStretch(1);
+
+    auto* bevelLayout = new QVBoxLayout(bevel_);
+    bevelLayout->setContentsMargins(14, 14, 14, 12);
+    bevelLayout->setSpacing(10);
+    bevelLayout->addLayout(hands);
+    bevelLayout->addWidget(advancedPanel_);
+    bevelLayout->addLayout(foldRow);
+
+    DialogButtons buttons = MakeDialogButtons(this, QStringLiteral("OK"));
+    okBtn_ = buttons.ok;
+    cancelBtn_ = buttons.cancel;
+    helpBtn_ = buttons.help;
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(bevel_, 1);
+    layout->addLayout(buttons.column);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    setTabOrder(northEdit_, southEdit_);
+    setTabOrder(southEdit_, moreBitBtn_);
+    setTabOrder(moreBitBtn_, entriesCheckBox_);
+    setTabOrder(entriesCheckBox_, entriesEdit_);
+    setTabOrder(entriesEdit_, discardsCheckBox_);
+    setTabOrder(discardsCheckBox_, discardsEdit_);
+    setTabOrder(discardsEdit_, vacantCheckBox_);
+    setTabOrder(vacantCheckBox_, westEdit_);
+    setTabOrder(westEdit_, eastEdit_);
+    setTabOrder(eastEdit_, impsCheckBox_);
+    setTabOrder(impsCheckBox_, contractButton_);
+    setTabOrder(contractButton_, lessBitBtn_);
+    setTabOrder(lessBitBtn_, okBtn_);
+    setTabOrder(okBtn_, cancelBtn_);
+    setTabOrder(cancelBtn_, helpBtn_);
+
+    for (HoldingEdit* edit : {northEdit_, southEdit_, discardsEdit_}) {
+        connect(edit, &HoldingEdit::Entered, this, [this, edit] { HandEditEnter(edit); });
+        connect(edit, &QLineEdit::textChanged, this, [this, edit] { HandEditChange(edit); });
+        connect(edit, &HoldingEdit::Exited, this, [this, edit] { HandEditExit(edit); });
+    }
+    connect(moreBitBtn_, &QPushButton::clicked, this, &ComboDialog::MoreBitBtnClick);
+    connect(lessBitBtn_, &QPushButton::clicked, this, &ComboDialog::LessBitBtnClick);
+    connect(entriesCheckBox_, &QCheckBox::toggled, this, &ComboDialog::EntriesCheckBoxClick);
+    connect(discardsCheckBox_, &QCheckBox::toggled, this, &ComboDialog::DiscardsCheckBoxClick);
+    connect(vacantCheckBox_, &QCheckBox::toggled, this, &ComboDialog::VacantCheckBoxClick);
+    connect(impsCheckBox_, &QCheckBox::toggled, this, &ComboDialog::IMPSCheckBoxClick);
+    connect(contractButton_, &QPushButton::clicked, this, &ComboDialog::ContractButtonClick);
+    connect(okBtn_, &QPushButton::clicked, this, &ComboDialog::OKBtnClick);
+    connect(cancelBtn_, &QPushButton::clicked, this, &QDialog::reject);
+    connect(helpBtn_, &QPushButton::clicked, this, &ComboDialog::HelpBtnClick);
+
+    // Dependent controls are enabled exactly when their box is checked; the
+    // dialog starts folded, with 3NT needing two tricks as the goal.
+    EntriesCheckBoxClick();
+    DiscardsCheckBoxClick();
+    VacantCheckBoxClick();
+    IMPSCheckBoxClick();
+    moreBitBtn_->show();
+    lessBitBtn_->hide();
+    advancedPanel_->hide();
+    goal_ = TContractGoal{};
+    impsCheckBox_->setText(QString::fromStdString(CompareMethodText()));
+}
+
+// --- values --------------------------------------------------------------------
+
+THolding ComboDialog::NorthHolding() const {
+    return EditHolding(northEdit_);
+}
+THolding ComboDialog::SouthHolding() const {
+    return EditHolding(southEdit_);
+}
+
+THolding ComboDialog::DiscardsHolding() const {
+    return discardsCheckBox_->isChecked() ? EditHolding(discardsEdit_) : THolding();
+}
+
+THolding ComboDialog::NorthPlaying() const {
+    return HoldingMinus(NorthHolding(), DiscardsHolding());
+}
+THolding ComboDialog::SouthPlaying() const {
+    return HoldingMinus(SouthHolding(), DiscardsHolding());
+}
+THolding ComboDialog::NorthDiscards() const {
+    return HoldingMinus(NorthHolding(), NorthPlaying());
+}
+THolding ComboDialog::SouthDiscards() const {
+    return HoldingMinus(SouthHolding(), SouthPlaying());
+}
+
+THolding ComboDialog::DefendersHolding() const {
+    return HoldingMinus(HoldingMinus(FullSuit(), NorthHolding()), SouthHolding());
+}
+
+std::uint8_t ComboDialog::EntriesCount() const {
+    if (entriesCheckBox_->isChecked()) return static_cast<std::uint8_t>(entriesEdit_->value());
+    return static_cast<std::uint8_t>(NorthPlaying().size());
+}
+
+std::uint8_t ComboDialog::VacantWest() const {
+    return vacantCheckBox_->isChecked() ? static_cast<std::uint8_t>(westEdit_->value()) : 13;
+}
+
+std::uint8_t ComboDialog::VacantEast() const {
+    return vacantCheckBox_->isChecked() ? static_cast<std::uint8_t>(eastEdit_->value()) : 13;
+}
+
+std::optional<TContractGoal> ComboDialog::ContractGoalOrNone() const {
+    if (impsCheckBox_->isChecked()) return goal_;
+    return std::nullopt;
+}
+
+std::uint8_t ComboDialog::TricksInSuit() const {
+    return static_cast<std::uint8_t>(std::max(NorthPlaying().size(), SouthPlaying().size()));
+}
+
+std::string ComboDialog::CompareMethodText() const {
+    std::string s = "IMPS: " + ContractText(goal_.Contract) + ", " +
+                    std::to_string(goal_.TricksNeeded) + " trick";
+    if (goal_.TricksNeeded != 1) s += "s";
+    return s;
+}
+
+void ComboDialog::Clear() {
+    SetValues({}, {}, {}, 0, 13, 13, std::nullopt);
+}
+
+void ComboDialog::SetValues(const THolding& north, const THolding& south, const THolding& discards,
+                            std::uint8_t entries, std::uint8_t vacantWest, std::uint8_t vacantEast,
+                            const std::optional<TContractGoal>& goal) {
+    // Empty all three first: each hand is filtered against the other, and the
+    // previous contents must not take cards away from the new ones.
+    for (HoldingEdit* edit : {discardsEdit_, southEdit_, northEdit_})
+        edit->clear();
+
+    northEdit_->setText(QString::fromLatin1(north.view().data(), qsizetype(north.size())));
+    HandEditExit(northEdit_);
+    southEdit_->setText(QString::fromLatin1(south.view().data(), qsizetype(south.size())));
+    HandEditExit(southEdit_);
+    discardsEdit_->setText(QString::fromLatin1(discards.view().data(), qsizetype(discards.size())));
+    HandEditExit(discardsEdit_);
+
+    discardsCheckBox_->setChecked(!EditHolding(discardsEdit_).empty());
+    DiscardsCheckBoxClick();
+
+    // Entries that cover all of North's cards mean no limit.
+    if (NorthPlaying().size() > entries) {
+        entriesEdit_->setValue(entries);
+        entriesCheckBox_->setChecked(true);
+    } else {
+        entriesEdit_->setValue(0);
+        entriesCheckBox_->setChecked(false);
+    }
+    EntriesCheckBoxClick();
+
+    westEdit_->setValue(vacantWest);
+    eastEdit_->setValue(vacantEast);
+    vacantCheckBox_->setChecked(vacantWest < 13 || vacantEast < 13);
+    VacantCheckBoxClick();
+
+    if (goal) {
+        goal_ = *goal;
+        impsCheckBox_->setText(QString::fromStdString(CompareMethodText()));
+        impsCheckBox_->setChecked(true);
+    } else {
+        impsCheckBox_->setChecked(false);
+    }
+    IMPSCheckBoxClick();
+
+    if (!lessBitBtn_->isEnabled() && lessBitBtn_->isHidden()) MoreBitBtnClick();
+}
+
+// --- handlers ------------------------------------------------------------------
+
+void ComboDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    northEdit_->setFocus(Qt::OtherFocusReason);
+}
+
+void ComboDialog::HelpBtnClick() {
+    OpenWebPage(host_, HelpPageAddress("/help/combo.htm"));
+}
+
+THolding ComboDialog::AllowedCards(const QWidget* edit) {
+    if (edit == northEdit_) return HoldingMinus(FullSuit(), SouthHolding());
+    if (edit == southEdit_) return HoldingMinus(FullSuit(), NorthHolding());
+    if (edit == discardsEdit_)
+        return NormalizeHolding((northEdit_->text() + southEdit_->text()).toLatin1().toStdString());
+    InternalError(host_, 701, "internal error");
+    return {};
+}
+
+void ComboDialog::HandEditEnter(HoldingEdit* edit) {
+    edit->deselect();
+    edit->end(false);
+    // Enter in North moves on to South instead of closing the dialog.
+    if (edit == northEdit_) okBtn_->setDefault(false);
+}
+
+void ComboDialog::HandEditChange(HoldingEdit* edit) {
+    if (inChange_) return;
+    inChange_ = true;
+    const QString typed = edit->text();
+    const FilteredText filtered = FilterTypedText(typed.toUpper().toLatin1().toStdString(),
+                                                  AllowedCards(edit), edit->cursorPosition());
+    const QString clean =
+        QString::fromLatin1(filtered.text.data(), qsizetype(filtered.text.size()));
+    if (clean != typed) edit->setText(clean);
+    edit->setCursorPosition(filtered.caret);
+    inChange_ = false;
+    // Discards that North and South no longer hold disappear at once.
+    if (edit != discardsEdit_) HandEditExit(discardsEdit_);
+}
+
+void ComboDialog::HandEditExit(HoldingEdit* edit) {
+    const THolding allowed = AllowedCards(edit);
+    const THolding kept = HoldingMinus(EditHolding(edit), HoldingMinus(FullSuit(), allowed));
+    const QString display = QString::fromStdString(HoldingDisplayText(kept.view()));
+    if (edit->text() != display) edit->setText(display);
+    if (edit == northEdit_) okBtn_->setDefault(true);
+    if (edit == discardsEdit_ && DiscardsHolding().empty()) discardsCheckBox_->setChecked(false);
+}
+
+void ComboDialog::MoreBitBtnClick() {
+    moreBitBtn_->hide();
+    lessBitBtn_->show();
+    advancedPanel_->show();
+    if (isVisible()) entriesCheckBox_->setFocus(Qt::OtherFocusReason);
+}
+
+void ComboDialog::LessBitBtnClick() {
+    const bool hadFocus = lessBitBtn_->hasFocus();
+    moreBitBtn_->show();
+    lessBitBtn_->hide();
+    advancedPanel_->hide();
+    if (hadFocus) moreBitBtn_->setFocus(Qt::OtherFocusReason);
+}
+
+bool ComboDialog::IsFolded() const {
+    return advancedPanel_->isHidden();
+}
+
+void ComboDialog::SetAdvancedEnabled() {
+    // The panel cannot be folded over an option that is on.
+    lessBitBtn_->setEnabled(!entriesCheckBox_->isChecked() && !discardsCheckBox_->isChecked() &&
+                            !vacantCheckBox_->isChecked() && !impsCheckBox_->isChecked());
+}
+
+void ComboDialog::EntriesCheckBoxClick() {
+    entriesEdit_->setEnabled(entriesCheckBox_->isChecked());
+    SetAdvancedEnabled();
+}
+
+void ComboDialog::DiscardsCheckBoxClick() {
+    discardsEdit_->setEnabled(discardsCheckBox_->isChecked());
+    SetAdvancedEnabled();
+}
+
+void ComboDialog::VacantCheckBoxClick() {
+    const bool on = vacantCheckBox_->isChecked();
+    for (QWidget* w : std::initializer_list<QWidget*>{westLabel_, westEdit_, eastLabel_, eastEdit_})
+        w->setEnabled(on);
+    SetAdvancedEnabled();
+}
+
+void ComboDialog::IMPSCheckBoxClick() {
+    contractButton_->setEnabled(impsCheckBox_->isChecked());
+    SetAdvancedEnabled();
+}
+
+void ComboDialog::ContractButtonClick() {
+    contractDialog_.SetGoal(goal_.Contract, goal_.TricksNeeded, TricksInSuit());
+    if (contractDialog_.exec() != QDialog::Accepted) return;
+    goal_ = contractDialog_.GetGoal();
+    impsCheckBox_->setText(QString::fromStdString(CompareMethodText()));
+}
+
+void ComboDialog::Fail(const std::string& message, QWidget* focus) {
+    MessageBoxes::Error(this, QString::fromStdString(message));
+    focus->setFocus(Qt::OtherFocusReason);
+}
+
+bool ComboDialog::OKBtnClick() {
+    for (RangeSpinBox* spin : {entriesEdit_, westEdit_, eastEdit_})
+        if (spin->RangeErrorPending()) return false;
+
+    if (NorthPlaying().size() < 2 && SouthPlaying().size() < 2) {
+        // When a hand itself has two cards, the discards are to blame.
+        const bool discardsToBlame = NorthHolding().size() >= 2 || SouthHolding().size() >= 2;
+        Fail("Either North or South needs at least two cards",
+             discardsToBlame ? static_cast<QWidget*>(discardsEdit_) : northEdit_);
+        return false;
+    }
+    if (DefendersHolding().size() < 2) {
+        Fail("Defenders need at least two cards", northEdit_);
+        return false;
+    }
+    if (vacantCheckBox_->isChecked() && NorthHolding().size() + std::size_t(eastEdit_->value()) +
+                                                SouthHolding().size() +
+                                                std::size_t(westEdit_->value()) <
+                                            13) {
+        // The vacant places together cannot hold the defenders' cards.
+        Fail("Not enough vacant places for defenders' cards", westEdit_);
+        return false;
+    }
+    if (impsCheckBox_->isChecked()) {
+        const int level = goal_.Contract.Level;
+        const int t = static_cast<std::int8_t>(goal_.TricksNeeded);
+        const int p = TricksInSuit();
+        const std::string name = ContractName(goal_.Contract.Level, goal_.Contract.Strain);
+        if (level + 6 < t) {
+            Fail("Too many tricks specified for IMPs. \r\n" + std::to_string(level + 6) +
+                     " tricks should be enough for " + name + ".",
+                 contractButton_);
+            return false;
+        }
+        if (p + level > t + 7) {
+            // Even taking t of the p tricks of the suit loses more than the contract can afford.
+            Fail("Not enough tricks specified for IMPS. \r\n\r\n" + std::to_string(p) +
+                     " tricks will be played in the suit, " + "so winning " + std::to_string(t) +
+                     " tricks in the suit means losing " + std::to_string(p - t) + " tricks. \r\n" +
+                     "So " + name + " will not make.\r\n" +
+                     "Either change contract or number tricks needed for contract, " +
+                     "or remove or discard cards from North or South.",
+                 northEdit_);
+            return false;
+        }
+    }
+    accept();
+    return true;
+}
+
+} // namespace nvx

@@ -1,0 +1,394 @@
+#include "ui/main_window.h"
+
+#include "ui/about_box.h"
+#include "ui/combo_dialog.h"
+#include "ui/contract_dialog.h"
+#include "ui/help_pages.h"
+#include "ui/pictures.h"
+#include "ui/progress_window.h"
+#include "ui/table_window.h"
+#include "ui/tricks_needed_dialog.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace nvx {
+
+namespace {
+
+QTreeWidget* MakeListView(QWidget* parent, const char* name) {
+    auto* view = new QTreeWidget(parent);
+    view->setObjectName(name);
+    view->setRootIsDecorated(false);
+    view->setUniformRowHeights(true);
+    view->setItemsExpandable(false);
+    view->setAllColumnsShowFocus(true);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setColumnCount(0);
+    view->header()->setStretchLastSection(false);
+    return view;
+}
+
+QLabel* MakeHand(QWidget* parent, Qt::Alignment alignment, int width) {
+    auto* hand = new QLabel(parent);
+    QFont f = hand->font();
+    f.setPixelSize(22);
+    hand->setFont(f);
+    hand->setTextFormat(Qt::RichText);
+    hand->setAlignment(alignment | Qt::AlignVCenter);
+    hand->setFixedSize(width, 34);
+    hand->setEnabled(true);
+    hand->setFocusPolicy(Qt::NoFocus);
+    hand->setTextInteractionFlags(Qt::NoTextInteraction);
+    return hand;
+}
+
+QToolButton* MakeStepButton(QWidget* parent, Glyph glyph, const char* name) {
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setIcon(GlyphIcon(glyph, 14));
+    button->setIconSize(QSize(14, 14));
+    button->setFixedSize(25, 25);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
+}
+
+const char* StepHint(const QToolButton* button) {
+    const QString name = button->objectName();
+    if (name == "PBeginSpeedButton") return "Go to start of play";
+    if (name == "PBackSpeedButton") return "Take back one card";
+    if (name == "PNextSpeedButton") return "Play one card";
+    return "Go to end of play";
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
+    setWindowTitle(QStringLiteral("Norvadex"));
+    setWindowIcon(ProgramIcon());
+    host_.SetWindow(this);
+
+    // The summary, the results and the play panel on the left, the tricks table on the right.
+    comboGroupBox_ = new QGroupBox(QStringLiteral("Suit Combination"));
+    comboGroupBox_->setObjectName("ComboGroupBox");
+    comboLabel_ = new QLabel(comboGroupBox_);
+    comboLabel_->setObjectName("ComboLabel");
+    comboLabel_->setTextFormat(Qt::RichText);
+    comboLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    auto* comboLayout = new QVBoxLayout(comboGroupBox_);
+    comboLayout->setContentsMargins(8, 6, 8, 6);
+    comboLayout->addWidget(comboLabel_);
+    // Three lines of summary, whatever they hold.
+    comboLabel_->setMinimumHeight(comboLabel_->fontMetrics().lineSpacing() * 3 + 4);
+
+    resultsGroupBox_ = new QGroupBox(QStringLiteral("Results"));
+    resultsGroupBox_->setObjectName("ResultsGroupBox");
+    resultListView_ = MakeListView(resultsGroupBox_, "ResultListView");
+    auto* resultsLayout = new QVBoxLayout(resultsGroupBox_);
+    resultsLayout->setContentsMargins(8, 6, 8, 8);
+    resultsLayout->addWidget(resultListView_);
+    // Room for the header and five rows (the goals, mp-best and max of a typical analysis).
+    resultListView_->setMinimumHeight((resultListView_->fontMetrics().lineSpacing() + 5) * 6 + 6);
+
+    playGroupBox_ = new QGroupBox(QStringLiteral("Play"));
+    playGroupBox_->setObjectName("PlayGroupBox");
+    BuildPlayPanel();
+
+    tricksTableListView_ = MakeListView(nullptr, "TricksTableListView");
+
+    auto* left = new QVBoxLayout;
+    left->setSpacing(6);
+    left->addWidget(comboGroupBox_, 0);
+    left->addWidget(resultsGroupBox_, 1);
+    left->addWidget(playGroupBox_, 0);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QHBoxLayout(central);
+    layout->setContentsMargins(8, 8, 12, 8);
+    layout->setSpacing(20);
+    layout->addLayout(left, 0);
+    layout->addWidget(tricksTableListView_, 1);
+    setCentralWidget(central);
+
+    const int leftWidth = std::max(401, playGroupBox_->sizeHint().width());
+    comboGroupBox_->setFixedWidth(leftWidth);
+    resultsGroupBox_->setFixedWidth(leftWidth);
+    playGroupBox_->setFixedWidth(leftWidth);
+    playGroupBox_->setFixedHeight(std::max(220, playGroupBox_->sizeHint().height()));
+    tricksTableListView_->setMinimumWidth(300);
+
+    BuildMenu();
+
+    // The windows the flow and the menu use; only the main window is shown.
+    tricksNeeded_ = new TricksNeededDialog(host_, this);
+    contract_ = new ContractDialog(host_, *tricksNeeded_, this);
+    combo_ = new ComboDialog(host_, *contract_, this);
+    progress_ = new ProgressWindow(this);
+    table_ = new TableWindow(this);
+    about_ = new AboutBox(host_, this);
+    host_.SetProgressWindow(progress_);
+
+    contractCopy_.reset();
+    furthestPlay_.clear();
+    ClearPlayPanel();
+    sort_.SortSign = 1;
+    sort_.SortColumn = 1000;
+
+    // A client area of at least 854 x 447, more when the fonts need it; centred.
+    const QSize client = central->minimumSizeHint().expandedTo(QSize(854, 447));
+    resize(client.width(), client.height() + menuBar()->sizeHint().height());
+    if (QScreen* screen = this->screen()) {
+        const QRect available = screen->availableGeometry();
+        move(available.center() - rect().center());
+    }
+}
+
+MainWindow::~MainWindow() = default;
+
+QWidget* MainWindow::BuildPlayPanel() {
+    QGroupBox* box = playGroupBox_;
+    auto* lineLabel = new QLabel(QStringLiteral("Line:"), box);
+    selectLineComboBox_ = new QComboBox(box);
+    selectLineComboBox_->setObjectName("SelectLineComboBox");
+    selectLineComboBox_->setEditable(false);
+    selectLineComboBox_->setMinimumWidth(56);
+    selectLineComboBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    lineLabel->setBuddy(selectLineComboBox_);
+    auto* playLabel = new QLabel(QStringLiteral("Play:"), box);
+    playRichEdit_ = new QLineEdit(box);
+    playRichEdit_->setObjectName("PlayRichEdit");
+    playRichEdit_->setMinimumWidth(185);
+    playLabel->setBuddy(playRichEdit_);
+
+    auto* topRow = new QHBoxLayout;
+    topRow->setSpacing(8);
+    topRow->addSpacing(12);
+    topRow->addWidget(lineLabel);
+    topRow->addWidget(selectLineComboBox_);
+    topRow->addSpacing(24);
+    topRow->addWidget(playLabel);
+    topRow->addWidget(playRichEdit_, 1);
+
+    tricksLabel_ = new QLabel(box);
+    tricksLabel_->setObjectName("TricksLabel");
+    tricksLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    tricksLabel_->setMinimumHeight(tricksLabel_->fontMetrics().lineSpacing() * 2 + 2);
+    tricksLabel_->setMinimumWidth(
+        tricksLabel_->fontMetrics().horizontalAdvance(QStringLiteral("NS: 13; EW: 13")) + 4);
+
+    northRichEdit_ = MakeHand(box, Qt::AlignHCenter, 176);
+    southRichEdit_ = MakeHand(box, Qt::AlignHCenter, 176);
+    westRichEdit_ = MakeHand(box, Qt::AlignRight, 150);
+    eastRichEdit_ = MakeHand(box, Qt::AlignLeft, 150);
+    northRichEdit_->setObjectName("NorthRichEdit");
+    southRichEdit_->setObjectName("SouthRichEdit");
+    westRichEdit_->setObjectName("WestRichEdit");
+    eastRichEdit_->setObjectName("EastRichEdit");
+
+    // The current trick around a small table.
+    auto* tablePanel = new QFrame(box);
+    tablePanel->setObjectName("TablePanel");
+    tablePanel->setFrameShape(QFrame::StyledPanel);
+    tablePanel->setFrameShadow(QFrame::Raised);
+    QFont trickFont = tablePanel->font();
+    trickFont.setPixelSize(20);
+    const QFontMetrics trickMetrics(trickFont);
+    const int cell =
+        std::max(trickMetrics.horizontalAdvance(QLatin1Char('W')), trickMetrics.height());
+    tablePanel->setFixedSize(3 * cell + 10, 3 * cell + 10);
+    auto makeTrickCard = [tablePanel, trickFont, cell](const char* name) {
+        auto* label = new QLabel(tablePanel);
+        label->setObjectName(name);
+        label->setAlignment(Qt::AlignCenter);
+        label->setFont(trickFont);
+        label->setFixedSize(cell, cell);
+        return label;
+    };
+    northCardInTrickLabel_ = makeTrickCard("NorthCardInTrickLabel");
+    eastCardInTrickLabel_ = makeTrickCard("EastCardInTrickLabel");
+    southCardInTrickLabel_ = makeTrickCard("SouthCardInTrickLabel");
+    westCardInTrickLabel_ = makeTrickCard("WestCardInTrickLabel");
+    auto* trickGrid = new QGridLayout(tablePanel);
+    trickGrid->setContentsMargins(3, 3, 3, 3);
+    trickGrid->setSpacing(0);
+    trickGrid->addWidget(northCardInTrickLabel_, 0, 1);
+    trickGrid->addWidget(westCardInTrickLabel_, 1, 0);
+    trickGrid->addWidget(eastCardInTrickLabel_, 1, 2);
+    trickGrid->addWidget(southCardInTrickLabel_, 2, 1);
+
+    pBeginSpeedButton_ = MakeStepButton(box, Glyph::First, "PBeginSpeedButton");
+    pBackSpeedButton_ = MakeStepButton(box, Glyph::Back, "PBackSpeedButton");
+    pNextSpeedButton_ = MakeStepButton(box, Glyph::Next, "PNextSpeedButton");
+    pEndSpeedButton_ = MakeStepButton(box, Glyph::Last, "PEndSpeedButton");
+    auto* steps = new QHBoxLayout;
+    steps->setSpacing(1);
+    steps->addStretch(1);
+    for (QToolButton* b :
+         {pBeginSpeedButton_, pBackSpeedButton_, pNextSpeedButton_, pEndSpeedButton_})
+        steps->addWidget(b);
+
+    auto* compass = new QGridLayout;
+    compass->setHorizontalSpacing(4);
+    compass->setVerticalSpacing(2);
+    compass->addWidget(tricksLabel_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
+    compass->addWidget(northRichEdit_, 0, 1, Qt::AlignHCenter);
+    compass->addWidget(westRichEdit_, 1, 0, Qt::AlignRight | Qt::AlignVCenter);
+    compass->addWidget(tablePanel, 1, 1, Qt::AlignCenter);
+    compass->addWidget(eastRichEdit_, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    compass->addWidget(southRichEdit_, 2, 1, Qt::AlignHCenter);
+    compass->addLayout(steps, 2, 2, Qt::AlignRight | Qt::AlignBottom);
+    compass->setColumnStretch(0, 1);
+    compass->setColumnStretch(2, 1);
+
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(6, 8, 6, 6);
+    layout->setSpacing(6);
+    layout->addLayout(topRow);
+    layout->addLayout(compass);
+    return box;
+}
+
+void MainWindow::BuildMenu() {
+    QMenu* combination = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
+    newAction_ = combination->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewClick);
+    changeAction_ =
+        combination->addAction(QStringLiteral("&Change ..."), this, &MainWindow::ChangeClick);
+    QMenu* analysis = menuBar()->addMenu(QStringLiteral("&Analysis"));
+    stratGoalTableAction_ = analysis->addAction(QStringLiteral("&Strat x Goal table ..."), this,
+                                                &MainWindow::StratGoalTableClick);
+    payoffTableAction_ = analysis->addAction(QStringLiteral("&Pay-off table ..."), this,
+                                             &MainWindow::PayoffTableClick);
+    QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+    homePageAction_ =
+        help->addAction(QStringLiteral("&Norvadex Home Page"), this, &MainWindow::Home1Click);
+    helpPageAction_ = help->addAction(QStringLiteral("Norvadex &Help Page"), this,
+                                      &MainWindow::NorvadexHelpPage1Click);
+    contributionAction_ =
+        help->addAction(QStringLiteral("Your &Contribution"), this, &MainWindow::ContributionClick);
+    aboutAction_ = help->addAction(QStringLiteral("&About ..."), this, &MainWindow::About1Click);
+}
+
+// --- menu commands -------------------------------------------------------------
+
+void MainWindow::NewClick() {
+    combo_->Clear();
+    GetCombo();
+}
+
+void MainWindow::ChangeClick() {
+    const ComboSetUp current = analysis_ ? analysis_->CurrentCombination() : lastSetUp_;
+    combo_->SetValues(current.North, current.South, current.Discards, current.Entries,
+                      static_cast<std::uint8_t>(13 - current.WestFilled),
+                      static_cast<std::uint8_t>(13 - current.EastFilled), contractCopy_);
+    GetCombo();
+}
+
+void MainWindow::StratGoalTableClick() {
+    if (views_) views_->StratGoalTableClick();
+}
+
+void MainWindow::PayoffTableClick() {
+    if (views_) views_->PayoffTableClick();
+}
+
+void MainWindow::Home1Click() {
+    OpenWebPage(host_, HomePageAddress());
+}
+
+void MainWindow::NorvadexHelpPage1Click() {
+    OpenWebPage(host_, HelpPageAddress("/help/mainhelp.htm"));
+}
+
+void MainWindow::ContributionClick() {
+    OpenWebPage(host_, HelpPageAddress("/contributions.htm"));
+}
+
+void MainWindow::About1Click() {
+    about_->exec();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // While a computation runs the window takes no input, closing included.
+    if (computing_) {
+        event->ignore();
+        return;
+    }
+    QMainWindow::closeEvent(event);
+}
+
+// --- views ---------------------------------------------------------------------
+
+void MainWindow::ClearPlayPanel() {
+    for (QLabel* hand : {northRichEdit_, southRichEdit_, westRichEdit_, eastRichEdit_})
+        hand->clear();
+    for (QLabel* card : {northCardInTrickLabel_, eastCardInTrickLabel_, southCardInTrickLabel_,
+                         westCardInTrickLabel_})
+        card->clear();
+    tricksLabel_->clear();
+    for (QToolButton* b :
+         {pBeginSpeedButton_, pBackSpeedButton_, pNextSpeedButton_, pEndSpeedButton_})
+        SetStepButtonEnabled(b, false);
+}
+
+void MainWindow::ShowHandCards(QLabel* hand, std::string_view cards, std::string_view marked) {
+    QString html;
+    for (char c : cards) {
+        const QString card = QString(QChar::fromLatin1(c)).toHtmlEscaped();
+        if (marked.find(c) != std::string_view::npos)
+            html += QStringLiteral("<b><u>%1</u></b>").arg(card);
+        else
+            html += card;
+    }
+    hand->setText(html);
+}
+
+void MainWindow::SetStepButtonEnabled(QToolButton* button, bool enabled) {
+    button->setEnabled(enabled);
+    button->setToolTip(enabled ? QString::fromLatin1(StepHint(button)) : QString());
+}
+
+void MainWindow::SetComputing(bool computing) {
+    computing_ = computing;
+    // The progress window is a child window of this one: disabling the whole
+    // window would disable its Interrupt button too.
+    centralWidget()->setEnabled(!computing);
+    menuBar()->setEnabled(!computing);
+    if (!computing && isVisible()) activateWindow();
+}
+
+void MainWindow::ShowSingleColumn(const QString& caption) {
+    resultListView_->clear();
+    resultListView_->setColumnCount(1);
+    resultListView_->setHeaderLabels({caption});
+    resultListView_->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
+    QHeaderView* header = resultListView_->header();
+    header->resizeSection(0, header->fontMetrics().horizontalAdvance(caption) + 16);
+}
+
+void MainWindow::EmptyViews() {
+    resultListView_->clear();
+    resultListView_->setColumnCount(0);
+    selectLineComboBox_->clear();
+    playRichEdit_->clear();
+    furthestPlay_.clear();
+    ClearPlayPanel();
+    tricksTableListView_->clear();
+    tricksTableListView_->setColumnCount(0);
+}
+
+} // namespace nvx

@@ -1,0 +1,196 @@
+// The main window: the combination summary, the results list, the play panel
+// and the tricks table, the menu, and the analysis flow GetCombo.
+#pragma once
+
+#include "cards/contract.h"
+#include "ui/analysis_flow.h"
+#include "ui/qt_host.h"
+
+#include <QMainWindow>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+class QAction;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QTreeWidget;
+
+namespace nvx {
+
+class AboutBox;
+class ComboDialog;
+class ContractDialog;
+class ProgressWindow;
+class TableWindow;
+class TricksNeededDialog;
+
+// The sort state of the tricks table.
+struct TricksTableSort {
+    std::uint16_t SortColumn = 1000; // 1000: no column
+    std::int32_t SortSign = 1;
+    bool SortByCardsOnly = true;
+};
+
+// The combination summary shown at the top left: lines separated by "\r",
+// fields by tabs, e.g. "North: \tAQ42\rSouth: \tJ53\r\r".
+std::string CombinationSummary(const ComboDialog& dialog, bool isImps);
+// The summary as the label shows it: a small table instead of tab stops.
+QString SummaryHtml(const QString& summary);
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The engine steps and the result views; neither is owned. Without an
+    // analysis the flow stops after showing the combination.
+    void SetAnalysis(ComboAnalysis* analysis) { analysis_ = analysis; }
+    void SetResultViews(ResultViews* views) { views_ = views; }
+
+    // --- the analysis flow (analysis_flow.cpp) -------------------------------
+    // Shows the combination dialog; on OK sets up and runs the analysis under
+    // the progress window and fills the views, or reports the cancellation.
+    void GetCombo();
+    // Writes the combination summary into ComboLabel.
+    void ShowCombination();
+    // The summary text as last shown (with "\r" and tabs).
+    const QString& ComboSummaryText() const { return comboSummary_; }
+
+    // --- the views ----------------------------------------------------------------
+    // Removes every item and column of the results list and the tricks table,
+    // the lines of the line selector and the play, and clears the play panel.
+    void EmptyViews();
+    // Empties the hands, the trick and the tricks won; disables the step buttons.
+    void ClearPlayPanel();
+    // Shows cards in a hand, those in marked bold and underlined.
+    static void ShowHandCards(QLabel* hand, std::string_view cards, std::string_view marked);
+    // Enables or disables a step button; its hint shows only while it is enabled.
+    static void SetStepButtonEnabled(QToolButton* button, bool enabled);
+
+    // --- state --------------------------------------------------------------------
+    // True between the start and the end of a computation; the window takes no input then.
+    bool Computing() const { return computing_; }
+    // The goal of the last analysis with IMP scoring, for "Change".
+    const std::optional<TContractGoal>& ContractCopy() const { return contractCopy_; }
+    std::string& FurthestPlay() { return furthestPlay_; }
+    TricksTableSort& SortState() { return sort_; }
+    QtHost& AppHost() { return host_; }
+
+    // --- windows ------------------------------------------------------------------
+    ComboDialog& ComboDlg() const { return *combo_; }
+    ProgressWindow& Progress() const { return *progress_; }
+    ContractDialog& ContractDlg() const { return *contract_; }
+    TricksNeededDialog& TricksNeededDlg() const { return *tricksNeeded_; }
+    TableWindow& Table() const { return *table_; }
+    AboutBox& About() const { return *about_; }
+
+    // --- controls -----------------------------------------------------------------
+    QGroupBox* ComboGroupBox() const { return comboGroupBox_; }
+    QLabel* ComboLabel() const { return comboLabel_; }
+    QGroupBox* ResultsGroupBox() const { return resultsGroupBox_; }
+    QTreeWidget* ResultListView() const { return resultListView_; }
+    QGroupBox* PlayGroupBox() const { return playGroupBox_; }
+    QTreeWidget* TricksTableListView() const { return tricksTableListView_; }
+    QComboBox* SelectLineComboBox() const { return selectLineComboBox_; }
+    QLineEdit* PlayRichEdit() const { return playRichEdit_; }
+    QLabel* TricksLabel() const { return tricksLabel_; }
+    QLabel* NorthRichEdit() const { return northRichEdit_; }
+    QLabel* SouthRichEdit() const { return southRichEdit_; }
+    QLabel* WestRichEdit() const { return westRichEdit_; }
+    QLabel* EastRichEdit() const { return eastRichEdit_; }
+    QLabel* NorthCardInTrickLabel() const { return northCardInTrickLabel_; }
+    QLabel* EastCardInTrickLabel() const { return eastCardInTrickLabel_; }
+    QLabel* SouthCardInTrickLabel() const { return southCardInTrickLabel_; }
+    QLabel* WestCardInTrickLabel() const { return westCardInTrickLabel_; }
+    QToolButton* PBeginSpeedButton() const { return pBeginSpeedButton_; }
+    QToolButton* PBackSpeedButton() const { return pBackSpeedButton_; }
+    QToolButton* PNextSpeedButton() const { return pNextSpeedButton_; }
+    QToolButton* PEndSpeedButton() const { return pEndSpeedButton_; }
+
+    QAction* NewAction() const { return newAction_; }
+    QAction* ChangeAction() const { return changeAction_; }
+    QAction* StratGoalTableAction() const { return stratGoalTableAction_; }
+    QAction* PayoffTableAction() const { return payoffTableAction_; }
+    QAction* HomePageAction() const { return homePageAction_; }
+    QAction* HelpPageAction() const { return helpPageAction_; }
+    QAction* ContributionAction() const { return contributionAction_; }
+    QAction* AboutAction() const { return aboutAction_; }
+
+  public slots:
+    void NewClick();
+    void ChangeClick();
+    void StratGoalTableClick();
+    void PayoffTableClick();
+    void Home1Click();
+    void NorvadexHelpPage1Click();
+    void ContributionClick();
+    void About1Click();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void BuildMenu();
+    QWidget* BuildPlayPanel();
+    void SetComputing(bool computing);
+    void ShowSingleColumn(const QString& caption);
+
+    QtHost host_;
+    ComboAnalysis* analysis_ = nullptr;
+    ResultViews* views_ = nullptr;
+    bool computing_ = false;
+    std::optional<TContractGoal> contractCopy_;
+    std::string furthestPlay_;
+    TricksTableSort sort_;
+    QString comboSummary_;
+    // The combination last handed to the set-up, for "Change" while no engine is attached.
+    ComboSetUp lastSetUp_;
+
+    TricksNeededDialog* tricksNeeded_ = nullptr;
+    ContractDialog* contract_ = nullptr;
+    ComboDialog* combo_ = nullptr;
+    ProgressWindow* progress_ = nullptr;
+    TableWindow* table_ = nullptr;
+    AboutBox* about_ = nullptr;
+
+    QGroupBox* comboGroupBox_ = nullptr;
+    QLabel* comboLabel_ = nullptr;
+    QGroupBox* resultsGroupBox_ = nullptr;
+    QTreeWidget* resultListView_ = nullptr;
+    QGroupBox* playGroupBox_ = nullptr;
+    QTreeWidget* tricksTableListView_ = nullptr;
+    QComboBox* selectLineComboBox_ = nullptr;
+    QLineEdit* playRichEdit_ = nullptr;
+    QLabel* tricksLabel_ = nullptr;
+    QLabel* northRichEdit_ = nullptr;
+    QLabel* southRichEdit_ = nullptr;
+    QLabel* westRichEdit_ = nullptr;
+    QLabel* eastRichEdit_ = nullptr;
+    QLabel* northCardInTrickLabel_ = nullptr;
+    QLabel* eastCardInTrickLabel_ = nullptr;
+    QLabel* southCardInTrickLabel_ = nullptr;
+    QLabel* westCardInTrickLabel_ = nullptr;
+    QToolButton* pBeginSpeedButton_ = nullptr;
+    QToolButton* pBackSpeedButton_ = nullptr;
+    QToolButton* pNextSpeedButton_ = nullptr;
+    QToolButton* pEndSpeedButton_ = nullptr;
+
+    QAction* newAction_ = nullptr;
+    QAction* changeAction_ = nullptr;
+    QAction* stratGoalTableAction_ = nullptr;
+    QAction* payoffTableAction_ = nullptr;
+    QAction* homePageAction_ = nullptr;
+    QAction* helpPageAction_ = nullptr;
+    QAction* contributionAction_ = nullptr;
+    QAction* aboutAction_ = nullptr;
+};
+
+} // namespace nvx

@@ -1,0 +1,165 @@
+#include "ui/progress_window.h"
+
+#include "ui/message_boxes.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <unistd.h>
+
+namespace nvx {
+
+namespace {
+
+const QString kCalculating = QStringLiteral("Calculating ...");
+const QString kStopping = QStringLiteral("Stopping ...");
+constexpr int kLongestStatus = 50;
+constexpr std::uint64_t kGigabyte = std::uint64_t(1) << 30;
+
+} // namespace
+
+ProgressWindow::ProgressWindow(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
+      readMemory_(&ProgressWindow::ResidentMemoryBytes) {
+    setWindowTitle(QStringLiteral("calculating"));
+
+    progressLabel_ = new QLabel(this);
+    memoryLabel_ = new QLabel(this);
+    interruptButton_ = new QPushButton(QStringLiteral("Interrupt"), this);
+    interruptButton_->setMinimumSize(97, 25);
+    // Room for the longest status line, so that the window never changes size.
+    progressLabel_->setMinimumWidth(
+        progressLabel_->fontMetrics().horizontalAdvance(
+            kCalculating + QString(kLongestStatus - kCalculating.size(), '.')) +
+        8);
+    memoryLabel_->setMinimumWidth(memoryLabel_->fontMetrics().horizontalAdvance(
+        QStringLiteral("using more than 4294967295 G now.")));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 10, 24, 14);
+    layout->setSpacing(8);
+    layout->addWidget(progressLabel_);
+    layout->addWidget(memoryLabel_);
+    layout->addSpacing(6);
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(interruptButton_);
+    buttonRow->addStretch(1);
+    layout->addLayout(buttonRow);
+    layout->addStretch(1);
+    setMinimumSize(289, 140);
+
+    timer_ = new QTimer(this);
+    timer_->setInterval(1000);
+    connect(timer_, &QTimer::timeout, this, &ProgressWindow::TimerTimer);
+    connect(interruptButton_, &QPushButton::clicked, this, &ProgressWindow::InterruptButtonClick);
+
+    SetState(TCalcState::Ready);
+    initialMemoryLimit_ = 1;
+    memoryLimit_ = initialMemoryLimit_;
+}
+
+std::uint64_t ProgressWindow::ResidentMemoryBytes() {
+    // The second field of /proc/self/statm is the resident set size in pages:
+    // the memory the program really occupies, the nearest Linux has to the
+    // heap's committed memory.
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    const QList<QByteArray> fields = statm.readAll().simplified().split(' ');
+    if (fields.size() < 2) return 0;
+    bool ok = false;
+    const qulonglong pages = fields[1].toULongLong(&ok);
+    const long pageSize = sysconf(_SC_PAGESIZE);
+    if (!ok || pageSize <= 0) return 0;
+    return std::uint64_t(pages) * std::uint64_t(pageSize);
+}
+
+void ProgressWindow::SetState(TCalcState s) {
+    if (s == state_) return;
+    switch (s) {
+    case TCalcState::Calculating:
+        progressLabel_->setText(kCalculating);
+        interruptButton_->setEnabled(true);
+        timer_->start();
+        memoryLabel_->clear();
+        memoryLimit_ = initialMemoryLimit_;
+        break;
+    case TCalcState::Stopping:
+        progressLabel_->setText(kStopping);
+        interruptButton_->setEnabled(false);
+        timer_->start();
+        break;
+    case TCalcState::Ready:
+        progressLabel_->setText(QStringLiteral("Ready"));
+        interruptButton_->setEnabled(false);
+        timer_->stop();
+        break;
+    }
+    state_ = s;
+}
+
+void ProgressWindow::AddDot(const QString& restart) {
+    if (progressLabel_->text().size() == kLongestStatus)
+        progressLabel_->setText(restart);
+    else
+        progressLabel_->setText(progressLabel_->text() + '.');
+}
+
+void ProgressWindow::TimerTimer() {
+    switch (state_) {
+    case TCalcState::Calculating: {
+        AddDot(kCalculating);
+        const std::uint64_t used = readMemory_ ? readMemory_() : 0;
+        if (used > std::uint64_t(memoryLimit_) * kGigabyte) {
+            memoryLabel_->setText(QStringLiteral("using more than %1 G now.").arg(memoryLimit_));
+            memoryLimit_ *= 2;
+        }
+        break;
+    }
+    case TCalcState::Stopping:
+        AddDot(kStopping);
+        break;
+    case TCalcState::Ready:
+        progressLabel_->setText(QStringLiteral("Ready"));
+        timer_->stop();
+        break;
+    }
+}
+
+void ProgressWindow::InterruptButtonClick() {
+    // No tick may change the labels while the question is open.
+    timer_->stop();
+    if (MessageBoxes::AskYesNo(this, QString(),
+                               QStringLiteral("Do you want to stop the computation?")))
+        SetState(TCalcState::Stopping);
+    timer_->start();
+}
+
+void ProgressWindow::ShowOverParent() {
+    adjustSize();
+    if (QWidget* p = parentWidget()) {
+        const QRect frame = p->frameGeometry();
+        move(frame.center() - QPoint(width() / 2, height() / 2));
+    }
+    show();
+    raise();
+}
+
+void ProgressWindow::closeEvent(QCloseEvent* event) {
+    // The computation decides when the window goes; a close request from the
+    // window system while it runs would lose the interrupt state.
+    if (event->spontaneous() && state_ != TCalcState::Ready) {
+        event->ignore();
+        return;
+    }
+    SetState(TCalcState::Ready);
+    event->accept();
+}
+
+} // namespace nvx

@@ -1,0 +1,68 @@
+// The small window shown while a computation runs: a status line that grows by
+// a dot every second, a warning when the program's memory use passes a
+// threshold that doubles after each warning, and the Interrupt button. It holds
+// the computation state that the engine polls for a stop request.
+#pragma once
+
+#include "ui/calc_state.h"
+
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class QTimer;
+
+namespace nvx {
+
+class ProgressWindow : public QWidget {
+    Q_OBJECT
+  public:
+    explicit ProgressWindow(QWidget* parent = nullptr);
+
+    TCalcState State() const { return state_; }
+    // Switches the labels, the button and the timer to the state; nothing
+    // happens when the state is already s.
+    void SetState(TCalcState s);
+
+    // Shows the window (not modal), centred over its parent.
+    void ShowOverParent();
+
+    // Bytes of memory in use, read once a second while calculating.
+    using MemoryReader = std::function<std::uint64_t()>;
+    void SetMemoryReader(MemoryReader reader) { readMemory_ = std::move(reader); }
+    // The program's resident memory from /proc/self/statm; 0 when unreadable.
+    static std::uint64_t ResidentMemoryBytes();
+
+    // The warning threshold in gigabytes (2^30 bytes).
+    std::uint32_t MemoryLimit() const { return memoryLimit_; }
+    std::uint32_t InitialMemoryLimit() const { return initialMemoryLimit_; }
+
+    QLabel* ProgressLabel() const { return progressLabel_; }
+    QLabel* MemoryLabel() const { return memoryLabel_; }
+    QPushButton* InterruptButton() const { return interruptButton_; }
+    QTimer* Timer() const { return timer_; }
+
+  public slots:
+    void TimerTimer();
+    void InterruptButtonClick();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void AddDot(const QString& restart);
+
+    TCalcState state_ = TCalcState::Calculating;
+    std::uint32_t initialMemoryLimit_ = 1;
+    std::uint32_t memoryLimit_ = 1;
+    MemoryReader readMemory_;
+    QLabel* progressLabel_;
+    QLabel* memoryLabel_;
+    QPushButton* interruptButton_;
+    QTimer* timer_;
+};
+
+} // namespace nvx
