@@ -1,9 +1,13 @@
 #include "strategy/factor.h"
 
-#include <cstring>
-
 namespace nvx {
 namespace {
+
+bool Ascending(const TDom& d) {
+    for (std::size_t i = 1; i < d.size(); ++i)
+        if (d[i - 1] >= d[i]) return false;
+    return true;
+}
 
 // A Val of one operand spread over the merged set: 255 (above any number of
 // tricks) where the operand has no value, so that the pointwise minimum of two
@@ -23,13 +27,13 @@ void Spread(const TVal& v, const TDom& from, const TDom& to, TVal& out) {
 TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2) {
     TFactor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
-    bool careful = false;
+    bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
     for (const TVal& v : f1.EvalList)
         careful |= v.size() != f1.Dom.size();
     for (const TVal& v : f2.EvalList)
         careful |= v.size() != f2.Dom.size();
     if (careful) {
-        // Take the plain way, which reports the misaligned Vals.
+        // Take the plain way, which reports misaligned Vals.
         for (const TVal& v1 : f1.EvalList)
             for (const TVal& v2 : f2.EvalList) {
                 TVal m = TVal::withLength(r.Dom.size());
