@@ -28,12 +28,8 @@ template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
 
 } // namespace
 
-char CompareVal(Host& host, const TVal& v1, const TVal& v2) {
-    if (v1.size() != v2.size()) {
-        InternalError(host, 402, kDifferentSets);
-        return '|';
-    }
-    return Dominance(v1, v2, [](std::uint8_t b) { return b; });
+void ReportDifferentSets(Host& host, std::uint16_t code) {
+    InternalError(host, code, kDifferentSets);
 }
 
 char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
@@ -54,16 +50,6 @@ char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t 
         return '|';
     }
     return Dominance(v1, v2, [k](std::uint8_t b) { return b >= k ? 1 : 0; });
-}
-
-bool ValAllLE(Host& host, const TVal& v1, const TVal& v2) {
-    if (v1.size() != v2.size()) {
-        InternalError(host, 404, kDifferentSets);
-        return false;
-    }
-    for (std::size_t i = 0; i < v1.size(); ++i)
-        if (v1[i] > v2[i]) return false;
-    return true;
 }
 
 bool ValAllLT(Host& host, const TVal& v1, const TVal& v2) {

@@ -4,7 +4,12 @@
 #include "cards/host.h"
 #include "strategy/bytestr.h"
 
+#include <cstddef>
 #include <cstdint>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace nvx {
 
@@ -32,15 +37,82 @@ TDom DomDiff(Host& host, const TDom& d1, const TDom& d2);
 // Reports 409 for every adjacent pair that is not strictly ascending.
 void CheckOrderedDom(Host& host, const TDom& d);
 
+// Reports "should not compare different sets" with the given code.
+void ReportDifferentSets(Host& host, std::uint16_t code);
+
+namespace detail {
+
+// Bit 0: some position has a > b; bit 1: some position has a < b (over the
+// first n bytes). Stops as soon as the bits in `enough` are all known. The
+// same answer as finding the highest position where they differ and scanning
+// the positions below it, but done 16 bytes at a time.
+inline unsigned DirectionBits(const std::uint8_t* a, const std::uint8_t* b, std::size_t n,
+                              unsigned enough = 3) {
+    unsigned bits = 0;
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i zero = _mm_setzero_si128();
+        // Whole blocks of 16, the last one overlapping its predecessor.
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > n) i = n - 16;
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            // Unsigned saturating differences are non-zero exactly where x > y (y > x).
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(x, y), zero)) != 0xFFFF) bits |= 1;
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(y, x), zero)) != 0xFFFF) bits |= 2;
+            if ((bits & enough) == enough || i + 16 == n) return bits;
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i) {
+        bits |= a[i] > b[i] ? 1u : 0u;
+        bits |= a[i] < b[i] ? 2u : 0u;
+    }
+    return bits;
+}
+
+// out[i] := min(a[i], b[i]) for the first n bytes; out may be a or b.
+inline void MinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b,
+                     std::size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > n) i = n - 16;
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_min_epu8(x, y));
+            if (i + 16 == n) return;
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = a[i] < b[i] ? a[i] : b[i];
+}
+
+} // namespace detail
+
 // Dominance: '=' equal everywhere, '<' V1 <= V2 everywhere and not equal,
 // '>' the reverse, '|' neither. Different lengths: internal error 402.
-char CompareVal(Host& host, const TVal& v1, const TVal& v2);
+inline char CompareVal(Host& host, const TVal& v1, const TVal& v2) {
+    if (v1.size() != v2.size()) [[unlikely]] {
+        ReportDifferentSets(host, 402);
+        return '|';
+    }
+    static constexpr char kResult[4] = {'=', '>', '<', '|'};
+    return kResult[detail::DirectionBits(v1.data(), v2.data(), v1.size())];
+}
 // Total order decided by the highest position where the Vals differ (error 401).
 char CompareValOrder(Host& host, const TVal& v1, const TVal& v2);
 // Dominance of the success sets for the goal of at least k tricks (error 403).
 char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t k);
 // V1[i] <= V2[i] everywhere (error 404); V1[i] < V2[i] everywhere (error 4045).
-bool ValAllLE(Host& host, const TVal& v1, const TVal& v2);
+inline bool ValAllLE(Host& host, const TVal& v1, const TVal& v2) {
+    if (v1.size() != v2.size()) [[unlikely]] {
+        ReportDifferentSets(host, 404);
+        return false;
+    }
+    return (detail::DirectionBits(v1.data(), v2.data(), v1.size(), 1) & 1) == 0;
+}
 bool ValAllLT(Host& host, const TVal& v1, const TVal& v2);
 
 // --- combining evaluations -------------------------------------------------

@@ -1,28 +1,25 @@
 #include "strategy/factor.h"
 
-#include <cstring>
-
 namespace nvx {
 namespace {
 
-constexpr std::uint8_t kAbsent = 0xFF;
+bool Ascending(const TDom& d) {
+    for (std::size_t i = 1; i < d.size(); ++i)
+        if (d[i - 1] >= d[i]) return false;
+    return true;
+}
 
-// Where each division of a merged set comes from: its position in the first
-// and in the second operand (kAbsent when it is not there).
-struct MergePlan {
-    std::size_t length = 0;
-    std::uint8_t from1[MaxDivisions];
-    std::uint8_t from2[MaxDivisions];
-};
-
-void PlanMerge(const TDom& d1, const TDom& d2, const TDom& u, MergePlan& plan) {
-    plan.length = u.size();
-    std::size_t i = 0, j = 0;
-    for (std::size_t p = 0; p < u.size(); ++p) {
-        plan.from1[p] = kAbsent;
-        plan.from2[p] = kAbsent;
-        if (i < d1.size() && d1[i] == u[p]) plan.from1[p] = static_cast<std::uint8_t>(i++);
-        if (j < d2.size() && d2[j] == u[p]) plan.from2[p] = static_cast<std::uint8_t>(j++);
+// A Val of one operand spread over the merged set: 255 (above any number of
+// tricks) where the operand has no value, so that the pointwise minimum of two
+// spread Vals is their merge.
+void Spread(const TVal& v, const TDom& from, const TDom& to, TVal& out) {
+    out = TVal::filled(to.size(), 0xFF);
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        while (j < to.size() && to[j] != from[i])
+            ++j;
+        if (j == to.size()) return;
+        out[j++] = v[i];
     }
 }
 
@@ -30,15 +27,13 @@ void PlanMerge(const TDom& d1, const TDom& d2, const TDom& u, MergePlan& plan) {
 TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2) {
     TFactor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
-    MergePlan plan;
-    PlanMerge(f1.Dom, f2.Dom, r.Dom, plan);
-    bool misaligned = false;
+    bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
     for (const TVal& v : f1.EvalList)
-        misaligned |= v.size() != f1.Dom.size();
+        careful |= v.size() != f1.Dom.size();
     for (const TVal& v : f2.EvalList)
-        misaligned |= v.size() != f2.Dom.size();
-    if (misaligned) {
-        // Take the careful way, which reports the misaligned Vals.
+        careful |= v.size() != f2.Dom.size();
+    if (careful) {
+        // Take the plain way, which reports misaligned Vals.
         for (const TVal& v1 : f1.EvalList)
             for (const TVal& v2 : f2.EvalList) {
                 TVal m = TVal::withLength(r.Dom.size());
@@ -47,18 +42,15 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2) {
             }
         return r;
     }
+    std::vector<TVal> spread2(f2.EvalList.size());
+    std::size_t k = 0;
+    for (const TVal& v2 : f2.EvalList)
+        Spread(v2, f2.Dom, r.Dom, spread2[k++]);
+    TVal s1, m = TVal::withLength(r.Dom.size());
     for (const TVal& v1 : f1.EvalList) {
-        for (const TVal& v2 : f2.EvalList) {
-            TVal m = TVal::withLength(plan.length);
-            for (std::size_t p = 0; p < plan.length; ++p) {
-                const std::uint8_t a = plan.from1[p], b = plan.from2[p];
-                if (b == kAbsent)
-                    m[p] = v1[a];
-                else if (a == kAbsent)
-                    m[p] = v2[b];
-                else
-                    m[p] = std::min(v1[a], v2[b]);
-            }
+        Spread(v1, f1.Dom, r.Dom, s1);
+        for (const TVal& s2 : spread2) {
+            detail::MinBytes(m.data(), s1.data(), s2.data(), m.size());
             AddVal(host, r, m);
         }
     }

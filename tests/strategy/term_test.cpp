@@ -178,8 +178,9 @@ TEST(StratSetTest, ProductTakesTheDefendersChoice) {
     TFactor f = StratSetToFactor(host, s1);
     EXPECT_TRUE(s1.empty());
     EXPECT_EQ(Bytes(f.Dom), (V{1, 2, 3}));
-    // (2,0,0) is dominated by (2,0,1).
-    EXPECT_EQ(SortedVals(f), (Vals{{0, 1, 1}, {0, 2, 0}, {2, 0, 1}}));
+    // (2,0,0) is dominated by (2,0,1). The order follows from the front
+    // insertions of every step (worked out by hand).
+    EXPECT_EQ(ListedVals(f), (Vals{{2, 0, 1}, {0, 1, 1}, {0, 2, 0}}));
 
     // SingleStratSet(EmptyEval) is neutral.
     TStratSet unit = SingleStratSet(EmptyEval);
@@ -286,9 +287,10 @@ TEST(TermTest, SubsumptionOfSmallTerms) {
 // --- interruption --------------------------------------------------------------------
 
 // One real-product term over base..base+3: two factors of two Vals; the
-// shapes k = 0, 1, 2 subsume none of the others.
+// shapes k = 0, 1, 2 subsume none of the others, shape 3 subsumes shape 0.
 TStratSet ProductTerm(Host& host, int k, std::uint8_t base) {
-    static const Vals shapes[3] = {{{3, 0}, {0, 3}}, {{2, 1}, {1, 2}}, {{3, 1}, {0, 2}}};
+    static const Vals shapes[4] = {
+        {{3, 0}, {0, 3}}, {{2, 1}, {1, 2}}, {{3, 1}, {0, 2}}, {{3, 1}, {1, 3}}};
     TStratSet s = SingleStratSet(EmptyEval);
     for (std::uint8_t d = base; d < base + 4; d += 2) {
         TStratSet part = SetOf(host, {d, static_cast<std::uint8_t>(d + 1)}, shapes[k]);
@@ -305,6 +307,32 @@ TStratSet ThreeTerms(Host& host, std::uint8_t base) {
         UnionSS(host, s, t);
     }
     return s;
+}
+
+TEST(StratSetTest, UnionDropsSubsumedTermsOfEitherSide) {
+    RecordingHost host;
+    for (int order = 0; order < 2; ++order) {
+        TStratSet small = ProductTerm(host, 0, 0);
+        TStratSet big = ProductTerm(host, 3, 0);
+        ASSERT_TRUE(IsRealProduct(small.front().Factors));
+        const Vals expect = Expanded(host, big);
+        if (order == 0) {
+            UnionSS(host, small, big);
+            ASSERT_EQ(small.size(), 1u);
+            EXPECT_EQ(Expanded(host, small), expect);
+        } else {
+            UnionSS(host, big, small);
+            ASSERT_EQ(big.size(), 1u);
+            EXPECT_EQ(Expanded(host, big), expect);
+        }
+    }
+    // Neither subsumes the other: both stay, in order.
+    TStratSet a = ProductTerm(host, 1, 0), b = ProductTerm(host, 2, 0);
+    const TTerm second = b.front();
+    UnionSS(host, a, b);
+    ASSERT_EQ(a.size(), 2u);
+    EXPECT_EQ(a.back(), second);
+    EXPECT_TRUE(host.errors.empty());
 }
 
 TEST(InterruptTest, ProductPollsOncePerPairAndStopsEarly) {
