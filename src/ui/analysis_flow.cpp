@@ -125,6 +125,7 @@ void MainWindow::GetCombo() {
 
     // 10. Finished: fill the views; a single line is chosen at once.
     progress_->close();
+    resultsShown_ = true;
     if (views_) {
         views_->FillResultList();
         views_->FillTricksTable();

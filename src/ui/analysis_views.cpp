@@ -150,15 +150,22 @@ void AnalysisViews::FillResultList() {
     FillListView(window_.ResultListView(), ResultListTable(r));
 }
 
+ResultsSummary AnalysisViews::ShownResults() const {
+    // The lines of an interrupted computation are no results: the tables then
+    // show no lines, as before the first analysis.
+    if (!window_.ResultsShown()) return SummarizeResults(analysis_.host(), ProbStrategies());
+    return SummarizeResults(analysis_.host(), analysis_.lines());
+}
+
 void AnalysisViews::FillStratGoalTable() {
-    const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
+    const ResultsSummary r = ShownResults();
     const ReportTable t = StratGoalTable(r);
     window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
     FillListView(window_.Table().ListView(), t);
 }
 
 void AnalysisViews::FillPayoffTable() {
-    const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
+    const ResultsSummary r = ShownResults();
     const ReportTable t = PayoffTableView(r);
     window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
     FillListView(window_.Table().ListView(), t);

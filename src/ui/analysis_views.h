@@ -20,6 +20,7 @@ namespace nvx {
 class Analysis;
 class MainWindow;
 struct ReportTable;
+struct ResultsSummary;
 struct TricksTableSource;
 
 // Puts a table's columns, alignments, widths and rows into a list view.
@@ -77,6 +78,7 @@ class AnalysisViews : public QObject, public ResultViews {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    ResultsSummary ShownResults() const;
     CellColour CellColourOf(const QModelIndex& index) const;
     // The text of the play edit becomes the play string, with the caret at its end.
     void ShowPlayString();

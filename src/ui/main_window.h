@@ -73,6 +73,9 @@ class MainWindow : public QMainWindow {
     // --- state --------------------------------------------------------------------
     // True between the start and the end of a computation; the window takes no input then.
     bool Computing() const { return computing_; }
+    // True while the views show the results of a finished computation (not
+    // before the first analysis, and not after an interrupted one).
+    bool ResultsShown() const { return resultsShown_; }
     // The goal of the last analysis with IMP scoring, for "Change".
     const std::optional<TContractGoal>& ContractCopy() const { return contractCopy_; }
     std::string& FurthestPlay() { return furthestPlay_; }
@@ -142,6 +145,7 @@ class MainWindow : public QMainWindow {
     ComboAnalysis* analysis_ = nullptr;
     ResultViews* views_ = nullptr;
     bool computing_ = false;
+    bool resultsShown_ = false;
     std::optional<TContractGoal> contractCopy_;
     std::string furthestPlay_;
     TricksTableSort sort_;

@@ -235,6 +235,13 @@ void TestAnalysisViews::interruptAnsweredYesShowsNoResults() {
     QVERIFY(w->NorthRichEdit()->text().isEmpty());
     QVERIFY(!w->Progress().isVisible());
     QVERIFY(w->centralWidget()->isEnabled());
+    // The lines of the unfinished computation are not offered as results.
+    QVERIFY2(p->analysis.StratCount() > 0, "the stopped computation left lines behind");
+    p->views.FillStratGoalTable();
+    QCOMPARE(w->Table().ListView()->topLevelItemCount(), 0);
+    p->views.FillPayoffTable();
+    QCOMPARE(w->Table().ListView()->topLevelItemCount(), 0);
+    QCOMPARE(Header(w->Table().ListView()), QStringList{"Line"});
 
     // The next analysis runs to the end as usual.
     p->boxes.Clear();
@@ -242,6 +249,8 @@ void TestAnalysisViews::interruptAnsweredYesShowsNoResults() {
     QCOMPARE(w->ResultListView()->topLevelItemCount(), 3);
     QCOMPARE(w->TricksTableListView()->topLevelItemCount(), 20);
     QVERIFY(p->boxes.Shown().empty());
+    p->views.FillPayoffTable();
+    QCOMPARE(w->Table().ListView()->topLevelItemCount(), 2);
 }
 
 void TestAnalysisViews::resultsListWithMaxRow() {
