@@ -129,7 +129,7 @@ TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
         in.entries = int(rng() % 4 == 0 ? 2 + rng() % 2 : rng() % 2);
         RecordingHost host;
         Engine e(host);
-        e.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards, 13, 13);
+        e.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards, 0, 0);
         if (e.classes.EWLength < 2) continue;
         while (e.CardsLeft(hand::Defenders) > 2 + rng() % 2 && test::PlayRandomly(e, rng, 1) == 1) {
         }
@@ -147,7 +147,7 @@ TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
         EXPECT_TRUE(host.errors.empty()) << Describe(in);
         ++compared;
     }
-    EXPECT_GT(compared, 2000);
+    EXPECT_GT(compared, 1500);
 }
 
 } // namespace
