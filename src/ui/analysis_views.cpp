@@ -420,7 +420,9 @@ void AnalysisViews::PEndSpeedButtonClick() {
 
 void AnalysisViews::PlayGroupBoxMouseDown() {
     QLineEdit* edit = window_.PlayRichEdit();
-    if (!edit->isEnabled()) {
+    // No line chosen: before the first analysis and after an interrupted one
+    // the edit is enabled, but there is no play to speak of either.
+    if (!edit->isEnabled() || window_.SelectLineComboBox()->currentText().isEmpty()) {
         MessageBoxes::Information(&window_, QStringLiteral("please select a line of play"));
         window_.SelectLineComboBox()->setFocus(Qt::MouseFocusReason);
         return;

@@ -568,8 +568,13 @@ void TestAnalysisViews::keysMoveFromTheListsToThePlay() {
 }
 
 void TestAnalysisViews::clicksOnThePanel() {
-    p->Analyse("AQJ4", "532");
     MainWindow& w = p->window;
+    // Before any analysis there is nothing to play.
+    p->ClickPanel();
+    QCOMPARE(p->boxes.Texts(), QStringList{"please select a line of play"});
+    p->boxes.Clear();
+
+    p->Analyse("AQJ4", "532");
     // No line chosen yet.
     p->ClickPanel();
     QCOMPARE(p->boxes.Texts(), QStringList{"please select a line of play"});
