@@ -18,6 +18,7 @@ namespace {
 using Json = nlohmann::ordered_json;
 
 void Print(std::FILE* f, const std::string& text) {
+    std::lock_guard lock(OutputMutex());
     std::fwrite(text.data(), 1, text.size(), f);
     std::fflush(f);
 }
@@ -65,10 +66,18 @@ int RunSingle(const CliOptions& o, AppStreams s) {
         PrintError(s.err, r.Error);
         return StatusOf(r.Status);
     }
-    if (o.Json)
-        Print(s.out, Dump(ResultJson(r), 2) + "\n");
-    else
-        Print(s.out, ResultText(r, o.Table));
+    const std::string text = o.Json ? Dump(ResultJson(r), 2) + "\n" : ResultText(r, o.Table);
+    bool interrupted;
+    {
+        std::lock_guard lock(OutputMutex());
+        interrupted = InterruptFlag().load();
+        if (!interrupted) DisarmInterruptWatchdog();
+    }
+    if (interrupted) {
+        PrintError(s.err, NoResultsText);
+        return ExitCancelled;
+    }
+    Print(s.out, text);
     return ExitOk;
 }
 

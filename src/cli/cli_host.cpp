@@ -1,6 +1,7 @@
 #include "cli/cli_host.h"
 
 #include <csignal>
+#include <thread>
 #include <unistd.h>
 
 namespace nvx::cli {
@@ -12,12 +13,41 @@ std::atomic<bool>& InterruptFlag() {
 
 namespace {
 
+constexpr char CancelledLine[] = "norvadex-cli: No results: computation cancelled\n";
+
+std::atomic<bool> watchdogDisarmed{false};
+
+void ExitNoResults() {
+    const ssize_t written = write(STDERR_FILENO, CancelledLine, sizeof CancelledLine - 1);
+    (void)written;
+    _exit(130);
+}
+
 extern "C" void OnInterrupt(int) {
     std::atomic<bool>& flag = InterruptFlag();
-    if (flag.exchange(true)) _exit(130);
+    if (flag.exchange(true)) ExitNoResults();
 }
 
 } // namespace
+
+std::mutex& OutputMutex() {
+    static std::mutex m;
+    return m;
+}
+
+void StartInterruptWatchdog(std::chrono::milliseconds grace) {
+    std::thread([grace] {
+        while (!InterruptFlag().load())
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::this_thread::sleep_for(grace);
+        std::lock_guard lock(OutputMutex());
+        if (!watchdogDisarmed.load()) ExitNoResults();
+    }).detach();
+}
+
+void DisarmInterruptWatchdog() {
+    watchdogDisarmed.store(true);
+}
 
 void InstallInterruptHandler() {
     static_assert(std::atomic<bool>::is_always_lock_free);

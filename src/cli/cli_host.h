@@ -20,8 +20,20 @@ namespace nvx::cli {
 // Set from the SIGINT handler; every host turns it into a stop request.
 std::atomic<bool>& InterruptFlag();
 // Installs the SIGINT handler: the first Ctrl-C sets the interrupt flag, a
-// second one ends the program at once with status 130.
+// second one ends the program at once, saying that there are no results, with
+// status 130.
 void InstallInterruptHandler();
+
+// Held while results are written, so that nothing ends the program halfway
+// through an object.
+std::mutex& OutputMutex();
+// Not every stretch of the engine's work polls the stop request. After a
+// Ctrl-C the watchdog gives the analysis this long to stop by itself; then,
+// unless results are being written (disarmed), it says that there are no
+// results and ends the program with status 130.
+void StartInterruptWatchdog(std::chrono::milliseconds grace);
+// Results are complete and about to be written: a Ctrl-C no longer cancels.
+void DisarmInterruptWatchdog();
 
 // One line on a terminal showing how long the analyses have been running.
 // Shared by the hosts of a batch; updates are throttled. Does nothing unless

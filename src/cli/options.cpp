@@ -28,33 +28,44 @@ std::string Quoted(char c) {
 // Builds the parser. Batch lines take the options of one combination only.
 void AddOptions(CLI::App& app, CliOptions& o, bool batchLine) {
     app.description(Description);
-    app.add_option("NORTH", o.Combo.North, "North's cards (dummy)");
-    app.add_option("SOUTH", o.Combo.South, "South's cards (declarer)");
-    app.add_option("--entries", o.Combo.Entries, "Entries to North, 0 to 9 (default: no limit)");
+    app.add_option("NORTH", o.Combo.North, "North's cards (dummy)")->type_name("CARDS");
+    app.add_option("SOUTH", o.Combo.South, "South's cards (declarer)")->type_name("CARDS");
+    app.add_option("--entries", o.Combo.Entries, "Entries to North, 0 to 9 (default: no limit)")
+        ->type_name("N");
     app.add_option("--discards", o.Combo.Discards,
-                   "North's or South's cards discarded or ruffed elsewhere");
+                   "North's or South's cards discarded or ruffed elsewhere")
+        ->type_name("CARDS");
     app.add_option("--vacant", o.Combo.Vacant,
-                   "Vacant places of West and East, 0 to 13 each (default 13,13)");
-    CLI::Option* imps = app.add_option("--imps", o.Combo.Imps,
-                                       "Score at IMPs in this contract: 3NT, 4S, 4Hx, 6Cxx");
+                   "Vacant places of West and East, 0 to 13 each (default 13,13)")
+        ->type_name("W,E");
+    CLI::Option* imps =
+        app.add_option("--imps", o.Combo.Imps, "Score at IMPs in this contract: 3NT, 4S, 4Hx, 6Cxx")
+            ->type_name("CONTRACT");
     app.add_flag("--vul", o.Combo.Vulnerable, "Declarer is vulnerable (with --imps)")->needs(imps);
     app.add_option("--tricks-needed", o.Combo.TricksNeeded,
                    "Tricks in the suit the contract needs, 0 to 13 (with --imps; default 2)")
+        ->type_name("N")
         ->needs(imps);
     app.add_flag("--json", o.Json, "Print the results as one JSON object");
     app.add_flag("--table", o.Table, "Print the tricks table too");
-    CLI::Option* line =
-        app.add_option("--line", o.Combo.Line, "Play this line through (A, B, ...)");
+    CLI::Option* line = app.add_option("--line", o.Combo.Line, "Play this line through (A, B, ...)")
+                            ->type_name("NAME");
     app.add_option("--play", o.Combo.Play,
                    "The cards to play, as typed in the play panel: x plays the lowest card "
                    "accepted, ';' closes a trick, '-' shows out")
+        ->type_name("CARDS")
         ->needs(line);
     if (batchLine) return;
     app.add_option("--batch", o.Batch,
                    "Analyse one combination per line of FILE ('-': standard input), in the form "
-                   "of this command line; print one JSON object per line");
+                   "of this command line; print one JSON object per line (blank lines are "
+                   "skipped)")
+        ->type_name("FILE");
     app.add_option("--jobs", o.Jobs, "Combinations of a batch analysed at once (default: cores)")
-        ->check(CLI::Range(1u, 1024u));
+        ->type_name("N")
+        ->check(CLI::Range(1u, 1024u).description(""));
+    app.footer("Exit status: 0 done, 1 internal error, 2 bad input (for a batch: some line was "
+               "bad), 130 cancelled with Ctrl-C.");
     app.set_version_flag("--version", VersionText, "Print the version");
 }
 

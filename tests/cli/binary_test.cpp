@@ -338,6 +338,31 @@ TEST(CliBinary, BadInputGivesOneLineAndStatusTwo) {
     }
 }
 
+// A combination whose analysis takes far longer than the tests wait.
+const char* const LongNorth = "AT84";
+const char* const LongSouth = "Q62";
+
+TEST(CliBinary, CtrlCCancels) {
+    const ProgramRun r =
+        RunProgram({LongNorth, LongSouth, "--json"}, "", std::chrono::milliseconds(300));
+    EXPECT_EQ(r.status, 130);
+    EXPECT_EQ(r.out, ""); // never a partial object
+    EXPECT_EQ(r.err, "norvadex-cli: No results: computation cancelled\n");
+}
+
+TEST(CliBinary, CtrlCCancelsABatch) {
+    const std::string input = std::string("AQ 32\n") + LongNorth + " " + LongSouth + "\nAKQ 32\n";
+    const ProgramRun r =
+        RunProgram({"--batch", "-", "--jobs", "1"}, input, std::chrono::milliseconds(500));
+    EXPECT_EQ(r.status, 130);
+    // What was finished before the interrupt is there, whole; nothing after it.
+    const std::vector<Json> out = JsonLines(r.out);
+    ASSERT_EQ(out.size(), 1u) << r.out;
+    EXPECT_EQ(out[0]["input"], "AQ 32");
+    EXPECT_EQ(r.errLines(),
+              std::vector<std::string>{"norvadex-cli: No results: computation cancelled"});
+}
+
 TEST(CliBinary, HelpAndVersion) {
     ProgramRun r = RunProgram({"--version"});
     EXPECT_EQ(r.status, 0);
