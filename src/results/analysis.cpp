@@ -10,6 +10,9 @@ void Analysis::SetUpCombination(std::string_view north, std::string_view south,
                                 std::uint8_t entries, std::string_view discards,
                                 std::uint8_t westFilled, std::uint8_t eastFilled) {
     engine_.SetUpCombination(north, south, entries, discards, westFilled, eastFilled);
+    // The play was reset and the record emptied: a line of the previous
+    // combination can no longer be played through.
+    dyn_.SelectLine(nullptr);
 }
 
 void Analysis::ComputeOptimalLines() {
@@ -20,12 +23,14 @@ void Analysis::ComputeOptimalLines() {
 
     std::vector<TVal> vals;
     vals.reserve(f.EvalList.size());
-    for (const TVal& v : f.EvalList) vals.push_back(v);
+    for (const TVal& v : f.EvalList)
+        vals.push_back(v);
     FreeFactor(f);
 
     const std::size_t n = engine_.NumDivs();
     std::vector<std::int32_t> divProb(n);
-    for (std::size_t d = 0; d < n; ++d) divProb[d] = engine_.DivProb(static_cast<std::uint8_t>(d));
+    for (std::size_t d = 0; d < n; ++d)
+        divProb[d] = engine_.DivProb(static_cast<std::uint8_t>(d));
     lines_.ComputeOptimalLines(h, payoff_, vals, divProb, engine_.ProbDenominator());
 
     // No line is selected for the play-through until the user chooses one.
@@ -62,6 +67,11 @@ char Analysis::SmallCardLimit() const {
 }
 
 void Analysis::SelectStrat(int i) {
+    // A line is always played through from the start: take back what has
+    // been played on the previous one, so the play state, the record and the
+    // line's evaluation stack stay in step.
+    while (!engine_.combo.PlayString.empty())
+        play_.TakeBackCard();
     const TProbStrat* s = lines_.GetStrat(i);
     dyn_.SelectLine(s ? &s->Val : nullptr);
 }

@@ -71,7 +71,8 @@ class Analysis {
     // The highest defenders' card up to which no line cares which of the
     // defenders' cards West holds.
     char SmallCardLimit() const;
-    // Makes line i the line of the play-through (no line when there is none).
+    // Makes line i the line of the play-through (no line when there is none),
+    // after taking back whatever was played on the previous line.
     void SelectStrat(int i);
 
   private:

@@ -4,6 +4,7 @@
 // ResultViews.
 #include "ui/analysis_flow.h"
 
+#include "results/report.h"
 #include "ui/combo_dialog.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
@@ -17,18 +18,18 @@
 namespace nvx {
 
 std::string CombinationSummary(const ComboDialog& d, bool isImps) {
-    std::string s = "North: \t" + d.NorthHolding().str();
-    if (!d.NorthDiscards().empty()) s += "\t\t\tdiscards: " + d.NorthDiscards().str();
-    if (d.EntriesCount() < d.NorthPlaying().size())
-        s += "\t\t\tentries: " + std::to_string(d.EntriesCount());
-    s += "\rSouth: \t" + d.SouthHolding().str();
-    if (!d.SouthDiscards().empty()) s += "\t\t\tdiscards: " + d.SouthDiscards().str();
-    s += "\r\r";
-    if (isImps) s += "Compare method: " + d.CompareMethodText() + ";";
-    if (d.VacantWest() < 13 || d.VacantEast() < 13)
-        s += " Vacant places: West " + std::to_string(d.VacantWest()) + " East " +
-             std::to_string(d.VacantEast());
-    return s;
+    ComboValues v;
+    v.North = d.NorthHolding();
+    v.South = d.SouthHolding();
+    v.Discards = d.DiscardsHolding();
+    v.EntriesOn = true;
+    v.Entries = d.EntriesCount();
+    v.VacantOn = true;
+    v.VacantWestSpin = d.VacantWest();
+    v.VacantEastSpin = d.VacantEast();
+    // The compare method is named when the analysis compares at IMPs.
+    if (isImps) v.Goal = d.ContractGoalOrNone();
+    return CombinationSummary(v);
 }
 
 void MainWindow::ShowCombination() {
@@ -125,6 +126,7 @@ void MainWindow::GetCombo() {
 
     // 10. Finished: fill the views; a single line is chosen at once.
     progress_->close();
+    resultsShown_ = true;
     if (views_) {
         views_->FillResultList();
         views_->FillTricksTable();

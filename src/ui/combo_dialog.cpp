@@ -47,10 +47,10 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
 
     // The two hands.
     auto* northLabel = new QLabel(QStringLiteral("North:"), bevel_);
-    northEdit_ = new HoldingEdit(bevel_);
+    northEdit_ = new HoldingLineEdit(bevel_);
     northEdit_->setObjectName("NorthEdit");
     auto* southLabel = new QLabel(QStringLiteral("South:"), bevel_);
-    southEdit_ = new HoldingEdit(bevel_);
+    southEdit_ = new HoldingLineEdit(bevel_);
     southEdit_->setObjectName("SouthEdit");
     northLabel->setBuddy(northEdit_);
     southLabel->setBuddy(southEdit_);
@@ -73,7 +73,7 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     entriesEdit_ = MakeSpin(9, 1, advancedPanel_);
     entriesEdit_->setValue(0);
     discardsCheckBox_ = new QCheckBox(QStringLiteral("Discards or ruffs"), advancedPanel_);
-    discardsEdit_ = new HoldingEdit(advancedPanel_);
+    discardsEdit_ = new HoldingLineEdit(advancedPanel_);
     discardsEdit_->setObjectName("DiscardsEdit");
     vacantCheckBox_ = new QCheckBox(QStringLiteral("Number vacant places"), advancedPanel_);
     westLabel_ = new QLabel(QStringLiteral("West:"), advancedPanel_);
@@ -165,10 +165,10 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     setTabOrder(okBtn_, cancelBtn_);
     setTabOrder(cancelBtn_, helpBtn_);
 
-    for (HoldingEdit* edit : {northEdit_, southEdit_, discardsEdit_}) {
-        connect(edit, &HoldingEdit::Entered, this, [this, edit] { HandEditEnter(edit); });
+    for (HoldingLineEdit* edit : {northEdit_, southEdit_, discardsEdit_}) {
+        connect(edit, &HoldingLineEdit::Entered, this, [this, edit] { HandEditEnter(edit); });
         connect(edit, &QLineEdit::textChanged, this, [this, edit] { HandEditChange(edit); });
-        connect(edit, &HoldingEdit::Exited, this, [this, edit] { HandEditExit(edit); });
+        connect(edit, &HoldingLineEdit::Exited, this, [this, edit] { HandEditExit(edit); });
     }
     connect(moreBitBtn_, &QPushButton::clicked, this, &ComboDialog::MoreBitBtnClick);
     connect(lessBitBtn_, &QPushButton::clicked, this, &ComboDialog::LessBitBtnClick);
@@ -262,7 +262,7 @@ void ComboDialog::SetValues(const THolding& north, const THolding& south, const 
                             const std::optional<TContractGoal>& goal) {
     // Empty all three first: each hand is filtered against the other, and the
     // previous contents must not take cards away from the new ones.
-    for (HoldingEdit* edit : {discardsEdit_, southEdit_, northEdit_})
+    for (HoldingLineEdit* edit : {discardsEdit_, southEdit_, northEdit_})
         edit->clear();
 
     northEdit_->setText(QString::fromLatin1(north.view().data(), qsizetype(north.size())));
@@ -322,14 +322,14 @@ THolding ComboDialog::AllowedCards(const QWidget* edit) {
     return {};
 }
 
-void ComboDialog::HandEditEnter(HoldingEdit* edit) {
+void ComboDialog::HandEditEnter(HoldingLineEdit* edit) {
     edit->deselect();
     edit->end(false);
     // Enter in North moves on to South instead of closing the dialog.
     if (edit == northEdit_) okBtn_->setDefault(false);
 }
 
-void ComboDialog::HandEditChange(HoldingEdit* edit) {
+void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
     if (inChange_) return;
     inChange_ = true;
     const QString typed = edit->text();
@@ -344,7 +344,7 @@ void ComboDialog::HandEditChange(HoldingEdit* edit) {
     if (edit != discardsEdit_) HandEditExit(discardsEdit_);
 }
 
-void ComboDialog::HandEditExit(HoldingEdit* edit) {
+void ComboDialog::HandEditExit(HoldingLineEdit* edit) {
     const THolding allowed = AllowedCards(edit);
     const THolding kept = HoldingMinus(EditHolding(edit), HoldingMinus(FullSuit(), allowed));
     const QString display = QString::fromStdString(HoldingDisplayText(kept.view()));

@@ -22,7 +22,7 @@ class QWidget;
 namespace nvx {
 
 class ContractDialog;
-class HoldingEdit;
+class HoldingLineEdit;
 class RangeSpinBox;
 
 class ComboDialog : public QDialog {
@@ -65,9 +65,9 @@ class ComboDialog : public QDialog {
     THolding AllowedCards(const QWidget* edit);
     bool IsFolded() const;
 
-    HoldingEdit* NorthEdit() const { return northEdit_; }
-    HoldingEdit* SouthEdit() const { return southEdit_; }
-    HoldingEdit* DiscardsEdit() const { return discardsEdit_; }
+    HoldingLineEdit* NorthEdit() const { return northEdit_; }
+    HoldingLineEdit* SouthEdit() const { return southEdit_; }
+    HoldingLineEdit* DiscardsEdit() const { return discardsEdit_; }
     QPushButton* MoreBitBtn() const { return moreBitBtn_; }
     QPushButton* LessBitBtn() const { return lessBitBtn_; }
     QWidget* AdvancedPanel() const { return advancedPanel_; }
@@ -97,9 +97,9 @@ class ComboDialog : public QDialog {
     bool OKBtnClick();
 
   public:
-    void HandEditEnter(HoldingEdit* edit);
-    void HandEditChange(HoldingEdit* edit);
-    void HandEditExit(HoldingEdit* edit);
+    void HandEditEnter(HoldingLineEdit* edit);
+    void HandEditChange(HoldingLineEdit* edit);
+    void HandEditExit(HoldingLineEdit* edit);
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -112,9 +112,9 @@ class ComboDialog : public QDialog {
     TContractGoal goal_;
     bool inChange_ = false;
 
-    HoldingEdit* northEdit_;
-    HoldingEdit* southEdit_;
-    HoldingEdit* discardsEdit_;
+    HoldingLineEdit* northEdit_;
+    HoldingLineEdit* southEdit_;
+    HoldingLineEdit* discardsEdit_;
     QFrame* bevel_;
     QPushButton* moreBitBtn_;
     QPushButton* lessBitBtn_;

@@ -15,17 +15,17 @@ bool IsLeaving(Qt::FocusReason reason) {
 
 } // namespace
 
-void HoldingEdit::focusInEvent(QFocusEvent* event) {
+void HoldingLineEdit::focusInEvent(QFocusEvent* event) {
     QLineEdit::focusInEvent(event);
     if (IsLeaving(event->reason())) emit Entered();
 }
 
-void HoldingEdit::focusOutEvent(QFocusEvent* event) {
+void HoldingLineEdit::focusOutEvent(QFocusEvent* event) {
     QLineEdit::focusOutEvent(event);
     if (IsLeaving(event->reason())) emit Exited();
 }
 
-void HoldingEdit::keyPressEvent(QKeyEvent* event) {
+void HoldingLineEdit::keyPressEvent(QKeyEvent* event) {
     if (enterTarget_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
         enterTarget_->setFocus(Qt::TabFocusReason);
         event->accept();

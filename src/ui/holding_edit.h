@@ -7,7 +7,7 @@
 
 namespace nvx {
 
-class HoldingEdit : public QLineEdit {
+class HoldingLineEdit : public QLineEdit {
     Q_OBJECT
   public:
     using QLineEdit::QLineEdit;

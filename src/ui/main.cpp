@@ -1,4 +1,8 @@
 // Norvadex: the desktop program.
+#include "results/analysis.h"
+#include "strategy/term.h"
+#include "ui/analysis_views.h"
+#include "ui/engine_analysis.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 
@@ -12,8 +16,19 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
 
     nvx::MainWindow window;
+    // The strategy algebra checks its byte comparisons once; a failure is reported
+    // through the window's host and the program carries on.
+    nvx::InitStrategyAlgebra(window.AppHost());
+
+    nvx::Analysis analysis(window.AppHost());
+    nvx::EngineAnalysis engine(analysis);
+    nvx::AnalysisViews views(window, analysis);
+    window.SetAnalysis(&engine);
+
     window.show();
     // The program opens with the combination dialog over the main window.
     QTimer::singleShot(0, &window, [&window] { window.GetCombo(); });
-    return QApplication::exec();
+    const int result = QApplication::exec();
+    window.SetAnalysis(nullptr);
+    return result;
 }

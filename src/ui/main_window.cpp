@@ -381,6 +381,7 @@ void MainWindow::ShowSingleColumn(const QString& caption) {
 }
 
 void MainWindow::EmptyViews() {
+    resultsShown_ = false;
     resultListView_->clear();
     resultListView_->setColumnCount(0);
     selectLineComboBox_->clear();

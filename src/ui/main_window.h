@@ -5,6 +5,7 @@
 #include "cards/contract.h"
 #include "ui/analysis_flow.h"
 #include "ui/qt_host.h"
+#include "ui/tricks_table.h"
 
 #include <QMainWindow>
 
@@ -31,13 +32,6 @@ class ProgressWindow;
 class TableWindow;
 class TricksNeededDialog;
 
-// The sort state of the tricks table.
-struct TricksTableSort {
-    std::uint16_t SortColumn = 1000; // 1000: no column
-    std::int32_t SortSign = 1;
-    bool SortByCardsOnly = true;
-};
-
 // The combination summary shown at the top left: lines separated by "\r",
 // fields by tabs, e.g. "North: \tAQ42\rSouth: \tJ53\r\r".
 std::string CombinationSummary(const ComboDialog& dialog, bool isImps);
@@ -54,6 +48,7 @@ class MainWindow : public QMainWindow {
     // analysis the flow stops after showing the combination.
     void SetAnalysis(ComboAnalysis* analysis) { analysis_ = analysis; }
     void SetResultViews(ResultViews* views) { views_ = views; }
+    ResultViews* ResultViewsAttached() const { return views_; }
 
     // --- the analysis flow (analysis_flow.cpp) -------------------------------
     // Shows the combination dialog; on OK sets up and runs the analysis under
@@ -78,6 +73,9 @@ class MainWindow : public QMainWindow {
     // --- state --------------------------------------------------------------------
     // True between the start and the end of a computation; the window takes no input then.
     bool Computing() const { return computing_; }
+    // True while the views show the results of a finished computation (not
+    // before the first analysis, and not after an interrupted one).
+    bool ResultsShown() const { return resultsShown_; }
     // The goal of the last analysis with IMP scoring, for "Change".
     const std::optional<TContractGoal>& ContractCopy() const { return contractCopy_; }
     std::string& FurthestPlay() { return furthestPlay_; }
@@ -147,6 +145,7 @@ class MainWindow : public QMainWindow {
     ComboAnalysis* analysis_ = nullptr;
     ResultViews* views_ = nullptr;
     bool computing_ = false;
+    bool resultsShown_ = false;
     std::optional<TContractGoal> contractCopy_;
     std::string furthestPlay_;
     TricksTableSort sort_;

@@ -16,7 +16,12 @@ void QtHost::showMessage(MessageKind kind, const std::string& text) {
     const BoxIcon icon = kind == MessageKind::Error     ? BoxIcon::Error
                          : kind == MessageKind::Warning ? BoxIcon::Warning
                                                         : BoxIcon::Information;
+    // A message in the middle of a long step (the wait cursor is up) gets the
+    // normal cursor while it is shown.
+    const bool waiting = QApplication::overrideCursor() != nullptr;
+    if (waiting) QApplication::setOverrideCursor(Qt::ArrowCursor);
     MessageBoxes::Show(parent, icon, QString::fromStdString(text), BoxButtons::Ok);
+    if (waiting) QApplication::restoreOverrideCursor();
 }
 
 void QtHost::processPendingEvents() {

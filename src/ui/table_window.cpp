@@ -15,6 +15,9 @@ TableWindow::TableWindow(QWidget* parent) : QDialog(parent) {
     listView_->setRootIsDecorated(false);
     listView_->setUniformRowHeights(true);
     listView_->setColumnCount(0);
+    // Every column keeps its own width: a right-aligned last column stretched
+    // over the rest of the window would put its numbers far from the others.
+    listView_->header()->setStretchLastSection(false);
     // The first cell of a row may be edited in place; nothing reads it back.
     listView_->setEditTriggers(QAbstractItemView::DoubleClicked |
                                QAbstractItemView::EditKeyPressed);

@@ -7,7 +7,9 @@
 namespace nvx::test {
 namespace {
 
-double Chance(const NaiveResult& r, int k) { return double(r.bestWeight[k]) / double(r.totalWeight); }
+double Chance(const NaiveResult& r, int k) {
+    return double(r.bestWeight[k]) / double(r.totalWeight);
+}
 
 TEST(NaiveSearchTest, FinesseAgainstTheKing) {
     // AQ opposite 32: the finesse wins two tricks half the time.

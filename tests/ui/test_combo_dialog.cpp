@@ -139,7 +139,7 @@ void TestComboDialog::filterMovesTheCaretWithTheText() {
 
 void TestComboDialog::typingAndLeavingAHand() {
     showAndActivate();
-    HoldingEdit* north = d->combo.NorthEdit();
+    HoldingLineEdit* north = d->combo.NorthEdit();
     QVERIFY(north->hasFocus()); // the dialog opens in North
     QTest::keyClicks(north, "ak10");
     QCOMPARE(north->text(), QString("AK10"));
@@ -190,7 +190,7 @@ void TestComboDialog::discardsFollowTheHands() {
     QCOMPARE(d->combo.NorthPlaying(), THolding("AK"));
 
     // Removing a discard from North removes it from the discards at once.
-    HoldingEdit* north = d->combo.NorthEdit();
+    HoldingLineEdit* north = d->combo.NorthEdit();
     north->setFocus(Qt::TabFocusReason);
     QTest::keyClick(north, Qt::Key_Backspace); // the trailing blank
     QTest::keyClick(north, Qt::Key_Backspace); // the 2

@@ -1,0 +1,218 @@
+// Times the whole analysis (set-up to the named optimal lines) of a fixed list
+// of suit combinations, from easy ones to the hardest the combination dialog
+// admits. Each combination runs in a child process of its own, so that its peak
+// memory (ru_maxrss of the child) and its growth over the child's resident size
+// before the analysis are its own.
+//
+//   norvadex_bench [--all] [--filter TEXT] [--timeout SECONDS] [--list]
+//
+// --all also runs the combinations that take minutes; --filter runs those whose
+// description contains TEXT.
+
+#include "cards/host.h"
+#include "results/analysis.h"
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct BenchCombo {
+    const char* north;
+    const char* south;
+    const char* discards = "";
+    int entries = -1; // -1: no limit
+    int vacantWest = 13;
+    int vacantEast = 13;
+    const char* imps = nullptr; // contract text, with 2 tricks needed
+    bool slow = false;          // left out unless --all
+    const char* note = "";
+};
+
+// From easy to hard. Divisions are the product of (class size + 1) over the
+// defenders' classes; 162 (classes of 1, 2, 2, 2, 2 cards) is the most there are.
+const std::vector<BenchCombo> Combos = {
+    {"AKQ", "32", "", -1, 13, 13, nullptr, false, "certain tricks"},
+    {"AQ", "32", "", -1, 13, 13, nullptr, false, "one finesse"},
+    {"AQT", "432", "", -1, 13, 13, nullptr, false, "double finesse"},
+    {"AKJT9", "8765", "", -1, 13, 13, nullptr, false, "nine cards, queen missing"},
+    {"AQT98", "J6543", "", -1, 13, 13, nullptr, false, "ten cards"},
+    {"AQ9", "J32", "", -1, 13, 13, nullptr, false, ""},
+    {"K7", "T4", "", -1, 13, 13, nullptr, false, "162 divisions, short hands"},
+    {"KT74", "", "", -1, 13, 13, nullptr, false, "162 divisions, four tricks"},
+    {"AQJ98", "7654", "", -1, 13, 13, nullptr, false, "long suit"},
+    {"AQ8642", "J75", "", -1, 13, 13, nullptr, false, "long suit"},
+    {"AJ9753", "Q2", "", -1, 13, 13, nullptr, false, "long suit, separated cards"},
+    {"AQJT9", "32", "", 1, 13, 13, nullptr, false, "one entry"},
+    {"AKJ9", "8765", "", -1, 6, 8, nullptr, false, "vacant places"},
+    {"AQ98", "J32", "", -1, 13, 13, "3NT", false, "IMPs"},
+    {"AKT9", "8732", "2", -1, 13, 13, nullptr, false, "a discard"},
+    {"AJ86", "Q952", "", -1, 13, 13, nullptr, false, "eight cards, many classes"},
+    {"AT74", "K962", "", -1, 13, 13, nullptr, false, "six lines"},
+    {"AT74", "K96", "", -1, 13, 13, nullptr, false, "four defenders' classes"},
+    {"AT74", "K96", "", 1, 13, 13, nullptr, false, "four classes, one entry"},
+    {"A975", "QT64", "", -1, 13, 13, nullptr, false, "alternating cards"},
+    {"A975", "QT64", "", 2, 4, 9, nullptr, false, "alternating, entries, vacant"},
+    {"KT74", "J52", "", -1, 13, 13, nullptr, false, "separated classes"},
+    {"A962", "QT84", "", -1, 13, 13, nullptr, false, "separated classes"},
+    {"QT62", "J84", "", -1, 13, 13, nullptr, false, "five defenders' classes"},
+    {"AJ85", "Q963", "", -1, 13, 13, nullptr, false, "five defenders' classes"},
+    {"AT6", "Q842", "", -1, 13, 13, nullptr, false, "six single defenders' cards"},
+    {"AT8", "Q642", "", -1, 13, 13, nullptr, false, "six single defenders' cards"},
+    // Seven alternating cards in two four-card-long hands: minutes to hours.
+    {"KT62", "J84", "", -1, 13, 13, nullptr, true, "slow: five classes, four tricks"},
+    {"AT62", "Q84", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
+    {"AT84", "Q62", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
+};
+
+class BenchHost : public nvx::Host {
+  public:
+    void showMessage(nvx::MessageKind, const std::string&) override {}
+    void reportInternalError(std::uint16_t, std::string_view, const std::string&) override {
+        ++errors;
+    }
+    int errors = 0;
+};
+
+std::string Describe(const BenchCombo& c) {
+    std::string d = std::string(c.north) + " / " + c.south;
+    if (*c.discards) d += " disc " + std::string(c.discards);
+    if (c.entries >= 0) d += " ent " + std::to_string(c.entries);
+    if (c.vacantWest < 13 || c.vacantEast < 13)
+        d += " vac " + std::to_string(c.vacantWest) + "," + std::to_string(c.vacantEast);
+    if (c.imps) d += " imps " + std::string(c.imps);
+    return d;
+}
+
+struct Figures {
+    unsigned divisions = 0;
+    unsigned lines = 0;
+    double seconds = 0;
+    long rssBeforeKb = 0;
+    int errors = 0;
+};
+
+long MaxRssKb() {
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return u.ru_maxrss;
+}
+
+Figures Analyse(const BenchCombo& c) {
+    Figures f;
+    f.rssBeforeKb = MaxRssKb();
+    BenchHost host;
+    const auto start = std::chrono::steady_clock::now();
+    nvx::Analysis a(host);
+    const std::string north = c.north, discards = c.discards;
+    const auto playing =
+        nvx::HoldingMinus(nvx::NormalizeHolding(north), nvx::NormalizeHolding(discards));
+    const int entries = c.entries >= 0 ? c.entries : static_cast<int>(playing.size());
+    a.SetUpCombination(c.north, c.south, static_cast<std::uint8_t>(entries), c.discards,
+                       static_cast<std::uint8_t>(13 - c.vacantWest),
+                       static_cast<std::uint8_t>(13 - c.vacantEast));
+    if (c.imps) {
+        nvx::TContractGoal goal; // 3NT, two tricks needed
+        a.SetIMPTable(goal);
+    } else {
+        a.SetTrickTable();
+    }
+    a.ComputeOptimalLines();
+    f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    f.divisions = a.engine().NumDivs();
+    f.lines = a.StratCount();
+    f.errors = host.errors;
+    return f;
+}
+
+struct Options {
+    bool all = false;
+    bool list = false;
+    std::string filter;
+    unsigned timeout = 600;
+};
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--all") {
+            o.all = true;
+        } else if (a == "--list") {
+            o.list = true;
+        } else if (a == "--filter" && i + 1 < argc) {
+            o.filter = argv[++i];
+        } else if (a == "--timeout" && i + 1 < argc) {
+            o.timeout = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else {
+            std::fprintf(stderr,
+                         "usage: norvadex_bench [--all] [--filter TEXT] [--timeout SECONDS] "
+                         "[--list]\n");
+            return std::nullopt;
+        }
+    }
+    return o;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> o = ParseOptions(argc, argv);
+    if (!o) return 2;
+    std::printf("%-3s %-34s %5s %5s %10s %9s %9s  %s\n", "#", "combination", "divs", "lines",
+                "seconds", "peak MB", "growth MB", "note");
+    int failures = 0;
+    for (std::size_t i = 0; i < Combos.size(); ++i) {
+        const BenchCombo& c = Combos[i];
+        const std::string d = Describe(c);
+        if (c.slow && !o->all) continue;
+        if (!o->filter.empty() && d.find(o->filter) == std::string::npos) continue;
+        if (o->list) {
+            std::printf("%-3zu %-34s %s\n", i + 1, d.c_str(), c.note);
+            continue;
+        }
+        std::fflush(stdout);
+        int fds[2];
+        if (pipe(fds) != 0) return 1;
+        const pid_t pid = fork();
+        if (pid < 0) return 1;
+        if (pid == 0) {
+            close(fds[0]);
+            alarm(o->timeout);
+            const Figures f = Analyse(c);
+            if (write(fds[1], &f, sizeof f) != static_cast<ssize_t>(sizeof f)) _exit(3);
+            _exit(0);
+        }
+        close(fds[1]);
+        Figures f;
+        const bool got = read(fds[0], &f, sizeof f) == static_cast<ssize_t>(sizeof f);
+        close(fds[0]);
+        int status = 0;
+        rusage usage{};
+        wait4(pid, &status, 0, &usage);
+        if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+            const bool timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+            std::printf("%-3zu %-34s %s\n", i + 1, d.c_str(), timedOut ? "timed out" : "failed");
+            ++failures;
+            continue;
+        }
+        const double peakMb = usage.ru_maxrss / 1024.0;
+        const double growthMb = (usage.ru_maxrss - f.rssBeforeKb) / 1024.0;
+        std::printf("%-3zu %-34s %5u %5u %10.3f %9.1f %9.1f  %s%s\n", i + 1, d.c_str(), f.divisions,
+                    f.lines, f.seconds, peakMb, growthMb, c.note,
+                    f.errors ? " (internal errors reported)" : "");
+        if (f.errors) ++failures;
+    }
+    std::printf("peak MB: ru_maxrss of the child process that ran the combination; growth MB: "
+                "peak minus the child's resident size before the analysis.\n");
+    return failures ? 1 : 0;
+}

@@ -1,0 +1,168 @@
+#include "play/dynamic_eval.h"
+
+#include "play/possible_divs.h"
+#include "play/solver.h"
+
+namespace nvx {
+
+namespace {
+
+// The evaluation e restricted to the divisions of d (a subset of e.Dom).
+TEval RestrictEval(Host& host, const TEval& e, const TDom& d) {
+    return MakeEval(host, d, RestrictVal(host, e.Dom, e.Val, d));
+}
+
+} // namespace
+
+TStratSet DynamicEvaluation::StartSolving() {
+    Host& h = engine_.host;
+    declarerTurn_ = true;
+    TStratSet r;
+    stack_.clear();
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+        firstCardSets_[code].clear();
+        if (!engine_.Play(code)) continue;
+        firstCardSets_[code] = Solve(engine_);
+        TStratSet copy = CopyStratSet(firstCardSets_[code]);
+        UnionSS(h, r, copy);
+        engine_.UndoPlay();
+    }
+    if (r.empty()) r = Solve(engine_); // no card can be led
+    return r;
+}
+
+void DynamicEvaluation::SelectLine(const TVal* val) {
+    Host& h = engine_.host;
+    stack_.clear();
+    declarerTurn_ = true;
+    lineEval_ = TEval{};
+    if (val == nullptr) return;
+
+    TDom all;
+    PossibleDivs(engine_, all);
+    lineEval_ = MakeEval(h, all, *val);
+    PushEval(lineEval_);
+    Node& root = stack_.back();
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+        root.OnLine[code] = 0;
+        if (!engine_.Play(code)) continue;
+        TStratSet s = CopyStratSet(firstCardSets_[code]);
+        if (!s.empty()) {
+            TFactor f = StratSetToFactor(h, s);
+            KeepAtLeast(h, f, root.Eval.Val);
+            root.OnLine[code] = f.EvalList.empty() ? 0 : 1;
+        }
+        engine_.UndoPlay();
+    }
+}
+
+bool DynamicEvaluation::PlayOnLine(std::uint8_t code) {
+    if (stack_.empty()) return false;
+    if (!engine_.Play(code)) return false;
+    if (declarerTurn_) {
+        const std::uint8_t c = code == LaterShowOut ? FirstShowOut : code;
+        if (c > FirstShowOut || stack_.back().OnLine[c] == 0) {
+            engine_.UndoPlay();
+            return false;
+        }
+    } else {
+        StepEvaluation();
+    }
+    declarerTurn_ = !declarerTurn_;
+    return true;
+}
+
+void DynamicEvaluation::UndoOnLine() {
+    engine_.UndoPlay();
+    if (!declarerTurn_) {
+        declarerTurn_ = true; // declarer's card was taken back
+    } else {
+        PopEval(); // a defender's card, which pushed a node
+        declarerTurn_ = false;
+    }
+}
+
+void DynamicEvaluation::StepEvaluation() {
+    Host& h = engine_.host;
+    TStratSet a = SingleStratSet(ConstEval(engine_, engine_.NSTricks()));
+    TDom d;
+    PossibleDivs(engine_, d);
+    PushEval(RestrictEval(h, stack_.back().Eval, d));
+
+    std::array<TFactor, FirstShowOut + 1> f{};
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+        Node& top = stack_.back();
+        top.OnLine[code] = 0;
+        if (!engine_.Play(code)) continue;
+        TStratSet x = Solve(engine_);
+        TStratSet copy = CopyStratSet(x);
+        f[code] = StratSetToFactor(h, copy);
+        UnionSS(h, a, x);
+        KeepAtLeast(h, f[code], top.Eval.Val);
+        top.OnLine[code] = f[code].EvalList.empty() ? 0 : 1;
+        engine_.UndoPlay();
+    }
+    TFactor all = StratSetToFactor(h, a);
+    Node& top = stack_.back();
+
+    // Defence check: can declarer now beat the line's promise on every
+    // division still possible?
+    if (top.DefenceOptimal) {
+        const TVal promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, all.Dom);
+        KeepAtLeast(h, all, promised);
+        if (all.EvalList.empty()) {
+            InternalError(h, 901, "unexpected");
+        } else if (ValAllLT(h, promised, MaxOfFactor(h, all))) {
+            engine_.host.showMessage(MessageKind::Warning, DefenceWarningText);
+            top.DefenceOptimal = false;
+        }
+    }
+
+    // A single best continuation above the target raises the target.
+    KeepAtLeast(h, all, top.Eval.Val);
+    if (all.EvalList.size() == 1) {
+        const TVal& v = all.EvalList.front();
+        if (CompareVal(h, top.Eval.Val, v) == '<') {
+            top.Eval.Val = v;
+            for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+                KeepAtLeast(h, f[code], v);
+                top.OnLine[code] = f[code].EvalList.empty() ? 0 : 1;
+            }
+        }
+    }
+}
+
+void DynamicEvaluation::PushEval(const TEval& e) {
+    Node n;
+    n.Eval = e;
+    n.DefenceOptimal = stack_.empty() ? true : stack_.back().DefenceOptimal;
+    stack_.push_back(std::move(n));
+}
+
+void DynamicEvaluation::PopEval() {
+    if (!stack_.empty()) stack_.pop_back();
+}
+
+const TEval& DynamicEvaluation::TopEval() const {
+    static const TEval none{};
+    return stack_.empty() ? none : stack_.back().Eval;
+}
+
+bool DynamicEvaluation::OnLine(std::uint8_t code) const {
+    if (stack_.empty() || code == 0 || code > FirstShowOut) return false;
+    return stack_.back().OnLine[code] != 0;
+}
+
+bool DynamicEvaluation::DefenceOptimal() const {
+    return stack_.empty() || stack_.back().DefenceOptimal;
+}
+
+void DynamicEvaluation::Clear() {
+    stack_.clear();
+    for (auto& s : firstCardSets_)
+        s.clear();
+    lineEval_ = TEval{};
+    declarerTurn_ = true;
+}
+
+} // namespace nvx

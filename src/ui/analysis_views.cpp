@@ -1,0 +1,465 @@
+#include "ui/analysis_views.h"
+
+#include "cards/holding.h"
+#include "play/play_state.h"
+#include "results/analysis.h"
+#include "results/report.h"
+#include "ui/main_window.h"
+#include "ui/message_boxes.h"
+#include "ui/table_window.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QToolButton>
+#include <QTreeWidget>
+
+#include <algorithm>
+
+namespace nvx {
+
+namespace {
+
+// The hourglass while the engine works out a position.
+class WaitCursor {
+  public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+Qt::Alignment ToQt(ColumnAlign align) {
+    switch (align) {
+    case ColumnAlign::Right:
+        return Qt::AlignRight | Qt::AlignVCenter;
+    case ColumnAlign::Centre:
+        return Qt::AlignHCenter | Qt::AlignVCenter;
+    case ColumnAlign::Left:
+        break;
+    }
+    return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+bool Contains(std::string_view text, char c) {
+    return text.find(c) != std::string_view::npos;
+}
+
+// The key of a key press as the play edit takes it: a rank character (either
+// case), ";", "-", or a carriage return; 0 for every other key.
+char PlayKeyOf(const QKeyEvent& key) {
+    if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return '\r';
+    const QString text = key.text();
+    if (text.size() != 1 || text[0].unicode() > 127) return 0;
+    const char c = static_cast<char>(text[0].unicode());
+    const char upper = static_cast<char>(QChar::fromLatin1(c).toUpper().unicode());
+    if (Contains(RankChars, upper) || c == ';' || c == '-') return c;
+    return 0;
+}
+
+// The width the cells of a column need (QTreeView hides this query).
+int ContentWidth(const QAbstractItemView* view, int column) {
+    return view->sizeHintForColumn(column);
+}
+
+} // namespace
+
+void FillListView(QTreeWidget* view, const ReportTable& table) {
+    view->clear();
+    view->setColumnCount(0);
+    const int columns = static_cast<int>(table.Columns.size());
+    view->setColumnCount(columns);
+    QTreeWidgetItem* header = view->headerItem();
+    for (int c = 0; c < columns; ++c) {
+        const ReportColumn& col = table.Columns[static_cast<std::size_t>(c)];
+        header->setText(c, QString::fromStdString(col.Caption));
+        header->setTextAlignment(c, ToQt(col.Align));
+    }
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(table.Rows.size()));
+    for (const auto& row : table.Rows) {
+        auto* item = new QTreeWidgetItem;
+        for (int c = 0; c < columns && c < static_cast<int>(row.size()); ++c) {
+            item->setText(c, QString::fromStdString(row[static_cast<std::size_t>(c)]));
+            item->setTextAlignment(c, ToQt(table.Columns[static_cast<std::size_t>(c)].Align));
+        }
+        items << item;
+    }
+    view->addTopLevelItems(items);
+    // Columns with a width keep it unless a cell would be cut; the others are as
+    // wide as their caption or their widest cell.
+    for (int c = 0; c < columns; ++c) {
+        const int width = table.Columns[static_cast<std::size_t>(c)].Width;
+        if (width > 0)
+            view->setColumnWidth(c, std::max(width, ContentWidth(view, c)));
+        else
+            view->resizeColumnToContents(c);
+    }
+}
+
+AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
+    : window_(window), analysis_(analysis) {
+    window_.SetResultViews(this);
+
+    QTreeWidget* table = window_.TricksTableListView();
+    table->setItemDelegate(new CellColourDelegate(
+        [this](const QModelIndex& index) { return CellColourOf(index); }, this));
+    table->header()->setSectionsClickable(true);
+    connect(table->header(), &QHeaderView::sectionClicked, this,
+            &AnalysisViews::TricksTableListViewColumnClick);
+
+    // Only a choice of the user counts, not the changes while the selector is filled.
+    connect(window_.SelectLineComboBox(), &QComboBox::activated, this,
+            &AnalysisViews::SelectLineComboBoxChange);
+    connect(window_.PlayRichEdit(), &QLineEdit::textChanged, this,
+            &AnalysisViews::PlayRichEditChange);
+    // Enter closes a complete trick, like ";".
+    connect(window_.PlayRichEdit(), &QLineEdit::returnPressed, this, [this] {
+        window_.PlayRichEdit()->setText(window_.PlayRichEdit()->text() + QLatin1Char(';'));
+    });
+    connect(window_.PBeginSpeedButton(), &QToolButton::clicked, this,
+            &AnalysisViews::PBeginSpeedButtonClick);
+    connect(window_.PBackSpeedButton(), &QToolButton::clicked, this,
+            &AnalysisViews::PBackSpeedButtonClick);
+    connect(window_.PNextSpeedButton(), &QToolButton::clicked, this,
+            &AnalysisViews::PNextSpeedButtonClick);
+    connect(window_.PEndSpeedButton(), &QToolButton::clicked, this,
+            &AnalysisViews::PEndSpeedButtonClick);
+
+    table->installEventFilter(this);
+    window_.ResultListView()->installEventFilter(this);
+    window_.PlayGroupBox()->installEventFilter(this);
+}
+
+AnalysisViews::~AnalysisViews() {
+    // The window may outlive this object: give the table back a plain delegate.
+    QTreeWidget* table = window_.TricksTableListView();
+    table->setItemDelegate(new QStyledItemDelegate(table));
+    if (window_.ResultViewsAttached() == this) window_.SetResultViews(nullptr);
+}
+
+// --- the results list and the table window ----------------------------------------------
+
+void AnalysisViews::FillResultList() {
+    const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
+    FillListView(window_.ResultListView(), ResultListTable(r));
+}
+
+ResultsSummary AnalysisViews::ShownResults() const {
+    // The lines of an interrupted computation are no results: the tables then
+    // show no lines, as before the first analysis.
+    if (!window_.ResultsShown()) return SummarizeResults(analysis_.host(), ProbStrategies());
+    return SummarizeResults(analysis_.host(), analysis_.lines());
+}
+
+void AnalysisViews::FillStratGoalTable() {
+    const ResultsSummary r = ShownResults();
+    const ReportTable t = StratGoalTable(r);
+    window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
+    FillListView(window_.Table().ListView(), t);
+}
+
+void AnalysisViews::FillPayoffTable() {
+    const ResultsSummary r = ShownResults();
+    const ReportTable t = PayoffTableView(r);
+    window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
+    FillListView(window_.Table().ListView(), t);
+}
+
+void AnalysisViews::StratGoalTableClick() {
+    FillStratGoalTable();
+    window_.Table().exec();
+}
+
+void AnalysisViews::PayoffTableClick() {
+    FillPayoffTable();
+    window_.Table().exec();
+}
+
+// --- the tricks table ------------------------------------------------------------------------
+
+void AnalysisViews::FillTricksTable() {
+    FillTricksTable(TricksTableSourceOf(analysis_));
+}
+
+void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
+    QTreeWidget* table = window_.TricksTableListView();
+    QComboBox* selector = window_.SelectLineComboBox();
+    FillListView(table, TricksTableView(TricksTableRows(source), source.LineNames));
+
+    selector->clear();
+    for (const std::string& name : source.LineNames)
+        selector->addItem(QString::fromStdString(name));
+    selector->setCurrentIndex(-1); // no line chosen yet
+
+    TricksTableSort& sort = window_.SortState();
+    sort.SortColumn = 0;
+    sort.SortSign = 1;
+    sort.SortByCardsOnly = true;
+}
+
+void AnalysisViews::TricksTableListViewColumnClick(int column) {
+    TricksTableColumnClick(window_.SortState(), column);
+    SortTricksTable(window_.TricksTableListView(), window_.SortState());
+}
+
+CellColour AnalysisViews::CellColourOf(const QModelIndex& index) const {
+    const QString line = window_.SelectLineComboBox()->currentText();
+    if (line.isEmpty()) return nvx::TricksTableCellColour(index.column(), false, true, false);
+    const std::string caption = index.siblingAtColumn(0).data().toString().toStdString();
+    const bool possible =
+        analysis_.play().IsDivisionPossible(CaptionWest(caption), CaptionEast(caption));
+    const bool selectedColumn =
+        window_.TricksTableListView()->headerItem()->text(index.column()) == line;
+    return nvx::TricksTableCellColour(index.column(), true, possible, selectedColumn);
+}
+
+CellColour AnalysisViews::TricksTableCellColour(int row, int column) const {
+    const QTreeWidget* table = window_.TricksTableListView();
+    return CellColourOf(table->model()->index(row, column));
+}
+
+void AnalysisViews::RepaintTricksTable() {
+    window_.TricksTableListView()->viewport()->update();
+}
+
+// --- the play panel ------------------------------------------------------------------------
+
+std::size_t AnalysisViews::CurrentTrickLength() const {
+    return analysis_.play().CurrentTrickCards().size();
+}
+
+void AnalysisViews::TakeBackAll() {
+    PlayThrough& play = analysis_.play();
+    // Each step removes one card or one separator; stop should one not.
+    for (std::size_t n = play.GetPlayString().size(); n > 0; n = play.GetPlayString().size()) {
+        play.TakeBackCard();
+        if (play.GetPlayString().size() >= n) break;
+    }
+}
+
+void AnalysisViews::ShowPlayString() {
+    QLineEdit* edit = window_.PlayRichEdit();
+    const QString text = QString::fromStdString(analysis_.play().GetPlayString());
+    if (edit->text() != text) edit->setText(text);
+    edit->setCursorPosition(static_cast<int>(text.size()));
+}
+
+bool AnalysisViews::PlayKey(char c) {
+    PlayThrough& play = analysis_.play();
+    if (c == '\r' || c == ';') return play.AddTrickSeparator();
+    const WaitCursor wait;
+    return play.PlayChar(c);
+}
+
+void AnalysisViews::SelectLineComboBoxChange() {
+    const int index = window_.SelectLineComboBox()->currentIndex();
+    if (index < 0) return;
+    const WaitCursor wait;
+    TakeBackAll();
+    window_.FurthestPlay().clear();
+    analysis_.SelectStrat(index + 1);
+    RepaintTricksTable();
+    UpdatePlayPanel();
+    QLineEdit* edit = window_.PlayRichEdit();
+    edit->setEnabled(true);
+    edit->setFocus(Qt::OtherFocusReason);
+    // The edit still holds the play typed under the previous line: replay it.
+    PlayRichEditChange();
+}
+
+void AnalysisViews::PlayRichEditChange() {
+    PlayThrough& play = analysis_.play();
+    const std::string typed = window_.PlayRichEdit()->text().toUpper().toStdString();
+    bool changed = false;
+    bool repaint = false;
+
+    // Take back until what was played is part of the text again.
+    while (!play.GetPlayString().empty() && typed.find(play.GetPlayString()) == std::string::npos) {
+        const std::size_t before = play.GetPlayString().size();
+        play.TakeBackCard();
+        if (play.GetPlayString().size() >= before) break;
+        changed = true;
+        const std::size_t n = CurrentTrickLength();
+        if (n == 1 || n == 3) repaint = true; // a defender's card went back
+    }
+
+    // Play the rest of the text as far as it is playable; "X" plays the lowest card.
+    while (play.GetPlayString().size() < typed.size()) {
+        const char c = typed[play.GetPlayString().size()];
+        bool accepted = PlayKey(c);
+        if (!accepted && c == 'X') {
+            for (auto it = RankChars.begin(); it != RankChars.end() && !accepted; ++it)
+                accepted = PlayKey(*it);
+        }
+        if (!accepted) break;
+        changed = true;
+        const std::size_t n = CurrentTrickLength();
+        if (n == 2 || n == 4) repaint = true; // a defender's card was added
+    }
+
+    const std::string& played = play.GetPlayString();
+    if (changed) {
+        ShowPlayString();
+        std::string& furthest = window_.FurthestPlay();
+        if (!played.empty() && furthest.compare(0, played.size(), played) != 0) furthest = played;
+        UpdatePlayPanel();
+        if (repaint) RepaintTricksTable();
+    } else if (window_.PlayRichEdit()->text().toStdString() != played) {
+        ShowPlayString(); // a character that cannot be played disappears
+    }
+}
+
+void AnalysisViews::UpdatePlayPanel() {
+    PlayThrough& play = analysis_.play();
+    const std::string north = play.NorthUnplayed();
+    const std::string south = play.SouthUnplayed();
+    const std::string trick = play.CurrentTrickCards();
+    std::string northMarked, southMarked, east, west;
+    std::string northShown = north, southShown = south;
+    const std::string ShowOut(1, '-');
+
+    // The line is only asked at declarer's turn; at a defender's turn every
+    // playable card is the defender's to choose.
+    switch (play.CurrentSeat()) {
+    case seat::North: {
+        if (Contains(play.PlayableCards(), '-'))
+            northShown = northMarked = ShowOut;
+        else
+            northMarked = play.LineCards();
+        break;
+    }
+    case seat::South: {
+        if (Contains(play.PlayableCards(), '-'))
+            southShown = southMarked = ShowOut;
+        else
+            southMarked = play.LineCards();
+        break;
+    }
+    case seat::East:
+        east = play.PlayableCards();
+        break;
+    case seat::West:
+        west = play.PlayableCards();
+        break;
+    default:
+        if (trick.empty()) northMarked = southMarked = play.LineCards();
+        break;
+    }
+    MainWindow::ShowHandCards(window_.NorthRichEdit(), northShown, northMarked);
+    MainWindow::ShowHandCards(window_.SouthRichEdit(), southShown, southMarked);
+    MainWindow::ShowHandCards(window_.EastRichEdit(), east, east);
+    MainWindow::ShowHandCards(window_.WestRichEdit(), west, west);
+
+    // The trick, clockwise from its leader.
+    QLabel* const seats[4] = {window_.NorthCardInTrickLabel(), window_.EastCardInTrickLabel(),
+                              window_.SouthCardInTrickLabel(), window_.WestCardInTrickLabel()};
+    const std::uint8_t leader = play.TrickLeaderSeat();
+    std::size_t s = leader < 4 ? leader : seat::North;
+    for (std::size_t i = 0; i < 4; ++i, s = (s + 1) % 4)
+        seats[s]->setText(i < trick.size() ? QString(QChar::fromLatin1(trick[i])) : QString());
+
+    const int won = play.NSTricksWon();
+    const int lost = play.CompletedTricks() - won;
+    window_.TricksLabel()->setText(QStringLiteral("Tricks won\nNS: %1; EW: %2").arg(won).arg(lost));
+
+    const std::size_t length = play.GetPlayString().size();
+    const bool back = length > 0;
+    const bool forward = window_.FurthestPlay().size() > length;
+    MainWindow::SetStepButtonEnabled(window_.PBeginSpeedButton(), back);
+    MainWindow::SetStepButtonEnabled(window_.PBackSpeedButton(), back);
+    MainWindow::SetStepButtonEnabled(window_.PNextSpeedButton(), forward);
+    MainWindow::SetStepButtonEnabled(window_.PEndSpeedButton(), forward);
+}
+
+void AnalysisViews::PBeginSpeedButtonClick() {
+    TakeBackAll();
+    UpdatePlayPanel();
+    ShowPlayString();
+    RepaintTricksTable();
+}
+
+void AnalysisViews::PBackSpeedButtonClick() {
+    PlayThrough& play = analysis_.play();
+    if (play.GetPlayString().empty()) return;
+    play.TakeBackCard();
+    UpdatePlayPanel();
+    ShowPlayString();
+    const std::size_t n = CurrentTrickLength();
+    if (n == 1 || n == 3) RepaintTricksTable();
+}
+
+void AnalysisViews::PNextSpeedButtonClick() {
+    const std::string& played = analysis_.play().GetPlayString();
+    const std::string& furthest = window_.FurthestPlay();
+    if (played.size() >= furthest.size() || furthest.compare(0, played.size(), played) != 0) return;
+    PlayKey(furthest[played.size()]);
+    UpdatePlayPanel();
+    ShowPlayString();
+    const std::size_t n = CurrentTrickLength();
+    if (n == 2 || n == 4) RepaintTricksTable();
+}
+
+void AnalysisViews::PEndSpeedButtonClick() {
+    const std::string& played = analysis_.play().GetPlayString();
+    const std::string& furthest = window_.FurthestPlay();
+    // The furthest play begins with the play string; should a card of it be
+    // refused after all, stop there rather than try it for ever.
+    while (played.size() < furthest.size() && furthest.compare(0, played.size(), played) == 0) {
+        if (!PlayKey(furthest[played.size()])) break;
+    }
+    UpdatePlayPanel();
+    ShowPlayString();
+    RepaintTricksTable();
+}
+
+void AnalysisViews::PlayGroupBoxMouseDown() {
+    QLineEdit* edit = window_.PlayRichEdit();
+    // No line chosen: before the first analysis and after an interrupted one
+    // the edit is enabled, but there is no play to speak of either.
+    if (!edit->isEnabled() || window_.SelectLineComboBox()->currentText().isEmpty()) {
+        MessageBoxes::Information(&window_, QStringLiteral("please select a line of play"));
+        window_.SelectLineComboBox()->setFocus(Qt::MouseFocusReason);
+        return;
+    }
+    PlayThrough& play = analysis_.play();
+    const std::size_t n = CurrentTrickLength();
+    if (n == 4) {
+        edit->setText(edit->text() + QLatin1Char(';'));
+    } else if (n == 0 && play.LineCards().empty()) {
+        MessageBoxes::Information(&window_, QStringLiteral("play has finished"));
+    } else {
+        MessageBoxes::Information(
+            &window_,
+            QStringLiteral("please use your keyboard to play one of the underlined cards"));
+    }
+    edit->setFocus(Qt::MouseFocusReason);
+}
+
+bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress &&
+        (watched == window_.TricksTableListView() || watched == window_.ResultListView())) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const char c = PlayKeyOf(*key);
+        QLineEdit* edit = window_.PlayRichEdit();
+        if (c != 0 && edit->isEnabled()) {
+            edit->setFocus(Qt::OtherFocusReason);
+            // A carriage return closes the trick as ";" does.
+            edit->setText(edit->text() + QChar::fromLatin1(c == '\r' ? ';' : c));
+            return true;
+        }
+        return false;
+    }
+    if (event->type() == QEvent::MouseButtonPress && watched == window_.PlayGroupBox()) {
+        PlayGroupBoxMouseDown();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+} // namespace nvx

@@ -1,0 +1,96 @@
+#include "run_program.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace nvx::test {
+
+namespace {
+
+std::string TempFile(const std::string& content) {
+    char name[] = "/tmp/norvadex_cli_test_XXXXXX";
+    const int fd = mkstemp(name);
+    if (fd < 0) return {};
+    if (!content.empty() && write(fd, content.data(), content.size()) < 0) {
+        close(fd);
+        return {};
+    }
+    close(fd);
+    return name;
+}
+
+std::string Slurp(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+std::vector<std::string> ProgramRun::errLines() const {
+    std::vector<std::string> lines;
+    std::stringstream s(err);
+    std::string line;
+    while (std::getline(s, line))
+        lines.push_back(line);
+    return lines;
+}
+
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input,
+                      std::optional<std::chrono::milliseconds> interruptAfter) {
+    ProgramRun run;
+    const std::string in = TempFile(input), out = TempFile(""), err = TempFile("");
+    if (in.empty() || out.empty() || err.empty()) {
+        ADD_FAILURE() << "cannot create temporary files";
+        return run;
+    }
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
+    std::vector<char*> argv;
+    std::string program = NORVADEX_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies(args);
+    for (std::string& a : copies)
+        argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        ADD_FAILURE() << "cannot start " << program;
+        return run;
+    }
+    if (interruptAfter) {
+        std::this_thread::sleep_for(*interruptAfter);
+        kill(pid, SIGINT);
+    }
+    int wstatus = 0;
+    waitpid(pid, &wstatus, 0);
+    if (WIFEXITED(wstatus))
+        run.status = WEXITSTATUS(wstatus);
+    else if (WIFSIGNALED(wstatus))
+        run.status = 128 + WTERMSIG(wstatus);
+    run.out = Slurp(out);
+    run.err = Slurp(err);
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return run;
+}
+
+} // namespace nvx::test

@@ -1,0 +1,23 @@
+// Runs norvadex-cli as a child process and collects what it printed.
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace nvx::test {
+
+struct ProgramRun {
+    int status = -1; // exit status, or 128 + signal
+    std::string out; // standard output
+    std::string err; // standard error
+    std::vector<std::string> errLines() const;
+};
+
+// Runs the tool with the arguments and, if given, the text on standard input.
+// interruptAfter: send SIGINT once that much time has passed.
+ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input = "",
+                      std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt);
+
+} // namespace nvx::test

@@ -1,0 +1,338 @@
+// The dynamic evaluation: the sets of the first cards, the line's marks, the
+// refusal of declarer's cards off the line, the evaluation stack, the defence
+// warning and the rise of the target after a defence error.
+#include "play/dynamic_eval.h"
+#include "play/line_helper.h"
+#include "support/combos.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+std::uint8_t Code(const Engine& e, char card) {
+    return static_cast<std::uint8_t>(RankValue(e.ClassRepresentative(card)));
+}
+
+std::vector<TVal> Sorted(const TFactor& f) {
+    std::vector<TVal> v(f.EvalList.begin(), f.EvalList.end());
+    std::sort(v.begin(), v.end(), [](const TVal& a, const TVal& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+    });
+    return v;
+}
+
+class DynamicEvaluationTest : public ::testing::Test {
+  protected:
+    void Analyse(const char* north, const char* south, std::uint8_t entries) {
+        a.SetUpCombination(north, south, entries, "", 0, 0);
+        a.SetTrickTable();
+        a.ComputeOptimalLines();
+        ASSERT_GE(a.StratCount(), 1);
+        start = a.engine().play;
+    }
+    DynamicEvaluation& dyn() { return a.dynamicEvaluation(); }
+    Engine& e() { return a.engine(); }
+    // The first line, in display order, whose weight for at least k tricks is
+    // the best.
+    int BestLineFor(int k) const {
+        for (int i = 1; i <= a.StratCount(); ++i)
+            if (a.lines().ProbList()[i - 1]->GoalWeight[k] == a.lines().Best()[k]) return i;
+        return 0;
+    }
+    const TVal& LineVal(int i) const { return a.lines().ProbList()[i - 1]->Val; }
+
+    RecordingHost host;
+    Analysis a{host};
+    PlayState start;
+};
+
+TEST_F(DynamicEvaluationTest, StartSolvingKeepsTheSetOfEveryFirstCard) {
+    for (std::uint8_t entries : {0, 2}) {
+        Analyse("AQ", "32", entries);
+        TStratSet all = dyn().StartSolving();
+        EXPECT_TRUE(e().play == start);
+        // Only the cards that can be led have a set: South's small card, and
+        // North's ace and queen when there is an entry.
+        TFactor pooled{TDom{}, {}};
+        for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+            const bool leadable =
+                code == Code(e(), '2') || (entries > 0 && (code == 11 || code == 13));
+            ASSERT_EQ(!dyn().FirstCardSet(code).empty(), leadable) << int(code);
+            if (!leadable) continue;
+            TStratSet copy = CopyStratSet(dyn().FirstCardSet(code));
+            TFactor f = StratSetToFactor(host, copy);
+            pooled.Dom = f.Dom;
+            for (const TVal& v : f.EvalList)
+                AddVal(host, pooled, v);
+        }
+        // The union of the whole game is the best of the first cards.
+        const TFactor whole = StratSetToFactor(host, all);
+        EXPECT_EQ(whole.Dom.size(), e().NumDivs());
+        EXPECT_EQ(Sorted(whole), Sorted(pooled));
+        EXPECT_TRUE(host.errors.empty());
+    }
+}
+
+TEST_F(DynamicEvaluationTest, RootMarksTheFirstCardsThatCanKeepTheLine) {
+    const char* combos[][2] = {{"AQ", "32"}, {"AQT", "32"}, {"KJ", "32"}, {"AJ2", "43"}};
+    for (const auto& c : combos) {
+        Analyse(c[0], c[1], 2);
+        for (int i = 1; i <= a.StratCount(); ++i) {
+            a.SelectStrat(i);
+            ASSERT_EQ(dyn().StackDepth(), 1u);
+            EXPECT_EQ(dyn().LineEval().Val, LineVal(i));
+            int marked = 0;
+            for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+                EXPECT_EQ(dyn().OnLine(code), test::Reaches(a, code, LineVal(i)))
+                    << c[0] << "/" << c[1] << " line " << i << " code " << int(code);
+                marked += dyn().OnLine(code);
+            }
+            EXPECT_GE(marked, 1);
+            EXPECT_TRUE(e().play == start);
+        }
+    }
+    // A Q opposite 3 2: the finesse line starts only with South's small card.
+    Analyse("AQ", "32", 2);
+    const int finesse = BestLineFor(2);
+    ASSERT_GT(finesse, 0);
+    a.SelectStrat(finesse);
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+        EXPECT_EQ(dyn().OnLine(code), code == Code(e(), '2')) << int(code);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(DynamicEvaluationTest, CardsOffTheLineAndWithoutALineAreRefused) {
+    Analyse("AQ", "32", 2);
+    // No line selected after the computation.
+    EXPECT_FALSE(dyn().HasLine());
+    EXPECT_FALSE(dyn().PlayOnLine(Code(e(), '2')));
+    EXPECT_TRUE(e().play == start);
+
+    a.SelectStrat(BestLineFor(2));
+    const TEval root = dyn().TopEval();
+    for (std::uint8_t code :
+         {std::uint8_t(13), std::uint8_t(11), std::uint8_t(12), std::uint8_t(0), FirstShowOut}) {
+        EXPECT_FALSE(dyn().PlayOnLine(code)) << int(code);
+        EXPECT_TRUE(e().play == start);
+        EXPECT_EQ(dyn().StackDepth(), 1u);
+        EXPECT_TRUE(dyn().DeclarerTurn());
+        EXPECT_EQ(dyn().TopEval(), root);
+    }
+    EXPECT_TRUE(dyn().PlayOnLine(Code(e(), '2')));
+}
+
+TEST_F(DynamicEvaluationTest, OnlyDefendersCardsPushAndUndoPopsExactlyOne) {
+    Analyse("AQT", "32", 2);
+    a.SelectStrat(1);
+    std::uint8_t lead = 0;
+    for (std::uint8_t code = 1; code <= 13 && !lead; ++code)
+        if (dyn().OnLine(code)) lead = code;
+    ASSERT_TRUE(dyn().PlayOnLine(lead));
+    EXPECT_EQ(dyn().StackDepth(), 1u);
+    EXPECT_FALSE(dyn().DeclarerTurn());
+    dyn().UndoOnLine(); // declarer's card: the stack stays as it was
+    EXPECT_EQ(dyn().StackDepth(), 1u);
+    EXPECT_TRUE(dyn().DeclarerTurn());
+    EXPECT_TRUE(e().play == start);
+
+    ASSERT_TRUE(dyn().PlayOnLine(lead));
+    const PlayState afterLead = e().play;
+    const TEval target = dyn().TopEval();
+    // Every defender's card that is legal is accepted and pushes one node.
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+        if (!dyn().PlayOnLine(code)) continue;
+        EXPECT_EQ(dyn().StackDepth(), 2u) << int(code);
+        EXPECT_TRUE(dyn().DeclarerTurn());
+        dyn().UndoOnLine();
+        EXPECT_EQ(dyn().StackDepth(), 1u);
+        EXPECT_FALSE(dyn().DeclarerTurn());
+        EXPECT_EQ(dyn().TopEval(), target);
+        EXPECT_TRUE(e().play == afterLead);
+    }
+    EXPECT_TRUE(host.errors.empty());
+}
+
+// Every defender's card of every line of a few combinations, a few tricks
+// deep: the warning is given exactly when the check is still active and
+// declarer can now beat the line's promise on every division still possible;
+// it is then switched off for everything below.
+TEST_F(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
+    int someOnly = 0, everywhere = 0, suppressed = 0;
+    const char* combos[][2] = {{"AQ", "32"}, {"AQT", "32"}, {"AJT", "32"}};
+    for (const auto& c : combos) {
+        Analyse(c[0], c[1], 3);
+        std::function<void(int)> walk = [&](int depth) {
+            if (depth == 0) return;
+            for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+                const bool declarer = dyn().DeclarerTurn();
+                const bool checking = dyn().DefenceOptimal();
+                const std::size_t messages = host.messages.size();
+                if (!dyn().PlayOnLine(code)) continue;
+                if (!declarer) {
+                    TVal lv, m;
+                    ASSERT_TRUE(test::BestAgainstPromise(a, dyn().LineEval(), lv, m));
+                    const bool gainsEverywhere = ValAllLT(host, lv, m);
+                    const bool gainsSomewhere = !(lv == m);
+                    const bool warned = host.messages.size() == messages + 1;
+                    ASSERT_LE(host.messages.size(), messages + 1);
+                    EXPECT_EQ(warned, checking && gainsEverywhere);
+                    EXPECT_EQ(dyn().DefenceOptimal(), checking && !warned);
+                    if (warned) {
+                        EXPECT_EQ(host.messages.back().kind, MessageKind::Warning);
+                        EXPECT_EQ(host.messages.back().text, DefenceWarningText);
+                    }
+                    someOnly += checking && gainsSomewhere && !gainsEverywhere;
+                    everywhere += warned;
+                    suppressed += !checking && gainsEverywhere;
+                }
+                walk(depth - 1);
+                dyn().UndoOnLine();
+            }
+        };
+        for (int i = 1; i <= a.StratCount(); ++i) {
+            a.SelectStrat(i);
+            walk(6);
+            EXPECT_TRUE(e().play == start);
+        }
+    }
+    EXPECT_GT(someOnly, 0);
+    EXPECT_GT(everywhere, 0);
+    EXPECT_GT(suppressed, 0);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(DynamicEvaluationTest, OneWarningNoneBelowAndAgainAfterTakingTheCardBack) {
+    // A Q 10 opposite 3 2. South leads the 2, West shows out, North plays the
+    // 10 and East, with K J and all the small cards, plays small: declarer
+    // now takes more than the line promised.
+    Analyse("AQT", "32", 3);
+    ASSERT_GT(test::SelectLineAccepting(a, "2-T"), 0);
+    ASSERT_TRUE(host.messages.empty());
+    ASSERT_TRUE(a.play().PlayChar('4'));
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, DefenceWarningText);
+    EXPECT_FALSE(dyn().DefenceOptimal());
+
+    // North leads the queen and East, instead of covering, plays the jack:
+    // a further error, since declarer can now beat even the raised target.
+    const TEval raised = dyn().TopEval();
+    ASSERT_TRUE(a.play().PlayChar('Q'));
+    ASSERT_TRUE(a.play().PlayChar('J'));
+    TVal lv, m;
+    ASSERT_TRUE(test::BestAgainstPromise(a, raised, lv, m));
+    EXPECT_TRUE(ValAllLT(host, lv, m));
+    EXPECT_EQ(host.messages.size(), 1u);
+
+    // Back to before East's small card: the check is on again.
+    a.play().TakeBackCard(); // J
+    a.play().TakeBackCard(); // Q
+    a.play().TakeBackCard(); // the trick separator
+    a.play().TakeBackCard(); // 4
+    EXPECT_EQ(a.play().GetPlayString(), "2-T");
+    EXPECT_TRUE(dyn().DefenceOptimal());
+    ASSERT_TRUE(a.play().PlayChar('5'));
+    EXPECT_EQ(host.messages.size(), 2u);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST_F(DynamicEvaluationTest, SingleBestContinuationRaisesTheTarget) {
+    // A J 10 opposite 3 2. Trick 1: South 3, West 9, North J (wins), East 8.
+    // South leads the 2 and West plays the K: North's A now gives a third
+    // trick where the line promised two, while the 10 only keeps the old
+    // target. On a line that promised two, the target rises and the 10 is no
+    // longer on the line.
+    Analyse("AJT", "32", 3);
+    int raisedLines = 0;
+    for (int i = 1; i <= a.StratCount(); ++i) {
+        test::TakeBackAll(a);
+        a.SelectStrat(i);
+        bool ok = true;
+        for (char c : std::string("39J82"))
+            if (!(ok = a.play().PlayChar(c))) break;
+        if (!ok) continue;
+        const TEval before = dyn().TopEval();
+        ASSERT_TRUE(a.play().PlayChar('K'));
+        const TEval& after = dyn().TopEval();
+        const TVal old = RestrictVal(host, before.Dom, before.Val, after.Dom);
+        if (old == after.Val) continue;
+        ++raisedLines;
+        EXPECT_EQ(CompareVal(host, old, after.Val), '<');
+        EXPECT_TRUE(test::Reaches(a, Code(e(), 'T'), old));
+        EXPECT_FALSE(test::Reaches(a, Code(e(), 'T'), after.Val));
+        EXPECT_FALSE(dyn().OnLine(Code(e(), 'T')));
+        EXPECT_TRUE(dyn().OnLine(Code(e(), 'A')));
+        EXPECT_EQ(a.play().LineCards(), "A");
+        EXPECT_EQ(a.play().PlayableCards(), "AT");
+    }
+    EXPECT_GT(raisedLines, 0);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+// Random play-throughs of random lines: declarer's cards from the marked
+// ones, the defenders' from every legal card. The stack grows by one per
+// defender's card, declarer always has a card on the line while it has any
+// card to play, no consistency check fires, and taking everything back
+// returns to the start.
+TEST(DynamicEvaluationProperty, RandomPlayThroughsStayConsistent) {
+    std::mt19937 rng(99);
+    int played = 0;
+    for (int n = 0; n < 40; ++n) {
+        test::ComboInput in;
+        do {
+            in = test::RandomAdmittedCombo(rng);
+        } while (NormalizeHolding(in.north).size() + NormalizeHolding(in.south).size() > 6 ||
+                 NormalizeHolding(in.north).size() + NormalizeHolding(in.south).size() < 3);
+        RecordingHost host;
+        Analysis a(host);
+        a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
+                           in.eastFilled());
+        if (a.engine().NumDivs() > 64) continue;
+        a.SetTrickTable();
+        a.ComputeOptimalLines();
+        const PlayState start = a.engine().play;
+        a.SelectStrat(1 + int(rng() % a.StratCount()));
+        DynamicEvaluation& dyn = a.dynamicEvaluation();
+        std::size_t defenders = 0, cards = 0;
+        for (;;) {
+            std::vector<std::uint8_t> legal = test::LegalCodes(a.engine());
+            for (auto& c : legal)
+                if (c == LaterShowOut) c = FirstShowOut;
+            legal.erase(std::unique(legal.begin(), legal.end()), legal.end());
+            if (legal.empty()) break;
+            std::vector<std::uint8_t> choice;
+            if (dyn.DeclarerTurn()) {
+                for (std::uint8_t c : legal)
+                    if (dyn.OnLine(c)) choice.push_back(c);
+                ASSERT_FALSE(choice.empty()) << in.describe();
+            } else {
+                choice = legal;
+            }
+            const bool declarer = dyn.DeclarerTurn();
+            ASSERT_TRUE(dyn.PlayOnLine(choice[rng() % choice.size()])) << in.describe();
+            ++cards;
+            defenders += !declarer;
+            ASSERT_EQ(dyn.StackDepth(), 1 + defenders) << in.describe();
+        }
+        played += int(cards);
+        while (cards-- > 0)
+            dyn.UndoOnLine();
+        EXPECT_TRUE(a.engine().play == start) << in.describe();
+        EXPECT_EQ(dyn.StackDepth(), 1u);
+        EXPECT_TRUE(dyn.DeclarerTurn());
+        EXPECT_TRUE(host.errors.empty()) << in.describe();
+    }
+    EXPECT_GT(played, 100);
+}
+
+} // namespace
+} // namespace nvx

@@ -1,0 +1,60 @@
+// Helpers for the tests of the play-through of a line.
+#pragma once
+
+#include "play/solver.h"
+#include "results/analysis.h"
+
+#include <string_view>
+
+namespace nvx::test {
+
+// Takes back the whole play-through.
+inline void TakeBackAll(Analysis& a) {
+    while (!a.engine().combo.PlayString.empty())
+        a.play().TakeBackCard();
+}
+
+// Selects the first line (in display order) on which the cards can be played
+// in this order; the cards stay played. Returns 0 when no line accepts them
+// (then nothing is played and no line is selected).
+inline int SelectLineAccepting(Analysis& a, std::string_view cards) {
+    for (int i = 1; i <= a.StratCount(); ++i) {
+        TakeBackAll(a);
+        a.SelectStrat(i);
+        bool ok = true;
+        for (char c : cards)
+            if (!(ok = a.play().PlayChar(c))) break;
+        if (ok) return i;
+    }
+    TakeBackAll(a);
+    a.dynamicEvaluation().SelectLine(nullptr);
+    return 0;
+}
+
+// Whether some strategy after playing the code reaches the target on every
+// division (worked out by a fresh search, not by the dynamic evaluation).
+inline bool Reaches(Analysis& a, std::uint8_t code, const TVal& target) {
+    Engine& e = a.engine();
+    if (!e.Play(code)) return false;
+    TStratSet s = Solve(e);
+    TFactor f = StratSetToFactor(a.host(), s);
+    e.UndoPlay();
+    KeepAtLeast(a.host(), f, target);
+    return !f.EvalList.empty();
+}
+
+// The best declarer can still reach from the current position among the
+// strategies that keep `promise` (over all divisions) on every division still
+// possible: the promise restricted to them (lv) and the pointwise maximum (m).
+inline bool BestAgainstPromise(Analysis& a, const TEval& promise, TVal& lv, TVal& m) {
+    Host& h = a.host();
+    TStratSet s = Solve(a.engine());
+    TFactor all = StratSetToFactor(h, s);
+    lv = RestrictVal(h, promise.Dom, promise.Val, all.Dom);
+    KeepAtLeast(h, all, lv);
+    if (all.EvalList.empty()) return false;
+    m = MaxOfFactor(h, all);
+    return true;
+}
+
+} // namespace nvx::test

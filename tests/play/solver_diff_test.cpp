@@ -1,0 +1,154 @@
+// The search against two references:
+// - the naive full-play analysis (every real card and layout, every trick
+//   played out, explicit Pareto sets): for many small random combinations the
+//   best chance of at least k tricks, for every k, and the most expected
+//   tricks must agree exactly;
+// - the same search without the end-of-play counting: at random positions near
+//   the end of the play the non-dominated strategies must be the same.
+#include "play/solver.h"
+#include "results/analysis.h"
+#include "support/combos.h"
+#include "support/naive_search.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace nvx {
+namespace {
+
+using test::NaiveAnalyse;
+using test::NaiveInput;
+using test::NaiveResult;
+using test::RecordingHost;
+
+std::string Describe(const NaiveInput& in) {
+    return "North '" + in.north + "' South '" + in.south + "' discards '" + in.discards +
+           "' entries " + std::to_string(in.entries) + " vacant " + std::to_string(in.vacantWest) +
+           "/" + std::to_string(in.vacantEast);
+}
+
+// A random small combination: nsCards playing cards for North and South
+// together, `defenders` cards for the defenders, and every other card of the
+// suit given to North or South as a discard.
+NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders) {
+    const std::string suit = "AKQJT98765432";
+    const int nsCards = 2 + int(rng() % unsigned(maxNSCards - 1));
+    const int defenders = int(rng() % unsigned(maxDefenders + 1));
+    std::string order = suit;
+    std::shuffle(order.begin(), order.end(), rng);
+    NaiveInput in;
+    for (int i = 0; i < 13; ++i) {
+        const char c = order[i];
+        if (i >= nsCards && i < nsCards + defenders) continue; // a defenders' card
+        (rng() % 2 ? in.north : in.south).push_back(c);
+        if (i >= nsCards + defenders) in.discards.push_back(c);
+    }
+    const THolding northPlays =
+        HoldingMinus(NormalizeHolding(in.north), NormalizeHolding(in.discards));
+    // Entries limited (0..2) or, as with the option off, North's playing cards.
+    in.entries = rng() % 3 == 0 ? int(northPlays.size()) : int(rng() % 3);
+    if (rng() % 2) {
+        do {
+            in.vacantWest = int(rng() % 14);
+            in.vacantEast = int(rng() % 14);
+        } while (in.vacantWest + in.vacantEast < defenders);
+    }
+    return in;
+}
+
+TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
+    std::mt19937 rng(20240611);
+    int limitedEntries = 0, withDiscards = 0, withVacant = 0, longHand = 0, sixDefenders = 0;
+    const int combos = 300;
+    for (int i = 0; i < combos; ++i) {
+        const NaiveInput in = RandomSmall(rng, 6, 6);
+        RecordingHost host;
+        Analysis a(host);
+        a.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards,
+                           std::uint8_t(13 - in.vacantWest), std::uint8_t(13 - in.vacantEast));
+        a.SetTrickTable();
+        a.ComputeOptimalLines();
+        ASSERT_TRUE(host.errors.empty()) << Describe(in);
+        ASSERT_GE(a.StratCount(), 1) << Describe(in);
+
+        const NaiveResult naive = NaiveAnalyse(in);
+        const TGoalWeights& best = a.lines().Best();
+        const __int128 denominator = a.lines().ProbDenominator();
+        for (int k = 0; k <= 13; ++k) {
+            // best[k] / denominator == naive.bestWeight[k] / naive.totalWeight
+            EXPECT_TRUE(__int128(best[k]) * __int128(naive.totalWeight) ==
+                        __int128(naive.bestWeight[k]) * denominator)
+                << Describe(in) << " k=" << k << " engine " << best[k] << "/"
+                << a.lines().ProbDenominator() << " naive " << naive.bestWeight[k] << "/"
+                << naive.totalWeight;
+        }
+
+        const Engine& e = a.engine();
+        limitedEntries += in.entries < e.classes.NorthLength;
+        withDiscards += !e.combo.Discards.empty();
+        withVacant += in.vacantWest < 13 || in.vacantEast < 13;
+        longHand += e.classes.MaxLength >= 4;
+        sixDefenders += e.classes.EWLength == 6;
+    }
+    // The sample covers what it is meant to cover.
+    EXPECT_GT(limitedEntries, combos / 4);
+    EXPECT_GT(withDiscards, combos / 2);
+    EXPECT_GT(withVacant, combos / 4);
+    EXPECT_GT(longHand, combos / 10);
+    EXPECT_GT(sixDefenders, combos / 20);
+}
+
+std::vector<TVal> SortedStrategies(Host& h, TStratSet s, TDom& dom) {
+    TFactor f = StratSetToFactor(h, s);
+    dom = f.Dom;
+    std::vector<TVal> v(f.EvalList.begin(), f.EvalList.end());
+    std::sort(v.begin(), v.end(), [](const TVal& a, const TVal& b) {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
+    });
+    return v;
+}
+
+// The counting of the last trick and of the endings in which the defenders
+// hold at most one card gives exactly what playing them out gives. Positions
+// are taken near the end of the play, where the counting cuts in.
+TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
+    std::mt19937 rng(77);
+    int compared = 0;
+    for (int i = 0; i < 3000; ++i) {
+        NaiveInput in = RandomSmall(rng, 6, 4);
+        if (i % 2 == 0) { // half of the discards back into play: longer hands
+            std::shuffle(in.discards.begin(), in.discards.end(), rng);
+            in.discards.resize(in.discards.size() / 2);
+        }
+        // Few entries, so that the entry rows of the counting all occur.
+        in.entries = int(rng() % 4 == 0 ? 2 + rng() % 2 : rng() % 2);
+        RecordingHost host;
+        Engine e(host);
+        e.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards, 0, 0);
+        if (e.classes.EWLength < 2) continue;
+        while (e.CardsLeft(hand::Defenders) > 2 + rng() % 2 && test::PlayRandomly(e, rng, 1) == 1) {
+        }
+        test::PlayRandomly(e, rng, int(rng() % 4));
+
+        const PlayState before = e.play;
+        TDom countedDom, playedDom;
+        const std::vector<TVal> counted = SortedStrategies(host, Solve(e), countedDom);
+        ASSERT_TRUE(e.play == before) << Describe(in);
+        const std::vector<TVal> played = SortedStrategies(host, SolveFullPlay(e), playedDom);
+        ASSERT_TRUE(e.play == before) << Describe(in);
+        EXPECT_TRUE(countedDom == playedDom) << Describe(in);
+        EXPECT_TRUE(counted == played)
+            << Describe(in) << " after " << int(e.play.CardIndex - 1) << " cards";
+        EXPECT_TRUE(host.errors.empty()) << Describe(in);
+        ++compared;
+    }
+    EXPECT_GT(compared, 1500);
+}
+
+} // namespace
+} // namespace nvx
