@@ -10,6 +10,9 @@ void Analysis::SetUpCombination(std::string_view north, std::string_view south,
                                 std::uint8_t entries, std::string_view discards,
                                 std::uint8_t westFilled, std::uint8_t eastFilled) {
     engine_.SetUpCombination(north, south, entries, discards, westFilled, eastFilled);
+    // The play was reset and the record emptied: a line of the previous
+    // combination can no longer be played through.
+    dyn_.SelectLine(nullptr);
 }
 
 void Analysis::ComputeOptimalLines() {

@@ -190,6 +190,17 @@ TEST_F(PlayThroughTest, ChoosingALineStartsFromTheBeginning) {
     EXPECT_TRUE(host.errors.empty());
 }
 
+TEST_F(PlayThroughTest, NewCombinationForgetsTheLine) {
+    Analyse("KJ", "32", 2);
+    a.SelectStrat(1);
+    ASSERT_TRUE(pt().PlayChar(pt().LineCards().front()));
+    a.SetUpCombination("AQ", "32", 2, "", 0, 0);
+    EXPECT_EQ(pt().GetPlayString(), "");
+    EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+    EXPECT_FALSE(pt().PlayChar('2'));
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST_F(PlayThroughTest, LayoutsWithKJT9) {
     // The defenders hold K J 10 9 (classes {K} and {J, 10, 9}).
     Analyse("AQ8765", "432", 2);
