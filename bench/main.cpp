@@ -69,7 +69,7 @@ const std::vector<BenchCombo> Combos = {
     {"AT6", "Q842", "", -1, 13, 13, nullptr, false, "six single defenders' cards"},
     {"AT8", "Q642", "", -1, 13, 13, nullptr, false, "six single defenders' cards"},
     // Seven alternating cards in two four-card-long hands: minutes to hours.
-    {"KT62", "J84", "", -1, 13, 13, nullptr, true, "slow: five classes, four tricks"},
+    {"KT62", "J84", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
     {"AT62", "Q84", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
     {"AT84", "Q62", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
 };

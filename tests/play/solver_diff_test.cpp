@@ -61,6 +61,30 @@ NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders) {
     return in;
 }
 
+// Analyses the combination with the engine and with the naive reference and
+// compares the best weights, cross-multiplied with the two denominators.
+void CompareWithNaive(const NaiveInput& in, Analysis& a) {
+    RecordingHost& host = static_cast<RecordingHost&>(a.host());
+    a.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards,
+                       std::uint8_t(13 - in.vacantWest), std::uint8_t(13 - in.vacantEast));
+    a.SetTrickTable();
+    a.ComputeOptimalLines();
+    ASSERT_TRUE(host.errors.empty()) << Describe(in);
+    ASSERT_GE(a.StratCount(), 1) << Describe(in);
+
+    const NaiveResult naive = NaiveAnalyse(in);
+    const TGoalWeights& best = a.lines().Best();
+    const __int128 denominator = a.lines().ProbDenominator();
+    for (int k = 0; k <= 13; ++k) {
+        // best[k] / denominator == naive.bestWeight[k] / naive.totalWeight
+        EXPECT_TRUE(__int128(best[k]) * __int128(naive.totalWeight) ==
+                    __int128(naive.bestWeight[k]) * denominator)
+            << Describe(in) << " k=" << k << " engine " << best[k] << "/"
+            << a.lines().ProbDenominator() << " naive " << naive.bestWeight[k] << "/"
+            << naive.totalWeight;
+    }
+}
+
 TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
     std::mt19937 rng(20240611);
     int limitedEntries = 0, withDiscards = 0, withVacant = 0, longHand = 0, sixDefenders = 0;
@@ -69,24 +93,8 @@ TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
         const NaiveInput in = RandomSmall(rng, 6, 6);
         RecordingHost host;
         Analysis a(host);
-        a.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards,
-                           std::uint8_t(13 - in.vacantWest), std::uint8_t(13 - in.vacantEast));
-        a.SetTrickTable();
-        a.ComputeOptimalLines();
-        ASSERT_TRUE(host.errors.empty()) << Describe(in);
-        ASSERT_GE(a.StratCount(), 1) << Describe(in);
-
-        const NaiveResult naive = NaiveAnalyse(in);
-        const TGoalWeights& best = a.lines().Best();
-        const __int128 denominator = a.lines().ProbDenominator();
-        for (int k = 0; k <= 13; ++k) {
-            // best[k] / denominator == naive.bestWeight[k] / naive.totalWeight
-            EXPECT_TRUE(__int128(best[k]) * __int128(naive.totalWeight) ==
-                        __int128(naive.bestWeight[k]) * denominator)
-                << Describe(in) << " k=" << k << " engine " << best[k] << "/"
-                << a.lines().ProbDenominator() << " naive " << naive.bestWeight[k] << "/"
-                << naive.totalWeight;
-        }
+        CompareWithNaive(in, a);
+        if (HasFatalFailure()) return;
 
         const Engine& e = a.engine();
         limitedEntries += in.entries < e.classes.NorthLength;
@@ -101,6 +109,34 @@ TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
     EXPECT_GT(withVacant, combos / 4);
     EXPECT_GT(longHand, combos / 10);
     EXPECT_GT(sixDefenders, combos / 20);
+}
+
+// Without discards the defenders hold every card North and South do not:
+// here nine or ten cards against two short hands.
+TEST(SolverDifferentialTest, WithoutDiscardsMatchesNaiveFullPlay) {
+    std::mt19937 rng(1312);
+    for (int i = 0; i < 24; ++i) {
+        std::string order = "AKQJT98765432";
+        std::shuffle(order.begin(), order.end(), rng);
+        const int defenders = 9 + int(rng() % 2);
+        NaiveInput in;
+        // At most two cards in either hand keeps the naive search quick.
+        for (int k = defenders; k < 13; ++k)
+            (in.north.size() < 2 && (in.south.size() == 2 || rng() % 2) ? in.north : in.south)
+                .push_back(order[k]);
+        in.entries = int(rng() % 3);
+        if (rng() % 2) {
+            do {
+                in.vacantWest = int(rng() % 14);
+                in.vacantEast = int(rng() % 14);
+            } while (in.vacantWest + in.vacantEast < defenders);
+        }
+        RecordingHost host;
+        Analysis a(host);
+        CompareWithNaive(in, a);
+        if (HasFatalFailure()) return;
+        EXPECT_TRUE(a.engine().combo.Discards.empty());
+    }
 }
 
 std::vector<TVal> SortedStrategies(Host& h, TStratSet s, TDom& dom) {
