@@ -24,7 +24,11 @@ void Spread(const TVal& v, const TDom& from, const TDom& to, TVal& out) {
 }
 
 // The product of two factors without consuming them.
-TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2) {
+// With `interruptible`, a stop request ends the product after the current Val
+// of f1 (the result is then incomplete and only fit to be discarded), and
+// pending events are handled now and then so that a long product does not
+// freeze the host.
+TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, bool interruptible = false) {
     TFactor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
     bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
@@ -47,7 +51,16 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2) {
     for (const TVal& v2 : f2.EvalList)
         Spread(v2, f2.Dom, r.Dom, spread2[k++]);
     TVal s1, m = TVal::withLength(r.Dom.size());
+    std::size_t pairs = 0; // pairs combined since the host last handled its events
     for (const TVal& v1 : f1.EvalList) {
+        if (interruptible && !r.EvalList.empty()) {
+            if (pairs >= 1024) {
+                host.processPendingEvents();
+                pairs = 0;
+            }
+            if (host.stopRequested()) break;
+        }
+        pairs += spread2.size();
         Spread(v1, f1.Dom, r.Dom, s1);
         for (const TVal& s2 : spread2) {
             detail::MinBytes(m.data(), s1.data(), s2.data(), m.size());
@@ -315,8 +328,16 @@ TEval MinOfFactorList(Host& host, const TFactorList& l) {
 
 TFactor ProductOfFactorList(Host& host, TFactorList& l) {
     TFactor f{TDom{}, TEvalList{TVal{}}};
-    for (const TFactor& g : l)
-        f = Multiply(host, f, g);
+    for (const TFactor& g : l) {
+        if (host.stopRequested() && !g.EvalList.empty()) {
+            // The result will be discarded; multiplying by one Val of each
+            // remaining factor keeps its division set whole and costs nothing.
+            TFactor first{g.Dom, TEvalList{g.EvalList.front()}};
+            f = Multiply(host, f, first);
+        } else {
+            f = Multiply(host, f, g, true);
+        }
+    }
     l.clear();
     return f;
 }

@@ -376,25 +376,56 @@ TEST(InterruptTest, ProductPollsOncePerPairAndStopsEarly) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-TEST(InterruptTest, ExpansionStopsPerTerm) {
+TEST(InterruptTest, ExpansionStopsEarlyAndKeepsItsDivisionSet) {
     struct StopAfter : RecordingHost {
         int polls = 0, allowed = 1000000;
         bool stopRequested() override { return ++polls > allowed; }
     } host;
     TStratSet s = ThreeTerms(host, 0);
     ASSERT_EQ(s.size(), 3u);
+    const TDom dom = s.front().MaxEval.Dom;
     TStratSet copy = s;
     const Vals complete = SortedVals(StratSetToFactor(host, copy));
 
+    // A stop request seen at the first poll cuts the expansion short, even
+    // inside the first term, yet every Val still covers the whole division set
+    // so that nothing downstream reports a broken invariant.
     host.polls = 0;
-    host.allowed = 0; // the first poll, before the second term, stops
+    host.allowed = 0;
     TStratSet first = s;
-    TStratSet firstOnly{first.front()};
     TFactor f = StratSetToFactor(host, first);
     EXPECT_TRUE(first.empty());
-    EXPECT_EQ(host.polls, 1);
-    EXPECT_EQ(SortedVals(f), SortedVals(ExpandTerm(host, firstOnly.front())));
+    EXPECT_EQ(f.Dom, dom);
+    ASSERT_FALSE(f.EvalList.empty());
+    for (const TVal& v : f.EvalList)
+        EXPECT_EQ(v.size(), dom.size());
     EXPECT_LT(SortedVals(f).size(), complete.size());
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(InterruptTest, LongExpansionLetsTheHostHandleEvents) {
+    // Two factors of 40 mutually non-dominated Vals over disjoint divisions
+    // multiply out into 1600 strategies: the host is asked to handle pending
+    // events while that runs, and a stop request ends it early.
+    RecordingHost host;
+    TTerm t;
+    for (int part = 0; part < 2; ++part) {
+        TFactor g;
+        for (int d = 0; d < 2; ++d)
+            g.Dom.push_back(static_cast<std::uint8_t>(2 * part + d));
+        for (int x = 0; x < 40; ++x)
+            g.EvalList.push_front(TVal{x, 39 - x});
+        t.Factors.push_back(g);
+    }
+    t.MaxEval = TEval{TDom{0, 1, 2, 3}, TVal{39, 39, 39, 39}};
+    TTerm copy = t;
+    EXPECT_EQ(ExpandTerm(host, copy).EvalList.size(), 1600u);
+    EXPECT_GT(host.pendingEventCalls, 0);
+
+    host.onPendingEvents = [&host] { host.stop = true; };
+    TFactor cut = ExpandTerm(host, t);
+    EXPECT_LT(cut.EvalList.size(), 1600u);
+    EXPECT_EQ(cut.Dom.size(), 4u);
     EXPECT_TRUE(host.errors.empty());
 }
 
