@@ -7,6 +7,7 @@
 //   the end of the play the non-dominated strategies must be the same.
 #include "play/solver.h"
 #include "results/analysis.h"
+#include "support/test_scale.h"
 #include "support/combos.h"
 #include "support/naive_search.h"
 #include "support/recording_host.h"
@@ -88,7 +89,7 @@ void CompareWithNaive(const NaiveInput& in, Analysis& a) {
 TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
     std::mt19937 rng(20240611);
     int limitedEntries = 0, withDiscards = 0, withVacant = 0, longHand = 0, sixDefenders = 0;
-    const int combos = 300;
+    const int combos = test::Scaled(300);
     for (int i = 0; i < combos; ++i) {
         const NaiveInput in = RandomSmall(rng, 6, 6);
         RecordingHost host;
@@ -115,7 +116,7 @@ TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
 // here nine or ten cards against two short hands.
 TEST(SolverDifferentialTest, WithoutDiscardsMatchesNaiveFullPlay) {
     std::mt19937 rng(1312);
-    for (int i = 0; i < 24; ++i) {
+    for (int i = 0; i < test::Scaled(24); ++i) {
         std::string order = "AKQJT98765432";
         std::shuffle(order.begin(), order.end(), rng);
         const int defenders = 9 + int(rng() % 2);
@@ -155,7 +156,7 @@ std::vector<TVal> SortedStrategies(Host& h, TStratSet s, TDom& dom) {
 TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
     std::mt19937 rng(77);
     int compared = 0;
-    for (int i = 0; i < 3000; ++i) {
+    for (int i = 0; i < test::Scaled(3000); ++i) {
         NaiveInput in = RandomSmall(rng, 6, 4);
         if (i % 2 == 0) { // half of the discards back into play: longer hands
             std::shuffle(in.discards.begin(), in.discards.end(), rng);
@@ -183,7 +184,7 @@ TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
         EXPECT_TRUE(host.errors.empty()) << Describe(in);
         ++compared;
     }
-    EXPECT_GT(compared, 1500);
+    EXPECT_GT(compared, test::Scaled(1500));
 }
 
 } // namespace

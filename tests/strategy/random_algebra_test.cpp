@@ -2,6 +2,7 @@
 // Every case is seeded, so a failure names the seed that reproduces it.
 #include "reference.h"
 #include "strategy/term.h"
+#include "support/test_scale.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
@@ -17,14 +18,8 @@ using test::RefSet;
 using test::Rng;
 using test::SortedVals;
 
-// Debug and sanitizer builds, many times slower, try a quarter of the cases.
-#ifdef NDEBUG
-constexpr std::uint32_t kScale = 4;
-#else
-constexpr std::uint32_t kScale = 1;
-#endif
-constexpr std::uint32_t kTrees = 1250 * kScale;
-constexpr std::uint32_t kTermSeeds = 40 * kScale;
+constexpr std::uint32_t kTrees = test::Scaled(5000);
+constexpr std::uint32_t kTermSeeds = test::Scaled(160);
 
 // Checks the invariants of a strategy set over d: every term non-empty, over
 // d, passing CheckTerm, and only the first one not a real product.
