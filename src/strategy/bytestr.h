@@ -19,7 +19,8 @@ class ByteStr {
 public:
     static constexpr std::size_t Capacity = MaxDivisions;
 
-    ByteStr() = default;
+    // User-provided so that value-initialisation does not clear the whole buffer.
+    ByteStr() {}
     ByteStr(std::initializer_list<int> bytes) {
         for (int b : bytes) push_back(static_cast<std::uint8_t>(b));
     }
