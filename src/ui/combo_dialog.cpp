@@ -1,5 +1,7 @@
 #include "ui/combo_dialog.h"
 
+#include "results/report.h"
+
 #include "ui/contract_dialog.h"
 #include "ui/dialog_buttons.h"
 #include "ui/help_pages.h"
@@ -7,7 +9,6 @@
 #include "ui/message_boxes.h"
 #include "ui/pictures.h"
 #include "ui/range_spin_box.h"
-#include "ui/typing_filter.h"
 
 #include <QCheckBox>
 #include <QFrame>
@@ -242,6 +243,20 @@ std::optional<TContractGoal> ComboDialog::ContractGoalOrNone() const {
     return std::nullopt;
 }
 
+ComboValues ComboDialog::Values() const {
+    ComboValues v;
+    v.North = NorthHolding();
+    v.South = SouthHolding();
+    v.Discards = DiscardsHolding();
+    v.EntriesOn = entriesCheckBox_->isChecked();
+    v.Entries = static_cast<std::uint8_t>(entriesEdit_->value());
+    v.VacantOn = vacantCheckBox_->isChecked();
+    v.VacantWestSpin = static_cast<std::uint8_t>(westEdit_->value());
+    v.VacantEastSpin = static_cast<std::uint8_t>(eastEdit_->value());
+    v.Goal = ContractGoalOrNone();
+    return v;
+}
+
 std::uint8_t ComboDialog::TricksInSuit() const {
     return static_cast<std::uint8_t>(std::max(NorthPlaying().size(), SouthPlaying().size()));
 }
@@ -333,12 +348,13 @@ void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
     if (inChange_) return;
     inChange_ = true;
     const QString typed = edit->text();
-    const FilteredText filtered = FilterTypedText(typed.toUpper().toLatin1().toStdString(),
-                                                  AllowedCards(edit), edit->cursorPosition());
+    const FilteredText filtered =
+        FilterTypedText(typed.toUpper().toLatin1().toStdString(), AllowedCards(edit),
+                        static_cast<std::size_t>(std::max(0, edit->cursorPosition())));
     const QString clean =
-        QString::fromLatin1(filtered.text.data(), qsizetype(filtered.text.size()));
+        QString::fromLatin1(filtered.Text.data(), qsizetype(filtered.Text.size()));
     if (clean != typed) edit->setText(clean);
-    edit->setCursorPosition(filtered.caret);
+    edit->setCursorPosition(static_cast<int>(filtered.Caret));
     inChange_ = false;
     // Discards that North and South no longer hold disappear at once.
     if (edit != discardsEdit_) HandEditExit(discardsEdit_);
@@ -416,47 +432,30 @@ bool ComboDialog::OKBtnClick() {
     for (RangeSpinBox* spin : {entriesEdit_, westEdit_, eastEdit_})
         if (spin->RangeErrorPending()) return false;
 
-    if (NorthPlaying().size() < 2 && SouthPlaying().size() < 2) {
-        // When a hand itself has two cards, the discards are to blame.
-        const bool discardsToBlame = NorthHolding().size() >= 2 || SouthHolding().size() >= 2;
-        Fail("Either North or South needs at least two cards",
-             discardsToBlame ? static_cast<QWidget*>(discardsEdit_) : northEdit_);
-        return false;
-    }
-    if (DefendersHolding().size() < 2) {
-        Fail("Defenders need at least two cards", northEdit_);
-        return false;
-    }
-    if (vacantCheckBox_->isChecked() && NorthHolding().size() + std::size_t(eastEdit_->value()) +
-                                                SouthHolding().size() +
-                                                std::size_t(westEdit_->value()) <
-                                            13) {
-        // The vacant places together cannot hold the defenders' cards.
-        Fail("Not enough vacant places for defenders' cards", westEdit_);
-        return false;
-    }
-    if (impsCheckBox_->isChecked()) {
-        const int level = goal_.Contract.Level;
-        const int t = static_cast<std::int8_t>(goal_.TricksNeeded);
-        const int p = TricksInSuit();
-        const std::string name = ContractName(goal_.Contract.Level, goal_.Contract.Strain);
-        if (level + 6 < t) {
-            Fail("Too many tricks specified for IMPs. \r\n" + std::to_string(level + 6) +
-                     " tricks should be enough for " + name + ".",
-                 contractButton_);
-            return false;
+    const ComboCheck check = CheckCombination(Values());
+    if (!check.ok()) {
+        QWidget* focus = northEdit_;
+        switch (check.Focus) {
+        case ComboField::South:
+            focus = southEdit_;
+            break;
+        case ComboField::Discards:
+            focus = discardsEdit_;
+            break;
+        case ComboField::West:
+            focus = westEdit_;
+            break;
+        case ComboField::East:
+            focus = eastEdit_;
+            break;
+        case ComboField::Contract:
+            focus = contractButton_;
+            break;
+        default:
+            break;
         }
-        if (p + level > t + 7) {
-            // Even taking t of the p tricks of the suit loses more than the contract can afford.
-            Fail("Not enough tricks specified for IMPS. \r\n\r\n" + std::to_string(p) +
-                     " tricks will be played in the suit, " + "so winning " + std::to_string(t) +
-                     " tricks in the suit means losing " + std::to_string(p - t) + " tricks. \r\n" +
-                     "So " + name + " will not make.\r\n" +
-                     "Either change contract or number tricks needed for contract, " +
-                     "or remove or discard cards from North or South.",
-                 northEdit_);
-            return false;
-        }
+        Fail(check.Message, focus);
+        return false;
     }
     accept();
     return true;

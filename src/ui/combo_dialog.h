@@ -6,6 +6,7 @@
 #include "cards/contract.h"
 #include "cards/holding.h"
 #include "cards/host.h"
+#include "results/report.h"
 
 #include <QDialog>
 
@@ -55,6 +56,8 @@ class ComboDialog : public QDialog {
     std::uint8_t VacantEast() const;
     // The goal when the IMP option is on.
     std::optional<TContractGoal> ContractGoalOrNone() const;
+    // Everything the dialog holds, for the shared checks and summary.
+    ComboValues Values() const;
     // The tricks that will be played in the suit: the longer playing hand.
     std::uint8_t TricksInSuit() const;
     // "IMPS: 3NT, 2 tricks".

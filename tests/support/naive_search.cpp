@@ -13,7 +13,8 @@ using Vec = std::vector<std::uint8_t>;
 
 Mask MaskOf(const THolding& h) {
     Mask m = 0;
-    for (char c : h) m |= Mask(1u << RankValue(c));
+    for (char c : h)
+        m |= Mask(1u << RankValue(c));
     return m;
 }
 
@@ -52,7 +53,8 @@ void Union(VecSet& into, VecSet&& other) {
         into = std::move(other);
         return;
     }
-    for (auto& v : other.vecs) into.vecs.push_back(std::move(v));
+    for (auto& v : other.vecs)
+        into.vecs.push_back(std::move(v));
     Reduce(into.vecs);
 }
 
@@ -83,18 +85,19 @@ VecSet Product(const VecSet& a, const VecSet& b) {
 }
 
 class Game {
-public:
+  public:
     Game(Mask north, Mask south, Mask defenders, int entries, std::vector<Mask> west)
         : north_(north), south_(south), defenders_(defenders), entriesLeft_(entries),
           west_(std::move(west)) {}
 
     VecSet Root() {
         std::vector<int> all(west_.size());
-        for (std::size_t i = 0; i < all.size(); ++i) all[i] = int(i);
+        for (std::size_t i = 0; i < all.size(); ++i)
+            all[i] = int(i);
         return Lead(all);
     }
 
-private:
+  private:
     enum Seat { North = 0, East = 1, South = 2, West = 3 };
 
     Mask north_, south_, defenders_;
@@ -111,10 +114,14 @@ private:
 
     Mask Holding(int seat, int layout) const {
         switch (seat) {
-        case North: return north_;
-        case South: return south_;
-        case West: return west_[layout] & ~played_;
-        default: return defenders_ & ~west_[layout] & ~played_;
+        case North:
+            return north_;
+        case South:
+            return south_;
+        case West:
+            return west_[layout] & ~played_;
+        default:
+            return defenders_ & ~west_[layout] & ~played_;
         }
     }
 
@@ -283,16 +290,19 @@ NaiveResult NaiveAnalyse(const NaiveInput& in) {
     VecSet root = game.Root();
 
     NaiveResult r;
-    for (auto w : weight) r.totalWeight += w;
+    for (auto w : weight)
+        r.totalWeight += w;
     r.strategies = root.vecs.size();
     for (const auto& v : root.vecs) {
         std::array<std::uint64_t, 14> got{};
         for (std::size_t i = 0; i < v.size(); ++i) {
             std::uint64_t w = weight[root.layouts[i]];
             got[0] += w * v[i];
-            for (int k = 1; k <= v[i] && k <= 13; ++k) got[k] += w;
+            for (int k = 1; k <= v[i] && k <= 13; ++k)
+                got[k] += w;
         }
-        for (int k = 0; k < 14; ++k) r.bestWeight[k] = std::max(r.bestWeight[k], got[k]);
+        for (int k = 0; k < 14; ++k)
+            r.bestWeight[k] = std::max(r.bestWeight[k], got[k]);
     }
     return r;
 }

@@ -10,6 +10,8 @@ inline constexpr int kSlowBuildDivisor = 1;
 inline constexpr int kSlowBuildDivisor = 4;
 #endif
 
-constexpr int Scaled(int releaseCount) { return releaseCount / kSlowBuildDivisor; }
+constexpr int Scaled(int releaseCount) {
+    return releaseCount / kSlowBuildDivisor;
+}
 
 } // namespace nvx::test

@@ -1,5 +1,6 @@
 // The combination dialog: the typing filter, leaving the fields, the checks of
 // OK with their focus, the range messages, the values handed to the main window.
+#include "results/report.h"
 #include "ui/combo_dialog.h"
 #include "ui/contract_dialog.h"
 #include "ui/holding_edit.h"
@@ -7,7 +8,6 @@
 #include "ui/qt_host.h"
 #include "ui/range_spin_box.h"
 #include "ui/tricks_needed_dialog.h"
-#include "ui/typing_filter.h"
 #include "ui_test_util.h"
 
 #include <QCheckBox>
@@ -34,7 +34,7 @@ TContractGoal Goal(int level, int strain, int tricks) {
 }
 
 FilteredText Filter(const char* text, const char* allowed, int caret) {
-    return FilterTypedText(text, THolding(allowed), caret);
+    return FilterTypedText(text, THolding(allowed), static_cast<std::size_t>(caret));
 }
 
 } // namespace
@@ -97,42 +97,42 @@ void TestComboDialog::showAndActivate() {
 
 void TestComboDialog::filterKeepsTheTenAndWaitsForItsZero() {
     const char* all = "AKQJT98765432";
-    QCOMPARE(Filter("AK1", all, 3).text, std::string("AK1")); // the caret waits behind the 1
-    QCOMPARE(Filter("AK10", all, 4).text, std::string("AK10"));
-    QCOMPARE(Filter("1K", all, 2).text, std::string("K"));            // a card after the lone 1
-    QCOMPARE(Filter("AK1", all, 2).text, std::string("AK"));          // caret moved away
-    QCOMPARE(Filter("T1", all, 2).text, std::string("T"));            // a T is already there
-    QCOMPARE(Filter("A1", "AKQJ98765432", 2).text, std::string("A")); // the ten is the other hand's
-    QCOMPARE(Filter("0A", all, 2).text, std::string("A"));
-    QCOMPARE(Filter("A1 0", all, 4).text, std::string("A ")); // "1 0" is no ten
-    QCOMPARE(Filter("1010", all, 4).text, std::string("10"));
+    QCOMPARE(Filter("AK1", all, 3).Text, std::string("AK1")); // the caret waits behind the 1
+    QCOMPARE(Filter("AK10", all, 4).Text, std::string("AK10"));
+    QCOMPARE(Filter("1K", all, 2).Text, std::string("K"));            // a card after the lone 1
+    QCOMPARE(Filter("AK1", all, 2).Text, std::string("AK"));          // caret moved away
+    QCOMPARE(Filter("T1", all, 2).Text, std::string("T"));            // a T is already there
+    QCOMPARE(Filter("A1", "AKQJ98765432", 2).Text, std::string("A")); // the ten is the other hand's
+    QCOMPARE(Filter("0A", all, 2).Text, std::string("A"));
+    QCOMPARE(Filter("A1 0", all, 4).Text, std::string("A ")); // "1 0" is no ten
+    QCOMPARE(Filter("1010", all, 4).Text, std::string("10"));
 }
 
 void TestComboDialog::filterTurnsXIntoTheLowestFreeCards() {
     const char* all = "AKQJT98765432";
-    QCOMPARE(Filter("AKXX", all, 4).text, std::string("AK32"));
-    QCOMPARE(Filter("XKX", all, 3).text, std::string("3K2")); // the rightmost x is the lowest
-    QCOMPARE(Filter("AKXX", "AKQJT987654", 4).text, std::string("AK54")); // 3 and 2 are South's
-    QCOMPARE(Filter("X2", all, 2).text, std::string("32")); // named cards are not free
+    QCOMPARE(Filter("AKXX", all, 4).Text, std::string("AK32"));
+    QCOMPARE(Filter("XKX", all, 3).Text, std::string("3K2")); // the rightmost x is the lowest
+    QCOMPARE(Filter("AKXX", "AKQJT987654", 4).Text, std::string("AK54")); // 3 and 2 are South's
+    QCOMPARE(Filter("X2", all, 2).Text, std::string("32")); // named cards are not free
     // More x's than free cards: the leftmost stays an x and disappears.
-    QCOMPARE(Filter("XXXXXXXXXXXXXX", all, 14).text, std::string("AKQJT98765432"));
-    QCOMPARE(Filter("AX", "A", 2).text, std::string("A"));
+    QCOMPARE(Filter("XXXXXXXXXXXXXX", all, 14).Text, std::string("AKQJT98765432"));
+    QCOMPARE(Filter("AX", "A", 2).Text, std::string("A"));
 }
 
 void TestComboDialog::filterDropsRepeatsForeignCardsAndStrayDigits() {
     const char* all = "AKQJT98765432";
-    QCOMPARE(Filter("AKA", all, 3).text, std::string("AK"));
-    QCOMPARE(Filter("A K 3", all, 5).text, std::string("A K 3"));     // blanks stay
-    QCOMPARE(Filter("AQ", "AKJT98765432", 2).text, std::string("A")); // Q is South's
-    QCOMPARE(Filter("A?Z-", all, 4).text, std::string("A"));
+    QCOMPARE(Filter("AKA", all, 3).Text, std::string("AK"));
+    QCOMPARE(Filter("A K 3", all, 5).Text, std::string("A K 3"));     // blanks stay
+    QCOMPARE(Filter("AQ", "AKJT98765432", 2).Text, std::string("A")); // Q is South's
+    QCOMPARE(Filter("A?Z-", all, 4).Text, std::string("A"));
 }
 
 void TestComboDialog::filterMovesTheCaretWithTheText() {
     const char* all = "AKQJT98765432";
-    QCOMPARE(Filter("AQQ", all, 3).caret, 2);
-    QCOMPARE(Filter("QAQ", all, 1).caret, 1);
-    QCOMPARE(Filter("AQQK", all, 3).caret, 2); // the caret stood behind the dropped Q
-    QCOMPARE(Filter("AK", all, 0).caret, 0);
+    QCOMPARE(Filter("AQQ", all, 3).Caret, 2);
+    QCOMPARE(Filter("QAQ", all, 1).Caret, 1);
+    QCOMPARE(Filter("AQQK", all, 3).Caret, 2); // the caret stood behind the dropped Q
+    QCOMPARE(Filter("AK", all, 0).Caret, 0);
 }
 
 // --- typing in the dialog ----------------------------------------------------------
