@@ -235,6 +235,9 @@ void ProbStrategies::RecomputeWorst(Host& host) {
         }
     const std::size_t n = list_.size();
     for (std::size_t i = 0; i < n; ++i) {
+        // After a stop request many lines may still be chosen; the results
+        // are discarded, so the quadratic work is not worth waiting for.
+        if (host.stopRequested()) break;
         if (!list_[i]->Chosen) continue;
         for (std::size_t j = i + 1; j < n; ++j)
             if (list_[j]->Chosen) UpdateWorst(host, *list_[i], *list_[j]);
@@ -291,8 +294,10 @@ void ProbStrategies::SortProbList(Host& host) {
     }
     // Bubble sort: stable, and the order is total on distinct Vals, so at most
     // one pass per line is needed; the bound only guards against a broken order.
+    // A stopped computation's lines are discarded unsorted: sorting thousands
+    // of them would keep the user waiting after the interrupt.
     bool swapped = true;
-    for (std::size_t pass = 0; swapped && pass <= list_.size(); ++pass) {
+    for (std::size_t pass = 0; swapped && pass <= list_.size() && !host.stopRequested(); ++pass) {
         swapped = false;
         for (std::size_t i = 0; i + 1 < list_.size(); ++i)
             if (SortBefore(host, *list_[i + 1], *list_[i])) {

@@ -382,6 +382,27 @@ TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     EXPECT_EQ(full.lines.StratCount(), 1);
 }
 
+TEST(ComputeOptimalLines, StoppedComputationSkipsTheQuadraticWorkAfterwards) {
+    // After an interrupt thousands of lines may still be kept; they are
+    // discarded, so the driver neither sorts them nor compares them again and
+    // returns at once. They stay in their starting order: the reverse of the
+    // input, where a finished run sorts them.
+    const std::vector<TVal> vals = {TVal{0, 2, 2}, TVal{2, 1, 0}, TVal{1, 1, 1}};
+    Analysis stopped;
+    stopped.host.stop = true;
+    stopped.Run(vals, {4, 1, 3});
+    ASSERT_EQ(stopped.lines.StratCount(), 3);
+    EXPECT_EQ(stopped.lines.ProbList()[0]->Val, (TVal{1, 1, 1}));
+    EXPECT_EQ(stopped.lines.ProbList()[1]->Val, (TVal{2, 1, 0}));
+    EXPECT_EQ(stopped.lines.ProbList()[2]->Val, (TVal{0, 2, 2}));
+    EXPECT_TRUE(stopped.host.errors.empty());
+
+    Analysis finished;
+    finished.Run(vals, {4, 1, 3});
+    ASSERT_EQ(finished.lines.StratCount(), 3);
+    EXPECT_EQ(finished.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
+}
+
 TEST(ComputeOptimalLines, EqualChancesInDifferentDivisionsKeepBothLines) {
     const std::vector<std::int32_t> w = {1, 1, 1};
     Analysis an;
