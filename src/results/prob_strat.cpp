@@ -3,6 +3,7 @@
 #include "strategy/eval.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace nvx {
 namespace {
@@ -45,9 +46,73 @@ bool Covers(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best) 
     return true;
 }
 
+// Lets the host handle its events, unless a stop has been requested already;
+// true when one has (by now).
+bool Interrupted(Host& host) {
+    if (host.stopRequested()) return true;
+    host.processPendingEvents();
+    return host.stopRequested();
+}
+
 bool PayoffBest(const TProbStrat& s) {
     return s.WorstOpp == nullptr;
 }
+
+// The payoffs of one line against the others. With `tables`, every Val has
+// the length of the division weights and no impossible trick count, and the
+// payoffs come from two tables made for the line: what it gains over b is
+// the sum over the divisions p of row[p][b[p]], what b gains over it the sum
+// of col[p][b[p]]. Otherwise Payoff itself is asked, which reports odd Vals.
+class LinePayoffs {
+  public:
+    LinePayoffs(Host& host, const PayoffTable& table, std::span<const std::int32_t> divProb,
+                bool tables)
+        : host_(host), table_(table), divProb_(divProb), tables_(tables) {
+        if (tables_) {
+            row_.resize(divProb.size() * Width);
+            col_.resize(divProb.size() * Width);
+        }
+    }
+
+    void SetLine(const TVal& a) {
+        a_ = &a;
+        if (!tables_) return;
+        for (std::size_t p = 0; p < a.size(); ++p)
+            for (int t = 0; t < Width; ++t) {
+                row_[p * Width + t] = table_.TablePayoff(a[p], t) * divProb_[p];
+                col_[p * Width + t] = table_.TablePayoff(t, a[p]) * divProb_[p];
+            }
+    }
+    // What the line gains over b.
+    std::int32_t Against(const TVal& b) const {
+        return tables_ ? Sum(row_, b) : Payoff(host_, table_, *a_, b, divProb_);
+    }
+    // What b gains over the line.
+    std::int32_t From(const TVal& b) const {
+        return tables_ ? Sum(col_, b) : Payoff(host_, table_, b, *a_, divProb_);
+    }
+
+    static bool Fits(const TVal& v, std::size_t divs) {
+        if (v.size() != divs) return false;
+        return std::all_of(v.begin(), v.end(), [](std::uint8_t t) { return t <= MaxTricks; });
+    }
+
+  private:
+    static constexpr int Width = MaxTricks + 1;
+    static std::int32_t Sum(const std::vector<std::int32_t>& tab, const TVal& b) {
+        std::int32_t sum = 0;
+        for (std::size_t p = 0; p < b.size(); ++p)
+            sum += tab[p * Width + b[p]];
+        return sum;
+    }
+
+    Host& host_;
+    const PayoffTable& table_;
+    std::span<const std::int32_t> divProb_;
+    bool tables_;
+    const TVal* a_ = nullptr;
+    std::vector<std::int32_t> row_, col_;
+};
 
 } // namespace
 
@@ -131,6 +196,7 @@ void ProbStrategies::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
     ComparePairs(host);
     ComputeBest();
     const int payoffBest = MarkOptimal();
+    ComputeExactWorst(host, payoffBest > 0);
     if (payoffBest > 0)
         RecomputeWorst(host);
     else
@@ -165,21 +231,118 @@ void ProbStrategies::UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const
     }
 }
 
+// Every line is compared with every other one: which lines another line
+// dominates, and which line each line fares worst against. Done pair by pair
+// that is quadratic in the number of lines, and a long suit can give tens of
+// thousands; only the kept lines need their worst opponent, so this finds the
+// dominated lines and, for every line, whether any line beats it, and the
+// kept lines get their worst opponent later (ComputeExactWorst).
 void ProbStrategies::ComparePairs(Host& host) {
+    MarkDominated(host);
+    FindBeaten(host);
+}
+
+// A line is dominated when another line beats it on expected tricks and is at
+// least as good for every goal. Dominance is a strict order, so a dominated
+// line is dominated by some undominated line, which has more expected tricks:
+// taking the lines by expected tricks, most first, each needs comparing only
+// with the undominated lines found so far.
+void ProbStrategies::MarkDominated(Host& host) {
+    std::vector<TProbStrat*> order;
+    order.reserve(list_.size());
+    for (auto& s : list_)
+        order.push_back(s.get());
+    std::stable_sort(order.begin(), order.end(), [](const TProbStrat* a, const TProbStrat* b) {
+        return a->GoalWeight[0] > b->GoalWeight[0];
+    });
+    std::vector<const TProbStrat*> undominated;
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (i % 256 == 0 && Interrupted(host)) return;
+        TProbStrat& a = *order[i];
+        a.Dominated = std::any_of(undominated.begin(), undominated.end(), [&](const TProbStrat* m) {
+            return m->GoalWeight[0] > a.GoalWeight[0] &&
+                   CompareGoals(host, *m, a, denominator_) == '>';
+        });
+        if (!a.Dominated) undominated.push_back(&a);
+    }
+}
+
+bool ProbStrategies::LinesFitTables() const {
+    return std::all_of(list_.begin(), list_.end(), [this](const std::unique_ptr<TProbStrat>& s) {
+        return LinePayoffs::Fits(s->Val, divProb_.size());
+    });
+}
+
+// For every line, some line that beats it (the lines that have none are the
+// payoff-best ones). A line that has beaten others is likely to beat the next
+// one too, so the latest such lines are tried first.
+void ProbStrategies::FindBeaten(Host& host) {
     const std::size_t n = list_.size();
-    for (std::size_t i = 0; i < n && !host.stopRequested(); ++i) {
+    LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
+    std::vector<std::size_t> recent; // latest beaters first
+    for (std::size_t i = 0; i < n; ++i) {
+        if (i % 64 == 0 && Interrupted(host)) return;
         TProbStrat& a = *list_[i];
-        for (std::size_t j = i + 1; j < n && !host.stopRequested(); ++j) {
-            host.processPendingEvents();
-            TProbStrat& b = *list_[j];
-            UpdateWorst(host, a, b);
-            if (!a.Dominated && !b.Dominated) {
-                const char c = CompareGoals(host, a, b, denominator_);
-                if (c == '<')
-                    a.Dominated = true;
-                else if (c == '>')
-                    b.Dominated = true;
+        payoffs.SetLine(a.Val);
+        // a's payoff against line j, computed as in a pairwise comparison in
+        // list order: the earlier line of a pair is the one that gains.
+        auto gain = [&](std::size_t j) {
+            return j < i ? -payoffs.From(list_[j]->Val) : payoffs.Against(list_[j]->Val);
+        };
+        std::size_t beater = n;
+        std::int32_t p = 0;
+        for (std::size_t j : recent)
+            if (j != i && (p = gain(j)) < 0) {
+                beater = j;
+                break;
             }
+        for (std::size_t j = 0; j < n && beater == n; ++j)
+            if (j != i && (p = gain(j)) < 0) beater = j;
+        a.Worst = beater < n ? p : 0;
+        a.WorstOpp = beater < n ? list_[beater].get() : nullptr;
+        if (beater < n) {
+            std::erase(recent, beater);
+            recent.insert(recent.begin(), beater);
+            if (recent.size() > 8) recent.pop_back();
+        }
+    }
+}
+
+// The worst opponent of every kept line: the line it has the lowest payoff
+// against, the first in list order of equal ones; without payoff-best lines
+// the worst opponents of those too, as far as the chain goes.
+void ProbStrategies::ComputeExactWorst(Host& host, bool hasPayoffBest) {
+    const std::size_t n = list_.size();
+    std::unordered_map<const TProbStrat*, std::size_t> position;
+    for (std::size_t i = 0; i < n; ++i)
+        position[list_[i].get()] = i;
+    std::vector<std::size_t> work;
+    for (std::size_t i = 0; i < n; ++i)
+        if (list_[i]->Chosen && list_[i]->WorstOpp != nullptr) work.push_back(i);
+    std::vector<bool> exact(n, false);
+    LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
+    while (!work.empty()) {
+        if (Interrupted(host)) return;
+        const std::size_t i = work.back();
+        work.pop_back();
+        if (exact[i]) continue;
+        exact[i] = true;
+        TProbStrat& a = *list_[i];
+        payoffs.SetLine(a.Val);
+        a.Worst = 0;
+        a.WorstOpp = nullptr;
+        for (std::size_t j = 0; j < n; ++j) {
+            if (j == i) continue;
+            const std::int32_t p =
+                j < i ? -payoffs.From(list_[j]->Val) : payoffs.Against(list_[j]->Val);
+            if (p < a.Worst) {
+                a.Worst = p;
+                a.WorstOpp = list_[j].get();
+            }
+        }
+        if (!hasPayoffBest && a.WorstOpp != nullptr) {
+            const std::size_t w = position[a.WorstOpp];
+            if (!exact[w]) work.push_back(w);
         }
     }
 }

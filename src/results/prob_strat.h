@@ -120,6 +120,10 @@ class ProbStrategies {
     std::int32_t PayoffOf(Host& host, const TProbStrat& a, const TProbStrat& b) const;
     void UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const;
     void ComparePairs(Host& host);
+    void MarkDominated(Host& host);
+    void FindBeaten(Host& host);
+    void ComputeExactWorst(Host& host, bool hasPayoffBest);
+    bool LinesFitTables() const;
     void ComputeBest();
     bool OptimalFor(const TProbStrat& s, int k) const { return s.GoalWeight[k] == best_[k]; }
     int MarkOptimal();

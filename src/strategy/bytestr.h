@@ -16,13 +16,14 @@ namespace nvx {
 inline constexpr std::size_t MaxDivisions = 162;
 
 class ByteStr {
-public:
+  public:
     static constexpr std::size_t Capacity = MaxDivisions;
 
     // User-provided so that value-initialisation does not clear the whole buffer.
     ByteStr() {}
     ByteStr(std::initializer_list<int> bytes) {
-        for (int b : bytes) push_back(static_cast<std::uint8_t>(b));
+        for (int b : bytes)
+            push_back(static_cast<std::uint8_t>(b));
     }
     ByteStr(const ByteStr& o) : len_(o.len_) { std::memcpy(data_, o.data_, len_); }
     ByteStr& operator=(const ByteStr& o) {
@@ -66,7 +67,7 @@ public:
         return a.len_ == b.len_ && std::memcmp(a.data_, b.data_, a.len_) == 0;
     }
 
-private:
+  private:
     std::uint8_t len_ = 0;
     std::uint8_t data_[Capacity];
 };

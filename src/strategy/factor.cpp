@@ -1,5 +1,7 @@
 #include "strategy/factor.h"
 
+#include "strategy/reduced.h"
+
 namespace nvx {
 namespace {
 
@@ -50,10 +52,11 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, bool interrup
     std::size_t k = 0;
     for (const TVal& v2 : f2.EvalList)
         Spread(v2, f2.Dom, r.Dom, spread2[k++]);
+    ReducedListBuilder kept;
     TVal s1, m = TVal::withLength(r.Dom.size());
     std::size_t pairs = 0; // pairs combined since the host last handled its events
     for (const TVal& v1 : f1.EvalList) {
-        if (interruptible && !r.EvalList.empty()) {
+        if (interruptible && kept.Size() > 0) {
             if (pairs >= 1024) {
                 host.processPendingEvents();
                 pairs = 0;
@@ -64,9 +67,10 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, bool interrup
         Spread(v1, f1.Dom, r.Dom, s1);
         for (const TVal& s2 : spread2) {
             detail::MinBytes(m.data(), s1.data(), s2.data(), m.size());
-            AddVal(host, r, m);
+            kept.Add(host, m);
         }
     }
+    r.EvalList = kept.Take();
     return r;
 }
 
@@ -181,14 +185,22 @@ bool AddVal(Host& host, TFactor& f, const TVal& v) {
 void ReduceFactor(Host& host, TFactor& f) {
     TEvalList old;
     std::swap(old, f.EvalList);
-    f.EvalList.reserve(old.size());
+    ReducedListBuilder kept;
     for (const TVal& v : old)
-        AddVal(host, f, v);
+        kept.Add(host, v);
+    f.EvalList = kept.Take();
 }
 
 // --- combining factors -----------------------------------------------------------
 
 TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2) {
+    ReducedUnion u(f1);
+    u.Unite(host, f2);
+    FreeFactor(f2);
+    return u.Take();
+}
+
+TFactor UnionOfReducedFactors(Host& host, TFactor& f1, TFactor& f2) {
     bool stopped = false;
     f2.EvalList.walk([&](const TVal& v) {
         if (stopped || host.stopRequested()) {
@@ -213,7 +225,7 @@ TFactor ProductFactors(Host& host, TFactor& f1, TFactor& f2) {
 }
 
 TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d) {
-    TFactor r{d, {}};
+    ReducedListBuilder kept;
     // Positions of d's DivNrs in f.Dom; a missing one leaves it to RestrictVal
     // to report.
     std::uint8_t pos[MaxDivisions];
@@ -232,12 +244,12 @@ TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d) {
             TVal w = TVal::withLength(d.size());
             for (std::size_t j = 0; j < d.size(); ++j)
                 w[j] = v[pos[j]];
-            AddVal(host, r, w);
+            kept.Add(host, w);
         } else {
-            AddVal(host, r, RestrictVal(host, f.Dom, v, d));
+            kept.Add(host, RestrictVal(host, f.Dom, v, d));
         }
     }
-    return r;
+    return TFactor{d, kept.Take()};
 }
 
 void CapFactor(Host& host, TFactor& f, const TVal& cap) {

@@ -55,6 +55,13 @@ class TEvalList {
     const TVal& front() const { return vals_.back(); }
     TVal& front() { return vals_.back(); }
 
+    // The list whose storage is `backToFront`: its last element is the front.
+    static TEvalList FromBackToFront(std::vector<TVal>&& backToFront) {
+        TEvalList l;
+        l.vals_ = std::move(backToFront);
+        return l;
+    }
+
     void push_front(const TVal& v) { vals_.push_back(v); }
     // Appends after the last Val (linear in the length; for building lists).
     void push_back(const TVal& v) { vals_.insert(vals_.begin(), v); }
@@ -171,6 +178,9 @@ void ReduceFactor(Host& host, TFactor& f);
 // are dropped (the union is incomplete). The surviving Vals of f2, in their
 // order, come before those of f1. Both arguments are consumed.
 TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2);
+// The same, by walking f1 for every Val of f2: what UnionFactors does for
+// short lists.
+TFactor UnionOfReducedFactors(Host& host, TFactor& f1, TFactor& f2);
 // The reduced product over f1.Dom ∪ f2.Dom: for every Val of f1 in list order
 // and every Val of f2 in list order, the merged Val (the smaller value on a
 // common division) is added with AddVal. Both arguments are consumed.

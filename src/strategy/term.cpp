@@ -1,5 +1,7 @@
 #include "strategy/term.h"
 
+#include "strategy/reduced.h"
+
 #include <utility>
 
 namespace nvx {
@@ -317,15 +319,17 @@ TFactor StratSetToFactor(Host& host, TStratSet& s) {
         InternalError(host, 3019, "unexpected");
         return TFactor{};
     }
-    TFactor f = ExpandTerm(host, s.front());
+    TFactor first = ExpandTerm(host, s.front());
     s.pop_front();
+    // One union that grows term by term, so that its index is built once.
+    ReducedUnion all(first);
     while (!s.empty() && !host.stopRequested()) {
         TFactor g = ExpandTerm(host, s.front());
         s.pop_front();
-        f = UnionFactors(host, f, g);
+        all.Unite(host, g);
     }
     s.clear();
-    return f;
+    return all.Take();
 }
 
 // --- start-up ----------------------------------------------------------------------

@@ -159,6 +159,37 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
                 EXPECT_NE(r.GetBeaters(an.host, i, ""), "not available");
             }
         }
+        if (!inputHasPayoffBest && !warning) {
+            // Every shown line's worst opponent is its worst over all the lines,
+            // the first of equal ones in the starting order (the reverse of the
+            // input), and it is marked dominated exactly when another line beats
+            // it on expected tricks and is at least as good for every goal.
+            for (const auto& s : r.ProbList()) {
+                std::int32_t worst = 0;
+                const TVal* opp = nullptr;
+                for (auto o = c.vals.rbegin(); o != c.vals.rend(); ++o)
+                    if (!(*o == s->Val) && DirectPayoff(c, s->Val, *o) < worst) {
+                        worst = DirectPayoff(c, s->Val, *o);
+                        opp = &*o;
+                    }
+                EXPECT_EQ(s->Worst, worst);
+                ASSERT_NE(s->WorstOpp, nullptr);
+                EXPECT_EQ(s->WorstOpp->Val, *opp);
+                const TGoalWeights g = DirectWeights(c, s->Val);
+                bool dominated = false;
+                for (const TVal& o : c.vals) {
+                    const TGoalWeights h = DirectWeights(c, o);
+                    bool atLeast = h[0] > g[0];
+                    for (int k = 1; k <= 13; ++k)
+                        atLeast &=
+                            h[k] > g[k] ||
+                            (h[k] == g[k] && (h[k] == 0 || h[k] == r.ProbDenominator() ||
+                                              CompareValAtLeast(an.host, o, s->Val, k) == '='));
+                    dominated |= atLeast;
+                }
+                EXPECT_EQ(s->Dominated, dominated);
+            }
+        }
         if (inputHasPayoffBest && !warning) {
             // Lines no other line beats are always shown.
             for (const TVal& a : c.vals) {

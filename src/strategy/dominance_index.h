@@ -1,0 +1,65 @@
+// Fast dominance queries over a growing list of Vals of one length.
+//
+// Sets of strategies are kept free of dominated Vals: a new Val is dropped
+// when some Val is at least as good on every division, and otherwise it
+// removes the Vals it beats. Done Val by Val against the whole list, that is
+// quadratic, and the lists of a long suit hold tens of thousands of Vals. The
+// index answers both questions for 64 Vals at a time with a few bit
+// operations: for every position p and every number of tricks t it keeps the
+// set of Vals with at least t tricks at p.
+#pragma once
+
+#include "strategy/bytestr.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace nvx {
+
+class DominanceIndex {
+  public:
+    // Vals with a byte above this cannot be indexed (no trick count is).
+    static constexpr std::uint8_t MaxValue = 13;
+
+    explicit DominanceIndex(std::size_t length);
+
+    // v has the index's length and no byte above MaxValue.
+    bool Indexable(const TVal& v) const;
+
+    // Appends v (which must be indexable) as a live entry; returns its id.
+    // Ids grow by one with every Add; Compact renumbers them.
+    std::size_t Add(const TVal& v, std::uint32_t tag = 0);
+    // Some live Val is at least v at every position (equal counts).
+    bool AnyAtLeast(const TVal& v) const;
+    // Removes every live Val that is at most v at every position (v itself
+    // included, if present); returns how many.
+    std::size_t RemoveAtMost(const TVal& v);
+
+    std::size_t Size() const { return vals_.size(); }
+    std::size_t LiveCount() const { return live_; }
+    bool Live(std::size_t id) const { return (liveBits_[id / 64] >> (id % 64)) & 1U; }
+    const TVal& Val(std::size_t id) const { return vals_[id]; }
+    std::uint32_t Tag(std::size_t id) const { return tags_[id]; }
+
+    // Drops the removed entries; the live ones keep their order and get the
+    // ids 0, 1, ... Worth it when many entries have been removed.
+    void Compact();
+    bool WorthCompacting() const { return vals_.size() >= 1024 && live_ * 2 < vals_.size(); }
+
+  private:
+    std::uint64_t* Block(std::size_t b) { return &bits_[b * stride_]; }
+    const std::uint64_t* Block(std::size_t b) const { return &bits_[b * stride_]; }
+    void SetBits(std::size_t id, const TVal& v);
+
+    std::size_t length_;
+    std::size_t stride_; // words per block of 64 entries: length_ * MaxValue
+    // Per block, per position p, per t in 1..MaxValue: the entries with at
+    // least t tricks at p (word p * MaxValue + t - 1).
+    std::vector<std::uint64_t> bits_;
+    std::vector<std::uint64_t> liveBits_;
+    std::vector<TVal> vals_;
+    std::vector<std::uint32_t> tags_;
+    std::size_t live_ = 0;
+};
+
+} // namespace nvx

@@ -1,0 +1,158 @@
+#include "strategy/reduced.h"
+
+#include <algorithm>
+
+namespace nvx {
+namespace {
+
+// Below this many Vals the plain walk over the list is cheaper than an index.
+constexpr std::size_t IndexFrom = 32;
+
+bool AllIndexable(const DominanceIndex& index, const TEvalList& l) {
+    return std::all_of(l.begin(), l.end(), [&](const TVal& v) { return index.Indexable(v); });
+}
+
+// The Vals of a list, oldest (last in list order) first.
+std::vector<const TVal*> BackToFront(const TEvalList& l) {
+    std::vector<const TVal*> r;
+    r.reserve(l.size());
+    for (const TVal& v : l)
+        r.push_back(&v);
+    std::reverse(r.begin(), r.end());
+    return r;
+}
+
+} // namespace
+
+// --- ReducedListBuilder ----------------------------------------------------------
+
+bool ReducedListBuilder::Add(Host& host, const TVal& v) {
+    if (index_) {
+        if (index_->Indexable(v)) {
+            // The list has no two Vals where one beats the other, so a Val at
+            // least as good as v means v goes, and otherwise v drops the Vals
+            // it beats: what AddVal's walk does.
+            if (index_->AnyAtLeast(v)) return false;
+            index_->RemoveAtMost(v);
+            if (index_->WorthCompacting()) index_->Compact();
+            index_->Add(v);
+            return true;
+        }
+        LeaveIndex();
+    }
+    const bool added = AddVal(host, plain_, v);
+    if (!noIndex_ && plain_.EvalList.size() >= IndexFrom) StartIndex();
+    return added;
+}
+
+void ReducedListBuilder::StartIndex() {
+    DominanceIndex index(plain_.EvalList.front().size());
+    if (!AllIndexable(index, plain_.EvalList)) {
+        noIndex_ = true;
+        return;
+    }
+    for (const TVal* v : BackToFront(plain_.EvalList))
+        index.Add(*v);
+    plain_.EvalList.release();
+    index_.emplace(std::move(index));
+}
+
+void ReducedListBuilder::LeaveIndex() {
+    plain_.EvalList = Take();
+    noIndex_ = true;
+}
+
+TEvalList ReducedListBuilder::Take() {
+    if (!index_) {
+        TEvalList l;
+        std::swap(l, plain_.EvalList);
+        return l;
+    }
+    // The latest Val is the front, the last of the storage.
+    std::vector<TVal> storage;
+    storage.reserve(index_->LiveCount());
+    for (std::size_t id = 0; id < index_->Size(); ++id)
+        if (index_->Live(id)) storage.push_back(index_->Val(id));
+    index_.reset();
+    return TEvalList::FromBackToFront(std::move(storage));
+}
+
+// --- ReducedUnion -------------------------------------------------------------------
+
+ReducedUnion::ReducedUnion(TFactor& first) {
+    std::swap(plain_, first);
+    FreeFactor(first);
+}
+
+bool ReducedUnion::StartIndex(const TFactor& g) {
+    // Worth it only when the lists are long enough.
+    if (plain_.EvalList.size() < IndexFrom || g.EvalList.size() < IndexFrom / 2) return false;
+    DominanceIndex index(plain_.Dom.size());
+    if (!AllIndexable(index, plain_.EvalList)) return false;
+    for (const TVal& v : plain_.EvalList) // batch 0 in list order
+        index.Add(v, 0);
+    plain_.EvalList.release();
+    index_.emplace(std::move(index));
+    batch_ = 0;
+    return true;
+}
+
+void ReducedUnion::LeaveIndex() {
+    TFactor f = Take();
+    std::swap(plain_, f);
+}
+
+void ReducedUnion::Unite(Host& host, TFactor& g) {
+    if (index_ || StartIndex(g)) {
+        if (AllIndexable(*index_, g.EvalList)) {
+            // The held Vals never beat one another, so a held Val at least as
+            // good as v means v goes (and nothing else changes); otherwise v
+            // removes the held Vals it beats. The Vals kept from g are not
+            // compared with each other, and only join after all of g.
+            std::vector<TVal> kept;
+            for (const TVal& v : g.EvalList) {
+                if (host.stopRequested()) break;
+                if (index_->AnyAtLeast(v)) continue;
+                index_->RemoveAtMost(v);
+                kept.push_back(v);
+            }
+            ++batch_;
+            for (const TVal& v : kept)
+                index_->Add(v, batch_);
+            if (index_->WorthCompacting()) index_->Compact();
+            FreeFactor(g);
+            return;
+        }
+        LeaveIndex();
+    }
+    plain_ = UnionOfReducedFactors(host, plain_, g);
+}
+
+TFactor ReducedUnion::Take() {
+    TFactor r;
+    if (!index_) {
+        std::swap(r, plain_);
+        return r;
+    }
+    // List order: the latest batch first, each batch in its own order. The
+    // storage is back to front: earliest batch first, each batch reversed.
+    std::vector<TVal> storage;
+    storage.reserve(index_->LiveCount());
+    std::size_t id = 0;
+    const std::size_t n = index_->Size();
+    while (id < n) {
+        std::size_t end = id;
+        while (end < n && index_->Tag(end) == index_->Tag(id))
+            ++end;
+        for (std::size_t k = end; k > id; --k)
+            if (index_->Live(k - 1)) storage.push_back(index_->Val(k - 1));
+        id = end;
+    }
+    r.Dom = plain_.Dom;
+    r.EvalList = TEvalList::FromBackToFront(std::move(storage));
+    index_.reset();
+    FreeFactor(plain_);
+    return r;
+}
+
+} // namespace nvx

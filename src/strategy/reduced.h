@@ -1,0 +1,57 @@
+// Building reduced lists of Vals (no Val dominated by or equal to another)
+// one Val at a time, fast also when they grow long. Both classes give exactly
+// the lists, in the same order, that AddVal and UnionFactors give; small lists
+// are handled by those functions themselves, long ones by a DominanceIndex.
+#pragma once
+
+#include "cards/host.h"
+#include "strategy/dominance_index.h"
+#include "strategy/factor.h"
+
+#include <optional>
+
+namespace nvx {
+
+// Adds Vals as AddVal adds them to a factor that starts empty. The list it
+// gives holds every Val added that no other Val added beats (of equal ones the
+// first), the one added last at the front.
+class ReducedListBuilder {
+  public:
+    // Returns whether v is in the list (for now).
+    bool Add(Host& host, const TVal& v);
+    std::size_t Size() const { return index_ ? index_->LiveCount() : plain_.EvalList.size(); }
+    // The list, front first; the builder is left empty.
+    TEvalList Take();
+
+  private:
+    void StartIndex();
+    void LeaveIndex();
+
+    TFactor plain_; // the list while it is short (its Dom is not used)
+    std::optional<DominanceIndex> index_;
+    bool noIndex_ = false; // a Val that cannot be indexed was seen
+};
+
+// The union of a series of reduced factors over one Dom, as repeated
+// UnionFactors(accumulated, next) gives it.
+class ReducedUnion {
+  public:
+    explicit ReducedUnion(TFactor& first); // consumes first
+    // UnionFactors(held, g): the Vals of g that no held Val equals or beats
+    // remove the held Vals they beat and come first, in their order. Polls
+    // the stop request once per Val of g; once it is set, the rest of g is
+    // dropped. g is consumed.
+    void Unite(Host& host, TFactor& g);
+    // The union; the object is left empty.
+    TFactor Take();
+
+  private:
+    bool StartIndex(const TFactor& g);
+    void LeaveIndex();
+
+    TFactor plain_;
+    std::optional<DominanceIndex> index_;
+    std::uint32_t batch_ = 0; // tag of the Vals added by the latest Unite
+};
+
+} // namespace nvx

@@ -1,0 +1,161 @@
+// The indexed builders must give exactly the lists, in the same order, that
+// adding Val by Val with AddVal and walking unions with UnionOfReducedFactors
+// give, on lists long enough for the index (and its compaction) to be used.
+#include "strategy/dominance_index.h"
+#include "strategy/reduced.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+struct Rng {
+    std::mt19937 gen;
+    int pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(gen); }
+};
+
+// A Val of tricks around `level`, so that later Vals tend to beat earlier
+// ones when the level rises.
+TVal RandomVal(Rng& rng, std::size_t length, int level, int spread) {
+    TVal v = TVal::withLength(length);
+    for (std::size_t p = 0; p < length; ++p)
+        v[p] = static_cast<std::uint8_t>(std::clamp(level + rng.pick(-spread, spread), 0, 13));
+    return v;
+}
+
+TEvalList AddedOneByOne(RecordingHost& host, const std::vector<TVal>& vals) {
+    TFactor f;
+    for (const TVal& v : vals)
+        AddVal(host, f, v);
+    return f.EvalList;
+}
+
+TEST(ReducedListBuilder, SameListAsAddingOneByOne) {
+    Rng rng{std::mt19937(515)};
+    RecordingHost host;
+    std::size_t longest = 0;
+    for (int round = 0; round < 60; ++round) {
+        const bool rising = round % 4 == 0; // many removals: compaction
+        const std::size_t length =
+            rising ? 12 : static_cast<std::size_t>(rng.pick(1, round % 3 == 0 ? 162 : 20));
+        const int spread = rising ? 2 : rng.pick(0, 3);
+        const int count = rising ? 3000 : rng.pick(1, 700);
+        std::vector<TVal> vals;
+        for (int i = 0; i < count; ++i)
+            vals.push_back(RandomVal(rng, length, rising ? i * 10 / count + 1 : 3, spread));
+        // Now and then repeat an earlier Val.
+        for (int i = 0; i < count / 10; ++i)
+            vals.insert(vals.begin() + rng.pick(1, count), vals[rng.pick(0, count - 1)]);
+        ReducedListBuilder b;
+        for (const TVal& v : vals)
+            b.Add(host, v);
+        const TEvalList expected = AddedOneByOne(host, vals);
+        longest = std::max(longest, expected.size());
+        EXPECT_EQ(b.Size(), expected.size());
+        EXPECT_EQ(b.Take(), expected) << "round " << round;
+    }
+    EXPECT_GT(longest, 200u);
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(ReducedListBuilder, ValsTheIndexCannotHoldFallBackToTheWalk) {
+    Rng rng{std::mt19937(7)};
+    RecordingHost host;
+    std::vector<TVal> vals;
+    for (int i = 0; i < 300; ++i)
+        vals.push_back(RandomVal(rng, 6, 3, 3));
+    vals.insert(vals.begin() + 150, TVal{200, 0, 0, 0, 0, 0}); // no trick count
+    ReducedListBuilder b;
+    for (const TVal& v : vals)
+        b.Add(host, v);
+    EXPECT_EQ(b.Take(), AddedOneByOne(host, vals));
+}
+
+// A reduced factor of about n Vals over a Dom of the given length.
+TFactor RandomReducedFactor(Rng& rng, const TDom& dom, int n, int level) {
+    RecordingHost host;
+    ReducedListBuilder b;
+    for (int i = 0; i < n; ++i)
+        b.Add(host, RandomVal(rng, dom.size(), level, 2));
+    return TFactor{dom, b.Take()};
+}
+
+TEST(ReducedUnion, SameAsRepeatedWalkingUnions) {
+    Rng rng{std::mt19937(99)};
+    RecordingHost host;
+    for (int round = 0; round < 20; ++round) {
+        TDom dom;
+        const int length = rng.pick(2, 40);
+        for (int p = 0; p < length; ++p)
+            dom.push_back(static_cast<std::uint8_t>(p));
+        std::vector<TFactor> parts;
+        const int count = rng.pick(1, 25);
+        for (int i = 0; i < count; ++i)
+            parts.push_back(RandomReducedFactor(rng, dom, rng.pick(1, 300), rng.pick(1, 4)));
+
+        std::vector<TFactor> copy = parts;
+        TFactor expected = copy[0];
+        for (std::size_t i = 1; i < copy.size(); ++i)
+            expected = UnionOfReducedFactors(host, expected, copy[i]);
+
+        ReducedUnion u(parts[0]);
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            u.Unite(host, parts[i]);
+            EXPECT_TRUE(parts[i].EvalList.empty()); // consumed
+        }
+        EXPECT_EQ(u.Take(), expected) << "round " << round;
+
+        // The one-off union of two factors.
+        TFactor a = RandomReducedFactor(rng, dom, 200, 2),
+                b = RandomReducedFactor(rng, dom, 200, 2);
+        TFactor a2 = a, b2 = b;
+        EXPECT_EQ(UnionFactors(host, a, b), UnionOfReducedFactors(host, a2, b2));
+    }
+    EXPECT_TRUE(host.errors.empty());
+}
+
+TEST(ReducedUnion, StopRequestDropsTheRestOfTheNewFactor) {
+    Rng rng{std::mt19937(3)};
+    RecordingHost host;
+    TDom dom{0, 1, 2, 3, 4, 5, 6, 7};
+    TFactor first = RandomReducedFactor(rng, dom, 400, 2);
+    TFactor next = RandomReducedFactor(rng, dom, 400, 3);
+    const std::size_t held = first.EvalList.size();
+    ReducedUnion u(first);
+    host.stop = true;
+    u.Unite(host, next);
+    // Nothing of the new factor was looked at: the held Vals stay as they were.
+    EXPECT_EQ(u.Take().EvalList.size(), held);
+}
+
+TEST(DominanceIndex, AnswersAndCompactsInOrder) {
+    DominanceIndex index(3);
+    index.Add(TVal{1, 2, 3}, 5);
+    index.Add(TVal{3, 0, 0}, 6);
+    index.Add(TVal{0, 0, 13}, 7);
+    EXPECT_TRUE(index.AnyAtLeast(TVal{1, 2, 3}));
+    EXPECT_TRUE(index.AnyAtLeast(TVal{0, 0, 0}));
+    EXPECT_FALSE(index.AnyAtLeast(TVal{1, 2, 4}));
+    EXPECT_TRUE(index.AnyAtLeast(TVal{0, 0, 4}));
+    EXPECT_FALSE(index.AnyAtLeast(TVal{2, 1, 0}));
+    EXPECT_FALSE(index.Indexable(TVal{0, 14, 0}));
+    EXPECT_FALSE(index.Indexable(TVal{0, 0}));
+    // {1,2,3} and {3,0,0} are at most {3,2,3}; {0,0,13} is not.
+    EXPECT_EQ(index.RemoveAtMost(TVal{3, 2, 3}), 2u);
+    EXPECT_EQ(index.LiveCount(), 1u);
+    EXPECT_FALSE(index.AnyAtLeast(TVal{1, 0, 0}));
+    index.Compact();
+    ASSERT_EQ(index.Size(), 1u);
+    EXPECT_EQ(index.Val(0), (TVal{0, 0, 13}));
+    EXPECT_EQ(index.Tag(0), 7u);
+    EXPECT_EQ(index.RemoveAtMost(TVal{13, 13, 13}), 1u);
+    EXPECT_FALSE(index.AnyAtLeast(TVal{0, 0, 0}));
+}
+
+} // namespace
+} // namespace nvx
