@@ -25,12 +25,28 @@ void Spread(const TVal& v, const TDom& from, const TDom& to, TVal& out) {
     }
 }
 
+// No Val of the list is dominated by or equal to another. Long lists are
+// not checked (false).
+bool KnownReduced(Host& host, const TEvalList& l) {
+    if (l.size() > 512) return false;
+    for (auto i = l.begin(); i != l.end(); ++i)
+        for (auto j = std::next(i); j != l.end(); ++j)
+            if (CompareVal(host, *i, *j) != '|') return false;
+    return true;
+}
+
+struct ProductOptions {
+    // A stop request ends the product after the current Val of f1 (the result
+    // is then incomplete and only fit to be discarded), and pending events are
+    // handled now and then so that a long product does not freeze the host.
+    bool interruptible = false;
+    // f1 is reduced, as every product and union is.
+    bool f1Reduced = false;
+};
+
 // The product of two factors without consuming them.
-// With `interruptible`, a stop request ends the product after the current Val
-// of f1 (the result is then incomplete and only fit to be discarded), and
-// pending events are handled now and then so that a long product does not
-// freeze the host.
-TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, bool interruptible = false) {
+TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOptions options = {}) {
+    const bool interruptible = options.interruptible;
     TFactor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
     bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
@@ -52,11 +68,17 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, bool interrup
     std::size_t k = 0;
     for (const TVal& v2 : f2.EvalList)
         Spread(v2, f2.Dom, r.Dom, spread2[k++]);
+    // Over disjoint division sets the merged Vals of two reduced factors
+    // dominate one another only where their parts do: none do, and every
+    // pair is kept, the latest at the front.
+    const bool allKept =
+        options.f1Reduced && DomDisjoint(f1.Dom, f2.Dom) && KnownReduced(host, f2.EvalList);
+    std::vector<TVal> storage; // back to front, when allKept
     ReducedListBuilder kept;
     TVal s1, m = TVal::withLength(r.Dom.size());
     std::size_t pairs = 0; // pairs combined since the host last handled its events
     for (const TVal& v1 : f1.EvalList) {
-        if (interruptible && kept.Size() > 0) {
+        if (interruptible && (kept.Size() > 0 || !storage.empty())) {
             if (pairs >= 1024) {
                 host.processPendingEvents();
                 pairs = 0;
@@ -67,10 +89,13 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, bool interrup
         Spread(v1, f1.Dom, r.Dom, s1);
         for (const TVal& s2 : spread2) {
             detail::MinBytes(m.data(), s1.data(), s2.data(), m.size());
-            kept.Add(host, m);
+            if (allKept)
+                storage.push_back(m);
+            else
+                kept.Add(host, m);
         }
     }
-    r.EvalList = kept.Take();
+    r.EvalList = allKept ? TEvalList::FromBackToFront(std::move(storage)) : kept.Take();
     return r;
 }
 
@@ -339,19 +364,25 @@ TEval MinOfFactorList(Host& host, const TFactorList& l) {
 }
 
 TFactor ProductOfFactorList(Host& host, TFactorList& l) {
+    // The running product starts reduced and stays so.
     TFactor f{TDom{}, TEvalList{TVal{}}};
     for (const TFactor& g : l) {
         if (host.stopRequested() && !g.EvalList.empty()) {
             // The result will be discarded; multiplying by one Val of each
             // remaining factor keeps its division set whole and costs nothing.
             TFactor first{g.Dom, TEvalList{g.EvalList.front()}};
-            f = Multiply(host, f, first);
+            f = Multiply(host, f, first, {.f1Reduced = true});
         } else {
-            f = Multiply(host, f, g, true);
+            f = Multiply(host, f, g, {.interruptible = true, .f1Reduced = true});
         }
     }
     l.clear();
     return f;
+}
+
+TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed) {
+    TFactor f = ProductOfFactorList(host, l);
+    return Multiply(host, f, FactorOfEval(fixed), {.f1Reduced = true});
 }
 
 TEval AddFactorMerging(Host& host, TFactorList& l, TFactor& f) {

@@ -221,6 +221,9 @@ TEval MinOfFactorList(Host& host, const TFactorList& l);
 // Multiplies all factors out, in list order, starting from the neutral factor
 // (empty Dom, one empty Val). l is left empty.
 TFactor ProductOfFactorList(Host& host, TFactorList& l);
+// ProductFactors(ProductOfFactorList(l), FactorOfEval(fixed)), the expansion
+// of a term. l is left empty.
+TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed);
 // Adds f to l, merging it with every later-visited factor it overlaps when
 // their product holds fewer Vals than the two together; f goes to the front of
 // l. Returns the evaluations that the merges extracted. f is consumed.

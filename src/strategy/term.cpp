@@ -127,9 +127,7 @@ void RestrictTermAtLeast(Host& host, TTerm& t, const TEval& e) {
 
 TFactor ExpandTerm(Host& host, TTerm& t) {
     const TEval e = FixedPart(host, t);
-    TFactor f1 = ProductOfFactorList(host, t.Factors);
-    TFactor fixed = FactorOfEval(e);
-    TFactor f = ProductFactors(host, f1, fixed);
+    TFactor f = ExpandFactorList(host, t.Factors, e);
     FreeTerm(t);
     return f;
 }

@@ -119,6 +119,43 @@ TEST(ReducedUnion, SameAsRepeatedWalkingUnions) {
     EXPECT_TRUE(host.errors.empty());
 }
 
+TEST(ProductOfFactorList, SameAsMultiplyingOneByOne) {
+    // Factors over disjoint and over overlapping division sets, reduced or
+    // not: the running product must come out as pairwise ProductFactors gives.
+    Rng rng{std::mt19937(41)};
+    RecordingHost host;
+    for (int round = 0; round < 40; ++round) {
+        TFactorList l;
+        const int count = rng.pick(1, 4);
+        for (int i = 0; i < count; ++i) {
+            TDom dom;
+            const bool overlap = round % 3 == 0;
+            const int from = overlap ? rng.pick(0, 4) : i * 10;
+            for (int p = from; p < from + rng.pick(1, 6); ++p)
+                dom.push_back(static_cast<std::uint8_t>(p));
+            TFactor f = round % 5 == 0 ? TFactor{dom, {}}
+                                       : RandomReducedFactor(rng, dom, rng.pick(1, 40), 2);
+            if (round % 5 == 0) // not reduced: equal and dominated Vals
+                for (int k = 0; k < rng.pick(1, 12); ++k)
+                    f.EvalList.push_front(RandomVal(rng, dom.size(), 2, 1));
+            l.push_back(f);
+        }
+        TFactorList copy = l;
+        TFactor expected{TDom{}, TEvalList{TVal{}}};
+        for (TFactor& f : copy)
+            expected = ProductFactors(host, expected, f);
+        const TEval fixed{TDom{200, 201}, TVal{3, 1}};
+        TFactor fixedFactor = FactorOfEval(fixed);
+        TFactor withFixed = expected;
+        withFixed = ProductFactors(host, withFixed, fixedFactor);
+
+        TFactorList l2 = l;
+        EXPECT_EQ(ProductOfFactorList(host, l), expected) << "round " << round;
+        EXPECT_EQ(ExpandFactorList(host, l2, fixed), withFixed) << "round " << round;
+    }
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST(ReducedUnion, StopRequestDropsTheRestOfTheNewFactor) {
     Rng rng{std::mt19937(3)};
     RecordingHost host;
