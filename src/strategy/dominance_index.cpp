@@ -1,5 +1,6 @@
 #include "strategy/dominance_index.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace nvx {
@@ -14,7 +15,7 @@ struct QueryWords {
 
 } // namespace
 
-DominanceIndex::DominanceIndex(std::size_t length) : length_(length), stride_(length * MaxValue) {}
+DominanceIndex::DominanceIndex(std::size_t length) : length_(length), columns_(length * MaxValue) {}
 
 bool DominanceIndex::Indexable(const TVal& v) const {
     if (v.size() != length_) return false;
@@ -24,19 +25,29 @@ bool DominanceIndex::Indexable(const TVal& v) const {
 }
 
 void DominanceIndex::SetBits(std::size_t id, const TVal& v) {
-    std::uint64_t* w = Block(id / 64);
+    const std::size_t b = id / 64;
     const std::uint64_t bit = std::uint64_t{1} << (id % 64);
     for (std::size_t p = 0; p < length_; ++p)
         for (std::size_t t = 0; t < v[p]; ++t)
-            w[p * MaxValue + t] |= bit;
+            Word(p * MaxValue + t, b) |= bit;
+}
+
+void DominanceIndex::AddBlock() {
+    const std::size_t blocks = liveBits_.size();
+    if (blocks == capacity_) {
+        const std::size_t capacity = std::max<std::size_t>(4, 2 * capacity_);
+        std::vector<std::uint64_t> bits(columns_ * capacity, 0);
+        for (std::size_t c = 0; c < columns_; ++c)
+            std::copy_n(&bits_[c * capacity_], blocks, &bits[c * capacity]);
+        bits_.swap(bits);
+        capacity_ = capacity;
+    }
+    liveBits_.push_back(0);
 }
 
 std::size_t DominanceIndex::Add(const TVal& v, std::uint32_t tag) {
     const std::size_t id = vals_.size();
-    if (id % 64 == 0) {
-        bits_.resize(bits_.size() + stride_, 0);
-        liveBits_.push_back(0);
-    }
+    if (id % 64 == 0) AddBlock();
     vals_.push_back(v);
     tags_.push_back(tag);
     SetBits(id, v);
@@ -63,12 +74,11 @@ bool DominanceIndex::AnyAtLeast(const TVal& v) const {
         if (v[p] > 0) q.offset[start[v[p]]++] = static_cast<std::uint16_t>(p * MaxValue + v[p] - 1);
     q.count = n;
 
-    const std::size_t blocks = liveBits_.size();
-    for (std::size_t b = 0; b < blocks; ++b) {
+    // The latest entries are the likeliest to beat a new Val: look at them first.
+    for (std::size_t b = liveBits_.size(); b-- > 0;) {
         std::uint64_t acc = liveBits_[b];
-        const std::uint64_t* w = Block(b);
         for (std::size_t i = 0; i < q.count && acc != 0; ++i)
-            acc &= w[q.offset[i]];
+            acc &= Word(q.offset[i], b);
         if (acc != 0) return true;
     }
     return false;
@@ -97,9 +107,8 @@ std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
     const std::size_t blocks = liveBits_.size();
     for (std::size_t b = 0; b < blocks; ++b) {
         std::uint64_t acc = liveBits_[b];
-        const std::uint64_t* w = Block(b);
         for (std::size_t i = 0; i < q.count && acc != 0; ++i)
-            acc &= ~w[q.offset[i]];
+            acc &= ~Word(q.offset[i], b);
         if (acc != 0) {
             liveBits_[b] &= ~acc;
             removed += static_cast<std::size_t>(std::popcount(acc));
@@ -122,6 +131,7 @@ void DominanceIndex::Compact() {
     vals_.clear();
     tags_.clear();
     bits_.clear();
+    capacity_ = 0;
     liveBits_.clear();
     live_ = 0;
     for (std::size_t i = 0; i < vals.size(); ++i)

@@ -47,14 +47,18 @@ class DominanceIndex {
     bool WorthCompacting() const { return vals_.size() >= 1024 && live_ * 2 < vals_.size(); }
 
   private:
-    std::uint64_t* Block(std::size_t b) { return &bits_[b * stride_]; }
-    const std::uint64_t* Block(std::size_t b) const { return &bits_[b * stride_]; }
+    // The word of block b in column c.
+    std::uint64_t& Word(std::size_t c, std::size_t b) { return bits_[c * capacity_ + b]; }
+    std::uint64_t Word(std::size_t c, std::size_t b) const { return bits_[c * capacity_ + b]; }
     void SetBits(std::size_t id, const TVal& v);
+    void AddBlock();
 
     std::size_t length_;
-    std::size_t stride_; // words per block of 64 entries: length_ * MaxValue
-    // Per block, per position p, per t in 1..MaxValue: the entries with at
-    // least t tricks at p (word p * MaxValue + t - 1).
+    std::size_t columns_;      // length_ * MaxValue
+    std::size_t capacity_ = 0; // blocks of 64 entries room is made for
+    // Column p * MaxValue + t - 1, for position p and t in 1..MaxValue, holds
+    // the entries with at least t tricks at p, one bit each, 64 to a word;
+    // a query runs along a few columns, so each column is contiguous.
     std::vector<std::uint64_t> bits_;
     std::vector<std::uint64_t> liveBits_;
     std::vector<TVal> vals_;

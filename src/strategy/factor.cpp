@@ -2,6 +2,8 @@
 
 #include "strategy/reduced.h"
 
+#include <algorithm>
+
 namespace nvx {
 namespace {
 
@@ -44,6 +46,75 @@ struct ProductOptions {
     bool f1Reduced = false;
 };
 
+// The Vals of a factor spread over the merged set, one after the other.
+std::vector<std::uint8_t> SpreadAll(const TFactor& f, const TDom& to) {
+    std::vector<std::uint8_t> flat;
+    flat.reserve(f.EvalList.size() * to.size());
+    TVal s;
+    for (const TVal& v : f.EvalList) {
+        Spread(v, f.Dom, to, s);
+        flat.insert(flat.end(), s.begin(), s.end());
+    }
+    return flat;
+}
+
+// The reduced product of two long factors, as adding every merged pair in
+// pair order with AddVal gives it: the pairs that no other pair beats, the
+// first of equal ones, the latest at the front. A pair can only be beaten by
+// one with more tricks in all, so taking the pairs by their total, most
+// first (pair order among equal totals), each needs comparing only with the
+// pairs kept so far, and none of those is ever removed again. Returns false
+// when a Val has more tricks than an index can hold.
+bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& r,
+                     bool interruptible) {
+    const std::size_t n1 = f1.EvalList.size(), n2 = f2.EvalList.size(), len = r.Dom.size();
+    DominanceIndex index(len);
+    auto fits = [](const TEvalList& l) {
+        for (const TVal& v : l)
+            for (std::uint8_t b : v)
+                if (b > DominanceIndex::MaxValue) return false;
+        return true;
+    };
+    if (!fits(f1.EvalList) || !fits(f2.EvalList)) return false;
+    const std::vector<std::uint8_t> flat1 = SpreadAll(f1, r.Dom), flat2 = SpreadAll(f2, r.Dom);
+    TVal m = TVal::withLength(len);
+    auto merge = [&](std::uint64_t pair) {
+        detail::MinBytes(m.data(), &flat1[pair / n2 * len], &flat2[pair % n2 * len], len);
+    };
+    struct Pair {
+        std::uint32_t total;
+        std::uint64_t nr; // i * n2 + j: the pair order
+    };
+    std::vector<Pair> pairs(n1 * n2);
+    for (std::uint64_t nr = 0; nr < pairs.size(); ++nr) {
+        merge(nr);
+        std::uint32_t total = 0;
+        for (std::uint8_t b : m)
+            total += b;
+        pairs[nr] = {total, nr};
+    }
+    std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
+        return a.total != b.total ? a.total > b.total : a.nr < b.nr;
+    });
+    std::vector<std::pair<std::uint64_t, std::size_t>> kept; // pair number, index id
+    for (std::size_t k = 0; k < pairs.size(); ++k) {
+        if (interruptible && !kept.empty() && k % 4096 == 0) {
+            host.processPendingEvents();
+            if (host.stopRequested()) break;
+        }
+        merge(pairs[k].nr);
+        if (index.AnyAtLeast(m)) continue;
+        kept.emplace_back(pairs[k].nr, index.Add(m));
+    }
+    std::sort(kept.begin(), kept.end());
+    std::vector<TVal> storage; // back to front: pair order
+    storage.reserve(kept.size());
+    for (const auto& [nr, id] : kept)
+        storage.push_back(index.Val(id));
+    r.EvalList = TEvalList::FromBackToFront(std::move(storage));
+    return true;
+}
+
 // The product of two factors without consuming them.
 TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOptions options = {}) {
     const bool interruptible = options.interruptible;
@@ -73,6 +144,10 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
     // pair is kept, the latest at the front.
     const bool allKept =
         options.f1Reduced && DomDisjoint(f1.Dom, f2.Dom) && KnownReduced(host, f2.EvalList);
+    const std::size_t pairCount = f1.EvalList.size() * f2.EvalList.size();
+    if (!allKept && pairCount >= 4096 && pairCount <= (std::size_t{1} << 26) &&
+        ProductByTotals(host, f1, f2, r, interruptible))
+        return r;
     std::vector<TVal> storage; // back to front, when allKept
     ReducedListBuilder kept;
     TVal s1, m = TVal::withLength(r.Dom.size());

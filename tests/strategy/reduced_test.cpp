@@ -156,6 +156,30 @@ TEST(ProductOfFactorList, SameAsMultiplyingOneByOne) {
     EXPECT_TRUE(host.errors.empty());
 }
 
+TEST(ProductFactors, LongProductsSameAsAddingEveryPair) {
+    // Overlapping division sets, many equal merged Vals: the product must keep
+    // the first of equal ones and the pair order.
+    Rng rng{std::mt19937(8)};
+    RecordingHost host;
+    for (int round = 0; round < 6; ++round) {
+        const TDom d1{0, 1, 2, 3, 4, 5}, d2{3, 4, 5, 6, 7};
+        TFactor f1{d1, {}}, f2{d2, {}};
+        for (int i = 0; i < 90 + round * 20; ++i)
+            f1.EvalList.push_front(RandomVal(rng, d1.size(), 2, 2));
+        for (int i = 0; i < 60; ++i)
+            f2.EvalList.push_front(RandomVal(rng, d2.size(), 2, 2));
+        TFactor expected{DomUnion(d1, d2), {}};
+        for (const TVal& v1 : f1.EvalList)
+            for (const TVal& v2 : f2.EvalList) {
+                TVal m = TVal::withLength(expected.Dom.size());
+                MergeVal(host, m, d1, v1, d2, v2);
+                AddVal(host, expected, m);
+            }
+        EXPECT_EQ(ProductFactors(host, f1, f2), expected) << "round " << round;
+    }
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST(ReducedUnion, StopRequestDropsTheRestOfTheNewFactor) {
     Rng rng{std::mt19937(3)};
     RecordingHost host;
