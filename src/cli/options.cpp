@@ -68,8 +68,9 @@ void AddOptions(CLI::App& app, CliOptions& o, bool batchLine) {
     app.add_option("--jobs", o.Jobs, "Combinations of a batch analysed at once (default: cores)")
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u).description(""));
-    app.footer("Exit status: 0 done, 1 internal error, 2 bad input (for a batch: some line was "
-               "bad), 130 cancelled with Ctrl-C.");
+    app.footer("Exit status: 0 done, 1 internal error or results not written, 2 bad input (for "
+               "a batch: some line was bad, or the file could not be read), 130 cancelled with "
+               "Ctrl-C.");
     app.set_version_flag("--version", VersionText, "Print the version");
 }
 
