@@ -2,6 +2,7 @@
 // status back.
 #pragma once
 
+#include <cstddef>
 #include <cstdio>
 #include <istream>
 #include <string>
@@ -14,7 +15,14 @@ struct AppStreams {
     std::FILE* out;   // results
     std::FILE* err;   // diagnostics and the progress line
     bool progress;    // show the live progress line on err
+    // When set, the batch "-" is read from here instead of in (a read error
+    // can be told from the end of the input only on a C stream).
+    std::FILE* inFile = nullptr;
 };
+
+// Batch lines longer than this are refused (the object's "input" keeps their
+// start).
+inline constexpr std::size_t MaxBatchLineLength = 4096;
 
 // Runs norvadex-cli with the arguments (without the program name); returns the
 // exit status.

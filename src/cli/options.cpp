@@ -55,7 +55,11 @@ void AddOptions(CLI::App& app, CliOptions& o, bool batchLine) {
                    "accepted, ';' closes a trick, '-' shows out")
         ->type_name("CARDS")
         ->needs(line);
-    if (batchLine) return;
+    if (batchLine) {
+        // A batch line is a combination: "-h" there is a bad line, not a request for help.
+        app.set_help_flag();
+        return;
+    }
     app.add_option("--batch", o.Batch,
                    "Analyse one combination per line of FILE ('-': standard input), in the form "
                    "of this command line; print one JSON object per line (blank lines are "
@@ -64,8 +68,9 @@ void AddOptions(CLI::App& app, CliOptions& o, bool batchLine) {
     app.add_option("--jobs", o.Jobs, "Combinations of a batch analysed at once (default: cores)")
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u).description(""));
-    app.footer("Exit status: 0 done, 1 internal error, 2 bad input (for a batch: some line was "
-               "bad), 130 cancelled with Ctrl-C.");
+    app.footer("Exit status: 0 done, 1 internal error or results not written, 2 bad input (for "
+               "a batch: some line was bad, or the file could not be read), 130 cancelled with "
+               "Ctrl-C.");
     app.set_version_flag("--version", VersionText, "Print the version");
 }
 
@@ -73,11 +78,11 @@ ParseOutcome Parse(const std::vector<std::string>& args, bool batchLine) {
     ParseOutcome out;
     CLI::App app(Description, ProgramName);
     AddOptions(app, out.Options, batchLine);
-    std::vector<const char*> argv{ProgramName};
-    for (const std::string& a : args)
-        argv.push_back(a.c_str());
+    // The parser takes the words last first. Handing it strings rather than C
+    // strings keeps a word with a zero byte whole, so that it is refused.
+    std::vector<std::string> reversed(args.rbegin(), args.rend());
     try {
-        app.parse(static_cast<int>(argv.size()), argv.data());
+        app.parse(reversed);
     } catch (const CLI::CallForHelp&) {
         out.Exit = ExitOk;
         out.Output = app.help();
@@ -138,6 +143,17 @@ ParseOutcome ParseBatchLine(std::string_view line) {
             return out;
         }
     return Parse(*words, true);
+}
+
+std::string ShownText(std::string_view text) {
+    constexpr std::size_t MaxShown = 40;
+    std::string out;
+    for (std::size_t i = 0; i < text.size() && i < MaxShown; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        out += c < 0x20 || c == 0x7f ? '?' : static_cast<char>(c);
+    }
+    if (text.size() > MaxShown) out += "...";
+    return out;
 }
 
 std::optional<std::vector<std::string>> SplitWords(std::string_view line, std::string& error) {
@@ -343,7 +359,7 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
     if (args.Imps) {
         std::optional<TContract> c = ReadContract(*args.Imps);
         if (!c) {
-            error = "--imps: '" + *args.Imps +
+            error = "--imps: '" + ShownText(*args.Imps) +
                     "' is no contract (level 1 to 7, strain C, D, H, S or NT, then x for "
                     "doubled or xx for redoubled: 3NT, 4S, 4Hx, 6Cxx)";
             return std::nullopt;

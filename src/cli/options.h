@@ -67,6 +67,10 @@ ParseOutcome ParseBatchLine(std::string_view line);
 // quote, with the reason in error.
 std::optional<std::vector<std::string>> SplitWords(std::string_view line, std::string& error);
 
+// Text the user typed, fit to be quoted in a one-line message: control
+// characters become '?', and a long text is cut short with "...".
+std::string ShownText(std::string_view text);
+
 // A holding as typed in the combination dialog, read strictly: rank characters
 // in either case, "10" for the ten, blanks between cards, and "x" for a low card
 // still to be chosen. Cards are the named ones, Lows the number of x's.

@@ -117,7 +117,7 @@ RunResult RunAnalysis(const RunRequest& request, CliHost& host) {
         if (index == 0) {
             r.Status = RunStatus::BadInput;
             r.Error =
-                "--line: there is no line " + *request.Line +
+                "--line: there is no line " + ShownText(*request.Line) +
                 (names.empty() ? std::string(" (no lines)") : " (the lines are " + names + ")");
             return r;
         }

@@ -363,6 +363,19 @@ TEST(CliBinary, CtrlCCancelsABatch) {
               std::vector<std::string>{"norvadex-cli: No results: computation cancelled"});
 }
 
+TEST(CliBinary, ResultsThatCannotBeWrittenGiveOneLineAndStatusOne) {
+    // A reader that has gone away is a write error, not a silent death by SIGPIPE.
+    ProgramRun r =
+        RunProgram({"--batch", "-"}, "AQ 32\nAK 32\n", std::nullopt, StdoutTo::PipeWithoutReader);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errLines(),
+              std::vector<std::string>{"norvadex-cli: cannot write the results: Broken pipe"});
+    r = RunProgram({"AQ", "32", "--json"}, "", std::nullopt, StdoutTo::Closed);
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.errLines(), std::vector<std::string>{
+                                "norvadex-cli: cannot write the results: Bad file descriptor"});
+}
+
 TEST(CliBinary, HelpAndVersion) {
     ProgramRun r = RunProgram({"--version"});
     EXPECT_EQ(r.status, 0);

@@ -211,6 +211,8 @@ TEST(CliCommandLine, UsageErrors) {
         {{"AQ", "32", "--play", "3"}, "--line"},
         {{"AQ", "32", "--batch", "f"}, "not both"},
         {{"--batch", "f", "--jobs", "0"}, "--jobs"},
+        {{"--batch", "f", "--jobs", "99999999999999999999"}, "--jobs"},
+        {{"--batch", "f", "--jobs", "-1"}, "--jobs"},
         {{"AQ", "32", "extra"}, "extra"},
     };
     for (const Case& c : cases) {
@@ -257,6 +259,43 @@ TEST(CliBatchLines, SplitLikeAShell) {
         EXPECT_EQ(*p.Exit, ExitBadInput);
         EXPECT_FALSE(p.Error.empty());
     }
+}
+
+TEST(CliBatchLines, HelpIsABadLineInAnySpelling) {
+    // The parser reads "-h|" as -h with a value: on a batch line it is no option.
+    for (const char* line : {"-h|", "AQ 32 -hx", "--help=1"}) {
+        const ParseOutcome p = ParseBatchLine(line);
+        ASSERT_TRUE(p.Exit) << line;
+        EXPECT_EQ(*p.Exit, ExitBadInput) << line;
+        EXPECT_TRUE(p.Output.empty()) << line;
+        EXPECT_FALSE(p.Error.empty()) << line;
+    }
+}
+
+TEST(CliCommandLine, ZeroBytesAndControlCharactersAreRefusedOnOneLine) {
+    // A zero byte inside a word must not cut the word short and let it pass.
+    const std::string north("AQ\0Z", 4);
+    ParseOutcome p = ParseCommandLine({north, "32"});
+    ASSERT_FALSE(p.Exit) << p.Error;
+    EXPECT_EQ(p.Options.Combo.North, north);
+    std::string error;
+    EXPECT_FALSE(CheckComboArgs(p.Options.Combo, error));
+    EXPECT_EQ(error, "North: character 0 is no card");
+    p = ParseBatchLine(std::string("AQ 3\0002", 7));
+    ASSERT_FALSE(p.Exit) << p.Error;
+    EXPECT_FALSE(CheckComboArgs(p.Options.Combo, error));
+    EXPECT_EQ(error, "South: character 0 is no card");
+
+    // What the user typed is quoted without line breaks or escape sequences,
+    // and a long text is cut short.
+    ComboArgs a = Args("AQ", "32");
+    a.Imps = "3N\nT\x1b[2J";
+    EXPECT_FALSE(CheckComboArgs(a, error));
+    EXPECT_EQ(error.rfind("--imps: '3N?T?[2J' is no contract", 0), 0u) << error;
+    a.Imps = std::string(1000, 'Q');
+    EXPECT_FALSE(CheckComboArgs(a, error));
+    EXPECT_LT(error.size(), 200u);
+    EXPECT_NE(error.find("QQQ...'"), std::string::npos) << error;
 }
 
 TEST(CliText, AlignedColumns) {

@@ -49,7 +49,7 @@ std::vector<std::string> ProgramRun::errLines() const {
 }
 
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input,
-                      std::optional<std::chrono::milliseconds> interruptAfter) {
+                      std::optional<std::chrono::milliseconds> interruptAfter, StdoutTo stdoutTo) {
     ProgramRun run;
     const std::string in = TempFile(input), out = TempFile(""), err = TempFile("");
     if (in.empty() || out.empty() || err.empty()) {
@@ -59,7 +59,24 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
+    int pipeEnds[2] = {-1, -1};
+    switch (stdoutTo) {
+    case StdoutTo::File:
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_TRUNC, 0);
+        break;
+    case StdoutTo::Closed:
+        posix_spawn_file_actions_addclose(&actions, 1);
+        break;
+    case StdoutTo::PipeWithoutReader:
+        if (pipe(pipeEnds) != 0) {
+            ADD_FAILURE() << "cannot create a pipe";
+            return run;
+        }
+        close(pipeEnds[0]);
+        posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, pipeEnds[1]);
+        break;
+    }
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_TRUNC, 0);
     std::vector<char*> argv;
     std::string program = NORVADEX_CLI_PATH;
@@ -71,6 +88,7 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    if (pipeEnds[1] >= 0) close(pipeEnds[1]);
     if (rc != 0) {
         ADD_FAILURE() << "cannot start " << program;
         return run;

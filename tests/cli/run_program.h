@@ -15,9 +15,14 @@ struct ProgramRun {
     std::vector<std::string> errLines() const;
 };
 
+// Where the tool's standard output goes: a file (collected), nowhere (the
+// descriptor closed), or a pipe whose reader has gone.
+enum class StdoutTo { File, Closed, PipeWithoutReader };
+
 // Runs the tool with the arguments and, if given, the text on standard input.
 // interruptAfter: send SIGINT once that much time has passed.
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input = "",
-                      std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt);
+                      std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt,
+                      StdoutTo stdoutTo = StdoutTo::File);
 
 } // namespace nvx::test

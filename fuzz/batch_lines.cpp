@@ -1,0 +1,102 @@
+// Batch lines of norvadex-cli: arbitrary text split into lines, each parsed and
+// checked as the batch does; the lines that are refused go through the batch
+// itself, which must give one JSON object with "input" and "error" for each.
+#include "cli/app.h"
+#include "cli/options.h"
+
+#include <fuzzer/FuzzedDataProvider.h>
+#include <nlohmann/json.hpp>
+
+#include <cstdio>
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace nvx;
+using namespace nvx::cli;
+
+void Require(bool ok, const char* what) {
+    if (!ok) {
+        std::fprintf(stderr, "broken: %s\n", what);
+        std::abort();
+    }
+}
+
+struct Captured {
+    char* data = nullptr;
+    std::size_t size = 0;
+    std::FILE* file = open_memstream(&data, &size);
+    ~Captured() {
+        if (file) std::fclose(file);
+        std::free(data);
+    }
+    std::string text() {
+        std::fflush(file);
+        return std::string(data ? data : "", size);
+    }
+};
+
+bool Blank(const std::string& line) {
+    return line.find_first_not_of(" \t\r") == std::string::npos;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string text(reinterpret_cast<const char*>(data), size);
+
+    // Every line by itself, as it comes (line breaks inside included).
+    {
+        std::string error;
+        const std::optional<std::vector<std::string>> words = SplitWords(text, error);
+        if (!words) Require(!error.empty(), "an unsplittable line has a reason");
+        const ParseOutcome p = ParseBatchLine(text);
+        if (p.Exit) {
+            Require(*p.Exit == ExitBadInput, "a batch line never asks for help");
+            Require(!p.Error.empty(), "a refused line has a reason");
+        } else {
+            Require(!p.Options.Batch, "no batch inside a batch");
+            std::string e;
+            if (!CheckComboArgs(p.Options.Combo, e)) Require(!e.empty(), "refusal with reason");
+        }
+    }
+
+    // The batch of the refused lines: those admitted would start analyses.
+    std::string input;
+    std::size_t refused = 0;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::string l = line;
+        if (!l.empty() && l.back() == '\r') l.pop_back();
+        if (Blank(l)) {
+            input += line + "\n";
+            continue;
+        }
+        const ParseOutcome p = ParseBatchLine(l);
+        std::string e;
+        if (!p.Exit && CheckComboArgs(p.Options.Combo, e)) continue;
+        input += line + "\n";
+        ++refused;
+    }
+    Captured out, err;
+    std::istringstream in(input);
+    const int status = RunCli({"--batch", "-", "--jobs", "2"}, {in, out.file, err.file, false});
+    Require(status == (refused > 0 ? ExitBadInput : ExitOk), "status of a batch");
+    Require(err.text().empty(), "a bad line is reported on standard output only");
+    std::istringstream printed(out.text());
+    std::size_t objects = 0;
+    while (std::getline(printed, line)) {
+        const nlohmann::json j = nlohmann::json::parse(line, nullptr, false);
+        Require(!j.is_discarded() && j.is_object(), "each line a JSON object");
+        Require(j.size() == 2 && j.contains("input") && j["error"].is_string() &&
+                    !j["error"].get<std::string>().empty(),
+                "input and error");
+        ++objects;
+    }
+    Require(objects == refused, "one object per refused line");
+    return 0;
+}
