@@ -56,8 +56,8 @@ std::size_t DominanceIndex::Add(const TVal& v, std::uint32_t tag) {
     return id;
 }
 
-bool DominanceIndex::AnyAtLeast(const TVal& v) const {
-    if (live_ == 0) return false;
+std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
+    if (live_ == 0) return None;
     // At least v[p] tricks at every position with v[p] > 0; higher demands
     // rule out more entries, so they come first.
     QueryWords q;
@@ -79,9 +79,9 @@ bool DominanceIndex::AnyAtLeast(const TVal& v) const {
         std::uint64_t acc = liveBits_[b];
         for (std::size_t i = 0; i < q.count && acc != 0; ++i)
             acc &= Word(q.offset[i], b);
-        if (acc != 0) return true;
+        if (acc != 0) return b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
     }
-    return false;
+    return None;
 }
 
 std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {

@@ -30,7 +30,10 @@ class DominanceIndex {
     // Ids grow by one with every Add; Compact renumbers them.
     std::size_t Add(const TVal& v, std::uint32_t tag = 0);
     // Some live Val is at least v at every position (equal counts).
-    bool AnyAtLeast(const TVal& v) const;
+    bool AnyAtLeast(const TVal& v) const { return FindAtLeast(v) != None; }
+    // The id of such a Val, or None.
+    static constexpr std::size_t None = static_cast<std::size_t>(-1);
+    std::size_t FindAtLeast(const TVal& v) const;
     // Removes every live Val that is at most v at every position (v itself
     // included, if present); returns how many.
     std::size_t RemoveAtMost(const TVal& v);

@@ -3,6 +3,7 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
+#include <array>
 
 namespace nvx {
 namespace {
@@ -97,13 +98,29 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
         return a.total != b.total ? a.total > b.total : a.nr < b.nr;
     });
     std::vector<std::pair<std::uint64_t, std::size_t>> kept; // pair number, index id
+    // The Vals that beat the latest pairs beat many others: try them first.
+    std::array<std::size_t, 4> recent;
+    recent.fill(DominanceIndex::None);
+    auto beatenByRecent = [&] {
+        for (std::size_t id : recent)
+            if (id != DominanceIndex::None &&
+                (detail::DirectionBits(m.data(), index.Val(id).data(), len, 1) & 1) == 0)
+                return true;
+        return false;
+    };
     for (std::size_t k = 0; k < pairs.size(); ++k) {
         if (interruptible && !kept.empty() && k % 4096 == 0) {
             host.processPendingEvents();
             if (host.stopRequested()) break;
         }
         merge(pairs[k].nr);
-        if (index.AnyAtLeast(m)) continue;
+        if (beatenByRecent()) continue;
+        const std::size_t by = index.FindAtLeast(m);
+        if (by != DominanceIndex::None) {
+            std::rotate(recent.begin(), recent.end() - 1, recent.end());
+            recent[0] = by;
+            continue;
+        }
         kept.emplace_back(pairs[k].nr, index.Add(m));
     }
     std::sort(kept.begin(), kept.end());
