@@ -38,7 +38,8 @@ test-asan: deps
 #   make stress SEED=7 COUNT=2000          optimised build
 #   make stress SEED=7 COUNT=300 SANITIZE=1  sanitizer build, leak detection on
 #   make stress SEED=7 FIRST=123 COUNT=1   case 123 of seed 7 alone
-# BUDGET bounds each analysis in polls of the stop request (default 2000000).
+# BUDGET bounds each analysis in polls of the host (default 2000000, 500000 with
+# SANITIZE); an analysis over it is stopped and checked as an interrupted one.
 SEED ?= 1
 COUNT ?= 1000
 FIRST ?= 0
