@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-asan stress fuzz bench clean
+.PHONY: deps configure build run test test-asan stress stress-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -43,6 +43,38 @@ fuzz: deps
 	    -DNORVADEX_BUILD_BENCH=OFF >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
 	@scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
+# A long seeded run of the whole analysis on random combinations; a failing
+# case is replayed alone with the command the run prints.
+#   make stress SEED=7 COUNT=2000          optimised build
+#   make stress SEED=7 COUNT=300 SANITIZE=1  sanitizer build, leak detection on
+#   make stress SEED=7 FIRST=123 COUNT=1   case 123 of seed 7 alone
+# BUDGET bounds each analysis in polls of the host (default 2000000, 500000 with
+# SANITIZE); an analysis over it is stopped and checked as an interrupted one.
+SEED ?= 1
+COUNT ?= 1000
+FIRST ?= 0
+BUDGET ?=
+SANITIZE ?=
+STRESS_BUILD = $(if $(SANITIZE),$(ASAN_BUILD),$(BUILD))
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+    LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp \
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+stress: deps
+	@if [ -n "$(SANITIZE)" ]; then \
+	    cmake -S . -B $(ASAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	        -DNORVADEX_SANITIZE=address,undefined -DNORVADEX_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null; \
+	else \
+	    cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) >/dev/null; \
+	fi
+	@cmake --build $(STRESS_BUILD) -j $(JOBS) --target test_results
+	@$(if $(SANITIZE),$(SANITIZER_ENV)) NORVADEX_STRESS_SEED=$(SEED) NORVADEX_STRESS_COUNT=$(COUNT) \
+	    NORVADEX_STRESS_FIRST=$(FIRST) NORVADEX_STRESS_BUDGET=$(BUDGET) \
+	    $(STRESS_BUILD)/tests/test_results --gtest_filter='Stress.*' --gtest_brief=1
+
+stress-asan:
+	@$(MAKE) --no-print-directory stress SANITIZE=1
 
 bench: build
 	@if [ -x $(BUILD)/bench/norvadex_bench ]; then $(BUILD)/bench/norvadex_bench; \

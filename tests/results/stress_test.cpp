@@ -1,0 +1,337 @@
+// The whole analysis on random combinations, end to end: set-up, the optimal
+// lines, a random play-through of every line with take-backs, and analyses
+// stopped part-way. Each case is drawn from (seed, index) alone, so a failing
+// case is replayed by itself. The same test runs long when
+// NORVADEX_STRESS_SEED / _COUNT / _FIRST / _BUDGET are set (`make stress`).
+//
+// The cost of a case is bounded by counting the host's polls (stop request and
+// pending events): an analysis still running after the budget is stopped there
+// and checked as an interrupted one.
+#include "play/possible_divs.h"
+#include "results/analysis.h"
+#include "support/combos.h"
+#include "support/naive_search.h"
+#include "support/recording_host.h"
+#include "support/test_scale.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace nvx {
+namespace {
+
+using test::ComboInput;
+using test::RecordingHost;
+
+// Requests a stop at the stopAt-th poll; counts every poll.
+class BudgetHost : public RecordingHost {
+  public:
+    bool stopRequested() override {
+        Poll();
+        return stop;
+    }
+    void processPendingEvents() override {
+        RecordingHost::processPendingEvents();
+        Poll();
+    }
+    void Restart(long limit) {
+        clear();
+        stop = false;
+        polls = 0;
+        stopAt = limit;
+    }
+    long polls = 0;
+    long stopAt = LONG_MAX;
+
+  private:
+    void Poll() {
+        if (++polls >= stopAt) stop = true;
+    }
+};
+
+struct StressOptions {
+    std::uint64_t seed = 20261206;
+    long first = 0;
+    long count = test::Scaled(300);
+    // Polls per analysis. The work between two polls grows with the size of
+    // the strategy sets, so the time a budget allows varies a lot between
+    // combinations; this one keeps the hardest to a second or so.
+    long budget = test::Scaled(500000);
+    bool longRun = false;
+};
+
+struct StressStats {
+    long cases = 0, overBudget = 0, interrupted = 0, lines = 0, manyLines = 0, cards = 0, naive = 0;
+};
+
+// Everything the analysis may not leave changed behind it.
+struct EngineSnapshot {
+    std::string north, south, ew, discards, playString;
+    std::uint8_t entries, westFilled, eastFilled;
+    ClassTables classes;
+    PlayState play;
+    Divisions divs;
+    Probabilities probs;
+
+    explicit EngineSnapshot(const Engine& e)
+        : north(e.combo.North.str()), south(e.combo.South.str()), ew(e.combo.EWCards.str()),
+          discards(e.combo.Discards.str()), playString(e.combo.PlayString),
+          entries(e.combo.Entries), westFilled(e.combo.WestFilled), eastFilled(e.combo.EastFilled),
+          classes(e.classes), play(e.play), divs(e.divs), probs(e.probs) {}
+    friend bool operator==(const EngineSnapshot&, const EngineSnapshot&) = default;
+};
+
+std::optional<TContractGoal> RandomGoal(std::mt19937& rng) {
+    if (rng() % 2) return std::nullopt;
+    TContractGoal g;
+    g.Contract.Level = std::uint8_t(1 + rng() % 7);
+    g.Contract.Strain = std::uint8_t(rng() % 5);
+    g.Contract.Doubled = std::uint8_t(rng() % 3 == 0);
+    g.Contract.Redoubled = std::uint8_t(rng() % 6 == 0);
+    g.Contract.Vulnerable = std::uint8_t(rng() % 2);
+    g.TricksNeeded = std::uint8_t(rng() % 4 ? rng() % 6 : rng() % 14);
+    return g;
+}
+
+// The lines' chances from their tricks per division and the division
+// probabilities, and the best chance of every goal reached by a listed line.
+void CheckChances(Analysis& a, bool thinnedOut) {
+    const Engine& e = a.engine();
+    const ProbStrategies& r = a.lines();
+    const std::size_t n = e.NumDivs();
+    ASSERT_EQ(r.ProbDenominator(), e.ProbDenominator());
+    ASSERT_EQ(r.DivProb().size(), n);
+    for (std::size_t d = 0; d < n; ++d)
+        ASSERT_EQ(r.DivProb()[d], e.DivProb(std::uint8_t(d)));
+    std::array<std::int64_t, MaxTricks + 1> listedBest{};
+    for (int i = 1; i <= r.StratCount(); ++i) {
+        const TProbStrat& s = *r.GetStrat(i);
+        ASSERT_EQ(s.Val.size(), n) << "line " << i;
+        std::array<std::int64_t, MaxTricks + 1> w{};
+        for (std::size_t d = 0; d < n; ++d) {
+            for (int k = 1; k <= s.Val[d]; ++k)
+                w[k] += e.DivProb(std::uint8_t(d));
+            w[0] += std::int64_t(s.Val[d]) * e.DivProb(std::uint8_t(d));
+        }
+        for (int k = 0; k <= MaxTricks; ++k) {
+            EXPECT_EQ(s.GoalWeight[k], w[k]) << "line " << s.Name << " goal " << k;
+            EXPECT_EQ(r.GetStratProb(i, k), double(w[k]) / e.ProbDenominator());
+            listedBest[k] = std::max(listedBest[k], w[k]);
+        }
+    }
+    for (int k = 0; k <= MaxTricks; ++k) {
+        EXPECT_LE(listedBest[k], r.Best()[k]) << "goal " << k;
+        // Thinning out looks at the trick goals only.
+        if (k > 0 || !thinnedOut) {
+            EXPECT_EQ(listedBest[k], r.Best()[k]) << "goal " << k;
+        }
+        EXPECT_EQ(r.GetBestProb(k), double(r.Best()[k]) / e.ProbDenominator());
+    }
+}
+
+// The best chances against the naive full-play reference, for combinations
+// small enough for it.
+bool CheckAgainstNaive(const Analysis& a, const ComboInput& in) {
+    const Engine& e = a.engine();
+    const std::size_t ns = e.classes.NorthLength + e.classes.SouthLength;
+    if (e.GetEWCards().size() > 6 || ns > 6) return false;
+    const test::NaiveResult naive = test::NaiveAnalyse(
+        {in.north, in.south, in.discards, in.entries, in.vacantWest, in.vacantEast});
+    const TGoalWeights& best = a.lines().Best();
+    for (int k = 0; k <= MaxTricks; ++k)
+        EXPECT_EQ(__int128(best[k]) * naive.totalWeight,
+                  __int128(naive.bestWeight[k]) * a.lines().ProbDenominator())
+            << "goal " << k;
+    return true;
+}
+
+// Plays line i through with random defenders' cards, taking cards back now and
+// then; at the end declarer has at least the tricks the line promises in every
+// division still possible. Returns the cards played.
+int PlayThroughLine(Analysis& a, int i, std::mt19937& rng) {
+    PlayThrough& pt = a.play();
+    DynamicEvaluation& dyn = a.dynamicEvaluation();
+    a.SelectStrat(i);
+    const TEval root = dyn.TopEval();
+    const TVal& line = a.lines().GetStrat(i)->Val;
+    int cards = 0;
+    for (int step = 0; step < 200; ++step) {
+        if (!pt.GetPlayString().empty() && rng() % 8 == 0) {
+            for (int back = 1 + int(rng() % 3); back > 0; --back)
+                pt.TakeBackCard();
+            continue;
+        }
+        const std::string playable = pt.PlayableCards();
+        const std::string choice = dyn.DeclarerTurn() ? pt.LineCards() : playable;
+        EXPECT_EQ(choice.empty(), playable.empty())
+            << "the line has no card at " << pt.GetPlayString();
+        if (choice.empty()) {
+            TDom possible;
+            PossibleDivs(a.engine(), possible);
+            EXPECT_FALSE(possible.empty());
+            for (std::uint8_t d : possible)
+                EXPECT_GE(pt.NSTricksWon(), line[d])
+                    << "division " << int(d) << " after " << pt.GetPlayString();
+            break;
+        }
+        if (rng() % 4 == 0) pt.AddTrickSeparator();
+        EXPECT_TRUE(pt.PlayChar(choice[rng() % choice.size()])) << pt.GetPlayString();
+        ++cards;
+    }
+    while (!pt.GetPlayString().empty())
+        pt.TakeBackCard();
+    EXPECT_TRUE(dyn.DeclarerTurn());
+    EXPECT_EQ(dyn.StackDepth(), 1u);
+    EXPECT_EQ(dyn.TopEval(), root);
+    return cards;
+}
+
+void RunCase(const StressOptions& o, long index, StressStats& stats) {
+    std::seed_seq seq{std::uint32_t(o.seed), std::uint32_t(o.seed >> 32), std::uint32_t(index)};
+    std::mt19937 rng(seq);
+    const ComboInput in = test::RandomAdmittedCombo(rng);
+    const std::optional<TContractGoal> goal = RandomGoal(rng);
+    const bool interrupt = rng() % 5 == 0;
+    SCOPED_TRACE(in.describe() + (goal ? " IMPs " + ContractText(goal->Contract) + " needing " +
+                                             std::to_string(goal->TricksNeeded)
+                                       : " matchpoints"));
+    BudgetHost host;
+    Analysis a(host);
+    test::SetUp(a.engine(), in);
+    if (goal)
+        a.SetIMPTable(*goal);
+    else
+        a.SetTrickTable();
+    const EngineSnapshot start(a.engine());
+    ++stats.cases;
+
+    // A stopped analysis: no internal error, the stop still visible to the
+    // caller, nothing played and no line to play through.
+    auto checkStopped = [&] {
+        EXPECT_TRUE(host.errors.empty()) << host.errors.front().code;
+        EXPECT_TRUE(host.stopRequested());
+        EXPECT_TRUE(EngineSnapshot(a.engine()) == start);
+        EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+    };
+
+    host.Restart(o.budget);
+    a.ComputeOptimalLines();
+    if (host.stop) {
+        ++stats.overBudget;
+        checkStopped();
+        return;
+    }
+    const long polls = host.polls;
+    host.stopAt = LONG_MAX; // the play-through searches too
+    ASSERT_TRUE(host.errors.empty()) << host.errors.front().code << " " << host.errors.front().text;
+    ASSERT_GE(a.StratCount(), 1);
+    bool thinnedOut = false;
+    for (const auto& m : host.messages)
+        thinnedOut |= m.kind == MessageKind::Warning;
+    CheckChances(a, thinnedOut);
+    stats.naive += CheckAgainstNaive(a, in);
+    EXPECT_TRUE(EngineSnapshot(a.engine()) == start);
+
+    for (int i = 1; i <= a.StratCount(); ++i) {
+        stats.cards += PlayThroughLine(a, i, rng);
+        ASSERT_TRUE(EngineSnapshot(a.engine()) == start) << "after line " << i;
+    }
+    stats.lines += a.StratCount();
+    stats.manyLines += a.StratCount() > 1;
+    host.messages.clear(); // defence warnings
+    ASSERT_TRUE(host.errors.empty()) << host.errors.front().code << " " << host.errors.front().text;
+    if (!interrupt) return;
+
+    // Stopped at a random poll, then analysed afresh on the same object.
+    std::vector<TVal> lines;
+    for (const auto& s : a.lines().ProbList())
+        lines.push_back(s->Val);
+    a.SelectStrat(1 + int(rng() % a.StratCount()));
+    const std::string first = a.play().LineCards();
+    if (!first.empty()) ASSERT_TRUE(a.play().PlayChar(first.front()));
+    host.Restart(1 + long(rng() % polls));
+    a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
+                       in.eastFilled());
+    a.ComputeOptimalLines();
+    ++stats.interrupted;
+    checkStopped();
+    host.Restart(LONG_MAX);
+    a.ComputeOptimalLines();
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.polls, polls);
+    std::vector<TVal> again;
+    for (const auto& s : a.lines().ProbList())
+        again.push_back(s->Val);
+    EXPECT_EQ(again, lines);
+}
+
+long EnvOr(const char* name, long fallback) {
+    const char* v = std::getenv(name);
+    return v && *v ? std::strtol(v, nullptr, 10) : fallback;
+}
+
+std::string ReplayCommand(const StressOptions& o, long index) {
+#if defined(__SANITIZE_ADDRESS__)
+    const char* sanitize = " SANITIZE=1";
+#else
+    const char* sanitize = "";
+#endif
+    return "make stress SEED=" + std::to_string(o.seed) + " FIRST=" + std::to_string(index) +
+           " COUNT=1 BUDGET=" + std::to_string(o.budget) + sanitize;
+}
+
+TEST(Stress, WholeAnalysisOnRandomCombinations) {
+    StressOptions o;
+    if (std::getenv("NORVADEX_STRESS_SEED") || std::getenv("NORVADEX_STRESS_COUNT")) {
+        o.longRun = true;
+        o.seed = std::uint64_t(EnvOr("NORVADEX_STRESS_SEED", long(o.seed)));
+        o.count = EnvOr("NORVADEX_STRESS_COUNT", 1000);
+        o.first = EnvOr("NORVADEX_STRESS_FIRST", 0);
+        o.budget = EnvOr("NORVADEX_STRESS_BUDGET", 4 * o.budget);
+    }
+    StressStats stats;
+    const auto begin = std::chrono::steady_clock::now();
+    const long every = std::max(1L, o.count / 10);
+    for (long i = o.first; i < o.first + o.count; ++i) {
+        RunCase(o, i, stats);
+        if (HasFailure()) {
+            std::printf("stress: case %ld of seed %llu failed; replay it with\n  %s\n", i,
+                        static_cast<unsigned long long>(o.seed), ReplayCommand(o, i).c_str());
+            break;
+        }
+        if (o.longRun && ((i - o.first + 1) % every == 0 || i + 1 == o.first + o.count)) {
+            const double s =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+            std::printf("stress: seed %llu, %ld of %ld cases, %ld interrupted, %ld over budget, "
+                        "%ld lines, %ld cards, %ld against the reference, %.0f s\n",
+                        static_cast<unsigned long long>(o.seed), i - o.first + 1, o.count,
+                        stats.interrupted, stats.overBudget, stats.lines, stats.cards, stats.naive,
+                        s);
+            std::fflush(stdout);
+        }
+    }
+    RecordProperty("cases", int(stats.cases));
+    RecordProperty("overBudget", int(stats.overBudget));
+    RecordProperty("interrupted", int(stats.interrupted));
+    RecordProperty("manyLines", int(stats.manyLines));
+    RecordProperty("naive", int(stats.naive));
+    if (o.longRun || HasFailure()) return;
+    // The sample reaches what it is meant to reach.
+    EXPECT_GT(stats.interrupted, o.count / 10);
+    EXPECT_LT(stats.overBudget, o.count / 2);
+    EXPECT_GT(stats.naive, 0);
+    EXPECT_GT(stats.manyLines, 0);
+}
+
+} // namespace
+} // namespace nvx
