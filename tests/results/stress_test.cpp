@@ -258,7 +258,9 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
         lines.push_back(s->Val);
     a.SelectStrat(1 + int(rng() % a.StratCount()));
     const std::string first = a.play().LineCards();
-    if (!first.empty()) ASSERT_TRUE(a.play().PlayChar(first.front()));
+    if (!first.empty()) {
+        ASSERT_TRUE(a.play().PlayChar(first.front()));
+    }
     host.Restart(1 + long(rng() % polls));
     a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
                        in.eastFilled());
