@@ -5,13 +5,24 @@
 // before the analysis are its own.
 //
 //   norvadex_bench [--all] [--filter TEXT] [--timeout SECONDS] [--list]
+//                  [--interrupt SECONDS]
 //
 // --all also runs the combinations that take minutes; --filter runs those whose
-// description contains TEXT.
+// description contains TEXT. "max gap" is the longest time the analysis went
+// without letting the host handle its events: the desktop program cannot see
+// a click on Interrupt sooner.
+//
+// --interrupt S times how long an analysis takes to stop when it is
+// interrupted S seconds after it began, in two ways: as Ctrl-C stops the
+// command-line tool (the stop request is set from another thread) and as the
+// Interrupt button stops the desktop program (the request is set while the
+// host handles its events).
 
 #include "cards/host.h"
 #include "results/analysis.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -21,6 +32,7 @@
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -74,13 +86,35 @@ const std::vector<BenchCombo> Combos = {
     {"AT84", "Q62", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
 };
 
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::duration d) {
+    return std::chrono::duration<double>(d).count();
+}
+
 class BenchHost : public nvx::Host {
   public:
     void showMessage(nvx::MessageKind, const std::string&) override {}
     void reportInternalError(std::uint16_t, std::string_view, const std::string&) override {
         ++errors;
     }
+    void processPendingEvents() override {
+        const Clock::time_point now = Clock::now();
+        maxGap = std::max(maxGap, now - lastEvents);
+        lastEvents = now;
+        if (clickAt && !stop && now >= *clickAt) {
+            stoppedAt = now;
+            stop = true;
+        }
+    }
+    bool stopRequested() override { return stop; }
+
     int errors = 0;
+    Clock::time_point lastEvents = Clock::now();
+    Clock::duration maxGap{};
+    std::optional<Clock::time_point> clickAt; // the Interrupt button, seen at event time
+    std::atomic<bool> stop{false};
+    Clock::time_point stoppedAt;
 };
 
 std::string Describe(const BenchCombo& c) {
@@ -97,9 +131,17 @@ struct Figures {
     unsigned divisions = 0;
     unsigned lines = 0;
     double seconds = 0;
+    double maxGap = 0;
     long rssBeforeKb = 0;
     int errors = 0;
+    // With --interrupt: seconds from the stop request to the return, with the
+    // request set from another thread and at event time; -1 when the analysis
+    // ended before the request.
+    double stopAsync = -1;
+    double stopAtEvents = -1;
 };
+
+enum class Interrupt { None, Async, AtEvents };
 
 long MaxRssKb() {
     rusage u{};
@@ -107,11 +149,22 @@ long MaxRssKb() {
     return u.ru_maxrss;
 }
 
-Figures Analyse(const BenchCombo& c) {
+Figures Analyse(const BenchCombo& c, Interrupt interrupt = Interrupt::None, double after = 0) {
     Figures f;
     f.rssBeforeKb = MaxRssKb();
     BenchHost host;
-    const auto start = std::chrono::steady_clock::now();
+    const auto start = Clock::now();
+    host.lastEvents = start;
+    const auto when =
+        start + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(after));
+    std::thread ctrlC;
+    if (interrupt == Interrupt::AtEvents) host.clickAt = when;
+    if (interrupt == Interrupt::Async)
+        ctrlC = std::thread([&host, when] {
+            std::this_thread::sleep_until(when);
+            host.stoppedAt = Clock::now();
+            host.stop = true;
+        });
     nvx::Analysis a(host);
     const std::string north = c.north, discards = c.discards;
     const auto playing =
@@ -127,7 +180,12 @@ Figures Analyse(const BenchCombo& c) {
         a.SetTrickTable();
     }
     a.ComputeOptimalLines();
-    f.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const Clock::time_point end = Clock::now();
+    if (ctrlC.joinable()) ctrlC.join();
+    f.seconds = Seconds(end - start);
+    f.maxGap = Seconds(std::max(host.maxGap, end - host.lastEvents));
+    const double stopped = host.stop && host.stoppedAt <= end ? Seconds(end - host.stoppedAt) : -1;
+    (interrupt == Interrupt::Async ? f.stopAsync : f.stopAtEvents) = stopped;
     f.divisions = a.engine().NumDivs();
     f.lines = a.StratCount();
     f.errors = host.errors;
@@ -139,6 +197,7 @@ struct Options {
     bool list = false;
     std::string filter;
     unsigned timeout = 600;
+    double interruptAfter = -1; // no interrupt
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -153,10 +212,12 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             o.filter = argv[++i];
         } else if (a == "--timeout" && i + 1 < argc) {
             o.timeout = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
+        } else if (a == "--interrupt" && i + 1 < argc) {
+            o.interruptAfter = std::strtod(argv[++i], nullptr);
         } else {
             std::fprintf(stderr,
                          "usage: norvadex_bench [--all] [--filter TEXT] [--timeout SECONDS] "
-                         "[--list]\n");
+                         "[--list] [--interrupt SECONDS]\n");
             return std::nullopt;
         }
     }
@@ -168,8 +229,9 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
 int main(int argc, char** argv) {
     const std::optional<Options> o = ParseOptions(argc, argv);
     if (!o) return 2;
-    std::printf("%-3s %-34s %5s %5s %10s %9s %9s  %s\n", "#", "combination", "divs", "lines",
-                "seconds", "peak MB", "growth MB", "note");
+    if (o->interruptAfter < 0 && !o->list)
+        std::printf("%-3s %-34s %5s %5s %10s %8s %9s %9s  %s\n", "#", "combination", "divs",
+                    "lines", "seconds", "max gap", "peak MB", "growth MB", "note");
     int failures = 0;
     for (std::size_t i = 0; i < Combos.size(); ++i) {
         const BenchCombo& c = Combos[i];
@@ -188,7 +250,13 @@ int main(int argc, char** argv) {
         if (pid == 0) {
             close(fds[0]);
             alarm(o->timeout);
-            const Figures f = Analyse(c);
+            Figures f;
+            if (o->interruptAfter >= 0) {
+                f = Analyse(c, Interrupt::Async, o->interruptAfter);
+                f.stopAtEvents = Analyse(c, Interrupt::AtEvents, o->interruptAfter).stopAtEvents;
+            } else {
+                f = Analyse(c);
+            }
             if (write(fds[1], &f, sizeof f) != static_cast<ssize_t>(sizeof f)) _exit(3);
             _exit(0);
         }
@@ -205,14 +273,24 @@ int main(int argc, char** argv) {
             ++failures;
             continue;
         }
+        if (o->interruptAfter >= 0) {
+            auto shown = [](double s) {
+                return s < 0 ? std::string("finished first") : std::to_string(s);
+            };
+            std::printf("%-3zu %-34s  stopped after: Ctrl-C %s s, Interrupt %s s\n", i + 1,
+                        d.c_str(), shown(f.stopAsync).c_str(), shown(f.stopAtEvents).c_str());
+            continue;
+        }
         const double peakMb = usage.ru_maxrss / 1024.0;
         const double growthMb = (usage.ru_maxrss - f.rssBeforeKb) / 1024.0;
-        std::printf("%-3zu %-34s %5u %5u %10.3f %9.1f %9.1f  %s%s\n", i + 1, d.c_str(), f.divisions,
-                    f.lines, f.seconds, peakMb, growthMb, c.note,
+        std::printf("%-3zu %-34s %5u %5u %10.3f %8.3f %9.1f %9.1f  %s%s\n", i + 1, d.c_str(),
+                    f.divisions, f.lines, f.seconds, f.maxGap, peakMb, growthMb, c.note,
                     f.errors ? " (internal errors reported)" : "");
         if (f.errors) ++failures;
     }
-    std::printf("peak MB: ru_maxrss of the child process that ran the combination; growth MB: "
-                "peak minus the child's resident size before the analysis.\n");
+    if (o->interruptAfter < 0 && !o->list)
+        std::printf("max gap: longest seconds without handling events; peak MB: ru_maxrss of "
+                    "the child process that ran the combination; growth MB: peak minus the "
+                    "child's resident size before the analysis.\n");
     return failures ? 1 : 0;
 }

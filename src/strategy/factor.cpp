@@ -59,6 +59,9 @@ std::vector<std::uint8_t> SpreadAll(const TFactor& f, const TDom& to) {
     return flat;
 }
 
+// Beyond this many pairs the table of pairs would take too much memory.
+constexpr std::size_t MaxPairsByTotals = std::size_t{1} << 22;
+
 // The reduced product of two long factors, as adding every merged pair in
 // pair order with AddVal gives it: the pairs that no other pair beats, the
 // first of equal ones, the latest at the front. A pair can only be beaten by
@@ -162,7 +165,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
     const bool allKept =
         options.f1Reduced && DomDisjoint(f1.Dom, f2.Dom) && KnownReduced(host, f2.EvalList);
     const std::size_t pairCount = f1.EvalList.size() * f2.EvalList.size();
-    if (!allKept && pairCount >= 4096 && pairCount <= (std::size_t{1} << 26) &&
+    if (!allKept && pairCount >= 4096 && pairCount <= MaxPairsByTotals &&
         ProductByTotals(host, f1, f2, r, interruptible))
         return r;
     std::vector<TVal> storage; // back to front, when allKept

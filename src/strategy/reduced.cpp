@@ -110,7 +110,10 @@ void ReducedUnion::Unite(Host& host, TFactor& g) {
             // removes the held Vals it beats. The Vals kept from g are not
             // compared with each other, and only join after all of g.
             std::vector<TVal> kept;
+            std::size_t visited = 0;
             for (const TVal& v : g.EvalList) {
+                // A long union lets the host handle its events now and then.
+                if (++visited % 1024 == 0) host.processPendingEvents();
                 if (host.stopRequested()) break;
                 if (index_->AnyAtLeast(v)) continue;
                 index_->RemoveAtMost(v);
