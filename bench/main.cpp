@@ -275,9 +275,9 @@ int main(int argc, char** argv) {
         }
         if (o->interruptAfter >= 0) {
             auto shown = [](double s) {
-                return s < 0 ? std::string("finished first") : std::to_string(s);
+                return s < 0 ? std::string("finished first") : std::to_string(s) + " s";
             };
-            std::printf("%-3zu %-34s  stopped after: Ctrl-C %s s, Interrupt %s s\n", i + 1,
+            std::printf("%-3zu %-34s  stopped after: Ctrl-C %s, Interrupt %s\n", i + 1,
                         d.c_str(), shown(f.stopAsync).c_str(), shown(f.stopAtEvents).c_str());
             continue;
         }

@@ -4,16 +4,7 @@
 #include <bit>
 
 namespace nvx {
-namespace {
-
-// The words to combine for a query, most selective first: positions ordered
-// by value, descending when `descending`, each giving one word offset.
-struct QueryWords {
-    std::uint16_t offset[MaxDivisions];
-    std::size_t count = 0;
-};
-
-} // namespace
+namespace {} // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length), columns_(length * MaxValue) {}
 
@@ -41,6 +32,7 @@ void DominanceIndex::AddBlock() {
             std::copy_n(&bits_[c * capacity_], blocks, &bits[c * capacity]);
         bits_.swap(bits);
         capacity_ = capacity;
+        zeros_.assign(capacity, 0);
     }
     liveBits_.push_back(0);
 }
@@ -54,6 +46,41 @@ std::size_t DominanceIndex::Add(const TVal& v, std::uint32_t tag) {
     liveBits_[id / 64] |= std::uint64_t{1} << (id % 64);
     ++live_;
     return id;
+}
+
+// Finds the blocks with entries that every column of the query admits (with
+// Complement: that no column admits) and calls hit(block, entries) for each,
+// until it returns true. The blocks go by in chunks: for a whole chunk the
+// first columns are combined in a plain loop over contiguous words, and only
+// the blocks still in question are looked at further.
+template <bool Complement, bool Backward, class Hit>
+void DominanceIndex::Scan(const QueryWords& q, Hit hit) const {
+    constexpr std::size_t Chunk = 256;
+    const std::size_t blocks = liveBits_.size();
+    const std::uint64_t* live = liveBits_.data();
+    // Missing first columns admit everything: the live bits themselves, or a
+    // column of zeros when complemented.
+    const std::uint64_t* pad = Complement ? zeros_.data() : live;
+    const std::size_t first = std::min<std::size_t>(q.count, 3);
+    const std::uint64_t* c[3] = {pad, pad, pad};
+    for (std::size_t k = 0; k < first; ++k)
+        c[k] = &bits_[q.offset[k] * capacity_];
+    std::uint64_t tmp[Chunk];
+    const std::size_t chunks = (blocks + Chunk - 1) / Chunk;
+    for (std::size_t n = 0; n < chunks; ++n) {
+        const std::size_t from = (Backward ? chunks - 1 - n : n) * Chunk;
+        const std::size_t to = std::min(blocks, from + Chunk);
+        for (std::size_t b = from; b < to; ++b)
+            tmp[b - from] = Complement ? live[b] & ~c[0][b] & ~c[1][b] & ~c[2][b]
+                                       : live[b] & c[0][b] & c[1][b] & c[2][b];
+        for (std::size_t k = 0; k < to - from; ++k) {
+            const std::size_t b = Backward ? to - 1 - k : from + k;
+            std::uint64_t acc = tmp[b - from];
+            for (std::size_t i = first; i < q.count && acc != 0; ++i)
+                acc &= Complement ? ~Word(q.offset[i], b) : Word(q.offset[i], b);
+            if (acc != 0 && hit(b, acc)) return;
+        }
+    }
 }
 
 std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
@@ -75,13 +102,12 @@ std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
     q.count = n;
 
     // The latest entries are the likeliest to beat a new Val: look at them first.
-    for (std::size_t b = liveBits_.size(); b-- > 0;) {
-        std::uint64_t acc = liveBits_[b];
-        for (std::size_t i = 0; i < q.count && acc != 0; ++i)
-            acc &= Word(q.offset[i], b);
-        if (acc != 0) return b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
-    }
-    return None;
+    std::size_t found = None;
+    Scan<false, true>(q, [&](std::size_t b, std::uint64_t acc) {
+        found = b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
+        return true;
+    });
+    return found;
 }
 
 std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
@@ -104,16 +130,11 @@ std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
     q.count = n;
 
     std::size_t removed = 0;
-    const std::size_t blocks = liveBits_.size();
-    for (std::size_t b = 0; b < blocks; ++b) {
-        std::uint64_t acc = liveBits_[b];
-        for (std::size_t i = 0; i < q.count && acc != 0; ++i)
-            acc &= ~Word(q.offset[i], b);
-        if (acc != 0) {
-            liveBits_[b] &= ~acc;
-            removed += static_cast<std::size_t>(std::popcount(acc));
-        }
-    }
+    Scan<true, false>(q, [&](std::size_t b, std::uint64_t acc) {
+        liveBits_[b] &= ~acc;
+        removed += static_cast<std::size_t>(std::popcount(acc));
+        return false;
+    });
     live_ -= removed;
     return removed;
 }
@@ -131,6 +152,7 @@ void DominanceIndex::Compact() {
     vals_.clear();
     tags_.clear();
     bits_.clear();
+    zeros_.clear();
     capacity_ = 0;
     liveBits_.clear();
     live_ = 0;

@@ -50,6 +50,14 @@ class DominanceIndex {
     bool WorthCompacting() const { return vals_.size() >= 1024 && live_ * 2 < vals_.size(); }
 
   private:
+    // The columns a query combines, most selective first.
+    struct QueryWords {
+        std::uint16_t offset[MaxDivisions];
+        std::size_t count = 0;
+    };
+    template <bool Complement, bool Backward, class Hit>
+    void Scan(const QueryWords& q, Hit hit) const;
+
     // The word of block b in column c.
     std::uint64_t& Word(std::size_t c, std::size_t b) { return bits_[c * capacity_ + b]; }
     std::uint64_t Word(std::size_t c, std::size_t b) const { return bits_[c * capacity_ + b]; }
@@ -63,6 +71,7 @@ class DominanceIndex {
     // the entries with at least t tricks at p, one bit each, 64 to a word;
     // a query runs along a few columns, so each column is contiguous.
     std::vector<std::uint64_t> bits_;
+    std::vector<std::uint64_t> zeros_; // one column of zeros
     std::vector<std::uint64_t> liveBits_;
     std::vector<TVal> vals_;
     std::vector<std::uint32_t> tags_;
