@@ -4,13 +4,11 @@
 // memory (ru_maxrss of the child) and its growth over the child's resident size
 // before the analysis are its own.
 //
-//   norvadex_bench [--all] [--filter TEXT] [--timeout SECONDS] [--list]
-//                  [--interrupt SECONDS]
+//   norvadex_bench [--filter TEXT] [--timeout SECONDS] [--list] [--interrupt SECONDS]
 //
-// --all also runs the combinations that take minutes; --filter runs those whose
-// description contains TEXT. "max gap" is the longest time the analysis went
-// without letting the host handle its events: the desktop program cannot see
-// a click on Interrupt sooner.
+// --filter runs the combinations whose description contains TEXT. "max gap" is the longest time the
+// analysis went without letting the host handle its events: the desktop program cannot see a click
+// on Interrupt sooner.
 //
 // --interrupt S times how long an analysis takes to stop when it is
 // interrupted S seconds after it began, in two ways: as Ctrl-C stops the
@@ -46,44 +44,44 @@ struct BenchCombo {
     int vacantWest = 13;
     int vacantEast = 13;
     const char* imps = nullptr; // contract text, with 2 tricks needed
-    bool slow = false;          // left out unless --all
     const char* note = "";
 };
 
 // From easy to hard. Divisions are the product of (class size + 1) over the
 // defenders' classes; 162 (classes of 1, 2, 2, 2, 2 cards) is the most there are.
 const std::vector<BenchCombo> Combos = {
-    {"AKQ", "32", "", -1, 13, 13, nullptr, false, "certain tricks"},
-    {"AQ", "32", "", -1, 13, 13, nullptr, false, "one finesse"},
-    {"AQT", "432", "", -1, 13, 13, nullptr, false, "double finesse"},
-    {"AKJT9", "8765", "", -1, 13, 13, nullptr, false, "nine cards, queen missing"},
-    {"AQT98", "J6543", "", -1, 13, 13, nullptr, false, "ten cards"},
-    {"AQ9", "J32", "", -1, 13, 13, nullptr, false, ""},
-    {"K7", "T4", "", -1, 13, 13, nullptr, false, "162 divisions, short hands"},
-    {"KT74", "", "", -1, 13, 13, nullptr, false, "162 divisions, four tricks"},
-    {"AQJ98", "7654", "", -1, 13, 13, nullptr, false, "long suit"},
-    {"AQ8642", "J75", "", -1, 13, 13, nullptr, false, "long suit"},
-    {"AJ9753", "Q2", "", -1, 13, 13, nullptr, false, "long suit, separated cards"},
-    {"AQJT9", "32", "", 1, 13, 13, nullptr, false, "one entry"},
-    {"AKJ9", "8765", "", -1, 6, 8, nullptr, false, "vacant places"},
-    {"AQ98", "J32", "", -1, 13, 13, "3NT", false, "IMPs"},
-    {"AKT9", "8732", "2", -1, 13, 13, nullptr, false, "a discard"},
-    {"AJ86", "Q952", "", -1, 13, 13, nullptr, false, "eight cards, many classes"},
-    {"AT74", "K962", "", -1, 13, 13, nullptr, false, "six lines"},
-    {"AT74", "K96", "", -1, 13, 13, nullptr, false, "four defenders' classes"},
-    {"AT74", "K96", "", 1, 13, 13, nullptr, false, "four classes, one entry"},
-    {"A975", "QT64", "", -1, 13, 13, nullptr, false, "alternating cards"},
-    {"A975", "QT64", "", 2, 4, 9, nullptr, false, "alternating, entries, vacant"},
-    {"KT74", "J52", "", -1, 13, 13, nullptr, false, "separated classes"},
-    {"A962", "QT84", "", -1, 13, 13, nullptr, false, "separated classes"},
-    {"QT62", "J84", "", -1, 13, 13, nullptr, false, "five defenders' classes"},
-    {"AJ85", "Q963", "", -1, 13, 13, nullptr, false, "five defenders' classes"},
-    {"AT6", "Q842", "", -1, 13, 13, nullptr, false, "six single defenders' cards"},
-    {"AT8", "Q642", "", -1, 13, 13, nullptr, false, "six single defenders' cards"},
+    {"AKQ", "32", "", -1, 13, 13, nullptr, "certain tricks"},
+    {"AQ", "32", "", -1, 13, 13, nullptr, "one finesse"},
+    {"AQT", "432", "", -1, 13, 13, nullptr, "double finesse"},
+    {"AKJT9", "8765", "", -1, 13, 13, nullptr, "nine cards, queen missing"},
+    {"AQT98", "J6543", "", -1, 13, 13, nullptr, "ten cards"},
+    {"AQ9", "J32", "", -1, 13, 13, nullptr, ""},
+    {"K7", "T4", "", -1, 13, 13, nullptr, "162 divisions, short hands"},
+    {"KT74", "", "", -1, 13, 13, nullptr, "162 divisions, four tricks"},
+    {"AQJ98", "7654", "", -1, 13, 13, nullptr, "long suit"},
+    {"AQ8642", "J75", "", -1, 13, 13, nullptr, "long suit"},
+    {"AJ9753", "Q2", "", -1, 13, 13, nullptr, "long suit, separated cards"},
+    {"AQJT9", "32", "", 1, 13, 13, nullptr, "one entry"},
+    {"AKJ9", "8765", "", -1, 6, 8, nullptr, "vacant places"},
+    {"AQ98", "J32", "", -1, 13, 13, "3NT", "IMPs"},
+    {"AKT9", "8732", "2", -1, 13, 13, nullptr, "a discard"},
+    {"AJ86", "Q952", "", -1, 13, 13, nullptr, "eight cards, many classes"},
+    {"AT74", "K962", "", -1, 13, 13, nullptr, "six lines"},
+    {"AT74", "K96", "", -1, 13, 13, nullptr, "four defenders' classes"},
+    {"AT74", "K96", "", 1, 13, 13, nullptr, "four classes, one entry"},
+    {"A975", "QT64", "", -1, 13, 13, nullptr, "alternating cards"},
+    {"A975", "QT64", "", 2, 4, 9, nullptr, "alternating, entries, vacant"},
+    {"KT74", "J52", "", -1, 13, 13, nullptr, "separated classes"},
+    {"A962", "QT84", "", -1, 13, 13, nullptr, "separated classes"},
+    {"QT62", "J84", "", -1, 13, 13, nullptr, "five defenders' classes"},
+    {"AJ85", "Q963", "", -1, 13, 13, nullptr, "five defenders' classes"},
+    {"AT6", "Q842", "", -1, 13, 13, nullptr, "six single defenders' cards"},
+    {"AT8", "Q642", "", -1, 13, 13, nullptr, "six single defenders' cards"},
     // Seven alternating cards in two four-card-long hands: minutes to hours.
-    {"KT62", "J84", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
-    {"AT62", "Q84", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
-    {"AT84", "Q62", "", -1, 13, 13, nullptr, true, "slow: six single cards, four tricks"},
+    {"KT62", "J84", "", -1, 13, 13, nullptr, "six single defenders' cards, four tricks"},
+    {"AT62", "Q84", "", -1, 13, 13, nullptr, "six single defenders' cards, four tricks"},
+    {"AT84", "Q62", "", -1, 13, 13, nullptr, "six single defenders' cards, four tricks"},
+    {"KT75", "93", "", 4, 13, 6, nullptr, "four entries, vacant places"},
 };
 
 using Clock = std::chrono::steady_clock;
@@ -193,7 +191,6 @@ Figures Analyse(const BenchCombo& c, Interrupt interrupt = Interrupt::None, doub
 }
 
 struct Options {
-    bool all = false;
     bool list = false;
     std::string filter;
     unsigned timeout = 600;
@@ -204,9 +201,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     Options o;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
-        if (a == "--all") {
-            o.all = true;
-        } else if (a == "--list") {
+        if (a == "--list") {
             o.list = true;
         } else if (a == "--filter" && i + 1 < argc) {
             o.filter = argv[++i];
@@ -215,9 +210,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         } else if (a == "--interrupt" && i + 1 < argc) {
             o.interruptAfter = std::strtod(argv[++i], nullptr);
         } else {
-            std::fprintf(stderr,
-                         "usage: norvadex_bench [--all] [--filter TEXT] [--timeout SECONDS] "
-                         "[--list] [--interrupt SECONDS]\n");
+            std::fprintf(stderr, "usage: norvadex_bench [--filter TEXT] [--timeout SECONDS] "
+                                 "[--list] [--interrupt SECONDS]\n");
             return std::nullopt;
         }
     }
@@ -236,7 +230,6 @@ int main(int argc, char** argv) {
     for (std::size_t i = 0; i < Combos.size(); ++i) {
         const BenchCombo& c = Combos[i];
         const std::string d = Describe(c);
-        if (c.slow && !o->all) continue;
         if (!o->filter.empty() && d.find(o->filter) == std::string::npos) continue;
         if (o->list) {
             std::printf("%-3zu %-34s %s\n", i + 1, d.c_str(), c.note);
@@ -277,8 +270,8 @@ int main(int argc, char** argv) {
             auto shown = [](double s) {
                 return s < 0 ? std::string("finished first") : std::to_string(s) + " s";
             };
-            std::printf("%-3zu %-34s  stopped after: Ctrl-C %s, Interrupt %s\n", i + 1,
-                        d.c_str(), shown(f.stopAsync).c_str(), shown(f.stopAtEvents).c_str());
+            std::printf("%-3zu %-34s  stopped after: Ctrl-C %s, Interrupt %s\n", i + 1, d.c_str(),
+                        shown(f.stopAsync).c_str(), shown(f.stopAtEvents).c_str());
             continue;
         }
         const double peakMb = usage.ru_maxrss / 1024.0;
