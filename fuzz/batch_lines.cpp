@@ -4,6 +4,8 @@
 #include "cli/app.h"
 #include "cli/options.h"
 
+#include "fuzz_support.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 #include <nlohmann/json.hpp>
 
@@ -16,28 +18,9 @@
 namespace {
 
 using namespace nvx;
+using fuzz::Captured;
+using fuzz::Require;
 using namespace nvx::cli;
-
-void Require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
-
-struct Captured {
-    char* data = nullptr;
-    std::size_t size = 0;
-    std::FILE* file = open_memstream(&data, &size);
-    ~Captured() {
-        if (file) std::fclose(file);
-        std::free(data);
-    }
-    std::string text() {
-        std::fflush(file);
-        return std::string(data ? data : "", size);
-    }
-};
 
 bool Blank(const std::string& line) {
     return line.find_first_not_of(" \t\r") == std::string::npos;

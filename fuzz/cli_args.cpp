@@ -5,6 +5,8 @@
 #include "cli/app.h"
 #include "cli/options.h"
 
+#include "fuzz_support.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdio>
@@ -16,33 +18,13 @@
 namespace {
 
 using namespace nvx;
+using fuzz::Captured;
+using fuzz::Require;
 using namespace nvx::cli;
-
-void Require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
 
 bool OneLine(const std::string& s) {
     return !s.empty() && s.find('\n') == std::string::npos && s.find('\r') == std::string::npos;
 }
-
-// What the tool printed on a stream opened with open_memstream.
-struct Captured {
-    char* data = nullptr;
-    std::size_t size = 0;
-    std::FILE* file = open_memstream(&data, &size);
-    ~Captured() {
-        if (file) std::fclose(file);
-        std::free(data);
-    }
-    std::string text() {
-        std::fflush(file);
-        return std::string(data ? data : "", size);
-    }
-};
 
 // The tool as a whole, for arguments that never reach an analysis.
 void CheckTool(const std::vector<std::string>& args, int expected) {

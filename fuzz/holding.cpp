@@ -4,6 +4,8 @@
 #include "cards/holding.h"
 #include "results/report.h"
 
+#include "fuzz_support.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
@@ -14,13 +16,7 @@
 namespace {
 
 using namespace nvx;
-
-void Require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::Require;
 
 // Ranks strictly falling, each a card character.
 bool HighestFirst(std::string_view h) {

@@ -10,6 +10,8 @@
 #include "results/report.h"
 #include "support/recording_host.h"
 
+#include "fuzz_support.h"
+
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cmath>
@@ -20,13 +22,7 @@
 namespace {
 
 using namespace nvx;
-
-void Require(bool ok, const char* what) {
-    if (!ok) {
-        std::fprintf(stderr, "broken: %s\n", what);
-        std::abort();
-    }
-}
+using fuzz::Require;
 
 void SetUp(Analysis& a, const ComboValues& v) {
     a.SetUpCombination(v.North.str(), v.South.str(), v.EntriesCount(), v.Discards.str(),

@@ -83,27 +83,37 @@ void DominanceIndex::Scan(const QueryWords& q, Hit hit) const {
     }
 }
 
-std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
-    if (live_ == 0) return None;
-    // At least v[p] tricks at every position with v[p] > 0; higher demands
-    // rule out more entries, so they come first.
+// The query for entries at least v (atLeast) or at most v: one column per
+// position where that rules something out, at least v[p] tricks (higher
+// demands first) or not at least v[p] + 1 (lower limits first).
+DominanceIndex::QueryWords DominanceIndex::Query(const TVal& v, bool atLeast) const {
     QueryWords q;
     std::size_t count[MaxValue + 1] = {};
     for (std::size_t p = 0; p < length_; ++p)
         ++count[v[p]];
-    std::size_t start[MaxValue + 1];
-    std::size_t n = 0;
-    for (std::size_t t = MaxValue; t >= 1; --t) {
-        start[t] = n;
-        n += count[t];
+    // Where the positions with each value start in the query.
+    std::size_t start[MaxValue + 1] = {};
+    for (std::size_t i = 0; i <= MaxValue; ++i) {
+        const std::size_t t = atLeast ? MaxValue - i : i;
+        const bool used = atLeast ? t > 0 : t < MaxValue;
+        start[t] = q.count;
+        if (used) q.count += count[t];
     }
-    for (std::size_t p = 0; p < length_; ++p)
-        if (v[p] > 0) q.offset[start[v[p]]++] = static_cast<std::uint16_t>(p * MaxValue + v[p] - 1);
-    q.count = n;
+    for (std::size_t p = 0; p < length_; ++p) {
+        const std::size_t t = v[p];
+        if (atLeast && t > 0)
+            q.offset[start[t]++] = static_cast<std::uint16_t>(p * MaxValue + t - 1);
+        else if (!atLeast && t < MaxValue)
+            q.offset[start[t]++] = static_cast<std::uint16_t>(p * MaxValue + t);
+    }
+    return q;
+}
 
+std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
+    if (live_ == 0) return None;
     // The latest entries are the likeliest to beat a new Val: look at them first.
     std::size_t found = None;
-    Scan<false, true>(q, [&](std::size_t b, std::uint64_t acc) {
+    Scan<false, true>(Query(v, true), [&](std::size_t b, std::uint64_t acc) {
         found = b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
         return true;
     });
@@ -112,25 +122,8 @@ std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
 
 std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
     if (live_ == 0) return 0;
-    // At most v[p] tricks, i.e. not at least v[p] + 1, at every position with
-    // v[p] < MaxValue; lower limits rule out more entries, so they come first.
-    QueryWords q;
-    std::size_t count[MaxValue + 1] = {};
-    for (std::size_t p = 0; p < length_; ++p)
-        ++count[v[p]];
-    std::size_t start[MaxValue + 1];
-    std::size_t n = 0;
-    for (std::size_t t = 0; t < MaxValue; ++t) {
-        start[t] = n;
-        n += count[t];
-    }
-    for (std::size_t p = 0; p < length_; ++p)
-        if (v[p] < MaxValue)
-            q.offset[start[v[p]]++] = static_cast<std::uint16_t>(p * MaxValue + v[p]);
-    q.count = n;
-
     std::size_t removed = 0;
-    Scan<true, false>(q, [&](std::size_t b, std::uint64_t acc) {
+    Scan<true, false>(Query(v, false), [&](std::size_t b, std::uint64_t acc) {
         liveBits_[b] &= ~acc;
         removed += static_cast<std::size_t>(std::popcount(acc));
         return false;

@@ -55,6 +55,7 @@ class DominanceIndex {
         std::uint16_t offset[MaxDivisions];
         std::size_t count = 0;
     };
+    QueryWords Query(const TVal& v, bool atLeast) const;
     template <bool Complement, bool Backward, class Hit>
     void Scan(const QueryWords& q, Hit hit) const;
 

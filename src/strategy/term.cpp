@@ -273,7 +273,14 @@ void ConcatSS(Host& host, TStratSet& s1, TStratSet& s2) {
 }
 
 void RemoveSubsumedTerms(Host& host, TStratSet& s, const TTerm& t) {
-    s.remove_if([&](const TTerm& x) { return TermSubsumed(host, x, t); });
+    s.remove_if([&](const TTerm& x) {
+        // Comparing long sets takes a while: let the host handle its events.
+        // After a stop request the sets are discarded, so the rest is kept
+        // unexamined.
+        if (host.stopRequested()) return false;
+        host.processPendingEvents();
+        return !host.stopRequested() && TermSubsumed(host, x, t);
+    });
 }
 
 void UnionSS(Host& host, TStratSet& s1, TStratSet& s2) {

@@ -25,6 +25,9 @@ void QtHost::showMessage(MessageKind kind, const std::string& text) {
 }
 
 void QtHost::processPendingEvents() {
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastEvents_ < std::chrono::milliseconds(10)) return;
+    lastEvents_ = now;
     QCoreApplication::processEvents();
 }
 

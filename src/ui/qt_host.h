@@ -8,6 +8,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <chrono>
+
 namespace nvx {
 
 class ProgressWindow;
@@ -31,6 +33,8 @@ class QtHost : public Host {
   private:
     QPointer<QWidget> window_;
     const ProgressWindow* progress_ = nullptr;
+    // The engine asks often; events are handled at most every few milliseconds.
+    std::chrono::steady_clock::time_point lastEvents_{};
 };
 
 } // namespace nvx
