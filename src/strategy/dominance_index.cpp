@@ -29,7 +29,7 @@ void DominanceIndex::AddBlock() {
         const std::size_t capacity = std::max<std::size_t>(4, 2 * capacity_);
         std::vector<std::uint64_t> bits(columns_ * capacity, 0);
         for (std::size_t c = 0; c < columns_; ++c)
-            std::copy_n(&bits_[c * capacity_], blocks, &bits[c * capacity]);
+            std::copy_n(bits_.data() + c * capacity_, blocks, bits.data() + c * capacity);
         bits_.swap(bits);
         capacity_ = capacity;
         zeros_.assign(capacity, 0);
@@ -64,7 +64,7 @@ void DominanceIndex::Scan(const QueryWords& q, Hit hit) const {
     const std::size_t first = std::min<std::size_t>(q.count, 3);
     const std::uint64_t* c[3] = {pad, pad, pad};
     for (std::size_t k = 0; k < first; ++k)
-        c[k] = &bits_[q.offset[k] * capacity_];
+        c[k] = bits_.data() + q.offset[k] * capacity_;
     std::uint64_t tmp[Chunk];
     const std::size_t chunks = (blocks + Chunk - 1) / Chunk;
     for (std::size_t n = 0; n < chunks; ++n) {

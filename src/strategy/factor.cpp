@@ -83,7 +83,8 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
     const std::vector<std::uint8_t> flat1 = SpreadAll(f1, r.Dom), flat2 = SpreadAll(f2, r.Dom);
     TVal m = TVal::withLength(len);
     auto merge = [&](std::uint64_t pair) {
-        detail::MinBytes(m.data(), &flat1[pair / n2 * len], &flat2[pair % n2 * len], len);
+        detail::MinBytes(m.data(), flat1.data() + pair / n2 * len, flat2.data() + pair % n2 * len,
+                         len);
     };
     struct Pair {
         std::uint32_t total;
