@@ -313,8 +313,9 @@ void ProbStrategies::FindBeaten(Host& host) {
 // the worst opponents of those too, as far as the chain goes.
 void ProbStrategies::ComputeExactWorst(Host& host, bool hasPayoffBest) {
     const std::size_t n = list_.size();
+    // Where the worst opponents stand, for following their chains.
     std::unordered_map<const TProbStrat*, std::size_t> position;
-    for (std::size_t i = 0; i < n; ++i)
+    for (std::size_t i = 0; i < n && !hasPayoffBest; ++i)
         position[list_[i].get()] = i;
     std::vector<std::size_t> work;
     for (std::size_t i = 0; i < n; ++i)

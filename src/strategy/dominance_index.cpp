@@ -8,13 +8,6 @@ namespace {} // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length), columns_(length * MaxValue) {}
 
-bool DominanceIndex::Indexable(const TVal& v) const {
-    if (v.size() != length_) return false;
-    for (std::uint8_t b : v)
-        if (b > MaxValue) return false;
-    return true;
-}
-
 void DominanceIndex::SetBits(std::size_t id, const TVal& v) {
     const std::size_t b = id / 64;
     const std::uint64_t bit = std::uint64_t{1} << (id % 64);

@@ -23,8 +23,14 @@ class DominanceIndex {
 
     explicit DominanceIndex(std::size_t length);
 
+    // No byte of v is above MaxValue.
+    static bool ValuesFit(const TVal& v) {
+        for (std::uint8_t b : v)
+            if (b > MaxValue) return false;
+        return true;
+    }
     // v has the index's length and no byte above MaxValue.
-    bool Indexable(const TVal& v) const;
+    bool Indexable(const TVal& v) const { return v.size() == length_ && ValuesFit(v); }
 
     // Appends v (which must be indexable) as a live entry; returns its id.
     // Ids grow by one with every Add; Compact renumbers them.

@@ -74,10 +74,7 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
     const std::size_t n1 = f1.EvalList.size(), n2 = f2.EvalList.size(), len = r.Dom.size();
     DominanceIndex index(len);
     auto fits = [](const TEvalList& l) {
-        for (const TVal& v : l)
-            for (std::uint8_t b : v)
-                if (b > DominanceIndex::MaxValue) return false;
-        return true;
+        return std::all_of(l.begin(), l.end(), DominanceIndex::ValuesFit);
     };
     if (!fits(f1.EvalList) || !fits(f2.EvalList)) return false;
     const std::vector<std::uint8_t> flat1 = SpreadAll(f1, r.Dom), flat2 = SpreadAll(f2, r.Dom);
