@@ -131,6 +131,14 @@ void ReducedUnion::Unite(Host& host, TFactor& g) {
     plain_ = UnionOfReducedFactors(host, plain_, g);
 }
 
+bool ReducedUnion::Covers(const TVal& v) const {
+    if (index_) return index_->Indexable(v) && index_->AnyAtLeast(v);
+    return std::any_of(plain_.EvalList.begin(), plain_.EvalList.end(), [&](const TVal& w) {
+        return w.size() == v.size() &&
+               (detail::DirectionBits(v.data(), w.data(), v.size(), 1) & 1) == 0;
+    });
+}
+
 TFactor ReducedUnion::Take() {
     TFactor r;
     if (!index_) {

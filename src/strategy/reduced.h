@@ -42,6 +42,8 @@ class ReducedUnion {
     // the stop request once per Val of g; once it is set, the rest of g is
     // dropped. g is consumed.
     void Unite(Host& host, TFactor& g);
+    // Some Val held now is at least v everywhere: v would not join.
+    bool Covers(const TVal& v) const;
     // The union; the object is left empty.
     TFactor Take();
 

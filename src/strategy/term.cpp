@@ -7,17 +7,54 @@
 namespace nvx {
 namespace {
 
-// Removes from b every factor N for which some factor G of t1 lies over a
-// superset of N's divisions and every Val of G, restricted to N.Dom, is
-// covered by a Val of N: whatever t1 chooses in G, b can match it in N, so N
-// cannot keep b from dominating t1.
-void RemoveCoveredFactors(Host& host, TTerm& b, const TTerm& t1) {
-    std::erase_if(b.Factors, [&](const TFactor& n) {
-        for (const TFactor& g : t1.Factors)
-            if (DomSubset(n.Dom, g.Dom) && FactorCoveredBy(host, RestrictFactor(host, g, n.Dom), n))
-                return true;
+// Every strategy of t, seen on n's divisions only, is at most some Val of n.
+// There a strategy takes the smaller of MaxEval and of the Val chosen in
+// each factor of t over those divisions. The partial strategies are built
+// factor by factor; one that n already covers is dropped, since the factors
+// still to come can only lower it, and so is one that another beats.
+bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
+    const std::size_t len = n.Dom.size();
+    const auto covered = [&](const TVal& v) {
+        for (const TVal& w : n.EvalList)
+            if ((detail::DirectionBits(v.data(), w.data(), len, 1) & 1) == 0) return true;
         return false;
-    });
+    };
+    std::vector<TVal> open{RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, n.Dom)};
+    if (covered(open.front())) return true;
+    std::vector<std::int16_t> at(len); // position in g.Dom of n.Dom[j], or -1
+    std::vector<TVal> next;
+    for (const TFactor& g : t.Factors) {
+        bool overlap = false;
+        for (std::size_t j = 0, i = 0; j < len; ++j) {
+            while (i < g.Dom.size() && g.Dom[i] < n.Dom[j])
+                ++i;
+            const bool in = i < g.Dom.size() && g.Dom[i] == n.Dom[j];
+            at[j] = in ? static_cast<std::int16_t>(i) : std::int16_t{-1};
+            overlap |= in;
+        }
+        if (!overlap) continue;
+        next.clear();
+        for (const TVal& p : open)
+            for (const TVal& v : g.EvalList) {
+                TVal m = p;
+                for (std::size_t j = 0; j < len; ++j)
+                    if (at[j] >= 0 && v[static_cast<std::size_t>(at[j])] < m[j])
+                        m[j] = v[static_cast<std::size_t>(at[j])];
+                if (covered(m)) continue;
+                // Keep the partial strategies that no other one equals or beats.
+                bool beaten = false;
+                std::erase_if(next, [&](const TVal& x) {
+                    if (beaten) return false;
+                    const unsigned d = detail::DirectionBits(m.data(), x.data(), len);
+                    if ((d & 1) == 0) beaten = true; // m <= x
+                    return d == 1;                   // m beats x
+                });
+                if (!beaten) next.push_back(m);
+            }
+        open.swap(next);
+        if (open.empty()) return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -182,36 +219,13 @@ bool TermSubsumed(Host& host, const TTerm& t1, const TTerm& t2) {
     if (HasEmptyFactor(t2)) return false;
     // Some best value of t1 cannot be matched.
     if (!ValAllLE(host, t1.MaxEval.Val, t2.MaxEval.Val)) return false;
-
-    // Only strategies of t2 at least t1's worst case everywhere can dominate one of t1.
-    TTerm b = t2;
-    RestrictTermAtLeast(host, b, MinEval(host, t1));
-    if (HasEmptyFactor(b)) return false;
-    if (!ValAllLE(host, t1.MaxEval.Val, b.MaxEval.Val)) return false;
-
-    // Values above t1's best ones are of no use against t1.
-    b.MaxEval = t1.MaxEval;
-    NormalizeTerm(host, b);
-    if (!ValAllLE(host, t1.MaxEval.Val, b.MaxEval.Val)) return false;
-
-    RemoveCoveredFactors(host, b, t1);
-    NormalizeTerm(host, b);
-
-    TTerm a = t1;
-    if (!ValAllLE(host, a.MaxEval.Val, b.MaxEval.Val)) return false;
-    // One strategy at least as good as t1's best everywhere.
-    if (b.Factors.empty()) return true;
-    if (HasEmptyFactor(a)) {
-        InternalError(host, 3021, "unexpected");
-        return true;
-    }
-    if (a.Factors.empty()) {
-        InternalError(host, 3022, "wat nu?");
-        return true;
-    }
-    TTerm c;
-    split(host, a, c);
-    return TermSubsumed(host, c, b) && TermSubsumed(host, a, b);
+    // A strategy of t2 is at least a strategy s of t1 exactly when its Val
+    // in every factor is at least s there (t2's MaxEval already is), and t2
+    // chooses in each factor independently: so every factor of t2 must cover
+    // whatever t1's strategies show on its divisions.
+    for (const TFactor& n : t2.Factors)
+        if (!ProjectionsCovered(host, t1, n)) return false;
+    return true;
 }
 
 // --- strategy sets -----------------------------------------------------------------
@@ -329,6 +343,12 @@ TFactor StratSetToFactor(Host& host, TStratSet& s) {
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
     while (!s.empty() && !host.stopRequested()) {
+        // A term whose best values some Val already held reaches has no
+        // strategy that would join the union: it is not multiplied out.
+        if (all.Covers(s.front().MaxEval.Val)) {
+            s.pop_front();
+            continue;
+        }
         TFactor g = ExpandTerm(host, s.front());
         s.pop_front();
         all.Unite(host, g);
