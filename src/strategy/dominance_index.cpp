@@ -1,5 +1,7 @@
 #include "strategy/dominance_index.h"
 
+#include "strategy/eval.h"
+
 #include <algorithm>
 #include <bit>
 
@@ -30,25 +32,49 @@ void DominanceIndex::AddBlock() {
     liveBits_.push_back(0);
 }
 
+void DominanceIndex::Widen(Bounds& b, std::size_t g, const TVal& v) {
+    if (g * length_ == b.max.size()) {
+        b.max.insert(b.max.end(), v.begin(), v.end());
+        b.min.insert(b.min.end(), v.begin(), v.end());
+        return;
+    }
+    std::uint8_t* mx = b.max.data() + g * length_;
+    std::uint8_t* mn = b.min.data() + g * length_;
+    for (std::size_t p = 0; p < length_; ++p) {
+        mx[p] = std::max(mx[p], v[p]);
+        mn[p] = std::min(mn[p], v[p]);
+    }
+}
+
 std::size_t DominanceIndex::Add(const TVal& v, std::uint32_t tag) {
     const std::size_t id = vals_.size();
     if (id % 64 == 0) AddBlock();
     vals_.push_back(v);
     tags_.push_back(tag);
     SetBits(id, v);
+    Widen(groups_, id / (64 * GroupBlocks), v);
+    Widen(supers_, id / (64 * GroupBlocks * SuperGroups), v);
     liveBits_[id / 64] |= std::uint64_t{1} << (id % 64);
     ++live_;
     return id;
 }
 
+template <bool Complement>
+bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const TVal& v) const {
+    if (Complement) // some entry may be at most v: the minimum is
+        return (detail::DirectionBits(bounds.min.data() + g * length_, v.data(), length_, 1) & 1) ==
+               0;
+    // some entry may be at least v: the maximum is
+    return (detail::DirectionBits(v.data(), bounds.max.data() + g * length_, length_, 1) & 1) == 0;
+}
+
 // Finds the blocks with entries that every column of the query admits (with
 // Complement: that no column admits) and calls hit(block, entries) for each,
-// until it returns true. The blocks go by in chunks: for a whole chunk the
-// first columns are combined in a plain loop over contiguous words, and only
-// the blocks still in question are looked at further.
+// until it returns true. Groups whose bounds rule v out are passed over; in a
+// group the first columns are combined in a plain loop over contiguous words,
+// and only the blocks still in question are looked at further.
 template <bool Complement, bool Backward, class Hit>
-void DominanceIndex::Scan(const QueryWords& q, Hit hit) const {
-    constexpr std::size_t Chunk = 256;
+void DominanceIndex::Scan(const TVal& v, const QueryWords& q, Hit hit) const {
     const std::size_t blocks = liveBits_.size();
     const std::uint64_t* live = liveBits_.data();
     // Missing first columns admit everything: the live bits themselves, or a
@@ -58,11 +84,11 @@ void DominanceIndex::Scan(const QueryWords& q, Hit hit) const {
     const std::uint64_t* c[3] = {pad, pad, pad};
     for (std::size_t k = 0; k < first; ++k)
         c[k] = bits_.data() + q.offset[k] * capacity_;
-    std::uint64_t tmp[Chunk];
-    const std::size_t chunks = (blocks + Chunk - 1) / Chunk;
-    for (std::size_t n = 0; n < chunks; ++n) {
-        const std::size_t from = (Backward ? chunks - 1 - n : n) * Chunk;
-        const std::size_t to = std::min(blocks, from + Chunk);
+    // The blocks of one group; false when hit asks to stop.
+    const auto group = [&](std::size_t g) {
+        const std::size_t from = g * GroupBlocks;
+        const std::size_t to = std::min(blocks, from + GroupBlocks);
+        std::uint64_t tmp[GroupBlocks] = {};
         for (std::size_t b = from; b < to; ++b)
             tmp[b - from] = Complement ? live[b] & ~c[0][b] & ~c[1][b] & ~c[2][b]
                                        : live[b] & c[0][b] & c[1][b] & c[2][b];
@@ -71,7 +97,20 @@ void DominanceIndex::Scan(const QueryWords& q, Hit hit) const {
             std::uint64_t acc = tmp[b - from];
             for (std::size_t i = first; i < q.count && acc != 0; ++i)
                 acc &= Complement ? ~Word(q.offset[i], b) : Word(q.offset[i], b);
-            if (acc != 0 && hit(b, acc)) return;
+            if (acc != 0 && hit(b, acc)) return false;
+        }
+        return true;
+    };
+    const std::size_t groups = (blocks + GroupBlocks - 1) / GroupBlocks;
+    const std::size_t supers = (groups + SuperGroups - 1) / SuperGroups;
+    for (std::size_t n = 0; n < supers; ++n) {
+        const std::size_t s = Backward ? supers - 1 - n : n;
+        if (!Admits<Complement>(supers_, s, v)) continue;
+        const std::size_t from = s * SuperGroups;
+        const std::size_t to = std::min(groups, from + SuperGroups);
+        for (std::size_t k = 0; k < to - from; ++k) {
+            const std::size_t g = Backward ? to - 1 - k : from + k;
+            if (Admits<Complement>(groups_, g, v) && !group(g)) return;
         }
     }
 }
@@ -106,7 +145,7 @@ std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
     if (live_ == 0) return None;
     // The latest entries are the likeliest to beat a new Val: look at them first.
     std::size_t found = None;
-    Scan<false, true>(Query(v, true), [&](std::size_t b, std::uint64_t acc) {
+    Scan<false, true>(v, Query(v, true), [&](std::size_t b, std::uint64_t acc) {
         found = b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
         return true;
     });
@@ -116,7 +155,7 @@ std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
 std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
     if (live_ == 0) return 0;
     std::size_t removed = 0;
-    Scan<true, false>(Query(v, false), [&](std::size_t b, std::uint64_t acc) {
+    Scan<true, false>(v, Query(v, false), [&](std::size_t b, std::uint64_t acc) {
         liveBits_[b] &= ~acc;
         removed += static_cast<std::size_t>(std::popcount(acc));
         return false;
@@ -141,6 +180,8 @@ void DominanceIndex::Compact() {
     zeros_.clear();
     capacity_ = 0;
     liveBits_.clear();
+    groups_ = {};
+    supers_ = {};
     live_ = 0;
     for (std::size_t i = 0; i < vals.size(); ++i)
         Add(vals[i], tags[i]);

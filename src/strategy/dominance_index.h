@@ -61,9 +61,16 @@ class DominanceIndex {
         std::uint16_t offset[MaxDivisions];
         std::size_t count = 0;
     };
+    // The pointwise maximum and minimum of the Vals ever added to each group.
+    struct Bounds {
+        std::vector<std::uint8_t> max; // length_ bytes per group
+        std::vector<std::uint8_t> min;
+    };
     QueryWords Query(const TVal& v, bool atLeast) const;
     template <bool Complement, bool Backward, class Hit>
-    void Scan(const QueryWords& q, Hit hit) const;
+    void Scan(const TVal& v, const QueryWords& q, Hit hit) const;
+    // Whether group g may hold an entry at least v (Complement: at most v).
+    template <bool Complement> bool Admits(const Bounds& b, std::size_t g, const TVal& v) const;
 
     // The word of block b in column c.
     std::uint64_t& Word(std::size_t c, std::size_t b) { return bits_[c * capacity_ + b]; }
@@ -78,6 +85,15 @@ class DominanceIndex {
     // the entries with at least t tricks at p, one bit each, 64 to a word;
     // a query runs along a few columns, so each column is contiguous.
     std::vector<std::uint64_t> bits_;
+    // Entries come in runs of similar Vals (one term's strategies, the
+    // products of one Val). For every group of GroupBlocks blocks the
+    // pointwise maximum and minimum of the Vals ever added to it bound what
+    // it holds, so that a query passes over the groups that cannot answer.
+    // Groups of groups are bounded in the same way.
+    static constexpr std::size_t GroupBlocks = 8;
+    static constexpr std::size_t SuperGroups = 16;
+    Bounds groups_, supers_;
+    void Widen(Bounds& b, std::size_t g, const TVal& v);
     std::vector<std::uint64_t> zeros_; // one column of zeros
     std::vector<std::uint64_t> liveBits_;
     std::vector<TVal> vals_;
