@@ -23,16 +23,21 @@ bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
     if (covered(open.front())) return true;
     std::vector<std::int16_t> at(len); // position in g.Dom of n.Dom[j], or -1
     std::vector<TVal> next;
-    for (const TFactor& g : t.Factors) {
-        bool overlap = false;
+    // The factors over all of n's divisions first: often one of them alone
+    // shows that n covers everything.
+    std::vector<const TFactor*> order;
+    for (const TFactor& g : t.Factors)
+        if (DomSubset(n.Dom, g.Dom)) order.push_back(&g);
+    for (const TFactor& g : t.Factors)
+        if (!DomSubset(n.Dom, g.Dom) && !DomDisjoint(n.Dom, g.Dom)) order.push_back(&g);
+    for (const TFactor* pg : order) {
+        const TFactor& g = *pg;
         for (std::size_t j = 0, i = 0; j < len; ++j) {
             while (i < g.Dom.size() && g.Dom[i] < n.Dom[j])
                 ++i;
             const bool in = i < g.Dom.size() && g.Dom[i] == n.Dom[j];
             at[j] = in ? static_cast<std::int16_t>(i) : std::int16_t{-1};
-            overlap |= in;
         }
-        if (!overlap) continue;
         next.clear();
         for (const TVal& p : open)
             for (const TVal& v : g.EvalList) {
@@ -196,14 +201,26 @@ void split(Host& host, TTerm& t, TTerm& t1) {
     RegroupFactors(host, t);
 }
 
-TTerm ProductOfTerms(Host& host, TTerm& t1, TTerm& t2) {
+namespace {
+
+// The product of two terms, which are left as they are.
+TTerm ProductOfTermsCopied(Host& host, const TTerm& t1, const TTerm& t2) {
     TTerm t;
     t.MaxEval = ConcatEval(host, t1.MaxEval, t2.MaxEval);
-    t.Factors = AppendFactorLists(t1.Factors, t2.Factors);
-    FreeTerm(t1);
-    FreeTerm(t2);
+    t.Factors.reserve(t1.Factors.size() + t2.Factors.size());
+    t.Factors = t1.Factors;
+    t.Factors.insert(t.Factors.end(), t2.Factors.begin(), t2.Factors.end());
     NormalizeTerm(host, t);
     RegroupFactors(host, t);
+    return t;
+}
+
+} // namespace
+
+TTerm ProductOfTerms(Host& host, TTerm& t1, TTerm& t2) {
+    TTerm t = ProductOfTermsCopied(host, t1, t2);
+    FreeTerm(t1);
+    FreeTerm(t2);
     return t;
 }
 
@@ -309,6 +326,28 @@ void UnionSS(Host& host, TStratSet& s1, TStratSet& s2) {
     ConcatSS(host, s1, s2);
 }
 
+namespace {
+
+// UnionSS(s, the set of the one term t), without building that set: the
+// terms of s that t subsumes go, then t goes if a term left subsumes it.
+void UniteTerm(Host& host, TStratSet& s, TTerm& t) {
+    if (HasEmptyFactor(t)) {
+        InternalError(host, 3016, "should not add empty term");
+        return;
+    }
+    if (!s.empty()) RemoveSubsumedTerms(host, s, t);
+    for (const TTerm& x : s) {
+        if (host.stopRequested()) break;
+        host.processPendingEvents();
+        if (!host.stopRequested() && TermSubsumed(host, t, x)) return;
+    }
+    TStratSet single;
+    single.push_back(std::move(t));
+    ConcatSS(host, s, single);
+}
+
+} // namespace
+
 void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
     TStratSet r;
     bool stopped = false;
@@ -320,12 +359,8 @@ void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
                 break;
             }
             host.processPendingEvents();
-            TTerm a = t1;
-            TTerm b = t2;
-            TTerm p = ProductOfTerms(host, a, b);
-            TStratSet none;
-            TStratSet single = NewStratNode(host, p, none);
-            UnionSS(host, r, single);
+            TTerm p = ProductOfTermsCopied(host, t1, t2);
+            UniteTerm(host, r, p);
         }
         s1.pop_front();
     }
