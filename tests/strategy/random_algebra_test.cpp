@@ -2,8 +2,8 @@
 // Every case is seeded, so a failure names the seed that reproduces it.
 #include "reference.h"
 #include "strategy/term.h"
-#include "support/test_scale.h"
 #include "support/recording_host.h"
+#include "support/test_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -106,17 +106,21 @@ class TreeBuilder {
                     b = std::move(c);
                     continue;
                 }
+                TStratSet want = b.set, other = c.set;
+                test::ProductSSPairByPair(host_, want, other);
                 ProductSS(host_, b.set, c.set);
                 EXPECT_TRUE(c.set.empty());
+                EXPECT_EQ(b.set, want) << "depth " << depth;
                 b.ref = test::RefProduct(b.ref, c.ref);
             }
         }
         ExpectSetInvariants(host_, b.set, d);
         if (kind != Leaf) {
             // Every intermediate set multiplies out to the model's strategies.
-            TStratSet copy = b.set;
+            TStratSet copy = b.set, again = b.set;
             const TFactor f = StratSetToFactor(host_, copy);
             EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d)) << "depth " << depth;
+            EXPECT_EQ(f, test::StratSetToFactorTermByTerm(host_, again)) << "depth " << depth;
             ++checkedNodes;
             multiTermNodes += b.set.size() > 1;
             multiTermProducts += kind == Product && b.set.size() > 1;

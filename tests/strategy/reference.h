@@ -228,4 +228,32 @@ inline std::vector<int> Bytes(const ByteStr& s) {
     return std::vector<int>(s.begin(), s.end());
 }
 
+// The products and the multiply-out of strategy sets as first written: every
+// product term joins the result through a union of sets, and every term of the
+// root is multiplied out before it joins. The faster ones must give exactly
+// the same sets and factors, in the same order.
+inline void ProductSSPairByPair(Host& host, TStratSet& s1, TStratSet& s2) {
+    TStratSet r;
+    for (const TTerm& t1 : s1)
+        for (const TTerm& t2 : s2) {
+            TTerm a = t1, b = t2;
+            TTerm p = ProductOfTerms(host, a, b);
+            TStratSet none;
+            TStratSet single = NewStratNode(host, p, none);
+            UnionSS(host, r, single);
+        }
+    s1.swap(r);
+    s2.clear();
+}
+
+inline TFactor StratSetToFactorTermByTerm(Host& host, TStratSet& s) {
+    TFactor f = ExpandTerm(host, s.front());
+    s.pop_front();
+    for (; !s.empty(); s.pop_front()) {
+        TFactor g = ExpandTerm(host, s.front());
+        f = UnionFactors(host, f, g);
+    }
+    return f;
+}
+
 } // namespace nvx::test
