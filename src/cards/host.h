@@ -12,8 +12,12 @@ namespace nvx {
 
 enum class MessageKind : std::uint8_t { Error, Warning, Information };
 
+// How a computation ended: it finished, the user stopped it, or it ran out of
+// memory (the host's memory limit stopped it, or an allocation failed).
+enum class ComputeEnd : std::uint8_t { Finished, Interrupted, OutOfMemory };
+
 class Host {
-public:
+  public:
     virtual ~Host() = default;
 
     // A modal message box with a single OK button; returns when it is closed.
@@ -28,8 +32,13 @@ public:
     // the interrupt button), then returns.
     virtual void processPendingEvents() {}
 
-    // True when the user has asked the running computation to stop.
+    // True when the running computation is to stop: the user asked for it, or
+    // the program's memory passed the host's limit.
     virtual bool stopRequested() { return false; }
+
+    // True when the stop was requested because the program's memory passed the
+    // host's limit, not by the user.
+    virtual bool memoryLimitReached() { return false; }
 
     // Asks the desktop to open an address in the browser; false on failure.
     virtual bool openAddress(const std::string& address) {
@@ -55,7 +64,7 @@ void OpenWebPage(Host& host, const std::string& address);
 
 // A host that shows nothing and never stops: for quiet engine use.
 class SilentHost : public Host {
-public:
+  public:
     void showMessage(MessageKind, const std::string&) override {}
 };
 

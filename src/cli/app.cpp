@@ -68,6 +68,8 @@ int StatusOf(RunStatus s) {
         return ExitInternalError;
     case RunStatus::Cancelled:
         return ExitCancelled;
+    case RunStatus::OutOfMemory:
+        return ExitOutOfMemory;
     }
     return ExitInternalError;
 }
@@ -80,7 +82,8 @@ int RunSingle(const CliOptions& o, AppStreams s) {
         return ExitBadInput;
     }
     ProgressLine progress(s.err, s.progress);
-    CliHost host(&progress);
+    MemoryWatch memory(o.MaxMemoryMB);
+    CliHost host(&progress, &memory);
     RunResult r = RunAnalysis(*request, host);
     progress.Clear();
     switch (r.Status) {
@@ -218,8 +221,9 @@ std::optional<Json> ItemJson(const BatchItem& item) {
 // At most a window of lines is held ahead of the printer.
 class BatchRun {
   public:
-    BatchRun(unsigned jobs, AppStreams s)
-        : jobs_(std::max(1u, jobs)), streams_(s), progress_(s.err, s.progress) {}
+    BatchRun(unsigned jobs, std::uint64_t maxMemoryMB, AppStreams s)
+        : jobs_(std::max(1u, jobs)), streams_(s), progress_(s.err, s.progress),
+          memory_(maxMemoryMB) {}
 
     int Run(LineReader& reader, const std::string& source) {
         printer_ = std::thread([this] { PrintLoop(); });
@@ -244,7 +248,10 @@ class BatchRun {
             PrintError(streams_.err, "--batch: cannot read " + source + ": " + reader.error());
             return ExitBadInput;
         }
-        return anyInternal_ ? ExitInternalError : anyBad_ ? ExitBadInput : ExitOk;
+        return anyInternal_ ? ExitInternalError
+               : anyMemory_ ? ExitOutOfMemory
+               : anyBad_    ? ExitBadInput
+                            : ExitOk;
     }
 
   private:
@@ -301,7 +308,7 @@ class BatchRun {
             RunResult result;
             if (item.Request && !stop_.load() && !InterruptFlag().load()) {
                 try {
-                    CliHost host(&progress_);
+                    CliHost host(&progress_, &memory_);
                     result = RunAnalysis(*item.Request, host);
                 } catch (const std::exception& e) {
                     result.Status = RunStatus::InternalError;
@@ -347,6 +354,8 @@ class BatchRun {
                     anyBad_ = true;
                 else if (item.Result.Status == RunStatus::InternalError)
                     anyInternal_ = true;
+                else if (item.Result.Status == RunStatus::OutOfMemory)
+                    anyMemory_ = true;
                 progress_.Clear();
                 if (const std::optional<std::string> failure =
                         Print(streams_.out, Dump(*j, -1) + "\n")) {
@@ -369,6 +378,8 @@ class BatchRun {
     const unsigned jobs_;
     AppStreams streams_;
     ProgressLine progress_;
+    // One limit for the whole program: the lines analysed at once share it.
+    MemoryWatch memory_;
     std::thread printer_;
     std::vector<std::thread> workers_;
 
@@ -386,6 +397,7 @@ class BatchRun {
     bool cancelled_ = false;
     bool anyBad_ = false;
     bool anyInternal_ = false;
+    bool anyMemory_ = false;
     std::string writeError_;
 };
 
@@ -406,7 +418,7 @@ int RunBatch(const CliOptions& o, AppStreams s) {
     LineReader reader = file       ? LineReader(file)
                         : s.inFile ? LineReader(s.inFile)
                                    : LineReader(s.in);
-    BatchRun batch(o.Jobs, s);
+    BatchRun batch(o.Jobs, o.MaxMemoryMB, s);
     return batch.Run(reader, ShownText(source));
 }
 

@@ -94,6 +94,13 @@ void ProgressLine::Clear() {
 
 // --- host ------------------------------------------------------------------------------
 
+CliHost::CliHost(ProgressLine* progress, MemoryWatch* memory)
+    : progress_(progress), memory_(memory), analysis_(memory ? memory->Start() : 0) {}
+
+CliHost::~CliHost() {
+    if (memory_) memory_->End(analysis_);
+}
+
 void CliHost::showMessage(MessageKind kind, const std::string& text) {
     messages_.push_back({kind, text});
 }
@@ -114,6 +121,10 @@ void CliHost::processPendingEvents() {
 
 bool CliHost::stopRequested() {
     PollInterrupt();
+    if (memory_ && state_.get() == TCalcState::Calculating && memory_->MustStop(analysis_)) {
+        memoryLimitReached_.store(true);
+        state_.RequestStop();
+    }
     return state_.StopRequested();
 }
 

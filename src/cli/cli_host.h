@@ -1,11 +1,12 @@
 // The command-line tool's side of the engine: a host per analysis that keeps
 // the engine's messages and internal errors for the caller, answers the stop
-// request from the computation state, and keeps a live progress line up to date
-// while a long analysis runs.
+// request from the computation state and the memory limit, and keeps a live
+// progress line up to date while a long analysis runs.
 #pragma once
 
 #include "cards/host.h"
 #include "play/calc_state.h"
+#include "results/memory_limit.h"
 
 #include <atomic>
 #include <chrono>
@@ -77,13 +78,21 @@ class CliHost : public Host {
         std::string message;
     };
 
-    explicit CliHost(ProgressLine* progress = nullptr) : progress_(progress) {}
+    // The analysis of this host runs under the memory watch, when there is one,
+    // for the host's lifetime.
+    explicit CliHost(ProgressLine* progress = nullptr, MemoryWatch* memory = nullptr);
+    ~CliHost() override;
+    CliHost(const CliHost&) = delete;
+    CliHost& operator=(const CliHost&) = delete;
 
     void showMessage(MessageKind kind, const std::string& text) override;
     void reportInternalError(std::uint16_t code, std::string_view text,
                              const std::string& message) override;
     void processPendingEvents() override;
     bool stopRequested() override;
+    bool memoryLimitReached() override { return memoryLimitReached_.load(); }
+    // The limit in megabytes; 0 for none.
+    std::uint64_t MemoryLimitMB() const { return memory_ ? memory_->LimitMB() : 0; }
 
     ComputationState& state() { return state_; }
     // Cancelled: a stop was asked for while the state was Calculating.
@@ -96,6 +105,9 @@ class CliHost : public Host {
     void PollInterrupt();
 
     ProgressLine* progress_;
+    MemoryWatch* memory_;
+    std::uint32_t analysis_ = 0; // the name under the memory watch
+    std::atomic<bool> memoryLimitReached_{false};
     ComputationState state_;
     std::vector<Message> messages_;
     std::vector<ErrorReport> errors_;

@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "results/memory_limit.h"
+
 #include <CLI/CLI.hpp>
 
 #include <cctype>
@@ -13,6 +15,9 @@ constexpr const char* Description =
     "Analyses the play of one suit: North (dummy) and South (declarer) hold the cards given, the\n"
     "defenders West and East hold the rest. Holdings are typed as in the combination dialog:\n"
     "AQ10, \"A Q 10\" or AQT; x stands for the lowest free card (AKxx).";
+
+// Far above any machine's memory, and small enough to count in bytes.
+constexpr std::uint64_t MaxMemoryLimitMB = std::uint64_t(1) << 30;
 
 char Upper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -68,14 +73,23 @@ void AddOptions(CLI::App& app, CliOptions& o, bool batchLine) {
     app.add_option("--jobs", o.Jobs, "Combinations of a batch analysed at once (default: cores)")
         ->type_name("N")
         ->check(CLI::Range(1u, 1024u).description(""));
+    app.add_option("--max-memory", o.MaxMemoryMB,
+                   "Stop an analysis when the program uses more than MB megabytes of memory; "
+                   "the analyses of a batch share it; 0: no limit (default: three quarters of "
+                   "the physical memory, " +
+                       std::to_string(o.MaxMemoryMB) + " here)")
+        ->type_name("MB")
+        ->check(CLI::Range(std::uint64_t(0), MaxMemoryLimitMB).description(""));
     app.footer("Exit status: 0 done, 1 internal error or results not written, 2 bad input (for "
-               "a batch: some line was bad, or the file could not be read), 130 cancelled with "
-               "Ctrl-C.");
+               "a batch: some line was bad, or the file could not be read), 3 an analysis needed "
+               "more memory than --max-memory allows (for a batch: on some line), 130 cancelled "
+               "with Ctrl-C.");
     app.set_version_flag("--version", VersionText, "Print the version");
 }
 
 ParseOutcome Parse(const std::vector<std::string>& args, bool batchLine) {
     ParseOutcome out;
+    out.Options.MaxMemoryMB = DefaultMemoryLimitMB();
     CLI::App app(Description, ProgramName);
     AddOptions(app, out.Options, batchLine);
     // The parser takes the words last first. Handing it strings rather than C

@@ -7,6 +7,7 @@
 #include "cards/holding.h"
 #include "results/report.h"
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,7 @@ inline constexpr const char* VersionText = "Norvadex 2.1.2";
 inline constexpr int ExitOk = 0;
 inline constexpr int ExitInternalError = 1;
 inline constexpr int ExitBadInput = 2;
+inline constexpr int ExitOutOfMemory = 3;
 inline constexpr int ExitCancelled = 130;
 
 // One combination with its options, as typed (nothing checked yet).
@@ -44,6 +46,9 @@ struct CliOptions {
     bool Table = false;
     std::optional<std::string> Batch; // a file name, or "-" for standard input
     unsigned Jobs = 0;                // 0: one per core
+    // The program's memory limit in megabytes (0: none); the default is
+    // DefaultMemoryLimitMB().
+    std::uint64_t MaxMemoryMB = 0;
 };
 
 // The outcome of parsing: Exit set means stop with that status after printing

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <new>
 
 namespace nvx::cli {
 
@@ -73,9 +74,23 @@ void DescribePosition(Analysis& a, PlayReport& p, const std::vector<TricksTableR
         if (play.IsDivisionPossible(row.West, row.East)) p.PossibleRows.push_back(row);
 }
 
-} // namespace
+// Ends the run without results when it was cancelled or ran out of memory: a
+// Ctrl-C wins, then the memory limit, then any other stop request.
+bool TakeStop(CliHost& host, bool outOfMemory, RunResult& r) {
+    if (!InterruptFlag().load() && (outOfMemory || host.memoryLimitReached())) {
+        r.Status = RunStatus::OutOfMemory;
+        r.Error = host.memoryLimitReached()
+                      ? "the analysis needs more memory than the limit of " +
+                            std::to_string(host.MemoryLimitMB()) + " MB allows (--max-memory)"
+                      : std::string("the analysis needs more memory than the system can give");
+        return true;
+    }
+    if (!host.cancelled()) return false;
+    r.Status = RunStatus::Cancelled;
+    return true;
+}
 
-RunResult RunAnalysis(const RunRequest& request, CliHost& host) {
+RunResult Run(const RunRequest& request, CliHost& host) {
     RunResult r;
     r.Combo = request.Combo;
     const ComboValues& v = request.Combo;
@@ -90,12 +105,9 @@ RunResult RunAnalysis(const RunRequest& request, CliHost& host) {
         a.SetIMPTable(*v.Goal);
     else
         a.SetTrickTable();
-    a.ComputeOptimalLines();
+    const ComputeEnd end = a.ComputeOptimalLines();
     r.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    if (host.cancelled()) {
-        r.Status = RunStatus::Cancelled;
-        return r;
-    }
+    if (TakeStop(host, end == ComputeEnd::OutOfMemory, r)) return r;
     if (TakeInternalError(host, r)) return r;
 
     r.Defenders = a.engine().GetEWCards().str();
@@ -128,12 +140,23 @@ RunResult RunAnalysis(const RunRequest& request, CliHost& host) {
         DescribePosition(a, p, r.TricksRows);
         r.Play = std::move(p);
     }
-    if (host.cancelled()) {
-        r.Status = RunStatus::Cancelled;
-        return r;
-    }
+    if (TakeStop(host, false, r)) return r;
     TakeInternalError(host, r);
     return r;
+}
+
+} // namespace
+
+RunResult RunAnalysis(const RunRequest& request, CliHost& host) {
+    try {
+        return Run(request, host);
+    } catch (const std::bad_alloc&) {
+        // Everything the run had made is freed by now.
+        RunResult r;
+        r.Combo = request.Combo;
+        TakeStop(host, true, r);
+        return r;
+    }
 }
 
 // --- JSON --------------------------------------------------------------------------------

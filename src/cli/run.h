@@ -38,11 +38,11 @@ struct PlayReport {
     std::vector<TricksTableRow> PossibleRows;
 };
 
-enum class RunStatus : std::uint8_t { Ok, BadInput, InternalError, Cancelled };
+enum class RunStatus : std::uint8_t { Ok, BadInput, InternalError, Cancelled, OutOfMemory };
 
 struct RunResult {
     RunStatus Status = RunStatus::Ok;
-    std::string Error; // one line, for BadInput and InternalError
+    std::string Error; // one line, for BadInput, InternalError and OutOfMemory
     ComboValues Combo;
     std::string Defenders;
     std::uint8_t Entries = 0;
@@ -57,7 +57,9 @@ struct RunResult {
 };
 
 // Runs the analysis (and the play-through, when asked for) with the host given;
-// the host's computation state is Calculating for the whole run.
+// the host's computation state is Calculating for the whole run. An analysis
+// stopped by the host's memory limit, or whose memory ran out, ends as
+// OutOfMemory.
 RunResult RunAnalysis(const RunRequest& request, CliHost& host);
 
 // The JSON object of a finished analysis.

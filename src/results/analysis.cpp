@@ -1,5 +1,6 @@
 #include "results/analysis.h"
 
+#include <new>
 #include <vector>
 
 namespace nvx {
@@ -15,7 +16,25 @@ void Analysis::SetUpCombination(std::string_view north, std::string_view south,
     dyn_.SelectLine(nullptr);
 }
 
-void Analysis::ComputeOptimalLines() {
+ComputeEnd Analysis::ComputeOptimalLines() {
+    Host& h = host();
+    try {
+        ComputeLines();
+    } catch (const std::bad_alloc&) {
+        // What the computation had built was freed on the way out; the play it
+        // was in the middle of and the lines made so far go too.
+        engine_.ResetPlay();
+        lines_.Clear();
+        dyn_.SelectLine(nullptr);
+        return ComputeEnd::OutOfMemory;
+    }
+    // The stop check first: it may be the one that finds the memory limit passed.
+    const bool stopped = h.stopRequested();
+    if (h.memoryLimitReached()) return ComputeEnd::OutOfMemory;
+    return stopped ? ComputeEnd::Interrupted : ComputeEnd::Finished;
+}
+
+void Analysis::ComputeLines() {
     Host& h = host();
     TStratSet all = dyn_.StartSolving();
     TFactor f = StratSetToFactor(h, all);

@@ -45,9 +45,11 @@ class Analysis {
 
     // --- the computation ----------------------------------------------------------
     // Solves the combination and chooses, orders and names the optimal lines.
-    // Returns when finished or stopped (the host's stop request); a stopped
-    // computation leaves incomplete lines, which callers must not show.
-    void ComputeOptimalLines();
+    // Returns when finished or stopped (the host's stop request), and why. A
+    // stopped computation leaves incomplete lines, which callers must not show.
+    // When an allocation fails the computation ends as out of memory with no
+    // lines, and the Analysis can be used again.
+    ComputeEnd ComputeOptimalLines();
 
     // --- result queries (lines numbered from 1 in display order) ---------------------
     std::uint16_t StratCount() const { return lines_.StratCount(); }
@@ -76,6 +78,8 @@ class Analysis {
     void SelectStrat(int i);
 
   private:
+    void ComputeLines();
+
     Engine engine_;
     DynamicEvaluation dyn_;
     PlayThrough play_;

@@ -7,6 +7,7 @@
 #include "results/report.h"
 #include "ui/combo_dialog.h"
 #include "ui/main_window.h"
+#include "ui/message_boxes.h"
 #include "ui/progress_window.h"
 
 #include <QComboBox>
@@ -31,6 +32,19 @@ std::string CombinationSummary(const ComboDialog& d, bool isImps) {
     if (isImps) v.Goal = d.ContractGoalOrNone();
     return CombinationSummary(v);
 }
+
+namespace {
+
+QString OutOfMemoryMessage(QtHost& host) {
+    if (host.memoryLimitReached())
+        return QStringLiteral("The computation has been stopped because it needs more memory "
+                              "than the %1 MB this program may use on this computer.")
+            .arg(host.MemoryLimitMB());
+    return QStringLiteral("The computation has been stopped because it needs more memory than "
+                          "this computer can give.");
+}
+
+} // namespace
 
 void MainWindow::ShowCombination() {
     const bool isImps = analysis_ ? analysis_->IsIMPs() : contractCopy_.has_value();
@@ -114,9 +128,18 @@ void MainWindow::GetCombo() {
     EmptyViews();
 
     // 8. The computation; it keeps the progress window responsive.
-    analysis_->ComputeOptimalLines(host_);
+    host_.StartComputation();
+    const ComputeEnd end = analysis_->ComputeOptimalLines(host_);
+    host_.EndComputation();
 
-    // 9. Interrupted: no results.
+    // 9. Out of memory or interrupted: no results.
+    if (end == ComputeEnd::OutOfMemory) {
+        progress_->close();
+        SetComputing(false);
+        MessageBoxes::Error(this, OutOfMemoryMessage(host_));
+        ShowSingleColumn(QStringLiteral("No results: not enough memory"));
+        return;
+    }
     if (progress_->State() != TCalcState::Calculating) {
         progress_->close();
         SetComputing(false);

@@ -37,9 +37,10 @@ class ComboAnalysis {
     // Matchpoint comparison.
     virtual void SetTrickTable() = 0;
     virtual bool IsIMPs() const = 0;
-    // Runs the whole computation; returns when it has finished or was stopped.
-    // The engine polls host.stopRequested() and calls host.processPendingEvents().
-    virtual void ComputeOptimalLines(Host& host) = 0;
+    // Runs the whole computation; returns when it has finished or was stopped,
+    // and why. The engine polls host.stopRequested() and calls
+    // host.processPendingEvents().
+    virtual ComputeEnd ComputeOptimalLines(Host& host) = 0;
     // The number of optimal lines found.
     virtual unsigned StratCount() const = 0;
 };

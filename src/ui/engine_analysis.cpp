@@ -29,9 +29,9 @@ bool EngineAnalysis::IsIMPs() const {
     return analysis_.IsIMPs();
 }
 
-void EngineAnalysis::ComputeOptimalLines(Host&) {
+ComputeEnd EngineAnalysis::ComputeOptimalLines(Host&) {
     // The analysis reports to, and polls, the host it was made with: the window's.
-    analysis_.ComputeOptimalLines();
+    return analysis_.ComputeOptimalLines();
 }
 
 unsigned EngineAnalysis::StratCount() const {

@@ -18,7 +18,7 @@ class EngineAnalysis : public ComboAnalysis {
     void SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded) override;
     void SetTrickTable() override;
     bool IsIMPs() const override;
-    void ComputeOptimalLines(Host& host) override;
+    ComputeEnd ComputeOptimalLines(Host& host) override;
     unsigned StratCount() const override;
 
   private:

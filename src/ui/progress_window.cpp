@@ -1,17 +1,15 @@
 #include "ui/progress_window.h"
 
+#include "results/memory_limit.h"
 #include "ui/message_boxes.h"
 
 #include <QCloseEvent>
-#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <unistd.h>
 
 namespace nvx {
 
@@ -66,18 +64,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
 }
 
 std::uint64_t ProgressWindow::ResidentMemoryBytes() {
-    // The second field of /proc/self/statm is the resident set size in pages:
-    // the memory the program really occupies, the nearest Linux has to the
-    // heap's committed memory.
-    QFile statm(QStringLiteral("/proc/self/statm"));
-    if (!statm.open(QIODevice::ReadOnly)) return 0;
-    const QList<QByteArray> fields = statm.readAll().simplified().split(' ');
-    if (fields.size() < 2) return 0;
-    bool ok = false;
-    const qulonglong pages = fields[1].toULongLong(&ok);
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (!ok || pageSize <= 0) return 0;
-    return std::uint64_t(pages) * std::uint64_t(pageSize);
+    return nvx::ResidentMemoryBytes();
 }
 
 void ProgressWindow::SetState(TCalcState s) {

@@ -10,6 +10,23 @@
 
 namespace nvx {
 
+QtHost::QtHost(QWidget* window)
+    : window_(window), memory_(std::make_unique<MemoryWatch>(DefaultMemoryLimitMB())) {}
+
+void QtHost::SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader) {
+    memory_ = std::make_unique<MemoryWatch>(megabytes, std::move(reader));
+}
+
+void QtHost::StartComputation() {
+    memoryLimitReached_.store(false);
+    computation_ = memory_->Start();
+}
+
+void QtHost::EndComputation() {
+    memory_->End(computation_);
+    computation_ = 0;
+}
+
 void QtHost::showMessage(MessageKind kind, const std::string& text) {
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent) parent = window_;
@@ -32,7 +49,8 @@ void QtHost::processPendingEvents() {
 }
 
 bool QtHost::stopRequested() {
-    return progress_ && progress_->State() == TCalcState::Stopping;
+    if (memory_->MustStop(computation_)) memoryLimitReached_.store(true);
+    return memoryLimitReached_.load() || (progress_ && progress_->State() == TCalcState::Stopping);
 }
 
 bool QtHost::openAddress(const std::string& address) {

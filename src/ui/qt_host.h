@@ -1,14 +1,18 @@
 // The engine's host in the desktop program: message boxes through MessageBoxes,
 // pending events through the Qt event loop, the stop request from the progress
-// window and web pages through the desktop's URL handler.
+// window and the memory limit, and web pages through the desktop's URL handler.
 #pragma once
 
 #include "cards/host.h"
+#include "results/memory_limit.h"
 
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
 #include <chrono>
+#include <cstdint>
+#include <memory>
 
 namespace nvx {
 
@@ -16,16 +20,26 @@ class ProgressWindow;
 
 class QtHost : public Host {
   public:
-    explicit QtHost(QWidget* window = nullptr) : window_(window) {}
+    explicit QtHost(QWidget* window = nullptr);
 
     // The window over which message boxes appear when no other window is active.
     void SetWindow(QWidget* window) { window_ = window; }
     // The progress window whose state answers stopRequested.
     void SetProgressWindow(const ProgressWindow* progress) { progress_ = progress; }
 
+    // The memory a computation may let the program use, in megabytes (0: no
+    // limit; DefaultMemoryLimitMB() unless set). The reader replaces the reading
+    // of the resident memory (for tests).
+    void SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader = ResidentMemoryBytes);
+    std::uint64_t MemoryLimitMB() const { return memory_->LimitMB(); }
+    // Called around each computation: the memory limit applies in between.
+    void StartComputation();
+    void EndComputation();
+
     void showMessage(MessageKind kind, const std::string& text) override;
     void processPendingEvents() override;
     bool stopRequested() override;
+    bool memoryLimitReached() override { return memoryLimitReached_.load(); }
     // False for an empty or malformed address, for a local file that does not
     // exist, and when the desktop reports that it could not open the address.
     bool openAddress(const std::string& address) override;
@@ -33,6 +47,9 @@ class QtHost : public Host {
   private:
     QPointer<QWidget> window_;
     const ProgressWindow* progress_ = nullptr;
+    std::unique_ptr<MemoryWatch> memory_;
+    std::uint32_t computation_ = 0; // the name under the memory watch; 0 between computations
+    std::atomic<bool> memoryLimitReached_{false};
     // The engine asks often; events are handled at most every few milliseconds.
     std::chrono::steady_clock::time_point lastEvents_{};
 };

@@ -363,6 +363,30 @@ TEST(CliBinary, CtrlCCancelsABatch) {
               std::vector<std::string>{"norvadex-cli: No results: computation cancelled"});
 }
 
+TEST(CliBinary, MemoryLimitStopsTheAnalysis) {
+    const ProgramRun r = RunProgram({"AT6", "Q842", "--json", "--max-memory", "1"});
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(r.err, "norvadex-cli: the analysis needs more memory than the limit of 1 MB "
+                     "allows (--max-memory)\n");
+}
+
+TEST(CliBinary, MemoryLimitInABatchFailsTheLineAndGoesOn) {
+    // The program is always above 1 MB: each line that runs long enough to be
+    // watched is stopped.
+    const std::string input = std::string("AT6 Q842\n") + LongNorth + " " + LongSouth + "\n";
+    const ProgramRun r = RunProgram({"--batch", "-", "--jobs", "1", "--max-memory", "1"}, input);
+    EXPECT_EQ(r.status, 3);
+    EXPECT_EQ(r.err, "");
+    const std::vector<Json> out = JsonLines(r.out);
+    ASSERT_EQ(out.size(), 2u) << r.out;
+    const std::string error =
+        "the analysis needs more memory than the limit of 1 MB allows (--max-memory)";
+    EXPECT_EQ(out[0], (Json{{"input", "AT6 Q842"}, {"error", error}}));
+    EXPECT_EQ(out[1],
+              (Json{{"input", std::string(LongNorth) + " " + LongSouth}, {"error", error}}));
+}
+
 TEST(CliBinary, ResultsThatCannotBeWrittenGiveOneLineAndStatusOne) {
     // A reader that has gone away is a write error, not a silent death by SIGPIPE.
     ProgramRun r =

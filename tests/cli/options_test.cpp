@@ -224,6 +224,25 @@ TEST(CliCommandLine, UsageErrors) {
     }
 }
 
+TEST(CliCommandLine, MaxMemory) {
+    ParseOutcome p = ParseCommandLine({"AQ", "32"});
+    ASSERT_FALSE(p.Exit) << p.Error;
+    EXPECT_GT(p.Options.MaxMemoryMB, 0u); // a limit unless told otherwise
+    for (const char* mb : {"0", "1", "300", "1073741824"}) {
+        p = ParseCommandLine({"AQ", "32", "--max-memory", mb});
+        ASSERT_FALSE(p.Exit) << mb << ": " << p.Error;
+        EXPECT_EQ(p.Options.MaxMemoryMB, std::stoull(mb));
+    }
+    for (const char* mb : {"-1", "abc", "1.5", "", "1073741825", "99999999999999999999"}) {
+        p = ParseCommandLine({"AQ", "32", "--max-memory", mb});
+        ASSERT_TRUE(p.Exit) << mb;
+        EXPECT_EQ(*p.Exit, ExitBadInput) << mb;
+        EXPECT_NE(p.Error.find("--max-memory"), std::string::npos) << p.Error;
+    }
+    // The whole program has one limit: a batch line cannot set its own.
+    EXPECT_TRUE(ParseBatchLine("AQ 32 --max-memory 5").Exit);
+}
+
 TEST(CliCommandLine, HelpAndVersion) {
     ParseOutcome p = ParseCommandLine({"--version"});
     ASSERT_TRUE(p.Exit);
@@ -234,7 +253,7 @@ TEST(CliCommandLine, HelpAndVersion) {
     EXPECT_EQ(*p.Exit, ExitOk);
     for (const char* option :
          {"--entries", "--discards", "--vacant", "--imps", "--vul", "--tricks-needed", "--json",
-          "--table", "--line", "--play", "--batch", "--jobs", "--version"})
+          "--table", "--line", "--play", "--batch", "--jobs", "--max-memory", "--version"})
         EXPECT_NE(p.Output.find(option), std::string::npos) << option;
 }
 

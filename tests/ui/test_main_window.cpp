@@ -60,9 +60,13 @@ struct FakeAnalysis : ComboAnalysis {
         imps = false;
     }
     bool IsIMPs() const override { return imps; }
-    void ComputeOptimalLines(Host& host) override {
+    ComputeEnd ComputeOptimalLines(Host& host) override {
         calls << "ComputeOptimalLines";
         if (onCompute) onCompute(host);
+        // As the engine tells it.
+        const bool stopped = host.stopRequested();
+        if (host.memoryLimitReached()) return ComputeEnd::OutOfMemory;
+        return stopped ? ComputeEnd::Interrupted : ComputeEnd::Finished;
     }
     unsigned StratCount() const override { return lines; }
 };
@@ -131,6 +135,7 @@ class TestMainWindow : public QObject {
     void analysisRunsUnderTheProgressWindow();
     void oneLineIsChosenAtOnce();
     void interruptedComputationShowsNoResults();
+    void memoryLimitShowsABoxAndNoResults();
     void impScoringIsRememberedForChange();
     void newOffersAnEmptyDialog();
     void withoutAnEngineTheFlowStopsAfterTheSummary();
@@ -317,6 +322,42 @@ void TestMainWindow::interruptedComputationShowsNoResults() {
     QCOMPARE(window->Progress().State(), TCalcState::Ready);
     QVERIFY(window->centralWidget()->isEnabled());
     QVERIFY(window->menuBar()->isEnabled());
+}
+
+void TestMainWindow::memoryLimitShowsABoxAndNoResults() {
+    // The program reads as using 300 MB, against a limit of 200 MB.
+    const MemoryWatch::Reader reader = [] { return 300 * kMegabyte; };
+    window->AppHost().SetMemoryLimit(200, reader);
+    bool stopSeen = false;
+    analysis->onCompute = [&](Host& host) {
+        // The engine polls until it is told to stop.
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+        while (!(stopSeen = host.stopRequested()) && std::chrono::steady_clock::now() < end) {
+        }
+    };
+    AnswerCombo([](ComboDialog& d) { d.SetValues("AQ42", "J53", "", 4, 13, 13, std::nullopt); });
+    window->GetCombo();
+    QVERIFY(stopSeen);
+    QCOMPARE(boxes->Texts(),
+             QStringList{"The computation has been stopped because it needs more memory than "
+                         "the 200 MB this program may use on this computer."});
+    QCOMPARE(boxes->Shown()[0].icon, BoxIcon::Error);
+    QVERIFY(views->calls.isEmpty());
+    QCOMPARE(window->ResultListView()->columnCount(), 1);
+    QCOMPARE(window->ResultListView()->headerItem()->text(0),
+             QString("No results: not enough memory"));
+    QCOMPARE(window->ResultListView()->topLevelItemCount(), 0);
+    QVERIFY(!window->Progress().isVisible());
+    QVERIFY(window->centralWidget()->isEnabled());
+
+    // Under a higher limit the next analysis shows its results.
+    window->AppHost().SetMemoryLimit(400, reader);
+    analysis->onCompute = nullptr;
+    boxes->Clear();
+    AnswerCombo([](ComboDialog& d) { d.SetValues("AQ42", "J53", "", 4, 13, 13, std::nullopt); });
+    window->GetCombo();
+    QVERIFY(boxes->Texts().isEmpty());
+    QCOMPARE(views->calls, QStringList({"FillResultList", "FillTricksTable"}));
 }
 
 void TestMainWindow::impScoringIsRememberedForChange() {

@@ -1,0 +1,162 @@
+#include "results/analysis.h"
+#include "results/memory_limit.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <new>
+#include <thread>
+
+namespace nvx {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A host whose stop check is the memory watch's, as the programs' hosts do it.
+struct WatchedHost : SilentHost {
+    explicit WatchedHost(MemoryWatch& w) : watch(w), analysis(w.Start()) {}
+    bool stopRequested() override {
+        if (watch.MustStop(analysis)) reached = true;
+        return reached;
+    }
+    bool memoryLimitReached() override { return reached; }
+    MemoryWatch& watch;
+    std::uint32_t analysis;
+    bool reached = false;
+};
+
+// The Vals of the lines, in display order.
+std::vector<TVal> LineVals(const Analysis& a) {
+    std::vector<TVal> vals;
+    for (const auto& s : a.lines().ProbList())
+        vals.push_back(s->Val);
+    return vals;
+}
+
+TEST(MemoryWatch, GrowingMemoryStopsARealAnalysisPromptly) {
+    // The resident size grows by a megabyte at each reading, from 10 MB; the
+    // limit is passed at the 41st reading, about 40 ms in.
+    std::atomic<int> readings{0};
+    auto growing = [&] { return (10 + std::uint64_t(readings++)) * kMegabyte; };
+    MemoryWatch watch(50, growing, 1ms);
+    WatchedHost host(watch);
+    Analysis a(host);
+    a.SetUpCombination("AT6", "Q842", 13, "", 13, 13); // takes far longer than this test waits
+    a.SetTrickTable();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::OutOfMemory);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
+    EXPECT_GT(readings.load(), 40);
+    EXPECT_TRUE(host.reached);
+}
+
+// Waits up to two seconds for the condition.
+bool Eventually(const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + 2s;
+    while (!condition() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(1ms);
+    return condition();
+}
+
+TEST(MemoryWatch, ReadsOnlyWhileAnAnalysisRunsUnderALimit) {
+    std::atomic<int> readings{0};
+    auto huge = [&] {
+        ++readings;
+        return 1000 * kMegabyte;
+    };
+    {
+        MemoryWatch none(0, huge, 1ms);
+        const std::uint32_t a = none.Start();
+        std::this_thread::sleep_for(20ms);
+        EXPECT_FALSE(none.MustStop(a));
+    }
+    EXPECT_EQ(readings.load(), 0);
+
+    MemoryWatch watch(1, huge, 1ms);
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(readings.load(), 0);
+    const std::uint32_t a = watch.Start();
+    EXPECT_TRUE(Eventually([&] { return watch.MustStop(a); }));
+    watch.End(a);
+    const int afterEnd = readings.load();
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(readings.load(), afterEnd);
+}
+
+TEST(MemoryWatch, StopsTheOldestAnalysisOneAtATime) {
+    std::atomic<std::uint64_t> resident{10 * kMegabyte};
+    MemoryWatch watch(
+        100, [&] { return resident.load(); }, 1ms);
+    const std::uint32_t first = watch.Start();
+    const std::uint32_t second = watch.Start();
+    std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(watch.MustStop(first));
+    resident = 200 * kMegabyte;
+    EXPECT_TRUE(Eventually([&] { return watch.MustStop(first); }));
+    std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(watch.MustStop(second)); // not while the first is stopping
+    resident = 50 * kMegabyte;            // its memory is freed
+    watch.End(first);
+    std::this_thread::sleep_for(10ms);
+    EXPECT_FALSE(watch.MustStop(second));
+    resident = 200 * kMegabyte;
+    EXPECT_TRUE(Eventually([&] { return watch.MustStop(second); }));
+}
+
+TEST(MemoryWatch, ReadsTheResidentSize) {
+    const std::uint64_t before = ResidentMemoryBytes();
+    EXPECT_GT(before, 0u);
+    // Touching 64 MB makes it resident.
+    std::vector<char> block(64 * kMegabyte, 1);
+    EXPECT_GE(ResidentMemoryBytes(), before + 60 * kMegabyte);
+    EXPECT_GT(DefaultMemoryLimitMB(), 0u);
+    EXPECT_LT(DefaultMemoryLimitMB(), PhysicalMemoryBytes() / kMegabyte);
+}
+
+// The allocation that fails in the middle of the computation: the n-th time
+// the host handles events.
+struct FailingHost : SilentHost {
+    void processPendingEvents() override {
+        if (++calls == failAt) throw std::bad_alloc();
+    }
+    long calls = 0;
+    long failAt = 0;
+};
+
+TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
+    SilentHost quiet;
+    Analysis fresh(quiet);
+    fresh.SetUpCombination("AQT", "432", 13, "", 13, 13);
+    fresh.SetTrickTable();
+    ASSERT_EQ(fresh.ComputeOptimalLines(), ComputeEnd::Finished);
+    const std::vector<TVal> expected = LineVals(fresh);
+    ASSERT_FALSE(expected.empty());
+
+    FailingHost host;
+    Analysis a(host);
+    a.SetUpCombination("AQT", "432", 13, "", 13, 13);
+    a.SetTrickTable();
+    ASSERT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
+    const long calls = host.calls;
+    ASSERT_GT(calls, 2);
+    // Early in the search, and late, among the lines.
+    for (long failAt : {2L, calls / 2, calls}) {
+        host.calls = 0;
+        host.failAt = failAt;
+        EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::OutOfMemory) << failAt;
+        EXPECT_EQ(a.StratCount(), 0) << failAt;
+        EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+        // The same combination again, without a new set-up, then another one.
+        host.failAt = 0;
+        EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
+        EXPECT_EQ(LineVals(a), expected) << failAt;
+    }
+    a.SetUpCombination("AQ", "32", 13, "", 13, 13);
+    EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
+    EXPECT_GT(a.StratCount(), 0);
+}
+
+} // namespace
+} // namespace nvx
