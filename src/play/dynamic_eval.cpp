@@ -19,15 +19,16 @@ TStratSet DynamicEvaluation::StartSolving() {
     declarerTurn_ = true;
     TStratSet r;
     stack_.clear();
+    TrickStartTable table; // trick starts recur after different first cards
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         firstCardSets_[code].clear();
         if (!engine_.Play(code)) continue;
-        firstCardSets_[code] = Solve(engine_);
+        firstCardSets_[code] = Solve(engine_, &table);
         TStratSet copy = CopyStratSet(firstCardSets_[code]);
         UnionSS(h, r, copy);
         engine_.UndoPlay();
     }
-    if (r.empty()) r = Solve(engine_); // no card can be led
+    if (r.empty()) r = Solve(engine_, &table); // no card can be led
     return r;
 }
 
@@ -90,11 +91,12 @@ void DynamicEvaluation::StepEvaluation() {
     PushEval(RestrictEval(h, stack_.back().Eval, d));
 
     std::array<TFactor, FirstShowOut + 1> f{};
+    TrickStartTable table;
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         Node& top = stack_.back();
         top.OnLine[code] = 0;
         if (!engine_.Play(code)) continue;
-        TStratSet x = Solve(engine_);
+        TStratSet x = Solve(engine_, &table);
         TStratSet copy = CopyStratSet(x);
         f[code] = StratSetToFactor(h, copy);
         UnionSS(h, a, x);
