@@ -26,9 +26,9 @@ class DynamicEvaluation {
     // Runs the search once for every card that can be led first (the play state
     // must be at the start) and returns the union of the results; keeps the set
     // after each first card for the play-through. The searches of the first
-    // cards run on worker threads (see SetSearchThreads); the sets and their
-    // union, what the host is told and when it is polled from, are those of
-    // the searches one after the other.
+    // cards may run on worker threads (see SetSearchThreads): the sets, their
+    // union and what the host is told are then those of the searches one after
+    // the other, and the host is still only called on this thread.
     TStratSet StartSolving();
 
     // Worker threads for the searches of the first cards: 0 (the default) as
