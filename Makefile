@@ -2,9 +2,10 @@
 JOBS ?= $(shell nproc)
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+TSAN_BUILD ?= build-tsan
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-asan stress stress-asan fuzz bench clean
+.PHONY: deps configure build run test test-asan test-tsan stress stress-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +33,16 @@ test-asan: deps
 	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
 	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --output-on-failure -j $(JOBS)
+
+# The tests of the search, the analysis and the work on worker threads under
+# ThreadSanitizer; any data race fails. Slow, so not part of CI.
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+test-tsan: deps
+	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVADEX_SANITIZE=thread \
+	    -DNORVADEX_BUILD_UI=OFF -DNORVADEX_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_play test_results
+	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_play --gtest_brief=1
+	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_results --gtest_brief=1 --gtest_filter='-Stress.*'
 
 # The libFuzzer targets, built with clang in a build directory of their own and
 # run one after the other for FUZZ_SECONDS each; fails if any of them crashes.
@@ -81,4 +92,4 @@ bench: build
 	else echo "No benchmark built yet."; fi
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD)

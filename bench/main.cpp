@@ -5,10 +5,14 @@
 // before the analysis are its own.
 //
 //   norvadex_bench [--filter TEXT] [--timeout SECONDS] [--list] [--interrupt SECONDS]
+//                  [--threads N]
 //
-// --filter runs the combinations whose description contains TEXT. "max gap" is the longest time the
-// analysis went without letting the host handle its events: the desktop program cannot see a click
-// on Interrupt sooner.
+// --filter runs the combinations whose description contains TEXT. --threads sets the worker
+// threads of the searches of the first cards (1: one search after the other; default: as
+// many as the machine has cores). "cpu s" is the processor time of all the threads, which
+// the wall time "seconds" exceeds when other programs share the cores. "max gap" is the longest
+// time the analysis went without letting the host handle its events: the desktop program cannot see
+// a click on Interrupt sooner.
 //
 // --interrupt S times how long an analysis takes to stop when it is
 // interrupted S seconds after it began, in two ways: as Ctrl-C stops the
@@ -147,7 +151,8 @@ long MaxRssKb() {
     return u.ru_maxrss;
 }
 
-Figures Analyse(const BenchCombo& c, Interrupt interrupt = Interrupt::None, double after = 0) {
+Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Interrupt::None,
+                double after = 0) {
     Figures f;
     f.rssBeforeKb = MaxRssKb();
     BenchHost host;
@@ -164,6 +169,7 @@ Figures Analyse(const BenchCombo& c, Interrupt interrupt = Interrupt::None, doub
             host.stop = true;
         });
     nvx::Analysis a(host);
+    a.dynamicEvaluation().SetSearchThreads(threads);
     const std::string north = c.north, discards = c.discards;
     const auto playing =
         nvx::HoldingMinus(nvx::NormalizeHolding(north), nvx::NormalizeHolding(discards));
@@ -195,6 +201,7 @@ struct Options {
     std::string filter;
     unsigned timeout = 600;
     double interruptAfter = -1; // no interrupt
+    unsigned threads = 0;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -209,9 +216,11 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             o.timeout = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else if (a == "--interrupt" && i + 1 < argc) {
             o.interruptAfter = std::strtod(argv[++i], nullptr);
+        } else if (a == "--threads" && i + 1 < argc) {
+            o.threads = static_cast<unsigned>(std::strtoul(argv[++i], nullptr, 10));
         } else {
             std::fprintf(stderr, "usage: norvadex_bench [--filter TEXT] [--timeout SECONDS] "
-                                 "[--list] [--interrupt SECONDS]\n");
+                                 "[--list] [--interrupt SECONDS] [--threads N]\n");
             return std::nullopt;
         }
     }
@@ -224,8 +233,8 @@ int main(int argc, char** argv) {
     const std::optional<Options> o = ParseOptions(argc, argv);
     if (!o) return 2;
     if (o->interruptAfter < 0 && !o->list)
-        std::printf("%-3s %-34s %5s %5s %10s %8s %9s %9s  %s\n", "#", "combination", "divs",
-                    "lines", "seconds", "max gap", "peak MB", "growth MB", "note");
+        std::printf("%-3s %-34s %5s %5s %10s %8s %8s %9s %9s  %s\n", "#", "combination", "divs",
+                    "lines", "seconds", "cpu s", "max gap", "peak MB", "growth MB", "note");
     int failures = 0;
     for (std::size_t i = 0; i < Combos.size(); ++i) {
         const BenchCombo& c = Combos[i];
@@ -245,10 +254,11 @@ int main(int argc, char** argv) {
             alarm(o->timeout);
             Figures f;
             if (o->interruptAfter >= 0) {
-                f = Analyse(c, Interrupt::Async, o->interruptAfter);
-                f.stopAtEvents = Analyse(c, Interrupt::AtEvents, o->interruptAfter).stopAtEvents;
+                f = Analyse(c, o->threads, Interrupt::Async, o->interruptAfter);
+                f.stopAtEvents =
+                    Analyse(c, o->threads, Interrupt::AtEvents, o->interruptAfter).stopAtEvents;
             } else {
-                f = Analyse(c);
+                f = Analyse(c, o->threads);
             }
             if (write(fds[1], &f, sizeof f) != static_cast<ssize_t>(sizeof f)) _exit(3);
             _exit(0);
@@ -275,9 +285,12 @@ int main(int argc, char** argv) {
             continue;
         }
         const double peakMb = usage.ru_maxrss / 1024.0;
+        const double cpu =
+            static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         const double growthMb = (usage.ru_maxrss - f.rssBeforeKb) / 1024.0;
-        std::printf("%-3zu %-34s %5u %5u %10.3f %8.3f %9.1f %9.1f  %s%s\n", i + 1, d.c_str(),
-                    f.divisions, f.lines, f.seconds, f.maxGap, peakMb, growthMb, c.note,
+        std::printf("%-3zu %-34s %5u %5u %10.3f %8.3f %8.3f %9.1f %9.1f  %s%s\n", i + 1, d.c_str(),
+                    f.divisions, f.lines, f.seconds, cpu, f.maxGap, peakMb, growthMb, c.note,
                     f.errors ? " (internal errors reported)" : "");
         if (f.errors) ++failures;
     }

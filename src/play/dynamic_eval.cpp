@@ -2,10 +2,18 @@
 
 #include "play/possible_divs.h"
 #include "play/solver.h"
+#include "play/workers.h"
+
+#include <algorithm>
+#include <memory>
+#include <thread>
+#include <vector>
 
 namespace nvx {
 
 namespace {
+
+constexpr unsigned MinDivisionsForWorkers = 12;
 
 // The evaluation e restricted to the divisions of d (a subset of e.Dom).
 TEval RestrictEval(Host& host, const TEval& e, const TDom& d) {
@@ -19,16 +27,68 @@ TStratSet DynamicEvaluation::StartSolving() {
     declarerTurn_ = true;
     TStratSet r;
     stack_.clear();
+    TrickStartTable table; // trick starts recur after different first cards
+    lastSearchThreads_ = 1;
+    if (searchThreads_ != 1 && SolveFirstCardsOnWorkers(table, r)) return r;
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         firstCardSets_[code].clear();
         if (!engine_.Play(code)) continue;
-        firstCardSets_[code] = Solve(engine_);
+        firstCardSets_[code] = Solve(engine_, &table);
         TStratSet copy = CopyStratSet(firstCardSets_[code]);
         UnionSS(h, r, copy);
         engine_.UndoPlay();
     }
-    if (r.empty()) r = Solve(engine_); // no card can be led
+    if (r.empty()) r = Solve(engine_, &table); // no card can be led
     return r;
+}
+
+bool DynamicEvaluation::SolveFirstCardsOnWorkers(TrickStartTable& table, TStratSet& r) {
+    unsigned threads = searchThreads_;
+    if (threads == 0) {
+        // Below this the threads cost more than they save.
+        if (engine_.NumDivs() < MinDivisionsForWorkers) return false;
+        threads = std::max(1u, std::thread::hardware_concurrency());
+    }
+    std::vector<std::uint8_t> codes;
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+        if (!engine_.Play(code)) continue;
+        engine_.UndoPlay();
+        codes.push_back(code);
+    }
+    if (threads < 2 || codes.size() < 2) return false;
+
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+        firstCardSets_[code].clear();
+    // The workers copy this, not engine_, which the host's event handling
+    // might touch meanwhile.
+    const EngineState start = engine_;
+    const auto makeWorker = [&](Host& workerHost) -> WorkerJob {
+        auto e = std::make_shared<Engine>(workerHost, start);
+        return [this, e, &codes, &table](std::size_t job) {
+            const std::uint8_t code = codes[job];
+            if (!e->Play(code)) return;
+            firstCardSets_[code] = Solve(*e, &table);
+            e->UndoPlay();
+        };
+    };
+    Host& h = engine_.host;
+    const auto unite = [&](std::size_t job) {
+        TStratSet copy = CopyStratSet(firstCardSets_[codes[job]]);
+        UnionSS(h, r, copy);
+    };
+    unsigned workers = 0;
+    try {
+        workers = RunOnWorkers(h, threads, codes.size(), makeWorker, unite);
+    } catch (...) {
+        for (TStratSet& s : firstCardSets_)
+            s.clear();
+        r.clear();
+        throw;
+    }
+    if (workers == 0) return false;
+    lastSearchThreads_ = workers;
+    if (r.empty()) r = Solve(engine_, &table);
+    return true;
 }
 
 void DynamicEvaluation::SelectLine(const TVal* val) {
@@ -90,11 +150,12 @@ void DynamicEvaluation::StepEvaluation() {
     PushEval(RestrictEval(h, stack_.back().Eval, d));
 
     std::array<TFactor, FirstShowOut + 1> f{};
+    TrickStartTable table;
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         Node& top = stack_.back();
         top.OnLine[code] = 0;
         if (!engine_.Play(code)) continue;
-        TStratSet x = Solve(engine_);
+        TStratSet x = Solve(engine_, &table);
         TStratSet copy = CopyStratSet(x);
         f[code] = StratSetToFactor(h, copy);
         UnionSS(h, a, x);

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "play/engine.h"
+#include "play/trick_table.h"
 #include "strategy/eval.h"
 #include "strategy/factor.h"
 #include "strategy/term.h"
@@ -24,8 +25,19 @@ class DynamicEvaluation {
 
     // Runs the search once for every card that can be led first (the play state
     // must be at the start) and returns the union of the results; keeps the set
-    // after each first card for the play-through.
+    // after each first card for the play-through. The searches of the first
+    // cards may run on worker threads (see SetSearchThreads): the sets, their
+    // union and what the host is told are then those of the searches one after
+    // the other, and the host is still only called on this thread.
     TStratSet StartSolving();
+
+    // Worker threads for the searches of the first cards: 0 (the default) as
+    // many as the machine has cores, once the combination is big enough to be
+    // worth it; 1 one search after the other on this thread; more, that many
+    // whenever there are two first cards or more.
+    void SetSearchThreads(unsigned n) { searchThreads_ = n; }
+    // The threads the last StartSolving used (1: none but this one).
+    unsigned LastSearchThreads() const { return lastSearchThreads_; }
 
     // Fixes the line to play through (its Val over all divisions) and starts a
     // fresh stack with one root node. nullptr: no line.
@@ -59,6 +71,9 @@ class DynamicEvaluation {
     };
 
     void StepEvaluation();
+    // The searches of the first cards on worker threads; false when they did
+    // not run (nothing has changed then).
+    bool SolveFirstCardsOnWorkers(TrickStartTable& table, TStratSet& r);
     void PushEval(const TEval& e);
     void PopEval();
 
@@ -67,6 +82,8 @@ class DynamicEvaluation {
     std::array<TStratSet, 15> firstCardSets_{};
     TEval lineEval_;
     bool declarerTurn_ = true;
+    unsigned searchThreads_ = 0;
+    unsigned lastSearchThreads_ = 1;
 };
 
 } // namespace nvx

@@ -20,18 +20,25 @@
 
 namespace nvx {
 
-class Engine {
-  public:
-    explicit Engine(Host& h) : host(h) {}
-    Engine(const Engine&) = delete;
-    Engine& operator=(const Engine&) = delete;
-
-    Host& host;
+// Everything an Engine holds but its host: plain data, which a second engine
+// (a worker's, say) can copy.
+struct EngineState {
     Combination combo;
     ClassTables classes;
     PlayState play;
     Divisions divs;
     Probabilities probs;
+};
+
+class Engine : public EngineState {
+  public:
+    explicit Engine(Host& h) : host(h) {}
+    // The same combination in the same position, reporting to h.
+    Engine(Host& h, const EngineState& state) : EngineState(state), host(h) {}
+    Engine(const Engine&) = delete;
+    Engine& operator=(const Engine&) = delete;
+
+    Host& host;
 
     // --- combination set-up (setup.cpp) ---------------------------------------
     // Normalises the holdings, forms the card classes, resets the play and

@@ -3,6 +3,7 @@
 #include "play/possible_divs.h"
 
 #include <algorithm>
+#include <string>
 
 namespace nvx {
 
@@ -87,14 +88,52 @@ std::uint8_t RemainingNSTricks(const Engine& e, std::uint8_t t) {
 
 namespace {
 
+// The engine's host as the search hands it on: every call goes through, and
+// the search learns whether anything was reported and whether a stop request
+// was ever seen. A set is complete unless some poll answered with a stop.
+class SearchHost final : public Host {
+  public:
+    explicit SearchHost(Host& h) : h_(h) {}
+    void showMessage(MessageKind kind, const std::string& text) override {
+        ++reports_;
+        h_.showMessage(kind, text);
+    }
+    void reportInternalError(std::uint16_t code, std::string_view text,
+                             const std::string& message) override {
+        ++reports_;
+        h_.reportInternalError(code, text, message);
+    }
+    void processPendingEvents() override { h_.processPendingEvents(); }
+    bool stopRequested() override {
+        if (!h_.stopRequested()) return false;
+        stopSeen_ = true;
+        return true;
+    }
+    bool openAddress(const std::string& address) override { return h_.openAddress(address); }
+
+    unsigned long reports() const { return reports_; }
+    bool stopSeen() const { return stopSeen_; }
+
+  private:
+    Host& h_;
+    unsigned long reports_ = 0;
+    bool stopSeen_ = false;
+};
+
 // One search from the current position. Cards are played and taken back
 // directly on the play state with the rules of the play written out in place;
 // every node leaves the state exactly as it found it. With Counting the search
 // ends at the last trick and when the defenders are down to one card, and the
 // tricks from there are counted by rule; without it every trick is played.
+//
+// With a table, the set of every trick start is looked up first and stored
+// once found, unless something was reported while it was searched (so that a
+// report comes each time the position is searched, as without the table) or a
+// stop was seen (the set may be incomplete; the table then takes nothing more).
 template <bool Counting> class Search {
   public:
-    explicit Search(Engine& e) : e_(e), h_(e.host), p_(e.play), t_(e.classes) {}
+    Search(Engine& e, TrickStartTable* table)
+        : e_(e), h_(e.host), p_(e.play), t_(e.classes), table_(table) {}
 
     TStratSet Run() {
         TStratSet r;
@@ -121,6 +160,19 @@ template <bool Counting> class Search {
 
     // A trick is to be led (Seat is None).
     TStratSet LeadNode() {
+        if (table_ == nullptr) return SearchLead();
+        const TrickStartKey key = KeyOfTrickStart(e_);
+        if (const auto known = table_->Find(key)) return *known;
+        const unsigned long reports = h_.reports();
+        TStratSet a = SearchLead();
+        if (h_.stopSeen())
+            table_->Close();
+        else if (h_.reports() == reports)
+            table_->Store(key, a);
+        return a;
+    }
+
+    TStratSet SearchLead() {
         TStratSet a;
         const std::uint8_t k = p_.CardIndex;
         if (p_.Trick > 1 && t_.Owner[p_.Highest[k - 1]] == hand::North) {
@@ -297,19 +349,25 @@ template <bool Counting> class Search {
     }
 
     Engine& e_;
-    Host& h_;
+    SearchHost h_;
     PlayState& p_;
     const ClassTables& t_;
+    TrickStartTable* table_;
 };
 
 } // namespace
 
 TStratSet Solve(Engine& e) {
-    return Search<true>(e).Run();
+    TrickStartTable table;
+    return Solve(e, &table);
+}
+
+TStratSet Solve(Engine& e, TrickStartTable* table) {
+    return Search<true>(e, table).Run();
 }
 
 TStratSet SolveFullPlay(Engine& e) {
-    return Search<false>(e).Run();
+    return Search<false>(e, nullptr).Run();
 }
 
 } // namespace nvx

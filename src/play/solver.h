@@ -2,6 +2,7 @@
 #pragma once
 
 #include "play/engine.h"
+#include "play/trick_table.h"
 #include "strategy/term.h"
 
 #include <cstdint>
@@ -12,7 +13,11 @@ namespace nvx {
 // each strategy evaluated over the divisions still possible (tricks already won
 // included). Declarer's choices are unions, the defenders' choices products.
 // The play state is exactly as before when it returns, also after a stop request.
+// A table of solved trick starts of its own lives as long as the search.
 TStratSet Solve(Engine& e);
+// The same with the given table, which may be shared with other searches of
+// the same combination, also on other threads; nullptr searches without one.
+TStratSet Solve(Engine& e, TrickStartTable* table);
 
 // The same search without the end-of-play counting: every trick is played out
 // to the last card. Slow; it exists to check the counting rules against play.

@@ -1,0 +1,87 @@
+#include "play/trick_table.h"
+
+#include <cstring>
+
+namespace nvx {
+
+TrickStartKey KeyOfTrickStart(const Engine& e) {
+    const PlayState& p = e.play;
+    TrickStartKey k;
+    std::uint8_t* b = k.Bytes.data();
+    for (std::size_t r = 1; r <= 13; ++r) {
+        *b++ = p.Remaining[r];
+        *b++ = p.WestPlayed[r];
+    }
+    *b++ = static_cast<std::uint8_t>(p.ShownOut[seat::West] | p.ShownOut[seat::East] << 1);
+    *b++ = p.EntriesLeft;
+    *b++ = p.Trick;
+    *b++ = p.Trick > 1 && e.NorthWonTrickEndingAt(p.CardIndex - 1) ? 1 : 0;
+    *b++ = e.NSTricks();
+    return k;
+}
+
+std::size_t StratSetBytes(const TStratSet& s) {
+    constexpr std::size_t listNode = 2 * sizeof(void*);
+    std::size_t n = 0;
+    for (const TTerm& t : s) {
+        n += listNode + sizeof(TTerm) + t.Factors.capacity() * sizeof(TFactor);
+        for (const TFactor& f : t.Factors)
+            n += f.EvalList.size() * sizeof(TVal);
+    }
+    return n;
+}
+
+std::size_t TrickStartTable::KeyHash::operator()(const TrickStartKey& k) const {
+    std::uint64_t w[4];
+    static_assert(sizeof w == sizeof k.Bytes);
+    std::memcpy(w, k.Bytes.data(), sizeof w);
+    std::uint64_t h = 0x9E3779B97F4A7C15u;
+    for (std::uint64_t x : w) {
+        h ^= x;
+        h *= 0xBF58476D1CE4E5B9u;
+        h ^= h >> 31;
+    }
+    return static_cast<std::size_t>(h);
+}
+
+std::shared_ptr<const TStratSet> TrickStartTable::Find(const TrickStartKey& k) {
+    std::lock_guard lock(mutex_);
+    ++stats_.lookups;
+    const auto it = map_.find(k);
+    if (it == map_.end()) return nullptr;
+    ++stats_.hits;
+    return it->second;
+}
+
+void TrickStartTable::Store(const TrickStartKey& k, const TStratSet& s) {
+    const std::size_t bytes = StratSetBytes(s);
+    {
+        std::lock_guard lock(mutex_);
+        if (stats_.closed || stats_.full || map_.count(k) != 0) return;
+        if (bytes > budget_ - stats_.bytes) {
+            stats_.full = true;
+            return;
+        }
+    }
+    // The copy is made outside the lock; another thread may store the same
+    // key meanwhile, with the same set.
+    auto copy = std::make_shared<const TStratSet>(s);
+    std::lock_guard lock(mutex_);
+    if (stats_.closed || stats_.full || bytes > budget_ - stats_.bytes) return;
+    if (map_.emplace(k, std::move(copy)).second) {
+        stats_.bytes += bytes;
+        ++stats_.entries;
+    }
+}
+
+void TrickStartTable::Close() {
+    std::lock_guard lock(mutex_);
+    stats_.closed = true;
+}
+
+TrickStartTable::Stats TrickStartTable::GetStats() {
+    std::lock_guard lock(mutex_);
+    return stats_;
+}
+
+} // namespace nvx

@@ -1,0 +1,84 @@
+// The table of solved trick starts: the search reaches the same position at the
+// start of a trick by many orders of play, and the strategy set of that
+// position is the same each time. The table keeps those sets so that a
+// position is searched once.
+//
+// One table serves one analysis step (the searches of the first cards, say)
+// and is dropped after it. Lookups and stores may come from several threads at
+// once. The memory it holds is bounded: once the budget is spent nothing more
+// is stored, so what it holds depends only on the order of the stores and
+// never on when they happen to come.
+#pragma once
+
+#include "play/engine.h"
+#include "strategy/term.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+namespace nvx {
+
+// Everything the search below a trick start reads: the unplayed cards and
+// West's played cards per class (the possible divisions follow from them), the
+// show-outs, the entries left, the trick number, whether North won the last
+// trick (it may lead without an entry) and the tricks North-South won so far
+// (every value of the set includes them). The trick number and the show-outs
+// follow from the rest, as every hand follows suit while it can; they are
+// kept all the same.
+struct TrickStartKey {
+    std::array<std::uint8_t, 32> Bytes{};
+    friend bool operator==(const TrickStartKey&, const TrickStartKey&) = default;
+};
+
+// The key of the current position; the play state must be at a trick start
+// (Seat None).
+TrickStartKey KeyOfTrickStart(const Engine& e);
+
+// The memory a strategy set holds, roughly as the allocator sees it.
+std::size_t StratSetBytes(const TStratSet& s);
+
+class TrickStartTable {
+  public:
+    // 256 MiB of strategy sets.
+    static constexpr std::size_t DefaultBudget = std::size_t{256} << 20;
+
+    explicit TrickStartTable(std::size_t budgetBytes = DefaultBudget) : budget_(budgetBytes) {}
+    TrickStartTable(const TrickStartTable&) = delete;
+    TrickStartTable& operator=(const TrickStartTable&) = delete;
+
+    // The set stored under the key, or nullptr. The set never changes once
+    // stored; the pointer keeps it alive.
+    std::shared_ptr<const TStratSet> Find(const TrickStartKey& k);
+    // Stores a copy of s under the key unless the key is already there, the
+    // table is closed or the copy would go over the budget.
+    void Store(const TrickStartKey& k, const TStratSet& s);
+    // Nothing more is stored (a stop was requested: later sets may be
+    // incomplete). Sets stored before stay valid.
+    void Close();
+
+    struct Stats {
+        std::size_t lookups = 0;
+        std::size_t hits = 0;
+        std::size_t entries = 0;
+        std::size_t bytes = 0;
+        bool full = false; // a store was refused for want of budget
+        bool closed = false;
+    };
+    Stats GetStats();
+
+  private:
+    struct KeyHash {
+        std::size_t operator()(const TrickStartKey& k) const;
+    };
+
+    std::mutex mutex_;
+    std::unordered_map<TrickStartKey, std::shared_ptr<const TStratSet>, KeyHash> map_;
+    std::size_t budget_;
+    Stats stats_;
+};
+
+} // namespace nvx

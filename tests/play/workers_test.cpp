@@ -1,0 +1,192 @@
+// Work on worker threads: a stop request of the host reaches the workers and
+// an exception on a worker reaches the caller. And the first cards searched on
+// workers: the sets and the reports (once each, in the same order) of the
+// serial search, the host called on its own thread only, and an interrupt that
+// leaves the state as it was.
+#include "play/dynamic_eval.h"
+#include "play/workers.h"
+#include "results/analysis.h"
+#include "support/recording_host.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace nvx {
+namespace {
+
+using test::RecordingHost;
+
+// Counts the calls that come from any thread but the one that made it.
+class OwnThreadHost : public RecordingHost {
+  public:
+    void showMessage(MessageKind kind, const std::string& text) override {
+        Check();
+        RecordingHost::showMessage(kind, text);
+    }
+    void reportInternalError(std::uint16_t code, std::string_view text,
+                             const std::string& message) override {
+        Check();
+        RecordingHost::reportInternalError(code, text, message);
+    }
+    void processPendingEvents() override {
+        Check();
+        RecordingHost::processPendingEvents();
+    }
+    bool stopRequested() override {
+        Check();
+        return RecordingHost::stopRequested();
+    }
+
+    const std::thread::id owner = std::this_thread::get_id();
+    std::atomic<int> foreignCalls{0};
+
+  private:
+    void Check() {
+        if (std::this_thread::get_id() != owner) ++foreignCalls;
+    }
+};
+
+// Waits for the worker's stop request, a second at most.
+void AwaitStop(Host& h) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+    while (!h.stopRequested() && std::chrono::steady_clock::now() < end)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+}
+
+TEST(RunOnWorkersTest, AStopRequestOfTheHostReachesEveryWorker) {
+    OwnThreadHost host;
+    host.onPendingEvents = [&] { host.stop = host.pendingEventCalls >= 3; };
+    std::atomic<int> stopped{0};
+    std::vector<std::size_t> done;
+    RunOnWorkers(
+        host, 2, 5,
+        [&](Host& h) -> WorkerJob {
+            return [&](std::size_t) {
+                AwaitStop(h);
+                stopped += h.stopRequested();
+            };
+        },
+        [&](std::size_t job) { done.push_back(job); });
+    EXPECT_EQ(stopped, 5);
+    EXPECT_EQ(done, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
+    EXPECT_EQ(host.foreignCalls, 0);
+}
+
+TEST(RunOnWorkersTest, AnExceptionOnAWorkerStopsTheOthersAndReachesTheCaller) {
+    OwnThreadHost host;
+    std::atomic<int> stopped{0};
+    int doneCalls = 0;
+    const auto makeWorker = [&](Host& h) -> WorkerJob {
+        return [&](std::size_t job) {
+            InternalError(h, static_cast<std::uint16_t>(100 + job), "job");
+            if (job == 1) throw std::bad_alloc();
+            AwaitStop(h);
+            stopped += h.stopRequested();
+        };
+    };
+    EXPECT_THROW(RunOnWorkers(host, 2, 3, makeWorker, [&](std::size_t) { ++doneCalls; }),
+                 std::bad_alloc);
+    EXPECT_FALSE(host.stop); // the host was never asked to stop
+    EXPECT_EQ(stopped, 2);
+    EXPECT_EQ(doneCalls, 0);
+    EXPECT_EQ(host.errorCodes(), (std::vector<std::uint16_t>{100, 101, 102}));
+    EXPECT_EQ(host.foreignCalls, 0);
+}
+
+struct ComboCase {
+    const char* north;
+    const char* south;
+    std::uint8_t entries;
+    const char* discards;
+    std::uint8_t vacantWest, vacantEast;
+};
+
+// The sets of every first card and their union.
+std::vector<TStratSet> FirstCardSets(Engine& e, unsigned threads) {
+    DynamicEvaluation dyn(e);
+    dyn.SetSearchThreads(threads);
+    std::vector<TStratSet> sets{dyn.StartSolving()};
+    EXPECT_EQ(dyn.LastSearchThreads() > 1, threads > 1);
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+        sets.push_back(dyn.FirstCardSet(code));
+    return sets;
+}
+
+TEST(FirstCardsOnWorkersTest, SetsAreThoseOfTheSerialSearch) {
+    const ComboCase cases[] = {
+        {"AQT", "432", 13, "", 13, 13},    {"AJ9", "T432", 1, "", 13, 13},
+        {"AKT9", "8732", 13, "2", 13, 13}, {"A975", "QT64", 2, "", 4, 9},
+        {"KT7", "93", 1, "", 13, 6},       {"AQ", "J32", 0, "", 13, 13},
+        {"K7", "T4", 13, "", 13, 13},      {"QT62", "J8", 13, "", 13, 13},
+    };
+    for (const ComboCase& c : cases) {
+        OwnThreadHost host;
+        Engine e(host);
+        e.SetUpCombination(c.north, c.south, c.entries, c.discards, 13 - c.vacantWest,
+                           13 - c.vacantEast);
+        const PlayState start = e.play;
+        const std::vector<TStratSet> serial = FirstCardSets(e, 1);
+        for (unsigned threads : {2u, 5u}) {
+            const std::vector<TStratSet> threaded = FirstCardSets(e, threads);
+            for (std::size_t i = 0; i < serial.size(); ++i)
+                EXPECT_TRUE(threaded[i] == serial[i])
+                    << c.north << " " << c.south << " threads " << threads << " set " << i;
+        }
+        EXPECT_TRUE(e.play == start);
+        EXPECT_TRUE(host.errors.empty()) << c.north << " " << c.south;
+        EXPECT_EQ(host.foreignCalls, 0);
+    }
+}
+
+TEST(FirstCardsOnWorkersTest, ReportsOfTheWorkersComeAsFromTheSerialSearch) {
+    // The ace's digit of the division numbers weighs nothing: the strategy
+    // algebra reports clashes of division sets all through the search.
+    OwnThreadHost host;
+    Engine e(host);
+    e.SetUpCombination("KJ5", "Q432", 9, "", 0, 0);
+    e.divs.DivWeight[13] = 0;
+    host.clear();
+    const std::vector<TStratSet> serial = FirstCardSets(e, 1);
+    const std::vector<std::uint16_t> reports = host.errorCodes();
+    ASSERT_FALSE(reports.empty());
+    host.clear();
+    const std::vector<TStratSet> threaded = FirstCardSets(e, 2);
+    EXPECT_TRUE(threaded == serial);
+    EXPECT_EQ(host.errorCodes(), reports);
+    EXPECT_EQ(host.foreignCalls, 0);
+}
+
+TEST(FirstCardsOnWorkersTest, AnInterruptStopsTheWorkersAndLeavesTheStateAsItWas) {
+    OwnThreadHost host;
+    Engine e(host);
+    e.SetUpCombination("AT8", "Q642", 13, "", 0, 0);
+    const std::vector<TStratSet> full = FirstCardSets(e, 1);
+
+    // The Interrupt button is clicked while the host handles its events.
+    Analysis a(host);
+    a.SetUpCombination("AT8", "Q642", 13, "", 0, 0);
+    a.SetTrickTable();
+    a.dynamicEvaluation().SetSearchThreads(2);
+    const PlayState start = a.engine().play;
+    host.onPendingEvents = [&] { host.stop = true; };
+    a.ComputeOptimalLines();
+    EXPECT_GT(a.dynamicEvaluation().LastSearchThreads(), 1u);
+    EXPECT_TRUE(a.engine().play == start);
+    EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.foreignCalls, 0);
+    // The workers were stopped: some first card's search was cut short.
+    bool cut = false;
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+        cut |= !(a.dynamicEvaluation().FirstCardSet(code) == full[code]);
+    EXPECT_TRUE(cut);
+}
+
+} // namespace
+} // namespace nvx
