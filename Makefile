@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-asan stress stress-asan fuzz bench clean
+.PHONY: deps configure build run test test-asan golden stress stress-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +32,12 @@ test-asan: deps
 	@cd $(ASAN_BUILD) && QT_QPA_PLATFORM=offscreen \
 	    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	    ctest --output-on-failure -j $(JOBS)
+
+# Every entry of the golden file tests/golden/results.jsonl (`make test` runs the
+# quick ones only): the results must be those the file holds.
+golden: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target test_golden
+	@NORVADEX_GOLDEN=all $(BUILD)/tests/test_golden
 
 # The libFuzzer targets, built with clang in a build directory of their own and
 # run one after the other for FUZZ_SECONDS each; fails if any of them crashes.
