@@ -4,7 +4,7 @@ BUILD ?= build
 ASAN_BUILD ?= build-asan
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-asan golden stress stress-asan fuzz bench clean
+.PHONY: deps configure build run test test-asan golden compare stress stress-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -38,6 +38,12 @@ test-asan: deps
 golden: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target test_golden
 	@NORVADEX_GOLDEN=all $(BUILD)/tests/test_golden
+
+# The JSON of $(BUILD)/norvadex-cli against that of commit 39d92fa (built once
+# into build/ref-39d92fa) on seeded random and benchmark combinations.
+compare: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target norvadex-cli
+	@scripts/compare-results.py --new $(BUILD)/norvadex-cli --jobs $(JOBS)
 
 # The libFuzzer targets, built with clang in a build directory of their own and
 # run one after the other for FUZZ_SECONDS each; fails if any of them crashes.
