@@ -8,8 +8,9 @@
 //
 // --filter runs the combinations whose description contains TEXT. "max gap" is the longest time the
 // analysis went without letting the host handle its events: the desktop program cannot see a click
-// on Interrupt sooner. A combination still running after --timeout seconds (default 60) is stopped
-// and left out of the signature.
+// on Interrupt sooner. A combination that uses more than --timeout seconds of processor time
+// (default 60; other work on the machine does not shorten it) is stopped and left out of the
+// signature.
 //
 // "hash" is a hash of everything the analysis shows: the lines in order with their names, tricks
 // per division, goal weights, worst opponents and payoffs and flags, the best weights and the trick
@@ -316,7 +317,9 @@ int main(int argc, char** argv) {
         if (pid < 0) return 1;
         if (pid == 0) {
             close(fds[0]);
-            alarm(o->timeout);
+            const rlimit cpu{o->timeout, o->timeout + 1};
+            setrlimit(RLIMIT_CPU, &cpu);
+            alarm(10 * o->timeout); // a hang that uses no processor time
             Figures f;
             if (o->interruptAfter >= 0) {
                 f = Analyse(c, Interrupt::Async, o->interruptAfter);
@@ -335,7 +338,9 @@ int main(int argc, char** argv) {
         rusage usage{};
         wait4(pid, &status, 0, &usage);
         if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            const bool timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
+            const bool timedOut =
+                WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU ||
+                                        WTERMSIG(status) == SIGKILL || WTERMSIG(status) == SIGALRM);
             std::printf("%-3zu %-34s %s\n", i + 1, d.c_str(),
                         timedOut ? "timed out (not in the signature)" : "failed");
             ++(timedOut ? timeouts : failures);

@@ -13,7 +13,8 @@ Every combination (COUNT seeded random ones from scripts/combos.py, then the
 benchmark list of bench/main.cpp) runs with `--json --table` under both; the
 standard output (without its "seconds" line), the standard error and the exit
 status must be the same. A combination the old binary does not finish within
-the limit is left out (and so are the benchmark's that bench/main.cpp marks as
+the limit (in processor seconds, so that other work on the machine does not
+shorten it) is left out (and so are the benchmark's that bench/main.cpp marks as
 over 60 s, unless the limit is longer). Exits with 0 when every output is the same, 1 otherwise.
 """
 
@@ -55,9 +56,8 @@ def build_reference(root):
 
 def run(cli, args, limit):
     """(status, output without the seconds, standard error), or None after the limit."""
-    try:
-        p = subprocess.run([cli, "--json", "--table", *args], capture_output=True, timeout=limit)
-    except subprocess.TimeoutExpired:
+    p = combos.run_limited([cli, "--json", "--table", *args], limit)
+    if p is None:
         return None
     out = b"".join(line for line in p.stdout.splitlines(keepends=True)
                    if not line.startswith(b'  "seconds": '))
@@ -94,7 +94,8 @@ def main():
     p.add_argument("--new", default=os.path.join(root, "build", "norvadex-cli"))
     p.add_argument("--seed", type=int, default=2)
     p.add_argument("--count", type=int, default=300)
-    p.add_argument("--limit", type=float, default=60, help="seconds per combination (old binary)")
+    p.add_argument("--limit", type=float, default=60,
+                   help="processor seconds per combination (old binary)")
     p.add_argument("--jobs", type=int, default=2)
     o = p.parse_args()
     old = o.old or build_reference(root)
