@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-asan test-tsan stress stress-asan fuzz bench clean
+.PHONY: deps configure build run test test-asan test-tsan golden compare stress stress-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -43,6 +43,18 @@ test-tsan: deps
 	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_play test_results
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_play --gtest_brief=1
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_results --gtest_brief=1 --gtest_filter='-Stress.*'
+
+# Every entry of the golden file tests/golden/results.jsonl (`make test` runs the
+# quick ones only): the results must be those the file holds.
+golden: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target test_golden
+	@NORVADEX_GOLDEN=all $(BUILD)/tests/test_golden
+
+# The JSON of $(BUILD)/norvadex-cli against that of commit 39d92fa (built once
+# into build/ref-39d92fa) on seeded random and benchmark combinations.
+compare: configure
+	@cmake --build $(BUILD) -j $(JOBS) --target norvadex-cli
+	@scripts/compare-results.py --new $(BUILD)/norvadex-cli --jobs $(JOBS)
 
 # The libFuzzer targets, built with clang in a build directory of their own and
 # run one after the other for FUZZ_SECONDS each; fails if any of them crashes.

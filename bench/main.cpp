@@ -11,8 +11,19 @@
 // threads of the searches of the first cards (1: one search after the other; default: as
 // many as the machine has cores). "cpu s" is the processor time of all the threads, which
 // the wall time "seconds" exceeds when other programs share the cores. "max gap" is the longest
-// time the analysis went without letting the host handle its events: the desktop program cannot see
-// a click on Interrupt sooner.
+// time the analysis went without letting the host handle its events: the desktop program cannot
+// see a click on Interrupt sooner. A combination that uses more than --timeout seconds of
+// processor time (default 60; other work on the machine does not shorten it) is stopped and left
+// out of the signature.
+//
+// "hash" is a hash of everything the analysis shows: the lines in order with their names, tricks
+// per division, goal weights, worst opponents and payoffs and flags, the best weights and the trick
+// range. "signature" hashes those of the combinations run, in order: a change in the results of the
+// engine changes it, whatever its speed. Which combinations finish depends on the engine's speed,
+// so "reference signature" hashes only those that the engine of commit 39d92fa finished within
+// 60 s (the ones not marked Over below); without --filter it is comparable between engines.
+// "speed-up" is the seconds of the engine of commit 39d92fa (on the developers' 2-core machine)
+// over today's.
 //
 // --interrupt S times how long an analysis takes to stop when it is
 // interrupted S seconds after it began, in two ways: as Ctrl-C stops the
@@ -48,44 +59,58 @@ struct BenchCombo {
     int vacantWest = 13;
     int vacantEast = 13;
     const char* imps = nullptr; // contract text, with 2 tricks needed
+    // Seconds of the engine of commit 39d92fa, one run of this program on the
+    // developers' 2-core machine; Over: more than 60.
+    double before = 0;
     const char* note = "";
 };
+
+constexpr double Over = -1;
 
 // From easy to hard. Divisions are the product of (class size + 1) over the
 // defenders' classes; 162 (classes of 1, 2, 2, 2, 2 cards) is the most there are.
 const std::vector<BenchCombo> Combos = {
-    {"AKQ", "32", "", -1, 13, 13, nullptr, "certain tricks"},
-    {"AQ", "32", "", -1, 13, 13, nullptr, "one finesse"},
-    {"AQT", "432", "", -1, 13, 13, nullptr, "double finesse"},
-    {"AKJT9", "8765", "", -1, 13, 13, nullptr, "nine cards, queen missing"},
-    {"AQT98", "J6543", "", -1, 13, 13, nullptr, "ten cards"},
-    {"AQ9", "J32", "", -1, 13, 13, nullptr, ""},
-    {"K7", "T4", "", -1, 13, 13, nullptr, "162 divisions, short hands"},
-    {"KT74", "", "", -1, 13, 13, nullptr, "162 divisions, four tricks"},
-    {"AQJ98", "7654", "", -1, 13, 13, nullptr, "long suit"},
-    {"AQ8642", "J75", "", -1, 13, 13, nullptr, "long suit"},
-    {"AJ9753", "Q2", "", -1, 13, 13, nullptr, "long suit, separated cards"},
-    {"AQJT9", "32", "", 1, 13, 13, nullptr, "one entry"},
-    {"AKJ9", "8765", "", -1, 6, 8, nullptr, "vacant places"},
-    {"AQ98", "J32", "", -1, 13, 13, "3NT", "IMPs"},
-    {"AKT9", "8732", "2", -1, 13, 13, nullptr, "a discard"},
-    {"AJ86", "Q952", "", -1, 13, 13, nullptr, "eight cards, many classes"},
-    {"AT74", "K962", "", -1, 13, 13, nullptr, "six lines"},
-    {"AT74", "K96", "", -1, 13, 13, nullptr, "four defenders' classes"},
-    {"AT74", "K96", "", 1, 13, 13, nullptr, "four classes, one entry"},
-    {"A975", "QT64", "", -1, 13, 13, nullptr, "alternating cards"},
-    {"A975", "QT64", "", 2, 4, 9, nullptr, "alternating, entries, vacant"},
-    {"KT74", "J52", "", -1, 13, 13, nullptr, "separated classes"},
-    {"A962", "QT84", "", -1, 13, 13, nullptr, "separated classes"},
-    {"QT62", "J84", "", -1, 13, 13, nullptr, "five defenders' classes"},
-    {"AJ85", "Q963", "", -1, 13, 13, nullptr, "five defenders' classes"},
-    {"AT6", "Q842", "", -1, 13, 13, nullptr, "six single defenders' cards"},
-    {"AT8", "Q642", "", -1, 13, 13, nullptr, "six single defenders' cards"},
+    {"AKQ", "32", "", -1, 13, 13, nullptr, 0.000, "certain tricks"},
+    {"AQ", "32", "", -1, 13, 13, nullptr, 0.000, "one finesse"},
+    {"AQT", "432", "", -1, 13, 13, nullptr, 0.001, "double finesse"},
+    {"AKJT9", "8765", "", -1, 13, 13, nullptr, 0.000, "nine cards, queen missing"},
+    {"AQT98", "J6543", "", -1, 13, 13, nullptr, 0.000, "ten cards"},
+    {"AQ9", "J32", "", -1, 13, 13, nullptr, 0.002, ""},
+    {"K7", "T4", "", -1, 13, 13, nullptr, 0.000, "162 divisions, short hands"},
+    {"KT74", "", "", -1, 13, 13, nullptr, 0.088, "162 divisions, four tricks"},
+    {"AQJ98", "7654", "", -1, 13, 13, nullptr, 0.003, "long suit"},
+    {"AQ8642", "J75", "", -1, 13, 13, nullptr, 0.094, "long suit"},
+    {"AJ9753", "Q2", "", -1, 13, 13, nullptr, 0.450, "long suit, separated cards"},
+    {"AQJT9", "32", "", 1, 13, 13, nullptr, 0.001, "one entry"},
+    {"AKJ9", "8765", "", -1, 6, 8, nullptr, 0.005, "vacant places"},
+    {"AQ98", "J32", "", -1, 13, 13, "3NT", 0.028, "IMPs"},
+    {"AKT9", "8732", "2", -1, 13, 13, nullptr, 0.004, "a discard"},
+    {"AJ86", "Q952", "", -1, 13, 13, nullptr, 0.364, "eight cards, many classes"},
+    {"AT74", "K962", "", -1, 13, 13, nullptr, 0.327, "six lines"},
+    {"AT74", "K96", "", -1, 13, 13, nullptr, 0.552, "four defenders' classes"},
+    {"AT74", "K96", "", 1, 13, 13, nullptr, 0.241, "four classes, one entry"},
+    {"A975", "QT64", "", -1, 13, 13, nullptr, 0.342, "alternating cards"},
+    {"A975", "QT64", "", 2, 4, 9, nullptr, 0.326, "alternating, entries, vacant"},
+    {"KT74", "J52", "", -1, 13, 13, nullptr, 1.266, "separated classes"},
+    {"A962", "QT84", "", -1, 13, 13, nullptr, 0.879, "separated classes"},
+    {"QT62", "J84", "", -1, 13, 13, nullptr, 0.816, "five defenders' classes"},
+    {"AJ85", "Q963", "", -1, 13, 13, nullptr, 0.673, "five defenders' classes"},
+    {"AT6", "Q842", "", -1, 13, 13, nullptr, 2.197, "six single defenders' cards"},
+    {"AT8", "Q642", "", -1, 13, 13, nullptr, 1.595, "six single defenders' cards"},
     // Seven alternating cards in two four-card-long hands: minutes to hours.
-    {"KT62", "J84", "", -1, 13, 13, nullptr, "six single defenders' cards, four tricks"},
-    {"AT62", "Q84", "", -1, 13, 13, nullptr, "six single defenders' cards, four tricks"},
-    {"AT84", "Q62", "", -1, 13, 13, nullptr, "six single defenders' cards, four tricks"},
-    {"KT75", "93", "", 4, 13, 6, nullptr, "four entries, vacant places"},
+    {"KT62", "J84", "", -1, 13, 13, nullptr, 15.611, "six single defenders' cards, four tricks"},
+    {"AT62", "Q84", "", -1, 13, 13, nullptr, 31.532, "six single defenders' cards, four tricks"},
+    {"AT84", "Q62", "", -1, 13, 13, nullptr, 51.731, "six single defenders' cards, four tricks"},
+    {"KT75", "93", "", 4, 13, 6, nullptr, 16.578, "four entries, vacant places"},
+    // The hardest combinations players type.
+    {"K953", "J7", "", -1, 13, 13, nullptr, Over, "hard"},
+    {"J7", "K953", "", -1, 13, 13, nullptr, Over, "hard"},
+    {"K975", "J3", "", -1, 13, 13, nullptr, Over, "hard"},
+    {"KJ97", "53", "", -1, 13, 13, nullptr, Over, "hard"},
+    {"KJ97", "53", "", 2, 13, 13, nullptr, Over, "hard, two entries"},
+    {"AT82", "Q64", "", -1, 13, 13, nullptr, 39.101, "hard"},
+    {"AT64", "Q82", "", -1, 13, 13, nullptr, 37.989, "hard"},
+    {"KT84", "J62", "", -1, 13, 13, nullptr, 19.045, "hard"},
 };
 
 using Clock = std::chrono::steady_clock;
@@ -129,9 +154,59 @@ std::string Describe(const BenchCombo& c) {
     return d;
 }
 
+// 64-bit FNV-1a of integers, each as 8 bytes, least significant first.
+struct Fnv {
+    std::uint64_t h = 14695981039346656037ull;
+    void Int(std::int64_t v) {
+        for (int i = 0; i < 8; ++i) {
+            h ^= static_cast<std::uint64_t>(v) >> (8 * i) & 0xff;
+            h *= 1099511628211ull;
+        }
+    }
+    void Text(const std::string& t) {
+        Int(static_cast<std::int64_t>(t.size()));
+        for (char c : t)
+            Int(c);
+    }
+};
+
+// Everything the results show: the divisions, then the lines in order, each
+// with its name, tricks per division, goal weights, worst opponent (its
+// position, 0 for none), worst payoff and flags, then the best weights and the
+// range of tricks.
+std::uint64_t ResultHash(const nvx::Analysis& a) {
+    const nvx::ProbStrategies& r = a.lines();
+    const auto& list = r.ProbList();
+    Fnv f;
+    f.Int(a.engine().NumDivs());
+    f.Int(r.ProbDenominator());
+    f.Int(r.StratCount());
+    for (const auto& s : list) {
+        f.Text(s->Name);
+        f.Int(static_cast<std::int64_t>(s->Val.size()));
+        for (std::uint8_t t : s->Val)
+            f.Int(t);
+        for (std::int32_t w : s->GoalWeight)
+            f.Int(w);
+        std::int64_t opp = 0;
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (list[i].get() == s->WorstOpp) opp = static_cast<std::int64_t>(i) + 1;
+        f.Int(opp);
+        f.Int(s->Worst);
+        f.Int(s->Dominated);
+        f.Int(s->Chosen);
+    }
+    for (std::int32_t w : r.Best())
+        f.Int(w);
+    f.Int(r.GetMinK());
+    f.Int(r.GetMaxK());
+    return f.h;
+}
+
 struct Figures {
     unsigned divisions = 0;
     unsigned lines = 0;
+    std::uint64_t hash = 0;
     double seconds = 0;
     double maxGap = 0;
     long rssBeforeKb = 0;
@@ -192,6 +267,7 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
     (interrupt == Interrupt::Async ? f.stopAsync : f.stopAtEvents) = stopped;
     f.divisions = a.engine().NumDivs();
     f.lines = a.StratCount();
+    f.hash = ResultHash(a);
     f.errors = host.errors;
     return f;
 }
@@ -199,7 +275,7 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
 struct Options {
     bool list = false;
     std::string filter;
-    unsigned timeout = 600;
+    unsigned timeout = 60;
     double interruptAfter = -1; // no interrupt
     unsigned threads = 0;
 };
@@ -233,9 +309,11 @@ int main(int argc, char** argv) {
     const std::optional<Options> o = ParseOptions(argc, argv);
     if (!o) return 2;
     if (o->interruptAfter < 0 && !o->list)
-        std::printf("%-3s %-34s %5s %5s %10s %8s %8s %9s %9s  %s\n", "#", "combination", "divs",
-                    "lines", "seconds", "cpu s", "max gap", "peak MB", "growth MB", "note");
-    int failures = 0;
+        std::printf("%-3s %-34s %5s %5s %10s %8s %8s %9s %9s %8s %8s  %s\n", "#", "combination",
+                    "divs", "lines", "seconds", "cpu s", "max gap", "peak MB", "growth MB",
+                    "speed-up", "hash", "note");
+    int failures = 0, timeouts = 0, hashed = 0, referenceHashed = 0, referenceMissing = 0;
+    Fnv signature, reference;
     for (std::size_t i = 0; i < Combos.size(); ++i) {
         const BenchCombo& c = Combos[i];
         const std::string d = Describe(c);
@@ -251,7 +329,9 @@ int main(int argc, char** argv) {
         if (pid < 0) return 1;
         if (pid == 0) {
             close(fds[0]);
-            alarm(o->timeout);
+            const rlimit cpu{o->timeout, o->timeout + 1};
+            setrlimit(RLIMIT_CPU, &cpu);
+            alarm(10 * o->timeout); // a hang that uses no processor time
             Figures f;
             if (o->interruptAfter >= 0) {
                 f = Analyse(c, o->threads, Interrupt::Async, o->interruptAfter);
@@ -271,9 +351,13 @@ int main(int argc, char** argv) {
         rusage usage{};
         wait4(pid, &status, 0, &usage);
         if (!got || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            const bool timedOut = WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM;
-            std::printf("%-3zu %-34s %s\n", i + 1, d.c_str(), timedOut ? "timed out" : "failed");
-            ++failures;
+            const bool timedOut =
+                WIFSIGNALED(status) && (WTERMSIG(status) == SIGXCPU ||
+                                        WTERMSIG(status) == SIGKILL || WTERMSIG(status) == SIGALRM);
+            std::printf("%-3zu %-34s %s\n", i + 1, d.c_str(),
+                        timedOut ? "timed out (not in the signature)" : "failed");
+            ++(timedOut ? timeouts : failures);
+            referenceMissing += c.before != Over;
             continue;
         }
         if (o->interruptAfter >= 0) {
@@ -289,14 +373,42 @@ int main(int argc, char** argv) {
             static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
             static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
         const double growthMb = (usage.ru_maxrss - f.rssBeforeKb) / 1024.0;
-        std::printf("%-3zu %-34s %5u %5u %10.3f %8.3f %8.3f %9.1f %9.1f  %s%s\n", i + 1, d.c_str(),
-                    f.divisions, f.lines, f.seconds, cpu, f.maxGap, peakMb, growthMb, c.note,
+        char speedUp[32] = "-";
+        if (c.before == Over || c.before >= 0.01)
+            std::snprintf(speedUp, sizeof speedUp, "%s%.1fx", c.before == Over ? ">" : "",
+                          (c.before == Over ? 60 : c.before) / std::max(f.seconds, 1e-6));
+        std::printf("%-3zu %-34s %5u %5u %10.3f %8.3f %8.3f %9.1f %9.1f %8s %08x  %s%s\n", i + 1,
+                    d.c_str(), f.divisions, f.lines, f.seconds, cpu, f.maxGap, peakMb, growthMb,
+                    speedUp, static_cast<unsigned>(f.hash >> 32), c.note,
                     f.errors ? " (internal errors reported)" : "");
         if (f.errors) ++failures;
+        signature.Int(static_cast<std::int64_t>(f.hash));
+        ++hashed;
+        if (c.before != Over) {
+            reference.Int(static_cast<std::int64_t>(f.hash));
+            ++referenceHashed;
+        }
     }
     if (o->interruptAfter < 0 && !o->list)
-        std::printf("max gap: longest seconds without handling events; peak MB: ru_maxrss of "
-                    "the child process that ran the combination; growth MB: peak minus the "
-                    "child's resident size before the analysis.\n");
+        std::printf(
+            "max gap: longest seconds without handling events; peak MB: ru_maxrss of "
+            "the child process that ran the combination; growth MB: peak minus the "
+            "child's resident size before the analysis; speed-up: seconds of the "
+            "engine of commit 39d92fa over these (- under 0.01 s); hash: the first 32 bits of the "
+            "results' hash.\n");
+    if (o->interruptAfter < 0 && !o->list) {
+        std::printf("signature: %016llx (%d combinations%s)\n",
+                    static_cast<unsigned long long>(signature.h), hashed,
+                    timeouts ? (", " + std::to_string(timeouts) + " timed out and left out").c_str()
+                             : "");
+        if (referenceMissing)
+            std::printf("reference signature: incomplete, %d of the combinations commit 39d92fa "
+                        "finished did not finish\n",
+                        referenceMissing);
+        else
+            std::printf("reference signature: %016llx (the %d combinations commit 39d92fa "
+                        "finished within 60 s)\n",
+                        static_cast<unsigned long long>(reference.h), referenceHashed);
+    }
     return failures ? 1 : 0;
 }

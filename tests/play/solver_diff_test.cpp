@@ -7,10 +7,10 @@
 //   the end of the play the non-dominated strategies must be the same.
 #include "play/solver.h"
 #include "results/analysis.h"
-#include "support/test_scale.h"
 #include "support/combos.h"
 #include "support/naive_search.h"
 #include "support/recording_host.h"
+#include "support/test_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -22,9 +22,7 @@
 namespace nvx {
 namespace {
 
-using test::NaiveAnalyse;
 using test::NaiveInput;
-using test::NaiveResult;
 using test::RecordingHost;
 
 std::string Describe(const NaiveInput& in) {
@@ -73,17 +71,8 @@ void CompareWithNaive(const NaiveInput& in, Analysis& a) {
     ASSERT_TRUE(host.errors.empty()) << Describe(in);
     ASSERT_GE(a.StratCount(), 1) << Describe(in);
 
-    const NaiveResult naive = NaiveAnalyse(in);
-    const TGoalWeights& best = a.lines().Best();
-    const __int128 denominator = a.lines().ProbDenominator();
-    for (int k = 0; k <= 13; ++k) {
-        // best[k] / denominator == naive.bestWeight[k] / naive.totalWeight
-        EXPECT_TRUE(__int128(best[k]) * __int128(naive.totalWeight) ==
-                    __int128(naive.bestWeight[k]) * denominator)
-            << Describe(in) << " k=" << k << " engine " << best[k] << "/"
-            << a.lines().ProbDenominator() << " naive " << naive.bestWeight[k] << "/"
-            << naive.totalWeight;
-    }
+    EXPECT_TRUE(test::SameBestAsNaive(a.lines().Best(), a.lines().ProbDenominator(), in))
+        << Describe(in);
 }
 
 TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {

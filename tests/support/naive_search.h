@@ -4,6 +4,8 @@
 // explicit sets of trick vectors instead of factored strategy sets.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -31,5 +33,20 @@ struct NaiveResult {
 };
 
 NaiveResult NaiveAnalyse(const NaiveInput& input);
+
+// Whether the engine's best weights (best[k] for at least k tricks, best[0]
+// weight times tricks) over its denominator are the reference's for every goal,
+// cross-multiplied so that the comparison is exact.
+template <class Weights>
+testing::AssertionResult SameBestAsNaive(const Weights& best, std::int64_t denominator,
+                                         const NaiveInput& input) {
+    const NaiveResult naive = NaiveAnalyse(input);
+    for (int k = 0; k <= 13; ++k)
+        if (__int128(best[k]) * naive.totalWeight != __int128(naive.bestWeight[k]) * denominator)
+            return testing::AssertionFailure()
+                   << "goal " << k << ": engine " << best[k] << "/" << denominator << ", naive "
+                   << naive.bestWeight[k] << "/" << naive.totalWeight;
+    return testing::AssertionSuccess();
+}
 
 } // namespace nvx::test
