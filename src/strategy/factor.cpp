@@ -1,5 +1,6 @@
 #include "strategy/factor.h"
 
+#include "strategy/parallel.h"
 #include "strategy/reduced.h"
 
 #include <algorithm>
@@ -99,30 +100,33 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
         return a.total != b.total ? a.total > b.total : a.nr < b.nr;
     });
     std::vector<std::pair<std::uint64_t, std::size_t>> kept; // pair number, index id
-    // The Vals that beat the latest pairs beat many others: try them first.
-    std::array<std::size_t, 4> recent;
-    recent.fill(DominanceIndex::None);
-    auto beatenByRecent = [&] {
-        for (std::size_t id : recent)
-            if (id != DominanceIndex::None &&
-                (detail::DirectionBits(m.data(), index.Val(id).data(), len, 1) & 1) == 0)
-                return true;
-        return false;
-    };
-    for (std::size_t k = 0; k < pairs.size(); ++k) {
-        if (interruptible && !kept.empty() && k % 4096 == 0) {
+    // The pairs go by in chunks. Those of a chunk are first tested against
+    // the pairs kept before it (on two threads when there are many), then in
+    // order against those kept within it.
+    constexpr std::size_t Chunk = 4096;
+    std::vector<TVal> chunk(std::min(Chunk, pairs.size()));
+    std::vector<char> beaten;
+    for (std::size_t from = 0; from < pairs.size(); from += Chunk) {
+        if (interruptible && !kept.empty()) {
             host.processPendingEvents();
             if (host.stopRequested()) break;
         }
-        merge(pairs[k].nr);
-        if (beatenByRecent()) continue;
-        const std::size_t by = index.FindAtLeast(m);
-        if (by != DominanceIndex::None) {
-            std::rotate(recent.begin(), recent.end() - 1, recent.end());
-            recent[0] = by;
-            continue;
+        const std::size_t n = std::min(Chunk, pairs.size() - from);
+        const std::size_t minForTwo = index.LiveCount() >= 2048 ? 256 : n + 1;
+        TestOnTwoThreads(n, minForTwo, beaten, [&](std::size_t i) {
+            const std::uint64_t pair = pairs[from + i].nr;
+            TVal& v = chunk[i];
+            v = TVal::withLength(len);
+            detail::MinBytes(v.data(), flat1.data() + pair / n2 * len,
+                             flat2.data() + pair % n2 * len, len);
+            return index.AnyAtLeast(v);
+        });
+        DominanceIndex within(len);
+        for (std::size_t i = 0; i < n; ++i) {
+            if (beaten[i] || within.AnyAtLeast(chunk[i])) continue;
+            within.Add(chunk[i]);
+            kept.emplace_back(pairs[from + i].nr, index.Add(chunk[i]));
         }
-        kept.emplace_back(pairs[k].nr, index.Add(m));
     }
     std::sort(kept.begin(), kept.end());
     std::vector<TVal> storage; // back to front: pair order

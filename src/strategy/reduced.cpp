@@ -1,5 +1,7 @@
 #include "strategy/reduced.h"
 
+#include "strategy/parallel.h"
+
 #include <algorithm>
 
 namespace nvx {
@@ -7,6 +9,9 @@ namespace {
 
 // Below this many Vals the plain walk over the list is cheaper than an index.
 constexpr std::size_t IndexFrom = 32;
+
+// Vals tested at a time before the host handles its events again.
+constexpr std::size_t ChunkOfTests = 1024;
 
 bool AllIndexable(const DominanceIndex& index, const TEvalList& l) {
     return std::all_of(l.begin(), l.end(), [&](const TVal& v) { return index.Indexable(v); });
@@ -109,15 +114,30 @@ void ReducedUnion::Unite(Host& host, TFactor& g) {
             // good as v means v goes (and nothing else changes); otherwise v
             // removes the held Vals it beats. The Vals kept from g are not
             // compared with each other, and only join after all of g.
+            // Whether a held Val is at least v does not change while the
+            // held Vals that g's Vals beat go: those are below Vals of g,
+            // which do not beat one another. So those tests come first, on
+            // two threads when there are many.
+            std::vector<const TVal*> vals;
+            vals.reserve(g.EvalList.size());
+            for (const TVal& v : g.EvalList)
+                vals.push_back(&v);
+            std::vector<char> covered;
             std::vector<TVal> kept;
-            std::size_t visited = 0;
-            for (const TVal& v : g.EvalList) {
+            for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
+                const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
+                const std::size_t minForTwo = index_->LiveCount() >= 4096 ? 64 : n + 1;
+                TestOnTwoThreads(n, minForTwo, covered, [&](std::size_t i) {
+                    return index_->AnyAtLeast(*vals[from + i]);
+                });
                 // A long union lets the host handle its events now and then.
-                if (++visited % 1024 == 0) host.processPendingEvents();
+                host.processPendingEvents();
                 if (host.stopRequested()) break;
-                if (index_->AnyAtLeast(v)) continue;
-                index_->RemoveAtMost(v);
-                kept.push_back(v);
+                for (std::size_t i = 0; i < n; ++i) {
+                    if (covered[i]) continue;
+                    index_->RemoveAtMost(*vals[from + i]);
+                    kept.push_back(*vals[from + i]);
+                }
             }
             ++batch_;
             for (const TVal& v : kept)
