@@ -187,4 +187,16 @@ void DominanceIndex::Compact() {
         Add(vals[i], tags[i]);
 }
 
+bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const TVal& v) {
+    for (std::size_t id : ids_)
+        if (id != DominanceIndex::None && index.Live(id) &&
+            (detail::DirectionBits(v.data(), index.Val(id).data(), v.size(), 1) & 1) == 0)
+            return true;
+    const std::size_t by = index.FindAtLeast(v);
+    if (by == DominanceIndex::None) return false;
+    std::rotate(std::begin(ids_), std::end(ids_) - 1, std::end(ids_));
+    ids_[0] = by;
+    return true;
+}
+
 } // namespace nvx

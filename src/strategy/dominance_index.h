@@ -101,4 +101,16 @@ class DominanceIndex {
     std::size_t live_ = 0;
 };
 
+// Queries "is some live Val at least v" that look first at the Vals that
+// answered the latest ones: those beat many others. For one thread; the ids
+// it remembers must stay valid (no Compact) while it is used.
+class RecentBeaters {
+  public:
+    bool AnyAtLeast(const DominanceIndex& index, const TVal& v);
+
+  private:
+    std::size_t ids_[4] = {DominanceIndex::None, DominanceIndex::None, DominanceIndex::None,
+                           DominanceIndex::None};
+};
+
 } // namespace nvx

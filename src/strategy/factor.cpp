@@ -106,6 +106,7 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
     constexpr std::size_t Chunk = 4096;
     std::vector<TVal> chunk(std::min(Chunk, pairs.size()));
     std::vector<char> beaten;
+    RecentBeaters recent[2]; // one for each half of a chunk
     for (std::size_t from = 0; from < pairs.size(); from += Chunk) {
         if (interruptible && !kept.empty()) {
             host.processPendingEvents();
@@ -113,13 +114,13 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
         }
         const std::size_t n = std::min(Chunk, pairs.size() - from);
         const std::size_t minForTwo = index.LiveCount() >= 2048 ? 256 : n + 1;
-        TestOnTwoThreads(n, minForTwo, beaten, [&](std::size_t i) {
+        TestOnTwoThreads(n, minForTwo, beaten, [&](std::size_t i, unsigned part) {
             const std::uint64_t pair = pairs[from + i].nr;
             TVal& v = chunk[i];
             v = TVal::withLength(len);
             detail::MinBytes(v.data(), flat1.data() + pair / n2 * len,
                              flat2.data() + pair % n2 * len, len);
-            return index.AnyAtLeast(v);
+            return recent[part].AnyAtLeast(index, v);
         });
         DominanceIndex within(len);
         for (std::size_t i = 0; i < n; ++i) {

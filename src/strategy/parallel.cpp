@@ -7,11 +7,11 @@
 namespace nvx {
 
 void TestOnTwoThreads(std::size_t n, std::size_t minForTwo, std::vector<char>& passed,
-                      const std::function<bool(std::size_t)>& test) {
+                      const std::function<bool(std::size_t i, unsigned part)>& test) {
     passed.assign(n, 0);
     const auto run = [&](std::size_t from, std::size_t to) {
         for (std::size_t i = from; i < to; ++i)
-            passed[i] = test(i) ? 1 : 0;
+            passed[i] = test(i, i < n / 2 ? 0 : 1) ? 1 : 0;
     };
     static const bool severalCores = std::thread::hardware_concurrency() > 1;
     std::size_t half = n;

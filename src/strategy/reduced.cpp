@@ -124,11 +124,12 @@ void ReducedUnion::Unite(Host& host, TFactor& g) {
                 vals.push_back(&v);
             std::vector<char> covered;
             std::vector<TVal> kept;
+            RecentBeaters recent[2]; // one for each half of a chunk
             for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
                 const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
                 const std::size_t minForTwo = index_->LiveCount() >= 4096 ? 64 : n + 1;
-                TestOnTwoThreads(n, minForTwo, covered, [&](std::size_t i) {
-                    return index_->AnyAtLeast(*vals[from + i]);
+                TestOnTwoThreads(n, minForTwo, covered, [&](std::size_t i, unsigned part) {
+                    return recent[part].AnyAtLeast(*index_, *vals[from + i]);
                 });
                 // A long union lets the host handle its events now and then.
                 host.processPendingEvents();
