@@ -4,7 +4,6 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
-#include <array>
 
 namespace nvx {
 namespace {

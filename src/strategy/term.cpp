@@ -14,11 +14,7 @@ namespace {
 // still to come can only lower it, and so is one that another beats.
 bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
     const std::size_t len = n.Dom.size();
-    const auto covered = [&](const TVal& v) {
-        for (const TVal& w : n.EvalList)
-            if ((detail::DirectionBits(v.data(), w.data(), len, 1) & 1) == 0) return true;
-        return false;
-    };
+    const auto covered = [&](const TVal& v) { return IsCovered(host, v, n); };
     std::vector<TVal> open{RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, n.Dom)};
     if (covered(open.front())) return true;
     std::vector<std::int16_t> at(len); // position in g.Dom of n.Dom[j], or -1
@@ -207,7 +203,6 @@ namespace {
 TTerm ProductOfTermsCopied(Host& host, const TTerm& t1, const TTerm& t2) {
     TTerm t;
     t.MaxEval = ConcatEval(host, t1.MaxEval, t2.MaxEval);
-    t.Factors.reserve(t1.Factors.size() + t2.Factors.size());
     t.Factors = t1.Factors;
     t.Factors.insert(t.Factors.end(), t2.Factors.begin(), t2.Factors.end());
     NormalizeTerm(host, t);
