@@ -24,15 +24,6 @@ TEST(RankTest, RankValuesAndCharacters) {
     }
 }
 
-TEST(RankTest, Adjacency) {
-    EXPECT_TRUE(IsAdjacent('T', '9'));
-    EXPECT_TRUE(IsAdjacent('9', 'T'));
-    EXPECT_TRUE(IsAdjacent('A', 'K'));
-    EXPECT_FALSE(IsAdjacent('Q', 'T'));
-    EXPECT_FALSE(IsAdjacent('5', '5'));
-    EXPECT_FALSE(IsAdjacent('A', '2'));
-}
-
 TEST(HoldingTest, NormalizeTen) {
     EXPECT_EQ(NormalizeHolding("10"), THolding("T"));
     EXPECT_EQ(NormalizeHolding("1 0"), THolding(""));
@@ -59,14 +50,6 @@ TEST(HoldingTest, NormalizeSortsDropsAndCollapses) {
     EXPECT_EQ(FullSuit().size(), 13u);
 }
 
-TEST(HoldingTest, CapacityIsThirteen) {
-    THolding h("AKQJT98765432X"); // 14 characters: the last does not fit
-    EXPECT_EQ(h.size(), 13u);
-    EXPECT_EQ(h.str(), "AKQJT98765432");
-    h.push_back('Y');
-    EXPECT_EQ(h.size(), 13u);
-}
-
 TEST(HoldingTest, Minus) {
     const THolding h("AQT32");
     EXPECT_EQ(HoldingMinus(h, h), THolding(""));
@@ -75,22 +58,6 @@ TEST(HoldingTest, Minus) {
     EXPECT_EQ(HoldingMinus(FullSuit(), THolding("AKQJT9876543")), THolding("2"));
     // Keeps a's order, also when a is not sorted (class form, say).
     EXPECT_EQ(HoldingMinus(THolding("3QQ5"), THolding("5")), THolding("3QQ"));
-}
-
-TEST(HoldingTest, RemoveCard) {
-    std::string text = "AKQ";
-    RemoveCard('7', text);
-    EXPECT_EQ(text, "AKQ");
-    RemoveCard('K', text);
-    EXPECT_EQ(text, "AQ");
-    std::string repeated = "JJ3J";
-    RemoveCard('J', repeated);
-    EXPECT_EQ(repeated, "J3J"); // only the first occurrence goes
-    THolding h("KJJ");
-    RemoveCard('J', h);
-    EXPECT_EQ(h, THolding("KJ"));
-    RemoveCard('2', h);
-    EXPECT_EQ(h, THolding("KJ"));
 }
 
 TEST(HoldingTest, DisplayText) {
@@ -123,12 +90,6 @@ TEST(HoldingTest, SmallCardsAsX) {
     EXPECT_EQ(SmallCardsAsX("AJ842", '2'), "AJ842");
     EXPECT_EQ(SmallCardsAsX("", 'A'), "");
     EXPECT_EQ(SmallCardsAsX("KQ", 'A'), "xx");
-}
-
-TEST(HoldingTest, HasCard) {
-    EXPECT_TRUE(HasCard('T', THolding("AT2")));
-    EXPECT_FALSE(HasCard('K', THolding("AT2")));
-    EXPECT_FALSE(HasCard('A', THolding("")));
 }
 
 } // namespace

@@ -11,14 +11,6 @@ namespace {
 
 using test::RecordingHost;
 
-std::int64_t Binomial(int n, int k) {
-    if (k < 0 || k > n) return 0;
-    std::int64_t b = 1;
-    for (int i = 1; i <= k; ++i)
-        b = b * (n - k + i) / i;
-    return b;
-}
-
 // The defenders' real cards of a West holding given as a bit mask over EWCards
 // (bit i = the i-th lowest defenders' card).
 std::string WestCards(const Engine& e, unsigned mask) {
@@ -29,28 +21,6 @@ std::string WestCards(const Engine& e, unsigned mask) {
     return s;
 }
 
-TEST(DivisionsTest, KingJackTenNineAndSmallCards) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AQ", "8", 13, "", 0, 0); // defenders: K, JT9, 765432
-    EXPECT_EQ(e.DivWeight(RankValue('7')), 1);
-    EXPECT_EQ(e.DivWeight(RankValue('J')), 7);
-    EXPECT_EQ(e.DivWeight(RankValue('K')), 28);
-    for (char c : std::string("AQT98654320"))
-        EXPECT_EQ(e.DivWeight(RankValue(c)), 0) << c;
-    EXPECT_EQ(e.NumDivs(), 56);
-    EXPECT_EQ(e.DivNrOfHolding("KJJ"), 42);
-    EXPECT_EQ(e.DivNrOfCards("KT9"), 42);
-    EXPECT_EQ(e.DivMultiplicity(42), 3);
-    EXPECT_EQ(e.WestLength(42), 3);
-    EXPECT_EQ(e.DivNrOfHolding(""), 0);
-    EXPECT_EQ(e.DivNrOfHolding("KJJJ777777"), e.NumDivs() - 1);
-    EXPECT_EQ(e.WestLength(55), 10);
-    EXPECT_EQ(e.DivMultiplicity(0), 1);
-    EXPECT_EQ(e.DivMultiplicity(7 + 3), 3 * 20); // one of J T 9, three of the six small
-    EXPECT_TRUE(host.errors.empty());
-}
-
 TEST(DivisionsTest, NoDefendersCards) {
     RecordingHost host;
     Engine e(host);
@@ -59,38 +29,6 @@ TEST(DivisionsTest, NoDefendersCards) {
     EXPECT_EQ(e.WestLength(0), 0);
     EXPECT_EQ(e.DivMultiplicity(0), 1);
     EXPECT_EQ(e.MergedDivNr(0, 13), 0);
-}
-
-TEST(DivisionsTest, ElevenCardsInOneClass) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("A", "K", 13, "", 0, 0);
-    ASSERT_EQ(e.NumDivs(), 12);
-    for (std::uint8_t d = 0; d < 12; ++d) {
-        EXPECT_EQ(e.WestLength(d), d);
-        EXPECT_EQ(e.DivMultiplicity(d), Binomial(11, d));
-        EXPECT_EQ(e.MergedDivNr(d, 13), d);
-    }
-}
-
-TEST(DivisionsTest, SevenSingleCardsAreBits) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("KJ9", "753", 13, "", 0, 0); // defenders A Q T 8 6 4 2
-    ASSERT_EQ(e.NumDivs(), 128);
-    const std::string low = "2468TQA";
-    for (int i = 0; i < 7; ++i)
-        EXPECT_EQ(e.DivNrOfCards(std::string(1, low[i])), 1 << i);
-    for (unsigned d = 0; d < 128; ++d) {
-        EXPECT_EQ(e.DivMultiplicity(std::uint8_t(d)), 1);
-        EXPECT_EQ(e.WestLength(std::uint8_t(d)), __builtin_popcount(d));
-    }
-    EXPECT_EQ(e.DivNrOfCards("AT4"), 64 + 16 + 2);
-    // Merging up to the 8 makes West's cards among 2 4 6 8 the lowest ones.
-    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("A8"), RankValue('8')), e.DivNrOfCards("A2"));
-    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("A864"), RankValue('8')), e.DivNrOfCards("A642"));
-    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("A864"), RankValue('7')), e.DivNrOfCards("A842"));
-    EXPECT_EQ(e.MergedDivNr(e.DivNrOfCards("Q"), 13), e.DivNrOfCards("2"));
 }
 
 // Brute force over every West holding of real cards, for many combinations:

@@ -92,71 +92,7 @@ class ProbabilitiesTest : public ::testing::Test {
   protected:
     RecordingHost host;
     Engine e{host};
-    std::vector<std::int32_t> DivProbs() const {
-        std::vector<std::int32_t> v;
-        for (unsigned d = 0; d < e.NumDivs(); ++d)
-            v.push_back(e.DivProb(std::uint8_t(d)));
-        return v;
-    }
 };
-
-TEST_F(ProbabilitiesTest, FiveCardsInOneClass) {
-    e.SetUpCombination("AKQJ", "T987", 13, "", 0, 0);
-    ASSERT_EQ(e.NumDivs(), 6);
-    EXPECT_EQ(e.ProbDenominator(), 2300);
-    const std::int32_t lengths[] = {45, 65, 78, 78, 65, 45};
-    for (unsigned k = 0; k <= 5; ++k)
-        EXPECT_EQ(e.LengthProbNumerator(k), lengths[k]) << k;
-    for (unsigned k = 6; k <= 20; ++k)
-        EXPECT_EQ(e.LengthProbNumerator(k), 0) << k;
-    EXPECT_EQ(DivProbs(), (std::vector<std::int32_t>{45, 325, 780, 780, 325, 45}));
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(ProbabilitiesTest, ElevenCardsInOneClass) {
-    e.SetUpCombination("A", "K", 13, "", 0, 0);
-    EXPECT_EQ(e.ProbDenominator(), 10400600);
-    EXPECT_EQ(DivProbs(), (std::vector<std::int32_t>{105, 5005, 75075, 495495, 1651650, 2972970,
-                                                     2972970, 1651650, 495495, 75075, 5005, 105}));
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(ProbabilitiesTest, TwoCardsAndOneCard) {
-    e.SetUpCombination("AKQJT9876", "54", 13, "", 0, 0);
-    EXPECT_EQ(e.ProbDenominator(), 50);
-    EXPECT_EQ(DivProbs(), (std::vector<std::int32_t>{12, 26, 12}));
-    e.SetUpCombination("AKQJT9876", "543", 13, "", 0, 0);
-    EXPECT_EQ(e.ProbDenominator(), 2);
-    EXPECT_EQ(DivProbs(), (std::vector<std::int32_t>{1, 1}));
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(ProbabilitiesTest, WestWithoutVacantPlaces) {
-    e.SetUpCombination("AQ9", "J73", 13, "", 13, 0);
-    ASSERT_GT(e.NumDivs(), 1);
-    EXPECT_EQ(e.DivProb(0), e.ProbDenominator());
-    for (unsigned d = 1; d < e.NumDivs(); ++d)
-        EXPECT_EQ(e.DivProb(std::uint8_t(d)), 0) << d;
-    // And the other way round.
-    e.SetUpCombination("AQ9", "J73", 13, "", 0, 13);
-    EXPECT_EQ(e.DivProb(std::uint8_t(e.NumDivs() - 1)), e.ProbDenominator());
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(ProbabilitiesTest, EqualVacantPlacesMirror) {
-    std::mt19937 rng(99);
-    for (int iter = 0; iter < 300; ++iter) {
-        test::ComboInput in = test::RandomAdmittedCombo(rng);
-        const int n = 13 - int(NormalizeHolding(in.north + in.south).size());
-        in.vacantWest = in.vacantEast = std::uint8_t((n + 1) / 2 + rng() % (14 - (n + 1) / 2));
-        test::SetUp(e, in);
-        SCOPED_TRACE(in.describe());
-        const unsigned last = e.NumDivs() - 1u;
-        for (unsigned d = 0; d <= last; ++d)
-            ASSERT_EQ(e.DivProb(std::uint8_t(d)), e.DivProb(std::uint8_t(last - d))) << d;
-    }
-    EXPECT_TRUE(host.errors.empty());
-}
 
 TEST_F(ProbabilitiesTest, CorruptedNumeratorIsReported) {
     e.SetUpCombination("AQ9", "J73", 13, "", 0, 0);

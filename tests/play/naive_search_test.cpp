@@ -19,13 +19,6 @@ TEST(NaiveSearchTest, FinesseAgainstTheKing) {
     EXPECT_EQ(r.bestWeight[3], 0u);
 }
 
-TEST(NaiveSearchTest, ThreeTopTricks) {
-    // South's 7 and 6 are discarded, which keeps the defenders to six cards.
-    NaiveResult r = NaiveAnalyse({"AKQ", "7632", "76", 13, 13, 13});
-    EXPECT_DOUBLE_EQ(Chance(r, 3), 1.0);
-    EXPECT_EQ(r.bestWeight[0], 3 * r.totalWeight);
-}
-
 TEST(NaiveSearchTest, WithoutAnEntryNorthCannotLead) {
     // North's ace can only win a trick when South leads towards it.
     NaiveResult none = NaiveAnalyse({"A", "", "", 0, 13, 13});

@@ -33,20 +33,6 @@ TDom FilterAllDivisions(const Engine& e) {
     return dom;
 }
 
-TEST(PossibleDivsTest, AllDivisionsBeforeAnyPlay) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AQ", "8", 13, "", 0, 0);
-    TDom d;
-    PossibleDivs(e, d);
-    ASSERT_EQ(d.size(), 56u);
-    for (unsigned i = 0; i < d.size(); ++i)
-        EXPECT_EQ(d[i], i);
-    const TEval c = ConstEval(e, 2);
-    EXPECT_EQ(c.Dom, d);
-    EXPECT_EQ(c.Val, TVal::filled(56, 2));
-}
-
 TEST(PossibleDivsTest, LargestNumberingFitsADivisionSet) {
     RecordingHost host;
     Engine e(host);
@@ -86,22 +72,6 @@ TEST(PossibleDivsTest, ShowOutLeavesOneDivision) {
     PossibleDivs(e, d);
     EXPECT_EQ(d, TDom{e.DivNrOfCards("QT87654")});
     EXPECT_EQ(ConstEval(e, 3).Val, TVal{3});
-}
-
-TEST(PossibleDivsTest, CardsPlayedNarrowTheSet) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AJ9", "K32", 9, "", 0, 0); // defenders Q, T, 87654
-    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
-    ASSERT_TRUE(e.Play(code('2')));
-    ASSERT_TRUE(e.Play(code('Q'))); // West plays the queen
-    TDom d;
-    PossibleDivs(e, d);
-    // West holds the Q; the T and the five small cards may be anywhere: 2 * 6.
-    EXPECT_EQ(d.size(), 12u);
-    EXPECT_EQ(d, FilterAllDivisions(e));
-    for (std::uint8_t x : d)
-        EXPECT_GE(x, e.DivWeight(RankValue('Q')));
 }
 
 // In random positions of random combinations the enumeration agrees with the

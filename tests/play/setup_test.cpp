@@ -15,57 +15,6 @@ std::uint8_t R(char c) {
     return static_cast<std::uint8_t>(RankValue(c));
 }
 
-std::string ClassList(const Engine& e, std::uint8_t h) {
-    std::string s;
-    for (int i = 0; i < e.classes.ClassCount[h]; ++i)
-        s += RankChar(e.classes.ClassList[h][i]);
-    return s;
-}
-
-TEST(SetUpTest, ClassesOfAKQ5AgainstJ43) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("A K Q 5", "J 4 3", 9, "", 0, 0);
-    EXPECT_EQ(e.GetNorth(), THolding("AKQ5"));
-    EXPECT_EQ(e.GetSouth(), THolding("J43"));
-    EXPECT_EQ(e.GetEWCards(), THolding("T98762"));
-    const auto& t = e.classes;
-    for (char c : std::string("Q5"))
-        EXPECT_EQ(t.Owner[R(c)], hand::North) << c;
-    for (char c : std::string("J3"))
-        EXPECT_EQ(t.Owner[R(c)], hand::South) << c;
-    for (char c : std::string("T2"))
-        EXPECT_EQ(t.Owner[R(c)], hand::Defenders) << c;
-    for (char c : std::string("AK987644"))
-        EXPECT_EQ(t.Owner[R(c)], hand::None) << c;
-    EXPECT_EQ(t.ClassSize[R('Q')], 3);
-    EXPECT_EQ(t.ClassSize[R('T')], 5);
-    EXPECT_EQ(t.ClassSize[R('3')], 2);
-    EXPECT_EQ(t.ClassSize[R('5')], 1);
-    EXPECT_EQ(t.ClassSize[R('A')], 0);
-    EXPECT_EQ(ClassList(e, hand::North), "Q5");
-    EXPECT_EQ(ClassList(e, hand::South), "J3");
-    EXPECT_EQ(ClassList(e, hand::Defenders), "T2");
-    EXPECT_EQ(t.ClassCount[hand::None], 0);
-    EXPECT_EQ(t.NorthLength, 4);
-    EXPECT_EQ(t.SouthLength, 3);
-    EXPECT_EQ(t.EWLength, 6);
-    EXPECT_EQ(t.MaxLength, 4);
-    // The class map sends every card to its representative.
-    for (char c : std::string("AKQ"))
-        EXPECT_EQ(e.ClassRepresentative(c), 'Q');
-    for (char c : std::string("43"))
-        EXPECT_EQ(e.ClassRepresentative(c), '3');
-    for (char c : std::string("T9876"))
-        EXPECT_EQ(e.ClassRepresentative(c), 'T');
-    EXPECT_EQ(e.ClassRepresentative('5'), '5');
-    EXPECT_EQ(e.ClassRepresentative('J'), 'J');
-    EXPECT_EQ(e.ClassRepresentative('2'), '2');
-    for (char c : std::string("-;x 10"))
-        EXPECT_EQ(e.ClassRepresentative(c), c);
-    EXPECT_TRUE(host.errors.empty());
-}
-
 TEST(SetUpTest, MergeClassesRules) {
     RecordingHost host;
     Engine e(host);
@@ -126,19 +75,6 @@ TEST(SetUpTest, DiscardsOfDefendersCardsAreDropped) {
     e.SetUpCombination("AK", "Q", 9, "A2", 0, 0);
     EXPECT_EQ(e.GetDiscards(), THolding("A"));
     EXPECT_EQ(e.classes.NorthLength, 1);
-}
-
-TEST(SetUpTest, FreeTextAndTen) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("a k 10 9, x", "Q-J", 3, "", 2, 5);
-    EXPECT_EQ(e.GetNorth(), THolding("T9"));
-    EXPECT_EQ(e.GetSouth(), THolding("QJ"));
-    EXPECT_EQ(e.GetEntries(), 3);
-    EXPECT_EQ(e.GetWestFilled(), 2);
-    EXPECT_EQ(e.GetEastFilled(), 5);
-    EXPECT_EQ(e.play.Entries, 3);
-    EXPECT_EQ(e.play.EntriesLeft, 3);
 }
 
 TEST(SetUpTest, NorthAndSouthHoldEverything) {

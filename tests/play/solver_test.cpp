@@ -40,40 +40,6 @@ std::vector<TVal> Sorted(const TFactor& f) {
     return v;
 }
 
-TEST(SolverTest, AKQOppositeTwoSmallTakesThreeTricksEverywhere) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AKQ", "32", 3, "", 0, 0);
-    const TFactor f = Strategies(host, Solve(e));
-    ASSERT_EQ(f.Dom.size(), e.NumDivs());
-    ASSERT_EQ(f.EvalList.size(), 1u);
-    EXPECT_EQ(f.EvalList.front(), TVal::filled(e.NumDivs(), 3));
-
-    // The same through the whole analysis: one line, three tricks for sure.
-    Analysis a(host);
-    a.SetUpCombination("AKQ", "32", 3, "", 0, 0);
-    a.SetTrickTable();
-    a.ComputeOptimalLines();
-    ASSERT_EQ(a.StratCount(), 1);
-    EXPECT_EQ(a.GetBestProb(3), 1.0);
-    EXPECT_EQ(a.GetBestProb(4), 0.0);
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST(SolverTest, AQOppositeTwoSmallMakesTwoTricksHalfTheTime) {
-    RecordingHost host;
-    Analysis a(host);
-    a.SetUpCombination("AQ", "32", 2, "", 0, 0);
-    a.SetTrickTable();
-    a.ComputeOptimalLines();
-    const TGoalWeights& best = a.lines().Best();
-    const std::int64_t den = a.lines().ProbDenominator();
-    EXPECT_EQ(best[1], den);
-    EXPECT_EQ(2 * std::int64_t(best[2]), den); // the finesse: the king is with West
-    EXPECT_EQ(best[3], 0);
-    EXPECT_TRUE(host.errors.empty());
-}
-
 TEST(SolverTest, NorthLeadsOnlyAfterWinningOrWithAnEntry) {
     RecordingHost host;
     Engine e(host);
@@ -121,48 +87,6 @@ TEST(SolverTest, NoCardsForNorthAndSouth) {
     EXPECT_EQ(a.GetStratName(1), "A");
     EXPECT_EQ(a.GetBestProb(0), 0.0);
     EXPECT_TRUE(host.errors.empty());
-}
-
-TEST(SolverTest, HighestSecondHighestAndLowestLeft) {
-    RecordingHost host;
-    Engine e(host);
-    // North A K Q 5 (classes Q and 5), South J 4 3 (J and 3).
-    e.SetUpCombination("AKQ5", "J43", 4, "", 0, 0);
-    EXPECT_EQ(HighestLeft(e, hand::North), Code(e, 'Q'));
-    EXPECT_EQ(SecondHighestLeft(e, hand::North), Code(e, 'Q')); // the class has three cards
-    EXPECT_EQ(LowestLeft(e, hand::North), Code(e, '5'));
-    EXPECT_EQ(SecondHighestLeft(e, hand::South), Code(e, '3'));
-    EXPECT_EQ(LowestLeft(e, hand::South), Code(e, '3'));
-    e.play.Remaining[Code(e, 'Q')] = 1;
-    EXPECT_EQ(SecondHighestLeft(e, hand::North), Code(e, '5'));
-    e.play.Remaining[Code(e, '5')] = 0;
-    EXPECT_EQ(SecondHighestLeft(e, hand::North), 0);
-    e.play.Remaining[Code(e, 'Q')] = 0;
-    EXPECT_EQ(HighestLeft(e, hand::North), 0);
-    EXPECT_EQ(LowestLeft(e, hand::North), 14);
-}
-
-TEST(SolverTest, RemainingTricksWorkedExample) {
-    RecordingHost host;
-    Engine e(host);
-    // North A Q 7 5, South 4 3 2, the defenders K 8 6 (J T 9 are North's
-    // discards), one entry. Trick 1: North leads the 7 (the entry), East wins
-    // with the 8. Then North holds A Q 5, South 4 3, the defenders the K.
-    e.SetUpCombination("AQJT975", "432", 1, "JT9", 0, 0);
-    PlayCards(e, "7826");
-    ASSERT_EQ(e.play.EntriesLeft, 0);
-    ASSERT_EQ(e.CardsLeft(hand::Defenders), 1);
-    ASSERT_EQ(e.classes.NorthLength, 4);
-    ASSERT_EQ(e.classes.SouthLength, 3);
-    // Q above South's lowest card: North-South take the three tricks left.
-    EXPECT_EQ(RemainingNSTricks(e, 1), 3);
-
-    // Inside the search the count is used at the end of trick 1; it agrees
-    // with playing the hand out.
-    e.UndoPlay();
-    const PlayState before = e.play;
-    EXPECT_EQ(Sorted(Strategies(host, Solve(e))), Sorted(Strategies(host, SolveFullPlay(e))));
-    EXPECT_TRUE(e.play == before);
 }
 
 TEST(SolverTest, LastTrickWithAndWithoutAnEntry) {

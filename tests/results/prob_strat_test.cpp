@@ -13,129 +13,6 @@ constexpr const char* kThirteenLinesWarning =
     "There are 13 different optimal strategies: too many to display. \r"
     "Some representatives will be chosen.";
 
-TGoalWeights Weights(std::initializer_list<std::int32_t> w) {
-    TGoalWeights g{};
-    std::size_t i = 0;
-    for (std::int32_t x : w)
-        g[i++] = x;
-    return g;
-}
-
-TEST(NewProbStrat, GoalWeightsAreChancesOfAtLeastKTricks) {
-    const std::vector<std::int32_t> w = {3, 1};
-    const TProbStrat a = NewProbStrat(TVal{2, 0}, w);
-    EXPECT_EQ(a.GoalWeight, Weights({6, 3, 3}));
-    const TProbStrat b = NewProbStrat(TVal{1, 1}, w);
-    EXPECT_EQ(b.GoalWeight, Weights({4, 4}));
-    EXPECT_EQ(b.Name, "no name yet");
-    EXPECT_FALSE(b.Chosen);
-    EXPECT_FALSE(b.Dominated);
-    EXPECT_EQ(b.WorstOpp, nullptr);
-    EXPECT_EQ(b.Worst, 0);
-
-    const TProbStrat c = NewProbStrat(TVal{13, 0, 5}, std::vector<std::int32_t>{2, 7, 1});
-    TGoalWeights expected{};
-    for (int k = 1; k <= 13; ++k)
-        expected[k] = 2 + (k <= 5 ? 1 : 0);
-    expected[0] = 13 * 2 + 5 * 1;
-    EXPECT_EQ(c.GoalWeight, expected);
-}
-
-TEST(CheckAllDivs, ReportsMissingDivisions) {
-    test::RecordingHost host;
-    EXPECT_TRUE(CheckAllDivs(host, 12, 12));
-    EXPECT_TRUE(host.errors.empty());
-    EXPECT_FALSE(CheckAllDivs(host, 11, 12));
-    ASSERT_EQ(host.errorCodes(), std::vector<std::uint16_t>{603});
-    EXPECT_EQ(host.errors[0].text, "not all divs present");
-}
-
-TEST(ThinOutComparators, CompareTrickGoalsOnly) {
-    TProbStrat a, b;
-    a.GoalWeight = Weights({9, 5, 3, 1});
-    b.GoalWeight = Weights({1, 5, 2, 1});
-    EXPECT_EQ(CmpAllKStrict(a, b), '>');
-    EXPECT_EQ(CmpAllKStrict(b, a), '<');
-    EXPECT_EQ(CmpAllK(a, b), '>');
-    b.GoalWeight = Weights({0, 5, 3, 1}); // equal on 1..13, different expected tricks
-    EXPECT_EQ(CmpAllKStrict(a, b), '|');
-    EXPECT_EQ(CmpAllK(a, b), '=');
-    b.GoalWeight = Weights({9, 6, 2, 1});
-    EXPECT_EQ(CmpAllKStrict(a, b), '|');
-    EXPECT_EQ(CmpAllK(a, b), '|');
-
-    const TGoalWeights best = Weights({10, 6, 3, 1});
-    a.GoalWeight = Weights({9, 5, 3, 1}); // optimal for 2, 3 (and every k above 3)
-    b.GoalWeight = Weights({8, 5, 2, 1}); // optimal for 3
-    EXPECT_EQ(CmpCoversBest(a, b, best), '>');
-    EXPECT_EQ(CmpCoversBest(b, a, best), '<');
-    b.GoalWeight = Weights({1, 5, 3, 1});
-    EXPECT_EQ(CmpCoversBest(a, b, best), '=');
-    b.GoalWeight = Weights({8, 6, 2, 1}); // optimal for 1 and 3
-    EXPECT_EQ(CmpCoversBest(a, b, best), '|');
-}
-
-TEST(CompareGoals, EqualChancesInDifferentDivisionsAreIncomparable) {
-    test::RecordingHost host;
-    const std::vector<std::int32_t> w = {1, 1, 1};
-    const TProbStrat a = NewProbStrat(TVal{2, 0, 1}, w);
-    const TProbStrat b = NewProbStrat(TVal{0, 2, 0}, w); // 2 tricks as often, elsewhere
-    const TProbStrat c = NewProbStrat(TVal{2, 0, 0}, w); // 2 tricks in the same division
-    EXPECT_EQ(CompareGoals(host, a, b, 3), '|');
-    EXPECT_EQ(CompareGoals(host, a, c, 3), '>');
-    EXPECT_EQ(CompareGoals(host, c, a, 3), '<');
-    // Equal expected tricks: never comparable, even when the weights agree
-    // everywhere (here through a division of weight 0).
-    const std::vector<std::int32_t> w0 = {1, 0};
-    EXPECT_EQ(CompareGoals(host, NewProbStrat(TVal{1, 1}, w0), NewProbStrat(TVal{1, 0}, w0), 1),
-              '|');
-    EXPECT_EQ(CompareGoals(host, NewProbStrat(TVal{1, 0}, w0), NewProbStrat(TVal{1, 1}, w0), 1),
-              '|');
-    EXPECT_TRUE(host.errors.empty());
-}
-
-// Two divisions with weights 3 and 1; the lines (2,0) and (1,1).
-TEST(ComputeOptimalLines, TwoLineExample) {
-    for (bool reversed : {false, true}) {
-        Analysis an;
-        std::vector<TVal> vals = {TVal{2, 0}, TVal{1, 1}};
-        if (reversed) std::swap(vals[0], vals[1]);
-        an.Run(vals, {3, 1});
-        ASSERT_EQ(an.lines.StratCount(), 2);
-        const TProbStrat& a = *an.lines.ProbList()[0];
-        const TProbStrat& b = *an.lines.ProbList()[1];
-        EXPECT_EQ(a.Val, (TVal{2, 0}));
-        EXPECT_EQ(a.Name, "A");
-        EXPECT_EQ(a.GoalWeight, Weights({6, 3, 3}));
-        EXPECT_EQ(a.WorstOpp, nullptr);
-        EXPECT_EQ(a.Worst, 0);
-        EXPECT_EQ(b.Val, (TVal{1, 1}));
-        EXPECT_EQ(b.Name, "B");
-        EXPECT_EQ(b.WorstOpp, &a);
-        EXPECT_EQ(b.Worst, -2);
-        EXPECT_FALSE(a.Dominated);
-        EXPECT_FALSE(b.Dominated);
-        EXPECT_EQ(an.lines.GetMinK(), 1);
-        EXPECT_EQ(an.lines.GetMaxK(), 2);
-        EXPECT_EQ(an.lines.Best(), Weights({6, 4, 3}));
-        EXPECT_TRUE(an.host.messages.empty());
-        EXPECT_TRUE(an.host.errors.empty());
-        // The host handles its events while the lines are compared.
-        EXPECT_GT(an.host.pendingEventCalls, 0);
-    }
-}
-
-TEST(ComputeOptimalLines, SingleLine) {
-    Analysis an;
-    an.Run({TVal{3, 1, 2}}, {1, 2, 1});
-    ASSERT_EQ(an.lines.StratCount(), 1);
-    EXPECT_EQ(an.Names(), std::vector<std::string>{"A"});
-    EXPECT_EQ(an.lines.ProbList()[0]->WorstOpp, nullptr);
-    EXPECT_EQ(an.lines.GetMinK(), 2); // sure of 1 trick
-    EXPECT_EQ(an.lines.GetMaxK(), 3);
-    EXPECT_TRUE(an.host.errors.empty());
-}
-
 TEST(ComputeOptimalLines, StartsFromReversedOrderAndKeepsFirstOpponentOnTies) {
     // L is beaten by X and by Y by the same amount; X and Y tie with each other.
     const TVal l{3, 0, 0, 0, 0}, x{0, 2, 2, 0, 0}, y{0, 0, 0, 2, 2};
@@ -153,19 +30,6 @@ TEST(ComputeOptimalLines, StartsFromReversedOrderAndKeepsFirstOpponentOnTies) {
     }
     EXPECT_EQ(first.Find(l)->WorstOpp, first.Find(y));
     EXPECT_EQ(second.Find(l)->WorstOpp, second.Find(x));
-}
-
-TEST(ComputeOptimalLines, TwelveLinesAreShownWithoutWarning) {
-    Analysis an;
-    an.Run(UnitVals(12), std::vector<std::int32_t>(12, 1));
-    ASSERT_EQ(an.lines.StratCount(), 12);
-    EXPECT_TRUE(an.host.messages.empty());
-    const std::vector<std::string> names = {"A", "B", "C", "D", "E", "F",
-                                            "G", "H", "I", "J", "K", "L"};
-    EXPECT_EQ(an.Names(), names);
-    // Equal on every goal: the larger Val (the trick in the higher division) first.
-    for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(an.lines.ProbList()[i]->Val, Unit(12, 11 - i));
 }
 
 TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
@@ -322,31 +186,6 @@ TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChanc
               0);
 }
 
-TEST(SortProbList, DisplayOrder) {
-    // Weights 4, 4, 3, 3. (2,3,3,0) is best for 2 and 3 tricks and comes first;
-    // the other two are best for 1 trick only, and the payoff-best (3,1,1,1)
-    // comes before the larger Val (2,1,2,1), which it beats.
-    Analysis payoffFirst;
-    payoffFirst.Run({TVal{2, 3, 3, 0}, TVal{2, 1, 2, 1}, TVal{3, 1, 1, 1}}, {4, 4, 3, 3});
-    ASSERT_EQ(payoffFirst.lines.StratCount(), 3);
-    EXPECT_EQ(payoffFirst.lines.ProbList()[0]->Val, (TVal{2, 3, 3, 0}));
-    EXPECT_EQ(payoffFirst.lines.ProbList()[1]->Val, (TVal{3, 1, 1, 1}));
-    EXPECT_EQ(payoffFirst.lines.ProbList()[2]->Val, (TVal{2, 1, 2, 1}));
-    EXPECT_NE(payoffFirst.lines.ProbList()[2]->WorstOpp, nullptr);
-
-    // Weights 4, 1, 3. (2,1,0) and (0,2,2) are both payoff-best and best for 2
-    // tricks only; (2,1,0) has the most expected tricks and comes first.
-    Analysis expectedFirst;
-    expectedFirst.Run({TVal{0, 2, 2}, TVal{2, 1, 0}, TVal{1, 1, 1}}, {4, 1, 3});
-    ASSERT_EQ(expectedFirst.lines.StratCount(), 3);
-    EXPECT_EQ(expectedFirst.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
-    EXPECT_EQ(expectedFirst.lines.ProbList()[1]->Val, (TVal{0, 2, 2}));
-    EXPECT_EQ(expectedFirst.lines.ProbList()[2]->Val, (TVal{1, 1, 1}));
-    EXPECT_EQ(expectedFirst.lines.GetBestForGoal(0, ""), "A");
-    EXPECT_EQ(expectedFirst.lines.GetPayoffBest(""), "AB");
-    EXPECT_TRUE(expectedFirst.host.errors.empty());
-}
-
 TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     // Stop set from the start: nothing is compared, every line counts as
     // payoff-best and all 27 are kept; names after the 26th are "?".
@@ -401,36 +240,6 @@ TEST(ComputeOptimalLines, StoppedComputationSkipsTheQuadraticWorkAfterwards) {
     EXPECT_EQ(finished.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
 }
 
-TEST(ComputeOptimalLines, EqualChancesInDifferentDivisionsKeepBothLines) {
-    const std::vector<std::int32_t> w = {1, 1, 1};
-    Analysis an;
-    an.Run({TVal{2, 0, 1}, TVal{0, 2, 0}}, w);
-    ASSERT_EQ(an.lines.StratCount(), 2);
-    const TProbStrat* b = an.Find(TVal{0, 2, 0});
-    ASSERT_NE(b, nullptr);
-    EXPECT_FALSE(b->Dominated);
-    EXPECT_NE(b->WorstOpp, nullptr); // beaten on average, kept for 2 tricks
-    EXPECT_EQ(an.lines.GetBestForGoal(2, ""), "AB");
-
-    // The same chance in the same division: the weaker line goes.
-    Analysis control;
-    control.Run({TVal{2, 0, 1}, TVal{2, 0, 0}}, w);
-    ASSERT_EQ(control.lines.StratCount(), 1);
-    EXPECT_EQ(control.lines.ProbList()[0]->Val, (TVal{2, 0, 1}));
-}
-
-TEST(ComputeOptimalLines, EqualExpectedTricksNeverDominate) {
-    // Expected tricks 1 each; X beats A and B on average.
-    const TVal x{1, 1, 1}, a{3, 0, 0}, b{0, 3, 0};
-    Analysis an;
-    an.Run({x, a, b}, {1, 1, 1});
-    ASSERT_EQ(an.lines.StratCount(), 3);
-    for (const auto& s : an.lines.ProbList())
-        EXPECT_FALSE(s->Dominated);
-    EXPECT_EQ(an.Find(a)->WorstOpp, an.Find(x));
-    EXPECT_EQ(an.Find(b)->WorstOpp, an.Find(x));
-}
-
 TEST(ComputeOptimalLines, WithoutPayoffBestTheBeaterOfAShownLineIsShown) {
     // Weights 2, 1, 2. Payoffs go round: L2 beats L1, L1 beats L3, L3 beats
     // L2. L2 is best for no goal but beats L1 most, so it stays.
@@ -461,15 +270,6 @@ TEST(ComputeOptimalLines, OnlyGoalsFromMinKToMaxKCount) {
     EXPECT_EQ(an.lines.ProbList()[0]->Val, (TVal{3, 0, 3, 1}));
     EXPECT_EQ(an.lines.ProbList()[1]->Val, (TVal{2, 2, 3, 1}));
     EXPECT_EQ(an.Find(TVal{2, 0, 3, 3}), nullptr);
-}
-
-TEST(ComputeOptimalLines, NoLinesReportsError605) {
-    Analysis an;
-    an.Run({}, {1, 1});
-    EXPECT_EQ(an.host.errorCodes(), std::vector<std::uint16_t>{605});
-    EXPECT_EQ(an.lines.StratCount(), 0);
-    EXPECT_EQ(an.lines.GetMinK(), 13);
-    EXPECT_EQ(an.lines.GetMaxK(), 0);
 }
 
 TEST(ComputeOptimalLines, ReplacesThePreviousAnalysis) {

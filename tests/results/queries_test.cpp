@@ -80,18 +80,6 @@ TEST(ResultQueries, ImpPayoffIsAverageImpsPerDeal) {
     EXPECT_DOUBLE_EQ(an.lines.GetPayoff(an.host, 2, 1), -(10.0 * 3 - 2.0) / 4);
 }
 
-TEST(ResultQueries, SingleLineIsBestForEverything) {
-    Analysis an;
-    an.Run({TVal{3, 1, 2, 0}}, {1, 2, 1, 4});
-    const ProbStrategies& r = an.lines;
-    ASSERT_LE(r.GetMinK(), r.GetMaxK());
-    for (int k = r.GetMinK(); k <= r.GetMaxK(); ++k)
-        EXPECT_EQ(r.GetBestForGoal(k, ", "), "A");
-    EXPECT_EQ(r.GetBestForGoal(0, ", "), "A");
-    EXPECT_EQ(r.GetPayoffBest(", "), "A");
-    EXPECT_EQ(r.GetBeaters(an.host, 1, ", "), "");
-}
-
 TEST(ResultQueries, NamesAreJoinedWithTheSeparator) {
     // A = L (best for 3 tricks), B = Y, C = X; X and Y beat L.
     const TVal l{3, 0, 0, 0, 0}, x{0, 2, 2, 0, 0}, y{0, 0, 0, 2, 2};

@@ -212,9 +212,11 @@ TEST(DominanceIndex, AnswersAndCompactsInOrder) {
     EXPECT_FALSE(index.AnyAtLeast(TVal{1, 0, 0}));
     index.Compact();
     ASSERT_EQ(index.Size(), 1u);
+    EXPECT_EQ(index.LiveCount(), 1u);
     EXPECT_EQ(index.Val(0), (TVal{0, 0, 13}));
     EXPECT_EQ(index.Tag(0), 7u);
     EXPECT_EQ(index.RemoveAtMost(TVal{13, 13, 13}), 1u);
+    EXPECT_EQ(index.LiveCount(), 0u);
     EXPECT_FALSE(index.AnyAtLeast(TVal{0, 0, 0}));
 }
 
