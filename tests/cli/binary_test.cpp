@@ -200,6 +200,12 @@ TEST(CliBinary, BatchGoesOnAfterABadLine) {
         EXPECT_NE(out[3]["error"].get<std::string>().find("--frobnicate"), std::string::npos);
         EXPECT_EQ(out[4]["play"]["steps"][0]["accepted"], true);
     }
+    // A line the parser takes but the analysis refuses fails the batch too.
+    const ProgramRun r = RunProgram({"--batch", "-"}, "AQ 32\nAQ 32 --line Z\n");
+    EXPECT_EQ(r.status, 2) << r.err;
+    const std::vector<Json> out = JsonLines(r.out);
+    ASSERT_EQ(out.size(), 2u) << r.out;
+    EXPECT_TRUE(out[1].contains("error")) << r.out;
 }
 
 TEST(CliBinary, BatchFromAFile) {

@@ -156,8 +156,11 @@ TEST(CliOptions, TheDialogsOkChecksOnOneLine) {
     EXPECT_EQ(error.find('\n'), std::string::npos);
     EXPECT_EQ(error.rfind("Not enough tricks specified for IMPS.   4 tricks will be played", 0), 0u)
         << error;
-    a.Vulnerable = true;
     a.Imps = "3NT";
+    a.TricksNeeded = "9"; // all the contract needs: still allowed
+    EXPECT_TRUE(Check(a, error)) << error;
+    a.TricksNeeded = "2";
+    a.Vulnerable = true;
     std::optional<RunRequest> r = Check(a, error);
     ASSERT_TRUE(r) << error;
     ASSERT_TRUE(r->Combo.Goal);

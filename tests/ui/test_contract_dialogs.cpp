@@ -117,6 +117,12 @@ void TestContractDialogs::arrowKeysMoveThroughTheGrid() {
     d->contract.SelectTab(2);
     QTest::keyClick(d->contract.TabButton(2), Qt::Key_Up); // nothing above the first row
     QCOMPARE(d->contract.SelectedTab(), 2);
+    d->contract.SelectTab(34);
+    QTest::keyClick(d->contract.TabButton(34), Qt::Key_Right); // nothing after the last
+    QCOMPARE(d->contract.SelectedTab(), 34);
+    d->contract.SelectTab(30);
+    QTest::keyClick(d->contract.TabButton(30), Qt::Key_Down); // nothing below the last row
+    QCOMPARE(d->contract.SelectedTab(), 30);
 }
 
 void TestContractDialogs::doubledAndRedoubledExcludeEachOther() {
