@@ -23,14 +23,6 @@ std::uint8_t Code(const Engine& e, char card) {
     return static_cast<std::uint8_t>(RankValue(e.ClassRepresentative(card)));
 }
 
-std::vector<TVal> Sorted(const TFactor& f) {
-    std::vector<TVal> v(f.EvalList.begin(), f.EvalList.end());
-    std::sort(v.begin(), v.end(), [](const TVal& a, const TVal& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
-    });
-    return v;
-}
-
 class DynamicEvaluationTest : public ::testing::Test {
   protected:
     void Analyse(const char* north, const char* south, std::uint8_t entries) {
@@ -55,33 +47,6 @@ class DynamicEvaluationTest : public ::testing::Test {
     Analysis a{host};
     PlayState start;
 };
-
-TEST_F(DynamicEvaluationTest, StartSolvingKeepsTheSetOfEveryFirstCard) {
-    for (std::uint8_t entries : {0, 2}) {
-        Analyse("AQ", "32", entries);
-        TStratSet all = dyn().StartSolving();
-        EXPECT_TRUE(e().play == start);
-        // Only the cards that can be led have a set: South's small card, and
-        // North's ace and queen when there is an entry.
-        TFactor pooled{TDom{}, {}};
-        for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
-            const bool leadable =
-                code == Code(e(), '2') || (entries > 0 && (code == 11 || code == 13));
-            ASSERT_EQ(!dyn().FirstCardSet(code).empty(), leadable) << int(code);
-            if (!leadable) continue;
-            TStratSet copy = CopyStratSet(dyn().FirstCardSet(code));
-            TFactor f = StratSetToFactor(host, copy);
-            pooled.Dom = f.Dom;
-            for (const TVal& v : f.EvalList)
-                AddVal(host, pooled, v);
-        }
-        // The union of the whole game is the best of the first cards.
-        const TFactor whole = StratSetToFactor(host, all);
-        EXPECT_EQ(whole.Dom.size(), e().NumDivs());
-        EXPECT_EQ(Sorted(whole), Sorted(pooled));
-        EXPECT_TRUE(host.errors.empty());
-    }
-}
 
 TEST_F(DynamicEvaluationTest, RootMarksTheFirstCardsThatCanKeepTheLine) {
     const char* combos[][2] = {{"AQ", "32"}, {"AQT", "32"}, {"KJ", "32"}, {"AJ2", "43"}};
@@ -129,37 +94,6 @@ TEST_F(DynamicEvaluationTest, CardsOffTheLineAndWithoutALineAreRefused) {
         EXPECT_EQ(dyn().TopEval(), root);
     }
     EXPECT_TRUE(dyn().PlayOnLine(Code(e(), '2')));
-}
-
-TEST_F(DynamicEvaluationTest, OnlyDefendersCardsPushAndUndoPopsExactlyOne) {
-    Analyse("AQT", "32", 2);
-    a.SelectStrat(1);
-    std::uint8_t lead = 0;
-    for (std::uint8_t code = 1; code <= 13 && !lead; ++code)
-        if (dyn().OnLine(code)) lead = code;
-    ASSERT_TRUE(dyn().PlayOnLine(lead));
-    EXPECT_EQ(dyn().StackDepth(), 1u);
-    EXPECT_FALSE(dyn().DeclarerTurn());
-    dyn().UndoOnLine(); // declarer's card: the stack stays as it was
-    EXPECT_EQ(dyn().StackDepth(), 1u);
-    EXPECT_TRUE(dyn().DeclarerTurn());
-    EXPECT_TRUE(e().play == start);
-
-    ASSERT_TRUE(dyn().PlayOnLine(lead));
-    const PlayState afterLead = e().play;
-    const TEval target = dyn().TopEval();
-    // Every defender's card that is legal is accepted and pushes one node.
-    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
-        if (!dyn().PlayOnLine(code)) continue;
-        EXPECT_EQ(dyn().StackDepth(), 2u) << int(code);
-        EXPECT_TRUE(dyn().DeclarerTurn());
-        dyn().UndoOnLine();
-        EXPECT_EQ(dyn().StackDepth(), 1u);
-        EXPECT_FALSE(dyn().DeclarerTurn());
-        EXPECT_EQ(dyn().TopEval(), target);
-        EXPECT_TRUE(e().play == afterLead);
-    }
-    EXPECT_TRUE(host.errors.empty());
 }
 
 // Every defender's card of every line of a few combinations, a few tricks

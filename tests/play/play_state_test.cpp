@@ -25,50 +25,6 @@ class PlayStateTest : public ::testing::Test {
     }
 };
 
-TEST_F(PlayStateTest, NoEntryNoNorthLead) {
-    e.SetUpCombination("AK", "32", 0, "", 0, 0);
-    EXPECT_FALSE(e.CanPlayCard(Code('K')));
-    EXPECT_FALSE(e.Play(Code('K')));
-    EXPECT_TRUE(e.CanPlayCard(Code('2')));
-    EXPECT_FALSE(e.CanPlayCard(Code('Q'))); // a defenders' card is never led
-    EXPECT_FALSE(e.CanShowOut());           // nor a show-out
-    EXPECT_FALSE(e.CanPlayCard(0));
-}
-
-TEST_F(PlayStateTest, EntryUsedAndNorthKeepsTheLeadAfterWinning) {
-    e.SetUpCombination("A3", "K2", 1, "", 0, 0);
-    PlayAll("A42Q"); // North leads the ace: North, East, South, West
-    EXPECT_EQ(e.play.EntriesLeft, 0);
-    EXPECT_EQ(e.play.Trick, 2);
-    EXPECT_TRUE(e.CanPlayCard(Code('3')));
-    ASSERT_TRUE(e.Play(Code('3')));
-    EXPECT_EQ(e.play.EntriesLeft, 0); // no entry needed after winning trick 1
-    e.UndoPlay();
-    EXPECT_EQ(e.play.EntriesLeft, 0); // and none is given back
-    EXPECT_EQ(e.play.Seat, seat::None);
-}
-
-TEST_F(PlayStateTest, NorthCannotLeadAfterLosingTheTrick) {
-    // The defenders win trick 1.
-    e.SetUpCombination("Q3", "A2", 1, "", 0, 0);
-    ASSERT_TRUE(e.Play(Code('3')));
-    EXPECT_EQ(e.play.Seat, seat::East);
-    EXPECT_EQ(e.play.EntriesLeft, 0);
-    PlayAll("K2J");
-    EXPECT_EQ(e.NSTricks(), 0);
-    EXPECT_FALSE(e.CanPlayCard(Code('Q')));
-    EXPECT_TRUE(e.CanPlayCard(Code('A')));
-    // South wins trick 1 instead.
-    e.ResetPlay();
-    PlayAll("3JA4");
-    EXPECT_EQ(e.NSTricks(), 1);
-    EXPECT_FALSE(e.CanPlayCard(Code('Q')));
-    // Taking the lead back returns the entry.
-    for (int i = 0; i < 4; ++i)
-        e.UndoPlay();
-    EXPECT_EQ(e.play.EntriesLeft, 1);
-}
-
 TEST_F(PlayStateTest, ShowOutRules) {
     // Defenders: Q J T 9 8 7 6 5 4 and nothing else.
     e.SetUpCombination("AK3", "2", 3, "", 0, 0);

@@ -116,20 +116,6 @@ TEST_F(PlayThroughTest, TrickSeparators) {
     EXPECT_EQ(pt().CurrentTrickCards().size(), 1u);
 }
 
-TEST_F(PlayThroughTest, AceWithThreeShowOutsIsANorthSouthTrick) {
-    // North holds the whole suit; nobody else has a card of it.
-    Analyse("AKQJT98765432", "", 1);
-    ASSERT_GT(test::SelectLineAccepting(a, "A---"), 0);
-    EXPECT_EQ(pt().TrickWinningCard(1), 'A');
-    EXPECT_TRUE(pt().TrickWonByNS(1));
-    EXPECT_EQ(pt().NSTricksWon(), 1);
-    EXPECT_EQ(pt().CompletedTricks(), 1);
-    std::string west, east;
-    pt().SplitDefendersCards(west, east);
-    EXPECT_EQ(west, "-");
-    EXPECT_EQ(east, "-");
-}
-
 TEST_F(PlayThroughTest, RefusalsChangeNothing) {
     Analyse("AK5", "32", 2, "5");
     // No line selected yet.

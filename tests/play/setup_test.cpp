@@ -15,35 +15,6 @@ std::uint8_t R(char c) {
     return static_cast<std::uint8_t>(RankValue(c));
 }
 
-TEST(SetUpTest, MergeClassesRules) {
-    RecordingHost host;
-    Engine e(host);
-    THolding h("AKQ5");
-    e.MergeClasses(h, ClassRule::Lowest);
-    EXPECT_EQ(h, THolding("QQQ5"));
-    THolding d("T98762");
-    e.MergeClasses(d, ClassRule::Highest);
-    EXPECT_EQ(d, THolding("TTTTT2"));
-    EXPECT_EQ(e.ClassRepresentative('6'), 'T');
-    // Short holdings and runs ending at the top card.
-    THolding one("7");
-    e.MergeClasses(one, ClassRule::Lowest);
-    EXPECT_EQ(one, THolding("7"));
-    THolding pair("A2");
-    e.MergeClasses(pair, ClassRule::Lowest);
-    EXPECT_EQ(pair, THolding("A2"));
-    THolding full("AKQJT98765432");
-    e.MergeClasses(full, ClassRule::Lowest);
-    EXPECT_EQ(full, THolding("2222222222222"));
-    THolding top("KQ9");
-    e.MergeClasses(top, ClassRule::Highest);
-    EXPECT_EQ(top, THolding("KK9"));
-    // A holding already in class form stays as it is.
-    THolding again("QQQ5");
-    e.MergeClasses(again, ClassRule::Lowest);
-    EXPECT_EQ(again, THolding("QQQ5"));
-}
-
 TEST(SetUpTest, CardInBothHandsStaysWithNorth) {
     RecordingHost host;
     Engine e(host);
@@ -98,19 +69,6 @@ TEST(SetUpTest, EmptyHandsAreValid) {
     EXPECT_EQ(e.classes.EWLength, 13);
     EXPECT_EQ(e.NumDivs(), 14);
     EXPECT_TRUE(host.errors.empty());
-}
-
-TEST(SetUpTest, DivNrOfCardsMapsRealCardsToClasses) {
-    RecordingHost host;
-    Engine e(host);
-    // North and South hold A, Q and 8: the defenders' classes are K, JT9 and 765432.
-    e.SetUpCombination("AQ", "8", 9, "", 0, 0);
-    EXPECT_EQ(e.DivNrOfCards("KJ"), e.DivNrOfHolding("KJ"));
-    EXPECT_EQ(e.DivNrOfCards("KT"), e.DivNrOfHolding("KJ"));
-    EXPECT_EQ(e.DivNrOfCards("K9T"), 42);
-    EXPECT_EQ(e.DivNrOfCards(""), 0);
-    // Only the first 13 characters count.
-    EXPECT_EQ(e.DivNrOfCards("KJT976543232xxxxxK"), e.DivNrOfCards("KJT976543232x"));
 }
 
 TEST(SetUpTest, SecondSetUpReplacesEverything) {

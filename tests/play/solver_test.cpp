@@ -1,5 +1,6 @@
-// The game-tree search on positions whose answers are known, its end-of-play
-// counting, and what it does to the play state and on a stop request.
+// The game-tree search on an empty suit, and what it does to the play state
+// and on a stop request; its answers are checked against the naive full-play
+// search in solver_diff_test.
 #include "play/solver.h"
 #include "results/analysis.h"
 #include "support/combos.h"
@@ -17,56 +18,9 @@ namespace {
 
 using test::RecordingHost;
 
-std::uint8_t Code(const Engine& e, char card) {
-    return static_cast<std::uint8_t>(RankValue(e.ClassRepresentative(card)));
-}
-
-// Plays real cards in order (each must be legal); '-' is a show-out.
-void PlayCards(Engine& e, std::string_view cards) {
-    for (char c : cards)
-        ASSERT_TRUE(e.Play(c == '-' ? FirstShowOut : Code(e, c))) << "card " << c;
-}
-
 // The non-dominated strategies of a set, multiplied out.
 TFactor Strategies(Host& h, TStratSet s) {
     return StratSetToFactor(h, s);
-}
-
-std::vector<TVal> Sorted(const TFactor& f) {
-    std::vector<TVal> v(f.EvalList.begin(), f.EvalList.end());
-    std::sort(v.begin(), v.end(), [](const TVal& a, const TVal& b) {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
-    });
-    return v;
-}
-
-TEST(SolverTest, NorthLeadsOnlyAfterWinningOrWithAnEntry) {
-    RecordingHost host;
-    Engine e(host);
-    // North A K 5, South 2, no entry: only South can lead the first trick.
-    e.SetUpCombination("AK5", "2", 0, "", 0, 0);
-
-    // Trick 1 goes to the defenders: North's A K can never be reached.
-    PlayCards(e, "2Q53");
-    ASSERT_EQ(e.play.EntriesLeft, 0);
-    const PlayState lost = e.play;
-    TFactor f = Strategies(host, Solve(e));
-    ASSERT_EQ(f.EvalList.size(), 1u);
-    EXPECT_EQ(f.EvalList.front(), TVal::filled(f.Dom.size(), 0));
-    EXPECT_TRUE(e.play == lost);
-
-    // Trick 1 goes to North: it leads the king next without an entry.
-    for (int i = 0; i < 4; ++i)
-        e.UndoPlay();
-    PlayCards(e, "23A4");
-    const PlayState won = e.play;
-    f = Strategies(host, Solve(e));
-    for (const TVal& v : f.EvalList)
-        for (std::uint8_t x : v)
-            EXPECT_GE(x, 2);
-    EXPECT_TRUE(e.play == won);
-    EXPECT_EQ(e.play.EntriesLeft, 0);
-    EXPECT_TRUE(host.errors.empty());
 }
 
 TEST(SolverTest, NoCardsForNorthAndSouth) {
@@ -87,28 +41,6 @@ TEST(SolverTest, NoCardsForNorthAndSouth) {
     EXPECT_EQ(a.GetStratName(1), "A");
     EXPECT_EQ(a.GetBestProb(0), 0.0);
     EXPECT_TRUE(host.errors.empty());
-}
-
-TEST(SolverTest, LastTrickWithAndWithoutAnEntry) {
-    for (std::uint8_t entries : {0, 1}) {
-        RecordingHost host;
-        Engine e(host);
-        // North A 4, South 3. South leads the 3, West wins with the K.
-        // Left: North's ace, South void, the defenders' Q and lower cards.
-        e.SetUpCombination("A4", "3", entries, "", 0, 0);
-        PlayCards(e, "3K42");
-        ASSERT_EQ(e.play.EntriesLeft, entries);
-        EXPECT_EQ(WinsLastTrick(e, 1), entries > 0) << int(entries);
-
-        e.UndoPlay();
-        EXPECT_EQ(Sorted(Strategies(host, Solve(e))), Sorted(Strategies(host, SolveFullPlay(e))));
-    }
-    RecordingHost host;
-    Engine e(host);
-    // North wins trick 1 with the 4 (East shows out): it leads the ace next.
-    e.SetUpCombination("A4", "3", 0, "", 0, 0);
-    PlayCards(e, "324-");
-    EXPECT_TRUE(WinsLastTrick(e, 1));
 }
 
 // Positions all over the play of random combinations: Solve gives them back
