@@ -215,7 +215,7 @@ Json ResultJson(const RunResult& r) {
         Json g;
         g["goal"] = list.Rows[i][0];
         if (i < shown.size()) {
-            g["probability"] = s.Best[shown[i]];
+            g["probability"] = ShownGoalProbability(s, shown[i]);
             g["lines"] = s.BestForGoal[shown[i]];
         } else {
             g["probability"] = nullptr;
