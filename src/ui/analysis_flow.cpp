@@ -50,6 +50,14 @@ void MainWindow::ShowCombination() {
     const bool isImps = analysis_ ? analysis_->IsIMPs() : contractCopy_.has_value();
     comboSummary_ = QString::fromStdString(CombinationSummary(*combo_, isImps));
     comboLabel_->setText(SummaryHtml(comboSummary_));
+    setWindowTitle(WindowTitle(combo_->NorthHolding(), combo_->SouthHolding()));
+}
+
+QString WindowTitle(const THolding& north, const THolding& south) {
+    auto hand = [](const THolding& h) {
+        return h.empty() ? QStringLiteral("-") : QString::fromStdString(h.str());
+    };
+    return QStringLiteral("%1 / %2 - Norvadex").arg(hand(north), hand(south));
 }
 
 QString SummaryHtml(const QString& summary) {
@@ -134,21 +142,21 @@ void MainWindow::GetCombo() {
 
     // 9. Out of memory or interrupted: no results.
     if (end == ComputeEnd::OutOfMemory) {
-        progress_->close();
+        progress_->Finish();
         SetComputing(false);
         MessageBoxes::Error(this, OutOfMemoryMessage(host_));
         ShowSingleColumn(QStringLiteral("No results: not enough memory"));
         return;
     }
     if (progress_->State() != TCalcState::Calculating) {
-        progress_->close();
+        progress_->Finish();
         SetComputing(false);
         ShowSingleColumn(QStringLiteral("No results: computation cancelled"));
         return;
     }
 
     // 10. Finished: fill the views; a single line is chosen at once.
-    progress_->close();
+    progress_->Finish();
     resultsShown_ = true;
     if (views_) {
         views_->FillResultList();

@@ -45,7 +45,7 @@ class AnalysisViews : public QObject, public ResultViews {
     // Fill the table window's list view and caption (without showing it).
     void FillStratGoalTable();
     void FillPayoffTable();
-    // Fill it and show it modally.
+    // Fill it and show it, not modal: it stays open beside the main window.
     void StratGoalTableClick() override;
     void PayoffTableClick() override;
 
@@ -78,6 +78,7 @@ class AnalysisViews : public QObject, public ResultViews {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    class HeldMessages;
     ResultsSummary ShownResults() const;
     CellColour CellColourOf(const QModelIndex& index) const;
     // The text of the play edit becomes the play string, with the caret at its end.

@@ -20,6 +20,7 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QToolButton;
 class QTreeWidget;
 
@@ -28,6 +29,7 @@ namespace nvx {
 class AboutBox;
 class ComboDialog;
 class ContractDialog;
+class HelpWindow;
 class ProgressWindow;
 class TableWindow;
 class TricksNeededDialog;
@@ -37,6 +39,8 @@ class TricksNeededDialog;
 std::string CombinationSummary(const ComboDialog& dialog, bool isImps);
 // The summary as the label shows it: a small table instead of tab stops.
 QString SummaryHtml(const QString& summary);
+// "AQT / 432 - Norvadex": the title of the window showing the combination.
+QString WindowTitle(const THolding& north, const THolding& south);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -87,8 +91,12 @@ class MainWindow : public QMainWindow {
     ProgressWindow& Progress() const { return *progress_; }
     ContractDialog& ContractDlg() const { return *contract_; }
     TricksNeededDialog& TricksNeededDlg() const { return *tricksNeeded_; }
+    // The strategy x goal table and the payoff table: windows of their own, not
+    // modal, that follow each analysis and close with this window.
     TableWindow& Table() const { return *table_; }
+    TableWindow& PayoffWindow() const { return *payoffTable_; }
     AboutBox& About() const { return *about_; }
+    HelpWindow& Help() const { return *help_; }
 
     // --- controls -----------------------------------------------------------------
     QGroupBox* ComboGroupBox() const { return comboGroupBox_; }
@@ -113,6 +121,7 @@ class MainWindow : public QMainWindow {
     QToolButton* PNextSpeedButton() const { return pNextSpeedButton_; }
     QToolButton* PEndSpeedButton() const { return pEndSpeedButton_; }
 
+    QAction* QuitAction() const { return quitAction_; }
     QAction* NewAction() const { return newAction_; }
     QAction* ChangeAction() const { return changeAction_; }
     QAction* StratGoalTableAction() const { return stratGoalTableAction_; }
@@ -158,7 +167,9 @@ class MainWindow : public QMainWindow {
     ComboDialog* combo_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     TableWindow* table_ = nullptr;
+    TableWindow* payoffTable_ = nullptr;
     AboutBox* about_ = nullptr;
+    HelpWindow* help_ = nullptr;
 
     QGroupBox* comboGroupBox_ = nullptr;
     QLabel* comboLabel_ = nullptr;
@@ -182,6 +193,8 @@ class MainWindow : public QMainWindow {
     QToolButton* pNextSpeedButton_ = nullptr;
     QToolButton* pEndSpeedButton_ = nullptr;
 
+    QMenu* fileMenu_ = nullptr;
+    QAction* quitAction_ = nullptr;
     QAction* newAction_ = nullptr;
     QAction* changeAction_ = nullptr;
     QAction* stratGoalTableAction_ = nullptr;
