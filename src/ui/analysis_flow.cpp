@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
@@ -103,6 +104,7 @@ void MainWindow::GetCombo() {
                            static_cast<std::uint8_t>(13 - combo_->VacantEast())};
     const std::optional<TContractGoal> goal = combo_->ContractGoalOrNone();
     lastSetUp_ = setUp;
+    analysedValues_ = combo_->Values();
 
     if (!analysis_) {
         // No engine attached: show what was entered, and say that nothing was computed.
@@ -137,7 +139,10 @@ void MainWindow::GetCombo() {
 
     // 8. The computation; it keeps the progress window responsive.
     host_.StartComputation();
+    QElapsedTimer clock;
+    clock.start();
     const ComputeEnd end = analysis_->ComputeOptimalLines(host_);
+    computeSeconds_ = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     host_.EndComputation();
 
     // 9. Out of memory or interrupted: no results.
@@ -158,6 +163,7 @@ void MainWindow::GetCombo() {
     // 10. Finished: fill the views; a single line is chosen at once.
     progress_->Finish();
     resultsShown_ = true;
+    SetResultActionsEnabled(true);
     if (views_) {
         views_->FillResultList();
         views_->FillTricksTable();

@@ -8,6 +8,7 @@
 #include "ui/message_boxes.h"
 #include "ui/table_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -183,6 +184,12 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
             &AnalysisViews::PNextSpeedButtonClick);
     connect(window_.PEndSpeedButton(), &QToolButton::clicked, this,
             &AnalysisViews::PEndSpeedButtonClick);
+
+    connect(window_.SaveResultsAction(), &QAction::triggered, this,
+            &AnalysisViews::SaveResultsClick);
+    connect(window_.PrintAction(), &QAction::triggered, this, &AnalysisViews::PrintClick);
+    connect(window_.PrintPreviewAction(), &QAction::triggered, this,
+            &AnalysisViews::PrintPreviewClick);
 
     table->installEventFilter(this);
     window_.ResultListView()->installEventFilter(this);

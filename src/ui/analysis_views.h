@@ -12,6 +12,7 @@
 
 #include <string>
 
+class QPrinter;
 class QTreeWidget;
 struct QModelIndex;
 
@@ -21,6 +22,7 @@ class Analysis;
 class MainWindow;
 struct ReportTable;
 struct ResultsSummary;
+struct RunResult;
 struct TricksTableSource;
 
 // Puts a table's columns, alignments, widths and rows into a list view.
@@ -48,6 +50,23 @@ class AnalysisViews : public QObject, public ResultViews {
     // Fill it and show it, not modal: it stays open beside the main window.
     void StratGoalTableClick() override;
     void PayoffTableClick() override;
+
+    // --- saving and printing (results_files.cpp) -------------------------------------
+    enum class FileFormat { Text, Csv, Json };
+    // What the views show, gathered as the command-line tool gathers it.
+    RunResult ShownRunResult() const;
+    // The results as the command-line tool writes them (--table, --json) or as CSV.
+    std::string ResultsAs(FileFormat format) const;
+    // Writes them to a file; says so in an error box when that fails.
+    bool SaveResults(const QString& path, FileFormat format);
+    // The one-page report: the combination, the results list, both tables and
+    // the tricks table, as HTML; and printed on one page.
+    QString ReportHtml() const;
+    void PrintReport(QPrinter* printer) const;
+    // The File menu's commands.
+    void SaveResultsClick();
+    void PrintClick();
+    void PrintPreviewClick();
 
     // --- the tricks table ---------------------------------------------------------------
     void TricksTableListViewColumnClick(int column);

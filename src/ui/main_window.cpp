@@ -154,6 +154,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     tricksTableListView_->setMinimumWidth(300);
 
     BuildMenu();
+    SetResultActionsEnabled(false);
 
     // The windows the flow and the menu use; only the main window is shown.
     tricksNeeded_ = new TricksNeededDialog(host_, this);
@@ -291,6 +292,11 @@ QWidget* MainWindow::BuildPlayPanel() {
 
 void MainWindow::BuildMenu() {
     fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    saveResultsAction_ = fileMenu_->addAction(QStringLiteral("&Save Results As ..."));
+    saveResultsAction_->setShortcut(QKeySequence::Save);
+    printPreviewAction_ = fileMenu_->addAction(QStringLiteral("Print Pre&view ..."));
+    printAction_ = fileMenu_->addAction(QStringLiteral("&Print ..."));
+    printAction_->setShortcut(QKeySequence::Print);
     fileMenu_->addSeparator();
     quitAction_ = fileMenu_->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
     quitAction_->setShortcut(QKeySequence::Quit);
@@ -422,8 +428,14 @@ void MainWindow::ShowSingleColumn(const QString& caption) {
     header->resizeSection(0, header->fontMetrics().horizontalAdvance(caption) + 16);
 }
 
+void MainWindow::SetResultActionsEnabled(bool enabled) {
+    for (QAction* a : {saveResultsAction_, printAction_, printPreviewAction_})
+        a->setEnabled(enabled);
+}
+
 void MainWindow::EmptyViews() {
     resultsShown_ = false;
+    SetResultActionsEnabled(false);
     resultListView_->clear();
     resultListView_->setColumnCount(0);
     selectLineComboBox_->clear();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cards/contract.h"
+#include "results/report.h"
 #include "ui/analysis_flow.h"
 #include "ui/qt_host.h"
 #include "ui/tricks_table.h"
@@ -82,6 +83,9 @@ class MainWindow : public QMainWindow {
     bool ResultsShown() const { return resultsShown_; }
     // The goal of the last analysis with IMP scoring, for "Change".
     const std::optional<TContractGoal>& ContractCopy() const { return contractCopy_; }
+    // The dialog's values of the last analysis, and how long its computation took.
+    const ComboValues& AnalysedValues() const { return analysedValues_; }
+    double ComputeSeconds() const { return computeSeconds_; }
     std::string& FurthestPlay() { return furthestPlay_; }
     TricksTableSort& SortState() { return sort_; }
     QtHost& AppHost() { return host_; }
@@ -122,6 +126,11 @@ class MainWindow : public QMainWindow {
     QToolButton* PEndSpeedButton() const { return pEndSpeedButton_; }
 
     QAction* QuitAction() const { return quitAction_; }
+    // Save, print and preview the results; enabled while results are shown.
+    // The result views carry them out.
+    QAction* SaveResultsAction() const { return saveResultsAction_; }
+    QAction* PrintAction() const { return printAction_; }
+    QAction* PrintPreviewAction() const { return printPreviewAction_; }
     QAction* NewAction() const { return newAction_; }
     QAction* ChangeAction() const { return changeAction_; }
     QAction* StratGoalTableAction() const { return stratGoalTableAction_; }
@@ -148,6 +157,7 @@ class MainWindow : public QMainWindow {
     void BuildMenu();
     QWidget* BuildPlayPanel();
     void SetComputing(bool computing);
+    void SetResultActionsEnabled(bool enabled);
     void ShowSingleColumn(const QString& caption);
 
     QtHost host_;
@@ -161,6 +171,8 @@ class MainWindow : public QMainWindow {
     QString comboSummary_;
     // The combination last handed to the set-up, for "Change" while no engine is attached.
     ComboSetUp lastSetUp_;
+    ComboValues analysedValues_;
+    double computeSeconds_ = 0.0;
 
     TricksNeededDialog* tricksNeeded_ = nullptr;
     ContractDialog* contract_ = nullptr;
@@ -195,6 +207,9 @@ class MainWindow : public QMainWindow {
 
     QMenu* fileMenu_ = nullptr;
     QAction* quitAction_ = nullptr;
+    QAction* saveResultsAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* printPreviewAction_ = nullptr;
     QAction* newAction_ = nullptr;
     QAction* changeAction_ = nullptr;
     QAction* stratGoalTableAction_ = nullptr;

@@ -15,6 +15,13 @@
 #include <QPushButton>
 
 #include <QAction>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QClipboard>
 #include <QComboBox>
 #include <QGroupBox>
@@ -143,6 +150,7 @@ class TestAnalysisViews : public QObject {
     void defenceWarning();
     void copyOfSelectedRows();
     void keysTypedAfterADefenceWarningArePlayed();
+    void savedJsonIsTheCliJson();
 
   private:
     std::unique_ptr<Program> p;
@@ -680,6 +688,33 @@ void TestAnalysisViews::keysTypedAfterADefenceWarningArePlayed() {
     MessageBoxes::SetTestHook({});
     QCOMPARE(eastCardShown, QString("J")); // drawn before the warning
     QCOMPARE(p->played(), QString("2KAJ;35"));
+}
+
+void TestAnalysisViews::savedJsonIsTheCliJson() {
+    p->Analyse("AQ10", "432", true, Goal(3, 4, 2));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.json");
+    QVERIFY(p->views.SaveResults(path, AnalysisViews::FileFormat::Json));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+
+    QProcess cli;
+    cli.start(NORVADEX_CLI_PATH, {"--json", "AQ10", "432", "--imps", "3NT", "--tricks-needed", "2"});
+    QVERIFY(cli.waitForFinished(60000));
+    QJsonObject printed = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    QVERIFY(!printed.isEmpty());
+    saved.remove("seconds");
+    printed.remove("seconds");
+    QCOMPARE(saved, printed);
+
+    // The one-page report prints.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("r.pdf"));
+    QVERIFY(p->views.ReportHtml().contains("Strat x goal table"));
+    p->views.PrintReport(&printer);
+    QVERIFY(QFileInfo(dir.filePath("r.pdf")).size() > 1000);
 }
 
 QTEST_MAIN(TestAnalysisViews)
