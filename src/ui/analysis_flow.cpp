@@ -105,6 +105,7 @@ void MainWindow::GetCombo() {
     const std::optional<TContractGoal> goal = combo_->ContractGoalOrNone();
     lastSetUp_ = setUp;
     analysedValues_ = combo_->Values();
+    RememberDialogCombo();
 
     if (!analysis_) {
         // No engine attached: show what was entered, and say that nothing was computed.

@@ -306,6 +306,8 @@ void MainWindow::BuildMenu() {
     changeAction_ =
         combination->addAction(QStringLiteral("&Change ..."), this, &MainWindow::ChangeClick);
     changeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    recentMenu_ = combination->addMenu(QStringLiteral("&Recent Combinations"));
+    recentMenu_->setEnabled(false);
     QMenu* analysis = menuBar()->addMenu(QStringLiteral("&Analysis"));
     stratGoalTableAction_ = analysis->addAction(QStringLiteral("&Strat x Goal table ..."), this,
                                                 &MainWindow::StratGoalTableClick);
@@ -372,6 +374,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    SaveGeometry();
     // The windows beside this one go with it.
     for (QWidget* w : {static_cast<QWidget*>(table_), static_cast<QWidget*>(payoffTable_),
                        static_cast<QWidget*>(help_)})

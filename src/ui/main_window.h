@@ -22,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QMenu;
+class QSettings;
 class QToolButton;
 class QTreeWidget;
 
@@ -54,6 +55,13 @@ class MainWindow : public QMainWindow {
     void SetAnalysis(ComboAnalysis* analysis) { analysis_ = analysis; }
     void SetResultViews(ResultViews* views) { views_ = views; }
     ResultViews* ResultViewsAttached() const { return views_; }
+
+    // --- remembered state (main_window_settings.cpp) ----------------------------
+    // Restores the window geometry, prefills the dialog with the last combination
+    // and fills the recent combinations menu from settings, and keeps them up to
+    // date there from now on. Without settings nothing is remembered. Not owned.
+    void UseSettings(QSettings* settings);
+    QMenu* RecentMenu() const { return recentMenu_; }
 
     // --- the analysis flow (analysis_flow.cpp) -------------------------------
     // Shows the combination dialog; on OK sets up and runs the analysis under
@@ -158,6 +166,10 @@ class MainWindow : public QMainWindow {
     QWidget* BuildPlayPanel();
     void SetComputing(bool computing);
     void SetResultActionsEnabled(bool enabled);
+    void FillRecentMenu();
+    void SaveGeometry();
+    // After OK in the dialog: the combination becomes the last and most recent one.
+    void RememberDialogCombo();
     void ShowSingleColumn(const QString& caption);
 
     QtHost host_;
@@ -205,7 +217,9 @@ class MainWindow : public QMainWindow {
     QToolButton* pNextSpeedButton_ = nullptr;
     QToolButton* pEndSpeedButton_ = nullptr;
 
+    QSettings* settings_ = nullptr;
     QMenu* fileMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* saveResultsAction_ = nullptr;
     QAction* printAction_ = nullptr;

@@ -15,20 +15,20 @@
 #include <QPushButton>
 
 #include <QAction>
-#include <QFile>
-#include <QFileInfo>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QPrinter>
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -700,7 +700,8 @@ void TestAnalysisViews::savedJsonIsTheCliJson() {
     QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
 
     QProcess cli;
-    cli.start(NORVADEX_CLI_PATH, {"--json", "AQ10", "432", "--imps", "3NT", "--tricks-needed", "2"});
+    cli.start(NORVADEX_CLI_PATH,
+              {"--json", "AQ10", "432", "--imps", "3NT", "--tricks-needed", "2"});
     QVERIFY(cli.waitForFinished(60000));
     QJsonObject printed = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
     QVERIFY(!printed.isEmpty());

@@ -20,6 +20,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -145,6 +147,7 @@ class TestMainWindow : public QObject {
     void helpMenuOpensTheSitePages();
     void aboutBox();
     void playPanelHelpers();
+    void settingsAreWrittenAndReadBack();
 
   private:
     MessageBoxRecorder* boxes = nullptr;
@@ -182,7 +185,8 @@ void TestMainWindow::titleMenusAndSize() {
     QCOMPARE(menus[0]->text(), QString("&Suit Combination"));
     QCOMPARE(menus[1]->text(), QString("&Analysis"));
     QCOMPARE(menus[2]->text(), QString("&Help"));
-    QCOMPARE(MenuItems(menus[0]->menu()), QStringList({"&New ...", "&Change ..."}));
+    QCOMPARE(MenuItems(menus[0]->menu()),
+             QStringList({"&New ...", "&Change ...", "&Recent Combinations (off)"}));
     QCOMPARE(MenuItems(menus[1]->menu()),
              QStringList({"&Strat x Goal table ...", "&Pay-off table ..."}));
     QCOMPARE(MenuItems(menus[2]->menu()), QStringList({"&Norvadex Home Page", "Norvadex &Help Page",
@@ -537,6 +541,48 @@ void TestMainWindow::playPanelHelpers() {
         QVERIFY(!b->isEnabled());
         QVERIFY(b->toolTip().isEmpty());
     }
+}
+
+void TestMainWindow::settingsAreWrittenAndReadBack() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("norvadex.ini");
+    QSize size;
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        window->UseSettings(&settings);
+        AnswerCombo(
+            [](ComboDialog& d) { d.SetValues("AQ42", "J53", "", 4, 13, 2, Goal(3, 4, 3)); });
+        window->GetCombo();
+        AnswerCombo([](ComboDialog& d) { d.SetValues("KJ2", "Q3", "", 3, 13, 13, std::nullopt); });
+        window->GetCombo();
+        AnswerCombo(
+            [](ComboDialog& d) { d.SetValues("AQ42", "J53", "", 4, 13, 2, Goal(3, 4, 3)); });
+        window->GetCombo();
+        window->resize(window->width() + 50, window->height() + 30);
+        size = window->size();
+        QVERIFY(window->close());
+        window->UseSettings(nullptr);
+    }
+    QSettings settings(file, QSettings::IniFormat);
+    MainWindow next;
+    next.UseSettings(&settings);
+    // The dialog opens with the last combination and its options.
+    ComboDialog& d = next.ComboDlg();
+    QCOMPARE(d.NorthHolding(), THolding("AQ42"));
+    QCOMPARE(d.SouthHolding(), THolding("J53"));
+    QCOMPARE(d.VacantEast(), std::uint8_t(2));
+    QVERIFY(d.ContractGoalOrNone() == Goal(3, 4, 3));
+    QCOMPARE(next.size(), size);
+    // Each combination once, the most recent first; choosing one fills the dialog.
+    QCOMPARE(MenuItems(next.RecentMenu()),
+             QStringList({"AQ42 / J53, vacant 13-2, IMPS: 3NT, 3 tricks", "KJ2 / Q3"}));
+    QString north;
+    test::WhenModal([&north](QWidget* w) {
+        north = static_cast<ComboDialog*>(w)->NorthHolding().str().c_str();
+        static_cast<ComboDialog*>(w)->reject();
+    });
+    next.RecentMenu()->actions()[1]->trigger();
+    QCOMPARE(north, QString("KJ2"));
 }
 
 QTEST_MAIN(TestMainWindow)
