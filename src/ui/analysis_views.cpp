@@ -70,38 +70,45 @@ int ContentWidth(const QAbstractItemView* view, int column) {
     return view->sizeHintForColumn(column);
 }
 
-// Keeps the play keys typed while a warning is up, instead of letting the box
-// swallow them; Enter, Escape and the blank still answer the box.
+// Keeps the play keys typed while a play step works out the position (the engine
+// lets pending events through) and while its warning is up, instead of letting
+// the box swallow them or a second step start inside the first. While the step
+// works every key is held (Enter as ";"); while the box is up Enter, Escape and
+// the blank still answer it.
 class KeysMeanwhile : public QObject {
   public:
     KeysMeanwhile() { QApplication::instance()->installEventFilter(this); }
     ~KeysMeanwhile() override { QApplication::instance()->removeEventFilter(this); }
+    KeysMeanwhile(const KeysMeanwhile&) = delete;
+    KeysMeanwhile& operator=(const KeysMeanwhile&) = delete;
+    void LetBoxKeysThrough() { boxUp_ = true; }
     const QString& Keys() const { return keys_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::KeyPress) {
-            const auto* key = static_cast<QKeyEvent*>(event);
-            const bool x =
-                !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
-                key->text().compare(QLatin1String("x"), Qt::CaseInsensitive) == 0;
-            const char c = x ? 'x' : PlayKeyOf(*key);
-            if (c != 0 && c != '\r') {
-                keys_ += QChar::fromLatin1(c);
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool x =
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+            key->text().compare(QLatin1String("x"), Qt::CaseInsensitive) == 0;
+        const char c = x ? 'x' : PlayKeyOf(*key);
+        if (boxUp_ && (c == 0 || c == '\r')) return QObject::eventFilter(watched, event);
+        if (event->type() == QEvent::KeyPress && c != 0)
+            keys_ += QChar::fromLatin1(c == '\r' ? ';' : c);
+        return true;
     }
 
   private:
+    bool boxUp_ = false;
     QString keys_;
 };
 
 } // namespace
 
-// Holds back the engine's messages during a play step; Show() shows them once
-// the panel shows the position, and gives the play keys typed meanwhile.
+// Holds back the engine's messages and the keys typed during a play step;
+// Show() shows the messages once the panel shows the position, and gives the
+// play keys typed meanwhile, to be played next.
 class AnalysisViews::HeldMessages {
   public:
     explicit HeldMessages(QtHost& host) : host_(host) { host_.DeferMessages(true); }
@@ -110,17 +117,20 @@ class AnalysisViews::HeldMessages {
     HeldMessages& operator=(const HeldMessages&) = delete;
 
     QString Show() {
+        if (shown_) return {};
+        shown_ = true;
         host_.DeferMessages(false);
-        const std::vector<QtHost::Message> messages = host_.TakeDeferred();
-        if (messages.empty()) return {};
-        const KeysMeanwhile keys;
-        for (const QtHost::Message& m : messages)
+        for (const QtHost::Message& m : host_.TakeDeferred()) {
+            keys_.LetBoxKeysThrough();
             host_.showMessage(m.kind, m.text);
-        return keys.Keys();
+        }
+        return keys_.Keys();
     }
 
   private:
     QtHost& host_;
+    KeysMeanwhile keys_;
+    bool shown_ = false;
 };
 
 void FillListView(QTreeWidget* view, const ReportTable& table) {

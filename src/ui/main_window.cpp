@@ -368,6 +368,15 @@ void MainWindow::About1Click() {
     about_->exec();
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    // Activated while computing (a click on the title bar): the progress window,
+    // which takes the input meanwhile, gets the keys.
+    if (event->type() == QEvent::ActivationChange && computing_ && isActiveWindow() &&
+        progress_->isVisible())
+        progress_->activateWindow();
+    QMainWindow::changeEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     // While a computation runs the window takes no input, closing included.
     if (computing_) {

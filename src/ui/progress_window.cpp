@@ -156,6 +156,7 @@ void ProgressWindow::ShowOverParent() {
     }
     show();
     raise();
+    activateWindow(); // Escape reaches it at once
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event) {

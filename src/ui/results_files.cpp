@@ -6,6 +6,7 @@
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -130,12 +131,15 @@ QString AnalysisViews::ReportHtml() const {
 
 void AnalysisViews::PrintReport(QPrinter* printer) const {
     QTextDocument doc;
+    // Laid out in the printer's units, so that the fonts keep their point sizes.
+    doc.documentLayout()->setPaintDevice(printer);
     doc.setHtml(ReportHtml());
     QPainter painter(printer);
     if (!painter.isActive()) return;
     // The whole report on one page: laid out at the page's width, or wider when
     // a table needs it, then scaled down until it fits.
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
+    doc.setPageSize(page.size());
     doc.setTextWidth(page.width());
     doc.setTextWidth(std::max(page.width(), doc.idealWidth()));
     const QSizeF size = doc.size();
