@@ -139,7 +139,6 @@ void AnalysisViews::PrintReport(QPrinter* printer) const {
     // The whole report on one page: laid out at the page's width, or wider when
     // a table needs it, then scaled down until it fits.
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
-    doc.setPageSize(page.size());
     doc.setTextWidth(page.width());
     doc.setTextWidth(std::max(page.width(), doc.idealWidth()));
     const QSizeF size = doc.size();
