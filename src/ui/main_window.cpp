@@ -324,9 +324,6 @@ void MainWindow::BuildMenu() {
     contributionAction_ =
         help->addAction(QStringLiteral("Your &Contribution"), this, &MainWindow::ContributionClick);
     aboutAction_ = help->addAction(QStringLiteral("&About ..."), this, &MainWindow::About1Click);
-    for (QAction* a : menuBar()->actions())
-        for (QAction* item : a->menu()->actions())
-            item->setShortcutVisibleInContextMenu(true);
 }
 
 // --- menu commands -------------------------------------------------------------
