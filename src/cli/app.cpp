@@ -96,7 +96,7 @@ int RunSingle(const CliOptions& o, AppStreams s) {
         PrintError(s.err, r.Error);
         return StatusOf(r.Status);
     }
-    const std::string text = o.Json ? Dump(ResultJson(r), 2) + "\n" : ResultText(r, o.Table);
+    const std::string text = o.Json ? ResultJsonText(r) + "\n" : ResultText(r, o.Table);
     bool interrupted;
     {
         std::lock_guard lock(OutputMutex());

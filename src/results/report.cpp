@@ -268,14 +268,22 @@ std::vector<int> ShownGoals(const ResultsSummary& r) {
     return goals;
 }
 
+double ShownGoalProbability(const ResultsSummary& r, int k) {
+    return r.MaxK < r.MinK ? 1.0 : r.Best[static_cast<std::size_t>(k)];
+}
+
+double ShownGoalProbability(const ResultsSummary& r, const LineResult& line, int k) {
+    return r.MaxK < r.MinK ? 1.0 : line.Prob[static_cast<std::size_t>(k)];
+}
+
 ReportTable ResultListTable(const ResultsSummary& r) {
     ReportTable t;
     t.Columns = {{"Goal", ColumnAlign::Right},
                  {"Succ. prob.", ColumnAlign::Right},
                  {"Line", ColumnAlign::Left}};
     for (int k : ShownGoals(r))
-        t.Rows.push_back(
-            {std::to_string(k), FormatPercent(r.Best[k]), JoinNames(r.BestForGoal[k])});
+        t.Rows.push_back({std::to_string(k), FormatPercent(ShownGoalProbability(r, k)),
+                          JoinNames(r.BestForGoal[k])});
     const std::string payoffBest = JoinNames(r.PayoffBest);
     t.Rows.push_back({r.Imps ? "imp-best" : "mp-best", "", payoffBest});
     const std::string mostExpected = JoinNames(r.BestForGoal[0]);
@@ -293,11 +301,10 @@ ReportTable StratGoalTable(const ResultsSummary& r) {
     t.Columns.push_back({" E( tricks )", ColumnAlign::Right});
     t.Columns.push_back(
         {r.Imps ? "loses at imps from" : "loses at matchpoints from", ColumnAlign::Left});
-    const bool sameEverywhere = r.MaxK < r.MinK;
     for (const LineResult& line : r.Lines) {
         std::vector<std::string> row{line.Name};
         for (int k : goals)
-            row.push_back(FormatPercent(sameEverywhere ? 1.0 : line.Prob[k]));
+            row.push_back(FormatPercent(ShownGoalProbability(r, line, k)));
         row.push_back(FormatNumber(line.Prob[0]));
         row.push_back(line.BeatersText);
         t.Rows.push_back(std::move(row));

@@ -183,6 +183,12 @@ ReportTable ResultListTable(const ResultsSummary& r);
 // The goals of the results list and the strategy x goal table, highest first
 // (one goal, MaxK, when every line takes the same tricks everywhere).
 std::vector<int> ShownGoals(const ResultsSummary& r);
+// The chance of at least k tricks that a shown goal row or column gives: the best
+// chance, or line's. When every line takes the same tricks everywhere (MaxK <
+// MinK) the one goal shown, MaxK, is sure: 1, also for MaxK 0, whose slot 0 of
+// the weights holds the expected tricks instead.
+double ShownGoalProbability(const ResultsSummary& r, int k);
+double ShownGoalProbability(const ResultsSummary& r, const LineResult& line, int k);
 // "Strat x goal table": one row per line.
 ReportTable StratGoalTable(const ResultsSummary& r);
 // The payoff table: one row and one column per line, empty on the diagonal.

@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
@@ -50,6 +51,14 @@ void MainWindow::ShowCombination() {
     const bool isImps = analysis_ ? analysis_->IsIMPs() : contractCopy_.has_value();
     comboSummary_ = QString::fromStdString(CombinationSummary(*combo_, isImps));
     comboLabel_->setText(SummaryHtml(comboSummary_));
+    setWindowTitle(WindowTitle(combo_->NorthHolding(), combo_->SouthHolding()));
+}
+
+QString WindowTitle(const THolding& north, const THolding& south) {
+    auto hand = [](const THolding& h) {
+        return h.empty() ? QStringLiteral("-") : QString::fromStdString(h.str());
+    };
+    return QStringLiteral("%1 / %2 - Norvadex").arg(hand(north), hand(south));
 }
 
 QString SummaryHtml(const QString& summary) {
@@ -95,6 +104,8 @@ void MainWindow::GetCombo() {
                            static_cast<std::uint8_t>(13 - combo_->VacantEast())};
     const std::optional<TContractGoal> goal = combo_->ContractGoalOrNone();
     lastSetUp_ = setUp;
+    analysedValues_ = combo_->Values();
+    RememberDialogCombo();
 
     if (!analysis_) {
         // No engine attached: show what was entered, and say that nothing was computed.
@@ -129,27 +140,31 @@ void MainWindow::GetCombo() {
 
     // 8. The computation; it keeps the progress window responsive.
     host_.StartComputation();
+    QElapsedTimer clock;
+    clock.start();
     const ComputeEnd end = analysis_->ComputeOptimalLines(host_);
+    computeSeconds_ = static_cast<double>(clock.nsecsElapsed()) / 1e9;
     host_.EndComputation();
 
     // 9. Out of memory or interrupted: no results.
     if (end == ComputeEnd::OutOfMemory) {
-        progress_->close();
+        progress_->Finish();
         SetComputing(false);
         MessageBoxes::Error(this, OutOfMemoryMessage(host_));
         ShowSingleColumn(QStringLiteral("No results: not enough memory"));
         return;
     }
     if (progress_->State() != TCalcState::Calculating) {
-        progress_->close();
+        progress_->Finish();
         SetComputing(false);
         ShowSingleColumn(QStringLiteral("No results: computation cancelled"));
         return;
     }
 
     // 10. Finished: fill the views; a single line is chosen at once.
-    progress_->close();
+    progress_->Finish();
     resultsShown_ = true;
+    SetResultActionsEnabled(true);
     if (views_) {
         views_->FillResultList();
         views_->FillTricksTable();

@@ -8,6 +8,7 @@
 #include "ui/message_boxes.h"
 #include "ui/table_window.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -53,6 +54,8 @@ bool Contains(std::string_view text, char c) {
 // The key of a key press as the play edit takes it: a rank character (either
 // case), ";", "-", or a carriage return; 0 for every other key.
 char PlayKeyOf(const QKeyEvent& key) {
+    // Ctrl+C, Ctrl+A and the like are shortcuts, not cards.
+    if (key.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return 0;
     if (key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter) return '\r';
     const QString text = key.text();
     if (text.size() != 1 || text[0].unicode() > 127) return 0;
@@ -67,7 +70,68 @@ int ContentWidth(const QAbstractItemView* view, int column) {
     return view->sizeHintForColumn(column);
 }
 
+// Keeps the play keys typed while a play step works out the position (the engine
+// lets pending events through) and while its warning is up, instead of letting
+// the box swallow them or a second step start inside the first. While the step
+// works every key is held (Enter as ";"); while the box is up Enter, Escape and
+// the blank still answer it.
+class KeysMeanwhile : public QObject {
+  public:
+    KeysMeanwhile() { QApplication::instance()->installEventFilter(this); }
+    ~KeysMeanwhile() override { QApplication::instance()->removeEventFilter(this); }
+    KeysMeanwhile(const KeysMeanwhile&) = delete;
+    KeysMeanwhile& operator=(const KeysMeanwhile&) = delete;
+    void LetBoxKeysThrough() { boxUp_ = true; }
+    const QString& Keys() const { return keys_; }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+            return QObject::eventFilter(watched, event);
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool x =
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) &&
+            key->text().compare(QLatin1String("x"), Qt::CaseInsensitive) == 0;
+        const char c = x ? 'x' : PlayKeyOf(*key);
+        if (boxUp_ && (c == 0 || c == '\r')) return QObject::eventFilter(watched, event);
+        if (event->type() == QEvent::KeyPress && c != 0)
+            keys_ += QChar::fromLatin1(c == '\r' ? ';' : c);
+        return true;
+    }
+
+  private:
+    bool boxUp_ = false;
+    QString keys_;
+};
+
 } // namespace
+
+// Holds back the engine's messages and the keys typed during a play step;
+// Show() shows the messages once the panel shows the position, and gives the
+// play keys typed meanwhile, to be played next.
+class AnalysisViews::HeldMessages {
+  public:
+    explicit HeldMessages(QtHost& host) : host_(host) { host_.DeferMessages(true); }
+    ~HeldMessages() { Show(); }
+    HeldMessages(const HeldMessages&) = delete;
+    HeldMessages& operator=(const HeldMessages&) = delete;
+
+    QString Show() {
+        if (shown_) return {};
+        shown_ = true;
+        host_.DeferMessages(false);
+        for (const QtHost::Message& m : host_.TakeDeferred()) {
+            keys_.LetBoxKeysThrough();
+            host_.showMessage(m.kind, m.text);
+        }
+        return keys_.Keys();
+    }
+
+  private:
+    QtHost& host_;
+    KeysMeanwhile keys_;
+    bool shown_ = false;
+};
 
 void FillListView(QTreeWidget* view, const ReportTable& table) {
     view->clear();
@@ -131,6 +195,12 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     connect(window_.PEndSpeedButton(), &QToolButton::clicked, this,
             &AnalysisViews::PEndSpeedButtonClick);
 
+    connect(window_.SaveResultsAction(), &QAction::triggered, this,
+            &AnalysisViews::SaveResultsClick);
+    connect(window_.PrintAction(), &QAction::triggered, this, &AnalysisViews::PrintClick);
+    connect(window_.PrintPreviewAction(), &QAction::triggered, this,
+            &AnalysisViews::PrintPreviewClick);
+
     table->installEventFilter(this);
     window_.ResultListView()->installEventFilter(this);
     window_.PlayGroupBox()->installEventFilter(this);
@@ -148,6 +218,9 @@ AnalysisViews::~AnalysisViews() {
 void AnalysisViews::FillResultList() {
     const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
     FillListView(window_.ResultListView(), ResultListTable(r));
+    // The table windows left open follow the new analysis.
+    if (window_.Table().isVisible()) FillStratGoalTable();
+    if (window_.PayoffWindow().isVisible()) FillPayoffTable();
 }
 
 ResultsSummary AnalysisViews::ShownResults() const {
@@ -167,18 +240,18 @@ void AnalysisViews::FillStratGoalTable() {
 void AnalysisViews::FillPayoffTable() {
     const ResultsSummary r = ShownResults();
     const ReportTable t = PayoffTableView(r);
-    window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
-    FillListView(window_.Table().ListView(), t);
+    window_.PayoffWindow().setWindowTitle(QString::fromStdString(t.Caption));
+    FillListView(window_.PayoffWindow().ListView(), t);
 }
 
 void AnalysisViews::StratGoalTableClick() {
     FillStratGoalTable();
-    window_.Table().exec();
+    window_.Table().ShowBeside(0);
 }
 
 void AnalysisViews::PayoffTableClick() {
     FillPayoffTable();
-    window_.Table().exec();
+    window_.PayoffWindow().ShowBeside(1);
 }
 
 // --- the tricks table ------------------------------------------------------------------------
@@ -191,6 +264,7 @@ void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
     QTreeWidget* table = window_.TricksTableListView();
     QComboBox* selector = window_.SelectLineComboBox();
     FillListView(table, TricksTableView(TricksTableRows(source), source.LineNames));
+    table->header()->setSortIndicatorShown(false); // in the order of the layouts
 
     selector->clear();
     for (const std::string& name : source.LineNames)
@@ -204,8 +278,14 @@ void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
 }
 
 void AnalysisViews::TricksTableListViewColumnClick(int column) {
-    TricksTableColumnClick(window_.SortState(), column);
-    SortTricksTable(window_.TricksTableListView(), window_.SortState());
+    TricksTableSort& sort = window_.SortState();
+    TricksTableColumnClick(sort, column);
+    SortTricksTable(window_.TricksTableListView(), sort);
+    // The arrow: a line column sorts downwards first, the layouts upwards.
+    const bool down = (sort.SortSign > 0) == (sort.SortColumn >= 1);
+    QHeaderView* header = window_.TricksTableListView()->header();
+    header->setSortIndicator(sort.SortColumn, down ? Qt::DescendingOrder : Qt::AscendingOrder);
+    header->setSortIndicatorShown(true);
 }
 
 CellColour AnalysisViews::CellColourOf(const QModelIndex& index) const {
@@ -275,6 +355,7 @@ void AnalysisViews::SelectLineComboBoxChange() {
 
 void AnalysisViews::PlayRichEditChange() {
     PlayThrough& play = analysis_.play();
+    HeldMessages held(window_.AppHost());
     const std::string typed = window_.PlayRichEdit()->text().toUpper().toStdString();
     bool changed = false;
     bool repaint = false;
@@ -313,6 +394,11 @@ void AnalysisViews::PlayRichEditChange() {
     } else if (window_.PlayRichEdit()->text().toStdString() != played) {
         ShowPlayString(); // a character that cannot be played disappears
     }
+    // A warning is shown over the position that drew it; what was typed
+    // meanwhile is played next.
+    const QString meanwhile = held.Show();
+    if (!meanwhile.isEmpty())
+        window_.PlayRichEdit()->setText(window_.PlayRichEdit()->text() + meanwhile);
 }
 
 void AnalysisViews::UpdatePlayPanel() {
@@ -398,6 +484,7 @@ void AnalysisViews::PNextSpeedButtonClick() {
     const std::string& played = analysis_.play().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     if (played.size() >= furthest.size() || furthest.compare(0, played.size(), played) != 0) return;
+    HeldMessages held(window_.AppHost());
     PlayKey(furthest[played.size()]);
     UpdatePlayPanel();
     ShowPlayString();
@@ -410,6 +497,7 @@ void AnalysisViews::PEndSpeedButtonClick() {
     const std::string& furthest = window_.FurthestPlay();
     // The furthest play begins with the play string; should a card of it be
     // refused after all, stop there rather than try it for ever.
+    HeldMessages held(window_.AppHost());
     while (played.size() < furthest.size() && furthest.compare(0, played.size(), played) == 0) {
         if (!PlayKey(furthest[played.size()])) break;
     }
@@ -456,7 +544,7 @@ bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (event->type() == QEvent::MouseButtonPress && watched == window_.PlayGroupBox()) {
-        PlayGroupBoxMouseDown();
+        if (!window_.Computing()) PlayGroupBoxMouseDown();
         return true;
     }
     return QObject::eventFilter(watched, event);

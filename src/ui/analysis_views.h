@@ -12,6 +12,7 @@
 
 #include <string>
 
+class QPrinter;
 class QTreeWidget;
 struct QModelIndex;
 
@@ -21,6 +22,7 @@ class Analysis;
 class MainWindow;
 struct ReportTable;
 struct ResultsSummary;
+struct RunResult;
 struct TricksTableSource;
 
 // Puts a table's columns, alignments, widths and rows into a list view.
@@ -45,9 +47,26 @@ class AnalysisViews : public QObject, public ResultViews {
     // Fill the table window's list view and caption (without showing it).
     void FillStratGoalTable();
     void FillPayoffTable();
-    // Fill it and show it modally.
+    // Fill it and show it, not modal: it stays open beside the main window.
     void StratGoalTableClick() override;
     void PayoffTableClick() override;
+
+    // --- saving and printing (results_files.cpp) -------------------------------------
+    enum class FileFormat { Text, Csv, Json };
+    // What the views show, gathered as the command-line tool gathers it.
+    RunResult ShownRunResult() const;
+    // The results as the command-line tool writes them (--table, --json) or as CSV.
+    std::string ResultsAs(FileFormat format) const;
+    // Writes them to a file; says so in an error box when that fails.
+    bool SaveResults(const QString& path, FileFormat format);
+    // The one-page report: the combination, the results list, both tables and
+    // the tricks table, as HTML; and printed on one page.
+    QString ReportHtml() const;
+    void PrintReport(QPrinter* printer) const;
+    // The File menu's commands.
+    void SaveResultsClick();
+    void PrintClick();
+    void PrintPreviewClick();
 
     // --- the tricks table ---------------------------------------------------------------
     void TricksTableListViewColumnClick(int column);
@@ -78,6 +97,7 @@ class AnalysisViews : public QObject, public ResultViews {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    class HeldMessages;
     ResultsSummary ShownResults() const;
     CellColour CellColourOf(const QModelIndex& index) const;
     // The text of the play edit becomes the play string, with the caret at its end.

@@ -60,12 +60,26 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     northEdit_->setMinimumWidth(handWidth);
     southEdit_->setMinimumWidth(handWidth);
     northEdit_->SetEnterTarget(southEdit_);
+    auto makeRefused = [this](QWidget* parent) {
+        auto* label = new QLabel(parent);
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, QColor(160, 0, 0));
+        label->setPalette(p);
+        // Room for the longest message, so that the dialog keeps its size.
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(
+            QStringLiteral("10 is not in North's or South's hand")));
+        return label;
+    };
+    northRefused_ = makeRefused(bevel_);
+    southRefused_ = makeRefused(bevel_);
     auto* hands = new QGridLayout;
     hands->setHorizontalSpacing(10);
     hands->addWidget(northLabel, 0, 0);
     hands->addWidget(northEdit_, 0, 1);
+    hands->addWidget(northRefused_, 0, 2);
     hands->addWidget(southLabel, 1, 0);
     hands->addWidget(southEdit_, 1, 1);
+    hands->addWidget(southRefused_, 1, 2);
 
     // The advanced panel.
     advancedPanel_ = new QWidget(bevel_);
@@ -76,6 +90,7 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     discardsCheckBox_ = new QCheckBox(QStringLiteral("Discards or ruffs"), advancedPanel_);
     discardsEdit_ = new HoldingLineEdit(advancedPanel_);
     discardsEdit_->setObjectName("DiscardsEdit");
+    discardsRefused_ = makeRefused(advancedPanel_);
     vacantCheckBox_ = new QCheckBox(QStringLiteral("Number vacant places"), advancedPanel_);
     westLabel_ = new QLabel(QStringLiteral("West:"), advancedPanel_);
     westEdit_ = MakeSpin(13, 2, advancedPanel_);
@@ -112,6 +127,7 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     panel->addLayout(entriesRow, 0, 1);
     panel->addWidget(discardsCheckBox_, 1, 0);
     panel->addWidget(discardsEdit_, 1, 1);
+    panel->addWidget(discardsRefused_, 1, 2);
     panel->addWidget(vacantCheckBox_, 2, 0);
     panel->addLayout(vacantRow, 2, 1);
     panel->addWidget(impsCheckBox_, 3, 0);
@@ -344,15 +360,63 @@ void ComboDialog::HandEditEnter(HoldingLineEdit* edit) {
     if (edit == northEdit_) okBtn_->setDefault(false);
 }
 
+QLabel* ComboDialog::RefusedLabel(const QWidget* edit) const {
+    if (edit == northEdit_) return northRefused_;
+    if (edit == southEdit_) return southRefused_;
+    return discardsRefused_;
+}
+
+QString RefusedKeyMessage(HandField field, const std::string& typed, const std::string& kept,
+                          const THolding& allowed) {
+    // Walk the typed text (each x as the card it stands for) along what was
+    // kept; the first character that is not there was refused.
+    const std::string expanded = ExpandLowestFree(typed, allowed);
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < expanded.size(); ++i) {
+        const char c = expanded[i];
+        if (k < kept.size() && kept[k] == c) {
+            ++k;
+            continue;
+        }
+        if (c == ' ') continue;
+        const char card = c == '1' || c == '0' ? 'T' : c;
+        const QString name = card == 'T' ? QStringLiteral("10") : QString(QChar::fromLatin1(c));
+        if (c == 'X') return QStringLiteral("No card is left for x");
+        if (c == '0') return QStringLiteral("0 is not a card");
+        if (RankValue(card) == 0) return QStringLiteral("%1 is not a card").arg(name);
+        if (expanded.find(card) < i || (card == 'T' && expanded.find('T') != std::string::npos))
+            return QStringLiteral("%1 is there already").arg(name);
+        if (!HasCard(card, allowed)) {
+            switch (field) {
+            case HandField::North:
+                return QStringLiteral("%1 is in South's hand").arg(name);
+            case HandField::South:
+                return QStringLiteral("%1 is in North's hand").arg(name);
+            case HandField::Discards:
+                return QStringLiteral("%1 is not in North's or South's hand").arg(name);
+            }
+        }
+        return QStringLiteral("%1 cannot be typed here").arg(name);
+    }
+    return {};
+}
+
 void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
     if (inChange_) return;
     inChange_ = true;
     const QString typed = edit->text();
-    const FilteredText filtered =
-        FilterTypedText(typed.toUpper().toLatin1().toStdString(), AllowedCards(edit),
-                        static_cast<std::size_t>(std::max(0, edit->cursorPosition())));
+    const std::string typedText = typed.toUpper().toLatin1().toStdString();
+    const THolding allowed = AllowedCards(edit);
+    const FilteredText filtered = FilterTypedText(
+        typedText, allowed, static_cast<std::size_t>(std::max(0, edit->cursorPosition())));
     const QString clean =
         QString::fromLatin1(filtered.Text.data(), qsizetype(filtered.Text.size()));
+    // The message stays until the next key, which shows the next one or none.
+    const HandField field = edit == northEdit_   ? HandField::North
+                            : edit == southEdit_ ? HandField::South
+                                                 : HandField::Discards;
+    RefusedLabel(edit)->setText(
+        edit->hasFocus() ? RefusedKeyMessage(field, typedText, filtered.Text, allowed) : QString());
     if (clean != typed) edit->setText(clean);
     edit->setCursorPosition(static_cast<int>(filtered.Caret));
     inChange_ = false;
@@ -361,6 +425,7 @@ void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
 }
 
 void ComboDialog::HandEditExit(HoldingLineEdit* edit) {
+    RefusedLabel(edit)->clear();
     const THolding allowed = AllowedCards(edit);
     const THolding kept = HoldingMinus(EditHolding(edit), HoldingMinus(FullSuit(), allowed));
     const QString display = QString::fromStdString(HoldingDisplayText(kept.view()));

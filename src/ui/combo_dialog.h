@@ -26,6 +26,13 @@ class ContractDialog;
 class HoldingLineEdit;
 class RangeSpinBox;
 
+// Why the holding edit did not take a character the user typed: "K is in
+// South's hand", "Z is not a card", ...; empty when it took every one. typed is
+// the text as typed (upper case), kept what the edit kept of it.
+enum class HandField : std::uint8_t { North, South, Discards };
+QString RefusedKeyMessage(HandField field, const std::string& typed, const std::string& kept,
+                          const THolding& allowed);
+
 class ComboDialog : public QDialog {
     Q_OBJECT
   public:
@@ -85,6 +92,8 @@ class ComboDialog : public QDialog {
     QPushButton* OKBtn() const { return okBtn_; }
     QPushButton* CancelBtn() const { return cancelBtn_; }
     QPushButton* HelpBtn() const { return helpBtn_; }
+    // Says beside a holding edit why the last key was not taken, until the next key.
+    QLabel* RefusedLabel(const QWidget* edit) const;
 
   public slots:
     void HelpBtnClick();
@@ -135,6 +144,9 @@ class ComboDialog : public QDialog {
     QPushButton* okBtn_;
     QPushButton* cancelBtn_;
     QPushButton* helpBtn_;
+    QLabel* northRefused_;
+    QLabel* southRefused_;
+    QLabel* discardsRefused_;
 };
 
 } // namespace nvx

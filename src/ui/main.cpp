@@ -7,6 +7,7 @@
 #include "ui/message_boxes.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
@@ -16,6 +17,10 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
 
     nvx::MainWindow window;
+    // The last combination, the recent ones and the window's place and size.
+    QSettings settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Norvadex"),
+                       QStringLiteral("norvadex"));
+    window.UseSettings(&settings);
     // The strategy algebra checks its byte comparisons once; a failure is reported
     // through the window's host and the program carries on.
     nvx::InitStrategyAlgebra(window.AppHost());
@@ -30,5 +35,6 @@ int main(int argc, char* argv[]) {
     QTimer::singleShot(0, &window, [&window] { window.GetCombo(); });
     const int result = QApplication::exec();
     window.SetAnalysis(nullptr);
+    window.UseSettings(nullptr);
     return result;
 }

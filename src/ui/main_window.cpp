@@ -4,11 +4,14 @@
 #include "ui/combo_dialog.h"
 #include "ui/contract_dialog.h"
 #include "ui/help_pages.h"
+#include "ui/help_window.h"
 #include "ui/pictures.h"
 #include "ui/progress_window.h"
+#include "ui/table_copy.h"
 #include "ui/table_window.h"
 #include "ui/tricks_needed_dialog.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -23,6 +26,7 @@
 #include <QScreen>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QVBoxLayout>
 
 namespace nvx {
@@ -40,6 +44,7 @@ QTreeWidget* MakeListView(QWidget* parent, const char* name) {
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setColumnCount(0);
     view->header()->setStretchLastSection(false);
+    EnableTableCopy(view);
     return view;
 }
 
@@ -68,6 +73,19 @@ QToolButton* MakeStepButton(QWidget* parent, Glyph glyph, const char* name) {
     return button;
 }
 
+// The line selector: its popup highlights the chosen line, or the first one
+// while none is chosen, so that the keys start from a visible place.
+class LineSelector : public QComboBox {
+  public:
+    using QComboBox::QComboBox;
+    void showPopup() override {
+        QComboBox::showPopup();
+        const QModelIndex current = model()->index(std::max(0, currentIndex()), modelColumn());
+        if (current.isValid())
+            view()->selectionModel()->setCurrentIndex(current, QItemSelectionModel::ClearAndSelect);
+    }
+};
+
 const char* StepHint(const QToolButton* button) {
     const QString name = button->objectName();
     if (name == "PBeginSpeedButton") return "Go to start of play";
@@ -90,6 +108,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     comboLabel_->setObjectName("ComboLabel");
     comboLabel_->setTextFormat(Qt::RichText);
     comboLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The box grows with its lines, long ones wrapped.
+    comboLabel_->setWordWrap(true);
+    comboLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Minimum);
     auto* comboLayout = new QVBoxLayout(comboGroupBox_);
     comboLayout->setContentsMargins(8, 6, 8, 6);
     comboLayout->addWidget(comboLabel_);
@@ -133,6 +154,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     tricksTableListView_->setMinimumWidth(300);
 
     BuildMenu();
+    SetResultActionsEnabled(false);
 
     // The windows the flow and the menu use; only the main window is shown.
     tricksNeeded_ = new TricksNeededDialog(host_, this);
@@ -140,8 +162,13 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     combo_ = new ComboDialog(host_, *contract_, this);
     progress_ = new ProgressWindow(this);
     table_ = new TableWindow(this);
+    payoffTable_ = new TableWindow(this);
     about_ = new AboutBox(host_, this);
+    help_ = new HelpWindow(this);
     host_.SetProgressWindow(progress_);
+    host_.SetPageViewer([this](const QUrl& page) { help_->ShowPage(page); });
+    EnableTableCopy(table_->ListView());
+    EnableTableCopy(payoffTable_->ListView());
 
     contractCopy_.reset();
     furthestPlay_.clear();
@@ -163,7 +190,7 @@ MainWindow::~MainWindow() = default;
 QWidget* MainWindow::BuildPlayPanel() {
     QGroupBox* box = playGroupBox_;
     auto* lineLabel = new QLabel(QStringLiteral("Line:"), box);
-    selectLineComboBox_ = new QComboBox(box);
+    selectLineComboBox_ = new LineSelector(box);
     selectLineComboBox_->setObjectName("SelectLineComboBox");
     selectLineComboBox_->setEditable(false);
     selectLineComboBox_->setMinimumWidth(56);
@@ -264,20 +291,36 @@ QWidget* MainWindow::BuildPlayPanel() {
 }
 
 void MainWindow::BuildMenu() {
+    fileMenu_ = menuBar()->addMenu(QStringLiteral("&File"));
+    saveResultsAction_ = fileMenu_->addAction(QStringLiteral("&Save Results As ..."));
+    saveResultsAction_->setShortcut(QKeySequence::Save);
+    printPreviewAction_ = fileMenu_->addAction(QStringLiteral("Print Pre&view ..."));
+    printAction_ = fileMenu_->addAction(QStringLiteral("&Print ..."));
+    printAction_->setShortcut(QKeySequence::Print);
+    fileMenu_->addSeparator();
+    quitAction_ = fileMenu_->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
+    quitAction_->setShortcut(QKeySequence::Quit);
     QMenu* combination = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
     newAction_ = combination->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewClick);
+    newAction_->setShortcut(QKeySequence::New);
     changeAction_ =
         combination->addAction(QStringLiteral("&Change ..."), this, &MainWindow::ChangeClick);
+    changeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    recentMenu_ = combination->addMenu(QStringLiteral("&Recent Combinations"));
+    recentMenu_->setEnabled(false);
     QMenu* analysis = menuBar()->addMenu(QStringLiteral("&Analysis"));
     stratGoalTableAction_ = analysis->addAction(QStringLiteral("&Strat x Goal table ..."), this,
                                                 &MainWindow::StratGoalTableClick);
+    stratGoalTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     payoffTableAction_ = analysis->addAction(QStringLiteral("&Pay-off table ..."), this,
                                              &MainWindow::PayoffTableClick);
+    payoffTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     homePageAction_ =
         help->addAction(QStringLiteral("&Norvadex Home Page"), this, &MainWindow::Home1Click);
     helpPageAction_ = help->addAction(QStringLiteral("Norvadex &Help Page"), this,
                                       &MainWindow::NorvadexHelpPage1Click);
+    helpPageAction_->setShortcut(QKeySequence::HelpContents);
     contributionAction_ =
         help->addAction(QStringLiteral("Your &Contribution"), this, &MainWindow::ContributionClick);
     aboutAction_ = help->addAction(QStringLiteral("&About ..."), this, &MainWindow::About1Click);
@@ -322,12 +365,26 @@ void MainWindow::About1Click() {
     about_->exec();
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    // Activated while computing (a click on the title bar): the progress window,
+    // which takes the input meanwhile, gets the keys.
+    if (event->type() == QEvent::ActivationChange && computing_ && isActiveWindow() &&
+        progress_->isVisible())
+        progress_->activateWindow();
+    QMainWindow::changeEvent(event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
     // While a computation runs the window takes no input, closing included.
     if (computing_) {
         event->ignore();
         return;
     }
+    SaveGeometry();
+    // The windows beside this one go with it.
+    for (QWidget* w : {static_cast<QWidget*>(table_), static_cast<QWidget*>(payoffTable_),
+                       static_cast<QWidget*>(help_)})
+        w->close();
     QMainWindow::closeEvent(event);
 }
 
@@ -380,8 +437,14 @@ void MainWindow::ShowSingleColumn(const QString& caption) {
     header->resizeSection(0, header->fontMetrics().horizontalAdvance(caption) + 16);
 }
 
+void MainWindow::SetResultActionsEnabled(bool enabled) {
+    for (QAction* a : {saveResultsAction_, printAction_, printPreviewAction_})
+        a->setEnabled(enabled);
+}
+
 void MainWindow::EmptyViews() {
     resultsShown_ = false;
+    SetResultActionsEnabled(false);
     resultListView_->clear();
     resultListView_->setColumnCount(0);
     selectLineComboBox_->clear();
@@ -390,6 +453,11 @@ void MainWindow::EmptyViews() {
     ClearPlayPanel();
     tricksTableListView_->clear();
     tricksTableListView_->setColumnCount(0);
+    // The table windows show the next results, or none.
+    for (TableWindow* t : {table_, payoffTable_}) {
+        t->ListView()->clear();
+        t->ListView()->setColumnCount(0);
+    }
 }
 
 } // namespace nvx

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cards/contract.h"
+#include "results/report.h"
 #include "ui/analysis_flow.h"
 #include "ui/qt_host.h"
 #include "ui/tricks_table.h"
@@ -20,6 +21,8 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
+class QSettings;
 class QToolButton;
 class QTreeWidget;
 
@@ -28,6 +31,7 @@ namespace nvx {
 class AboutBox;
 class ComboDialog;
 class ContractDialog;
+class HelpWindow;
 class ProgressWindow;
 class TableWindow;
 class TricksNeededDialog;
@@ -37,6 +41,8 @@ class TricksNeededDialog;
 std::string CombinationSummary(const ComboDialog& dialog, bool isImps);
 // The summary as the label shows it: a small table instead of tab stops.
 QString SummaryHtml(const QString& summary);
+// "AQT / 432 - Norvadex": the title of the window showing the combination.
+QString WindowTitle(const THolding& north, const THolding& south);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -49,6 +55,13 @@ class MainWindow : public QMainWindow {
     void SetAnalysis(ComboAnalysis* analysis) { analysis_ = analysis; }
     void SetResultViews(ResultViews* views) { views_ = views; }
     ResultViews* ResultViewsAttached() const { return views_; }
+
+    // --- remembered state (main_window_settings.cpp) ----------------------------
+    // Restores the window geometry, prefills the dialog with the last combination
+    // and fills the recent combinations menu from settings, and keeps them up to
+    // date there from now on. Without settings nothing is remembered. Not owned.
+    void UseSettings(QSettings* settings);
+    QMenu* RecentMenu() const { return recentMenu_; }
 
     // --- the analysis flow (analysis_flow.cpp) -------------------------------
     // Shows the combination dialog; on OK sets up and runs the analysis under
@@ -78,6 +91,9 @@ class MainWindow : public QMainWindow {
     bool ResultsShown() const { return resultsShown_; }
     // The goal of the last analysis with IMP scoring, for "Change".
     const std::optional<TContractGoal>& ContractCopy() const { return contractCopy_; }
+    // The dialog's values of the last analysis, and how long its computation took.
+    const ComboValues& AnalysedValues() const { return analysedValues_; }
+    double ComputeSeconds() const { return computeSeconds_; }
     std::string& FurthestPlay() { return furthestPlay_; }
     TricksTableSort& SortState() { return sort_; }
     QtHost& AppHost() { return host_; }
@@ -87,8 +103,12 @@ class MainWindow : public QMainWindow {
     ProgressWindow& Progress() const { return *progress_; }
     ContractDialog& ContractDlg() const { return *contract_; }
     TricksNeededDialog& TricksNeededDlg() const { return *tricksNeeded_; }
+    // The strategy x goal table and the payoff table: windows of their own, not
+    // modal, that follow each analysis and close with this window.
     TableWindow& Table() const { return *table_; }
+    TableWindow& PayoffWindow() const { return *payoffTable_; }
     AboutBox& About() const { return *about_; }
+    HelpWindow& Help() const { return *help_; }
 
     // --- controls -----------------------------------------------------------------
     QGroupBox* ComboGroupBox() const { return comboGroupBox_; }
@@ -113,6 +133,12 @@ class MainWindow : public QMainWindow {
     QToolButton* PNextSpeedButton() const { return pNextSpeedButton_; }
     QToolButton* PEndSpeedButton() const { return pEndSpeedButton_; }
 
+    QAction* QuitAction() const { return quitAction_; }
+    // Save, print and preview the results; enabled while results are shown.
+    // The result views carry them out.
+    QAction* SaveResultsAction() const { return saveResultsAction_; }
+    QAction* PrintAction() const { return printAction_; }
+    QAction* PrintPreviewAction() const { return printPreviewAction_; }
     QAction* NewAction() const { return newAction_; }
     QAction* ChangeAction() const { return changeAction_; }
     QAction* StratGoalTableAction() const { return stratGoalTableAction_; }
@@ -134,11 +160,17 @@ class MainWindow : public QMainWindow {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void BuildMenu();
     QWidget* BuildPlayPanel();
     void SetComputing(bool computing);
+    void SetResultActionsEnabled(bool enabled);
+    void FillRecentMenu();
+    void SaveGeometry();
+    // After OK in the dialog: the combination becomes the last and most recent one.
+    void RememberDialogCombo();
     void ShowSingleColumn(const QString& caption);
 
     QtHost host_;
@@ -152,13 +184,17 @@ class MainWindow : public QMainWindow {
     QString comboSummary_;
     // The combination last handed to the set-up, for "Change" while no engine is attached.
     ComboSetUp lastSetUp_;
+    ComboValues analysedValues_;
+    double computeSeconds_ = 0.0;
 
     TricksNeededDialog* tricksNeeded_ = nullptr;
     ContractDialog* contract_ = nullptr;
     ComboDialog* combo_ = nullptr;
     ProgressWindow* progress_ = nullptr;
     TableWindow* table_ = nullptr;
+    TableWindow* payoffTable_ = nullptr;
     AboutBox* about_ = nullptr;
+    HelpWindow* help_ = nullptr;
 
     QGroupBox* comboGroupBox_ = nullptr;
     QLabel* comboLabel_ = nullptr;
@@ -182,6 +218,13 @@ class MainWindow : public QMainWindow {
     QToolButton* pNextSpeedButton_ = nullptr;
     QToolButton* pEndSpeedButton_ = nullptr;
 
+    QSettings* settings_ = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
+    QAction* quitAction_ = nullptr;
+    QAction* saveResultsAction_ = nullptr;
+    QAction* printAction_ = nullptr;
+    QAction* printPreviewAction_ = nullptr;
     QAction* newAction_ = nullptr;
     QAction* changeAction_ = nullptr;
     QAction* stratGoalTableAction_ = nullptr;

@@ -5,6 +5,7 @@
 
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -23,13 +24,16 @@ constexpr std::uint64_t kGigabyte = std::uint64_t(1) << 30;
 } // namespace
 
 ProgressWindow::ProgressWindow(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint),
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint),
       readMemory_(&ProgressWindow::ResidentMemoryBytes) {
     setWindowTitle(QStringLiteral("calculating"));
+    // Above the main window, which takes no input meanwhile.
+    setWindowModality(Qt::WindowModal);
 
     progressLabel_ = new QLabel(this);
     memoryLabel_ = new QLabel(this);
+    elapsedLabel_ = new QLabel(this);
     interruptButton_ = new QPushButton(QStringLiteral("Interrupt"), this);
     interruptButton_->setMinimumSize(97, 25);
     // Room for the longest status line, so that the window never changes size.
@@ -49,6 +53,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(interruptButton_);
     buttonRow->addStretch(1);
+    buttonRow->addWidget(elapsedLabel_);
     layout->addLayout(buttonRow);
     layout->addStretch(1);
     setMinimumSize(289, 140);
@@ -76,6 +81,7 @@ void ProgressWindow::SetState(TCalcState s) {
         timer_->start();
         memoryLabel_->clear();
         memoryLimit_ = initialMemoryLimit_;
+        elapsed_.start();
         break;
     case TCalcState::Stopping:
         progressLabel_->setText(kStopping);
@@ -89,6 +95,18 @@ void ProgressWindow::SetState(TCalcState s) {
         break;
     }
     state_ = s;
+    ShowElapsed();
+}
+
+void ProgressWindow::ShowElapsed() {
+    if (state_ == TCalcState::Ready || !elapsed_.isValid()) {
+        elapsedLabel_->clear();
+        return;
+    }
+    const qint64 seconds = elapsed_.elapsed() / 1000;
+    elapsedLabel_->setText(QStringLiteral("Elapsed: %1:%2")
+                               .arg(seconds / 60)
+                               .arg(seconds % 60, 2, 10, QLatin1Char('0')));
 }
 
 void ProgressWindow::AddDot(const QString& restart) {
@@ -117,9 +135,11 @@ void ProgressWindow::TimerTimer() {
         timer_->stop();
         break;
     }
+    ShowElapsed();
 }
 
 void ProgressWindow::InterruptButtonClick() {
+    if (state_ != TCalcState::Calculating) return;
     // No tick may change the labels while the question is open.
     timer_->stop();
     if (MessageBoxes::AskYesNo(this, QString(),
@@ -136,17 +156,31 @@ void ProgressWindow::ShowOverParent() {
     }
     show();
     raise();
+    activateWindow(); // Escape reaches it at once
 }
 
 void ProgressWindow::closeEvent(QCloseEvent* event) {
-    // The computation decides when the window goes; a close request from the
-    // window system while it runs would lose the interrupt state.
-    if (event->spontaneous() && state_ != TCalcState::Ready) {
+    // The computation decides when the window goes (Finish): until then the
+    // close button asks to interrupt, as the Interrupt button does.
+    if (state_ != TCalcState::Ready) {
         event->ignore();
+        InterruptButtonClick();
         return;
     }
-    SetState(TCalcState::Ready);
     event->accept();
+}
+
+void ProgressWindow::Finish() {
+    SetState(TCalcState::Ready);
+    close();
+}
+
+void ProgressWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        InterruptButtonClick();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 } // namespace nvx

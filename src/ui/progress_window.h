@@ -1,11 +1,15 @@
 // The small window shown while a computation runs: a status line that grows by
 // a dot every second, a warning when the program's memory use passes a
 // threshold that doubles after each warning, and the Interrupt button. It holds
-// the computation state that the engine polls for a stop request.
+// the computation state that the engine polls for a stop request. It is a
+// modal child window of the main window: it stays above it, and the main window
+// takes no input while it is up. Escape and its close button ask to interrupt,
+// as the button does. It shows how long the computation has run.
 #pragma once
 
 #include "ui/calc_state.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <cstdint>
@@ -27,8 +31,12 @@ class ProgressWindow : public QWidget {
     // happens when the state is already s.
     void SetState(TCalcState s);
 
-    // Shows the window (not modal), centred over its parent.
+    // Shows the window, modal to its parent and centred over it.
     void ShowOverParent();
+    // The computation has returned: the state becomes Ready and the window closes.
+    void Finish();
+    // "Elapsed: 0:07" while calculating or stopping, updated with every tick.
+    QLabel* ElapsedLabel() const { return elapsedLabel_; }
 
     // Bytes of memory in use, read once a second while calculating.
     using MemoryReader = std::function<std::uint64_t()>;
@@ -51,8 +59,10 @@ class ProgressWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void ShowElapsed();
     void AddDot(const QString& restart);
 
     TCalcState state_ = TCalcState::Calculating;
@@ -61,6 +71,8 @@ class ProgressWindow : public QWidget {
     MemoryReader readMemory_;
     QLabel* progressLabel_;
     QLabel* memoryLabel_;
+    QLabel* elapsedLabel_;
+    QElapsedTimer elapsed_;
     QPushButton* interruptButton_;
     QTimer* timer_;
 };

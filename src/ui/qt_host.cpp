@@ -1,5 +1,6 @@
 #include "ui/qt_host.h"
 
+#include "ui/help_pages.h"
 #include "ui/message_boxes.h"
 #include "ui/progress_window.h"
 
@@ -28,6 +29,10 @@ void QtHost::EndComputation() {
 }
 
 void QtHost::showMessage(MessageKind kind, const std::string& text) {
+    if (deferring_) {
+        deferred_.push_back({kind, text});
+        return;
+    }
     QWidget* parent = QApplication::activeModalWidget();
     if (!parent) parent = window_;
     const BoxIcon icon = kind == MessageKind::Error     ? BoxIcon::Error
@@ -57,6 +62,11 @@ bool QtHost::openAddress(const std::string& address) {
     const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
     if (address.empty() || !url.isValid() || url.scheme().isEmpty()) return false;
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return false;
+    if (pageViewer_ && url.isLocalFile() &&
+        QFileInfo(url.toLocalFile()).canonicalFilePath().startsWith(HelpFolder() + '/')) {
+        pageViewer_(url);
+        return true;
+    }
     return QDesktopServices::openUrl(url);
 }
 

@@ -7,12 +7,17 @@
 #include "results/memory_limit.h"
 
 #include <QPointer>
+#include <QUrl>
 #include <QWidget>
 
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace nvx {
 
@@ -26,6 +31,10 @@ class QtHost : public Host {
     void SetWindow(QWidget* window) { window_ = window; }
     // The progress window whose state answers stopRequested.
     void SetProgressWindow(const ProgressWindow* progress) { progress_ = progress; }
+    // Shows the help pages (local files of the help folder) inside the program;
+    // without one they go to the desktop's browser like every other address.
+    using PageViewer = std::function<void(const QUrl&)>;
+    void SetPageViewer(PageViewer viewer) { pageViewer_ = std::move(viewer); }
 
     // The memory a computation may let the program use, in megabytes (0: no
     // limit; DefaultMemoryLimitMB() unless set). The reader replaces the reading
@@ -35,6 +44,15 @@ class QtHost : public Host {
     // Called around each computation: the memory limit applies in between.
     void StartComputation();
     void EndComputation();
+
+    // While deferring, messages are kept instead of shown (so that the play panel
+    // can show the card that drew a warning first); TakeDeferred hands them over.
+    struct Message {
+        MessageKind kind;
+        std::string text;
+    };
+    void DeferMessages(bool defer) { deferring_ = defer; }
+    std::vector<Message> TakeDeferred() { return std::exchange(deferred_, {}); }
 
     void showMessage(MessageKind kind, const std::string& text) override;
     void processPendingEvents() override;
@@ -47,6 +65,9 @@ class QtHost : public Host {
   private:
     QPointer<QWidget> window_;
     const ProgressWindow* progress_ = nullptr;
+    PageViewer pageViewer_;
+    bool deferring_ = false;
+    std::vector<Message> deferred_;
     std::unique_ptr<MemoryWatch> memory_;
     std::uint32_t computation_ = 0; // the name under the memory watch; 0 between computations
     std::atomic<bool> memoryLimitReached_{false};

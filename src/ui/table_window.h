@@ -1,4 +1,4 @@
-// The window that shows the strategy-by-goal table and the payoff table.
+// A window that shows the strategy-by-goal table or the payoff table, not modal.
 #pragma once
 
 #include <QDialog>
@@ -12,9 +12,13 @@ class TableWindow : public QDialog {
   public:
     explicit TableWindow(QWidget* parent = nullptr);
     QTreeWidget* ListView() const { return listView_; }
+    // Shows the window (the first time beside its parent, the row-th of the
+    // windows there from the top) and brings it to the front.
+    void ShowBeside(int row);
 
   private:
     QTreeWidget* listView_;
+    bool placed_ = false;
 };
 
 } // namespace nvx

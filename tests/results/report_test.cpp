@@ -301,6 +301,13 @@ TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
     EXPECT_EQ(strat.Rows, (Rows{{"A", "  100.0000%", "    1.0000", ""}}));
     // A single line: one payoff cell, empty.
     EXPECT_EQ(PayoffTableView(r).Rows, (Rows{{"A", ""}}));
+
+    // No trick anywhere: goal 0 is sure, although slot 0 holds the expected tricks.
+    test::Analysis none;
+    none.Run({TVal{0, 0}}, {3, 1});
+    const ResultsSummary z = SummarizeResults(none.host, none.lines);
+    EXPECT_EQ(ResultListTable(z).Rows[0], (std::vector<std::string>{"0", "  100.0000%", "A"}));
+    EXPECT_EQ(StratGoalTable(z).Rows[0][1], "  100.0000%");
 }
 
 TEST(ResultViews, NotAvailableBeaters) {

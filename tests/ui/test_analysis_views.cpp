@@ -15,12 +15,20 @@
 #include <QPushButton>
 
 #include <QAction>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -140,6 +148,9 @@ class TestAnalysisViews : public QObject {
     void keysMoveFromTheListsToThePlay();
     void clicksOnThePanel();
     void defenceWarning();
+    void copyOfSelectedRows();
+    void keysTypedAfterADefenceWarningArePlayed();
+    void savedJsonIsTheCliJson();
 
   private:
     std::unique_ptr<Program> p;
@@ -240,8 +251,8 @@ void TestAnalysisViews::interruptAnsweredYesShowsNoResults() {
     p->views.FillStratGoalTable();
     QCOMPARE(w->Table().ListView()->topLevelItemCount(), 0);
     p->views.FillPayoffTable();
-    QCOMPARE(w->Table().ListView()->topLevelItemCount(), 0);
-    QCOMPARE(Header(w->Table().ListView()), QStringList{"Line"});
+    QCOMPARE(w->PayoffWindow().ListView()->topLevelItemCount(), 0);
+    QCOMPARE(Header(w->PayoffWindow().ListView()), QStringList{"Line"});
 
     // The next analysis runs to the end as usual.
     p->boxes.Clear();
@@ -250,7 +261,7 @@ void TestAnalysisViews::interruptAnsweredYesShowsNoResults() {
     QCOMPARE(w->TricksTableListView()->topLevelItemCount(), 20);
     QVERIFY(p->boxes.Shown().empty());
     p->views.FillPayoffTable();
-    QCOMPARE(w->Table().ListView()->topLevelItemCount(), 2);
+    QCOMPARE(w->PayoffWindow().ListView()->topLevelItemCount(), 2);
 }
 
 void TestAnalysisViews::resultsListWithMaxRow() {
@@ -269,6 +280,10 @@ void TestAnalysisViews::everyLineTakesTheSameTricks() {
     p->Analyse("AKQ", "32");
     QCOMPARE(Rows(p->window.ResultListView()),
              QList<QStringList>({{"3", "  100.0000%", "A"}, {"mp-best", "", "A"}}));
+    // No trick possible: goal 0 is sure.
+    p->Analyse("Q", "32");
+    QCOMPARE(Row(p->window.ResultListView(), 0), QStringList({"0", "  100.0000%", "A"}));
+    p->Analyse("AKQ", "32");
 
     p->views.FillStratGoalTable();
     TableWindow& t = p->window.Table();
@@ -279,33 +294,32 @@ void TestAnalysisViews::everyLineTakesTheSameTricks() {
 
     // One line: one row and one column of payoffs, the cell on the diagonal empty.
     p->views.FillPayoffTable();
-    QCOMPARE(Header(t.ListView()), QStringList({"Line", "A"}));
-    QCOMPARE(Rows(t.ListView()), QList<QStringList>({{"A", ""}}));
+    QCOMPARE(Header(p->window.PayoffWindow().ListView()), QStringList({"Line", "A"}));
+    QCOMPARE(Rows(p->window.PayoffWindow().ListView()), QList<QStringList>({{"A", ""}}));
 }
 
 void TestAnalysisViews::payoffTables() {
     p->Analyse("AQJ4", "532");
-    TableWindow& t = p->window.Table();
+    TableWindow& t = p->window.PayoffWindow();
 
-    // The menu fills the table window and shows it modally.
-    QString title;
-    QList<QStringList> rows;
-    test::WhenModal([&](QWidget* shown) {
-        title = shown->windowTitle();
-        rows = Rows(t.ListView());
-        shown->close();
-    });
+    // The menu fills the payoff window and shows it, not modal, beside the main window.
     p->window.PayoffTableAction()->trigger();
-    QCOMPARE(title,
+    QVERIFY(t.isVisible());
+    QVERIFY(!t.isModal());
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QCOMPARE(t.windowTitle(),
              QString("Payoff table: expected percentage wins minus expected percentage loses"));
     QCOMPARE(Header(t.ListView()), QStringList({"Line", "A", "B"}));
-    QCOMPARE(rows, QList<QStringList>({{"A", "", "   16.5528%"}, {"B", "  -16.5528%", ""}}));
+    QCOMPARE(Rows(t.ListView()),
+             QList<QStringList>({{"A", "", "   16.5528%"}, {"B", "  -16.5528%", ""}}));
     QCOMPARE(t.ListView()->columnWidth(1), 80);
     QVERIFY(t.ListView()->columnWidth(0) >=
             static_cast<QAbstractItemView*>(t.ListView())->sizeHintForColumn(0));
 
-    p->views.FillStratGoalTable();
-    QCOMPARE(Rows(t.ListView()),
+    p->window.StratGoalTableAction()->trigger();
+    TableWindow& s = p->window.Table();
+    QVERIFY(s.isVisible() && t.isVisible());
+    QCOMPARE(Rows(s.ListView()),
              QList<QStringList>({{"A", "   17.7640%", "   67.7640%", "    2.8553", ""},
                                  {"B", "    0.0000%", "   68.9752%", "    2.6898", "A"}}));
 
@@ -314,7 +328,7 @@ void TestAnalysisViews::payoffTables() {
     QCOMPARE(
         Row(p->window.ResultListView(), p->window.ResultListView()->topLevelItemCount() - 1)[0],
         QString("imp-best"));
-    p->views.FillPayoffTable();
+    // Both windows, still open, follow the new analysis.
     QCOMPARE(t.windowTitle(), QString("Payoff table: average imps per deal"));
     const int n = t.ListView()->topLevelItemCount();
     QVERIFY(n >= 2);
@@ -328,8 +342,10 @@ void TestAnalysisViews::payoffTables() {
             QCOMPARE(cell.toDouble(), -t.ListView()->topLevelItem(j)->text(i + 1).toDouble());
         }
     }
-    p->views.FillStratGoalTable();
-    QCOMPARE(Header(t.ListView()).last(), QString("loses at imps from"));
+    QCOMPARE(Header(s.ListView()).last(), QString("loses at imps from"));
+    // They close with the main window.
+    QVERIFY(p->window.close());
+    QVERIFY(!s.isVisible() && !t.isVisible());
 }
 
 void TestAnalysisViews::tricksTableMergesLayoutsAndMarksDifferences() {
@@ -630,6 +646,76 @@ void TestAnalysisViews::defenceWarning() {
     QVERIFY(p->boxes.Texts().front().startsWith("Defense not optimal."));
     // The panel shows the position after the card all the same.
     QCOMPARE(p->window.EastCardInTrickLabel()->text(), QString("Q"));
+}
+
+void TestAnalysisViews::copyOfSelectedRows() {
+    p->Analyse("AQJ4", "532");
+    QTreeWidget* list = p->window.ResultListView();
+    p->window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&p->window));
+    list->setFocus();
+    list->topLevelItem(0)->setSelected(true);
+    list->topLevelItem(2)->setSelected(true);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString("Goal\tSucc. prob.\tLine\n4\t17.7640%\tA\nmp-best\t\tA\n"));
+    QVERIFY(p->played().isEmpty()); // no card played by the keys
+
+    // Select all and copy from the context menu of a table window.
+    p->window.PayoffTableAction()->trigger();
+    QTreeWidget* payoff = p->window.PayoffWindow().ListView();
+    const QList<QAction*> menu = payoff->actions();
+    QCOMPARE(menu.size(), 2);
+    QCOMPARE(menu[0]->text(), QString("&Copy"));
+    menu[1]->trigger();
+    menu[0]->trigger();
+    QCOMPARE(QApplication::clipboard()->text(),
+             QString("Line\tA\tB\nA\t\t16.5528%\nB\t-16.5528%\t\n"));
+}
+
+void TestAnalysisViews::keysTypedAfterADefenceWarningArePlayed() {
+    // A Q 10 opposite 4 3 2, line A: East's jack under the ace gives a trick
+    // away. The user types on while the warning is up; the box keeps nothing.
+    p->Analyse("AQ10", "432");
+    if (p->window.SelectLineComboBox()->currentIndex() != 0) p->ChooseLine(0);
+    QString eastCardShown;
+    MessageBoxes::SetTestHook([&](const ShownBox&) {
+        eastCardShown = p->window.EastCardInTrickLabel()->text();
+        QTest::keyClicks(p->edit(), ";3x");
+        return BoxAnswer::Ok;
+    });
+    p->Type("2KAJ");
+    MessageBoxes::SetTestHook({});
+    QCOMPARE(eastCardShown, QString("J")); // drawn before the warning
+    QCOMPARE(p->played(), QString("2KAJ;35"));
+}
+
+void TestAnalysisViews::savedJsonIsTheCliJson() {
+    p->Analyse("AQ10", "432", true, Goal(3, 4, 2));
+    QTemporaryDir dir;
+    const QString path = dir.filePath("r.json");
+    QVERIFY(p->views.SaveResults(path, AnalysisViews::FileFormat::Json));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+
+    QProcess cli;
+    cli.start(NORVADEX_CLI_PATH,
+              {"--json", "AQ10", "432", "--imps", "3NT", "--tricks-needed", "2"});
+    QVERIFY(cli.waitForFinished(60000));
+    QJsonObject printed = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    QVERIFY(!printed.isEmpty());
+    saved.remove("seconds");
+    printed.remove("seconds");
+    QCOMPARE(saved, printed);
+
+    // The one-page report prints.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("r.pdf"));
+    QVERIFY(p->views.ReportHtml().contains("Strat x goal table"));
+    p->views.PrintReport(&printer);
+    QVERIFY(QFileInfo(dir.filePath("r.pdf")).size() > 1000);
 }
 
 QTEST_MAIN(TestAnalysisViews)

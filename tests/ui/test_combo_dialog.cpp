@@ -11,6 +11,7 @@
 #include "ui_test_util.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QtTest>
 
@@ -177,8 +178,21 @@ void TestComboDialog::cardsOfTheOtherHandAreRefused() {
     d->combo.NorthEdit()->setFocus(Qt::TabFocusReason);
     QTest::keyClicks(d->combo.NorthEdit(), "q");
     QCOMPARE(d->combo.NorthEdit()->text(), QString(""));
-    QTest::keyClicks(d->combo.NorthEdit(), "aqk");
+    // Beside the field, until the next key: why a key was not taken.
+    QLabel* why = d->combo.RefusedLabel(d->combo.NorthEdit());
+    QCOMPARE(why->text(), QString("Q is in South's hand"));
+    QTest::keyClicks(d->combo.NorthEdit(), "a");
+    QVERIFY(why->text().isEmpty());
+    QTest::keyClicks(d->combo.NorthEdit(), "qk");
     QCOMPARE(d->combo.NorthEdit()->text(), QString("AK"));
+    QTest::keyClicks(d->combo.NorthEdit(), "z");
+    QCOMPARE(why->text(), QString("Z is not a card"));
+    QTest::keyClicks(d->combo.NorthEdit(), "k");
+    QCOMPARE(why->text(), QString("K is there already"));
+    d->combo.SouthEdit()->setFocus(Qt::TabFocusReason);
+    QVERIFY(why->text().isEmpty());
+    QTest::keyClicks(d->combo.SouthEdit(), "a");
+    QCOMPARE(d->combo.RefusedLabel(d->combo.SouthEdit())->text(), QString("A is in North's hand"));
 }
 
 void TestComboDialog::discardsFollowTheHands() {

@@ -2,12 +2,14 @@
 // analysis flow GetCombo run against a stand-in engine.
 #include "ui/about_box.h"
 #include "ui/combo_dialog.h"
+#include "ui/help_window.h"
 #include "ui/holding_edit.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/progress_window.h"
 #include "ui_test_util.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -18,6 +20,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QtTest>
@@ -142,6 +147,7 @@ class TestMainWindow : public QObject {
     void helpMenuOpensTheSitePages();
     void aboutBox();
     void playPanelHelpers();
+    void settingsAreWrittenAndReadBack();
 
   private:
     MessageBoxRecorder* boxes = nullptr;
@@ -172,16 +178,23 @@ void TestMainWindow::cleanup() {
 
 void TestMainWindow::titleMenusAndSize() {
     QCOMPARE(window->windowTitle(), QString("Norvadex"));
-    const QList<QAction*> menus = window->menuBar()->actions();
-    QCOMPARE(menus.size(), 3);
+    QList<QAction*> menus = window->menuBar()->actions();
+    QCOMPARE(menus.size(), 4);
+    QCOMPARE(menus[0]->text(), QString("&File"));
+    menus.removeFirst();
     QCOMPARE(menus[0]->text(), QString("&Suit Combination"));
     QCOMPARE(menus[1]->text(), QString("&Analysis"));
     QCOMPARE(menus[2]->text(), QString("&Help"));
-    QCOMPARE(MenuItems(menus[0]->menu()), QStringList({"&New ...", "&Change ..."}));
+    QCOMPARE(MenuItems(menus[0]->menu()),
+             QStringList({"&New ...", "&Change ...", "&Recent Combinations (off)"}));
     QCOMPARE(MenuItems(menus[1]->menu()),
              QStringList({"&Strat x Goal table ...", "&Pay-off table ..."}));
     QCOMPARE(MenuItems(menus[2]->menu()), QStringList({"&Norvadex Home Page", "Norvadex &Help Page",
                                                        "Your &Contribution", "&About ..."}));
+    // The desktop's usual keys.
+    QCOMPARE(window->NewAction()->shortcut(), QKeySequence(QKeySequence::New));
+    QCOMPARE(window->QuitAction()->shortcut(), QKeySequence(QKeySequence::Quit));
+    QCOMPARE(window->HelpPageAction()->shortcut(), QKeySequence(QKeySequence::HelpContents));
 
     // At least 854 x 447 of client area, and every part at least as large as it needs.
     QVERIFY(window->centralWidget()->width() >= 854);
@@ -211,6 +224,14 @@ void TestMainWindow::titleMenusAndSize() {
 
 void TestMainWindow::combinationSummary() {
     ComboDialog& d = window->ComboDlg();
+    // The box grows with a long last line.
+    d.SetValues("AQ42", "J53", "", 4, 13, 2, Goal(3, 4, 3));
+    analysis->imps = true;
+    window->ShowCombination();
+    analysis->imps = false;
+    QLabel* label = window->ComboLabel();
+    QTRY_VERIFY(label->height() >= label->heightForWidth(label->width()));
+    QVERIFY(label->heightForWidth(label->width()) > 3 * label->fontMetrics().lineSpacing());
     d.SetValues("AQ42", "J53", "", 4, 13, 13, std::nullopt);
     QCOMPARE(CombinationSummary(d, false), std::string("North: \tAQ42\rSouth: \tJ53\r\r"));
 
@@ -254,7 +275,10 @@ void TestMainWindow::analysisRunsUnderTheProgressWindow() {
         computing = window->Computing();
         centralEnabled = window->centralWidget()->isEnabled();
         menuEnabled = window->menuBar()->isEnabled();
-        progressShown = window->Progress().isVisible();
+        // A modal child of the main window: above it, and the only window taking input.
+        progressShown = window->Progress().isVisible() &&
+                        window->Progress().parentWidget() == window &&
+                        QApplication::activeModalWidget() == &window->Progress();
         stateDuring = window->Progress().State();
         summaryDuring = window->ComboSummaryText();
         resultColumnsDuring = window->ResultListView()->columnCount();
@@ -277,6 +301,7 @@ void TestMainWindow::analysisRunsUnderTheProgressWindow() {
     QCOMPARE(summaryDuring, QString("North: \tAQ42\rSouth: \tJ53\r\r"));
     QCOMPARE(resultColumnsDuring, 0);
     QVERIFY(!closedWhileComputing);
+    QCOMPARE(window->windowTitle(), QString("AQ42 / J53 - Norvadex"));
 
     // Afterwards: the progress window is closed and Ready, the views are filled,
     // the window takes input again; with two lines the user has to choose one.
@@ -289,6 +314,12 @@ void TestMainWindow::analysisRunsUnderTheProgressWindow() {
     QVERIFY(!window->PlayRichEdit()->isEnabled());
     QCOMPARE(window->focusWidget(), window->SelectLineComboBox());
     QVERIFY(!window->ContractCopy().has_value());
+    // With no line chosen the selector's popup highlights the first.
+    window->SelectLineComboBox()->setCurrentIndex(-1);
+    window->SelectLineComboBox()->showPopup();
+    QCOMPARE(window->SelectLineComboBox()->view()->currentIndex().row(), 0);
+    QCOMPARE(window->SelectLineComboBox()->currentIndex(), -1);
+    window->SelectLineComboBox()->hidePopup();
 }
 
 void TestMainWindow::oneLineIsChosenAtOnce() {
@@ -438,17 +469,38 @@ void TestMainWindow::withoutAnEngineTheFlowStopsAfterTheSummary() {
 }
 
 void TestMainWindow::helpMenuOpensTheSitePages() {
+    // The pages open in the help window, with no browser.
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler("file", &catcher, "open");
+    HelpWindow& help = window->Help();
+    QTextBrowser* browser = help.Browser();
     window->HomePageAction()->trigger();
-    window->HelpPageAction()->trigger();
+    QVERIFY(help.isVisible());
+    QVERIFY(browser->source().toString().endsWith("/help/index.htm"));
     window->ContributionAction()->trigger();
+    QVERIFY(browser->source().toString().endsWith("/help/contributions.htm"));
+    window->HelpPageAction()->trigger();
+    const QUrl mainHelp = browser->source();
+    QVERIFY(mainHelp.toString().endsWith("/help/help/mainhelp.htm"));
+    QVERIFY(browser->toPlainText().size() > 100);
+    // A link followed from the keyboard, then back.
+    browser->setFocus();
+    QTest::keyClick(browser, Qt::Key_Tab);
+    QTest::keyClick(browser, Qt::Key_Return);
+    QVERIFY(browser->source() != mainHelp);
+    QVERIFY(browser->source().isLocalFile());
+    QVERIFY(help.BackButton()->isEnabled());
+    help.BackButton()->click();
+    QCOMPARE(browser->source(), mainHelp);
+    // "Open in browser" hands the page to the desktop.
+    help.BrowserButton()->click();
     QDesktopServices::unsetUrlHandler("file");
-    QCOMPARE(catcher.urls.size(), 3);
-    QVERIFY(catcher.urls[0].endsWith("/help/index.htm"));
-    QVERIFY(catcher.urls[1].endsWith("/help/help/mainhelp.htm"));
-    QVERIFY(catcher.urls[2].endsWith("/help/contributions.htm"));
+    QCOMPARE(catcher.urls, QStringList{mainHelp.toString()});
     QVERIFY(boxes->Shown().empty());
+    // It closes with the main window.
+    QVERIFY(window->close());
+    QVERIFY(!help.isVisible());
+    window->show();
 
     // The analysis menu goes to the result views.
     window->StratGoalTableAction()->trigger();
@@ -471,8 +523,8 @@ void TestMainWindow::aboutBox() {
     QDesktopServices::unsetUrlHandler("file");
     QCOMPARE(title, QString("About Norvadex"));
     QCOMPARE(version, QString("Version 2.1.2"));
-    QCOMPARE(catcher.urls.size(), 1);
-    QVERIFY(catcher.urls[0].endsWith("/help/index.htm"));
+    QVERIFY(catcher.urls.isEmpty());
+    QVERIFY(window->Help().Browser()->source().toString().endsWith("/help/index.htm"));
 }
 
 void TestMainWindow::playPanelHelpers() {
@@ -489,6 +541,48 @@ void TestMainWindow::playPanelHelpers() {
         QVERIFY(!b->isEnabled());
         QVERIFY(b->toolTip().isEmpty());
     }
+}
+
+void TestMainWindow::settingsAreWrittenAndReadBack() {
+    QTemporaryDir dir;
+    const QString file = dir.filePath("norvadex.ini");
+    QSize size;
+    {
+        QSettings settings(file, QSettings::IniFormat);
+        window->UseSettings(&settings);
+        AnswerCombo(
+            [](ComboDialog& d) { d.SetValues("AQ42", "J53", "", 4, 13, 2, Goal(3, 4, 3)); });
+        window->GetCombo();
+        AnswerCombo([](ComboDialog& d) { d.SetValues("KJ2", "Q3", "", 3, 13, 13, std::nullopt); });
+        window->GetCombo();
+        AnswerCombo(
+            [](ComboDialog& d) { d.SetValues("AQ42", "J53", "", 4, 13, 2, Goal(3, 4, 3)); });
+        window->GetCombo();
+        window->resize(window->width() + 50, window->height() + 30);
+        size = window->size();
+        QVERIFY(window->close());
+        window->UseSettings(nullptr);
+    }
+    QSettings settings(file, QSettings::IniFormat);
+    MainWindow next;
+    next.UseSettings(&settings);
+    // The dialog opens with the last combination and its options.
+    ComboDialog& d = next.ComboDlg();
+    QCOMPARE(d.NorthHolding(), THolding("AQ42"));
+    QCOMPARE(d.SouthHolding(), THolding("J53"));
+    QCOMPARE(d.VacantEast(), std::uint8_t(2));
+    QVERIFY(d.ContractGoalOrNone() == Goal(3, 4, 3));
+    QCOMPARE(next.size(), size);
+    // Each combination once, the most recent first; choosing one fills the dialog.
+    QCOMPARE(MenuItems(next.RecentMenu()),
+             QStringList({"AQ42 / J53, vacant 13-2, IMPS: 3NT, 3 tricks", "KJ2 / Q3"}));
+    QString north;
+    test::WhenModal([&north](QWidget* w) {
+        north = static_cast<ComboDialog*>(w)->NorthHolding().str().c_str();
+        static_cast<ComboDialog*>(w)->reject();
+    });
+    next.RecentMenu()->actions()[1]->trigger();
+    QCOMPARE(north, QString("KJ2"));
 }
 
 QTEST_MAIN(TestMainWindow)

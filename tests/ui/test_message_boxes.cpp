@@ -143,7 +143,7 @@ void TestMessageBoxes::stopRequestFollowsTheProgressWindow() {
     QVERIFY(!host.stopRequested());
     progress.SetState(TCalcState::Stopping);
     QVERIFY(host.stopRequested());
-    progress.close();
+    progress.Finish();
     QVERIFY(!host.stopRequested());
 }
 

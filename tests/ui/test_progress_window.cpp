@@ -27,6 +27,7 @@ class TestProgressWindow : public QObject {
     void interruptAnsweredYesStops();
     void interruptAnsweredNoCarriesOn();
     void closingMakesItReady();
+    void modalChildEscapeAndCloseAskToInterrupt();
     void residentMemoryIsRead();
 };
 
@@ -40,10 +41,8 @@ void TestProgressWindow::createdReady() {
     QCOMPARE(w.Timer()->interval(), 1000);
     QCOMPARE(w.InitialMemoryLimit(), 1u);
     QCOMPARE(w.InterruptButton()->text(), QString("Interrupt"));
-    // No close box; minimise and maximise only.
-    QVERIFY(!(w.windowFlags() & Qt::WindowCloseButtonHint));
-    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    // A close box, which asks to interrupt.
+    QVERIFY(w.windowFlags() & Qt::WindowCloseButtonHint);
 }
 
 void TestProgressWindow::statesSwitchLabelButtonAndTimer() {
@@ -121,7 +120,7 @@ void TestProgressWindow::memoryWarningDoublesAndStartsAgainWithEachComputation()
     QCOMPARE(w.MemoryLimit(), 8u);
 
     // The next computation starts from 1 G with an empty label.
-    w.close();
+    w.Finish();
     w.SetState(TCalcState::Calculating);
     QVERIFY(w.MemoryLabel()->text().isEmpty());
     QCOMPARE(w.MemoryLimit(), 1u);
@@ -184,7 +183,7 @@ void TestProgressWindow::closingMakesItReady() {
     w.ShowOverParent();
     QVERIFY(w.isVisible());
     // A short computation may end before the first tick: no dot was ever shown.
-    QVERIFY(w.close());
+    w.Finish();
     QVERIFY(!w.isVisible());
     QCOMPARE(w.State(), TCalcState::Ready);
     QCOMPARE(w.ProgressLabel()->text(), QString("Ready"));
@@ -192,8 +191,32 @@ void TestProgressWindow::closingMakesItReady() {
     w.SetState(TCalcState::Calculating);
     w.SetState(TCalcState::Stopping);
     w.ShowOverParent();
-    QVERIFY(w.close());
+    w.Finish();
     QCOMPARE(w.State(), TCalcState::Ready);
+}
+
+void TestProgressWindow::modalChildEscapeAndCloseAskToInterrupt() {
+    MessageBoxRecorder boxes;
+    QWidget parent;
+    parent.show();
+    ProgressWindow w(&parent);
+    w.SetState(TCalcState::Calculating);
+    w.ShowOverParent();
+    QCOMPARE(w.parentWidget(), &parent);
+    QVERIFY(w.isWindow());
+    QCOMPARE(w.windowModality(), Qt::WindowModal);
+    QCOMPARE(QApplication::activeModalWidget(), &w);
+    QVERIFY(w.ElapsedLabel()->text().startsWith("Elapsed: 0:0"));
+    // Escape and the close button ask as Interrupt does; No keeps the window up.
+    boxes.Answer(BoxAnswer::No);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QVERIFY(!w.close());
+    QCOMPARE(boxes.Texts(), QStringList(2, "Do you want to stop the computation?"));
+    QVERIFY(w.isVisible());
+    QCOMPARE(w.State(), TCalcState::Stopping);
+    w.Finish();
+    QVERIFY(!w.isVisible());
+    QVERIFY(w.ElapsedLabel()->text().isEmpty());
 }
 
 void TestProgressWindow::residentMemoryIsRead() {
