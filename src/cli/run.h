@@ -4,6 +4,8 @@
 
 #include "cli/cli_host.h"
 #include "cli/options.h"
+#include "present/plan_text.h"
+#include "results/plan.h"
 #include "results/report.h"
 
 #include <nlohmann/json.hpp>
@@ -53,6 +55,9 @@ struct RunResult {
     ResultsSummary Results;
     std::vector<TricksTableRow> TricksRows;
     std::optional<PlayReport> Play;
+    // With --plans: each line's plan, and its words (in list order).
+    std::vector<LinePlan> Plans;
+    std::vector<std::string> PlanTexts;
     double Seconds = 0.0;
 };
 
@@ -61,6 +66,13 @@ struct RunResult {
 // stopped by the host's memory limit, or whose memory ran out, ends as
 // OutOfMemory.
 RunResult RunAnalysis(const RunRequest& request, CliHost& host);
+
+// A line's plan as JSON: {"steps": [{"trick", "hand", "card", "branches": [{"if":
+// {"seat", "cards"}, "then": plan}]}], "end"}; cards as in the holdings ("T").
+nlohmann::ordered_json PlanJson(const Plan& p);
+// The plan back from its JSON (the positions of its steps are not filled in);
+// nothing when the JSON is not a plan.
+std::optional<Plan> PlanFromJson(const nlohmann::ordered_json& j);
 
 // The JSON object of a finished analysis.
 nlohmann::ordered_json ResultJson(const RunResult& r);
