@@ -115,9 +115,13 @@ std::string LeadWords(const LinePlan& lp, const PlanStep& s) {
     std::string towards;
     for (char p : partner)
         if (Above(p, c) && RankValue(p) >= 8) towards += p;
-    std::string body = IsLowCard(c, own) ? "lead low from " + std::string(HandName(s.Hand))
-                                         : "lead " + TheCard(c) + " from " + HandName(s.Hand);
-    if (!towards.empty())
+    const bool low = IsLowCard(c, own);
+    // After "return to South" the hand goes without saying.
+    const std::string from = prefix.rfind("return to", 0) == 0 || prefix.rfind("cross to", 0) == 0
+                                 ? std::string()
+                                 : std::string(" from ") + HandName(s.Hand);
+    std::string body = low ? "lead low" + from : "lead " + TheCard(c) + from;
+    if (low && !towards.empty())
         body += std::string(" towards ") + HandName(s.Hand == hand::North ? hand::South : hand::North) +
                 "'s " + HoldingWords(towards);
     return prefix + body;
@@ -133,8 +137,9 @@ std::string ThirdWords(const PlanStep& s) {
     const bool partnerHigh = !Above(second, lead);
     const char current = partnerHigh ? lead : second;
     const bool sureWinner = s.DefendersLeft.empty() || Above(c, s.DefendersLeft.front());
+    const bool leadWinner = s.DefendersLeft.empty() || Above(lead, s.DefendersLeft.front());
     if (Above(c, current)) {
-        if (sureWinner) return (partnerHigh ? "overtake with " : "win with ") + TheCard(c);
+        if (sureWinner) return (partnerHigh && leadWinner ? "overtake with " : "win with ") + TheCard(c);
         bool higherHeld = false;
         for (char o : own)
             if (Above(o, c)) higherHeld = true;
@@ -143,7 +148,6 @@ std::string ThirdWords(const PlanStep& s) {
     }
     if (IsLowCard(c, own)) {
         if (partnerHigh) {
-            const bool leadWinner = s.DefendersLeft.empty() || Above(lead, s.DefendersLeft.front());
             return leadWinner ? std::string("play low from ") + HandName(s.Hand)
                               : std::string("let it run");
         }
@@ -155,6 +159,8 @@ std::string ThirdWords(const PlanStep& s) {
     }
     return "play " + TheCard(c) + " from " + HandName(s.Hand);
 }
+
+constexpr const char* CashText = "Cash the winners.";
 
 struct Line {
     int Depth = 0;
@@ -217,6 +223,11 @@ std::string OutcomeWords(const Cont& c) {
 
 // The defenders' cards literally: "West plays low and East the king".
 std::string LiteralWords(const Cont& c) {
+    if (c.Second && c.Fourth && c.Third &&
+        GroupNoun(c.Second->Cards, c.Lead->DefendersLeft) == "low" &&
+        GroupNoun(c.Fourth->Cards, c.Third->DefendersLeft) == "low" &&
+        c.Second->Cards.find('-') == std::string::npos && c.Fourth->Cards.find('-') == std::string::npos)
+        return "both defenders play low";
     std::vector<std::string> parts;
     if (c.Second) parts.push_back(GroupPlays(c.Second->Seat, c.Second->Cards, c.Lead->DefendersLeft));
     if (c.Fourth && c.Third)
@@ -232,7 +243,7 @@ Lines Render(const LinePlan& lp, const Plan& p, std::size_t i);
 Lines RenderEnd(const Plan& p) {
     switch (p.End) {
     case PlanEnd::Cash:
-        return {Line{0, "Cash the winners.", {}}};
+        return {Line{0, CashText, {}}};
     case PlanEnd::Unexplored:
         return {Line{0, "Play on as the play-through shows.", {}}};
     default:
@@ -281,13 +292,20 @@ void AppendContinuations(const LinePlan& lp, const std::vector<Cont>& conts, Lin
         for (const std::string& w : words[g]) {
             if (w.empty()) clash = true;
             for (std::size_t h = 0; h < groups.size(); ++h)
-                if (h != g && std::find(words[h].begin(), words[h].end(), w) != words[h].end())
-                    clash = true;
+                if (h != g)
+                    for (const std::string& v : words[h])
+                        if (v.find(w) != std::string::npos || w.find(v) != std::string::npos)
+                            clash = true;
         }
     if (clash) fill(true);
+    // Where the rest is cashing the winners, that goes last, as "otherwise".
+    auto isCash = [](const Lines& l) { return l.size() == 1 && l.front().Text == CashText; };
+    std::size_t cashGroup = groups.size();
+    for (std::size_t g = 0; g < groups.size(); ++g)
+        if (isCash(groups[g].first)) cashGroup = g;
     for (std::size_t g = 0; g < groups.size(); ++g) {
         Lines& sub = groups[g].first;
-        if (sub.empty()) continue; // nothing more to do there
+        if (g == cashGroup) continue;
         std::string cond;
         for (std::size_t k = 0; k < words[g].size(); ++k)
             cond += (k ? " or " : "") + words[g][k];
@@ -297,6 +315,7 @@ void AppendContinuations(const LinePlan& lp, const std::vector<Cont>& conts, Lin
             out.push_back(std::move(l));
         }
     }
+    if (cashGroup < groups.size()) out.push_back(Line{1, "Otherwise, cash the winners.", {}});
 }
 
 // Adds the continuation after third hand's card.
@@ -369,6 +388,10 @@ Lines Render(const LinePlan& lp, const Plan& p, std::size_t i) {
     Lines out;
     out.push_back(std::move(line));
     AppendContinuations(lp, conts, out);
+    if (out.size() == 2 && out[1].Depth == 0 && out[1].Text == CashText) {
+        out.front().Text += " Then cash the winners.";
+        out.pop_back();
+    }
     return out;
 }
 
@@ -417,6 +440,52 @@ std::string PlanTextString(const PlanText& t) {
     for (const PlanTextStep& s : t.Steps)
         out += PlanStepLine(s) + "\n";
     return out;
+}
+
+const PlanStep* CurrentPlanStep(const Plan& plan, std::string_view played,
+                                char (*classOf)(const void* context, char card),
+                                const void* context) {
+    auto same = [&](char x, char y) {
+        return x == y || (x != '-' && y != '-' && classOf(context, x) == classOf(context, y));
+    };
+    const Plan* p = &plan;
+    std::size_t i = 0;
+    const PlanStep* last = nullptr;
+    const PlanStep* waiting = nullptr; // declarer's step whose defender's card comes next
+    std::size_t k = 0;
+    for (char c : played) {
+        if (c == ';') continue;
+        const std::size_t pos = k++ % 4;
+        if (pos == 0 || pos == 2) {
+            if (i >= p->Steps.size()) return last; // the plan has ended: the rest is easy
+            const PlanStep& s = p->Steps[i];
+            if (!same(c, s.Card)) return nullptr;
+            last = waiting = &s;
+            continue;
+        }
+        if (waiting == nullptr) return nullptr;
+        if (waiting->Branches.empty()) {
+            ++i;
+        } else {
+            const PlanBranch* found = nullptr;
+            for (const PlanBranch& b : waiting->Branches)
+                for (char x : b.Cards)
+                    if (same(x, c)) found = &b;
+            if (found == nullptr) return nullptr;
+            p = &found->Then;
+            i = 0;
+        }
+        waiting = nullptr;
+    }
+    if (waiting != nullptr) return waiting;
+    return i < p->Steps.size() ? &p->Steps[i] : last;
+}
+
+int TextStepOf(const PlanText& text, const PlanStep* step) {
+    if (step == nullptr) return 0;
+    for (const PlanTextStep& s : text.Steps)
+        if (std::find(s.Steps.begin(), s.Steps.end(), step) != s.Steps.end()) return s.Number;
+    return 0;
 }
 
 std::vector<std::string> PlanTexts(const std::vector<PlanText>& texts,

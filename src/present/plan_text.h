@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace nvx {
@@ -40,6 +41,17 @@ std::string PlanTextString(const PlanText& t);
 // earlier line says so ("As A, but at step 2: ...") and goes on from there.
 std::vector<std::string> PlanTexts(const std::vector<PlanText>& texts,
                                    const std::vector<std::string>& names);
+
+// Where a play-through stands in the plan: the plan's next step of declarer's
+// (or its last one when the plan is over), given the cards played so far (the
+// play-through's record, ";" between tricks) and the card that stands for each
+// card's class. Null when the play has left the plan.
+const PlanStep* CurrentPlanStep(const Plan& plan, std::string_view played,
+                                char (*classOf)(const void* context, char card),
+                                const void* context);
+// The number of the step of the text that describes a step of the plan (0 if
+// none does).
+int TextStepOf(const PlanText& text, const PlanStep* step);
 
 // A card as a player names it: "ace", "king", "queen", "jack", "10", "9".
 std::string CardWord(char c);

@@ -141,6 +141,14 @@ class PlanBuilder {
     // its lowest card.
     std::uint8_t Choose(const std::array<bool, FirstShowOut + 1>& on) {
         if (e_.play.Seat != seat::None) {
+            // Third hand: win the trick as cheaply as the line allows, unless
+            // partner's card wins it already; else the lowest card.
+            const std::uint8_t current = e_.play.Highest[e_.play.CardIndex - 1];
+            // (A card that no defenders' card still out is below cannot win.)
+            const std::uint8_t floor = std::max(current, LowestLeft(e_, hand::Defenders));
+            if (e_.classes.Owner[current] == hand::Defenders || current < DefendersTop(e_))
+                for (std::uint8_t code = static_cast<std::uint8_t>(floor + 1); code <= 13; ++code)
+                    if (on[code]) return code;
             for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
                 if (on[code]) return code;
             return 0;
@@ -259,6 +267,9 @@ class PlanBuilder {
             const std::string cls = ClassCards(h, code);
             real = cls.empty() ? '?' : cls.front();
             if (!cls.empty() && cls.back() == cards.back() && RankValue(cls.back()) <= 7)
+                real = cls.back();
+            // A card that does not beat the trick so far: the lowest of its equals.
+            if (!lead && !cls.empty() && code < e_.play.Highest[e_.play.CardIndex - 1])
                 real = cls.back();
             RemoveCard(real, cards);
         }

@@ -6,6 +6,7 @@
 #include "results/report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/plan_view.h"
 #include "ui/table_window.h"
 
 #include <QApplication>
@@ -18,6 +19,7 @@
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -106,6 +108,14 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     : window_(window), analysis_(analysis) {
     window_.SetResultViews(this);
 
+    // The plan of the chosen line goes under the line selector's row.
+    planView_ = new PlanView(window_.PlayGroupBox());
+    if (auto* box = qobject_cast<QVBoxLayout*>(window_.PlayGroupBox()->layout()))
+        box->insertWidget(1, planView_);
+    connect(window_.SelectLineComboBox(), &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (i < 0) planView_->ShowLine(-1); // the selector was emptied
+    });
+
     QTreeWidget* table = window_.TricksTableListView();
     table->setItemDelegate(new CellColourDelegate(
         [this](const QModelIndex& index) { return CellColourOf(index); }, this));
@@ -148,6 +158,29 @@ AnalysisViews::~AnalysisViews() {
 void AnalysisViews::FillResultList() {
     const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
     FillListView(window_.ResultListView(), ResultListTable(r));
+    planView_->SetLines(analysis_);
+    SetPlanToolTips();
+}
+
+void AnalysisViews::SetPlanToolTips() {
+    QTreeWidget* list = window_.ResultListView();
+    const int column = list->columnCount() - 1; // "Line"
+    std::vector<std::string> names;
+    for (int i = 1; i <= analysis_.StratCount(); ++i)
+        names.push_back(analysis_.GetStratName(i));
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        const std::string cell = item->text(column).toStdString();
+        QString tip;
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            if (names[i].size() != 1 || cell.find(names[i]) == std::string::npos) continue;
+            if (!tip.isEmpty()) tip += QStringLiteral("\n");
+            tip += QStringLiteral("Line %1:\n").arg(QString::fromStdString(names[i])) +
+                   QString::fromStdString(planView_->PlanWords(static_cast<int>(i))).trimmed() +
+                   QStringLiteral("\n");
+        }
+        item->setToolTip(column, tip.trimmed());
+    }
 }
 
 ResultsSummary AnalysisViews::ShownResults() const {
@@ -264,6 +297,7 @@ void AnalysisViews::SelectLineComboBoxChange() {
     TakeBackAll();
     window_.FurthestPlay().clear();
     analysis_.SelectStrat(index + 1);
+    planView_->ShowLine(index);
     RepaintTricksTable();
     UpdatePlayPanel();
     QLineEdit* edit = window_.PlayRichEdit();
@@ -317,6 +351,7 @@ void AnalysisViews::PlayRichEditChange() {
 
 void AnalysisViews::UpdatePlayPanel() {
     PlayThrough& play = analysis_.play();
+    planView_->ShowPlay(play.GetPlayString());
     const std::string north = play.NorthUnplayed();
     const std::string south = play.SouthUnplayed();
     const std::string trick = play.CurrentTrickCards();

@@ -19,6 +19,7 @@ namespace nvx {
 
 class Analysis;
 class MainWindow;
+class PlanView;
 struct ReportTable;
 struct ResultsSummary;
 struct TricksTableSource;
@@ -85,8 +86,12 @@ class AnalysisViews : public QObject, public ResultViews {
     void TakeBackAll();
     std::size_t CurrentTrickLength() const;
 
+    // The plans' words under each name of the results list, as tooltips.
+    void SetPlanToolTips();
+
     MainWindow& window_;
     Analysis& analysis_;
+    PlanView* planView_ = nullptr; // beside the line selector
 };
 
 } // namespace nvx
