@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -143,6 +144,7 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
 
     table->installEventFilter(this);
     window_.ResultListView()->installEventFilter(this);
+    window_.ResultListView()->viewport()->installEventFilter(this);
     window_.PlayGroupBox()->installEventFilter(this);
 }
 
@@ -159,28 +161,20 @@ void AnalysisViews::FillResultList() {
     const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
     FillListView(window_.ResultListView(), ResultListTable(r));
     planView_->SetLines(analysis_);
-    SetPlanToolTips();
 }
 
-void AnalysisViews::SetPlanToolTips() {
-    QTreeWidget* list = window_.ResultListView();
-    const int column = list->columnCount() - 1; // "Line"
-    std::vector<std::string> names;
-    for (int i = 1; i <= analysis_.StratCount(); ++i)
-        names.push_back(analysis_.GetStratName(i));
-    for (int row = 0; row < list->topLevelItemCount(); ++row) {
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        const std::string cell = item->text(column).toStdString();
-        QString tip;
-        for (std::size_t i = 0; i < names.size(); ++i) {
-            if (names[i].size() != 1 || cell.find(names[i]) == std::string::npos) continue;
-            if (!tip.isEmpty()) tip += QStringLiteral("\n");
-            tip += QStringLiteral("Line %1:\n").arg(QString::fromStdString(names[i])) +
-                   QString::fromStdString(planView_->PlanWords(static_cast<int>(i))).trimmed() +
-                   QStringLiteral("\n");
-        }
-        item->setToolTip(column, tip.trimmed());
+QString AnalysisViews::PlanToolTip(const QString& cell) {
+    QString tip;
+    const std::string names = cell.toStdString();
+    for (int i = 1; i <= analysis_.StratCount(); ++i) {
+        const std::string name = analysis_.GetStratName(i);
+        if (name.size() != 1 || names.find(name) == std::string::npos) continue;
+        const WaitCursor wait; // a plan is built the first time it is asked for
+        tip += QStringLiteral("Line %1:\n").arg(QString::fromStdString(name)) +
+               QString::fromStdString(planView_->PlanWords(i - 1)).trimmed() +
+               QStringLiteral("\n\n");
     }
+    return tip.trimmed();
 }
 
 ResultsSummary AnalysisViews::ShownResults() const {
@@ -477,6 +471,22 @@ void AnalysisViews::PlayGroupBoxMouseDown() {
 }
 
 bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
+    // The line names of the results list show their plans as tooltips.
+    if (event->type() == QEvent::ToolTip && watched == window_.ResultListView()->viewport()) {
+        QTreeWidget* list = window_.ResultListView();
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QTreeWidgetItem* item = list->itemAt(help->pos());
+        const int column = list->columnAt(help->pos().x());
+        if (item != nullptr && column == list->columnCount() - 1) {
+            const QString tip = PlanToolTip(item->text(column));
+            if (!tip.isEmpty()) {
+                QToolTip::showText(help->globalPos(), tip, list);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        return false;
+    }
     if (event->type() == QEvent::KeyPress &&
         (watched == window_.TricksTableListView() || watched == window_.ResultListView())) {
         const auto* key = static_cast<QKeyEvent*>(event);

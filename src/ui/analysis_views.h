@@ -9,6 +9,7 @@
 #include "ui/tricks_table.h"
 
 #include <QObject>
+#include <QString>
 
 #include <string>
 
@@ -86,8 +87,8 @@ class AnalysisViews : public QObject, public ResultViews {
     void TakeBackAll();
     std::size_t CurrentTrickLength() const;
 
-    // The plans' words under each name of the results list, as tooltips.
-    void SetPlanToolTips();
+    // The plans of the lines named in a cell of the results list ("AC").
+    QString PlanToolTip(const QString& cell);
 
     MainWindow& window_;
     Analysis& analysis_;

@@ -26,19 +26,27 @@ PlanView::PlanView(QWidget* parent) : QTextBrowser(parent) {
 void PlanView::SetLines(Analysis& analysis) {
     Clear();
     analysis_ = &analysis;
-    std::vector<std::string> names;
+    lines_ = analysis.StratCount();
+    for (int i = 1; i <= lines_; ++i)
+        names_.push_back(analysis.GetStratName(i));
+}
+
+void PlanView::Ensure(int i) {
+    if (analysis_ == nullptr || i >= lines_) return;
     PlanOptions options;
     options.MaxDecisions = MaxPlanDecisions;
-    for (int i = 1; i <= analysis.StratCount(); ++i) {
-        plans_.push_back(BuildLinePlan(analysis, i, options));
+    const std::size_t before = plans_.size();
+    while (static_cast<int>(plans_.size()) <= i) {
+        plans_.push_back(BuildLinePlan(*analysis_, static_cast<int>(plans_.size()) + 1, options));
         texts_.push_back(DescribePlan(plans_.back()));
-        names.push_back(analysis.GetStratName(i));
     }
-    words_ = PlanTexts(texts_, names);
+    if (plans_.size() != before) words_ = PlanTexts(texts_, names_);
 }
 
 void PlanView::Clear() {
     analysis_ = nullptr;
+    lines_ = 0;
+    names_.clear();
     plans_.clear();
     texts_.clear();
     words_.clear();
@@ -48,6 +56,7 @@ void PlanView::Clear() {
 }
 
 void PlanView::ShowLine(int i) {
+    Ensure(i);
     line_ = i >= 0 && i < static_cast<int>(texts_.size()) ? i : -1;
     highlighted_ = 0;
     Render();
@@ -63,7 +72,8 @@ void PlanView::ShowPlay(const std::string& played) {
     Render();
 }
 
-std::string PlanView::PlanWords(int i) const {
+std::string PlanView::PlanWords(int i) {
+    Ensure(i);
     return i >= 0 && i < static_cast<int>(words_.size()) ? words_[static_cast<std::size_t>(i)]
                                                           : std::string();
 }

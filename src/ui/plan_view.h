@@ -19,7 +19,8 @@ class PlanView : public QTextBrowser {
   public:
     explicit PlanView(QWidget* parent = nullptr);
 
-    // Builds the plans of every line of a finished analysis (none shown yet).
+    // The lines of a finished analysis (none shown yet); each plan is built
+    // when it is first asked for.
     void SetLines(Analysis& analysis);
     // Forgets the plans.
     void Clear();
@@ -30,13 +31,17 @@ class PlanView : public QTextBrowser {
     void ShowPlay(const std::string& played);
 
     // The words of line i's plan, as the CLI prints them ("" if none).
-    std::string PlanWords(int i) const;
+    std::string PlanWords(int i);
     int HighlightedStep() const { return highlighted_; }
 
   private:
     void Render();
+    // Builds the plans of the lines up to i.
+    void Ensure(int i);
 
-    const Analysis* analysis_ = nullptr;
+    Analysis* analysis_ = nullptr;
+    int lines_ = 0;
+    std::vector<std::string> names_;
     std::vector<LinePlan> plans_;
     std::vector<PlanText> texts_;
     std::vector<std::string> words_;
