@@ -84,7 +84,9 @@ class PlanBuilder {
     std::string& HandCards(std::uint8_t h) {
         return h == hand::North ? north_ : h == hand::South ? south_ : defenders_;
     }
-    std::uint8_t CodeOf(char c) const { return static_cast<std::uint8_t>(RankValue(e_.ClassRepresentative(c))); }
+    std::uint8_t CodeOf(char c) const {
+        return static_cast<std::uint8_t>(RankValue(e_.ClassRepresentative(c)));
+    }
     // The cards of the class still unplayed in the hand, highest first.
     std::string ClassCards(std::uint8_t h, std::uint8_t code) {
         std::string out;
@@ -101,8 +103,9 @@ class PlanBuilder {
     }
 
     // The line's target, as after the play-through's check at a declarer's
-    // decision: which codes are on the line (and the target may rise when a
-    // defender's card gave more away, Part 3.4 step 8).
+    // decision: which codes are on the line. When a defender's card gave
+    // more away and only one way on is left that takes at least the target
+    // everywhere and more somewhere, the target rises to it.
     std::array<bool, FirstShowOut + 1> OnLine(TEval& target, bool root) {
         std::array<bool, FirstShowOut + 1> on{};
         std::array<TFactor, FirstShowOut + 1> f{};
@@ -154,7 +157,8 @@ class PlanBuilder {
             return 0;
         }
         std::array<std::uint8_t, 2> hands{hand::South, hand::North};
-        if (e_.play.Trick > 1 && e_.NorthWonTrickEndingAt(static_cast<std::uint8_t>(e_.play.CardIndex - 1)))
+        if (e_.play.Trick > 1 &&
+            e_.NorthWonTrickEndingAt(static_cast<std::uint8_t>(e_.play.CardIndex - 1)))
             hands = {hand::North, hand::South};
         const std::uint8_t top = DefendersTop(e_);
         for (std::uint8_t h : hands) {
@@ -286,7 +290,8 @@ class PlanBuilder {
             TDom d;
             PossibleDivs(e_, d);
             if (AnyProbability(d)) {
-                std::string group = dc == FirstShowOut ? std::string("-") : ClassCards(hand::Defenders, dc);
+                std::string group =
+                    dc == FirstShowOut ? std::string("-") : ClassCards(hand::Defenders, dc);
                 char removed = '-';
                 if (dc != FirstShowOut && !group.empty()) {
                     removed = group.front();
@@ -367,7 +372,9 @@ struct Replay {
     std::uint8_t previousWinner = hand::None;
     std::uint8_t entries = 0;
 
-    std::string& Cards(std::uint8_t h) { return h == hand::North ? north : h == hand::South ? south : defenders; }
+    std::string& Cards(std::uint8_t h) {
+        return h == hand::North ? north : h == hand::South ? south : defenders;
+    }
     void Add(char c, std::uint8_t h) {
         if (c != '-' && c != 0) RemoveCard(c, Cards(h));
         if (trick.empty()) {
@@ -378,7 +385,8 @@ struct Replay {
         if (trick.size() == 4) {
             std::size_t best = 0;
             for (std::size_t i = 1; i < 4; ++i)
-                if (trick[i] != '-' && (trick[best] == '-' || IsHigher(trick[i], trick[best]))) best = i;
+                if (trick[i] != '-' && (trick[best] == '-' || IsHigher(trick[i], trick[best])))
+                    best = i;
             const std::uint8_t partner = leadHand == hand::North ? hand::South : hand::North;
             previousWinner = best == 0 ? leadHand : best == 2 ? partner : hand::Defenders;
             trick.clear();

@@ -1,8 +1,8 @@
 // The plan of a line: what declarer plays at each of its decisions, as a tree
 // that branches on the defenders' cards where they change declarer's next
-// card. It is built from the play-through's check of declarer's cards (Part
-// 3.4): every card of the plan is one the line plays there, so following the
-// plan in any layout takes the line's tricks. The tree holds no words; the
+// card. It is built from the play-through's check of declarer's cards: every
+// card of the plan is one the line plays there, so following the plan in any
+// layout takes the line's tricks. The tree holds no words; the
 // front ends put it into English (present/plan_text.h).
 #pragma once
 
