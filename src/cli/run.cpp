@@ -218,9 +218,10 @@ Json PlanJson(const Plan& p) {
         st["card"] = std::string(1, s.Card);
         Json branches = Json::array();
         for (const PlanBranch& b : s.Branches)
-            branches.push_back(Json{{"if", Json{{"seat", b.Seat == seat::West ? "West" : "East"},
-                                                {"cards", b.Cards}}},
-                                    {"then", PlanJson(b.Then)}});
+            branches.push_back(Json{
+                {"if", Json{{"seat", b.Seat == seat::West ? "West" : "East"}, {"cards", b.Cards}}},
+                {"weight", b.Weight},
+                {"then", PlanJson(b.Then)}});
         st["branches"] = branches;
         steps.push_back(st);
     }
@@ -250,6 +251,7 @@ std::optional<Plan> PlanFromJson(const Json& j) {
                 if (seatName != "West" && seatName != "East") return std::nullopt;
                 pb.Seat = seatName == "West" ? seat::West : seat::East;
                 pb.Cards = b.at("if").at("cards").get<std::string>();
+                pb.Weight = b.at("weight").get<double>();
                 std::optional<Plan> then = PlanFromJson(b.at("then"));
                 if (!then) return std::nullopt;
                 pb.Then = std::move(*then);

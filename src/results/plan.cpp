@@ -73,6 +73,11 @@ class PlanBuilder {
         if (all.size() != lineVal.size()) return lp; // no such line
         TEval target = MakeEval(host_, all, lineVal);
         lp.Root = Decide(target, true);
+        TDom withProbability;
+        for (std::uint8_t x : all)
+            if (e_.DivProb(x) > 0) withProbability.push_back(x);
+        Weigh(lp.Root, 0, withProbability);
+        SortBranches(lp.Root);
         FillPlanPositions(lp.Root, north_, south_, defenders_, e_.GetEntries());
         lp.Complete = complete_;
         lp.Decisions = decisions_;
@@ -349,6 +354,107 @@ class PlanBuilder {
         return p;
     }
 
+    // The branches' weights: each layout goes the way the defenders' natural
+    // cards take it, second hand low, fourth hand winning the trick as
+    // cheaply as it can, else low. share_ gets, for every branch, how likely
+    // it is among its step's branches once the play has come that far.
+    void Weigh(Plan& p, std::size_t i, const TDom& divs) {
+        if (i >= p.Steps.size()) return;
+        PlanStep& s = p.Steps[i];
+        if (!e_.Play(s.Card == '-' ? FirstShowOut : CodeOf(s.Card))) return;
+        TDom all;
+        PossibleDivs(e_, all);
+        const std::array<TDom, FirstShowOut + 1> byCard = NaturalCards(all);
+        auto probability = [&](const TDom& d) {
+            std::int64_t sum = 0;
+            for (std::uint8_t x : d)
+                sum += e_.DivProb(x);
+            return static_cast<double>(sum) / static_cast<double>(e_.ProbDenominator());
+        };
+        // The natural divisions among divs that come with card dc.
+        auto along = [&](std::uint8_t dc) {
+            TDom d;
+            for (std::uint8_t x : divs)
+                if (std::find(byCard[dc].begin(), byCard[dc].end(), x) != byCard[dc].end())
+                    d.push_back(x);
+            return d;
+        };
+        if (s.Branches.empty()) {
+            for (std::uint8_t dc = 1; dc <= FirstShowOut; ++dc) {
+                if (byCard[dc].empty() || !e_.Play(dc)) continue;
+                Weigh(p, i + 1, along(dc));
+                e_.UndoPlay();
+            }
+        }
+        for (PlanBranch& b : s.Branches) {
+            bool visited = false;
+            for (std::uint8_t dc = 1; dc <= FirstShowOut; ++dc) {
+                const bool in = std::any_of(b.Cards.begin(), b.Cards.end(), [&](char c) {
+                    return c == '-' ? dc == FirstShowOut : CodeOf(c) == dc;
+                });
+                if (!in || byCard[dc].empty() || !e_.Play(dc)) continue;
+                const TDom d = along(dc);
+                share_[&b] += probability(byCard[dc]);
+                b.Weight += probability(d);
+                Weigh(b.Then, 0, d);
+                e_.UndoPlay();
+                visited = true;
+            }
+            // A branch no natural card leads to: its own branches are still
+            // put in order.
+            const char first = b.Cards.empty() ? '-' : b.Cards.front();
+            if (!visited && e_.Play(first == '-' ? FirstShowOut : CodeOf(first))) {
+                Weigh(b.Then, 0, TDom());
+                e_.UndoPlay();
+            }
+        }
+        e_.UndoPlay();
+    }
+
+    // The divisions of divs by the card the defender to play would play
+    // naturally in each.
+    std::array<TDom, FirstShowOut + 1> NaturalCards(const TDom& divs) {
+        std::array<std::array<bool, FirstShowOut + 1>, 256> can{};
+        for (std::uint8_t dc = 1; dc <= FirstShowOut; ++dc) {
+            if (!e_.Play(dc)) continue;
+            TDom d;
+            PossibleDivs(e_, d);
+            for (std::uint8_t x : d)
+                can[x][dc] = true;
+            e_.UndoPlay();
+        }
+        const std::uint8_t current = e_.play.Highest[e_.play.CardIndex - 1];
+        const bool beat = e_.PositionInTrick() == 3 && e_.classes.Owner[current] != hand::Defenders;
+        std::array<TDom, FirstShowOut + 1> out;
+        for (std::uint8_t x : divs) {
+            std::uint8_t pick = 0;
+            for (std::uint8_t dc = static_cast<std::uint8_t>(current + 1);
+                 beat && dc <= 13 && !pick; ++dc)
+                if (can[x][dc]) pick = dc;
+            for (std::uint8_t dc = 1; dc <= FirstShowOut && !pick; ++dc)
+                if (can[x][dc]) pick = dc;
+            if (pick) out[pick].push_back(x);
+        }
+        return out;
+    }
+
+    void SortBranches(Plan& p) {
+        for (PlanStep& s : p.Steps) {
+            // The likeliest first, once the play has come that far.
+            std::vector<std::pair<double, std::size_t>> order;
+            for (std::size_t k = 0; k < s.Branches.size(); ++k)
+                order.push_back({share_[&s.Branches[k]], k});
+            std::stable_sort(order.begin(), order.end(),
+                             [](const auto& a, const auto& b) { return a.first > b.first; });
+            std::vector<PlanBranch> sorted;
+            for (const auto& [share, k] : order)
+                sorted.push_back(std::move(s.Branches[k]));
+            s.Branches = std::move(sorted);
+            for (PlanBranch& b : s.Branches)
+                SortBranches(b.Then);
+        }
+    }
+
     TEval RestrictedTarget(const TEval& e, const TDom& d) {
         return MakeEval(host_, d, RestrictVal(host_, e.Dom, e.Val, d));
     }
@@ -359,6 +465,7 @@ class PlanBuilder {
     PlanOptions options_;
     TrickStartTable table_;
     std::unordered_map<TrickStartKey, bool, TrickStartKeyHash> memo_;
+    std::unordered_map<const PlanBranch*, double> share_;
     std::string north_, south_, defenders_; // unplayed real cards, highest first
     std::string trick_;                     // real cards of the trick so far
     std::size_t decisions_ = 0;
@@ -393,8 +500,9 @@ struct Replay {
             ++trickNo;
         }
     }
-    // The defender's card when the plan does not branch on it: the lowest.
-    char AnyDefendersCard() const { return defenders.empty() ? '-' : defenders.back(); }
+    // The defender's card when the plan does not branch on it: one of the
+    // lowest class.
+    char AnyDefendersCard() const { return GroupCard(defenders); }
 };
 
 void FillPlan(Plan& p, Replay r) {
@@ -414,7 +522,7 @@ void FillPlan(Plan& p, Replay r) {
         }
         for (PlanBranch& b : s.Branches) {
             Replay rb = r;
-            rb.Add(b.Cards.empty() ? '-' : b.Cards.front(), hand::Defenders);
+            rb.Add(GroupCard(b.Cards), hand::Defenders);
             FillPlan(b.Then, rb);
         }
     }
@@ -430,6 +538,14 @@ void FillPlanPositions(Plan& plan, std::string_view north, std::string_view sout
     r.defenders = defenders;
     r.entries = entries;
     FillPlan(plan, r);
+}
+
+char GroupCard(std::string_view cards) {
+    std::size_t i = cards.find_last_not_of('-');
+    if (i == std::string_view::npos) return '-';
+    while (i > 0 && RankValue(cards[i - 1]) == RankValue(cards[i]) + 1)
+        --i;
+    return cards[i];
 }
 
 bool SamePlan(const Plan& a, const Plan& b) {

@@ -43,6 +43,12 @@ struct PlanBranch {
     // plan; "-" when the defender shows out. Cards of one group are equal or
     // make no difference to the plan.
     std::string Cards;
+    // The probability of the layouts that come to this branch when the
+    // defenders play their natural cards (second hand low, fourth hand
+    // winning the trick as cheaply as it can, else low), as a share of all
+    // layouts; 0 for a branch only a less natural card leads to. Branches
+    // come likeliest first. Not part of the plan's identity.
+    double Weight = 0;
     Plan Then;
 };
 
@@ -70,9 +76,16 @@ struct PlanStep {
 // Fills in the positions the steps describe (and their tricks and places in
 // the trick) by playing the plan from the start: the holdings that take part
 // in the play, highest first. Where the plan does not branch on a defender's
-// card, the defender is taken to play the lowest card still out.
+// card, the defender is taken to play the lowest card still out; after a
+// branch, the lowest card of its group.
 void FillPlanPositions(Plan& plan, std::string_view north, std::string_view south,
                        std::string_view defenders, std::uint8_t entries);
+
+// The card that stands for a branch's group in the positions: the highest of
+// the run of adjacent ranks at the bottom of the group (the group's lowest
+// class, of which the plan after the branch was worked out); '-' for a
+// show-out.
+char GroupCard(std::string_view cards);
 
 // Equal as plans: the cards and branches, not the positions described.
 bool SamePlan(const Plan& a, const Plan& b);

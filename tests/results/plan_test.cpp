@@ -1,7 +1,8 @@
 // The plan of a line, followed card by card: in every layout with a
 // probability it takes exactly the line's tricks against the best defence,
 // it has a branch for every defender's card of such a layout, and none for a
-// card that only layouts without probability allow.
+// card that only layouts without probability allow; the branches' weights
+// share out every layout.
 #include "play/possible_divs.h"
 #include "results/analysis.h"
 #include "results/plan.h"
@@ -136,6 +137,20 @@ void CollectBranches(const Plan& p, std::vector<const PlanBranch*>& out) {
         }
 }
 
+// Every layout with a probability comes to exactly one branch of a step the
+// play reaches, so the branches' weights add up to the weight of the way there.
+void CheckWeights(const Plan& p, double weight, const std::string& what) {
+    for (const PlanStep& s : p.Steps) {
+        if (s.Branches.empty()) continue;
+        double sum = 0;
+        for (const PlanBranch& b : s.Branches) {
+            sum += b.Weight;
+            CheckWeights(b.Then, b.Weight, what);
+        }
+        EXPECT_NEAR(sum, weight, 1e-9) << what << " at trick " << int(s.Trick);
+    }
+}
+
 // Checks every line of the analysis; counts the plans that were complete.
 void CheckPlans(Analysis& a, const std::string& what, int& complete) {
     for (int i = 1; i <= a.StratCount(); ++i) {
@@ -152,16 +167,16 @@ void CheckPlans(Analysis& a, const std::string& what, int& complete) {
             const int tricks = f.FromDecision(lp.Root, 0);
             ASSERT_TRUE(f.failure.empty()) << what << " line " << a.GetStratName(i) << " division "
                                            << int(d) << ": " << f.failure;
-            ASSERT_EQ(tricks, val[d]) << what << " line " << a.GetStratName(i) << " division "
-                                      << int(d);
+            ASSERT_EQ(tricks, val[d])
+                << what << " line " << a.GetStratName(i) << " division " << int(d);
             used.insert(f.used.begin(), f.used.end());
         }
+        CheckWeights(lp.Root, 1.0, what + " line " + a.GetStratName(i));
         std::vector<const PlanBranch*> all;
         CollectBranches(lp.Root, all);
         for (const PlanBranch* b : all)
-            EXPECT_TRUE(used.count(b)) << what << " line " << a.GetStratName(i)
-                                       << ": a branch for " << b->Cards
-                                       << " that no layout with a probability reaches";
+            EXPECT_TRUE(used.count(b)) << what << " line " << a.GetStratName(i) << ": a branch for "
+                                       << b->Cards << " that no layout with a probability reaches";
     }
 }
 
@@ -187,8 +202,10 @@ TEST(PlanProperty, FollowingThePlanTakesTheLinesTricks) {
 
 TEST(PlanProperty, Examples) {
     test::RecordingHost host;
-    for (const auto& [north, south, entries] :
-         {std::tuple{"AQ", "32", 2}, {"AKJ65", "7432", 5}, {"QJ109", "A32", 1}, {"KJ9", "A432", 3}}) {
+    for (const auto& [north, south, entries] : {std::tuple{"AQ", "32", 2},
+                                                {"AKJ65", "7432", 5},
+                                                {"QJ109", "A32", 1},
+                                                {"KJ9", "A432", 3}}) {
         Analysis a(host);
         a.SetUpCombination(north, south, static_cast<std::uint8_t>(entries), "", 0, 0);
         a.SetTrickTable();
