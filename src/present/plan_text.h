@@ -28,7 +28,8 @@ struct PlanText {
     std::vector<PlanTextStep> Steps;
 };
 
-// The plan in words; after maxSteps steps the rest is left to the play-through.
+// The plan in words: the likeliest maxSteps steps (by the branches' weights),
+// each cut to about two lines; what is left out is left to the play-through.
 PlanText DescribePlan(const LinePlan& plan, std::size_t maxSteps = MaxPlanSteps);
 
 // The text of one step as printed: "2. If the queen wins, ..." (indented two
@@ -38,7 +39,7 @@ std::string PlanStepLine(const PlanTextStep& s);
 std::string PlanTextString(const PlanText& t);
 
 // The texts of several lines' plans: a line whose first steps are those of an
-// earlier line says so ("As A, but at step 2: ...") and goes on from there.
+// earlier line says so ("As A, but at trick 2, ...") and goes on from there.
 std::vector<std::string> PlanTexts(const std::vector<PlanText>& texts,
                                    const std::vector<std::string>& names);
 

@@ -37,118 +37,118 @@ const std::vector<Golden>& GoldenPlans() {
     static const std::vector<Golden> g = {
         {{"AQ", "32"},
          "A",
-         R"(1. Lead low from South towards North's AQ; if West plays low, finesse the queen; if West plays the king, win with the ace; if West shows out, play the queen. Then cash the winners.
+         R"(1. Lead low from South towards North's AQ and finesse the queen (win the king with the ace). Then cash the winners.
 )"},
         {{"AKJ65", "7432"},
          "A",
-         R"(1. Lead low from South towards North's AKJ; if West plays low, win with the ace; if West shows out, play the jack.
-  2. If West plays low and East shows out, cash the king in North and play low from South.
-    3. If West plays low or the 9, return to South and lead low towards North's J; if West plays low, play the jack; if West plays the queen, play low from North. Then cash the winners.
-    4. Otherwise, cash the winners.
-  5. Otherwise, cash the winners.
+         R"(1. Lead low from South to the ace (if West shows out, play the jack).
+  2. If West plays the queen or West shows out, cash the winners.
+  3. If East shows out, cash the king.
+    4. If West plays low, return to South and lead low towards North's J and play the jack (if West plays the queen, play low from North). Then cash the winners.
+    5. Otherwise, cash the winners.
+  6. Otherwise, cash the winners, playing for the drop of the queen.
+Then play on as the play-through shows.
 )"},
         {{"AQ10", "432"},
          "A",
-         R"(1. Lead low from South towards North's AQ10; if West plays low, finesse the 10; if West plays the jack, finesse the queen; if West plays the king, win with the ace; if West shows out, play the 10.
-  2. If West plays low and East plays the jack, lead low from South towards North's AQ; if West plays low, finesse the queen; if West plays the king, win with the ace; if West shows out, play the queen. Then cash the winners.
-  3. If both defenders play low, return to South and lead low towards North's AQ; if West plays low, finesse the queen; if West plays the king, win with the ace; if West shows out, play the queen. Then cash the winners.
-  4. If West plays low and East shows out, return to South and lead low towards North's AQ; if West plays low, finesse the queen; if West plays the king, win with the ace. Then cash the winners.
-  5. If West plays the jack and East plays low, return to South and lead low towards North's A10; if West plays low, finesse the 10; if West plays the king, win with the ace; if West shows out, play the 10. Then cash the winners.
-  6. If West plays the jack and East shows out, return to South and lead low towards North's A10; if West plays low, finesse the 10; if West plays the king, win with the ace. Then cash the winners.
-  7. If West plays the king and East plays low, return to South and lead low towards North's Q10; if West plays low, finesse the 10; if West plays the jack, win with the queen; if West shows out, play the 10. Then cash the winners.
-  8. If West plays the king and East shows out, return to South and lead low towards North's Q10; if West plays low, finesse the 10; if West plays the jack, win with the queen. Then cash the winners.
+         R"(1. Lead low from South towards North's AQ10 and finesse the 10 (cover the jack with the queen; win the king with the ace).
+  2. If the 10 wins or loses to the jack, lead low from South towards North's AQ and finesse the queen (win the king with the ace). Then cash the winners.
+  3. If West plays the jack and the queen wins, return to South and lead low towards North's A10 and finesse the 10. Then cash the winners.
+  4. If West plays the king, return to South and lead low towards North's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
+  5. Otherwise, cash the winners.
 Then play on as the play-through shows.
 )"},
         {{"AQJ4", "532"},
          "A",
-         R"(1. Lead low from South towards North's AQJ; if West plays low, finesse the queen; if West plays the king, win with the ace; if West shows out, play the queen.
-  2. If both defenders play low, return to South and lead low towards North's AJ; if West plays low, finesse the jack; if West plays the king, win with the ace; if West shows out, play the jack. Then cash the winners.
-  3. If West plays low and East shows out, cash the ace in North and play low from South.
-    4. If West plays low or the 9, return to South and lead low towards North's J; if West plays low, play the jack; if West plays the king, play low from North. Then cash the winners.
+         R"(1. Lead low from South towards North's AQJ and finesse the queen (win the king with the ace).
+  2. If the queen wins, return to South and lead low towards North's AJ and finesse the jack (win the king with the ace). Then cash the winners.
+  3. If the queen wins and East shows out, cash the ace.
+    4. If West plays low, return to South and lead low towards North's J and play the jack (if West plays the king, play low from North). Then cash the winners.
     5. Otherwise, cash the winners.
   6. Otherwise, cash the winners.
 )"},
         {{"AQJ4", "532"},
          "B",
-         R"(1. Lead low from South towards North's AQJ; if West plays low, win with the ace; if West shows out, play the queen.
-  2. If both defenders play low, return to South and lead low towards North's QJ; if West plays low or shows out, play the queen; if West plays the king, play low from North.
-    3. If both defenders play low, return to South and lead low towards North's J; if West plays low or shows out, play the jack; if West plays the king, play low from North. Then cash the winners.
-    4. If West plays low and East shows out, return to South and lead low towards North's J; if West plays low, play the jack; if West plays the king, play low from North. Then cash the winners.
-    5. Otherwise, cash the winners.
-  6. If West plays low and East shows out, return to South and lead low towards North's QJ; if West plays low, play the queen; if West plays the king, play low from North.
-    7. If West plays low, return to South and lead low towards North's J; if West plays low or the 8, play the jack; if West plays the king, play low from North. Then cash the winners.
-    8. Otherwise, cash the winners.
-Then play on as the play-through shows.
+         R"(1. Lead low from South to the ace (if West shows out, play the queen).
+  2. If both follow low, return to South and lead low towards North's QJ and play the queen (if West plays the king, play low from North).
+    3. If the queen wins, return to South and lead low towards North's J and play the jack (if West plays the king, play low from North). Then cash the winners.
+    4. Otherwise, cash the winners.
+  5. If East shows out, return to South and lead low towards North's QJ and play the queen (if West plays the king, play low from North).
+    6. If West plays low, return to South and lead low towards North's J and play the jack (if West plays the king, play low from North). Then cash the winners.
+    7. Otherwise, cash the winners.
+  8. Otherwise, cash the winners.
 )"},
         {{"KJ9", "A432"},
          "B",
-         R"(1. Lead low from South towards North's KJ9; if West plays low or the queen, win with the king; if West plays the 10, finesse the jack; if West shows out, play the 9.
-  2. If both defenders play low, return to South and lead low towards North's J9; if West plays low, play the jack; if West plays the queen, play the 9 from North; if West shows out, play the 9.
-    3. If West plays the 10 and East plays the queen, lead low from South towards North's 9 and win with the 9. Then cash the winners.
-    4. If West plays the queen, lead low from South towards North's J and win with the jack. Then cash the winners.
-    5. Otherwise, cash the winners.
-  6. If West plays low and East plays the 10, lead the 9 from North; if East plays low or shows out, let it run; if East plays the queen, win with the ace.
-    7. If West wins with the queen or East shows out and West wins with the queen, lead low from South towards North's J and win with the jack. Then cash the winners.
-    8. Otherwise, cash the winners.
+         R"(1. Lead low from South to the king (cover the 10 with the jack; if West shows out, play the 9).
+  2. If both follow low, return to South and lead low towards North's J9 and play the jack (if West plays the queen, play the 9 from North).
+    3. If West plays the 10 and the jack wins, cash the winners, playing for the drop of the queen.
+    4. If West plays the 10 and the jack loses to the queen, lead low from South to the 9. Then cash the winners.
+    5. If West plays the queen, lead low from South to the jack. Then cash the winners.
+    6. Otherwise, cash the winners.
+  7. If the 10 drops, lead the 9 from North through East and let it run (win the queen with the ace).
+  8. If West plays the 10 and the jack wins, return to South and lead low towards North's K9 and finesse the 9 (win the queen with the king).
 Then play on as the play-through shows.
 )"},
         {{"KJ9", "A432"},
          "C",
-         R"(As B, but at step 2: if both defenders play low, return to South and lead low towards North's J9; if West plays low, finesse the 9; if West plays the 10, play the jack; if West plays the queen, play the 9 from North; if West shows out, play the 9.
-    3. If West plays low and East plays the queen or West plays the queen, lead low from South towards North's J and win with the jack. Then cash the winners.
-    4. If West plays the 10 and East plays the queen, lead low from South towards North's 9 and win with the 9. Then cash the winners.
-    5. Otherwise, cash the winners.
-  6. If West plays low and East plays the 10, lead the 9 from North; if East plays low or shows out, let it run; if East plays the queen, win with the ace.
-    7. If West wins with the queen or East shows out and West wins with the queen, lead low from South towards North's J and win with the jack. Then cash the winners.
-    8. Otherwise, cash the winners.
+         R"(As B, but at trick 2, if both follow low, return to South and lead low towards North's J9 and finesse the 9 (cover the 10 with the jack).
+    3. If the 9 loses to the queen or West plays the queen, lead low from South to the jack. Then cash the winners.
+    4. If West plays the 10 and the jack loses to the queen, lead low from South to the 9. Then cash the winners.
+  5. If the 10 drops, lead the 9 from North through East and let it run (win the queen with the ace).
+  6. If West plays the 10 and the jack wins, return to South and lead low towards North's K9 and finesse the 9 (win the queen with the king).
+  7. If the queen drops, return to South and lead low towards North's J9 and finesse the 9 (win the 10 with the jack).
+    8. If the 9 wins, cash the winners.
 Then play on as the play-through shows.
 )"},
         {{"A975", "QT64"},
          "A",
-         R"(1. Lead the queen from South; if West plays low, let it run; if West plays the king or shows out, win with the ace.
-  2. If West plays low and East plays the king, lead the 10 from South; if West plays low or shows out, let it run; if West plays the jack, win with the ace.
-    3. If West plays the 8 and East shows out, lead low from South towards North's A9; if West plays low, play the 9; if West plays the jack, win with the ace. Then cash the winners.
-    4. If West plays low and East shows out, lead low from South towards North's A9; if West plays low, finesse the 9; if West plays the jack, win with the ace. Then cash the winners.
-    5. If West plays the jack and East shows out, return to South and lead low towards North's 9; if West plays low, play the 7; if West plays the 8, win with the 9. Then cash the winners.
-    6. Otherwise, cash the winners.
-  7. If both defenders play low, lead low from South towards North's A9; if West plays low, finesse the 9; if West plays the king or jack, win with the ace; if West shows out, play the 9. Then cash the winners.
-  8. If West plays low and East plays the 8, lead low from South towards North's A9; if West plays the king or jack, win with the ace; if West plays low or shows out, play the 7. Then cash the winners.
+         R"(1. Lead the queen from South through West and let it run (if West plays the king or shows out, win with the ace).
+  2. If the queen loses to the king, lead the 10 from South through West and let it run (win the jack with the ace).
+  3. If the queen wins, lead low from South towards North's A9 and finesse the 9 (if West plays the king or jack, win with the ace). Then cash the winners.
+  4. If West plays the 8 and the queen wins, lead low from South towards North's A9 and finesse the 7. Then cash the winners.
+  5. If the queen wins and East plays the 8, lead low from South; if West plays the king or jack, win with the ace. Then cash the winners.
+  6. If West plays the 8 and the queen loses to the king, lead low from South towards North's A9 and finesse the 7 (win the jack with the ace).
+  7. If West plays the jack and the queen wins, lead the 10 from South through West and let it run (win the king with the ace).
+  8. If the queen wins and the jack drops, lead the 10 from South through West and let it run (win the king with the ace).
 Then play on as the play-through shows.
 )"},
         {{"A975", "QT64"},
          "B",
-         R"(1. Lead low from South towards North's A9 and win with the ace.
-  2. If both defenders play low, lead low from North towards South's Q10; if East plays low, finesse the 10; if East plays the jack, play the queen; if East plays the king, play low from South; if East shows out, play the 10.
-    3. If East plays low and West shows out, cross to North and lead low towards South's Q; if East plays the jack, play the queen; if East plays the king, play low from South. Then cash the winners.
-    4. If East plays the king and West shows out, cross to North and lead low towards South's Q10; if East plays low, finesse the 10; if East plays the jack, win with the queen. Then cash the winners.
-    5. Otherwise, cash the winners.
-  6. If West plays low and East plays the 8, lead low from North towards South's Q10; if East plays low or shows out, play the 6; if East plays the jack, play the queen; if East plays the king, play low from South.
-    7. If East plays low and West shows out, cross to North and lead low towards South's Q10; if East plays the jack, play the queen; if East plays the king, play the 10 from South. Then cash the winners.
-    8. If East plays the king and West shows out, cross to North and lead low towards South's Q10; if East plays low, play the 10; if East plays the jack, win with the queen. Then cash the winners.
+         R"(1. Lead low from South to the ace.
+  2. If both defenders play low, lead low from North towards South's Q10 and finesse the 10 (cover the jack with the queen).
+    3. If East plays low and West shows out, cross to North and lead low towards South's Q and cover with the queen. Then cash the winners.
+  4. If West plays low and East plays the 8, lead low from North towards South's Q10 and finesse the 6 (cover the jack with the queen).
+  5. If West plays the 8 and East plays low, lead low from North; if East plays the jack, cover with the queen (if East plays low, finesse the 6).
+    6. If East plays low and West shows out, cross to North and lead low towards South's Q10 and cover with the queen. Then cash the winners.
+  7. If West plays low and East plays the king, lead low from North towards South's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
+  8. If West plays low and East plays the jack or shows out or West plays the jack, cash the winners.
 Then play on as the play-through shows.
 )"},
         {{"A975", "QT64"},
          "C",
-         R"(1. Lead low from North towards South's Q10; if East plays low or shows out, play the 10; if East plays the 8, finesse the 10; if East plays the jack, play the queen; if East plays the king, play low from South.
-  2. If East plays low and West plays the jack, lead the queen from South; if West plays low or shows out, let it run; if West plays the king, win with the ace.
-    3. If West plays low and East shows out, lead low from South towards North's A9; if West plays low, finesse the 9; if West plays the king, win with the ace. Then cash the winners.
-    4. If West plays the 8 and East shows out, lead low from South towards North's A9; if West plays low, play the 9; if West plays the king, win with the ace. Then cash the winners.
-    5. If West plays the king and East shows out, return to South and lead low towards North's 9; if West plays low, play the 7; if West plays the 8, win with the 9. Then cash the winners.
-    6. Otherwise, cash the winners.
-  7. If East plays low and West plays the king, cash the queen in South and play low from North.
-    8. If West plays low and East shows out, lead low from South towards North's A9; if West plays low, finesse the 9; if West plays the jack, win with the ace. Then cash the winners.
+         R"(1. Lead low from North towards South's Q10 and finesse the 10 (cover the jack with the queen; if East plays the king, play low from South).
+  2. If East plays low and West plays the jack, lead the queen from South through West and let it run (win the king with the ace).
+    3. If the queen wins and East shows out, lead low from South towards North's A9 and finesse the 9 (win the king with the ace). Then cash the winners.
+  4. If East plays low and West plays the king, cash the queen.
+  5. If both defenders play low, lead low from South towards North's A9 and finesse the 9 (if West plays the king or jack or shows out, win with the ace).
+    6. If West shows out, lead low from North towards South's Q and cover with the queen (if East plays the king, play low from South). Then cash the winners.
+    7. Otherwise, cash the winners.
+  8. If East plays the 8 and West plays the jack, lead low from South towards North's A9 and finesse the 7 (win the king with the ace).
 Then play on as the play-through shows.
 )"},
         {{"QJ109", "A32", "--entries", "1"},
          "A",
-         R"(1. Using an entry to North, lead the queen from North; if East plays low, let it run; if East plays the king or shows out, win with the ace.
-  2. If both defenders play low, lead the jack from North; if East plays low, let it run; if East plays the king or shows out, win with the ace. Then cash the winners.
-  3. If East plays low and West shows out, lead the jack from North; if East plays low, let it run; if East plays the king, win with the ace. Then cash the winners.
-  4. Otherwise, cash the winners.
+         R"(1. Using an entry to North, lead the queen from North through East and let it run (if East plays the king or shows out, win with the ace).
+  2. If the queen wins, lead the jack from North through East and let it run (if East plays the king or shows out, win with the ace).
+    3. If East covers, cash the winners.
+    4. Otherwise, cash the winners, playing for the drop of the king.
+  5. If the queen wins and West shows out, lead the jack from North through East and let it run (win the king with the ace). Then cash the winners.
+  6. Otherwise, cash the winners.
 )"},
         {{"AK6543", "72", "--entries", "0"},
          "A",
-         R"(1. Lead low from South towards North's AK; if West plays low, duck in North; if West shows out, win with the ace. Then cash the winners.
+         R"(1. Lead low from South and duck in North (if West shows out, win with the ace). Then cash the winners.
 )"},
     };
     return g;
