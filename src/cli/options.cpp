@@ -53,6 +53,9 @@ void AddOptions(CLI::App& app, CliOptions& o, bool batchLine) {
         ->needs(imps);
     app.add_flag("--json", o.Json, "Print the results as one JSON object");
     app.add_flag("--table", o.Table, "Print the tricks table too");
+    app.add_flag("--plans", o.Combo.Plans,
+                 "Print each line's plan: in words under the lines, or in the JSON as \"plan\" "
+                 "and \"plan_text\"");
     CLI::Option* line = app.add_option("--line", o.Combo.Line, "Play this line through (A, B, ...)")
                             ->type_name("NAME");
     app.add_option("--play", o.Combo.Play,
@@ -421,6 +424,7 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
             name += Upper(c);
         req.Line = name;
     }
+    req.Plans = args.Plans;
     return req;
 }
 

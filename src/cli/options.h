@@ -37,6 +37,7 @@ struct ComboArgs {
     std::optional<std::string> TricksNeeded;
     std::optional<std::string> Line; // play-through: the line's name
     std::optional<std::string> Play; // and the cards
+    bool Plans = false;              // each line's plan, in words and as a tree
 };
 
 struct CliOptions {
@@ -97,6 +98,7 @@ struct RunRequest {
     ComboValues Combo;
     std::optional<std::string> Line;
     std::string Play; // upper case, "10" written T, blanks removed
+    bool Plans = false;
 };
 
 // Checks the arguments of one combination as the combination dialog does

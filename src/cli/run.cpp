@@ -133,6 +133,16 @@ RunResult Run(const RunRequest& request, CliHost& host) {
         DescribePosition(a, p, r.TricksRows);
         r.Play = std::move(p);
     }
+    if (request.Plans) {
+        std::vector<PlanText> texts;
+        std::vector<std::string> names;
+        for (int i = 1; i <= a.StratCount() && !host.cancelled(); ++i) {
+            r.Plans.push_back(BuildLinePlan(a, i));
+            texts.push_back(DescribePlan(r.Plans.back()));
+            names.push_back(a.GetStratName(i));
+        }
+        r.PlanTexts = nvx::PlanTexts(texts, names);
+    }
     if (TakeStop(host, false, r)) return r;
     TakeInternalError(host, r);
     return r;

@@ -42,7 +42,77 @@ Json RowJson(const TricksTableRow& row, const std::vector<LineResult>& lines) {
                 {"tricks", tricks}};
 }
 
+const char* EndName(PlanEnd e) {
+    switch (e) {
+    case PlanEnd::Branches:
+        return "branches";
+    case PlanEnd::Done:
+        return "done";
+    case PlanEnd::Cash:
+        return "cash";
+    case PlanEnd::Unexplored:
+        return "play-through";
+    }
+    return "done";
+}
+
 } // namespace
+
+Json PlanJson(const Plan& p) {
+    Json steps = Json::array();
+    for (const PlanStep& s : p.Steps) {
+        Json st;
+        st["trick"] = s.Trick;
+        st["hand"] = s.Hand == hand::North ? "North" : "South";
+        st["card"] = std::string(1, s.Card);
+        Json branches = Json::array();
+        for (const PlanBranch& b : s.Branches)
+            branches.push_back(Json{
+                {"if", Json{{"seat", b.Seat == seat::West ? "West" : "East"}, {"cards", b.Cards}}},
+                {"weight", b.Weight},
+                {"then", PlanJson(b.Then)}});
+        st["branches"] = branches;
+        steps.push_back(st);
+    }
+    return Json{{"steps", steps}, {"end", EndName(p.End)}};
+}
+
+std::optional<Plan> PlanFromJson(const Json& j) {
+    try {
+        Plan p;
+        const std::string end = j.at("end").get<std::string>();
+        bool known = false;
+        for (PlanEnd e : {PlanEnd::Branches, PlanEnd::Done, PlanEnd::Cash, PlanEnd::Unexplored})
+            if (end == EndName(e)) p.End = e, known = true;
+        if (!known) return std::nullopt;
+        for (const Json& st : j.at("steps")) {
+            PlanStep s;
+            s.Trick = st.at("trick").get<std::uint8_t>();
+            const std::string h = st.at("hand").get<std::string>();
+            if (h != "North" && h != "South") return std::nullopt;
+            s.Hand = h == "North" ? hand::North : hand::South;
+            const std::string card = st.at("card").get<std::string>();
+            if (card.size() != 1) return std::nullopt;
+            s.Card = card[0];
+            for (const Json& b : st.at("branches")) {
+                PlanBranch pb;
+                const std::string seatName = b.at("if").at("seat").get<std::string>();
+                if (seatName != "West" && seatName != "East") return std::nullopt;
+                pb.Seat = seatName == "West" ? seat::West : seat::East;
+                pb.Cards = b.at("if").at("cards").get<std::string>();
+                pb.Weight = b.at("weight").get<double>();
+                std::optional<Plan> then = PlanFromJson(b.at("then"));
+                if (!then) return std::nullopt;
+                pb.Then = std::move(*then);
+                s.Branches.push_back(std::move(pb));
+            }
+            p.Steps.push_back(std::move(s));
+        }
+        return p;
+    } catch (const nlohmann::json::exception&) {
+        return std::nullopt;
+    }
+}
 
 Json ResultJson(const RunResult& r) {
     const ComboValues& v = r.Combo;
@@ -93,6 +163,11 @@ Json ResultJson(const RunResult& r) {
         l["beaten_by"] = line.Beaters;
         l["beaten_by_text"] = line.BeatersText;
         l["tricks"] = line.Tricks;
+        const std::size_t i = lines.size();
+        if (i < r.Plans.size() && i < r.PlanTexts.size()) {
+            l["plan"] = PlanJson(r.Plans[i].Root);
+            l["plan_text"] = r.PlanTexts[i];
+        }
         lines.push_back(l);
     }
     j["lines"] = lines;
@@ -223,6 +298,20 @@ std::string ResultText(const RunResult& r, bool withTable) {
     std::vector<std::string> names;
     for (const LineResult& line : s.Lines)
         names.push_back(line.Name);
+    if (!r.PlanTexts.empty()) {
+        out += "\nPlans\n";
+        for (std::size_t i = 0; i < r.PlanTexts.size() && i < names.size(); ++i) {
+            out += "Line " + names[i] + ":\n";
+            std::size_t from = 0;
+            const std::string& t = r.PlanTexts[i];
+            while (from < t.size()) {
+                const std::size_t nl = t.find('\n', from);
+                out += "  " + t.substr(from, nl - from) + "\n";
+                if (nl == std::string::npos) break;
+                from = nl + 1;
+            }
+        }
+    }
     if (withTable) {
         ReportTable t = TricksTableView(r.TricksRows, names);
         t.Caption = "Tricks table";

@@ -5,6 +5,8 @@
 #pragma once
 
 #include "cards/host.h"
+#include "present/plan_text.h"
+#include "results/plan.h"
 #include "results/report.h"
 
 #include <nlohmann/json.hpp>
@@ -56,6 +58,9 @@ struct RunResult {
     ResultsSummary Results;
     std::vector<TricksTableRow> TricksRows;
     std::optional<PlayReport> Play;
+    // When asked for: each line's plan, and its words (in list order).
+    std::vector<LinePlan> Plans;
+    std::vector<std::string> PlanTexts;
     double Seconds = 0.0;
 };
 
@@ -63,6 +68,13 @@ struct RunResult {
 // the results and the tricks table) into r; r.Combo must hold the combination
 // analysed.
 void DescribeResults(Analysis& analysis, Host& host, RunResult& r);
+
+// A line's plan as JSON: {"steps": [{"trick", "hand", "card", "branches": [{"if":
+// {"seat", "cards"}, "weight", "then": plan}]}], "end"}; cards as in the holdings ("T").
+nlohmann::ordered_json PlanJson(const Plan& p);
+// The plan back from its JSON (the positions of its steps are not filled in);
+// nothing when the JSON is not a plan.
+std::optional<Plan> PlanFromJson(const nlohmann::ordered_json& j);
 
 // The JSON object of a finished analysis.
 nlohmann::ordered_json ResultJson(const RunResult& r);

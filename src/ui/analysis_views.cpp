@@ -6,6 +6,7 @@
 #include "results/report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
+#include "ui/plan_view.h"
 #include "ui/table_window.h"
 
 #include <QAction>
@@ -18,7 +19,9 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeWidget>
+#include <QVBoxLayout>
 
 #include <algorithm>
 
@@ -170,6 +173,14 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     : window_(window), analysis_(analysis) {
     window_.SetResultViews(this);
 
+    // The plan of the chosen line goes under the line selector's row.
+    planView_ = new PlanView(window_.PlayGroupBox());
+    if (auto* box = qobject_cast<QVBoxLayout*>(window_.PlayGroupBox()->layout()))
+        box->insertWidget(1, planView_);
+    connect(window_.SelectLineComboBox(), &QComboBox::currentIndexChanged, this, [this](int i) {
+        if (i < 0) planView_->ShowLine(-1); // the selector was emptied
+    });
+
     QTreeWidget* table = window_.TricksTableListView();
     table->setItemDelegate(new CellColourDelegate(
         [this](const QModelIndex& index) { return CellColourOf(index); }, this));
@@ -203,6 +214,7 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
 
     table->installEventFilter(this);
     window_.ResultListView()->installEventFilter(this);
+    window_.ResultListView()->viewport()->installEventFilter(this);
     window_.PlayGroupBox()->installEventFilter(this);
 }
 
@@ -221,6 +233,21 @@ void AnalysisViews::FillResultList() {
     // The table windows left open follow the new analysis.
     if (window_.Table().isVisible()) FillStratGoalTable();
     if (window_.PayoffWindow().isVisible()) FillPayoffTable();
+    planView_->SetLines(analysis_);
+}
+
+QString AnalysisViews::PlanToolTip(const QString& cell) {
+    QString tip;
+    const std::string names = cell.toStdString();
+    for (int i = 1; i <= analysis_.StratCount(); ++i) {
+        const std::string name = analysis_.GetStratName(i);
+        if (name.size() != 1 || names.find(name) == std::string::npos) continue;
+        const WaitCursor wait; // a plan is built the first time it is asked for
+        tip += QStringLiteral("Line %1:\n").arg(QString::fromStdString(name)) +
+               QString::fromStdString(planView_->PlanWords(i - 1)).trimmed() +
+               QStringLiteral("\n\n");
+    }
+    return tip.trimmed();
 }
 
 ResultsSummary AnalysisViews::ShownResults() const {
@@ -344,6 +371,7 @@ void AnalysisViews::SelectLineComboBoxChange() {
     TakeBackAll();
     window_.FurthestPlay().clear();
     analysis_.SelectStrat(index + 1);
+    planView_->ShowLine(index);
     RepaintTricksTable();
     UpdatePlayPanel();
     QLineEdit* edit = window_.PlayRichEdit();
@@ -403,6 +431,7 @@ void AnalysisViews::PlayRichEditChange() {
 
 void AnalysisViews::UpdatePlayPanel() {
     PlayThrough& play = analysis_.play();
+    planView_->ShowPlay(play.GetPlayString());
     const std::string north = play.NorthUnplayed();
     const std::string south = play.SouthUnplayed();
     const std::string trick = play.CurrentTrickCards();
@@ -530,6 +559,22 @@ void AnalysisViews::PlayGroupBoxMouseDown() {
 }
 
 bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
+    // The line names of the results list show their plans as tooltips.
+    if (event->type() == QEvent::ToolTip && watched == window_.ResultListView()->viewport()) {
+        QTreeWidget* list = window_.ResultListView();
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QTreeWidgetItem* item = list->itemAt(help->pos());
+        const int column = list->columnAt(help->pos().x());
+        if (item != nullptr && column == list->columnCount() - 1) {
+            const QString tip = PlanToolTip(item->text(column));
+            if (!tip.isEmpty()) {
+                QToolTip::showText(help->globalPos(), tip, list);
+                return true;
+            }
+        }
+        QToolTip::hideText();
+        return false;
+    }
     if (event->type() == QEvent::KeyPress &&
         (watched == window_.TricksTableListView() || watched == window_.ResultListView())) {
         const auto* key = static_cast<QKeyEvent*>(event);

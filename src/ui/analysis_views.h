@@ -9,6 +9,7 @@
 #include "ui/tricks_table.h"
 
 #include <QObject>
+#include <QString>
 
 #include <string>
 
@@ -20,6 +21,7 @@ namespace nvx {
 
 class Analysis;
 class MainWindow;
+class PlanView;
 struct ReportTable;
 struct ResultsSummary;
 struct RunResult;
@@ -105,8 +107,12 @@ class AnalysisViews : public QObject, public ResultViews {
     void TakeBackAll();
     std::size_t CurrentTrickLength() const;
 
+    // The plans of the lines named in a cell of the results list ("AC").
+    QString PlanToolTip(const QString& cell);
+
     MainWindow& window_;
     Analysis& analysis_;
+    PlanView* planView_ = nullptr; // beside the line selector
 };
 
 } // namespace nvx
