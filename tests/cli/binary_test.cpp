@@ -83,46 +83,6 @@ TEST(CliBinary, FinesseJson) {
     }
 }
 
-TEST(CliBinary, CertainTricksJson) {
-    const ProgramRun r = RunProgram({"AKQ", "32", "--json"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const Json j = ParseJson(r.out);
-    CheckShape(j);
-    EXPECT_DOUBLE_EQ(j["best"]["3"].get<double>(), 1.0);
-    EXPECT_DOUBLE_EQ(j["best"]["4"].get<double>(), 0.0);
-    EXPECT_DOUBLE_EQ(j["expected_best"].get<double>(), 3.0);
-    // Every line takes the same tricks everywhere: one goal, for three tricks.
-    EXPECT_EQ(j["max_k"], 3);
-    EXPECT_EQ(j["min_k"], 4);
-    EXPECT_EQ(j["goals"][0]["goal"], "3");
-    EXPECT_DOUBLE_EQ(j["goals"][0]["probability"].get<double>(), 1.0);
-    for (const Json& line : j["lines"]) {
-        EXPECT_DOUBLE_EQ(line["probability"]["3"].get<double>(), 1.0);
-        for (const Json& t : line["tricks"])
-            EXPECT_EQ(t, 3);
-    }
-}
-
-TEST(CliBinary, OptionsReachTheAnalysis) {
-    const ProgramRun r =
-        RunProgram({"A J 10 9", "K32", "--imps", "4sx", "--vul", "--tricks-needed", "3", "--vacant",
-                    "6,7", "--discards", "x", "--entries", "1", "--json"});
-    ASSERT_EQ(r.status, 0) << r.err;
-    const Json j = ParseJson(r.out);
-    CheckShape(j);
-    EXPECT_EQ(j["north"], "AJT9");
-    EXPECT_EQ(j["discards"], "2");
-    EXPECT_EQ(j["entries"], 1);
-    EXPECT_EQ(j["vacant"], Json::array({6, 7}));
-    EXPECT_EQ(j["scoring"], "imps");
-    EXPECT_EQ(j["contract"], "4S x vul");
-    EXPECT_EQ(j["tricks_needed"], 3);
-    bool impBest = false;
-    for (const Json& g : j["goals"])
-        impBest = impBest || g["goal"] == "imp-best";
-    EXPECT_TRUE(impBest);
-}
-
 TEST(CliBinary, TextWithTricksTable) {
     const ProgramRun r = RunProgram({"AQ", "32", "--table"});
     ASSERT_EQ(r.status, 0) << r.err;
@@ -404,16 +364,6 @@ TEST(CliBinary, ResultsThatCannotBeWrittenGiveOneLineAndStatusOne) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.errLines(), std::vector<std::string>{
                                 "norvadex-cli: cannot write the results: Bad file descriptor"});
-}
-
-TEST(CliBinary, HelpAndVersion) {
-    ProgramRun r = RunProgram({"--version"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.out, "Norvadex 2.1.2\n");
-    r = RunProgram({"--help"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.out.find("NORTH"), std::string::npos);
-    EXPECT_NE(r.out.find("--tricks-needed"), std::string::npos);
 }
 
 } // namespace

@@ -51,22 +51,6 @@ TEST(CliRun, StopRequestCancels) {
     EXPECT_FALSE(ok.Results.Lines.empty());
 }
 
-TEST(CliRun, ResultsMatchTheQueries) {
-    CliHost host;
-    const RunResult r = RunAnalysis(Request("AQ", "32"), host);
-    ASSERT_EQ(r.Status, RunStatus::Ok);
-    EXPECT_EQ(r.Defenders, "KJT987654");
-    EXPECT_EQ(r.Divisions, 18u);
-    EXPECT_DOUBLE_EQ(r.Results.Best[2], 0.5);
-    // The JSON object and the text say the same.
-    const nlohmann::ordered_json j = ResultJson(r);
-    EXPECT_EQ(j["divisions"], 18);
-    EXPECT_EQ(j["lines"].size(), r.Results.Lines.size());
-    const std::string text = ResultText(r, true);
-    EXPECT_NE(text.find(TableText(ResultListTable(r.Results))), std::string::npos);
-    EXPECT_NE(text.find("18 divisions"), std::string::npos);
-}
-
 TEST(CliRun, NoTrickPossibleIsASureGoalZero) {
     CliHost host;
     const RunResult r = RunAnalysis(Request("Q", "32"), host);
