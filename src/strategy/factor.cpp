@@ -45,6 +45,44 @@ struct ProductOptions {
     bool interruptible = false;
     // f1 is reduced, as every product and union is.
     bool f1Reduced = false;
+    // Products it covers are dropped.
+    const ExpansionBound* bound = nullptr;
+};
+
+// Asks an expansion bound about product Vals over one division set: the Val
+// on its divisions, the bound's maximum on the others.
+class BoundTest {
+  public:
+    BoundTest(const ExpansionBound* bound, const TDom& dom) : bound_(bound) {
+        if (bound_ == nullptr) return;
+        const TDom& all = bound_->Max.Dom;
+        at_.resize(dom.size());
+        std::size_t i = 0;
+        for (std::size_t j = 0; j < dom.size(); ++j) {
+            while (i < all.size() && all[i] < dom[j])
+                ++i;
+            if (i == all.size() || all[i] != dom[j]) { // not within the bound: no test
+                bound_ = nullptr;
+                return;
+            }
+            at_[j] = i;
+        }
+        upper_[0] = upper_[1] = bound_->Max.Val;
+    }
+    bool Active() const { return bound_ != nullptr; }
+    // Every strategy that v can still lead to is covered.
+    bool Covered(const TVal& v, unsigned part) {
+        if (bound_ == nullptr) return false;
+        TVal& u = upper_[part]; // the other positions keep the maximum
+        for (std::size_t j = 0; j < at_.size(); ++j)
+            u[at_[j]] = v[j];
+        return bound_->Covered(u, part);
+    }
+
+  private:
+    const ExpansionBound* bound_;
+    std::vector<std::size_t> at_; // position in the bound's Dom of each division
+    TVal upper_[2];               // one for each part
 };
 
 // The Vals of a factor spread over the merged set, one after the other.
@@ -70,7 +108,7 @@ constexpr std::size_t MaxPairsByTotals = std::size_t{1} << 22;
 // pairs kept so far, and none of those is ever removed again. Returns false
 // when a Val has more tricks than an index can hold.
 bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& r,
-                     bool interruptible) {
+                     bool interruptible, BoundTest& bound) {
     const std::size_t n1 = f1.EvalList.size(), n2 = f2.EvalList.size(), len = r.Dom.size();
     DominanceIndex index(len);
     auto fits = [](const TEvalList& l) {
@@ -112,14 +150,14 @@ bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& 
             if (host.stopRequested()) break;
         }
         const std::size_t n = std::min(Chunk, pairs.size() - from);
-        const std::size_t minForTwo = index.LiveCount() >= 2048 ? 256 : n + 1;
+        const std::size_t minForTwo = index.LiveCount() >= 2048 || bound.Active() ? 256 : n + 1;
         TestOnTwoThreads(n, minForTwo, beaten, [&](std::size_t i, unsigned part) {
             const std::uint64_t pair = pairs[from + i].nr;
             TVal& v = chunk[i];
             v = TVal::withLength(len);
             detail::MinBytes(v.data(), flat1.data() + pair / n2 * len,
                              flat2.data() + pair % n2 * len, len);
-            return recent[part].AnyAtLeast(index, v);
+            return bound.Covered(v, part) || recent[part].AnyAtLeast(index, v);
         });
         DominanceIndex within(len);
         for (std::size_t i = 0; i < n; ++i) {
@@ -142,6 +180,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
     const bool interruptible = options.interruptible;
     TFactor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
+    BoundTest bound(options.bound, r.Dom);
     bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
     for (const TVal& v : f1.EvalList)
         careful |= v.size() != f1.Dom.size();
@@ -168,7 +207,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
         options.f1Reduced && DomDisjoint(f1.Dom, f2.Dom) && KnownReduced(host, f2.EvalList);
     const std::size_t pairCount = f1.EvalList.size() * f2.EvalList.size();
     if (!allKept && pairCount >= 4096 && pairCount <= MaxPairsByTotals &&
-        ProductByTotals(host, f1, f2, r, interruptible))
+        ProductByTotals(host, f1, f2, r, interruptible, bound))
         return r;
     std::vector<TVal> storage; // back to front, when allKept
     ReducedListBuilder kept;
@@ -186,6 +225,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
         Spread(v1, f1.Dom, r.Dom, s1);
         for (const TVal& s2 : spread2) {
             detail::MinBytes(m.data(), s1.data(), s2.data(), m.size());
+            if (bound.Covered(m, 0)) continue;
             if (allKept)
                 storage.push_back(m);
             else
@@ -460,26 +500,34 @@ TEval MinOfFactorList(Host& host, const TFactorList& l) {
     return e;
 }
 
-TFactor ProductOfFactorList(Host& host, TFactorList& l) {
+TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bound) {
     // The running product starts reduced and stays so.
     TFactor f{TDom{}, TEvalList{TVal{}}};
     for (const TFactor& g : l) {
+        // Only the last product is worth testing against the bound: before
+        // it the products are rarely covered, and testing them costs more
+        // than it saves.
+        const ExpansionBound* last = &g == &l.back() ? bound : nullptr;
         if (host.stopRequested() && !g.EvalList.empty()) {
             // The result will be discarded; multiplying by one Val of each
             // remaining factor keeps its division set whole and costs nothing.
             TFactor first{g.Dom, TEvalList{g.EvalList.front()}};
             f = Multiply(host, f, first, {.f1Reduced = true});
         } else {
-            f = Multiply(host, f, g, {.interruptible = true, .f1Reduced = true});
+            f = Multiply(host, f, g, {.interruptible = true, .f1Reduced = true, .bound = last});
         }
     }
     l.clear();
     return f;
 }
 
-TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed) {
-    TFactor f = ProductOfFactorList(host, l);
-    return Multiply(host, f, FactorOfEval(fixed), {.f1Reduced = true});
+TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed,
+                         const ExpansionBound* bound) {
+    // Without factors the bound is tested here, on the whole strategies.
+    const bool factors = !l.empty();
+    TFactor f = ProductOfFactorList(host, l, bound);
+    return Multiply(host, f, FactorOfEval(fixed),
+                    {.f1Reduced = true, .bound = factors ? nullptr : bound});
 }
 
 TEval AddFactorMerging(Host& host, TFactorList& l, TFactor& f) {

@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <functional>
 #include <initializer_list>
 #include <utility>
 #include <vector>
@@ -218,12 +219,27 @@ TDom UnionOfDoms(const TFactorList& l);
 TEval MaxOfFactorList(Host& host, const TFactorList& l);
 // The same with MinOfFactor.
 TEval MinOfFactorList(Host& host, const TFactorList& l);
+// What the strategies being multiplied out can reach at most, and which of
+// them are not wanted. Multiplying in more factors only lowers a product Val,
+// and no factor exceeds Max on its divisions: so a product Val whose
+// strategies all stay within a covered Val (the product Val on its own
+// divisions, Max elsewhere) is dropped as soon as it is formed. The Vals
+// that stay are exactly the uncovered ones of the full product, in the same
+// order, since a Val that beats or equals an uncovered Val is uncovered too.
+struct ExpansionBound {
+    TEval Max; // over every division of the expansion
+    // Whether a Val over Max.Dom is covered. Asked from at most two threads
+    // at once; part (0 or 1) tells them apart.
+    std::function<bool(const TVal& v, unsigned part)> Covered;
+};
 // Multiplies all factors out, in list order, starting from the neutral factor
-// (empty Dom, one empty Val). l is left empty.
-TFactor ProductOfFactorList(Host& host, TFactorList& l);
+// (empty Dom, one empty Val), without the products the bound covers (if
+// given). l is left empty.
+TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bound = nullptr);
 // ProductFactors(ProductOfFactorList(l), FactorOfEval(fixed)), the expansion
-// of a term. l is left empty.
-TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed);
+// of a term, without the Vals the bound covers (if given). l is left empty.
+TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed,
+                         const ExpansionBound* bound = nullptr);
 // Adds f to l, merging it with every later-visited factor it overlaps when
 // their product holds fewer Vals than the two together; f goes to the front of
 // l. Returns the evaluations that the merges extracted. f is consumed.

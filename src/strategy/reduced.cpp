@@ -107,7 +107,7 @@ void ReducedUnion::LeaveIndex() {
     std::swap(plain_, f);
 }
 
-void ReducedUnion::Unite(Host& host, TFactor& g) {
+void ReducedUnion::Unite(Host& host, TFactor& g, bool uncovered) {
     if (index_ || StartIndex(g)) {
         if (AllIndexable(*index_, g.EvalList)) {
             // The held Vals never beat one another, so a held Val at least as
@@ -127,9 +127,10 @@ void ReducedUnion::Unite(Host& host, TFactor& g) {
             RecentBeaters recent[2]; // one for each half of a chunk
             for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
                 const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
-                const std::size_t minForTwo = index_->LiveCount() >= 4096 ? 64 : n + 1;
+                const std::size_t minForTwo =
+                    index_->LiveCount() >= 4096 && !uncovered ? 64 : n + 1;
                 TestOnTwoThreads(n, minForTwo, covered, [&](std::size_t i, unsigned part) {
-                    return recent[part].AnyAtLeast(*index_, *vals[from + i]);
+                    return !uncovered && recent[part].AnyAtLeast(*index_, *vals[from + i]);
                 });
                 // A long union lets the host handle its events now and then.
                 host.processPendingEvents();
@@ -150,6 +151,11 @@ void ReducedUnion::Unite(Host& host, TFactor& g) {
         LeaveIndex();
     }
     plain_ = UnionOfReducedFactors(host, plain_, g);
+}
+
+bool ReducedUnion::Covers(const TVal& v, RecentBeaters& recent) const {
+    if (index_) return index_->Indexable(v) && recent.AnyAtLeast(*index_, v);
+    return Covers(v);
 }
 
 bool ReducedUnion::Covers(const TVal& v) const {

@@ -40,10 +40,14 @@ class ReducedUnion {
     // UnionFactors(held, g): the Vals of g that no held Val equals or beats
     // remove the held Vals they beat and come first, in their order. Polls
     // the stop request once per Val of g; once it is set, the rest of g is
-    // dropped. g is consumed.
-    void Unite(Host& host, TFactor& g);
+    // dropped. g is consumed. When the caller knows that no held Val is at
+    // least any Val of g (uncovered), that is not tested again.
+    void Unite(Host& host, TFactor& g, bool uncovered = false);
     // Some Val held now is at least v everywhere: v would not join.
     bool Covers(const TVal& v) const;
+    // The same, trying the Vals that answered the latest queries first; one
+    // `recent` for each thread that asks.
+    bool Covers(const TVal& v, RecentBeaters& recent) const;
     // The union; the object is left empty.
     TFactor Take();
 

@@ -163,9 +163,9 @@ void RestrictTermAtLeast(Host& host, TTerm& t, const TEval& e) {
     if (!RemoveTrivialFactors(host, t)) NormalizeTerm(host, t);
 }
 
-TFactor ExpandTerm(Host& host, TTerm& t) {
+TFactor ExpandTerm(Host& host, TTerm& t, const ExpansionBound* bound) {
     const TEval e = FixedPart(host, t);
-    TFactor f = ExpandFactorList(host, t.Factors, e);
+    TFactor f = ExpandFactorList(host, t.Factors, e, bound);
     FreeTerm(t);
     return f;
 }
@@ -379,9 +379,18 @@ TFactor StratSetToFactor(Host& host, TStratSet& s) {
             s.pop_front();
             continue;
         }
-        TFactor g = ExpandTerm(host, s.front());
+        // Of the term's strategies only those that no Val held now covers
+        // can join: the others are not even formed. The held Vals do not
+        // change while the term is multiplied out.
+        RecentBeaters recent[2];
+        const ExpansionBound bound{s.front().MaxEval, [&](const TVal& v, unsigned part) {
+                                       return all.Covers(v, recent[part]);
+                                   }};
+        TFactor g = ExpandTerm(host, s.front(), &bound);
         s.pop_front();
-        all.Unite(host, g);
+        // Every Val left was found uncovered, unless a stop request cut the
+        // expansion short (and then the union is discarded anyway).
+        all.Unite(host, g, !host.stopRequested());
     }
     s.clear();
     return all.Take();

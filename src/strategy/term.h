@@ -71,8 +71,10 @@ void NormalizeTerm(Host& host, TTerm& t);
 // caller makes sure MaxEval is at least e; e.Dom holds every factor's Dom. The
 // term may become empty (HasEmptyFactor).
 void RestrictTermAtLeast(Host& host, TTerm& t, const TEval& e);
-// Multiplies t out into one reduced factor over MaxEval.Dom. t is consumed.
-TFactor ExpandTerm(Host& host, TTerm& t);
+// Multiplies t out into one reduced factor over MaxEval.Dom, without the
+// strategies the bound covers (if given; its Max must be t.MaxEval). t is
+// consumed.
+TFactor ExpandTerm(Host& host, TTerm& t, const ExpansionBound* bound = nullptr);
 // Re-adds the factors one by one from the front with AddFactorMerging, then
 // CheckTerm.
 void RegroupFactors(Host& host, TTerm& t);

@@ -346,5 +346,73 @@ TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
     EXPECT_GT(kept, restricted / 3);
 }
 
+// A term of two long factors over eight divisions, overlapping on one, so
+// that multiplying them out takes the products by totals. Vals with the same
+// total do not beat one another, so every one added stays.
+TTerm LongProductTerm(RecordingHost& host, Rng& rng) {
+    const TDom d{0, 1, 2, 3, 4, 5, 6, 7};
+    TTerm t = TermOfEval(ConstEvalOver(d, 12));
+    for (const TDom& part : {TDom{0, 1, 2, 3, 4}, TDom{4, 5, 6, 7}}) {
+        TFactor f = InitFactor(part);
+        for (int i = 0; i < 80; ++i) {
+            TVal v = TVal::filled(part.size(), 0);
+            for (int trick = 0; trick < 12; ++trick)
+                ++v[rng.below(static_cast<unsigned>(part.size()))];
+            AddVal(host, f, v);
+        }
+        TTerm q = MakeTerm(host, f);
+        TTerm p = ProductOfTerms(host, t, q);
+        t = std::move(p);
+    }
+    return t;
+}
+
+// Multiplying out with a bound gives exactly the Vals of the whole expansion
+// that the bound does not cover, in the same order.
+TEST(RandomAlgebraTest, BoundedExpansionKeepsTheUncoveredValsInOrder) {
+    RecordingHost host;
+    std::size_t dropped = 0, kept = 0, longTerms = 0;
+    for (std::uint32_t seed = 2000; seed < 2000 + kTermSeeds / 4; ++seed) {
+        TDom d;
+        std::vector<TTerm> pool = TermPool(host, seed, d);
+        Rng rng(seed * 11 + 5);
+        pool.push_back(LongProductTerm(host, rng));
+        for (const TTerm& t : pool) {
+            TTerm whole = t;
+            const std::vector<std::vector<int>> all = test::ListedVals(ExpandTerm(host, whole));
+            if (test::CombinationCount(t) >= 4096) ++longTerms;
+            // Cover some of the strategies: a few of them, lowered here and there.
+            std::vector<std::vector<int>> held;
+            for (std::size_t k = 0; k < 3 + all.size() / 20 && !all.empty(); ++k) {
+                std::vector<int> h = all[rng.below(static_cast<unsigned>(all.size()))];
+                for (int& x : h)
+                    if (x > 0 && rng.chance(20)) --x;
+                held.push_back(h);
+            }
+            const auto covered = [&](const std::vector<int>& v) {
+                for (const auto& h : held) {
+                    bool le = true;
+                    for (std::size_t i = 0; i < v.size(); ++i)
+                        le = le && v[i] <= h[i];
+                    if (le) return true;
+                }
+                return false;
+            };
+            const ExpansionBound bound{
+                t.MaxEval, [&](const TVal& v, unsigned) { return covered(test::Bytes(v)); }};
+            TTerm bounded = t;
+            std::vector<std::vector<int>> want;
+            for (const auto& v : all)
+                (covered(v) ? dropped : kept) += 1;
+            for (const auto& v : all)
+                if (!covered(v)) want.push_back(v);
+            ASSERT_EQ(test::ListedVals(ExpandTerm(host, bounded, &bound)), want) << "seed " << seed;
+        }
+        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
+    }
+    EXPECT_GT(dropped, kept / 20);
+    EXPECT_GT(longTerms, kTermSeeds / 8);
+}
+
 } // namespace
 } // namespace nvx
