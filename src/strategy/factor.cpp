@@ -504,10 +504,10 @@ TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bo
     // The running product starts reduced and stays so.
     TFactor f{TDom{}, TEvalList{TVal{}}};
     for (const TFactor& g : l) {
-        // Only the last product is worth testing against the bound: before
-        // it the products are rarely covered, and testing them costs more
-        // than it saves.
-        const ExpansionBound* last = &g == &l.back() ? bound : nullptr;
+        // Only the last two products are worth testing against the bound:
+        // before them the products are rarely covered, and testing them
+        // costs more than it saves.
+        const ExpansionBound* last = &g + 2 > &l.back() ? bound : nullptr;
         if (host.stopRequested() && !g.EvalList.empty()) {
             // The result will be discarded; multiplying by one Val of each
             // remaining factor keeps its division set whole and costs nothing.
