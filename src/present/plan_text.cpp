@@ -145,6 +145,37 @@ const std::string& PartnerCards(const PlanStep& s) {
     return s.Hand == hand::North ? s.SouthLeft : s.NorthLeft;
 }
 
+// The cards of the step's hand equal to its card (no defenders' card left nor
+// card of the trick lies between), highest first.
+std::string EqualCards(const PlanStep& s) {
+    const std::string& own = Own(s);
+    const std::size_t at = own.find(s.Card);
+    if (s.Card == '-' || at == std::string::npos) return std::string(1, s.Card);
+    const std::string between = s.DefendersLeft + s.TrickSoFar;
+    auto equal = [&](char hi, char lo) {
+        return std::none_of(between.begin(), between.end(),
+                            [&](char d) { return Above(d, lo) && Above(hi, d); });
+    };
+    std::size_t top = at, bottom = at;
+    while (top > 0 && equal(own[top - 1], own[at]))
+        --top;
+    while (bottom + 1 < own.size() && equal(own[at], own[bottom + 1]))
+        ++bottom;
+    return own.substr(top, bottom - top + 1);
+}
+
+// Declarer's card as a player names it: the highest of its equals (the 9,
+// not the 7, once the 8 has gone).
+char Named(const PlanStep& s) {
+    return EqualCards(s).front();
+}
+
+// A card a player calls low: equal to the lowest of its hand, a card below
+// the 8.
+bool IsLow(const PlanStep& s) {
+    return IsLowCard(EqualCards(s).back(), Own(s));
+}
+
 // How a step of declarer's is reached from the last trick: "return to South
 // and ", "cross to North with an entry and ", "using an entry to North, ".
 std::string LeadPrefix(const LinePlan& lp, const PlanStep& s) {
@@ -163,7 +194,7 @@ std::string LeadPrefix(const LinePlan& lp, const PlanStep& s) {
 enum class Third { Discard, Overtake, Win, Cover, Finesse, Play, Run, Duck, Low };
 
 Third ThirdKind(const PlanStep& t) {
-    const char c = t.Card;
+    const char c = Named(t);
     if (c == '-') return Third::Discard;
     const char lead = t.TrickSoFar.size() > 0 ? t.TrickSoFar[0] : '-';
     const char second = t.TrickSoFar.size() > 1 ? t.TrickSoFar[1] : '-';
@@ -179,15 +210,14 @@ Third ThirdKind(const PlanStep& t) {
             if (Above(o, c)) return Third::Finesse;
         return Third::Play;
     }
-    if (leadHigh)
-        return AboveAll(lead, t.DefendersLeft) || !IsLowCard(c, own) ? Third::Low : Third::Run;
+    if (leadHigh) return AboveAll(lead, t.DefendersLeft) || !IsLow(t) ? Third::Low : Third::Run;
     for (char o : own)
         if (Above(o, current)) return Third::Duck;
     return Third::Low;
 }
 
 std::string ThirdWords(const PlanStep& t) {
-    const std::string card = TheCard(t.Card);
+    const std::string card = TheCard(Named(t));
     switch (ThirdKind(t)) {
     case Third::Discard:
         return std::string("discard from ") + HandName(t.Hand);
@@ -208,32 +238,35 @@ std::string ThirdWords(const PlanStep& t) {
     case Third::Low:
         break;
     }
-    return IsLowCard(t.Card, Own(t)) ? std::string("play low from ") + HandName(t.Hand)
-                                     : "play " + card + " from " + HandName(t.Hand);
+    return IsLow(t) ? std::string("play low from ") + HandName(t.Hand)
+                    : "play " + card + " from " + HandName(t.Hand);
 }
 
 // One trick's words for the lead and third hand's card after second hand's
 // likeliest card: "lead low from South towards North's AQ10 and finesse the
 // 10", "cash the ace", "lead the queen from North through East and let it run".
 std::string TrickWords(const PlanStep& lead, const PlanStep* third) {
-    const char c = lead.Card;
-    const std::string& own = Own(lead);
+    const char c = Named(lead);
     const std::string from = std::string(" from ") + HandName(lead.Hand);
     if (AboveAll(c, lead.DefendersLeft)) {
         std::string s = "cash " + TheCard(c);
         if (third != nullptr && ThirdKind(*third) == Third::Overtake)
-            s += ", overtaking with " + TheCard(third->Card);
+            s += ", overtaking with " + TheCard(Named(*third));
         return s;
     }
     std::string towards;
     for (char p : PartnerCards(lead))
-        if (Above(p, c) && RankValue(p) >= 8) towards += p;
-    const bool low = IsLowCard(c, own);
+        if (Above(p, lead.Card) && RankValue(p) >= 8) towards += p;
+    const bool low = IsLow(lead);
     const std::string partner = HandName(Partner(lead.Hand));
-    if (third == nullptr) return low ? "lead low" + from : "lead " + TheCard(c) + from;
+    if (third == nullptr)
+        return low ? "lead low" + from +
+                         (towards.empty() ? ""
+                                          : " towards " + partner + "'s " + HoldingWords(towards))
+                   : "lead " + TheCard(c) + from;
     const Third kind = ThirdKind(*third);
     if (low) {
-        if (kind == Third::Win) return "lead low" + from + " to " + TheCard(third->Card);
+        if (kind == Third::Win) return "lead low" + from + " to " + TheCard(Named(*third));
         std::string s = "lead low" + from;
         if (!towards.empty() &&
             (kind == Third::Finesse || kind == Third::Play || kind == Third::Cover))
@@ -246,7 +279,7 @@ std::string TrickWords(const PlanStep& lead, const PlanStep* third) {
     if (kind == Third::Run) {
         bool higher = false;
         for (char p : PartnerCards(lead))
-            if (Above(p, c)) higher = true;
+            if (Above(p, lead.Card)) higher = true;
         const char* second = lead.Hand == hand::North ? "East" : "West";
         return s + (higher ? std::string(" through ") + second : std::string()) + " and let it run";
     }
@@ -337,13 +370,14 @@ std::string LineText(const Line& l, std::size_t alts, bool otherwise) {
     else if (!l.Cond.empty())
         s = "If " + l.Cond + ", ";
     std::string main = l.Main;
-    if (l.Prefix.rfind("return to ", 0) == 0 || l.Prefix.rfind("cross to ", 0) == 0) {
-        // The hand goes without saying.
-        for (const char* from : {" from North", " from South"})
-            if (const std::size_t k = main.find(from); k != std::string::npos) {
-                main.erase(k, std::string(from).size());
-                break;
-            }
+    for (const char* to : {"North", "South"}) {
+        // The hand led from goes without saying after "return to South".
+        if (l.Prefix.rfind(std::string("return to ") + to, 0) != 0 &&
+            l.Prefix.rfind(std::string("cross to ") + to, 0) != 0)
+            continue;
+        const std::string from = std::string(" from ") + to;
+        if (const std::size_t k = main.find(from); k != std::string::npos)
+            main.erase(k, from.size());
     }
     s += l.Prefix + main;
     if (alts > 0) {
@@ -357,12 +391,14 @@ std::string LineText(const Line& l, std::size_t alts, bool otherwise) {
     return s;
 }
 
-// Equal words (a block's first step without its condition and prefix).
+// Equal words (a block's first step without its condition). The prefix of
+// the first step counts: positions where declarer must first return to a
+// hand are not said as one with those where that hand is on lead.
 std::string Key(const Lines& l) {
     std::string k;
     for (std::size_t i = 0; i < l.size(); ++i) {
         const Line& x = l[i];
-        k += std::to_string(x.Depth) + (i ? "|" + x.Cond + "|" + x.Prefix : std::string()) + "|" +
+        k += std::to_string(x.Depth) + (i ? "|" + x.Cond : std::string()) + "|" + x.Prefix + "|" +
              x.Main + "|" + x.Then + "\n";
     }
     return k;
@@ -450,7 +486,7 @@ Outcome TrickOutcome(const Cont& c, char second, char fourth, int detail) {
     if (!c.MainSecond) {
         if (second == '-')
             context = secondName + " shows out";
-        else if (!IsLowCard(lead.Card, Own(lead)) && Above(second, lead.Card))
+        else if (!IsLow(lead) && Above(second, lead.Card))
             context = secondName + " covers";
         else
             context = secondName + " plays " + CardNoun(second, d);
@@ -458,8 +494,8 @@ Outcome TrickOutcome(const Cont& c, char second, char fourth, int detail) {
     const std::string dFourth = c.Third ? c.Third->DefendersLeft : d;
     // Show-outs and cards that are not as good as low, said with detail 1
     // (and always when a winner was cashed); the trick's winner is said anyway.
-    const char third = c.Third ? c.Third->Card : '-';
-    const char cards[4] = {lead.Card, second, third, fourth};
+    const char third = c.Third ? Named(*c.Third) : '-';
+    const char cards[4] = {Named(lead), second, third, fourth};
     int w = 0;
     for (int k = 1; k < 4; ++k)
         if (Above(cards[k], cards[w])) w = k;
@@ -487,9 +523,10 @@ Outcome TrickOutcome(const Cont& c, char second, char fourth, int detail) {
                                      : secondName + " plays " + CardNoun(second, d),
                        ""};
     }
-    const char ours = Above(third, lead.Card) ? third : lead.Card;
+    const bool thirdOurs = Above(third, cards[0]);
+    const char ours = thirdOurs ? third : cards[0];
     const bool sure = AboveAll(ours, d);
-    const bool tried = !IsLowCard(ours, ours == third ? Own(*c.Third) : Own(lead));
+    const bool tried = !IsLow(thirdOurs ? *c.Third : lead);
     if ((w == 0 || w == 2) && sure) {
         // A winner was cashed: what fell.
         std::string s;
@@ -607,13 +644,11 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
     struct Group {
         Lines Sub;
         std::vector<const Cont*> Conts;
-        std::vector<std::string> Prefixes;
         double Weight = 0;
     };
     std::vector<Group> groups;
     for (const Cont& c : conts) {
         Lines sub = Render(lp, *c.Rest, c.From, c.Weight, c.After());
-        const std::string prefix = sub.empty() ? std::string() : sub.front().Prefix;
         const std::string k = Key(sub);
         // Steps of the same words, and no different words after the same
         // card of second hand's, are said once.
@@ -632,18 +667,16 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
             return true;
         });
         if (it == groups.end()) {
-            groups.push_back(Group{std::move(sub), {}, {}, 0});
+            groups.push_back(Group{std::move(sub), {}, 0});
             it = groups.end() - 1;
         }
         it->Conts.push_back(&c);
-        AddOnce(it->Prefixes, prefix);
         it->Weight += c.Weight;
     }
     // Where the line has all its tricks nothing is left to do.
     std::erase_if(groups, [](const Group& g) { return g.Sub.empty(); });
     for (Group& g : groups) {
         g.Weight = std::min(g.Weight, weight);
-        g.Sub.front().Prefix = g.Prefixes.size() == 1 ? g.Prefixes.front() : std::string();
         for (Line& l : g.Sub)
             l.Weight = std::min(l.Weight, g.Weight);
     }
@@ -776,12 +809,20 @@ Lines Render(const LinePlan& lp, const Plan& p, std::size_t i, double weight, co
     } else {
         line.Prefix = LeadPrefix(lp, lead);
         const std::string& d = lead.DefendersLeft;
-        // Second hand's likeliest group is the trick's main line; it needs no
-        // condition when it is second hand's low cards.
-        const PlanBranch& main = lead.Branches.front();
-        const bool mainLow =
-            !main.Cards.empty() && (std::all_of(main.Cards.begin(), main.Cards.end(), IsSpot) ||
-                                    (!d.empty() && main.Cards.find(d.back()) != std::string::npos));
+        // The group of second hand's low cards is the trick's main line, and
+        // needs no condition (an honour is not low, even when it is the
+        // lowest); else second hand's likeliest group is, by the layouts that
+        // come to it.
+        auto low = [&](const PlanBranch& b) {
+            return std::any_of(b.Cards.begin(), b.Cards.end(),
+                               [&](char c) { return IsSpot(c) || LowIn(c, d); });
+        };
+        const PlanBranch* likeliest = &lead.Branches.front();
+        for (const PlanBranch& b : lead.Branches)
+            if (b.Weight > likeliest->Weight) likeliest = &b;
+        const auto lowest = std::find_if(lead.Branches.begin(), lead.Branches.end(), low);
+        const PlanBranch& main = lowest != lead.Branches.end() ? *lowest : *likeliest;
+        const bool mainLow = low(main);
         std::string sameAsMain; // second hand's other cards after which third hand plays the same
         for (const PlanBranch& b : lead.Branches) {
             const PlanStep* third = b.Then.Steps.empty() ? nullptr : &b.Then.Steps.front();
@@ -793,7 +834,7 @@ Lines Render(const LinePlan& lp, const Plan& p, std::size_t i, double weight, co
             // The same card as after second hand's likeliest card goes without saying.
             const std::string w = third ? ThirdWords(*third) : "play on as the play-through shows";
             if (third && mainThird &&
-                (third->Card == mainThird->Card || w == ThirdWords(*mainThird))) {
+                (Named(*third) == Named(*mainThird) || w == ThirdWords(*mainThird))) {
                 sameAsMain += b.Cards;
                 continue;
             }
@@ -804,17 +845,21 @@ Lines Render(const LinePlan& lp, const Plan& p, std::size_t i, double weight, co
             else
                 it->Cards += b.Cards, it->Weight = std::max(it->Weight, b.Weight);
         }
-        line.MainCards = main.Cards;
         const PlanStep* mainThird = main.Then.Steps.empty() ? nullptr : &main.Then.Steps.front();
-        if (mainLow) {
+        if (mainLow || line.Alts.empty()) {
+            line.MainCards = main.Cards;
             line.Main = TrickWords(lead, mainThird);
         } else {
-            std::string cards = main.Cards + sameAsMain;
-            std::sort(cards.begin(), cards.end(), [](char x, char y) { return Above(x, y); });
-            line.Main = TrickWords(lead, nullptr) + "; if " + GroupPlays(main.Seat, cards, d) +
-                        ", " +
-                        (mainThird ? ThirdWords(*mainThird) : "play on as the play-through shows");
+            // Every card of second hand's has its condition, the main one first.
+            line.Main = TrickWords(lead, nullptr);
+            line.Alts.insert(line.Alts.begin(), Alt{main.Seat, main.Cards + sameAsMain, d,
+                                                    mainThird ? ThirdWords(*mainThird)
+                                                              : "play on as the play-through shows",
+                                                    main.Weight});
         }
+        // The rarest are left out first where the step grows too long.
+        std::stable_sort(line.Alts.begin() + (mainLow ? 0 : 1), line.Alts.end(),
+                         [](const Alt& x, const Alt& y) { return x.Weight > y.Weight; });
     }
     Lines out;
     out.push_back(std::move(line));

@@ -3,10 +3,15 @@
 // fixed), and the JSON plan, which must round-trip and give the same words.
 #include "cli/options.h"
 #include "cli/run.h"
+#include "results/analysis.h"
+#include "support/combos.h"
+#include "support/recording_host.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -52,10 +57,11 @@ Then play on as the play-through shows.
         {{"AQ10", "432"},
          "A",
          R"(1. Lead low from South towards North's AQ10 and finesse the 10 (cover the jack with the queen; win the king with the ace).
-  2. If the 10 wins or loses to the jack, lead low from South towards North's AQ and finesse the queen (win the king with the ace). Then cash the winners.
-  3. If West plays the jack and the queen wins, return to South and lead low towards North's A10 and finesse the 10. Then cash the winners.
-  4. If West plays the king, return to South and lead low towards North's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
-  5. Otherwise, cash the winners.
+  2. If the 10 loses to the jack, lead low from South towards North's AQ and finesse the queen (win the king with the ace). Then cash the winners.
+  3. If the 10 wins, return to South and lead low towards North's AQ and finesse the queen (win the king with the ace). Then cash the winners.
+  4. If West plays the jack and the queen wins, return to South and lead low towards North's A10 and finesse the 10. Then cash the winners.
+  5. If West plays the king, return to South and lead low towards North's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
+  6. Otherwise, cash the winners.
 Then play on as the play-through shows.
 )"},
         {{"AQJ4", "532"},
@@ -86,7 +92,7 @@ Then play on as the play-through shows.
     4. If West plays the 10 and the jack loses to the queen, lead low from South to the 9. Then cash the winners.
     5. If West plays the queen, lead low from South to the jack. Then cash the winners.
     6. Otherwise, cash the winners.
-  7. If the 10 drops, lead the 9 from North through East and let it run (win the queen with the ace).
+  7. If the 10 drops, lead the jack from North through East and let it run (win the queen with the ace).
   8. If West plays the 10 and the jack wins, return to South and lead low towards North's K9 and finesse the 9 (win the queen with the king).
 Then play on as the play-through shows.
 )"},
@@ -95,7 +101,7 @@ Then play on as the play-through shows.
          R"(As B, but at trick 2, if both follow low, return to South and lead low towards North's J9 and finesse the 9 (cover the 10 with the jack).
     3. If the 9 loses to the queen or West plays the queen, lead low from South to the jack. Then cash the winners.
     4. If West plays the 10 and the jack loses to the queen, lead low from South to the 9. Then cash the winners.
-  5. If the 10 drops, lead the 9 from North through East and let it run (win the queen with the ace).
+  5. If the 10 drops, lead the jack from North through East and let it run (win the queen with the ace).
   6. If West plays the 10 and the jack wins, return to South and lead low towards North's K9 and finesse the 9 (win the queen with the king).
   7. If the queen drops, return to South and lead low towards North's J9 and finesse the 9 (win the 10 with the jack).
     8. If the 9 wins, cash the winners.
@@ -104,23 +110,23 @@ Then play on as the play-through shows.
         {{"A975", "QT64"},
          "A",
          R"(1. Lead the queen from South through West and let it run (if West plays the king or shows out, win with the ace).
-  2. If the queen loses to the king, lead the 10 from South through West and let it run (win the jack with the ace).
-  3. If the queen wins, lead low from South towards North's A9 and finesse the 9 (if West plays the king or jack, win with the ace). Then cash the winners.
-  4. If West plays the 8 and the queen wins, lead low from South towards North's A9 and finesse the 7. Then cash the winners.
-  5. If the queen wins and East plays the 8, lead low from South; if West plays the king or jack, win with the ace. Then cash the winners.
-  6. If West plays the 8 and the queen loses to the king, lead low from South towards North's A9 and finesse the 7 (win the jack with the ace).
-  7. If West plays the jack and the queen wins, lead the 10 from South through West and let it run (win the king with the ace).
-  8. If the queen wins and the jack drops, lead the 10 from South through West and let it run (win the king with the ace).
+  2. If the queen wins, lead low from South towards North's A9 and finesse the 9 (if West plays the king or jack, win with the ace). Then cash the winners.
+  3. If the queen loses to the king, lead the 10 from South through West and let it run (win the jack with the ace).
+  4. If West plays the 8 and the queen loses to the king, lead low from South towards North's A9 and finesse the 9 (win the jack with the ace).
+  5. If West plays the jack and the queen wins, lead the 10 from South through West and let it run (win the king with the ace).
+  6. If the queen wins and the jack drops, lead the 10 from South through West and let it run (win the king with the ace).
+  7. If West covers, lead low from North towards South's 10 and cover with the 10 (if East plays the jack, play low from South).
+  8. If West plays the jack and the queen loses to the king, cash the winners, playing for the drop of the 8.
 Then play on as the play-through shows.
 )"},
         {{"A975", "QT64"},
          "B",
          R"(1. Lead low from South to the ace.
   2. If both defenders play low, lead low from North towards South's Q10 and finesse the 10 (cover the jack with the queen).
-    3. If East plays low and West shows out, cross to North and lead low towards South's Q and cover with the queen. Then cash the winners.
-  4. If West plays low and East plays the 8, lead low from North towards South's Q10 and finesse the 6 (cover the jack with the queen).
-  5. If West plays the 8 and East plays low, lead low from North; if East plays the jack, cover with the queen (if East plays low, finesse the 6).
-    6. If East plays low and West shows out, cross to North and lead low towards South's Q10 and cover with the queen. Then cash the winners.
+    3. If East plays low and West shows out, cross to North and lead low towards South's Q (cover the jack with the queen). Then cash the winners.
+  4. If West plays low and East plays the 8, lead low from North towards South's Q10 and finesse the 10 (cover the jack with the queen).
+  5. If West plays the 8 and East plays low, lead low from North towards South's Q10 and finesse the 10 (cover the jack with the queen).
+    6. If East plays low and West shows out, cross to North and lead low towards South's Q10 (cover the jack with the queen). Then cash the winners.
   7. If West plays low and East plays the king, lead low from North towards South's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
   8. If West plays low and East plays the jack or shows out or West plays the jack, cash the winners.
 Then play on as the play-through shows.
@@ -131,10 +137,10 @@ Then play on as the play-through shows.
   2. If East plays low and West plays the jack, lead the queen from South through West and let it run (win the king with the ace).
     3. If the queen wins and East shows out, lead low from South towards North's A9 and finesse the 9 (win the king with the ace). Then cash the winners.
   4. If East plays low and West plays the king, cash the queen.
-  5. If both defenders play low, lead low from South towards North's A9 and finesse the 9 (if West plays the king or jack or shows out, win with the ace).
-    6. If West shows out, lead low from North towards South's Q and cover with the queen (if East plays the king, play low from South). Then cash the winners.
+  5. If both defenders play low or East plays the 8 and West plays low, lead low from South towards North's A9 and finesse the 9.
+    6. If West shows out, lead low from North towards South's Q (cover the jack with the queen; if East plays the king, play low from South). Then cash the winners.
     7. Otherwise, cash the winners.
-  8. If East plays the 8 and West plays the jack, lead low from South towards North's A9 and finesse the 7 (win the king with the ace).
+  8. If East plays the 8 and West plays the jack, lead low from South towards North's A9 and finesse the 9 (win the king with the ace).
 Then play on as the play-through shows.
 )"},
         {{"QJ109", "A32", "--entries", "1"},
@@ -154,9 +160,46 @@ Then play on as the play-through shows.
     return g;
 }
 
+// A step that says "lead ... from South" (or North), without returning to
+// that hand first, stands for no lead made after partner won the last trick.
+void CheckLeadsFromTheHandOnLead(const LinePlan& lp, const std::string& what) {
+    static const std::regex lead("lead (low|the \\w+) from (North|South)");
+    for (const PlanTextStep& s : DescribePlan(lp).Steps) {
+        std::smatch m;
+        if (!std::regex_search(s.Text, m, lead)) continue;
+        if (s.Text.find("return to " + m[2].str()) != std::string::npos ||
+            s.Text.find("cross to " + m[2].str()) != std::string::npos)
+            continue;
+        const std::uint8_t h = m[2] == "North" ? hand::North : hand::South;
+        for (const PlanStep* p : s.Steps) {
+            if (p->Position == 0 && p->Hand == h) {
+                EXPECT_NE(p->PreviousWinner, h == hand::North ? hand::South : hand::North)
+                    << what << ": " << s.Text;
+            }
+        }
+    }
+}
+
+TEST(PlanText, LeadsComeFromTheHandOnLead) {
+    std::mt19937 rng(1515);
+    for (int n = 0; n < 100; ++n) {
+        const test::ComboInput in = test::RandomAdmittedCombo(rng);
+        test::RecordingHost host;
+        Analysis a(host);
+        a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
+                           in.eastFilled());
+        a.SetTrickTable();
+        if (a.ComputeOptimalLines() != ComputeEnd::Finished) continue;
+        for (int i = 1; i <= a.StratCount(); ++i)
+            CheckLeadsFromTheHandOnLead(BuildLinePlan(a, i), in.describe());
+    }
+}
+
 TEST(PlanText, GoldenExamples) {
     for (const Golden& g : GoldenPlans()) {
         const RunResult r = RunWithPlans(g.Args);
+        for (const LinePlan& lp : r.Plans)
+            CheckLeadsFromTheHandOnLead(lp, g.Args[0] + "/" + g.Args[1]);
         std::string text;
         for (std::size_t i = 0; i < r.Results.Lines.size(); ++i)
             if (r.Results.Lines[i].Name == g.Line && i < r.PlanTexts.size()) text = r.PlanTexts[i];
