@@ -174,9 +174,16 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     window_.SetResultViews(this);
 
     // The plan of the chosen line goes under the line selector's row.
-    planView_ = new PlanView(window_.PlayGroupBox());
-    if (auto* box = qobject_cast<QVBoxLayout*>(window_.PlayGroupBox()->layout()))
+    QGroupBox* play = window_.PlayGroupBox();
+    planView_ = new PlanView(play);
+    if (auto* box = qobject_cast<QVBoxLayout*>(play->layout())) {
         box->insertWidget(1, planView_);
+        // The play panel, and the window with it, grow by the plan's height:
+        // the panel's height was fixed before the plan was there.
+        const int extra = planView_->minimumHeight() + std::max(0, box->spacing());
+        play->setFixedHeight(play->minimumHeight() + extra);
+        window_.resize(window_.width(), window_.height() + extra);
+    }
     connect(window_.SelectLineComboBox(), &QComboBox::currentIndexChanged, this, [this](int i) {
         if (i < 0) planView_->ShowLine(-1); // the selector was emptied
     });
