@@ -5,7 +5,7 @@ ASAN_BUILD ?= build-asan
 TSAN_BUILD ?= build-tsan
 CMAKE_FLAGS ?=
 
-.PHONY: deps configure build run test test-asan test-tsan golden compare stress stress-asan fuzz bench clean
+.PHONY: deps configure build run test test-asan test-tsan golden compare mutate stress stress-asan fuzz bench clean
 
 deps:
 	@scripts/install-deps.sh
@@ -55,6 +55,12 @@ golden: configure
 compare: configure
 	@cmake --build $(BUILD) -j $(JOBS) --target norvadex-cli
 	@scripts/compare-results.py --new $(BUILD)/norvadex-cli --jobs $(JOBS)
+
+# Mutation testing: every fault of scripts/mutants.txt applied alone to a copy
+# of the tree (build-mutate/), built and tested; prints the faults no test
+# catches. MUTATE_FLAGS passes options on (--only ID, --compare OLD.json).
+mutate: deps
+	@scripts/mutate.py --jobs $(JOBS) $(MUTATE_FLAGS)
 
 # The libFuzzer targets, built with clang in a build directory of their own and
 # run one after the other for FUZZ_SECONDS each; fails if any of them crashes.
