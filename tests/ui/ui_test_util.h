@@ -1,20 +1,25 @@
 // Helpers for the Qt tests of the windows.
 #pragma once
 
+#include "cards/contract.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
 #include <functional>
-#include <memory>
 
 namespace nvx::test {
 
-// Runs f on the next modal window that opens (other than the one active now),
-// once it is shown and active. Polls every few milliseconds, for at most two
-// seconds. f must close the window whatever it finds (no QVERIFY inside: a
-// failed check returns early and would leave the window open).
+inline TContractGoal Goal(int level, int strain, int tricks) {
+    TContractGoal g;
+    g.Contract.Level = std::uint8_t(level);
+    g.Contract.Strain = std::uint8_t(strain);
+    g.TricksNeeded = std::uint8_t(tricks);
+    return g;
+}
+
 // Drops the offscreen platform's notes on what it does not support (size hints,
 // raising windows), which say nothing about the program; every other message
 // goes on to the test log.
@@ -27,29 +32,24 @@ inline void QuietPlatformNotes() {
         });
 }
 
+// Runs f on the next modal window that opens (other than the one active now),
+// once it is shown and active. Polls every few milliseconds, for at most two
+// seconds. f must close the window whatever it finds (no QVERIFY inside: a
+// failed check returns early and would leave the window open).
 inline void WhenModal(std::function<void(QWidget*)> f) {
+    auto* timer = new QTimer;
+    timer->setInterval(5);
     QPointer<QWidget> current = QApplication::activeModalWidget();
-    auto tries = std::make_shared<int>(0);
-    auto poll = std::make_shared<std::function<void()>>();
-    *poll = [f, current, tries, poll] {
+    QObject::connect(timer, &QTimer::timeout, [timer, f, current, tries = 0]() mutable {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal != current && modal->isVisible() &&
-            (modal->isActiveWindow() || *tries > 100)) {
-            f(modal);
-            *poll = nullptr; // break the cycle
-            return;
-        }
-        if (++*tries > 400) {
-            *poll = nullptr;
-            return;
-        }
-        QTimer::singleShot(5, [poll] {
-            if (*poll) (*poll)();
-        });
-    };
-    QTimer::singleShot(0, [poll] {
-        if (*poll) (*poll)();
+        const bool up = modal && modal != current && modal->isVisible() &&
+                        (modal->isActiveWindow() || tries > 100);
+        if (!up && ++tries <= 400) return;
+        timer->stop(); // before f, which may open modal windows of its own
+        timer->deleteLater();
+        if (up) f(modal);
     });
+    timer->start();
 }
 
 } // namespace nvx::test

@@ -1,0 +1,430 @@
+// A short test of each window on its own: the combination dialog, the contract
+// and tricks-needed dialogs, the progress window, the message seam and the host,
+// the help window, the plan view, and the tricks table's sort order.
+#include "results/analysis.h"
+#include "results/report.h"
+#include "ui/combo_dialog.h"
+#include "ui/contract_dialog.h"
+#include "ui/help_pages.h"
+#include "ui/help_window.h"
+#include "ui/holding_edit.h"
+#include "ui/message_boxes.h"
+#include "ui/plan_view.h"
+#include "ui/progress_window.h"
+#include "ui/qt_host.h"
+#include "ui/range_spin_box.h"
+#include "ui/tricks_needed_dialog.h"
+#include "ui/tricks_table.h"
+#include "ui_test_util.h"
+
+#include <QtTest>
+#include <QtWidgets>
+
+using namespace nvx;
+
+namespace {
+
+struct Dialogs {
+    QtHost host;
+    TricksNeededDialog tricks{host};
+    ContractDialog contract{host, tricks};
+    ComboDialog combo{host, contract};
+};
+
+bool ShowActive(QWidget& w) {
+    w.show();
+    return QTest::qWaitForWindowActive(&w);
+}
+
+constexpr std::uint64_t GiB = std::uint64_t(1) << 30;
+
+} // namespace
+
+class TestWindows : public QObject {
+    Q_OBJECT
+  private slots:
+    void initTestCase() { test::QuietPlatformNotes(); }
+    void comboDialogTyping();
+    void comboDialogOptionsAndChecks();
+    void contractAndTricksDialogs();
+    void progressWindow();
+    void messageBoxesAndHost();
+    void helpWindow();
+    void planView();
+    void tricksTableSortOrders();
+};
+
+void TestWindows::comboDialogTyping() {
+    MessageBoxRecorder boxes;
+    Dialogs d;
+    ComboDialog& c = d.combo;
+    QVERIFY(ShowActive(c));
+    HoldingLineEdit* north = c.NorthEdit();
+    HoldingLineEdit* south = c.SouthEdit();
+    QVERIFY(north->hasFocus());
+    // Typed keys go through the typing filter; Enter in North moves on to South
+    // and leaving the field spaces the cards.
+    QTest::keyClicks(north, "ak10x");
+    QCOMPARE(north->text(), QString("AK102"));
+    QTest::keyClick(north, Qt::Key_Return);
+    QVERIFY(south->hasFocus() && c.isVisible());
+    QCOMPARE(north->text(), QString("A K 10 2 "));
+    // Why a key was not taken shows beside the field until the next key.
+    QLabel* why = c.RefusedLabel(south);
+    const std::pair<const char*, const char*> refused[] = {
+        {"k", "K is in North's hand"}, {"z", "Z is not a card"}, {"qq", "Q is there already"}};
+    for (const auto& [keys, note] : refused) {
+        QTest::keyClicks(south, keys);
+        QCOMPARE(why->text(), QString(note));
+    }
+    QCOMPARE(south->text(), QString("Q"));
+    QTest::keyClicks(south, "j");
+    QVERIFY(why->text().isEmpty());
+
+    // Discards are the hands' cards, and go when the hand lets them go.
+    c.SetValues("AK32", "QJ", "32", 0, 13, 13, std::nullopt);
+    QVERIFY(c.DiscardsCheckBox()->isChecked());
+    north->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(north, Qt::Key_Backspace); // the trailing blank
+    QTest::keyClick(north, Qt::Key_Backspace); // the 2
+    QCOMPARE(c.DiscardsEdit()->text(), QString("3 "));
+    QTest::keyClick(north, Qt::Key_Backspace);
+    QTest::keyClick(north, Qt::Key_Backspace); // the 3: no discards, the option goes off
+    QVERIFY(!c.DiscardsCheckBox()->isChecked() && !c.DiscardsEdit()->isEnabled());
+    c.DiscardsCheckBox()->setChecked(true);
+    QTest::keyClicks(c.DiscardsEdit(), "j9a");
+    QCOMPARE(c.DiscardsEdit()->text(), QString("JA"));
+    // New hands come through whole, even when they swap cards with the old ones.
+    c.SetValues("32", "AQ", "", 2, 13, 13, std::nullopt);
+    c.SetValues("AQ", "32", "", 2, 13, 13, std::nullopt);
+    QCOMPARE(north->text(), QString("A Q "));
+    QCOMPARE(south->text(), QString("3 2 "));
+    QVERIFY(boxes.Shown().empty());
+}
+
+void TestWindows::comboDialogOptionsAndChecks() {
+    MessageBoxRecorder boxes;
+    Dialogs d;
+    ComboDialog& c = d.combo;
+    QVERIFY(ShowActive(c));
+    // Folded at first; an option that is on keeps the panel open.
+    QVERIFY(c.IsFolded());
+    QTest::mouseClick(c.MoreBitBtn(), Qt::LeftButton);
+    QVERIFY(!c.IsFolded() && c.EntriesCheckBox()->hasFocus());
+    c.VacantCheckBox()->setChecked(true);
+    QVERIFY(c.WestEdit()->isEnabled() && !c.LessBitBtn()->isEnabled());
+    c.VacantCheckBox()->setChecked(false);
+    QTest::mouseClick(c.LessBitBtn(), Qt::LeftButton);
+    QVERIFY(c.IsFolded());
+    // Values with options: they unfold the panel and reach the main window.
+    const TContractGoal goal = test::Goal(4, 3, 1);
+    c.SetValues("AQ42", "J53", "2J", 1, 6, 13, goal);
+    QVERIFY(!c.IsFolded());
+    QCOMPARE(c.NorthPlaying(), THolding("AQ4"));
+    QCOMPARE(c.SouthDiscards(), THolding("J"));
+    QCOMPARE(c.EntriesCount(), std::uint8_t(1));
+    QCOMPARE(c.VacantWest(), std::uint8_t(6));
+    QVERIFY(c.ContractGoalOrNone() == goal);
+    QCOMPARE(c.IMPSCheckBox()->text(), QString::fromStdString(CompareMethodText(goal)));
+    c.EntriesCheckBox()->setChecked(false); // no limit: as many as North plays
+    QCOMPARE(c.EntriesCount(), std::uint8_t(3));
+    c.IMPSCheckBox()->setChecked(false); // the goal is kept for when IMPs come back
+    QVERIFY(!c.ContractGoalOrNone());
+    c.IMPSCheckBox()->setChecked(true);
+    QVERIFY(c.ContractGoalOrNone() == goal);
+
+    // OK runs the shared checks: a failed one is an error box, with the focus
+    // where the fault is.
+    const struct {
+        const char *north, *south, *discards;
+        std::uint8_t east;
+        std::optional<TContractGoal> goal;
+        QWidget* focus;
+    } faulty[] = {{"A", "K", "", 13, {}, c.NorthEdit()},
+                  {"AKQ", "", "QK", 13, {}, c.DiscardsEdit()},
+                  {"AKQJ", "432", "", 2, {}, c.WestEdit()},
+                  {"AKQJ", "432", "", 13, test::Goal(1, 4, 8), c.ContractButton()}};
+    for (const auto& f : faulty) {
+        boxes.Clear();
+        c.SetValues(f.north, f.south, f.discards, 0, 3, f.east, f.goal);
+        c.SouthEdit()->setFocus(Qt::TabFocusReason);
+        QVERIFY(!c.OKBtnClick());
+        QCOMPARE(boxes.Shown().size(), std::size_t(1));
+        QCOMPARE(boxes.Shown()[0].icon, BoxIcon::Error);
+        QVERIFY2(f.focus->hasFocus(), f.north);
+    }
+    // A number out of range: a message on leaving the field, which gets the
+    // focus back and keeps its last good value; Enter does not close the dialog.
+    c.SetValues("AQ", "32", "", 1, 12, 12, std::nullopt);
+    boxes.Clear();
+    RangeSpinBox* entries = c.EntriesEdit();
+    entries->setFocus(Qt::TabFocusReason);
+    entries->selectAll();
+    QTest::keyClicks(entries, "a");
+    c.NorthEdit()->setFocus(Qt::TabFocusReason);
+    QTRY_COMPARE(boxes.Texts(), QStringList{QString::fromStdString(RangeMessage(MaxEntriesValue))});
+    QTRY_VERIFY(entries->hasFocus());
+    QCOMPARE(c.EntriesCount(), std::uint8_t(1));
+    entries->selectAll();
+    QTest::keyClicks(entries, "0"); // a good value passes without a word
+    c.NorthEdit()->setFocus(Qt::TabFocusReason);
+    QCoreApplication::processEvents();
+    QCOMPARE(c.EntriesCount(), std::uint8_t(0));
+    c.EastEdit()->setFocus(Qt::TabFocusReason);
+    c.EastEdit()->selectAll();
+    QTest::keyClicks(c.EastEdit(), "99");
+    QTest::keyClick(c.EastEdit(), Qt::Key_Return);
+    QCOMPARE(boxes.Texts().size(), 2); // the one above and this
+    QVERIFY(c.isVisible() && c.EastEdit()->hasFocus());
+    // All checks pass: OK closes it.
+    c.SetValues("AQ", "32", "", 9, 13, 13, std::nullopt);
+    QTest::mouseClick(c.OKBtn(), Qt::LeftButton);
+    QCOMPARE(c.result(), int(QDialog::Accepted));
+    QVERIFY(!c.isVisible());
+}
+
+void TestWindows::contractAndTricksDialogs() {
+    MessageBoxRecorder boxes;
+    Dialogs d;
+    ContractDialog& k = d.contract;
+    k.SetGoal(test::Goal(3, 4, 2).Contract, 2, 4);
+    QVERIFY(ShowActive(k));
+    QCOMPARE(k.SelectedTab(), 14);
+    QVERIFY(k.TabButton(14)->hasFocus());
+    QCOMPARE(k.TabButton(17)->toolTip(), QString("4H"));
+    // The arrow keys move through the grid, five strains a row, and stop at its edges.
+    const struct {
+        int from;
+        Qt::Key key;
+        int to;
+    } moves[] = {{14, Qt::Key_Down, 19},  {19, Qt::Key_Left, 18}, {18, Qt::Key_Up, 13},
+                 {13, Qt::Key_Right, 14}, {2, Qt::Key_Up, 2},     {34, Qt::Key_Right, 34},
+                 {30, Qt::Key_Down, 30},  {34, Qt::Key_Down, 34}};
+    for (const auto& m : moves) {
+        k.SelectTab(m.from);
+        k.TabButton(m.from)->setFocus();
+        QTest::keyClick(k.TabButton(m.from), m.key);
+        QCOMPARE(k.SelectedTab(), m.to);
+        QVERIFY(k.TabButton(m.to)->hasFocus());
+    }
+    // Doubled and redoubled exclude each other.
+    QTest::mouseClick(k.DoubledCheckBox(), Qt::LeftButton);
+    QTest::mouseClick(k.RedoubledCheckBox(), Qt::LeftButton);
+    QVERIFY(!k.DoubledCheckBox()->isChecked() && k.RedoubledCheckBox()->isChecked());
+    QTest::mouseClick(k.DoubledCheckBox(), Qt::LeftButton);
+    QVERIFY(k.DoubledCheckBox()->isChecked() && !k.RedoubledCheckBox()->isChecked());
+
+    // Next asks for the tricks needed. Cancel there keeps the contract dialog open.
+    k.SelectTab(17); // four hearts
+    test::WhenModal([](QWidget* t) { static_cast<TricksNeededDialog*>(t)->reject(); });
+    QVERIFY(!k.NextBtnClick());
+    QVERIFY(k.isVisible());
+    // A number that cannot fit draws a warning; Cancel keeps the dialog, OK takes it.
+    int offered = -1;
+    bool stayed = false;
+    test::WhenModal([&](QWidget* w) {
+        auto* t = static_cast<TricksNeededDialog*>(w);
+        offered = t->Position();
+        t->SetPosition(0); // 4H losing all four tricks of the suit
+        t->OKBtn()->click();
+        stayed = t->isVisible();
+        t->SetPosition(3);
+        t->OKBtn()->click();
+        if (t->isVisible()) t->reject();
+    });
+    boxes.Answer(BoxAnswer::Cancel);
+    QTest::mouseClick(k.NextBtn(), Qt::LeftButton);
+    QCOMPARE(offered, 2);
+    QVERIFY(stayed);
+    QCOMPARE(boxes.Shown().size(), std::size_t(1));
+    QCOMPARE(boxes.Shown()[0].buttons, BoxButtons::OkCancel);
+    QCOMPARE(k.result(), int(QDialog::Accepted));
+    TContractGoal goal = test::Goal(4, 2, 3);
+    goal.Contract.Doubled = 1;
+    QVERIFY(k.GetGoal() == goal);
+    // Cancel leaves the goal as it was.
+    QVERIFY(ShowActive(k));
+    k.SelectTab(33);
+    QTest::mouseClick(k.CancelBtn(), Qt::LeftButton);
+    QVERIFY(k.GetGoal() == goal);
+    // The warnings at their edges: none needed fits 3NT with four tricks in the
+    // suit (0 + 13 = 4 + 3 + 6); 1NT needs at most seven.
+    QVERIFY(TricksNeededDialog::TricksWarning(0, 4, 3, "3NT").empty());
+    QVERIFY(TricksNeededDialog::TricksWarning(0, 5, 3, "3NT").starts_with("Not enough tricks"));
+    QVERIFY(TricksNeededDialog::TricksWarning(7, 8, 1, "1NT").empty());
+    QVERIFY(TricksNeededDialog::TricksWarning(8, 8, 1, "1NT").starts_with("Too many tricks"));
+}
+
+void TestWindows::progressWindow() {
+    MessageBoxRecorder boxes;
+    QWidget parent;
+    QVERIFY(ShowActive(parent));
+    ProgressWindow w(&parent);
+    std::uint64_t used = 0;
+    w.SetMemoryReader([&used] { return used; });
+    QCOMPARE(w.State(), TCalcState::Ready);
+    QVERIFY(!w.InterruptButton()->isEnabled());
+    // A modal child of its window while it computes.
+    w.SetState(TCalcState::Calculating);
+    w.ShowOverParent();
+    QVERIFY(w.parentWidget() == &parent && w.isWindow());
+    QCOMPARE(w.windowModality(), Qt::WindowModal);
+    QCOMPARE(QApplication::activeModalWidget(), &w);
+    QVERIFY(w.InterruptButton()->isEnabled() && w.Timer()->isActive());
+    QVERIFY(w.ElapsedLabel()->text().startsWith("Elapsed: 0:0"));
+    // The memory warning above 1 G, then above each doubled threshold.
+    used = GiB;
+    w.TimerTimer();
+    QVERIFY(w.MemoryLabel()->text().isEmpty());
+    used = GiB + 1;
+    w.TimerTimer();
+    QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
+    used = 5 * GiB;
+    for (int tick = 0; tick < 3; ++tick)
+        w.TimerTimer();
+    QCOMPARE(w.MemoryLabel()->text(), QString("using more than 4 G now."));
+    // Escape and the close button ask as Interrupt does: No carries on, Yes stops.
+    boxes.Answer(BoxAnswer::No);
+    QTest::keyClick(&w, Qt::Key_Escape);
+    QCOMPARE(w.State(), TCalcState::Calculating);
+    QVERIFY(!w.close());
+    QCOMPARE(w.State(), TCalcState::Stopping);
+    QCOMPARE(boxes.Texts(), QStringList(2, "Do you want to stop the computation?"));
+    QVERIFY(w.isVisible() && !w.InterruptButton()->isEnabled());
+    // The computation returns: the window goes.
+    w.Finish();
+    QVERIFY(!w.isVisible() && !w.Timer()->isActive() && w.ElapsedLabel()->text().isEmpty());
+    QCOMPARE(w.State(), TCalcState::Ready);
+    // The next computation warns from 1 G again.
+    w.SetState(TCalcState::Calculating);
+    QVERIFY(w.MemoryLabel()->text().isEmpty());
+    w.TimerTimer();
+    QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
+    w.Finish();
+    QVERIFY(ProgressWindow::ResidentMemoryBytes() > (std::uint64_t(1) << 20));
+}
+
+void TestWindows::messageBoxesAndHost() {
+    MessageBoxRecorder boxes;
+    // The seam answers from its queue, then with the first button.
+    boxes.Answer(BoxAnswer::Cancel);
+    QVERIFY(!MessageBoxes::WarningOkCancel(nullptr, "a"));
+    QVERIFY(MessageBoxes::AskYesNo(nullptr, QString(), "b"));
+    QCOMPARE(boxes.Shown()[1].buttons, BoxButtons::YesNo);
+    QVERIFY(boxes.Shown()[1].caption.isEmpty());
+    QCOMPARE(MessageBoxes::DisplayText("a\r\nb\rc"), QString("a\nb\nc"));
+
+    // The engine's messages through the host: with the program's title; an
+    // internal error shows only its code.
+    boxes.Clear();
+    QtHost host;
+    host.showMessage(MessageKind::Warning, "w");
+    QCOMPARE(boxes.Shown()[0].icon, BoxIcon::Warning);
+    QCOMPARE(boxes.Shown()[0].caption, QString("Norvadex"));
+    InternalError(host, 202, "sum prob <> 1");
+    QVERIFY(boxes.Texts()[1].contains("error code 202"));
+    QVERIFY(!boxes.Texts()[1].contains("sum prob"));
+    // A page that cannot be opened: the user is asked to open it.
+    OpenWebPage(host, "file:///nonexistent-norvadex-folder/help/combo.htm");
+    QVERIFY(boxes.Texts().last().contains("file:///nonexistent-norvadex-folder/help/combo.htm"));
+
+    // The stop request follows the progress window.
+    ProgressWindow progress;
+    host.SetProgressWindow(&progress);
+    progress.SetState(TCalcState::Calculating);
+    QVERIFY(!host.stopRequested());
+    progress.SetState(TCalcState::Stopping);
+    QVERIFY(host.stopRequested());
+    progress.Finish();
+    QVERIFY(!host.stopRequested());
+    // Every page the program's Help commands and buttons open is there.
+    for (const char* page : {"/", "/help/mainhelp.htm", "/contributions.htm", "/help/combo.htm",
+                             "/help/contract.htm", "/help/tricksneeded.htm"}) {
+        const QUrl url(QString::fromStdString(HelpPageAddress(page)));
+        QVERIFY2(url.isLocalFile() && QFileInfo::exists(url.toLocalFile()), page);
+    }
+}
+
+void TestWindows::helpWindow() {
+    HelpWindow help;
+    const QUrl index(QString::fromStdString(HomePageAddress()));
+    const QUrl combo(QString::fromStdString(HelpPageAddress("/help/combo.htm")));
+    help.ShowPage(combo);
+    QVERIFY(QTest::qWaitForWindowActive(&help));
+    QTextBrowser* browser = help.Browser();
+    QCOMPARE(browser->source(), combo);
+    QVERIFY(!browser->toPlainText().isEmpty());
+    // Home, back and forward; Escape closes it.
+    help.HomeButton()->click();
+    QCOMPARE(browser->source(), index);
+    help.BackButton()->click();
+    QCOMPARE(browser->source(), combo);
+    help.ForwardButton()->click();
+    QCOMPARE(browser->source(), index);
+    QTest::keyClick(&help, Qt::Key_Escape);
+    QVERIFY(!help.isVisible());
+}
+
+void TestWindows::planView() {
+    SilentHost host;
+    Analysis a(host);
+    a.SetUpCombination("AQ10", "432", 3, "", 0, 0);
+    a.SetTrickTable();
+    QCOMPARE(a.ComputeOptimalLines(), ComputeEnd::Finished);
+    PlanView view;
+    view.SetLines(a);
+    QVERIFY(view.toPlainText().isEmpty());
+    // The words of the chosen line, with the step the play has reached highlighted.
+    view.ShowLine(0);
+    QVERIFY(view.toPlainText().startsWith("1. Lead low from South towards North's AQ10"));
+    QCOMPARE(view.PlanWords(0).substr(0, 2), std::string("1."));
+    view.ShowPlay("");
+    QCOMPARE(view.HighlightedStep(), 1);
+    // Low from South and West, the 10 finessed, East's jack: step 2 goes on from there.
+    view.ShowPlay("25TJ;");
+    QCOMPARE(view.HighlightedStep(), 2);
+    view.ShowPlay("2K"); // West's king: third hand's card is in step 1
+    QCOMPARE(view.HighlightedStep(), 1);
+    view.ShowLine(-1);
+    QVERIFY(view.toPlainText().isEmpty());
+}
+
+void TestWindows::tricksTableSortOrders() {
+    // Rows made by hand: the caption and line A's cell.
+    const std::pair<const char*, const char*> rows[] = {
+        {"Kx - Jxx", "3"}, {" - KJxxx", "?"}, {"KJxx - x", "10"}, {"xx - KJx", "9"},
+        {"J - Kxxx", "3"}, {"Kxx - Jx", "2"}, {"KJxxx - ", "1"}};
+    QTreeWidget view;
+    view.setColumnCount(4);
+    for (const auto& [caption, a] : rows)
+        view.addTopLevelItem(new QTreeWidgetItem(QStringList{caption, " 1", " 1.00% ", a}));
+    TricksTableSort sort; // as after a fill: column 0, cards only, descending
+    sort.SortColumn = 0;
+    auto click = [&](int column) {
+        TricksTableColumnClick(sort, column);
+        SortTricksTable(&view, sort);
+        QStringList cells;
+        for (int i = 0; i < view.topLevelItemCount(); ++i)
+            cells << view.topLevelItem(i)->text(column);
+        return cells;
+    };
+    // Column 0 cycles: West's length first, longest first (x below every card);
+    // the cards only, lowest first; length, shortest first; the cards, highest first.
+    QCOMPARE(click(0), QStringList({"KJxxx - ", "KJxx - x", "Kxx - Jx", "Kx - Jxx", "xx - KJx",
+                                    "J - Kxxx", " - KJxxx"}));
+    QCOMPARE(click(0), QStringList({" - KJxxx", "xx - KJx", "J - Kxxx", "Kx - Jxx", "Kxx - Jx",
+                                    "KJxx - x", "KJxxx - "}));
+    QCOMPARE(click(0), QStringList({" - KJxxx", "J - Kxxx", "xx - KJx", "Kx - Jxx", "Kxx - Jx",
+                                    "KJxx - x", "KJxxx - "}));
+    const QStringList highestFirst{"KJxxx - ", "KJxx - x", "Kxx - Jx", "Kx - Jxx",
+                                   "J - Kxxx", "xx - KJx", " - KJxxx"};
+    QCOMPARE(click(0), highestFirst);
+    // A line column: descending as text ("?" above the digits, "10" below "9"),
+    // the next click reverses it; back on column 0 the cycle starts again.
+    QCOMPARE(click(3), QStringList({"?", "9", "3", "3", "2", "10", "1"}));
+    QCOMPARE(click(3), QStringList({"1", "10", "2", "3", "3", "9", "?"}));
+    QCOMPARE(click(0), highestFirst);
+}
+
+QTEST_MAIN(TestWindows)
+#include "test_windows.moc"
