@@ -299,7 +299,7 @@ void MainWindow::BuildMenu() {
     printAction_->setShortcut(QKeySequence::Print);
     fileMenu_->addSeparator();
     quitAction_ = fileMenu_->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
-    quitAction_->setShortcut(QKeySequence::Quit);
+    quitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // no standard key on every platform
     QMenu* combination = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
     newAction_ = combination->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewClick);
     newAction_->setShortcut(QKeySequence::New);
