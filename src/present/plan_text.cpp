@@ -344,6 +344,7 @@ struct Line {
     std::string Cond;       // "the 10 wins"; empty when the step has no condition
     bool Otherwise = false; // said as "Otherwise, ..." when every other case is said
     bool Partial = false;   // Cond names only the likely cases
+    std::string ShortCond;  // the likeliest case of Cond, said where Cond is long
     std::string Prefix;     // "return to South and "
     std::string Main;       // "lead low from South ... and finesse the 10"
     std::string MainCards;  // second hand's cards after which Main is the play
@@ -363,12 +364,18 @@ Line SimpleLine(std::string main, double weight) {
     return l;
 }
 
+// A condition of several cases at some length.
+bool LongCond(const Line& l) {
+    return l.Cond.size() > 40 && l.Cond.find(" or ") != std::string::npos && !l.ShortCond.empty() &&
+           l.ShortCond != l.Cond;
+}
+
 std::string LineText(const Line& l, std::size_t alts, bool otherwise) {
     std::string s;
     if (otherwise)
         s = "Otherwise, ";
     else if (!l.Cond.empty())
-        s = "If " + l.Cond + ", ";
+        s = "If " + (LongCond(l) ? l.ShortCond : l.Cond) + ", ";
     std::string main = l.Main;
     for (const char* to : {"North", "South"}) {
         // The hand led from goes without saying after "return to South".
@@ -386,6 +393,10 @@ std::string LineText(const Line& l, std::size_t alts, bool otherwise) {
             s += (k ? "; " : "") + l.Alts[k].Text();
         s += ")";
     }
+    // "Cash the ace, then the other winners": cashing said once.
+    const std::string cash = "cash the winners";
+    if (alts == 0 && l.Main.rfind("cash the ", 0) == 0 && l.Then.rfind(cash, 0) == 0)
+        return Capitalized(s) + ", then the other winners" + l.Then.substr(cash.size()) + ".";
     s = Capitalized(s) + ".";
     if (!l.Then.empty()) s += " Then " + l.Then + ".";
     return s;
@@ -414,19 +425,30 @@ struct Position {
 std::string CashWords(const Position& p) {
     std::string s = "cash the winners";
     const std::string& d = p.Defenders;
+    const std::string ours = p.North + p.South;
+    // The defenders' best card above all of declarer's, and declarer's best
+    // above the rest of theirs: it has to be knocked out first (said only
+    // where the defenders have shown no card of a group that may hold it).
+    if (!d.empty() && !ours.empty() && p.MaybeGone.empty() &&
+        std::none_of(ours.begin(), ours.end(), [&](char c) { return Above(c, d.front()); }) &&
+        std::any_of(ours.begin(), ours.end(),
+                    [&](char c) { return d.size() < 2 || Above(c, d[1]); }))
+        return "knock out " + TheCard(d.front());
     // Cashing from the top can bring down the defenders' best card, and a
     // card of declarer's takes a trick if it does (not worth saying when one
     // defender is known to hold them all).
     if (d.size() < 2 || p.WestVoid || p.EastVoid ||
         p.MaybeGone.find(d.front()) != std::string::npos)
         return s;
-    const std::string ours = p.North + p.South;
-    bool top = false, promoted = false;
+    // Nor when declarer's cards above it take as many rounds as there are.
+    std::size_t top = 0;
+    bool promoted = false;
     for (char c : ours) {
-        if (Above(c, d.front())) top = true;
+        if (Above(c, d.front())) ++top;
         if (Above(d.front(), c) && Above(c, d[1])) promoted = true;
     }
-    if (top && promoted) s += ", playing for the drop of " + TheCard(d.front());
+    if (top > 0 && top < std::max(p.North.size(), p.South.size()) && promoted)
+        s += ", playing for the drop of " + TheCard(d.front());
     return s;
 }
 
@@ -645,6 +667,8 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
         Lines Sub;
         std::vector<const Cont*> Conts;
         double Weight = 0;
+        std::string Cond, ShortCond;
+        bool Partial = false;
     };
     std::vector<Group> groups;
     for (const Cont& c : conts) {
@@ -667,7 +691,7 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
             return true;
         });
         if (it == groups.end()) {
-            groups.push_back(Group{std::move(sub), {}, 0});
+            groups.push_back(Group{std::move(sub), {}, 0, "", "", false});
             it = groups.end() - 1;
         }
         it->Conts.push_back(&c);
@@ -686,8 +710,9 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
         Lines& sub = groups.front().Sub;
         // A short last step joins the trick's step.
         if (sub.size() == 1 && sub.front().Alts.empty() && sub.front().Then.empty() &&
-            sub.front().Main.rfind("cash the winners", 0) == 0 && sub.front().Prefix.empty() &&
-            first.Then.empty()) {
+            (sub.front().Main.rfind("cash the winners", 0) == 0 ||
+             sub.front().Main.rfind("knock out ", 0) == 0) &&
+            sub.front().Prefix.empty() && first.Then.empty()) {
             first.Then = sub.front().Main;
             return;
         }
@@ -700,17 +725,21 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
     // it does not tell the groups apart.
     // Only the cases the defenders' natural cards lead to are named where
     // there are such; the others are left to the play-through.
-    std::vector<std::string> conds(groups.size());
-    std::vector<bool> partial(groups.size(), false);
+    // A long condition has a short one beside it: the likeliest case's.
     for (int detail = 0; detail <= 2; ++detail) {
         std::vector<std::vector<Outcome>> outcomes;
-        for (std::size_t g = 0; g < groups.size(); ++g) {
-            const std::vector<const Cont*>& all = groups[g].Conts;
+        for (Group& g : groups) {
+            const std::vector<const Cont*>& all = g.Conts;
             std::vector<const Cont*> likely;
             std::copy_if(all.begin(), all.end(), std::back_inserter(likely),
                          [](const Cont* c) { return c->Weight > 0; });
-            partial[g] = !likely.empty() && likely.size() < all.size();
-            conds[g] = OutcomeWords(Outcomes(likely.empty() ? all : likely, detail));
+            g.Partial = !likely.empty() && likely.size() < all.size();
+            g.Cond = OutcomeWords(Outcomes(likely.empty() ? all : likely, detail));
+            const Cont* likeliest =
+                *std::max_element(all.begin(), all.end(), [](const Cont* a, const Cont* b) {
+                    return a->Weight < b->Weight;
+                });
+            g.ShortCond = OutcomeWords(Outcomes({likeliest}, detail));
             outcomes.push_back(Outcomes(all, detail));
         }
         bool clash = false;
@@ -724,25 +753,26 @@ void AppendContinuations(const LinePlan& lp, std::vector<Cont>& conts, double we
             }
         if (!clash) break;
     }
-    // Where the rest is cashing the winners, that goes last, as "otherwise".
+    // Where the rest is cashing the winners, that goes last, as "otherwise";
+    // plain cashing before cashing for a drop, which is true of fewer cases.
     std::size_t cash = groups.size();
-    for (std::size_t g = 0; g < groups.size(); ++g) {
-        const Lines& l = groups[g].Sub;
-        if (l.size() == 1 && l.front().Alts.empty() && l.front().Prefix.empty() &&
-            l.front().Main.rfind("cash the winners", 0) == 0 && cash == groups.size())
-            cash = g;
-    }
+    for (const bool plain : {true, false})
+        for (std::size_t g = 0; g < groups.size() && cash == groups.size(); ++g) {
+            const Lines& l = groups[g].Sub;
+            if (l.size() == 1 && l.front().Alts.empty() && l.front().Prefix.empty() &&
+                l.front().Then.empty() &&
+                (plain ? l.front().Main == "cash the winners"
+                       : l.front().Main.rfind("cash the winners", 0) == 0))
+                cash = g;
+        }
     if (cash < groups.size())
         std::rotate(groups.begin() + static_cast<std::ptrdiff_t>(cash),
-                    groups.begin() + static_cast<std::ptrdiff_t>(cash) + 1, groups.end()),
-            std::rotate(conds.begin() + static_cast<std::ptrdiff_t>(cash),
-                        conds.begin() + static_cast<std::ptrdiff_t>(cash) + 1, conds.end()),
-            std::rotate(partial.begin() + static_cast<std::ptrdiff_t>(cash),
-                        partial.begin() + static_cast<std::ptrdiff_t>(cash) + 1, partial.end());
+                    groups.begin() + static_cast<std::ptrdiff_t>(cash) + 1, groups.end());
     for (std::size_t g = 0; g < groups.size(); ++g) {
         Lines& sub = groups[g].Sub;
-        sub.front().Cond = conds[g];
-        sub.front().Partial = partial[g];
+        sub.front().Cond = groups[g].Cond;
+        sub.front().ShortCond = groups[g].ShortCond;
+        sub.front().Partial = groups[g].Partial;
         sub.front().Otherwise = cash < groups.size() && g + 1 == groups.size();
         for (Line& l : sub) {
             l.Depth += 1;
@@ -820,8 +850,10 @@ Lines Render(const LinePlan& lp, const Plan& p, std::size_t i, double weight, co
         const PlanBranch* likeliest = &lead.Branches.front();
         for (const PlanBranch& b : lead.Branches)
             if (b.Weight > likeliest->Weight) likeliest = &b;
-        const auto lowest = std::find_if(lead.Branches.begin(), lead.Branches.end(), low);
-        const PlanBranch& main = lowest != lead.Branches.end() ? *lowest : *likeliest;
+        const PlanBranch* lowest = nullptr;
+        for (const PlanBranch& b : lead.Branches)
+            if (low(b) && (lowest == nullptr || b.Weight > lowest->Weight)) lowest = &b;
+        const PlanBranch& main = lowest != nullptr ? *lowest : *likeliest;
         const bool mainLow = low(main);
         std::string sameAsMain; // second hand's other cards after which third hand plays the same
         for (const PlanBranch& b : lead.Branches) {
@@ -913,7 +945,7 @@ PlanText DescribePlan(const LinePlan& plan, std::size_t maxSteps) {
         bool otherwise = l.Otherwise;
         for (std::size_t j = i; j > 0 && lines[j - 1].Depth >= l.Depth; --j)
             if (!keep[j - 1]) otherwise = false;
-        if (l.Partial && !otherwise) omitted = true;
+        if ((l.Partial || LongCond(l)) && !otherwise) omitted = true;
         std::size_t alts = l.Alts.size();
         while (alts > 0 && LineText(l, alts, otherwise).size() > MaxStepLength) {
             --alts;

@@ -47,12 +47,11 @@ const std::vector<Golden>& GoldenPlans() {
         {{"AKJ65", "7432"},
          "A",
          R"(1. Lead low from South to the ace (if West shows out, play the jack).
-  2. If West plays the queen or West shows out, cash the winners.
+  2. If both follow low, cash the winners, playing for the drop of the queen.
   3. If East shows out, cash the king.
     4. If West plays low, return to South and lead low towards North's J and play the jack (if West plays the queen, play low from North). Then cash the winners.
     5. Otherwise, cash the winners.
-  6. Otherwise, cash the winners, playing for the drop of the queen.
-Then play on as the play-through shows.
+  6. Otherwise, cash the winners.
 )"},
         {{"AQ10", "432"},
          "A",
@@ -99,7 +98,7 @@ Then play on as the play-through shows.
         {{"KJ9", "A432"},
          "C",
          R"(As B, but at trick 2, if both follow low, return to South and lead low towards North's J9 and finesse the 9 (cover the 10 with the jack).
-    3. If the 9 loses to the queen or West plays the queen, lead low from South to the jack. Then cash the winners.
+    3. If the 9 loses to the queen, lead low from South to the jack. Then cash the winners.
     4. If West plays the 10 and the jack loses to the queen, lead low from South to the 9. Then cash the winners.
   5. If the 10 drops, lead the jack from North through East and let it run (win the queen with the ace).
   6. If West plays the 10 and the jack wins, return to South and lead low towards North's K9 and finesse the 9 (win the queen with the king).
@@ -115,8 +114,8 @@ Then play on as the play-through shows.
   4. If West plays the 8 and the queen loses to the king, lead low from South towards North's A9 and finesse the 9 (win the jack with the ace).
   5. If West plays the jack and the queen wins, lead the 10 from South through West and let it run (win the king with the ace).
   6. If the queen wins and the jack drops, lead the 10 from South through West and let it run (win the king with the ace).
-  7. If West covers, lead low from North towards South's 10 and cover with the 10 (if East plays the jack, play low from South).
-  8. If West plays the jack and the queen loses to the king, cash the winners, playing for the drop of the 8.
+  7. If West covers, lead low from North towards South's 10 and play the 10 (if East plays the jack, play low from South).
+  8. If West plays the jack and the queen loses to the king, cash the winners.
 Then play on as the play-through shows.
 )"},
         {{"A975", "QT64"},
@@ -128,7 +127,7 @@ Then play on as the play-through shows.
   5. If West plays the 8 and East plays low, lead low from North towards South's Q10 and finesse the 10 (cover the jack with the queen).
     6. If East plays low and West shows out, cross to North and lead low towards South's Q10 (cover the jack with the queen). Then cash the winners.
   7. If West plays low and East plays the king, lead low from North towards South's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
-  8. If West plays low and East plays the jack or shows out or West plays the jack, cash the winners.
+  8. If West plays low and East plays the jack or shows out, cash the winners.
 Then play on as the play-through shows.
 )"},
         {{"A975", "QT64"},
@@ -137,7 +136,7 @@ Then play on as the play-through shows.
   2. If East plays low and West plays the jack, lead the queen from South through West and let it run (win the king with the ace).
     3. If the queen wins and East shows out, lead low from South towards North's A9 and finesse the 9 (win the king with the ace). Then cash the winners.
   4. If East plays low and West plays the king, cash the queen.
-  5. If both defenders play low or East plays the 8 and West plays low, lead low from South towards North's A9 and finesse the 9.
+  5. If both defenders play low, lead low from South towards North's A9 and finesse the 9 (if West plays the king or jack or shows out, win with the ace).
     6. If West shows out, lead low from North towards South's Q (cover the jack with the queen; if East plays the king, play low from South). Then cash the winners.
     7. Otherwise, cash the winners.
   8. If East plays the 8 and West plays the jack, lead low from South towards North's A9 and finesse the 9 (win the king with the ace).
@@ -147,10 +146,14 @@ Then play on as the play-through shows.
          "A",
          R"(1. Using an entry to North, lead the queen from North through East and let it run (if East plays the king or shows out, win with the ace).
   2. If the queen wins, lead the jack from North through East and let it run (if East plays the king or shows out, win with the ace).
-    3. If East covers, cash the winners.
-    4. Otherwise, cash the winners, playing for the drop of the king.
+    3. If East plays low, cash the winners, playing for the drop of the king.
+    4. Otherwise, cash the winners.
   5. If the queen wins and West shows out, lead the jack from North through East and let it run (win the king with the ace). Then cash the winners.
   6. Otherwise, cash the winners.
+)"},
+        {{"QJ109", "A32", "--entries", "1"},
+         "B",
+         R"(1. Cash the ace. Then knock out the king.
 )"},
         {{"AK6543", "72", "--entries", "0"},
          "A",
