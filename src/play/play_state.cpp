@@ -170,4 +170,23 @@ std::uint8_t Engine::NSTricks() const {
     return n;
 }
 
+std::uint8_t Engine::DivNrWestPlayed() const {
+    std::uint8_t d = 0;
+    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
+        const unsigned r = classes.ClassList[hand::Defenders][i];
+        d = static_cast<std::uint8_t>(d + play.WestPlayed[r] * divs.DivWeight[r]);
+    }
+    return d;
+}
+
+std::uint8_t Engine::DivNrWestPlayedAndUnplayed() const {
+    std::uint8_t d = 0;
+    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
+        const unsigned r = classes.ClassList[hand::Defenders][i];
+        d = static_cast<std::uint8_t>(d +
+                                      (play.WestPlayed[r] + play.Remaining[r]) * divs.DivWeight[r]);
+    }
+    return d;
+}
+
 } // namespace nvx
