@@ -40,7 +40,7 @@ Divisions GenerateDivisions(const ClassTables& t, Host& host) {
         product = static_cast<std::uint16_t>(product * (t.ClassSize[r] + 1u));
         if (product > 255 && !reported) {
             // The numbering is unusable from here on; no real combination gets here.
-            InternalError(host, 201, "Generated EW DivNr not a byte");
+            InternalError(host, InternalErrorCode::DivNrNotAByte);
             reported = true;
         }
     }

@@ -14,7 +14,7 @@ bool CheckedMul(std::int64_t a, std::int64_t b, std::int32_t& out) {
 // A figure that does not fit 32 bits: report it and leave every probability 0,
 // so that no wrong figure can be shown.
 void ReportOverflow(Probabilities& p, Host& host) {
-    InternalError(host, 203, "probability overflow");
+    InternalError(host, InternalErrorCode::ProbabilityOverflow);
     p.LengthNumerator.fill(0);
     p.DivNumerator.fill(0);
     p.ProbDenominator = 1;
@@ -138,7 +138,7 @@ bool CheckProbabilitySum(const Probabilities& p, const Divisions& dv, Host& host
     for (unsigned d = 0; d < dv.NumDivs; ++d)
         sum += p.DivNumerator[d];
     if (sum == p.ProbDenominator) return true;
-    InternalError(host, 202, "sum prob <> 1");
+    InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
     return false;
 }
 

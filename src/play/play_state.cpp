@@ -128,7 +128,7 @@ bool Engine::Play(std::uint8_t code) {
 
 void Engine::UndoPlay() {
     if (play.CardIndex <= 1) {
-        InternalError(host, 101, "No more cards to play back");
+        InternalError(host, InternalErrorCode::NoCardToTakeBack);
         return;
     }
     if (play.Seat == seat::None) {

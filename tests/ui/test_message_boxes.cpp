@@ -93,7 +93,7 @@ void TestMessageBoxes::hostShowsEngineMessagesWithTheApplicationTitle() {
 void TestMessageBoxes::internalErrorThroughTheHostShowsOnlyTheCode() {
     MessageBoxRecorder recorder;
     QtHost host;
-    InternalError(host, 202, "sum prob <> 1");
+    InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
     QCOMPARE(recorder.Shown().size(), std::size_t(1));
     QCOMPARE(recorder.Shown()[0].icon, BoxIcon::Error);
     const QString text = recorder.Shown()[0].text;
