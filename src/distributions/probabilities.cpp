@@ -1,5 +1,6 @@
 #include "distributions/probabilities.h"
 
+#include <cassert>
 #include <cstdint>
 
 namespace nvx {
@@ -41,6 +42,7 @@ void Reduce(TFraction& f) {
 }
 
 TFraction MakeFraction(std::int32_t num, std::int32_t den) {
+    assert(den != 0 && "a fraction's denominator is never 0");
     TFraction f{num, den};
     Reduce(f);
     return f;

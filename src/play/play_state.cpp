@@ -1,6 +1,7 @@
 #include "play/engine.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace nvx {
 namespace {
@@ -63,6 +64,7 @@ bool Engine::CanPlayCard(std::uint8_t r) const {
 bool Engine::PlayCard(std::uint8_t r) {
     if (!CanPlayCard(r)) return false;
     const std::uint8_t k = play.CardIndex;
+    assert(k <= MaxCardsPlayed && "a trick is led only while there is room for it");
     if (play.Seat == seat::None) {
         const std::uint8_t leader = classes.Owner[r];
         if (leader == hand::North && !(play.Trick > 1 && NorthWonTrickEndingAt(k - 1)))
@@ -104,6 +106,7 @@ bool Engine::CanShowOut() const {
 bool Engine::ShowOut() {
     if (play.Seat == seat::None || !CanShowOut()) return false;
     const std::uint8_t k = play.CardIndex;
+    assert(k <= MaxCardsPlayed && "a trick is led only while there is room for it");
     if (play.ShownOut[play.Seat] == 0) {
         play.Played[k] = FirstShowOut;
         play.ShownOut[play.Seat] = 1;
