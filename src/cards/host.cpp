@@ -7,9 +7,10 @@ void Host::reportInternalError(std::uint16_t, std::string_view, const std::strin
 }
 
 std::string InternalErrorMessage(std::uint16_t code) {
-    std::string m = "An internal error occured. The behaviour of Norvadex from this point on is not "
-                    "predictable anymore and it may be necessary to kill the application. Sorry for "
-                    "the inconvenience.\r\rPlease email as much details as possible to ";
+    std::string m =
+        "An internal error occured. The behaviour of Norvadex from this point on is not "
+        "predictable anymore and it may be necessary to kill the application. Sorry for "
+        "the inconvenience.\r\rPlease email as much details as possible to ";
     m += kSupportEmail;
     m += " together with error code ";
     m += std::to_string(code);
@@ -18,21 +19,24 @@ std::string InternalErrorMessage(std::uint16_t code) {
     return m;
 }
 
-void InternalError(Host& host, std::uint16_t code, std::string_view text) {
+void InternalError(Host& host, InternalErrorCode code) {
+    const std::uint16_t number = InternalErrorNumber(code);
     try {
-        host.reportInternalError(code, text, InternalErrorMessage(code));
+        host.reportInternalError(number, InternalErrorText(code), InternalErrorMessage(number));
     } catch (...) {
         // A report must never stop the caller.
     }
 }
 
 std::string BrowserFallbackMessage(const std::string& address) {
-    return "Your browser could not be opened automatically.\r\rPlease start your browser and open " +
+    return "Your browser could not be opened automatically.\r\rPlease start your browser and "
+           "open " +
            address + ".";
 }
 
 void OpenWebPage(Host& host, const std::string& address) {
-    if (!host.openAddress(address)) host.showMessage(MessageKind::Warning, BrowserFallbackMessage(address));
+    if (!host.openAddress(address))
+        host.showMessage(MessageKind::Warning, BrowserFallbackMessage(address));
 }
 
 } // namespace nvx

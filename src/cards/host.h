@@ -4,6 +4,8 @@
 // command-line tool and the tests implement it without a window.
 #pragma once
 
+#include "cards/internal_errors.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -53,8 +55,9 @@ inline constexpr const char* kSupportEmail = "support@norvadex.org";
 // The full text of the internal-error message for a code.
 std::string InternalErrorMessage(std::uint16_t code);
 
-// Reports a failed consistency check. Never throws; the caller carries on.
-void InternalError(Host& host, std::uint16_t code, std::string_view text);
+// Reports a failed consistency check of the catalogue to the host, with its
+// number and description. Never throws; the caller carries on.
+void InternalError(Host& host, InternalErrorCode code);
 
 // The fallback text shown when the browser could not be opened.
 std::string BrowserFallbackMessage(const std::string& address);

@@ -5,6 +5,7 @@
 
 #include "cards/contract.h"
 #include "cards/holding.h"
+#include "cards/version.h"
 #include "results/report.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@
 namespace nvx::cli {
 
 inline constexpr const char* ProgramName = "norvadex-cli";
-inline constexpr const char* VersionText = "Norvadex 2.1.2";
+inline constexpr const char* VersionText = kNameAndVersion;
 
 // Exit statuses.
 inline constexpr int ExitOk = 0;

@@ -1,4 +1,6 @@
-#include "play/engine.h"
+#include "distributions/divisions.h"
+
+#include "cards/holding.h"
 
 #include <algorithm>
 
@@ -28,82 +30,61 @@ std::uint8_t MergedDivision(const ClassTables& t, const Divisions& dv, unsigned 
 
 } // namespace
 
-void Engine::GenerateDivisions() {
+Divisions GenerateDivisions(const ClassTables& t, Host& host) {
+    Divisions dv;
     std::uint16_t product = 1;
     bool reported = false;
-    divs.DivWeight.fill(0);
     for (unsigned r = 1; r <= 13; ++r) {
-        if (classes.Owner[r] != hand::Defenders) continue;
-        divs.DivWeight[r] = static_cast<std::uint8_t>(product);
-        product = static_cast<std::uint16_t>(product * (classes.ClassSize[r] + 1u));
+        if (t.Owner[r] != hand::Defenders) continue;
+        dv.DivWeight[r] = static_cast<std::uint8_t>(product);
+        product = static_cast<std::uint16_t>(product * (t.ClassSize[r] + 1u));
         if (product > 255 && !reported) {
             // The numbering is unusable from here on; no real combination gets here.
-            InternalError(host, 201, "Generated EW DivNr not a byte");
+            InternalError(host, InternalErrorCode::DivNrNotAByte);
             reported = true;
         }
     }
-    divs.NumDivs = static_cast<std::uint8_t>(product);
+    dv.NumDivs = static_cast<std::uint8_t>(product);
 
-    for (auto& row : divs.MergeTable)
-        row.fill(0);
-    for (unsigned d = 0; d < divs.NumDivs; ++d) {
-        auto& row = divs.MergeTable[d];
+    for (unsigned d = 0; d < dv.NumDivs; ++d) {
+        auto& row = dv.MergeTable[d];
         row[0] = row[1] = static_cast<std::uint8_t>(d);
         for (unsigned r = 2; r <= 13; ++r)
-            row[r] = classes.Owner[r] == hand::Defenders ? MergedDivision(classes, divs, d, r)
-                                                         : row[r - 1];
+            row[r] = t.Owner[r] == hand::Defenders ? MergedDivision(t, dv, d, r) : row[r - 1];
     }
+    return dv;
 }
 
-std::uint8_t Engine::DivNrOfHolding(std::string_view classForm) const {
+std::uint8_t DivNrOfHolding(const Divisions& dv, std::string_view classForm) {
     std::uint8_t d = 0;
     for (char c : classForm)
-        d = static_cast<std::uint8_t>(d + DivWeight(RankValue(c)));
+        d = static_cast<std::uint8_t>(d + DivWeight(dv, RankValue(c)));
     return d;
 }
 
-std::uint8_t Engine::WestLength(std::uint8_t d) const {
+std::uint8_t WestLength(const ClassTables& t, const Divisions& dv, std::uint8_t d) {
     unsigned n = 0;
-    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
-        const unsigned r = classes.ClassList[hand::Defenders][i];
-        const unsigned w = divs.DivWeight[r];
+    for (unsigned i = 0; i < t.ClassCount[hand::Defenders]; ++i) {
+        const unsigned r = t.ClassList[hand::Defenders][i];
+        const unsigned w = dv.DivWeight[r];
         if (w == 0) continue;
-        n += (d % (w * (classes.ClassSize[r] + 1u))) / w;
+        n += (d % (w * (t.ClassSize[r] + 1u))) / w;
     }
     return static_cast<std::uint8_t>(n);
 }
 
-std::int32_t Engine::DivMultiplicity(std::uint8_t d) const {
+std::int32_t DivMultiplicity(const ClassTables& t, const Divisions& dv, std::uint8_t d) {
     std::int64_t m = 1; // a product of binomials C(n, w); every division is exact
-    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
-        const unsigned r = classes.ClassList[hand::Defenders][i];
-        const unsigned w = divs.DivWeight[r];
+    for (unsigned i = 0; i < t.ClassCount[hand::Defenders]; ++i) {
+        const unsigned r = t.ClassList[hand::Defenders][i];
+        const unsigned w = dv.DivWeight[r];
         if (w == 0) continue;
-        const std::int32_t n = classes.ClassSize[r];
+        const std::int32_t n = t.ClassSize[r];
         const std::int32_t digit = static_cast<std::int32_t>((d % (w * (n + 1u))) / w);
         for (std::int32_t k = 1; k <= digit; ++k)
             m = m * (n - k + 1) / k;
     }
     return static_cast<std::int32_t>(m);
-}
-
-std::uint8_t Engine::DivNrWestPlayed() const {
-    std::uint8_t d = 0;
-    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
-        const unsigned r = classes.ClassList[hand::Defenders][i];
-        d = static_cast<std::uint8_t>(d + play.WestPlayed[r] * divs.DivWeight[r]);
-    }
-    return d;
-}
-
-std::uint8_t Engine::DivNrWestPlayedAndUnplayed() const {
-    std::uint8_t d = 0;
-    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
-        const unsigned r = classes.ClassList[hand::Defenders][i];
-        d = static_cast<std::uint8_t>(d +
-                                      (play.WestPlayed[r] + play.Remaining[r]) * divs.DivWeight[r]);
-    }
-    return d;
 }
 
 } // namespace nvx

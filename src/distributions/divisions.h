@@ -2,10 +2,17 @@
 // A division says how many cards of each defenders' class West holds; its
 // number (DivNr) is a mixed-radix byte with the lowest class as the least
 // significant digit.
+//
+// The functions here work on the class tables alone; the engine keeps their
+// results and asks them about its play.
 #pragma once
+
+#include "cards/class_tables.h"
+#include "cards/host.h"
 
 #include <array>
 #include <cstdint>
+#include <string_view>
 
 namespace nvx {
 
@@ -24,5 +31,21 @@ struct Divisions {
 
     friend bool operator==(const Divisions&, const Divisions&) = default;
 };
+
+// Numbers the divisions of the defenders' classes of t and fills the merge
+// table. Reports internal error 201 when the numbering does not fit a byte
+// (no real combination gets there); the result is then unusable but safe to read.
+Divisions GenerateDivisions(const ClassTables& t, Host& host);
+
+// The weight of the digit of class rank r (0 for anything but a defenders' class rank).
+inline std::uint8_t DivWeight(const Divisions& dv, std::uint16_t r) {
+    return r <= 13 ? dv.DivWeight[r] : 0;
+}
+// Sum of the weights of every character of a holding in class form.
+std::uint8_t DivNrOfHolding(const Divisions& dv, std::string_view classForm);
+// The number of defenders' cards West holds in division d.
+std::uint8_t WestLength(const ClassTables& t, const Divisions& dv, std::uint8_t d);
+// Concrete layouts of the real cards that division d stands for.
+std::int32_t DivMultiplicity(const ClassTables& t, const Divisions& dv, std::uint8_t d);
 
 } // namespace nvx

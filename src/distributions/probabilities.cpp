@@ -1,4 +1,7 @@
-#include "play/engine.h"
+#include "distributions/probabilities.h"
+
+#include <cassert>
+#include <cstdint>
 
 namespace nvx {
 namespace {
@@ -11,11 +14,11 @@ bool CheckedMul(std::int64_t a, std::int64_t b, std::int32_t& out) {
 
 // A figure that does not fit 32 bits: report it and leave every probability 0,
 // so that no wrong figure can be shown.
-void ReportOverflow(Engine& engine) {
-    InternalError(engine.host, 203, "probability overflow");
-    engine.probs.LengthNumerator.fill(0);
-    engine.probs.DivNumerator.fill(0);
-    engine.probs.ProbDenominator = 1;
+void ReportOverflow(Probabilities& p, Host& host) {
+    InternalError(host, InternalErrorCode::ProbabilityOverflow);
+    p.LengthNumerator.fill(0);
+    p.DivNumerator.fill(0);
+    p.ProbDenominator = 1;
 }
 
 } // namespace
@@ -39,6 +42,7 @@ void Reduce(TFraction& f) {
 }
 
 TFraction MakeFraction(std::int32_t num, std::int32_t den) {
+    assert(den != 0 && "a fraction's denominator is never 0");
     TFraction f{num, den};
     Reduce(f);
     return f;
@@ -83,10 +87,10 @@ std::optional<TFraction> AssignmentProbability(int w, int e, int filledWest, int
     return result;
 }
 
-bool Engine::BuildLengthProbabilities(unsigned n, std::uint8_t westFilled,
-                                      std::uint8_t eastFilled) {
-    auto fail = [this] {
-        ReportOverflow(*this);
+bool BuildLengthProbabilities(Probabilities& p, unsigned n, std::uint8_t westFilled,
+                              std::uint8_t eastFilled, Host& host) {
+    auto fail = [&] {
+        ReportOverflow(p, host);
         return false;
     };
     if (n > 13) return fail(); // more cards than the length table holds
@@ -107,31 +111,36 @@ bool Engine::BuildLengthProbabilities(unsigned n, std::uint8_t westFilled,
     for (unsigned k = 0; k <= n; ++k)
         if (!CheckedMul(denominator / length[k].Den, length[k].Num, numerators[k])) return fail();
 
-    probs.ProbDenominator = denominator;
-    probs.LengthNumerator = numerators;
+    p.ProbDenominator = denominator;
+    p.LengthNumerator = numerators;
     return true;
 }
 
-void Engine::ComputeDivisionProbabilities(std::uint8_t westFilled, std::uint8_t eastFilled) {
-    if (!BuildLengthProbabilities(classes.EWLength, westFilled, eastFilled)) return;
+Probabilities DivisionProbabilities(const ClassTables& t, const Divisions& dv,
+                                    std::uint8_t westFilled, std::uint8_t eastFilled, Host& host) {
+    Probabilities p;
+    if (!BuildLengthProbabilities(p, t.EWLength, westFilled, eastFilled, host)) return p;
     std::array<std::int32_t, MaxDivNrs> numerators{};
-    for (unsigned d = 0; d < divs.NumDivs; ++d) {
+    for (unsigned d = 0; d < dv.NumDivs; ++d) {
         const auto dn = static_cast<std::uint8_t>(d);
-        if (!CheckedMul(LengthProbNumerator(WestLength(dn)), DivMultiplicity(dn), numerators[d])) {
-            ReportOverflow(*this);
-            return;
+        const unsigned length = WestLength(t, dv, dn);
+        const std::int32_t lengthNumerator = length <= 13 ? p.LengthNumerator[length] : 0;
+        if (!CheckedMul(lengthNumerator, DivMultiplicity(t, dv, dn), numerators[d])) {
+            ReportOverflow(p, host);
+            return p;
         }
     }
-    probs.DivNumerator = numerators;
-    CheckProbabilitySum();
+    p.DivNumerator = numerators;
+    CheckProbabilitySum(p, dv, host);
+    return p;
 }
 
-bool Engine::CheckProbabilitySum() {
+bool CheckProbabilitySum(const Probabilities& p, const Divisions& dv, Host& host) {
     std::int64_t sum = 0;
-    for (unsigned d = 0; d < divs.NumDivs; ++d)
-        sum += probs.DivNumerator[d];
-    if (sum == probs.ProbDenominator) return true;
-    InternalError(host, 202, "sum prob <> 1");
+    for (unsigned d = 0; d < dv.NumDivs; ++d)
+        sum += p.DivNumerator[d];
+    if (sum == p.ProbDenominator) return true;
+    InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
     return false;
 }
 

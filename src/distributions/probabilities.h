@@ -3,6 +3,8 @@
 // combination; the numerators of all divisions add up to it exactly.
 #pragma once
 
+#include "cards/class_tables.h"
+#include "cards/host.h"
 #include "distributions/divisions.h"
 
 #include <array>
@@ -49,5 +51,22 @@ struct Probabilities {
     }
     friend bool operator==(const Probabilities&, const Probabilities&) = default;
 };
+
+// Fills p's length numerators and denominator for n defenders' cards. Returns
+// false after reporting internal error 203 (overflow, or n above 13), with
+// every length and division numerator of p 0 and the denominator 1.
+bool BuildLengthProbabilities(Probabilities& p, unsigned n, std::uint8_t westFilled,
+                              std::uint8_t eastFilled, Host& host);
+
+// The a-priori probabilities of the divisions dv numbers for the classes t:
+// the length numerators, the denominator and the division numerators, with
+// their sum checked. On 32-bit overflow it reports internal error 203 and
+// every numerator is 0 over the denominator 1.
+Probabilities DivisionProbabilities(const ClassTables& t, const Divisions& dv,
+                                    std::uint8_t westFilled, std::uint8_t eastFilled, Host& host);
+
+// Reports internal error 202 when the numerators of the dv.NumDivs divisions
+// do not add up to the denominator; returns whether they do.
+bool CheckProbabilitySum(const Probabilities& p, const Divisions& dv, Host& host);
 
 } // namespace nvx

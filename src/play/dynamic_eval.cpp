@@ -172,7 +172,7 @@ void DynamicEvaluation::StepEvaluation() {
         const TVal promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, all.Dom);
         KeepAtLeast(h, all, promised);
         if (all.EvalList.empty()) {
-            InternalError(h, 901, "unexpected");
+            InternalError(h, InternalErrorCode::DefenceCheckEmpty);
         } else if (ValAllLT(h, promised, MaxOfFactor(h, all))) {
             engine_.host.showMessage(MessageKind::Warning, DefenceWarningText);
             top.DefenceOptimal = false;

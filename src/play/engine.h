@@ -7,11 +7,11 @@
 // back cards directly on `play`; the member functions are the operations on it.
 #pragma once
 
+#include "cards/class_tables.h"
 #include "cards/holding.h"
 #include "cards/host.h"
 #include "distributions/divisions.h"
 #include "distributions/probabilities.h"
-#include "play/class_tables.h"
 #include "play/play_state.h"
 #include "play/setup.h"
 
@@ -86,40 +86,31 @@ class Engine : public EngineState {
         return classes.Owner[play.Highest[k]] == hand::North;
     }
 
-    // --- divisions (distributions/divisions.cpp) ----------------------------------
-    void GenerateDivisions();
-    std::uint8_t DivWeight(std::uint16_t r) const { return r <= 13 ? divs.DivWeight[r] : 0; }
+    // --- divisions and their probabilities (the distributions functions over
+    // the class tables, asked about this combination) ----------------------------
+    std::uint8_t DivWeight(std::uint16_t r) const { return nvx::DivWeight(divs, r); }
     std::uint8_t NumDivs() const { return divs.NumDivs; }
     // Sum of the weights of every character of a holding in class form.
-    std::uint8_t DivNrOfHolding(std::string_view classForm) const;
-    std::uint8_t WestLength(std::uint8_t d) const;
+    std::uint8_t DivNrOfHolding(std::string_view classForm) const {
+        return nvx::DivNrOfHolding(divs, classForm);
+    }
+    std::uint8_t WestLength(std::uint8_t d) const { return nvx::WestLength(classes, divs, d); }
     // Concrete layouts of the real cards that the division stands for.
-    std::int32_t DivMultiplicity(std::uint8_t d) const;
-    // West holds exactly what it has played.
-    std::uint8_t DivNrWestPlayed() const;
-    // West holds what it has played and every defenders' card not yet played.
-    std::uint8_t DivNrWestPlayedAndUnplayed() const;
+    std::int32_t DivMultiplicity(std::uint8_t d) const {
+        return nvx::DivMultiplicity(classes, divs, d);
+    }
     std::uint8_t MergedDivNr(std::uint8_t d, std::uint16_t r) const {
         return divs.MergeTable[d][r <= 13 ? r : 13];
     }
-
-    // --- probabilities (distributions/probabilities.cpp) ----------------------------
-    // Fills the length numerators, the denominator and the division numerators,
-    // then checks their sum. On 32-bit overflow it reports internal error 203
-    // and leaves every numerator 0 over the denominator 1.
-    void ComputeDivisionProbabilities(std::uint8_t westFilled, std::uint8_t eastFilled);
     std::int32_t DivProb(std::uint8_t d) const { return probs.DivNumerator[d]; }
     std::int32_t ProbDenominator() const { return probs.ProbDenominator; }
     std::int32_t LengthProbNumerator(unsigned k) const {
         return k <= 13 ? probs.LengthNumerator[k] : 0;
     }
-    // Fills the length numerators and the denominator for n defenders' cards.
-    // Returns false after reporting 203 (overflow, or n above 13), with every
-    // length and division numerator 0 and the denominator 1.
-    bool BuildLengthProbabilities(unsigned n, std::uint8_t westFilled, std::uint8_t eastFilled);
-    // Reports internal error 202 when the division numerators do not add up to
-    // the denominator; returns whether they do.
-    bool CheckProbabilitySum();
+    // The division in which West holds exactly what it has played (play_state.cpp).
+    std::uint8_t DivNrWestPlayed() const;
+    // West holds what it has played and every defenders' card not yet played.
+    std::uint8_t DivNrWestPlayedAndUnplayed() const;
 };
 
 } // namespace nvx

@@ -1,6 +1,7 @@
 #include "play/engine.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace nvx {
 namespace {
@@ -63,6 +64,7 @@ bool Engine::CanPlayCard(std::uint8_t r) const {
 bool Engine::PlayCard(std::uint8_t r) {
     if (!CanPlayCard(r)) return false;
     const std::uint8_t k = play.CardIndex;
+    assert(k <= MaxCardsPlayed && "a trick is led only while there is room for it");
     if (play.Seat == seat::None) {
         const std::uint8_t leader = classes.Owner[r];
         if (leader == hand::North && !(play.Trick > 1 && NorthWonTrickEndingAt(k - 1)))
@@ -104,6 +106,7 @@ bool Engine::CanShowOut() const {
 bool Engine::ShowOut() {
     if (play.Seat == seat::None || !CanShowOut()) return false;
     const std::uint8_t k = play.CardIndex;
+    assert(k <= MaxCardsPlayed && "a trick is led only while there is room for it");
     if (play.ShownOut[play.Seat] == 0) {
         play.Played[k] = FirstShowOut;
         play.ShownOut[play.Seat] = 1;
@@ -128,7 +131,7 @@ bool Engine::Play(std::uint8_t code) {
 
 void Engine::UndoPlay() {
     if (play.CardIndex <= 1) {
-        InternalError(host, 101, "No more cards to play back");
+        InternalError(host, InternalErrorCode::NoCardToTakeBack);
         return;
     }
     if (play.Seat == seat::None) {
@@ -168,6 +171,25 @@ std::uint8_t Engine::NSTricks() const {
     for (unsigned i = 1; i <= t; ++i)
         if (classes.Owner[play.Highest[4 * i]] != hand::Defenders) ++n;
     return n;
+}
+
+std::uint8_t Engine::DivNrWestPlayed() const {
+    std::uint8_t d = 0;
+    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
+        const unsigned r = classes.ClassList[hand::Defenders][i];
+        d = static_cast<std::uint8_t>(d + play.WestPlayed[r] * divs.DivWeight[r]);
+    }
+    return d;
+}
+
+std::uint8_t Engine::DivNrWestPlayedAndUnplayed() const {
+    std::uint8_t d = 0;
+    for (unsigned i = 0; i < classes.ClassCount[hand::Defenders]; ++i) {
+        const unsigned r = classes.ClassList[hand::Defenders][i];
+        d = static_cast<std::uint8_t>(d +
+                                      (play.WestPlayed[r] + play.Remaining[r]) * divs.DivWeight[r]);
+    }
+    return d;
 }
 
 } // namespace nvx

@@ -22,8 +22,8 @@ void Engine::SetUpCombination(std::string_view northText, std::string_view south
     MergeClasses(e, ClassRule::Highest);
 
     InitPlayState(n, s, e, combo.Entries);
-    GenerateDivisions();
-    ComputeDivisionProbabilities(combo.WestFilled, combo.EastFilled);
+    divs = GenerateDivisions(classes, host);
+    probs = DivisionProbabilities(classes, divs, combo.WestFilled, combo.EastFilled, host);
     combo.PlayString.clear();
 }
 

@@ -3,6 +3,7 @@
 #include "play/possible_divs.h"
 
 #include <algorithm>
+#include <cassert>
 #include <string>
 
 namespace nvx {
@@ -363,11 +364,21 @@ TStratSet Solve(Engine& e) {
 }
 
 TStratSet Solve(Engine& e, TrickStartTable* table) {
-    return Search<true>(e, table).Run();
+#ifndef NDEBUG
+    const PlayState before = e.play;
+#endif
+    TStratSet r = Search<true>(e, table).Run();
+    assert(e.play == before && "the search leaves the play state as it found it");
+    return r;
 }
 
 TStratSet SolveFullPlay(Engine& e) {
-    return Search<false>(e, nullptr).Run();
+#ifndef NDEBUG
+    const PlayState before = e.play;
+#endif
+    TStratSet r = Search<false>(e, nullptr).Run();
+    assert(e.play == before && "the search leaves the play state as it found it");
+    return r;
 }
 
 } // namespace nvx

@@ -1,11 +1,13 @@
 #include "play/trick_table.h"
 
+#include <cassert>
 #include <cstring>
 
 namespace nvx {
 
 TrickStartKey KeyOfTrickStart(const Engine& e) {
     const PlayState& p = e.play;
+    assert(p.Seat == seat::None && "a key is made at the start of a trick only");
     TrickStartKey k;
     std::uint8_t* b = k.Bytes.data();
     for (std::size_t r = 1; r <= 13; ++r) {

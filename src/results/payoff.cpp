@@ -22,7 +22,7 @@ void PayoffTable::SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeede
 std::int32_t Payoff(Host& host, const PayoffTable& table, const TVal& a, const TVal& b,
                     std::span<const std::int32_t> divProb) {
     if (a.size() != b.size() || a.size() > divProb.size()) {
-        InternalError(host, 501, "should not compare different sets");
+        InternalError(host, InternalErrorCode::PayoffDifferentSets);
         return 0;
     }
     std::int32_t sum = 0;

@@ -283,7 +283,7 @@ class PlanBuilder {
             RemoveCard(real, cards);
         }
         step.Card = real;
-        if (!e_.Play(code)) InternalError(host_, 1501, "plan card refused");
+        if (!e_.Play(code)) InternalError(host_, InternalErrorCode::PlanCardRefused);
         const std::string trickBefore = trick_;
         trick_ += real;
 

@@ -8,8 +8,6 @@
 namespace nvx {
 namespace {
 
-constexpr const char* kError = "error";
-
 // How two lines' weights for the goals 1..13 compare, goal by goal.
 struct AllKOrder {
     bool aAtLeastB = true;
@@ -134,7 +132,7 @@ TProbStrat NewProbStrat(const TVal& val, std::span<const std::int32_t> divProb) 
 
 bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs) {
     if (domLength == numDivs) return true;
-    InternalError(host, 603, "not all divs present");
+    InternalError(host, InternalErrorCode::NotAllDivisionsPresent);
     return false;
 }
 
@@ -413,7 +411,7 @@ void ProbStrategies::CloseUnderWorstOpp(Host& host) {
     for (auto& s : list_) {
         if (!s->Chosen) continue;
         if (s->WorstOpp == nullptr) {
-            InternalError(host, 606, kError);
+            InternalError(host, InternalErrorCode::WorstOpponentMissing);
             continue;
         }
         TProbStrat* w = s->WorstOpp;
@@ -421,7 +419,7 @@ void ProbStrategies::CloseUnderWorstOpp(Host& host) {
             w->Chosen = true;
             w = w->WorstOpp;
         }
-        if (w == nullptr) InternalError(host, 607, kError);
+        if (w == nullptr) InternalError(host, InternalErrorCode::WorstOpponentChainEnds);
     }
 }
 
@@ -447,13 +445,13 @@ bool ProbStrategies::SortBefore(Host& host, const TProbStrat& a, const TProbStra
     const char c = CompareValOrder(host, a.Val, b.Val);
     if (c == '>') return true;
     if (c == '<') return false;
-    InternalError(host, 604, "unexpected");
+    InternalError(host, InternalErrorCode::SortOrderUndecided);
     return false;
 }
 
 void ProbStrategies::SortProbList(Host& host) {
     if (list_.empty()) {
-        InternalError(host, 605, kError);
+        InternalError(host, InternalErrorCode::SortEmptyList);
         return;
     }
     // Bubble sort: stable, and the order is total on distinct Vals, so at most

@@ -6,9 +6,6 @@
 namespace nvx {
 namespace {
 
-constexpr const char* kDifferentSets = "should not compare different sets";
-constexpr const char* kNotSubset = "D2 not subset of D1";
-
 // Dominance of two aligned byte sequences after mapping each byte with f.
 template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
     std::size_t p = v1.size();
@@ -28,13 +25,9 @@ template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
 
 } // namespace
 
-void ReportDifferentSets(Host& host, std::uint16_t code) {
-    InternalError(host, code, kDifferentSets);
-}
-
 char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) {
-        InternalError(host, 401, kDifferentSets);
+        InternalError(host, InternalErrorCode::CompareValOrderLengths);
         return '=';
     }
     std::size_t p = v1.size();
@@ -46,7 +39,7 @@ char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
 
 char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t k) {
     if (v1.size() != v2.size()) {
-        InternalError(host, 403, kDifferentSets);
+        InternalError(host, InternalErrorCode::CompareValAtLeastLengths);
         return '|';
     }
     return Dominance(v1, v2, [k](std::uint8_t b) { return b >= k ? 1 : 0; });
@@ -54,7 +47,7 @@ char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t 
 
 bool ValAllLT(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) {
-        InternalError(host, 4045, kDifferentSets);
+        InternalError(host, InternalErrorCode::ValAllLTLengths);
         return false;
     }
     for (std::size_t i = 0; i < v1.size(); ++i)
@@ -118,7 +111,7 @@ TDom DomDiff(Host& host, const TDom& d1, const TDom& d2) {
             --i;
             --j;
         } else if (j > 0 && d2[j - 1] > d1[i - 1]) {
-            InternalError(host, 405, kNotSubset);
+            InternalError(host, InternalErrorCode::DomDiffNotSubset);
             --j;
         } else {
             r[--k] = d1[i - 1];
@@ -126,10 +119,10 @@ TDom DomDiff(Host& host, const TDom& d1, const TDom& d2) {
         }
     }
     for (; j > 0; --j)
-        InternalError(host, 405, kNotSubset);
+        InternalError(host, InternalErrorCode::DomDiffNotSubset);
     const std::size_t filled = d1.size() - k;
     if (d2.size() > d1.size() || filled != d1.size() - d2.size())
-        InternalError(host, 406, kNotSubset);
+        InternalError(host, InternalErrorCode::DomDiffWrongLength);
     std::memmove(r.data(), r.data() + k, filled);
     r.resize(filled);
     return r;
@@ -137,7 +130,7 @@ TDom DomDiff(Host& host, const TDom& d1, const TDom& d2) {
 
 void CheckOrderedDom(Host& host, const TDom& d) {
     for (std::size_t i = 1; i < d.size(); ++i)
-        if (d[i - 1] >= d[i]) InternalError(host, 409, "Dom not an ordered set");
+        if (d[i - 1] >= d[i]) InternalError(host, InternalErrorCode::DomNotOrdered);
 }
 
 // --- combining evaluations -------------------------------------------------
@@ -166,7 +159,7 @@ void MergeVal(Host& host, TVal& r, const TDom& d1, const TVal& v1, const TDom& d
             --j;
         }
     }
-    if (bad || k != 0) InternalError(host, 407, "Length of Val not correct");
+    if (bad || k != 0) InternalError(host, InternalErrorCode::MergeValWrongLength);
 }
 
 TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2) {
@@ -181,7 +174,7 @@ TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2) {
             r[j - 1] = at1(i - 1);
             --i;
         } else {
-            InternalError(host, 408, "missing value");
+            InternalError(host, InternalErrorCode::RestrictValMissingDivision);
             r[j - 1] = i > 0 ? at1(i - 1) : 0;
         }
     }
@@ -205,7 +198,7 @@ void SplitSameValues(const TDom& d, const TVal& a, const TVal& b, TDom& dDiff, T
 }
 
 TEval MakeEval(Host& host, const TDom& dom, const TVal& val) {
-    if (dom.size() != val.size()) InternalError(host, 4010, "Dom and Val not same length");
+    if (dom.size() != val.size()) InternalError(host, InternalErrorCode::MakeEvalLengths);
     return TEval{dom, val};
 }
 
@@ -234,7 +227,7 @@ void LowerEval(Host& host, TEval& e1, const TEval& e2) {
                 e1.Val[i - 1] = e2.Val[j - 1];
             --i;
         } else {
-            InternalError(host, 4011, "E2.Dom not a subset or E1.Dom");
+            InternalError(host, InternalErrorCode::LowerEvalNotSubset);
         }
     }
 }

@@ -37,9 +37,6 @@ TDom DomDiff(Host& host, const TDom& d1, const TDom& d2);
 // Reports 409 for every adjacent pair that is not strictly ascending.
 void CheckOrderedDom(Host& host, const TDom& d);
 
-// Reports "should not compare different sets" with the given code.
-void ReportDifferentSets(Host& host, std::uint16_t code);
-
 namespace detail {
 
 // Bit 0: some position has a > b; bit 1: some position has a < b (over the
@@ -95,7 +92,7 @@ inline void MinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_
 // '>' the reverse, '|' neither. Different lengths: internal error 402.
 inline char CompareVal(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) [[unlikely]] {
-        ReportDifferentSets(host, 402);
+        InternalError(host, InternalErrorCode::CompareValLengths);
         return '|';
     }
     static constexpr char kResult[4] = {'=', '>', '<', '|'};
@@ -108,7 +105,7 @@ char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t 
 // V1[i] <= V2[i] everywhere (error 404); V1[i] < V2[i] everywhere (error 4045).
 inline bool ValAllLE(Host& host, const TVal& v1, const TVal& v2) {
     if (v1.size() != v2.size()) [[unlikely]] {
-        ReportDifferentSets(host, 404);
+        InternalError(host, InternalErrorCode::ValAllLELengths);
         return false;
     }
     return (detail::DirectionBits(v1.data(), v2.data(), v1.size(), 1) & 1) == 0;

@@ -242,7 +242,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
 
 TVal PopVal(Host& host, TEvalList& l) {
     if (l.empty()) {
-        InternalError(host, 301, "Empty List");
+        InternalError(host, InternalErrorCode::PopValOfEmptyList);
         return TVal{};
     }
     TVal v = l.front();
@@ -270,8 +270,7 @@ void FreeFactor(TFactor& f) {
 void CheckFactor(Host& host, const TFactor& f) {
     CheckOrderedDom(host, f.Dom);
     for (const TVal& v : f.EvalList)
-        if (v.size() != f.Dom.size())
-            InternalError(host, 302, "Length values not equal to length dom");
+        if (v.size() != f.Dom.size()) InternalError(host, InternalErrorCode::ValNotAlignedWithDom);
 }
 
 // --- dominance on factors ------------------------------------------------------
@@ -284,7 +283,7 @@ bool IsCovered(Host& host, const TVal& v, const TFactor& f) {
 
 bool FactorCoveredBy(Host& host, const TFactor& f1, const TFactor& f2) {
     if (!(f1.Dom == f2.Dom)) {
-        InternalError(host, 303, "function may only be called when F1.Dom = F2.Dom");
+        InternalError(host, InternalErrorCode::CoveredFactorsDomsDiffer);
         return false;
     }
     for (const TVal& v : f1.EvalList)
@@ -294,7 +293,7 @@ bool FactorCoveredBy(Host& host, const TFactor& f1, const TFactor& f2) {
 
 TVal MaxOfFactor(Host& host, const TFactor& f) {
     if (f.EvalList.empty()) {
-        InternalError(host, 304, "unexpected");
+        InternalError(host, InternalErrorCode::MaxOfEmptyFactor);
         return TVal{};
     }
     auto it = f.EvalList.begin();
@@ -309,7 +308,7 @@ TVal MaxOfFactor(Host& host, const TFactor& f) {
 
 TVal MinOfFactor(Host& host, const TFactor& f) {
     if (f.EvalList.empty()) {
-        InternalError(host, 305, "unexpected");
+        InternalError(host, InternalErrorCode::MinOfEmptyFactor);
         return TVal{};
     }
     auto it = f.EvalList.begin();
@@ -473,7 +472,7 @@ TFactorList AppendFactorLists(TFactorList& l1, TFactorList& l2) {
 
 void PopFactor(Host& host, TFactorList& l) {
     if (l.empty()) {
-        InternalError(host, 306, "Empty List");
+        InternalError(host, InternalErrorCode::PopFactorOfEmptyList);
         return;
     }
     l.erase(l.begin());

@@ -64,17 +64,17 @@ bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
 
 void CheckTerm(Host& host, const TTerm& t) {
     CheckOrderedDom(host, t.MaxEval.Dom);
-    if (t.MaxEval.Dom.empty()) InternalError(host, 307, "Empty MaxEval");
+    if (t.MaxEval.Dom.empty()) InternalError(host, InternalErrorCode::TermMaxEvalEmpty);
     for (const TFactor& f : t.Factors) {
         CheckFactor(host, f);
-        if (f.EvalList.empty()) InternalError(host, 308, "Hele term zou nil = leeg moeten zijn");
-        if (f.Dom.empty()) InternalError(host, 309, "Factor kan net zo goed weg");
+        if (f.EvalList.empty()) InternalError(host, InternalErrorCode::TermFactorWithoutVals);
+        if (f.Dom.empty()) InternalError(host, InternalErrorCode::TermFactorWithoutDivisions);
         const bool within = DomSubset(f.Dom, t.MaxEval.Dom);
-        if (!within) InternalError(host, 3010, "MaxEval not complete");
+        if (!within) InternalError(host, InternalErrorCode::TermMaxEvalIncomplete);
         if (within && !f.EvalList.empty() &&
             CompareVal(host, MaxOfFactor(host, f),
                        RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, f.Dom)) != '=')
-            InternalError(host, 3011, "Max of Factor not always smaller than or equal to MaxEval");
+            InternalError(host, InternalErrorCode::TermFactorAboveMaxEval);
     }
 }
 
@@ -102,8 +102,7 @@ void FreeTerm(TTerm& t) {
 TTerm MakeTerm(Host& host, TFactor& f) {
     TTerm t;
     if (f.EvalList.empty()) {
-        InternalError(host, 3012,
-                      "Cannot MakeTerm of Factor with empty EvalList. What is MaxEval.Val?");
+        InternalError(host, InternalErrorCode::TermOfFactorWithoutVals);
         // No Val: the term of no strategy.
         t.MaxEval = ConstEvalOver(f.Dom, 0);
         t.Factors.push_back(std::move(f));
@@ -130,7 +129,7 @@ bool RemoveTrivialFactors(Host& host, TTerm& t) {
         }
         if (f.EvalList.size() >= 2) return false;
         if (!f.Dom.empty()) {
-            InternalError(host, 3013, "unexpected, call to ExtractSingleValues forgotten?");
+            InternalError(host, InternalErrorCode::TermSingleValueLeft);
             // Keep the term's meaning: its one Val bounds every strategy.
             LowerEval(host, t.MaxEval, TEval{f.Dom, f.EvalList.front()});
         }
@@ -140,9 +139,8 @@ bool RemoveTrivialFactors(Host& host, TTerm& t) {
 }
 
 void NormalizeTerm(Host& host, TTerm& t) {
-    constexpr const char* kEmptied = "This procedure should not make T empty. Was T empty already?";
     if (HasEmptyFactor(t)) {
-        InternalError(host, 3014, kEmptied);
+        InternalError(host, InternalErrorCode::TermEmptied);
         return;
     }
     // No division can be better than the smallest maximum of the factors on it.
@@ -152,7 +150,7 @@ void NormalizeTerm(Host& host, TTerm& t) {
         CapFactor(host, f, RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, f.Dom));
         ExtractSingleValues(host, f); // equal to MaxEval there
     }
-    if (RemoveTrivialFactors(host, t)) InternalError(host, 3014, kEmptied);
+    if (RemoveTrivialFactors(host, t)) InternalError(host, InternalErrorCode::TermEmptied);
 }
 
 void RestrictTermAtLeast(Host& host, TTerm& t, const TEval& e) {
@@ -180,7 +178,7 @@ void RegroupFactors(Host& host, TTerm& t) {
 
 void split(Host& host, TTerm& t, TTerm& t1) {
     if (HasEmptyFactor(t) || t.Factors.empty()) {
-        InternalError(host, 3015, "Cannot split");
+        InternalError(host, InternalErrorCode::TermCannotSplit);
         FreeTerm(t1);
         return;
     }
@@ -246,9 +244,9 @@ TStratSet NewStratNode(Host& host, TTerm& t, TStratSet& next) {
     TStratSet s;
     s.swap(next);
     const bool empty = HasEmptyFactor(t);
-    if (empty) InternalError(host, 3016, "should not add empty term");
+    if (empty) InternalError(host, InternalErrorCode::EmptyTermAdded);
     if (!s.empty() && !IsRealProduct(s.front().Factors))
-        InternalError(host, 3017, "only first term may not be a real product");
+        InternalError(host, InternalErrorCode::LaterTermNotAProduct);
     if (!empty) s.push_front(std::move(t));
     FreeTerm(t);
     return s;
@@ -262,7 +260,7 @@ TStratSet SingleStratSet(const TEval& e) {
 
 void PopTerm(Host& host, TStratSet& s) {
     if (s.empty()) {
-        InternalError(host, 3018, "Empty List");
+        InternalError(host, InternalErrorCode::PopTermOfEmptySet);
         return;
     }
     s.pop_front();
@@ -275,7 +273,7 @@ void ConcatSS(Host& host, TStratSet& s1, TStratSet& s2) {
     }
     if (s2.empty()) return;
     if (!(s1.front().MaxEval.Dom == s2.front().MaxEval.Dom)) {
-        InternalError(host, 3020, "ConcatSS: Domains not equal");
+        InternalError(host, InternalErrorCode::ConcatDomsDiffer);
         s1.splice(s1.end(), s2);
         return;
     }
@@ -327,7 +325,7 @@ namespace {
 // terms of s that t subsumes go, then t goes if a term left subsumes it.
 void UniteTerm(Host& host, TStratSet& s, TTerm& t) {
     if (HasEmptyFactor(t)) {
-        InternalError(host, 3016, "should not add empty term");
+        InternalError(host, InternalErrorCode::EmptyTermAdded);
         return;
     }
     if (!s.empty()) RemoveSubsumedTerms(host, s, t);
@@ -365,7 +363,7 @@ void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
 
 TFactor StratSetToFactor(Host& host, TStratSet& s) {
     if (s.empty()) {
-        InternalError(host, 3019, "unexpected");
+        InternalError(host, InternalErrorCode::FactorOfEmptySet);
         return TFactor{};
     }
     TFactor first = ExpandTerm(host, s.front());
@@ -405,7 +403,7 @@ bool CheckByteComparison(Host& host, bool (*less)(std::uint8_t, std::uint8_t),
         for (int b = 0; b < 256; ++b) {
             const auto x = static_cast<std::uint8_t>(a), y = static_cast<std::uint8_t>(b);
             if (less(x, y) != greater(y, x)) {
-                InternalError(host, 3023, "This software will not function correct on this system");
+                InternalError(host, InternalErrorCode::ByteComparisonBroken);
                 ok = false;
             }
         }

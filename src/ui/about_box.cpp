@@ -1,5 +1,6 @@
 #include "ui/about_box.h"
 
+#include "cards/version.h"
 #include "ui/help_pages.h"
 #include "ui/pictures.h"
 
@@ -33,7 +34,7 @@ AboutBox::AboutBox(Host& host, QWidget* parent) : QDialog(parent), host_(host) {
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.5);
     productName_->setFont(nameFont);
-    version_ = new QLabel(QStringLiteral("Version 2.1.2"), panel);
+    version_ = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(kVersion), panel);
     auto* maker = new QLabel(QStringLiteral("Made by the Norvadex developers."), panel);
 
     const QString address = QString::fromStdString(HomePageAddress());

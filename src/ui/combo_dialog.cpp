@@ -349,7 +349,7 @@ THolding ComboDialog::AllowedCards(const QWidget* edit) {
     if (edit == southEdit_) return HoldingMinus(FullSuit(), NorthHolding());
     if (edit == discardsEdit_)
         return NormalizeHolding((northEdit_->text() + southEdit_->text()).toLatin1().toStdString());
-    InternalError(host_, 701, "internal error");
+    InternalError(host_, InternalErrorCode::AllowedCardsOfUnknownEdit);
     return {};
 }
 

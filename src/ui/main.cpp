@@ -1,4 +1,5 @@
 // Norvadex: the desktop program.
+#include "cards/version.h"
 #include "results/analysis.h"
 #include "strategy/term.h"
 #include "ui/analysis_views.h"
@@ -14,7 +15,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(nvx::MessageBoxes::ApplicationTitle());
     QApplication::setApplicationDisplayName(nvx::MessageBoxes::ApplicationTitle());
-    QApplication::setApplicationVersion(QStringLiteral("2.1.2"));
+    QApplication::setApplicationVersion(QString::fromLatin1(nvx::kVersion));
 
     nvx::MainWindow window;
     // The last combination, the recent ones and the window's place and size.

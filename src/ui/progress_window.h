@@ -7,7 +7,7 @@
 // as the button does. It shows how long the computation has run.
 #pragma once
 
-#include "ui/calc_state.h"
+#include "play/calc_state.h"
 
 #include <QElapsedTimer>
 #include <QWidget>

@@ -8,14 +8,15 @@ namespace {
 
 TEST(InternalErrorTest, MessageShowsCodeButNotText) {
     test::RecordingHost host;
-    InternalError(host, 202, "sum prob <> 1");
+    InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
     ASSERT_EQ(host.errors.size(), 1u);
     EXPECT_EQ(host.errors[0].code, 202);
     ASSERT_EQ(host.messages.size(), 1u);
     const std::string& m = host.messages[0].text;
     EXPECT_EQ(host.messages[0].kind, MessageKind::Error);
-    EXPECT_NE(m.find(" together with error code 202. Then I will try to reproduce the error and fix it."),
-              std::string::npos);
+    EXPECT_NE(
+        m.find(" together with error code 202. Then I will try to reproduce the error and fix it."),
+        std::string::npos);
     EXPECT_EQ(m.find("sum prob"), std::string::npos);
     EXPECT_EQ(m.rfind("An internal error occured. ", 0), 0u);
 }
@@ -24,7 +25,7 @@ TEST(InternalErrorTest, HostThatThrowsDoesNotStopTheCaller) {
     struct ThrowingHost : SilentHost {
         void showMessage(MessageKind, const std::string&) override { throw 1; }
     } host;
-    EXPECT_NO_THROW(InternalError(host, 101, "No more cards to play back"));
+    EXPECT_NO_THROW(InternalError(host, InternalErrorCode::NoCardToTakeBack));
 }
 
 TEST(OpenWebPageTest, FallbackOnlyWhenTheBrowserFails) {

@@ -26,10 +26,10 @@ RunRequest Request(const char* north, const char* south) {
 
 TEST(CliRun, InternalErrorsReplaceTheResults) {
     CliHost host;
-    InternalError(host, 999, "test");
+    InternalError(host, InternalErrorCode::PlanCardRefused);
     const RunResult r = RunAnalysis(Request("AQ", "32"), host);
     EXPECT_EQ(r.Status, RunStatus::InternalError);
-    EXPECT_NE(r.Error.find("error code 999"), std::string::npos) << r.Error;
+    EXPECT_NE(r.Error.find("error code 1501"), std::string::npos) << r.Error;
     EXPECT_EQ(r.Error.find('\r'), std::string::npos);
 }
 

@@ -101,7 +101,7 @@ TEST(DivisionsTest, TooManyDivisionsIsReported) {
     t.ClassCount[hand::Defenders] = 9;
     t.EWLength = 9;
     e.classes = t;
-    e.GenerateDivisions();
+    e.divs = GenerateDivisions(e.classes, host);
     EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{201});
     EXPECT_EQ(host.errors[0].text, "Generated EW DivNr not a byte");
     // The numbering is unusable, but nothing may crash on it.
@@ -109,7 +109,7 @@ TEST(DivisionsTest, TooManyDivisionsIsReported) {
         (void)e.WestLength(std::uint8_t(d));
         (void)e.DivMultiplicity(std::uint8_t(d));
     }
-    e.ComputeDivisionProbabilities(0, 0);
+    e.probs = DivisionProbabilities(e.classes, e.divs, 0, 0, host);
 }
 
 TEST(DivisionsTest, DivNrWestPlayedFollowsThePlay) {

@@ -96,16 +96,16 @@ class ProbabilitiesTest : public ::testing::Test {
 
 TEST_F(ProbabilitiesTest, CorruptedNumeratorIsReported) {
     e.SetUpCombination("AQ9", "J73", 13, "", 0, 0);
-    ASSERT_TRUE(e.CheckProbabilitySum());
+    ASSERT_TRUE(CheckProbabilitySum(e.probs, e.divs, host));
     ASSERT_TRUE(host.errors.empty());
     e.probs.DivNumerator[3] += 1;
-    EXPECT_FALSE(e.CheckProbabilitySum());
+    EXPECT_FALSE(CheckProbabilitySum(e.probs, e.divs, host));
     EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{202});
     EXPECT_EQ(host.errors[0].text, "sum prob <> 1");
     // A numerator beyond the last division does not count.
     e.probs.DivNumerator[3] -= 1;
     e.probs.DivNumerator[e.NumDivs()] = 5;
-    EXPECT_TRUE(e.CheckProbabilitySum());
+    EXPECT_TRUE(CheckProbabilitySum(e.probs, e.divs, host));
 }
 
 TEST_F(ProbabilitiesTest, OverflowIsReportedAndLeavesNothingStanding) {
@@ -113,7 +113,7 @@ TEST_F(ProbabilitiesTest, OverflowIsReportedAndLeavesNothingStanding) {
     ASSERT_TRUE(host.errors.empty());
     // Filled places above 13 (negative vacant places) are outside what the
     // dialog admits; the products then run past 32 bits.
-    EXPECT_FALSE(e.BuildLengthProbabilities(3, 107, 0));
+    EXPECT_FALSE(BuildLengthProbabilities(e.probs, 3, 107, 0, host));
     EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{203});
     EXPECT_EQ(host.errors[0].text, "probability overflow");
     EXPECT_EQ(e.ProbDenominator(), 1);
@@ -123,11 +123,12 @@ TEST_F(ProbabilitiesTest, OverflowIsReportedAndLeavesNothingStanding) {
         EXPECT_EQ(e.DivProb(std::uint8_t(d)), 0);
 
     host.clear();
-    EXPECT_FALSE(e.BuildLengthProbabilities(14, 0, 0)); // more cards than the table holds
+    EXPECT_FALSE(
+        BuildLengthProbabilities(e.probs, 14, 0, 0, host)); // more cards than the table holds
     EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{203});
 
     host.clear();
-    EXPECT_TRUE(e.BuildLengthProbabilities(13, 0, 0)); // the whole suit still fits
+    EXPECT_TRUE(BuildLengthProbabilities(e.probs, 13, 0, 0, host)); // the whole suit still fits
     EXPECT_EQ(e.ProbDenominator(), 10400600);
     EXPECT_TRUE(host.errors.empty());
 }
@@ -142,8 +143,8 @@ TEST_F(ProbabilitiesTest, OverflowOfADivisionNumeratorIsReported) {
     t.ClassCount[hand::Defenders] = 1;
     t.EWLength = 11;
     e.classes = t;
-    e.GenerateDivisions();
-    e.ComputeDivisionProbabilities(0, 0);
+    e.divs = GenerateDivisions(e.classes, host);
+    e.probs = DivisionProbabilities(e.classes, e.divs, 0, 0, host);
     EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{203});
     EXPECT_EQ(e.ProbDenominator(), 1);
     for (unsigned d = 0; d < 256; ++d)

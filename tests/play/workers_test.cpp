@@ -84,7 +84,7 @@ TEST(RunOnWorkersTest, AnExceptionOnAWorkerStopsTheOthersAndReachesTheCaller) {
     int doneCalls = 0;
     const auto makeWorker = [&](Host& h) -> WorkerJob {
         return [&](std::size_t job) {
-            InternalError(h, static_cast<std::uint16_t>(100 + job), "job");
+            h.reportInternalError(static_cast<std::uint16_t>(100 + job), "job", "");
             if (job == 1) throw std::bad_alloc();
             AwaitStop(h);
             stopped += h.stopRequested();

@@ -321,7 +321,7 @@ void TestWindows::messageBoxesAndHost() {
     host.showMessage(MessageKind::Warning, "w");
     QCOMPARE(boxes.Shown()[0].icon, BoxIcon::Warning);
     QCOMPARE(boxes.Shown()[0].caption, QString("Norvadex"));
-    InternalError(host, 202, "sum prob <> 1");
+    InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
     QVERIFY(boxes.Texts()[1].contains("error code 202"));
     QVERIFY(!boxes.Texts()[1].contains("sum prob"));
     // A page that cannot be opened: the user is asked to open it.
