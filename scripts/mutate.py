@@ -62,8 +62,15 @@ def tracked_files():
 
 
 def sync_tree(tree):
-    """Copies the working tree's files into tree, touching only those that differ."""
-    for f in tracked_files():
+    """Makes tree a copy of the working tree's files, touching only those that differ."""
+    files = tracked_files()
+    keep = set(files)
+    for dirpath, _, names in os.walk(tree):
+        for name in names:
+            rel = os.path.relpath(os.path.join(dirpath, name), tree)
+            if rel not in keep:
+                os.remove(os.path.join(dirpath, name))  # gone from the working tree
+    for f in files:
         src, dst = os.path.join(ROOT, f), os.path.join(tree, f)
         if os.path.exists(dst) and filecmp.cmp(src, dst, shallow=False):
             continue
