@@ -1,3 +1,4 @@
+#include "cards/version.h"
 #include "cli/options.h"
 #include "cli/run.h"
 
@@ -250,7 +251,7 @@ TEST(CliCommandLine, HelpAndVersion) {
     ParseOutcome p = ParseCommandLine({"--version"});
     ASSERT_TRUE(p.Exit);
     EXPECT_EQ(*p.Exit, ExitOk);
-    EXPECT_EQ(p.Output, "Norvadex 2.1.2\n");
+    EXPECT_EQ(p.Output, std::string(kNameAndVersion) + "\n");
     p = ParseCommandLine({"--help"});
     ASSERT_TRUE(p.Exit);
     EXPECT_EQ(*p.Exit, ExitOk);
