@@ -192,7 +192,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
             for (const TVal& v2 : f2.EvalList) {
                 TVal m = TVal::withLength(r.Dom.size());
                 MergeVal(host, m, f1.Dom, v1, f2.Dom, v2);
-                AddVal(host, r, m);
+                if (!bound.Covered(m, 0)) AddVal(host, r, m);
             }
         return r;
     }
