@@ -88,5 +88,16 @@ TEST(Payoff, SumsTableEntriesWeightedByDivision) {
     EXPECT_TRUE(host.errors.empty());
 }
 
+// Vals of different lengths, or longer than the probability table, are not
+// over one division set: reported, and no payoff.
+TEST(Payoff, ValsOverDifferentSetsAreRefused) {
+    test::RecordingHost host;
+    PayoffTable t;
+    const std::vector<std::int32_t> w = {1, 2, 3};
+    EXPECT_EQ(Payoff(host, t, TVal{2, 1}, TVal{1, 1, 1}, w), 0);
+    EXPECT_EQ(Payoff(host, t, TVal{2, 1, 0, 4}, TVal{1, 1, 1, 0}, w), 0);
+    EXPECT_EQ(host.errorCodes(), (std::vector<std::uint16_t>{501, 501}));
+}
+
 } // namespace
 } // namespace nvx

@@ -271,8 +271,13 @@ TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
                 if (i != j && IsRealProduct(pool[i].Factors) && IsRealProduct(pool[j].Factors))
                     ++(got ? productsTrue : productsFalse);
             }
-        for (const TTerm& t : pool)
+        // A term without strategies is subsumed by every term and subsumes none.
+        const TTerm nothing{ConstEvalOver(d, 0), {InitFactor(TDom{d[0]})}};
+        for (const TTerm& t : pool) {
             EXPECT_TRUE(TermSubsumed(host, t, t));
+            EXPECT_TRUE(TermSubsumed(host, nothing, t));
+            EXPECT_FALSE(TermSubsumed(host, t, nothing));
+        }
         ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
     }
     // Both answers must be well represented.
