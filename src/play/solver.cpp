@@ -363,22 +363,25 @@ TStratSet Solve(Engine& e) {
     return Solve(e, &table);
 }
 
-TStratSet Solve(Engine& e, TrickStartTable* table) {
+namespace {
+
+template <bool Counting> TStratSet RunSearch(Engine& e, TrickStartTable* table) {
 #ifndef NDEBUG
     const PlayState before = e.play;
 #endif
-    TStratSet r = Search<true>(e, table).Run();
+    TStratSet r = Search<Counting>(e, table).Run();
     assert(e.play == before && "the search leaves the play state as it found it");
     return r;
 }
 
+} // namespace
+
+TStratSet Solve(Engine& e, TrickStartTable* table) {
+    return RunSearch<true>(e, table);
+}
+
 TStratSet SolveFullPlay(Engine& e) {
-#ifndef NDEBUG
-    const PlayState before = e.play;
-#endif
-    TStratSet r = Search<false>(e, nullptr).Run();
-    assert(e.play == before && "the search leaves the play state as it found it");
-    return r;
+    return RunSearch<false>(e, nullptr);
 }
 
 } // namespace nvx
