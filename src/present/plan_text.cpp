@@ -265,6 +265,10 @@ std::string TrickWords(const PlanStep& lead, const PlanStep* third) {
                                           : " towards " + partner + "'s " + HoldingWords(towards))
                    : "lead " + TheCard(c) + from;
     const Third kind = ThirdKind(*third);
+    // Second hand's likeliest card is not named here: "cover" would not say
+    // what is covered.
+    const std::string thirdWords =
+        kind == Third::Cover ? "play " + TheCard(Named(*third)) : ThirdWords(*third);
     if (low) {
         if (kind == Third::Win) return "lead low" + from + " to " + TheCard(Named(*third));
         std::string s = "lead low" + from;
@@ -273,7 +277,7 @@ std::string TrickWords(const PlanStep& lead, const PlanStep* third) {
             s += " towards " + partner + "'s " + HoldingWords(towards);
         if (kind == Third::Duck) return s + " and duck in " + partner;
         if (kind == Third::Low && !towards.empty()) return s + " and play low from " + partner;
-        return s + " and " + ThirdWords(*third);
+        return s + " and " + thirdWords;
     }
     std::string s = "lead " + TheCard(c) + from;
     if (kind == Third::Run) {
@@ -283,7 +287,7 @@ std::string TrickWords(const PlanStep& lead, const PlanStep* third) {
         const char* second = lead.Hand == hand::North ? "East" : "West";
         return s + (higher ? std::string(" through ") + second : std::string()) + " and let it run";
     }
-    return s + " and " + ThirdWords(*third);
+    return s + " and " + thirdWords;
 }
 
 // Third hand's card after some of second hand's cards.
@@ -533,7 +537,7 @@ Outcome TrickOutcome(const Cont& c, char second, char fourth, int detail) {
     }
     std::string showOuts;
     for (const std::string& o : outs)
-        showOuts += " and " + o;
+        if (o != context) showOuts += " and " + o; // "West shows out" said once
     auto withContext = [&](const std::string& s) {
         return context.empty() ? s : context + (s.empty() ? "" : " and " + s);
     };
@@ -652,6 +656,45 @@ std::string OutcomeWords(std::vector<Outcome> outcomes) {
         if (!losesTo.empty()) verbs.push_back("loses to the " + JoinOr(losesTo));
         phrases.push_back(verbs.empty() ? s : s + " " + JoinOr(verbs));
     }
+    // "West plays the jack or low", "West plays the ace or shows out": one
+    // defender's cards said once.
+    struct SeatCards {
+        std::string Seat;
+        std::vector<std::string> Plays;
+        bool ShowsOut = false;
+        std::size_t At = 0;
+    };
+    std::vector<SeatCards> seats;
+    std::vector<bool> merged(phrases.size(), false);
+    for (std::size_t i = 0; i < phrases.size(); ++i) {
+        const std::string& ph = phrases[i];
+        if (ph.find(" and ") != std::string::npos) continue;
+        for (const char* name : {"West", "East"}) {
+            const std::string plays = std::string(name) + " plays ";
+            const bool out = ph == std::string(name) + " shows out";
+            if (!out && ph.rfind(plays, 0) != 0) continue;
+            auto it = std::find_if(seats.begin(), seats.end(),
+                                   [&](const SeatCards& x) { return x.Seat == name; });
+            if (it == seats.end()) {
+                seats.push_back({name, {}, false, i});
+                it = seats.end() - 1;
+            } else {
+                merged[i] = true;
+            }
+            if (out)
+                it->ShowsOut = true;
+            else
+                it->Plays.push_back(ph.substr(plays.size()));
+        }
+    }
+    for (const SeatCards& x : seats) {
+        std::string ph = x.Seat;
+        if (!x.Plays.empty()) ph += " plays " + JoinOr(x.Plays);
+        if (x.ShowsOut) ph += x.Plays.empty() ? " shows out" : " or shows out";
+        phrases[x.At] = ph;
+    }
+    for (std::size_t i = phrases.size(); i > 0; --i)
+        if (merged[i - 1]) phrases.erase(phrases.begin() + static_cast<std::ptrdiff_t>(i - 1));
     std::string out;
     for (std::size_t i = 0; i < phrases.size(); ++i)
         out += (i ? " or " : "") + phrases[i];

@@ -1,4 +1,4 @@
-// The plans of the lines in words: the examples of issue 15 as golden text
+// The plans of the lines in words: the examples players ask about as golden text
 // (each read against the tricks table and by a player's eye before it was
 // fixed), and the JSON plan, which must round-trip and give the same words.
 #include "cli/options.h"
@@ -61,6 +61,25 @@ const std::vector<Golden>& GoldenPlans() {
   4. If West plays the jack and the queen wins, return to South and lead low towards North's A10 and finesse the 10. Then cash the winners.
   5. If West plays the king, return to South and lead low towards North's Q10 and finesse the 10 (win the jack with the queen). Then cash the winners.
   6. Otherwise, cash the winners.
+Then play on as the play-through shows.
+)"},
+        {{"AQ9", "J10432"},
+         "A",
+         R"(1. Lead low from South towards North's AQ9 and finesse the queen (win the king with the ace).
+  2. If the queen wins, return to South and lead low towards North's AQ and finesse the queen (win the king with the ace). Then cash the winners.
+  3. If West shows out and the queen loses to the king, lead low from South to the ace. Then cash the winners.
+  4. Otherwise, cash the winners.
+)"},
+        {{"KQ1087", "32"},
+         "C",
+         R"(1. Lead low from South towards North's KQ10 and finesse the 10 (cover the jack with the king; if West plays the ace, play low from North).
+  2. If West plays low and East plays the jack, lead low from South towards North's KQ and play the king (if West plays the ace or shows out, play low from North).
+    3. If West plays the ace or shows out, cash the winners, playing for the drop of the 9.
+    4. Otherwise, cash the winners.
+  5. If West plays low and East plays the ace, lead low from South towards North's KQ and finesse the 8. Then cash the winners.
+  6. If both defenders play low, return to South and lead low towards North's KQ and play the king. Then cash the winners.
+  7. If West plays the jack and East plays low, return to South and lead low towards North's Q10 and play the queen.
+    8. If West plays the ace or shows out, cash the winners, playing for the drop of the 9.
 Then play on as the play-through shows.
 )"},
         {{"AQJ4", "532"},
