@@ -152,6 +152,24 @@ std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
     return found;
 }
 
+bool DominanceIndex::FindAllAtLeast(const TVal& v, std::vector<std::uint32_t>& ids,
+                                    std::size_t limit) const {
+    ids.clear();
+    if (live_ == 0) return true;
+    bool below = false;
+    // The blocks come lowest first: the first id found is the lowest.
+    Scan<false, false>(v, Query(v, true), [&](std::size_t b, std::uint64_t acc) {
+        if (ids.empty() && b * 64 + static_cast<std::size_t>(std::countr_zero(acc)) < limit) {
+            below = true;
+            return true;
+        }
+        for (; acc != 0; acc &= acc - 1)
+            ids.push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
+        return false;
+    });
+    return !below;
+}
+
 std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
     if (live_ == 0) return 0;
     std::size_t removed = 0;

@@ -40,6 +40,10 @@ class DominanceIndex {
     // The id of such a Val, or None.
     static constexpr std::size_t None = static_cast<std::size_t>(-1);
     std::size_t FindAtLeast(const TVal& v) const;
+    // The ids of every live Val at least v, lowest first; false (and stops
+    // looking) as soon as one below limit is found.
+    bool FindAllAtLeast(const TVal& v, std::vector<std::uint32_t>& ids,
+                        std::size_t limit = 0) const;
     // Removes every live Val that is at most v at every position (v itself
     // included, if present); returns how many.
     std::size_t RemoveAtMost(const TVal& v);

@@ -97,80 +97,174 @@ std::vector<std::uint8_t> SpreadAll(const TFactor& f, const TDom& to) {
     return flat;
 }
 
-// Beyond this many pairs the table of pairs would take too much memory.
-constexpr std::size_t MaxPairsByTotals = std::size_t{1} << 22;
+// Beyond this many pairs a product takes the plain way.
+constexpr std::size_t MaxPairsByIndexes = std::size_t{1} << 22;
+
+// Where each division of a factor lies in the merged set.
+std::vector<std::size_t> PositionsIn(const TDom& from, const TDom& to) {
+    std::vector<std::size_t> at(from.size());
+    std::size_t j = 0;
+    for (std::size_t i = 0; i < from.size(); ++i) {
+        while (to[j] != from[i])
+            ++j;
+        at[i] = j;
+    }
+    return at;
+}
+
+// One factor of a product by indexes: which of its Vals are at least a
+// pair's merge on the factor's divisions. Only on the divisions it shares with
+// the other factor can the merge lie below the pair's own Val i, so the
+// candidates are the Vals at least Val i on the others, found once for each
+// i; where they are many, an index over the whole Vals is asked instead.
+class ProductSide {
+  public:
+    ProductSide(const TFactor& f, const TDom& other, const TDom& merged)
+        : length_(f.Dom.size()), at_(PositionsIn(f.Dom, merged)), index_(f.Dom.size()) {
+        std::vector<std::size_t> own; // the divisions not shared
+        for (std::size_t k = 0; k < f.Dom.size(); ++k)
+            (std::binary_search(other.begin(), other.end(), f.Dom[k]) ? shared_ : own).push_back(k);
+        DominanceIndex ownIndex(own.size());
+        TVal part = TVal::withLength(own.size());
+        for (const TVal& v : f.EvalList) {
+            index_.Add(v);
+            vals_.insert(vals_.end(), v.begin(), v.end());
+            for (std::size_t k = 0; k < own.size(); ++k)
+                part[k] = v[own[k]];
+            ownIndex.Add(part);
+        }
+        const std::size_t n = f.EvalList.size();
+        candidates_.resize(n);
+        many_.assign(n, 0);
+        std::vector<std::uint32_t> ids;
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint8_t* v = vals_.data() + i * length_;
+            for (std::size_t k = 0; k < own.size(); ++k)
+                part[k] = v[own[k]];
+            ownIndex.FindAllAtLeast(part, ids);
+            if (ids.size() > MaxCandidates)
+                many_[i] = 1;
+            else
+                candidates_[i] = ids;
+        }
+    }
+
+    // The Vals at least the merge m (over the merged divisions) on this
+    // factor's divisions, lowest first, for a pair with Val i of this factor;
+    // false as soon as one below i is found. scratch has the factor's length.
+    bool AtLeast(std::size_t i, const TVal& m, TVal& scratch,
+                 std::vector<std::uint32_t>& ids) const {
+        if (many_[i]) {
+            for (std::size_t k = 0; k < length_; ++k)
+                scratch[k] = m[at_[k]];
+            return index_.FindAllAtLeast(scratch, ids, i);
+        }
+        ids.clear();
+        for (std::uint32_t c : candidates_[i]) {
+            const std::uint8_t* v = vals_.data() + c * length_;
+            if (std::any_of(shared_.begin(), shared_.end(),
+                            [&](std::size_t k) { return v[k] < m[at_[k]]; }))
+                continue;
+            if (c < i) return false;
+            ids.push_back(c);
+        }
+        return true;
+    }
+
+  private:
+    static constexpr std::size_t MaxCandidates = 64;
+    std::size_t length_;
+    std::vector<std::size_t> at_;     // where each division lies in the merged set
+    std::vector<std::size_t> shared_; // the divisions the other factor has too
+    std::vector<std::uint8_t> vals_;  // the Vals, one after the other
+    DominanceIndex index_;
+    std::vector<std::vector<std::uint32_t>> candidates_;
+    std::vector<char> many_;
+};
 
 // The reduced product of two long factors, as adding every merged pair in
 // pair order with AddVal gives it: the pairs that no other pair beats, the
-// first of equal ones, the latest at the front. A pair can only be beaten by
-// one with more tricks in all, so taking the pairs by their total, most
-// first (pair order among equal totals), each needs comparing only with the
-// pairs kept so far, and none of those is ever removed again. Returns false
-// when a Val has more tricks than an index can hold.
-bool ProductByTotals(Host& host, const TFactor& f1, const TFactor& f2, TFactor& r,
-                     bool interruptible, BoundTest& bound) {
+// first of equal ones, the latest at the front.
+//
+// The merge of pair (i', j') is at least that of (i, j) exactly where Val i'
+// of f1 is at least it on f1's divisions and Val j' of f2 on f2's: so the
+// pairs at least (i, j) are those of I x J, with I the Vals of f1 and J those
+// of f2 that qualify, and each pair is settled on its own from the factors'
+// Vals instead of against the growing list of the pairs kept. Pair (i, j)
+// (which is in I x J) goes when
+//   1. some i' < i is in I: pair (i', j) comes first and is at least as good;
+//   2. some j' < j is in J: likewise pair (i, j');
+//   3. some other pair of I x J has more tricks in all: it beats (i, j)
+//      (the rest of I x J are later pairs equal to it);
+//   4. the bound covers it.
+// Returns false when a Val has more tricks than an index can hold.
+bool ProductByIndexes(Host& host, const TFactor& f1, const TFactor& f2, TFactor& r,
+                      bool interruptible, BoundTest& bound) {
     const std::size_t n1 = f1.EvalList.size(), n2 = f2.EvalList.size(), len = r.Dom.size();
-    DominanceIndex index(len);
     auto fits = [](const TEvalList& l) {
         return std::all_of(l.begin(), l.end(), DominanceIndex::ValuesFit);
     };
     if (!fits(f1.EvalList) || !fits(f2.EvalList)) return false;
+    const ProductSide side1(f1, f2.Dom, r.Dom), side2(f2, f1.Dom, r.Dom);
     const std::vector<std::uint8_t> flat1 = SpreadAll(f1, r.Dom), flat2 = SpreadAll(f2, r.Dom);
-    TVal m = TVal::withLength(len);
-    auto merge = [&](std::uint64_t pair) {
-        detail::MinBytes(m.data(), flat1.data() + pair / n2 * len, flat2.data() + pair % n2 * len,
-                         len);
+    const auto total = [&](std::size_t i, std::size_t j) {
+        std::uint32_t t = 0;
+        const std::uint8_t* a = flat1.data() + i * len;
+        const std::uint8_t* b = flat2.data() + j * len;
+        for (std::size_t p = 0; p < len; ++p)
+            t += std::min(a[p], b[p]);
+        return t;
     };
-    struct Pair {
-        std::uint32_t total;
-        std::uint64_t nr; // i * n2 + j: the pair order
+    struct Scratch {
+        TVal v, v1, v2;
+        std::vector<std::uint32_t> in1, in2;
     };
-    std::vector<Pair> pairs(n1 * n2);
-    for (std::uint64_t nr = 0; nr < pairs.size(); ++nr) {
-        merge(nr);
-        std::uint32_t total = 0;
-        for (std::uint8_t b : m)
-            total += b;
-        pairs[nr] = {total, nr};
+    Scratch scratch[2];
+    for (Scratch& x : scratch) {
+        x.v = TVal::withLength(len);
+        x.v1 = TVal::withLength(f1.Dom.size());
+        x.v2 = TVal::withLength(f2.Dom.size());
     }
-    std::sort(pairs.begin(), pairs.end(), [](const Pair& a, const Pair& b) {
-        return a.total != b.total ? a.total > b.total : a.nr < b.nr;
-    });
-    std::vector<std::pair<std::uint64_t, std::size_t>> kept; // pair number, index id
-    // The pairs go by in chunks. Those of a chunk are first tested against
-    // the pairs kept before it (on two threads when there are many), then in
-    // order against those kept within it.
-    constexpr std::size_t Chunk = 4096;
-    std::vector<TVal> chunk(std::min(Chunk, pairs.size()));
-    std::vector<char> beaten;
-    RecentBeaters recent[2]; // one for each half of a chunk
-    for (std::size_t from = 0; from < pairs.size(); from += Chunk) {
-        if (interruptible && !kept.empty()) {
+    const auto beaten = [&](std::uint64_t nr, unsigned part) {
+        Scratch& x = scratch[part];
+        const std::size_t i = nr / n2, j = nr % n2;
+        detail::MinBytes(x.v.data(), flat1.data() + i * len, flat2.data() + j * len, len);
+        // Steps 1 and 2.
+        if (!side1.AtLeast(i, x.v, x.v1, x.in1) || !side2.AtLeast(j, x.v, x.v2, x.in2)) return true;
+        // Step 3. Every Val found is i or j or later.
+        if (x.in1.size() > 1 || x.in2.size() > 1) {
+            std::uint32_t t = 0;
+            for (std::uint8_t b : x.v)
+                t += b;
+            for (std::uint32_t a : x.in1)
+                for (std::uint32_t b : x.in2)
+                    if ((a != i || b != j) && total(a, b) > t) return true;
+        }
+        // Step 4.
+        return bound.Covered(x.v, part);
+    };
+    std::vector<TVal> storage; // back to front: pair order
+    constexpr std::size_t Chunk = 1 << 14;
+    std::vector<char> gone;
+    const std::uint64_t pairs = std::uint64_t{n1} * n2;
+    for (std::uint64_t from = 0; from < pairs; from += Chunk) {
+        if (interruptible && !storage.empty()) {
             host.processPendingEvents();
             if (host.stopRequested()) break;
         }
-        const std::size_t n = std::min(Chunk, pairs.size() - from);
-        const std::size_t minForTwo = index.LiveCount() >= 2048 || bound.Active() ? 256 : n + 1;
-        TestOnTwoThreads(n, minForTwo, beaten, [&](std::size_t i, unsigned part) {
-            const std::uint64_t pair = pairs[from + i].nr;
-            TVal& v = chunk[i];
-            v = TVal::withLength(len);
-            detail::MinBytes(v.data(), flat1.data() + pair / n2 * len,
-                             flat2.data() + pair % n2 * len, len);
-            return bound.Covered(v, part) || recent[part].AnyAtLeast(index, v);
-        });
-        DominanceIndex within(len);
-        for (std::size_t i = 0; i < n; ++i) {
-            if (beaten[i] || within.AnyAtLeast(chunk[i])) continue;
-            within.Add(chunk[i]);
-            kept.emplace_back(pairs[from + i].nr, index.Add(chunk[i]));
+        const std::size_t n =
+            static_cast<std::size_t>(std::min<std::uint64_t>(Chunk, pairs - from));
+        TestOnTwoThreads(n, 256, gone,
+                         [&](std::size_t k, unsigned part) { return beaten(from + k, part); });
+        for (std::size_t k = 0; k < n; ++k) {
+            if (gone[k]) continue;
+            const std::uint64_t nr = from + k;
+            TVal v = TVal::withLength(len);
+            detail::MinBytes(v.data(), flat1.data() + nr / n2 * len, flat2.data() + nr % n2 * len,
+                             len);
+            storage.push_back(std::move(v));
         }
     }
-    std::sort(kept.begin(), kept.end());
-    std::vector<TVal> storage; // back to front: pair order
-    storage.reserve(kept.size());
-    for (const auto& [nr, id] : kept)
-        storage.push_back(index.Val(id));
     r.EvalList = TEvalList::FromBackToFront(std::move(storage));
     return true;
 }
@@ -206,8 +300,8 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
     const bool allKept =
         options.f1Reduced && DomDisjoint(f1.Dom, f2.Dom) && KnownReduced(host, f2.EvalList);
     const std::size_t pairCount = f1.EvalList.size() * f2.EvalList.size();
-    if (!allKept && pairCount >= 4096 && pairCount <= MaxPairsByTotals &&
-        ProductByTotals(host, f1, f2, r, interruptible, bound))
+    if (!allKept && pairCount >= 4096 && pairCount <= MaxPairsByIndexes &&
+        ProductByIndexes(host, f1, f2, r, interruptible, bound))
         return r;
     std::vector<TVal> storage; // back to front, when allKept
     ReducedListBuilder kept;
