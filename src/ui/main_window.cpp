@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
+#include <QThread>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
@@ -185,7 +186,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    closeWhenFinished_ = false; // it is going anyway
+    StopComputation();
+}
+
+void MainWindow::SetAnalysis(ComboAnalysis* analysis) {
+    if (analysis != analysis_) StopComputation();
+    analysis_ = analysis;
+}
 
 QWidget* MainWindow::BuildPlayPanel() {
     QGroupBox* box = playGroupBox_;
@@ -299,21 +308,23 @@ void MainWindow::BuildMenu() {
     printAction_->setShortcut(QKeySequence::Print);
     fileMenu_->addSeparator();
     quitAction_ = fileMenu_->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
-    quitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // no standard key on every platform
-    QMenu* combination = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
-    newAction_ = combination->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewClick);
+    quitAction_->setShortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_Q)); // no standard key on every platform
+    combinationMenu_ = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
+    newAction_ =
+        combinationMenu_->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewClick);
     newAction_->setShortcut(QKeySequence::New);
     changeAction_ =
-        combination->addAction(QStringLiteral("&Change ..."), this, &MainWindow::ChangeClick);
+        combinationMenu_->addAction(QStringLiteral("&Change ..."), this, &MainWindow::ChangeClick);
     changeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    recentMenu_ = combination->addMenu(QStringLiteral("&Recent Combinations"));
+    recentMenu_ = combinationMenu_->addMenu(QStringLiteral("&Recent Combinations"));
     recentMenu_->setEnabled(false);
-    QMenu* analysis = menuBar()->addMenu(QStringLiteral("&Analysis"));
-    stratGoalTableAction_ = analysis->addAction(QStringLiteral("&Strat x Goal table ..."), this,
-                                                &MainWindow::StratGoalTableClick);
+    analysisMenu_ = menuBar()->addMenu(QStringLiteral("&Analysis"));
+    stratGoalTableAction_ = analysisMenu_->addAction(QStringLiteral("&Strat x Goal table ..."),
+                                                     this, &MainWindow::StratGoalTableClick);
     stratGoalTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    payoffTableAction_ = analysis->addAction(QStringLiteral("&Pay-off table ..."), this,
-                                             &MainWindow::PayoffTableClick);
+    payoffTableAction_ = analysisMenu_->addAction(QStringLiteral("&Pay-off table ..."), this,
+                                                  &MainWindow::PayoffTableClick);
     payoffTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     homePageAction_ =
@@ -365,18 +376,11 @@ void MainWindow::About1Click() {
     about_->exec();
 }
 
-void MainWindow::changeEvent(QEvent* event) {
-    // Activated while computing (a click on the title bar): the progress window,
-    // which takes the input meanwhile, gets the keys.
-    if (event->type() == QEvent::ActivationChange && computing_ && isActiveWindow() &&
-        progress_->isVisible())
-        progress_->activateWindow();
-    QMainWindow::changeEvent(event);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // While a computation runs the window takes no input, closing included.
-    if (computing_) {
+    // The computation is told to stop; the window closes when it has.
+    if (worker_) {
+        closeWhenFinished_ = true;
+        progress_->RequestStop();
         event->ignore();
         return;
     }
@@ -422,9 +426,13 @@ void MainWindow::SetStepButtonEnabled(QToolButton* button, bool enabled) {
 void MainWindow::SetComputing(bool computing) {
     computing_ = computing;
     // The progress window is a child window of this one: disabling the whole
-    // window would disable its Interrupt button too.
+    // window would disable its Interrupt button too. The Help menu and Quit
+    // stay: they do not touch the analysis.
     centralWidget()->setEnabled(!computing);
-    menuBar()->setEnabled(!computing);
+    for (QMenu* menu : {combinationMenu_, analysisMenu_})
+        menu->setEnabled(!computing);
+    for (QAction* a : {newAction_, changeAction_, stratGoalTableAction_, payoffTableAction_})
+        a->setEnabled(!computing);
     if (!computing && isVisible()) activateWindow();
 }
 

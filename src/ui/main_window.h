@@ -8,6 +8,7 @@
 #include "ui/qt_host.h"
 #include "ui/tricks_table.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 #include <cstdint>
@@ -23,6 +24,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSettings;
+class QThread;
 class QToolButton;
 class QTreeWidget;
 
@@ -51,8 +53,9 @@ class MainWindow : public QMainWindow {
     ~MainWindow() override;
 
     // The engine steps and the result views; neither is owned. Without an
-    // analysis the flow stops after showing the combination.
-    void SetAnalysis(ComboAnalysis* analysis) { analysis_ = analysis; }
+    // analysis the flow stops after showing the combination. A computation still
+    // running on the analysis being replaced is stopped first.
+    void SetAnalysis(ComboAnalysis* analysis);
     void SetResultViews(ResultViews* views) { views_ = views; }
     ResultViews* ResultViewsAttached() const { return views_; }
 
@@ -64,9 +67,14 @@ class MainWindow : public QMainWindow {
     QMenu* RecentMenu() const { return recentMenu_; }
 
     // --- the analysis flow (analysis_flow.cpp) -------------------------------
-    // Shows the combination dialog; on OK sets up and runs the analysis under
-    // the progress window and fills the views, or reports the cancellation.
+    // Shows the combination dialog; on OK sets up the analysis and starts its
+    // computation on a worker thread under the progress window, and returns.
+    // When the computation has ended the views are filled, or the cancellation
+    // is reported, and analysisFinished is emitted.
     void GetCombo();
+    // Stops a running computation and waits for its thread; the results list
+    // then reports the cancellation. Nothing happens when none runs.
+    void StopComputation();
     // Writes the combination summary into ComboLabel.
     void ShowCombination();
     // The summary text as last shown (with "\r" and tabs).
@@ -84,7 +92,8 @@ class MainWindow : public QMainWindow {
     static void SetStepButtonEnabled(QToolButton* button, bool enabled);
 
     // --- state --------------------------------------------------------------------
-    // True between the start and the end of a computation; the window takes no input then.
+    // True between the start and the end of a computation; the window takes no
+    // input then except for the Help menu and Quit.
     bool Computing() const { return computing_; }
     // True while the views show the results of a finished computation (not
     // before the first analysis, and not after an interrupted one).
@@ -148,6 +157,10 @@ class MainWindow : public QMainWindow {
     QAction* ContributionAction() const { return contributionAction_; }
     QAction* AboutAction() const { return aboutAction_; }
 
+  signals:
+    // A computation started by GetCombo has ended and the window shows its outcome.
+    void analysisFinished();
+
   public slots:
     void NewClick();
     void ChangeClick();
@@ -159,13 +172,16 @@ class MainWindow : public QMainWindow {
     void About1Click();
 
   protected:
+    // While a computation runs, closing stops it; the window closes once it has ended.
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
     void BuildMenu();
     QWidget* BuildPlayPanel();
     void SetComputing(bool computing);
+    // Steps 9 and 10 of the flow, on the window's thread, once computation run
+    // has returned; a computation already stopped by StopComputation is ignored.
+    void FinishComputation(unsigned run, ComputeEnd end);
     void SetResultActionsEnabled(bool enabled);
     void FillRecentMenu();
     void SaveGeometry();
@@ -177,6 +193,11 @@ class MainWindow : public QMainWindow {
     ComboAnalysis* analysis_ = nullptr;
     ResultViews* views_ = nullptr;
     bool computing_ = false;
+    // The thread of the running computation and its number.
+    QThread* worker_ = nullptr;
+    unsigned run_ = 0;
+    bool closeWhenFinished_ = false;
+    QElapsedTimer computeClock_;
     bool resultsShown_ = false;
     std::optional<TContractGoal> contractCopy_;
     std::string furthestPlay_;
@@ -221,6 +242,8 @@ class MainWindow : public QMainWindow {
     QSettings* settings_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QMenu* combinationMenu_ = nullptr;
+    QMenu* analysisMenu_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* saveResultsAction_ = nullptr;
     QAction* printAction_ = nullptr;

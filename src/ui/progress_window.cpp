@@ -28,8 +28,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       readMemory_(&ProgressWindow::ResidentMemoryBytes) {
     setWindowTitle(QStringLiteral("calculating"));
-    // Above the main window, which takes no input meanwhile.
-    setWindowModality(Qt::WindowModal);
+    // A child window of the main window: always above it, but not modal.
 
     progressLabel_ = new QLabel(this);
     memoryLabel_ = new QLabel(this);
@@ -73,7 +72,7 @@ std::uint64_t ProgressWindow::ResidentMemoryBytes() {
 }
 
 void ProgressWindow::SetState(TCalcState s) {
-    if (s == state_) return;
+    if (s == state_.get()) return;
     switch (s) {
     case TCalcState::Calculating:
         progressLabel_->setText(kCalculating);
@@ -94,12 +93,12 @@ void ProgressWindow::SetState(TCalcState s) {
         timer_->stop();
         break;
     }
-    state_ = s;
+    state_.set(s);
     ShowElapsed();
 }
 
 void ProgressWindow::ShowElapsed() {
-    if (state_ == TCalcState::Ready || !elapsed_.isValid()) {
+    if (State() == TCalcState::Ready || !elapsed_.isValid()) {
         elapsedLabel_->clear();
         return;
     }
@@ -117,7 +116,7 @@ void ProgressWindow::AddDot(const QString& restart) {
 }
 
 void ProgressWindow::TimerTimer() {
-    switch (state_) {
+    switch (State()) {
     case TCalcState::Calculating: {
         AddDot(kCalculating);
         const std::uint64_t used = readMemory_ ? readMemory_() : 0;
@@ -139,13 +138,20 @@ void ProgressWindow::TimerTimer() {
 }
 
 void ProgressWindow::InterruptButtonClick() {
-    if (state_ != TCalcState::Calculating) return;
-    // No tick may change the labels while the question is open.
+    if (State() != TCalcState::Calculating) return;
+    // No tick may change the labels while the question is open. The computation
+    // goes on meanwhile and may end before the answer: then there is nothing
+    // left to stop.
     timer_->stop();
-    if (MessageBoxes::AskYesNo(this, QString(),
-                               QStringLiteral("Do you want to stop the computation?")))
-        SetState(TCalcState::Stopping);
+    const bool stop = MessageBoxes::AskYesNo(
+        this, QString(), QStringLiteral("Do you want to stop the computation?"));
+    if (State() == TCalcState::Ready) return;
+    if (stop) SetState(TCalcState::Stopping);
     timer_->start();
+}
+
+void ProgressWindow::RequestStop() {
+    if (State() == TCalcState::Calculating) SetState(TCalcState::Stopping);
 }
 
 void ProgressWindow::ShowOverParent() {
@@ -162,7 +168,7 @@ void ProgressWindow::ShowOverParent() {
 void ProgressWindow::closeEvent(QCloseEvent* event) {
     // The computation decides when the window goes (Finish): until then the
     // close button asks to interrupt, as the Interrupt button does.
-    if (state_ != TCalcState::Ready) {
+    if (State() != TCalcState::Ready) {
         event->ignore();
         InterruptButtonClick();
         return;

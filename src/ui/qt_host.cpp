@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QThread>
 #include <QUrl>
 
 namespace nvx {
@@ -21,6 +22,8 @@ void QtHost::SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader)
 void QtHost::StartComputation() {
     memoryLimitReached_.store(false);
     computation_ = memory_->Start();
+    const std::lock_guard<std::mutex> lock(boxMutex_);
+    abandoned_ = false;
 }
 
 void QtHost::EndComputation() {
@@ -28,7 +31,46 @@ void QtHost::EndComputation() {
     computation_ = 0;
 }
 
+void QtHost::AbandonMessages() {
+    {
+        const std::lock_guard<std::mutex> lock(boxMutex_);
+        abandoned_ = true;
+    }
+    boxClosed_.notify_all();
+}
+
+bool QtHost::OnOwnThread() const {
+    return QThread::currentThread() == boxes_.thread();
+}
+
 void QtHost::showMessage(MessageKind kind, const std::string& text) {
+    if (OnOwnThread()) {
+        ShowNow(kind, text);
+        return;
+    }
+    // The computation's thread: the window's thread shows the box, and the
+    // computation goes on once it has been closed.
+    auto closed = std::make_shared<bool>(false);
+    QMetaObject::invokeMethod(
+        &boxes_,
+        [this, kind, text, closed] {
+            {
+                const std::lock_guard<std::mutex> lock(boxMutex_);
+                if (abandoned_) return;
+            }
+            ShowNow(kind, text);
+            {
+                const std::lock_guard<std::mutex> lock(boxMutex_);
+                *closed = true;
+            }
+            boxClosed_.notify_all();
+        },
+        Qt::QueuedConnection);
+    std::unique_lock<std::mutex> lock(boxMutex_);
+    boxClosed_.wait(lock, [&] { return *closed || abandoned_; });
+}
+
+void QtHost::ShowNow(MessageKind kind, const std::string& text) {
     if (deferring_) {
         deferred_.push_back({kind, text});
         return;
@@ -47,6 +89,9 @@ void QtHost::showMessage(MessageKind kind, const std::string& text) {
 }
 
 void QtHost::processPendingEvents() {
+    // The computation's own thread has no events: the window's thread handles
+    // its events by itself meanwhile.
+    if (!OnOwnThread()) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastEvents_ < std::chrono::milliseconds(10)) return;
     lastEvents_ = now;

@@ -1,6 +1,9 @@
 // The engine's host in the desktop program: message boxes through MessageBoxes,
-// pending events through the Qt event loop, the stop request from the progress
-// window and the memory limit, and web pages through the desktop's URL handler.
+// the stop request from the progress window and the memory limit, and web pages
+// through the desktop's URL handler. The analysis runs on a thread of its own:
+// from there a message box is shown by the window's thread while the
+// computation waits for it to be closed, and pending events are the window
+// thread's own business. A host belongs to the thread that made it.
 #pragma once
 
 #include "cards/host.h"
@@ -12,9 +15,11 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -44,6 +49,9 @@ class QtHost : public Host {
     // Called around each computation: the memory limit applies in between.
     void StartComputation();
     void EndComputation();
+    // The window is going: a computation waiting for a message box stops
+    // waiting (the box is not shown) and no further box of it is shown.
+    void AbandonMessages();
 
     // While deferring, messages are kept instead of shown (so that the play panel
     // can show the card that drew a warning first); TakeDeferred hands them over.
@@ -63,6 +71,9 @@ class QtHost : public Host {
     bool openAddress(const std::string& address) override;
 
   private:
+    void ShowNow(MessageKind kind, const std::string& text);
+    bool OnOwnThread() const;
+
     QPointer<QWidget> window_;
     const ProgressWindow* progress_ = nullptr;
     PageViewer pageViewer_;
@@ -73,6 +84,13 @@ class QtHost : public Host {
     std::atomic<bool> memoryLimitReached_{false};
     // The engine asks often; events are handled at most every few milliseconds.
     std::chrono::steady_clock::time_point lastEvents_{};
+    // A box asked for by the computation's thread: shown, or abandoned.
+    std::mutex boxMutex_;
+    std::condition_variable boxClosed_;
+    bool abandoned_ = false;
+    // Lives on the host's thread: the boxes of the computation are shown there.
+    // Last, so that no box is shown for a host being destroyed.
+    QObject boxes_;
 };
 
 } // namespace nvx

@@ -3,9 +3,10 @@
 // played through with the keys, the buttons and the mouse, a defence warning
 // typed over, IMP scoring, copying, saving and printing, an interrupted and an
 // out-of-memory computation, help, and the remembered state read back by the
-// next start. The engine is the real one on small combinations; a wrapper runs
-// what the user does while a long computation would still run. The slots are
-// the chapters of the session and run in order on the same window.
+// next start. The engine is the real one, on its own thread; a wrapper can hold
+// it at the start of a computation, so that the user acts while it would still
+// run. The slots are the chapters of the session and run in order on the same
+// window.
 #include "results/analysis.h"
 #include "results/report.h"
 #include "ui/about_box.h"
@@ -26,21 +27,28 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <atomic>
 #include <memory>
 
 using namespace nvx;
 
 namespace {
 
-// The engine, with what the user does meanwhile: before it starts, or as it ends.
-struct SlowEngine : EngineAnalysis {
+// The engine, on the computation's thread: while hold is set it waits at the
+// start of a computation (after saying so through started) until go, and first
+// runs onThread there when it is set.
+struct HeldEngine : EngineAnalysis {
     using EngineAnalysis::EngineAnalysis;
-    std::function<void(Host&)> before, after;
+    std::atomic<bool> hold{false};
+    QSemaphore started, go;
+    std::function<void(Host&)> onThread;
     ComputeEnd ComputeOptimalLines(Host& host) override {
-        if (before) before(host);
-        const ComputeEnd end = EngineAnalysis::ComputeOptimalLines(host);
-        if (after) after(host);
-        return end;
+        if (hold.load()) {
+            started.release();
+            go.acquire();
+        }
+        if (onThread) onThread(host);
+        return EngineAnalysis::ComputeOptimalLines(host);
     }
 };
 
@@ -50,7 +58,7 @@ struct Program {
     std::unique_ptr<MessageBoxRecorder> boxes = std::make_unique<MessageBoxRecorder>();
     MainWindow window;
     Analysis analysis{window.AppHost()};
-    SlowEngine engine{analysis};
+    HeldEngine engine{analysis};
     AnalysisViews views{window, analysis};
 
     Program() {
@@ -180,6 +188,20 @@ class TestFlow : public QObject {
         w().activateWindow();
         return QTest::qWaitForWindowActive(&w());
     }
+    // Waits for the computation to end.
+    bool Finished() {
+        return QTest::qWaitFor([this] { return !w().Computing(); }, 120000);
+    }
+    // Starts an analysis with start() and holds the engine at its beginning:
+    // true once it waits there. Release lets it go on.
+    bool StartHeld(const std::function<void()>& start) {
+        p->engine.hold = true;
+        start();
+        const bool held = p->engine.started.tryAcquire(1, 5000);
+        p->engine.hold = false;
+        return held;
+    }
+    void Release() { p->engine.go.release(); }
 };
 
 void TestFlow::initTestCase() {
@@ -194,17 +216,6 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
     QCOMPARE(p->boxes->Texts(), QStringList{"please select a line of play"});
     p->boxes->Clear();
 
-    // While it computes the progress window is a modal child of the main window,
-    // which takes no input, closing included.
-    bool modalChild = false, inputTaken = true, closed = true;
-    p->engine.before = [&](Host&) {
-        ProgressWindow& progress = w().Progress();
-        modalChild = progress.isVisible() && progress.parentWidget() == &w() &&
-                     QApplication::activeModalWidget() == &progress &&
-                     progress.State() == TCalcState::Calculating;
-        inputTaken = w().centralWidget()->isEnabled() || w().menuBar()->isEnabled();
-        closed = w().close();
-    };
     // Ctrl+N; the cards typed; Enter in North moves to South, Enter in South is OK.
     test::WhenModal([](QWidget* dialog) {
         auto* d = static_cast<ComboDialog*>(dialog);
@@ -214,12 +225,23 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         if (d->isVisible()) d->reject();
     });
-    QTest::keyClick(&w(), Qt::Key_N, Qt::ControlModifier);
-    p->engine.before = nullptr;
-    QVERIFY(modalChild && !inputTaken && !closed);
+    QVERIFY(StartHeld([this] { QTest::keyClick(&w(), Qt::Key_N, Qt::ControlModifier); }));
+    // While it computes the progress window is a child of the main window, not
+    // modal; the main window keeps only Help and Quit, and its event loop runs:
+    // the status line grows by a dot a second.
+    ProgressWindow& progress = w().Progress();
+    QVERIFY(w().Computing() && progress.isVisible() && progress.parentWidget() == &w());
+    QCOMPARE(progress.State(), TCalcState::Calculating);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(!w().centralWidget()->isEnabled() && !w().NewAction()->isEnabled() &&
+            !w().ChangeAction()->isEnabled() && !w().PayoffTableAction()->isEnabled());
+    QVERIFY(w().AboutAction()->isEnabled() && w().QuitAction()->isEnabled());
+    QTRY_COMPARE(progress.ProgressLabel()->text(), QString("Calculating ...."));
+    Release();
+    QVERIFY(Finished());
     // Then the progress window is gone and the main window takes input again.
-    QVERIFY(!w().Progress().isVisible() && w().Progress().State() == TCalcState::Ready);
-    QVERIFY(w().centralWidget()->isEnabled() && w().menuBar()->isEnabled());
+    QVERIFY(!progress.isVisible() && progress.State() == TCalcState::Ready);
+    QVERIFY(w().centralWidget()->isEnabled() && w().NewAction()->isEnabled());
     QCOMPARE(w().windowTitle(), QString("AQJ4 / 532 - Norvadex"));
 
     // The window shows what the report gives.
@@ -393,6 +415,7 @@ void TestFlow::defenceWarningKeepsTheKeysTypedMeanwhile() {
         d.SetValues("AQT", "432", "", 9, 13, 13, std::nullopt);
     });
     w().ChangeAction()->trigger();
+    QVERIFY(Finished());
     QCOMPARE(offered, QString("A Q J 4 /5 3 2 "));
     if (w().SelectLineComboBox()->currentIndex() != 0) {
         w().SelectLineComboBox()->setCurrentIndex(0);
@@ -422,8 +445,25 @@ void TestFlow::newCombinationWithNoTrickPossible() {
         north = d.NorthEdit()->text();
         d.SetValues("Q", "32", "", 9, 13, 13, std::nullopt);
     });
+    // An internal error reported on the computation's thread is shown by the
+    // window's thread, through the seam, while the computation waits for it.
+    std::atomic<bool> shownOnWindowThread{false}, computationWaited{false};
+    MessageBoxes::SetTestHook([&](const ShownBox& box) {
+        shownOnWindowThread = QThread::currentThread() == qApp->thread() &&
+                              box.text.contains("error code 202") && w().Computing();
+        return BoxAnswer::Ok;
+    });
+    p->engine.onThread = [&](Host& host) {
+        InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
+        computationWaited = shownOnWindowThread.load();
+    };
     QVERIFY(Activate());
     QTest::keyClick(&w(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(Finished());
+    p->engine.onThread = nullptr;
+    p->boxes.reset(); // removes the hook
+    p->boxes = std::make_unique<MessageBoxRecorder>();
+    QVERIFY(shownOnWindowThread && computationWaited);
     QCOMPARE(north, QString(""));
     // No trick can be won: the goal of none is sure.
     QCOMPARE(w().ResultListView()->topLevelItem(0)->text(0), QString("0"));
@@ -456,6 +496,7 @@ void TestFlow::impScoringSavedAndPrinted() {
         d.ContractButton()->click();
     });
     w().GetCombo();
+    QVERIFY(Finished());
     const TContractGoal goal = test::Goal(4, 4, 1);
     QCOMPARE(offered, ContractDialog::TabIndex(3, 4));
     const ResultsSummary r = Summary();
@@ -510,22 +551,22 @@ void TestFlow::impScoringSavedAndPrinted() {
 }
 
 void TestFlow::interruptedAndOutOfMemory() {
-    // The user presses Escape on the progress window and says Yes. The last
-    // results were gone from the start.
+    // A combination that takes long to compute. Half a second into it the user
+    // presses Escape on the progress window and says Yes: the computation stops
+    // within a second. The last results were gone from the start.
     ProgressWindow& progress = w().Progress();
-    int rowsMeanwhile = -1;
-    p->engine.after = [&](Host&) {
-        rowsMeanwhile = w().ResultListView()->topLevelItemCount();
-        QTest::keyClick(&progress, Qt::Key_Escape);
-    };
-    Answer([](ComboDialog& d) {
-        d.IMPSCheckBox()->setChecked(false);
-        d.VacantCheckBox()->setChecked(false);
-    });
+    Answer([](ComboDialog& d) { d.SetValues("AT84", "Q62", "", 9, 13, 13, std::nullopt); });
     w().ChangeAction()->trigger();
-    p->engine.after = nullptr;
+    QVERIFY(w().Computing());
+    QTest::qWait(500);
+    QCOMPARE(w().ResultListView()->topLevelItemCount(), 0);
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    QElapsedTimer stopping;
+    stopping.start();
+    QCOMPARE(progress.State(), TCalcState::Stopping);
+    QVERIFY(Finished());
+    QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
     QCOMPARE(p->boxes->Texts(), QStringList{"Do you want to stop the computation?"});
-    QCOMPARE(rowsMeanwhile, 0);
     QVERIFY(!progress.isVisible());
     QVERIFY(w().centralWidget()->isEnabled());
     QCOMPARE(w().ResultListView()->headerItem()->text(0), QString(NoResultsText));
@@ -534,21 +575,23 @@ void TestFlow::interruptedAndOutOfMemory() {
     QCOMPARE(w().SelectLineComboBox()->count(), 0);
     QVERIFY(w().NorthRichEdit()->text().isEmpty());
     QVERIFY(!w().SaveResultsAction()->isEnabled());
-    // The lines of the stopped computation are no results.
-    QVERIFY(p->analysis.StratCount() > 0);
     w().PayoffTableAction()->trigger();
     QCOMPARE(w().PayoffWindow().ListView()->topLevelItemCount(), 0);
 
-    // The program reads as using 300 MB, against a limit of 200 MB. That
-    // analysis had no IMPs: "Change" offers none.
+    // The program reads as using 300 MB, against a limit of 200 MB: the memory
+    // watch stops the computation. That analysis had no IMPs: "Change" offers none.
     const MemoryWatch::Reader reader = [] { return 300 * kMegabyte; };
     w().AppHost().SetMemoryLimit(200, reader);
-    p->engine.before = [](Host& host) { QTRY_VERIFY_WITH_TIMEOUT(host.stopRequested(), 2000); };
     bool imps = true;
-    Answer([&](ComboDialog& d) { imps = d.IMPSCheckBox()->isChecked(); });
+    Answer([&](ComboDialog& d) {
+        imps = d.IMPSCheckBox()->isChecked();
+        d.SetValues("AQT", "432", "", 9, 13, 13, std::nullopt);
+    });
     p->boxes->Clear();
-    w().ChangeAction()->trigger();
-    p->engine.before = nullptr;
+    QVERIFY(StartHeld([this] { w().ChangeAction()->trigger(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(w().AppHost().stopRequested(), 2000);
+    Release();
+    QVERIFY(Finished());
     QVERIFY(!imps);
     QCOMPARE(p->boxes->Shown().size(), std::size_t(1));
     QCOMPARE(p->boxes->Shown()[0].icon, BoxIcon::Error);
@@ -561,6 +604,7 @@ void TestFlow::interruptedAndOutOfMemory() {
     p->boxes->Clear();
     Answer([](ComboDialog&) {});
     w().RecentMenu()->actions()[0]->trigger();
+    QVERIFY(Finished());
     QVERIFY(p->boxes->Shown().empty());
     QCOMPARE(Diff(w().ResultListView(), ResultListTable(Summary())), QString());
     QCOMPARE(Diff(w().PayoffWindow().ListView(), PayoffTableView(Summary())), QString());
@@ -602,9 +646,17 @@ void TestFlow::helpAboutAndQuit() {
     QVERIFY(browser->source().toString().endsWith("/help/index.htm"));
     QVERIFY(p->boxes->Shown().empty());
 
-    // Quit closes the window and the windows beside it.
+    // Quit while a computation runs stops it; the window closes once it has
+    // ended, and the windows beside it with it.
+    Answer([](ComboDialog&) {});
+    QVERIFY(StartHeld([this] { w().ChangeAction()->trigger(); }));
     w().QuitAction()->trigger();
-    QVERIFY(!w().isVisible());
+    QVERIFY(w().isVisible());
+    QCOMPARE(w().Progress().State(), TCalcState::Stopping);
+    Release();
+    QTRY_VERIFY(!w().isVisible());
+    QVERIFY(!w().Computing());
+    QCOMPARE(w().ResultListView()->headerItem()->text(0), QString(NoResultsText));
     QVERIFY(!help.isVisible() && !w().Table().isVisible() && !w().PayoffWindow().isVisible());
 }
 
@@ -622,8 +674,9 @@ void TestFlow::theNextStartRemembers() {
     QStringList recent;
     for (QAction* a : next.RecentMenu()->actions())
         recent << a->text();
-    QCOMPARE(recent, QStringList({"AQT / 432", "AQT / 432, vacant 6-13, IMPS: 4NT, 1 trick",
-                                  "Q / 32", "AQJ4 / 532"}));
+    QCOMPARE(recent,
+             QStringList({"AQT / 432", "AT84 / Q62", "AQT / 432, vacant 6-13, IMPS: 4NT, 1 trick",
+                          "Q / 32", "AQJ4 / 532"}));
     // Chosen, it fills the dialog; with no engine the window shows the
     // combination and no results.
     std::optional<TContractGoal> goal;
@@ -632,7 +685,7 @@ void TestFlow::theNextStartRemembers() {
         goal = d.ContractGoalOrNone();
         west = d.VacantWest();
     });
-    next.RecentMenu()->actions()[1]->trigger();
+    next.RecentMenu()->actions()[2]->trigger();
     QVERIFY(goal == test::Goal(4, 4, 1));
     QCOMPARE(west, 6);
     QCOMPARE(next.windowTitle(), QString("AQT / 432 - Norvadex"));
