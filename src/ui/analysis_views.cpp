@@ -7,6 +7,7 @@
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/plan_view.h"
+#include "ui/report_view.h"
 #include "ui/table_window.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QToolTip>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,18 +38,6 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-Qt::Alignment ToQt(ColumnAlign align) {
-    switch (align) {
-    case ColumnAlign::Right:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case ColumnAlign::Centre:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case ColumnAlign::Left:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
 bool Contains(std::string_view text, char c) {
     return text.find(c) != std::string_view::npos;
 }
@@ -66,11 +54,6 @@ char PlayKeyOf(const QKeyEvent& key) {
     const char upper = static_cast<char>(QChar::fromLatin1(c).toUpper().unicode());
     if (Contains(RankChars, upper) || c == ';' || c == '-') return c;
     return 0;
-}
-
-// The width the cells of a column need (QTreeView hides this query).
-int ContentWidth(const QAbstractItemView* view, int column) {
-    return view->sizeHintForColumn(column);
 }
 
 // Keeps the play keys typed while a play step works out the position (the engine
@@ -136,39 +119,6 @@ class AnalysisViews::HeldMessages {
     bool shown_ = false;
 };
 
-void FillListView(QTreeWidget* view, const ReportTable& table) {
-    view->clear();
-    view->setColumnCount(0);
-    const int columns = static_cast<int>(table.Columns.size());
-    view->setColumnCount(columns);
-    QTreeWidgetItem* header = view->headerItem();
-    for (int c = 0; c < columns; ++c) {
-        const ReportColumn& col = table.Columns[static_cast<std::size_t>(c)];
-        header->setText(c, QString::fromStdString(col.Caption));
-        header->setTextAlignment(c, ToQt(col.Align));
-    }
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(table.Rows.size()));
-    for (const auto& row : table.Rows) {
-        auto* item = new QTreeWidgetItem;
-        for (int c = 0; c < columns && c < static_cast<int>(row.size()); ++c) {
-            item->setText(c, QString::fromStdString(row[static_cast<std::size_t>(c)]));
-            item->setTextAlignment(c, ToQt(table.Columns[static_cast<std::size_t>(c)].Align));
-        }
-        items << item;
-    }
-    view->addTopLevelItems(items);
-    // Columns with a width keep it unless a cell would be cut; the others are as
-    // wide as their caption or their widest cell.
-    for (int c = 0; c < columns; ++c) {
-        const int width = table.Columns[static_cast<std::size_t>(c)].Width;
-        if (width > 0)
-            view->setColumnWidth(c, std::max(width, ContentWidth(view, c)));
-        else
-            view->resizeColumnToContents(c);
-    }
-}
-
 AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     : window_(window), analysis_(analysis) {
     window_.SetResultViews(this);
@@ -188,7 +138,7 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
         if (i < 0) planView_->ShowLine(-1); // the selector was emptied
     });
 
-    QTreeWidget* table = window_.TricksTableListView();
+    ReportView* table = window_.TricksTableListView();
     table->setItemDelegate(new CellColourDelegate(
         [this](const QModelIndex& index) { return CellColourOf(index); }, this));
     table->header()->setSectionsClickable(true);
@@ -227,7 +177,7 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
 
 AnalysisViews::~AnalysisViews() {
     // The window may outlive this object: give the table back a plain delegate.
-    QTreeWidget* table = window_.TricksTableListView();
+    ReportView* table = window_.TricksTableListView();
     table->setItemDelegate(new QStyledItemDelegate(table));
     if (window_.ResultViewsAttached() == this) window_.SetResultViews(nullptr);
 }
@@ -236,7 +186,7 @@ AnalysisViews::~AnalysisViews() {
 
 void AnalysisViews::FillResultList() {
     const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
-    FillListView(window_.ResultListView(), ResultListTable(r));
+    window_.ResultListView()->ShowTable(ResultListTable(r));
     // The table windows left open follow the new analysis.
     if (window_.Table().isVisible()) FillStratGoalTable();
     if (window_.PayoffWindow().isVisible()) FillPayoffTable();
@@ -268,14 +218,14 @@ void AnalysisViews::FillStratGoalTable() {
     const ResultsSummary r = ShownResults();
     const ReportTable t = StratGoalTable(r);
     window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
-    FillListView(window_.Table().ListView(), t);
+    window_.Table().ListView()->ShowTable(t);
 }
 
 void AnalysisViews::FillPayoffTable() {
     const ResultsSummary r = ShownResults();
     const ReportTable t = PayoffTableView(r);
     window_.PayoffWindow().setWindowTitle(QString::fromStdString(t.Caption));
-    FillListView(window_.PayoffWindow().ListView(), t);
+    window_.PayoffWindow().ListView()->ShowTable(t);
 }
 
 void AnalysisViews::StratGoalTableClick() {
@@ -295,9 +245,9 @@ void AnalysisViews::FillTricksTable() {
 }
 
 void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
-    QTreeWidget* table = window_.TricksTableListView();
+    ReportView* table = window_.TricksTableListView();
     QComboBox* selector = window_.SelectLineComboBox();
-    FillListView(table, TricksTableView(TricksTableRows(source), source.LineNames));
+    table->ShowTable(TricksTableView(TricksTableRows(source), source.LineNames));
     table->header()->setSortIndicatorShown(false); // in the order of the layouts
 
     selector->clear();
@@ -314,7 +264,7 @@ void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
 void AnalysisViews::TricksTableListViewColumnClick(int column) {
     TricksTableSort& sort = window_.SortState();
     TricksTableColumnClick(sort, column);
-    SortTricksTable(window_.TricksTableListView(), sort);
+    SortTricksTable(window_.TricksTableListView()->Table(), sort);
     // The arrow: a line column sorts downwards first, the layouts upwards.
     const bool down = (sort.SortSign > 0) == (sort.SortColumn >= 1);
     QHeaderView* header = window_.TricksTableListView()->header();
@@ -329,13 +279,12 @@ CellColour AnalysisViews::CellColourOf(const QModelIndex& index) const {
     const bool possible =
         analysis_.play().IsDivisionPossible(CaptionWest(caption), CaptionEast(caption));
     const bool selectedColumn =
-        window_.TricksTableListView()->headerItem()->text(index.column()) == line;
+        window_.TricksTableListView()->Table().Caption(index.column()) == line;
     return nvx::TricksTableCellColour(index.column(), true, possible, selectedColumn);
 }
 
 CellColour AnalysisViews::TricksTableCellColour(int row, int column) const {
-    const QTreeWidget* table = window_.TricksTableListView();
-    return CellColourOf(table->model()->index(row, column));
+    return CellColourOf(window_.TricksTableListView()->Table().index(row, column));
 }
 
 void AnalysisViews::RepaintTricksTable() {
@@ -568,12 +517,11 @@ void AnalysisViews::PlayGroupBoxMouseDown() {
 bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
     // The line names of the results list show their plans as tooltips.
     if (event->type() == QEvent::ToolTip && watched == window_.ResultListView()->viewport()) {
-        QTreeWidget* list = window_.ResultListView();
+        ReportView* list = window_.ResultListView();
         const auto* help = static_cast<QHelpEvent*>(event);
-        const QTreeWidgetItem* item = list->itemAt(help->pos());
-        const int column = list->columnAt(help->pos().x());
-        if (item != nullptr && column == list->columnCount() - 1) {
-            const QString tip = PlanToolTip(item->text(column));
+        const QModelIndex cell = list->indexAt(help->pos());
+        if (cell.isValid() && cell.column() == list->Table().columnCount() - 1) {
+            const QString tip = PlanToolTip(cell.data().toString());
             if (!tip.isEmpty()) {
                 QToolTip::showText(help->globalPos(), tip, list);
                 return true;

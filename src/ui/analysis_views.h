@@ -14,7 +14,6 @@
 #include <string>
 
 class QPrinter;
-class QTreeWidget;
 struct QModelIndex;
 
 namespace nvx {
@@ -26,9 +25,6 @@ struct ReportTable;
 struct ResultsSummary;
 struct RunResult;
 struct TricksTableSource;
-
-// Puts a table's columns, alignments, widths and rows into a list view.
-void FillListView(QTreeWidget* view, const ReportTable& table);
 
 class AnalysisViews : public QObject, public ResultViews {
     Q_OBJECT

@@ -7,11 +7,10 @@
 #include "ui/help_window.h"
 #include "ui/pictures.h"
 #include "ui/progress_window.h"
-#include "ui/table_copy.h"
+#include "ui/report_view.h"
 #include "ui/table_window.h"
 #include "ui/tricks_needed_dialog.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,14 +18,12 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QThread>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -34,18 +31,9 @@ namespace nvx {
 
 namespace {
 
-QTreeWidget* MakeListView(QWidget* parent, const char* name) {
-    auto* view = new QTreeWidget(parent);
+ReportView* MakeListView(QWidget* parent, const char* name) {
+    auto* view = new ReportView(parent);
     view->setObjectName(name);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->setAllColumnsShowFocus(true);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setColumnCount(0);
-    view->header()->setStretchLastSection(false);
-    EnableTableCopy(view);
     return view;
 }
 
@@ -168,8 +156,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     help_ = new HelpWindow(this);
     host_.SetProgressWindow(progress_);
     host_.SetPageViewer([this](const QUrl& page) { help_->ShowPage(page); });
-    EnableTableCopy(table_->ListView());
-    EnableTableCopy(payoffTable_->ListView());
 
     contractCopy_.reset();
     furthestPlay_.clear();
@@ -437,12 +423,7 @@ void MainWindow::SetComputing(bool computing) {
 }
 
 void MainWindow::ShowSingleColumn(const QString& caption) {
-    resultListView_->clear();
-    resultListView_->setColumnCount(1);
-    resultListView_->setHeaderLabels({caption});
-    resultListView_->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    QHeaderView* header = resultListView_->header();
-    header->resizeSection(0, header->fontMetrics().horizontalAdvance(caption) + 16);
+    resultListView_->ShowSingleColumn(caption);
 }
 
 void MainWindow::SetResultActionsEnabled(bool enabled) {
@@ -453,19 +434,15 @@ void MainWindow::SetResultActionsEnabled(bool enabled) {
 void MainWindow::EmptyViews() {
     resultsShown_ = false;
     SetResultActionsEnabled(false);
-    resultListView_->clear();
-    resultListView_->setColumnCount(0);
+    resultListView_->Clear();
     selectLineComboBox_->clear();
     playRichEdit_->clear();
     furthestPlay_.clear();
     ClearPlayPanel();
-    tricksTableListView_->clear();
-    tricksTableListView_->setColumnCount(0);
+    tricksTableListView_->Clear();
     // The table windows show the next results, or none.
-    for (TableWindow* t : {table_, payoffTable_}) {
-        t->ListView()->clear();
-        t->ListView()->setColumnCount(0);
-    }
+    for (TableWindow* t : {table_, payoffTable_})
+        t->ListView()->Clear();
 }
 
 } // namespace nvx

@@ -26,7 +26,6 @@ class QMenu;
 class QSettings;
 class QThread;
 class QToolButton;
-class QTreeWidget;
 
 namespace nvx {
 
@@ -35,6 +34,7 @@ class ComboDialog;
 class ContractDialog;
 class HelpWindow;
 class ProgressWindow;
+class ReportView;
 class TableWindow;
 class TricksNeededDialog;
 
@@ -123,9 +123,9 @@ class MainWindow : public QMainWindow {
     QGroupBox* ComboGroupBox() const { return comboGroupBox_; }
     QLabel* ComboLabel() const { return comboLabel_; }
     QGroupBox* ResultsGroupBox() const { return resultsGroupBox_; }
-    QTreeWidget* ResultListView() const { return resultListView_; }
+    ReportView* ResultListView() const { return resultListView_; }
     QGroupBox* PlayGroupBox() const { return playGroupBox_; }
-    QTreeWidget* TricksTableListView() const { return tricksTableListView_; }
+    ReportView* TricksTableListView() const { return tricksTableListView_; }
     QComboBox* SelectLineComboBox() const { return selectLineComboBox_; }
     QLineEdit* PlayRichEdit() const { return playRichEdit_; }
     QLabel* TricksLabel() const { return tricksLabel_; }
@@ -220,9 +220,9 @@ class MainWindow : public QMainWindow {
     QGroupBox* comboGroupBox_ = nullptr;
     QLabel* comboLabel_ = nullptr;
     QGroupBox* resultsGroupBox_ = nullptr;
-    QTreeWidget* resultListView_ = nullptr;
+    ReportView* resultListView_ = nullptr;
     QGroupBox* playGroupBox_ = nullptr;
-    QTreeWidget* tricksTableListView_ = nullptr;
+    ReportView* tricksTableListView_ = nullptr;
     QComboBox* selectLineComboBox_ = nullptr;
     QLineEdit* playRichEdit_ = nullptr;
     QLabel* tricksLabel_ = nullptr;

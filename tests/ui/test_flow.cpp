@@ -19,6 +19,7 @@
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/progress_window.h"
+#include "ui/report_view.h"
 #include "ui/table_window.h"
 #include "ui/tricks_needed_dialog.h"
 #include "ui_test_util.h"
@@ -88,21 +89,23 @@ QString Q(const std::string& s) {
 
 // How a list view differs from the table the report gives: "" when it shows
 // every caption and cell, each column aligned as the report says.
-QString Diff(const QTreeWidget* view, const ReportTable& t) {
+QString Diff(const ReportView* view, const ReportTable& t) {
+    const QAbstractItemModel* m = view->model();
     const int columns = int(t.Columns.size()), rows = int(t.Rows.size());
-    if (view->columnCount() != columns || view->topLevelItemCount() != rows) return "size";
+    if (m->columnCount() != columns || m->rowCount() != rows) return "size";
     for (int c = 0; c < columns; ++c) {
         const ReportColumn& col = t.Columns[std::size_t(c)];
-        if (view->headerItem()->text(c) != Q(col.Caption)) return "caption " + Q(col.Caption);
+        if (m->headerData(c, Qt::Horizontal).toString() != Q(col.Caption))
+            return "caption " + Q(col.Caption);
         const int align = col.Align == ColumnAlign::Right    ? Qt::AlignRight
                           : col.Align == ColumnAlign::Centre ? Qt::AlignHCenter
                                                              : Qt::AlignLeft;
         for (int i = 0; i < rows; ++i) {
             const std::vector<std::string>& row = t.Rows[std::size_t(i)];
-            const QTreeWidgetItem* item = view->topLevelItem(i);
-            if (item->text(c) != (std::size_t(c) < row.size() ? Q(row[std::size_t(c)]) : ""))
-                return QString("row %1: %2").arg(i).arg(item->text(c));
-            if ((item->textAlignment(c) & Qt::AlignHorizontal_Mask) != align)
+            const QModelIndex cell = m->index(i, c);
+            if (cell.data() != (std::size_t(c) < row.size() ? Q(row[std::size_t(c)]) : ""))
+                return QString("row %1: %2").arg(i).arg(cell.data().toString());
+            if ((cell.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask) != align)
                 return QString("alignment of column %1").arg(c);
         }
     }
@@ -110,6 +113,16 @@ QString Diff(const QTreeWidget* view, const ReportTable& t) {
 }
 
 // The header and the given rows of a table as copied: tab-separated, trimmed.
+// The text of a cell of a view, or of its header (row -1).
+QString Text(const ReportView* view, int row, int column) {
+    if (row < 0) return view->model()->headerData(column, Qt::Horizontal).toString();
+    return view->model()->index(row, column).data().toString();
+}
+
+int Rows(const ReportView* view) {
+    return view->model()->rowCount();
+}
+
 QString Copied(const ReportTable& t, std::initializer_list<int> rows) {
     QStringList header, lines;
     for (const ReportColumn& c : t.Columns)
@@ -175,8 +188,8 @@ class TestFlow : public QObject {
     ResultsSummary Summary() { return SummarizeResults(p->analysis.host(), p->analysis.lines()); }
     CellColour Colour(int row, int column) { return p->views.TricksTableCellColour(row, column); }
     int RowOf(const QString& caption) {
-        for (int i = 0; i < w().TricksTableListView()->topLevelItemCount(); ++i)
-            if (w().TricksTableListView()->topLevelItem(i)->text(0) == caption) return i;
+        for (int i = 0; i < Rows(w().TricksTableListView()); ++i)
+            if (Text(w().TricksTableListView(), i, 0) == caption) return i;
         return -1;
     }
     // A click on the play panel away from its controls.
@@ -285,10 +298,11 @@ void TestFlow::tableWindowsSortingAndCopy() {
     // Ctrl+C copies the header and the selected rows; the context menu of a
     // table window selects all and copies.
     QVERIFY(Activate());
-    QTreeWidget* list = w().ResultListView();
+    ReportView* list = w().ResultListView();
     list->setFocus();
-    list->topLevelItem(0)->setSelected(true);
-    list->topLevelItem(2)->setSelected(true);
+    for (int row : {2, 0})
+        list->selectionModel()->select(list->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), Copied(ResultListTable(r), {0, 2}));
     ActionWith(payoff.ListView(), QKeySequence::SelectAll)->trigger();
@@ -297,15 +311,15 @@ void TestFlow::tableWindowsSortingAndCopy() {
 
     // A click on a header sorts the tricks table, with the arrow shown; a line
     // column by its cells, descending.
-    QTreeWidget* table = w().TricksTableListView();
+    ReportView* table = w().TricksTableListView();
     QHeaderView* header = table->header();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(3) + 5, header->height() / 2));
     QVERIFY(header->isSortIndicatorShown());
     QCOMPARE(header->sortIndicatorSection(), 3);
     QStringList cells;
-    for (int i = 0; i < table->topLevelItemCount(); ++i)
-        cells << table->topLevelItem(i)->text(3);
+    for (int i = 0; i < Rows(table); ++i)
+        cells << Text(table, i, 3);
     QVERIFY(cells.first() != cells.last());
     QVERIFY(std::is_sorted(cells.rbegin(), cells.rend()));
 }
@@ -348,7 +362,7 @@ void TestFlow::playingALine() {
     QTest::keyClick(edit(), Qt::Key_Return);
     QCOMPARE(played(), QString("26Q7;"));
     // Cards typed in a list go to the play; "x" is the list's own key there.
-    QTreeWidget* table = w().TricksTableListView();
+    ReportView* table = w().TricksTableListView();
     table->setFocus();
     QTest::keyClick(table, 'x');
     QCOMPARE(w().focusWidget(), table);
@@ -466,8 +480,8 @@ void TestFlow::newCombinationWithNoTrickPossible() {
     QVERIFY(shownOnWindowThread && computationWaited);
     QCOMPARE(north, QString(""));
     // No trick can be won: the goal of none is sure.
-    QCOMPARE(w().ResultListView()->topLevelItem(0)->text(0), QString("0"));
-    QCOMPARE(w().ResultListView()->topLevelItem(0)->text(1).trimmed(), QString("100.0000%"));
+    QCOMPARE(Text(w().ResultListView(), 0, 0), QString("0"));
+    QCOMPARE(Text(w().ResultListView(), 0, 1).trimmed(), QString("100.0000%"));
     QCOMPARE(Diff(w().ResultListView(), ResultListTable(Summary())), QString());
     // The one line is chosen at once.
     QCOMPARE(w().SelectLineComboBox()->currentText(), QString("A"));
@@ -559,7 +573,7 @@ void TestFlow::interruptedAndOutOfMemory() {
     w().ChangeAction()->trigger();
     QVERIFY(w().Computing());
     QTest::qWait(500);
-    QCOMPARE(w().ResultListView()->topLevelItemCount(), 0);
+    QCOMPARE(Rows(w().ResultListView()), 0);
     QTest::keyClick(&progress, Qt::Key_Escape);
     QElapsedTimer stopping;
     stopping.start();
@@ -569,14 +583,14 @@ void TestFlow::interruptedAndOutOfMemory() {
     QCOMPARE(p->boxes->Texts(), QStringList{"Do you want to stop the computation?"});
     QVERIFY(!progress.isVisible());
     QVERIFY(w().centralWidget()->isEnabled());
-    QCOMPARE(w().ResultListView()->headerItem()->text(0), QString(NoResultsText));
-    QCOMPARE(w().ResultListView()->topLevelItemCount(), 0);
-    QCOMPARE(w().TricksTableListView()->columnCount(), 0);
+    QCOMPARE(Text(w().ResultListView(), -1, 0), QString(NoResultsText));
+    QCOMPARE(Rows(w().ResultListView()), 0);
+    QCOMPARE(w().TricksTableListView()->model()->columnCount(), 0);
     QCOMPARE(w().SelectLineComboBox()->count(), 0);
     QVERIFY(w().NorthRichEdit()->text().isEmpty());
     QVERIFY(!w().SaveResultsAction()->isEnabled());
     w().PayoffTableAction()->trigger();
-    QCOMPARE(w().PayoffWindow().ListView()->topLevelItemCount(), 0);
+    QCOMPARE(Rows(w().PayoffWindow().ListView()), 0);
 
     // The program reads as using 300 MB, against a limit of 200 MB: the memory
     // watch stops the computation. That analysis had no IMPs: "Change" offers none.
@@ -596,8 +610,8 @@ void TestFlow::interruptedAndOutOfMemory() {
     QCOMPARE(p->boxes->Shown().size(), std::size_t(1));
     QCOMPARE(p->boxes->Shown()[0].icon, BoxIcon::Error);
     QVERIFY(p->boxes->Texts()[0].contains("200 MB"));
-    QCOMPARE(w().ResultListView()->headerItem()->text(0), QString("No results: not enough memory"));
-    QCOMPARE(w().ResultListView()->topLevelItemCount(), 0);
+    QCOMPARE(Text(w().ResultListView(), -1, 0), QString("No results: not enough memory"));
+    QCOMPARE(Rows(w().ResultListView()), 0);
 
     // Under a higher limit the same combination, from the recent menu, runs to the end.
     w().AppHost().SetMemoryLimit(400, reader);
@@ -656,7 +670,7 @@ void TestFlow::helpAboutAndQuit() {
     Release();
     QTRY_VERIFY(!w().isVisible());
     QVERIFY(!w().Computing());
-    QCOMPARE(w().ResultListView()->headerItem()->text(0), QString(NoResultsText));
+    QCOMPARE(Text(w().ResultListView(), -1, 0), QString(NoResultsText));
     QVERIFY(!help.isVisible() && !w().Table().isVisible() && !w().PayoffWindow().isVisible());
 }
 
@@ -690,7 +704,7 @@ void TestFlow::theNextStartRemembers() {
     QCOMPARE(west, 6);
     QCOMPARE(next.windowTitle(), QString("AQT / 432 - Norvadex"));
     QVERIFY(next.ComboSummaryText().contains("Compare method: IMPS: 4NT, 1 trick"));
-    QCOMPARE(next.ResultListView()->columnCount(), 1);
+    QCOMPARE(next.ResultListView()->model()->columnCount(), 1);
     QVERIFY(!next.ResultsShown());
     next.UseSettings(nullptr);
 }
