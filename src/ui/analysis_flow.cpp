@@ -199,12 +199,12 @@ void MainWindow::FinishComputation(unsigned run, ComputeEnd end) {
         if (analysis_->StratCount() == 1) {
             selectLineComboBox_->setCurrentIndex(0);
             if (views_) {
-                views_->SelectLineComboBoxChange();
+                views_->ChooseLine();
                 views_->UpdatePlayPanel();
             }
         } else {
             selectLineComboBox_->setFocus(Qt::OtherFocusReason);
-            playRichEdit_->setEnabled(false);
+            playEdit_->setEnabled(false);
         }
     }
     emit analysisFinished();

@@ -53,10 +53,10 @@ class ResultViews {
     virtual void FillResultList() = 0;
     // Also fills the line selector, one item per line.
     virtual void FillTricksTable() = 0;
-    virtual void SelectLineComboBoxChange() = 0;
+    virtual void ChooseLine() = 0;
     virtual void UpdatePlayPanel() = 0;
-    virtual void StratGoalTableClick() = 0;
-    virtual void PayoffTableClick() = 0;
+    virtual void ShowStratGoalTable() = 0;
+    virtual void ShowPayoffTable() = 0;
 };
 
 } // namespace nvx

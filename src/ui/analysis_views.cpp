@@ -142,32 +142,23 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     table->setItemDelegate(new CellColourDelegate(
         [this](const QModelIndex& index) { return CellColourOf(index); }, this));
     table->header()->setSectionsClickable(true);
-    connect(table->header(), &QHeaderView::sectionClicked, this,
-            &AnalysisViews::TricksTableListViewColumnClick);
+    connect(table->header(), &QHeaderView::sectionClicked, this, &AnalysisViews::SortTricksTableBy);
 
     // Only a choice of the user counts, not the changes while the selector is filled.
-    connect(window_.SelectLineComboBox(), &QComboBox::activated, this,
-            &AnalysisViews::SelectLineComboBoxChange);
-    connect(window_.PlayRichEdit(), &QLineEdit::textChanged, this,
-            &AnalysisViews::PlayRichEditChange);
+    connect(window_.SelectLineComboBox(), &QComboBox::activated, this, &AnalysisViews::ChooseLine);
+    connect(window_.PlayEdit(), &QLineEdit::textChanged, this, &AnalysisViews::PlayEditChanged);
     // Enter closes a complete trick, like ";".
-    connect(window_.PlayRichEdit(), &QLineEdit::returnPressed, this, [this] {
-        window_.PlayRichEdit()->setText(window_.PlayRichEdit()->text() + QLatin1Char(';'));
-    });
-    connect(window_.PBeginSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PBeginSpeedButtonClick);
-    connect(window_.PBackSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PBackSpeedButtonClick);
-    connect(window_.PNextSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PNextSpeedButtonClick);
-    connect(window_.PEndSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PEndSpeedButtonClick);
+    connect(window_.PlayEdit(), &QLineEdit::returnPressed, this,
+            [this] { window_.PlayEdit()->setText(window_.PlayEdit()->text() + QLatin1Char(';')); });
+    connect(window_.BeginButton(), &QToolButton::clicked, this, &AnalysisViews::StepToStart);
+    connect(window_.BackButton(), &QToolButton::clicked, this, &AnalysisViews::StepBack);
+    connect(window_.NextButton(), &QToolButton::clicked, this, &AnalysisViews::StepForward);
+    connect(window_.EndButton(), &QToolButton::clicked, this, &AnalysisViews::StepToEnd);
 
-    connect(window_.SaveResultsAction(), &QAction::triggered, this,
-            &AnalysisViews::SaveResultsClick);
-    connect(window_.PrintAction(), &QAction::triggered, this, &AnalysisViews::PrintClick);
+    connect(window_.SaveResultsAction(), &QAction::triggered, this, &AnalysisViews::SaveResultsAs);
+    connect(window_.PrintAction(), &QAction::triggered, this, &AnalysisViews::PrintResults);
     connect(window_.PrintPreviewAction(), &QAction::triggered, this,
-            &AnalysisViews::PrintPreviewClick);
+            &AnalysisViews::PreviewResults);
 
     table->installEventFilter(this);
     window_.ResultListView()->installEventFilter(this);
@@ -228,12 +219,12 @@ void AnalysisViews::FillPayoffTable() {
     window_.PayoffWindow().ListView()->ShowTable(t);
 }
 
-void AnalysisViews::StratGoalTableClick() {
+void AnalysisViews::ShowStratGoalTable() {
     FillStratGoalTable();
     window_.Table().ShowBeside(0);
 }
 
-void AnalysisViews::PayoffTableClick() {
+void AnalysisViews::ShowPayoffTable() {
     FillPayoffTable();
     window_.PayoffWindow().ShowBeside(1);
 }
@@ -261,7 +252,7 @@ void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
     sort.SortByCardsOnly = true;
 }
 
-void AnalysisViews::TricksTableListViewColumnClick(int column) {
+void AnalysisViews::SortTricksTableBy(int column) {
     TricksTableSort& sort = window_.SortState();
     TricksTableColumnClick(sort, column);
     SortTricksTable(window_.TricksTableListView()->Table(), sort);
@@ -307,7 +298,7 @@ void AnalysisViews::TakeBackAll() {
 }
 
 void AnalysisViews::ShowPlayString() {
-    QLineEdit* edit = window_.PlayRichEdit();
+    QLineEdit* edit = window_.PlayEdit();
     const QString text = QString::fromStdString(analysis_.play().GetPlayString());
     if (edit->text() != text) edit->setText(text);
     edit->setCursorPosition(static_cast<int>(text.size()));
@@ -320,7 +311,7 @@ bool AnalysisViews::PlayKey(char c) {
     return play.PlayChar(c);
 }
 
-void AnalysisViews::SelectLineComboBoxChange() {
+void AnalysisViews::ChooseLine() {
     const int index = window_.SelectLineComboBox()->currentIndex();
     if (index < 0) return;
     const WaitCursor wait;
@@ -330,17 +321,17 @@ void AnalysisViews::SelectLineComboBoxChange() {
     planView_->ShowLine(index);
     RepaintTricksTable();
     UpdatePlayPanel();
-    QLineEdit* edit = window_.PlayRichEdit();
+    QLineEdit* edit = window_.PlayEdit();
     edit->setEnabled(true);
     edit->setFocus(Qt::OtherFocusReason);
     // The edit still holds the play typed under the previous line: replay it.
-    PlayRichEditChange();
+    PlayEditChanged();
 }
 
-void AnalysisViews::PlayRichEditChange() {
+void AnalysisViews::PlayEditChanged() {
     PlayThrough& play = analysis_.play();
     HeldMessages held(window_.AppHost());
-    const std::string typed = window_.PlayRichEdit()->text().toUpper().toStdString();
+    const std::string typed = window_.PlayEdit()->text().toUpper().toStdString();
     bool changed = false;
     bool repaint = false;
 
@@ -375,14 +366,13 @@ void AnalysisViews::PlayRichEditChange() {
         if (!played.empty() && furthest.compare(0, played.size(), played) != 0) furthest = played;
         UpdatePlayPanel();
         if (repaint) RepaintTricksTable();
-    } else if (window_.PlayRichEdit()->text().toStdString() != played) {
+    } else if (window_.PlayEdit()->text().toStdString() != played) {
         ShowPlayString(); // a character that cannot be played disappears
     }
     // A warning is shown over the position that drew it; what was typed
     // meanwhile is played next.
     const QString meanwhile = held.Show();
-    if (!meanwhile.isEmpty())
-        window_.PlayRichEdit()->setText(window_.PlayRichEdit()->text() + meanwhile);
+    if (!meanwhile.isEmpty()) window_.PlayEdit()->setText(window_.PlayEdit()->text() + meanwhile);
 }
 
 void AnalysisViews::UpdatePlayPanel() {
@@ -422,10 +412,10 @@ void AnalysisViews::UpdatePlayPanel() {
         if (trick.empty()) northMarked = southMarked = play.LineCards();
         break;
     }
-    MainWindow::ShowHandCards(window_.NorthRichEdit(), northShown, northMarked);
-    MainWindow::ShowHandCards(window_.SouthRichEdit(), southShown, southMarked);
-    MainWindow::ShowHandCards(window_.EastRichEdit(), east, east);
-    MainWindow::ShowHandCards(window_.WestRichEdit(), west, west);
+    MainWindow::ShowHandCards(window_.NorthHand(), northShown, northMarked);
+    MainWindow::ShowHandCards(window_.SouthHand(), southShown, southMarked);
+    MainWindow::ShowHandCards(window_.EastHand(), east, east);
+    MainWindow::ShowHandCards(window_.WestHand(), west, west);
 
     // The trick, clockwise from its leader.
     QLabel* const seats[4] = {window_.NorthCardInTrickLabel(), window_.EastCardInTrickLabel(),
@@ -442,20 +432,20 @@ void AnalysisViews::UpdatePlayPanel() {
     const std::size_t length = play.GetPlayString().size();
     const bool back = length > 0;
     const bool forward = window_.FurthestPlay().size() > length;
-    MainWindow::SetStepButtonEnabled(window_.PBeginSpeedButton(), back);
-    MainWindow::SetStepButtonEnabled(window_.PBackSpeedButton(), back);
-    MainWindow::SetStepButtonEnabled(window_.PNextSpeedButton(), forward);
-    MainWindow::SetStepButtonEnabled(window_.PEndSpeedButton(), forward);
+    MainWindow::SetStepButtonEnabled(window_.BeginButton(), back);
+    MainWindow::SetStepButtonEnabled(window_.BackButton(), back);
+    MainWindow::SetStepButtonEnabled(window_.NextButton(), forward);
+    MainWindow::SetStepButtonEnabled(window_.EndButton(), forward);
 }
 
-void AnalysisViews::PBeginSpeedButtonClick() {
+void AnalysisViews::StepToStart() {
     TakeBackAll();
     UpdatePlayPanel();
     ShowPlayString();
     RepaintTricksTable();
 }
 
-void AnalysisViews::PBackSpeedButtonClick() {
+void AnalysisViews::StepBack() {
     PlayThrough& play = analysis_.play();
     if (play.GetPlayString().empty()) return;
     play.TakeBackCard();
@@ -465,7 +455,7 @@ void AnalysisViews::PBackSpeedButtonClick() {
     if (n == 1 || n == 3) RepaintTricksTable();
 }
 
-void AnalysisViews::PNextSpeedButtonClick() {
+void AnalysisViews::StepForward() {
     const std::string& played = analysis_.play().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     if (played.size() >= furthest.size() || furthest.compare(0, played.size(), played) != 0) return;
@@ -477,7 +467,7 @@ void AnalysisViews::PNextSpeedButtonClick() {
     if (n == 2 || n == 4) RepaintTricksTable();
 }
 
-void AnalysisViews::PEndSpeedButtonClick() {
+void AnalysisViews::StepToEnd() {
     const std::string& played = analysis_.play().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     // The furthest play begins with the play string; should a card of it be
@@ -491,8 +481,8 @@ void AnalysisViews::PEndSpeedButtonClick() {
     RepaintTricksTable();
 }
 
-void AnalysisViews::PlayGroupBoxMouseDown() {
-    QLineEdit* edit = window_.PlayRichEdit();
+void AnalysisViews::PlayPanelClicked() {
+    QLineEdit* edit = window_.PlayEdit();
     // No line chosen: before the first analysis and after an interrupted one
     // the edit is enabled, but there is no play to speak of either.
     if (!edit->isEnabled() || window_.SelectLineComboBox()->currentText().isEmpty()) {
@@ -534,7 +524,7 @@ bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
         (watched == window_.TricksTableListView() || watched == window_.ResultListView())) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const char c = PlayKeyOf(*key);
-        QLineEdit* edit = window_.PlayRichEdit();
+        QLineEdit* edit = window_.PlayEdit();
         if (c != 0 && edit->isEnabled()) {
             edit->setFocus(Qt::OtherFocusReason);
             // A carriage return closes the trick as ";" does.
@@ -544,7 +534,7 @@ bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (event->type() == QEvent::MouseButtonPress && watched == window_.PlayGroupBox()) {
-        if (!window_.Computing()) PlayGroupBoxMouseDown();
+        if (!window_.Computing()) PlayPanelClicked();
         return true;
     }
     return QObject::eventFilter(watched, event);

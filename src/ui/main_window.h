@@ -127,20 +127,20 @@ class MainWindow : public QMainWindow {
     QGroupBox* PlayGroupBox() const { return playGroupBox_; }
     ReportView* TricksTableListView() const { return tricksTableListView_; }
     QComboBox* SelectLineComboBox() const { return selectLineComboBox_; }
-    QLineEdit* PlayRichEdit() const { return playRichEdit_; }
+    QLineEdit* PlayEdit() const { return playEdit_; }
     QLabel* TricksLabel() const { return tricksLabel_; }
-    QLabel* NorthRichEdit() const { return northRichEdit_; }
-    QLabel* SouthRichEdit() const { return southRichEdit_; }
-    QLabel* WestRichEdit() const { return westRichEdit_; }
-    QLabel* EastRichEdit() const { return eastRichEdit_; }
+    QLabel* NorthHand() const { return northHand_; }
+    QLabel* SouthHand() const { return southHand_; }
+    QLabel* WestHand() const { return westHand_; }
+    QLabel* EastHand() const { return eastHand_; }
     QLabel* NorthCardInTrickLabel() const { return northCardInTrickLabel_; }
     QLabel* EastCardInTrickLabel() const { return eastCardInTrickLabel_; }
     QLabel* SouthCardInTrickLabel() const { return southCardInTrickLabel_; }
     QLabel* WestCardInTrickLabel() const { return westCardInTrickLabel_; }
-    QToolButton* PBeginSpeedButton() const { return pBeginSpeedButton_; }
-    QToolButton* PBackSpeedButton() const { return pBackSpeedButton_; }
-    QToolButton* PNextSpeedButton() const { return pNextSpeedButton_; }
-    QToolButton* PEndSpeedButton() const { return pEndSpeedButton_; }
+    QToolButton* BeginButton() const { return beginButton_; }
+    QToolButton* BackButton() const { return backButton_; }
+    QToolButton* NextButton() const { return nextButton_; }
+    QToolButton* EndButton() const { return endButton_; }
 
     QAction* QuitAction() const { return quitAction_; }
     // Save, print and preview the results; enabled while results are shown.
@@ -162,14 +162,14 @@ class MainWindow : public QMainWindow {
     void analysisFinished();
 
   public slots:
-    void NewClick();
-    void ChangeClick();
-    void StratGoalTableClick();
-    void PayoffTableClick();
-    void Home1Click();
-    void NorvadexHelpPage1Click();
-    void ContributionClick();
-    void About1Click();
+    void NewCombination();
+    void ChangeCombination();
+    void ShowStratGoalTable();
+    void ShowPayoffTable();
+    void ShowHomePage();
+    void ShowHelpPage();
+    void ShowContribution();
+    void ShowAbout();
 
   protected:
     // While a computation runs, closing stops it; the window closes once it has ended.
@@ -224,20 +224,20 @@ class MainWindow : public QMainWindow {
     QGroupBox* playGroupBox_ = nullptr;
     ReportView* tricksTableListView_ = nullptr;
     QComboBox* selectLineComboBox_ = nullptr;
-    QLineEdit* playRichEdit_ = nullptr;
+    QLineEdit* playEdit_ = nullptr;
     QLabel* tricksLabel_ = nullptr;
-    QLabel* northRichEdit_ = nullptr;
-    QLabel* southRichEdit_ = nullptr;
-    QLabel* westRichEdit_ = nullptr;
-    QLabel* eastRichEdit_ = nullptr;
+    QLabel* northHand_ = nullptr;
+    QLabel* southHand_ = nullptr;
+    QLabel* westHand_ = nullptr;
+    QLabel* eastHand_ = nullptr;
     QLabel* northCardInTrickLabel_ = nullptr;
     QLabel* eastCardInTrickLabel_ = nullptr;
     QLabel* southCardInTrickLabel_ = nullptr;
     QLabel* westCardInTrickLabel_ = nullptr;
-    QToolButton* pBeginSpeedButton_ = nullptr;
-    QToolButton* pBackSpeedButton_ = nullptr;
-    QToolButton* pNextSpeedButton_ = nullptr;
-    QToolButton* pEndSpeedButton_ = nullptr;
+    QToolButton* beginButton_ = nullptr;
+    QToolButton* backButton_ = nullptr;
+    QToolButton* nextButton_ = nullptr;
+    QToolButton* endButton_ = nullptr;
 
     QSettings* settings_ = nullptr;
     QMenu* fileMenu_ = nullptr;

@@ -59,8 +59,8 @@ ProgressWindow::ProgressWindow(QWidget* parent)
 
     timer_ = new QTimer(this);
     timer_->setInterval(1000);
-    connect(timer_, &QTimer::timeout, this, &ProgressWindow::TimerTimer);
-    connect(interruptButton_, &QPushButton::clicked, this, &ProgressWindow::InterruptButtonClick);
+    connect(timer_, &QTimer::timeout, this, &ProgressWindow::Tick);
+    connect(interruptButton_, &QPushButton::clicked, this, &ProgressWindow::AskToInterrupt);
 
     SetState(TCalcState::Ready);
     initialMemoryLimit_ = 1;
@@ -115,7 +115,7 @@ void ProgressWindow::AddDot(const QString& restart) {
         progressLabel_->setText(progressLabel_->text() + '.');
 }
 
-void ProgressWindow::TimerTimer() {
+void ProgressWindow::Tick() {
     switch (State()) {
     case TCalcState::Calculating: {
         AddDot(kCalculating);
@@ -137,7 +137,7 @@ void ProgressWindow::TimerTimer() {
     ShowElapsed();
 }
 
-void ProgressWindow::InterruptButtonClick() {
+void ProgressWindow::AskToInterrupt() {
     if (State() != TCalcState::Calculating) return;
     // No tick may change the labels while the question is open. The computation
     // goes on meanwhile and may end before the answer: then there is nothing
@@ -170,7 +170,7 @@ void ProgressWindow::closeEvent(QCloseEvent* event) {
     // close button asks to interrupt, as the Interrupt button does.
     if (State() != TCalcState::Ready) {
         event->ignore();
-        InterruptButtonClick();
+        AskToInterrupt();
         return;
     }
     event->accept();
@@ -183,7 +183,7 @@ void ProgressWindow::Finish() {
 
 void ProgressWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        InterruptButtonClick();
+        AskToInterrupt();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -59,8 +59,8 @@ class ProgressWindow : public QWidget {
     QTimer* Timer() const { return timer_; }
 
   public slots:
-    void TimerTimer();
-    void InterruptButtonClick();
+    void Tick();
+    void AskToInterrupt();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

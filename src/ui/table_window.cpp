@@ -14,7 +14,7 @@ TableWindow::TableWindow(QWidget* parent) : QDialog(parent) {
                    Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
     setSizeGripEnabled(true);
     listView_ = new ReportView(this);
-    listView_->setObjectName("ListView");
+    listView_->setObjectName("listView");
     // The first cell of a row may be edited in place; nothing reads it back.
     listView_->Table().SetFirstColumnEditable(true);
     listView_->setEditTriggers(QAbstractItemView::DoubleClicked |

@@ -181,7 +181,7 @@ class TestFlow : public QObject {
     bool broken = false;
     QStringList urls;
     MainWindow& w() { return p->window; }
-    QLineEdit* edit() { return p->window.PlayRichEdit(); }
+    QLineEdit* edit() { return p->window.PlayEdit(); }
     QString played() { return Q(p->analysis.play().GetPlayString()); }
     std::string leads() { return p->analysis.play().LineCards(); }
     void Type(const QString& keys) { QTest::keyClicks(edit(), keys); }
@@ -331,8 +331,8 @@ void TestFlow::playingALine() {
     QVERIFY(edit()->isEnabled());
     QCOMPARE(w().focusWidget(), edit());
     QVERIFY(!leads().empty());
-    QCOMPARE(w().SouthRichEdit()->text(), Html("532", leads()));
-    QCOMPARE(w().NorthRichEdit()->text(), Html("AQJ4", leads()));
+    QCOMPARE(w().SouthHand()->text(), Html("532", leads()));
+    QCOMPARE(w().NorthHand()->text(), Html("AQJ4", leads()));
     // The caption in the default colour, the chosen line black, the other grey.
     const int kt = RowOf("KT - xxxx"), ktx = RowOf("KTx - xxx");
     QVERIFY(kt >= 0 && ktx >= 0);
@@ -356,7 +356,7 @@ void TestFlow::playingALine() {
     QCOMPARE(w().TricksLabel()->text(), QString("Tricks won\nNS: 1; EW: 0"));
     QVERIFY(w().EastCardInTrickLabel()->text().isEmpty());
     // Back reopens the trick, Enter closes it again.
-    w().PBackSpeedButton()->click();
+    w().BackButton()->click();
     QCOMPARE(played(), QString("26Q7"));
     QCOMPARE(w().EastCardInTrickLabel()->text(), QString("7"));
     QTest::keyClick(edit(), Qt::Key_Return);
@@ -375,29 +375,29 @@ void TestFlow::playingALine() {
     QVERIFY(Colour(kt, 1) == CellColour::Grey);
 
     // The step buttons walk along the furthest play.
-    QVERIFY(w().PNextSpeedButton()->isEnabled());
-    w().PNextSpeedButton()->click();
+    QVERIFY(w().NextButton()->isEnabled());
+    w().NextButton()->click();
     QCOMPARE(played(), QString("26Q7;"));
-    w().PBeginSpeedButton()->click();
+    w().BeginButton()->click();
     QCOMPARE(edit()->text(), QString(""));
-    QVERIFY(!w().PBackSpeedButton()->isEnabled());
+    QVERIFY(!w().BackButton()->isEnabled());
     QCOMPARE(Colour(kt, 1), CellColour::Black); // possible again
-    w().PEndSpeedButton()->click();
+    w().EndButton()->click();
     QCOMPARE(edit()->text(), QString("26Q7;5"));
-    QVERIFY(!w().PEndSpeedButton()->isEnabled() && !w().PNextSpeedButton()->isEnabled());
+    QVERIFY(!w().EndButton()->isEnabled() && !w().NextButton()->isEnabled());
     // Leaving the furthest play starts a new one.
-    w().PBackSpeedButton()->click();
-    w().PBackSpeedButton()->click();
+    w().BackButton()->click();
+    w().BackButton()->click();
     Type("3");
     QCOMPARE(played(), QString("26Q7;3"));
-    QVERIFY(!w().PNextSpeedButton()->isEnabled());
+    QVERIFY(!w().NextButton()->isEnabled());
 
     // Line B plays the ace on the first round: the replay stops before the queen.
     QTest::keyClick(w().SelectLineComboBox(), Qt::Key_Down);
     QCOMPARE(w().SelectLineComboBox()->currentText(), QString("B"));
     QCOMPARE(edit()->text(), QString("26"));
-    QCOMPARE(w().NorthRichEdit()->text(), Html("AQJ4", leads()));
-    QVERIFY(w().NorthRichEdit()->text().contains("<u>"));
+    QCOMPARE(w().NorthHand()->text(), Html("AQJ4", leads()));
+    QVERIFY(w().NorthHand()->text().contains("<u>"));
 
     // Clicks on the panel: a reminder; a complete trick is closed.
     p->boxes->Clear();
@@ -418,7 +418,7 @@ void TestFlow::playingALine() {
     QCOMPARE(p->analysis.play().CompletedTricks(), 4);
     ClickPanel();
     QCOMPARE(p->boxes->Texts().last(), QString("play has finished"));
-    QVERIFY(!w().NorthRichEdit()->text().contains("<u>"));
+    QVERIFY(!w().NorthHand()->text().contains("<u>"));
 }
 
 void TestFlow::defenceWarningKeepsTheKeysTypedMeanwhile() {
@@ -487,7 +487,7 @@ void TestFlow::newCombinationWithNoTrickPossible() {
     QCOMPARE(w().SelectLineComboBox()->currentText(), QString("A"));
     QVERIFY(edit()->isEnabled());
     QCOMPARE(w().focusWidget(), edit());
-    QCOMPARE(w().SouthRichEdit()->text(), Html("32", leads()));
+    QCOMPARE(w().SouthHand()->text(), Html("32", leads()));
 }
 
 void TestFlow::impScoringSavedAndPrinted() {
@@ -587,7 +587,7 @@ void TestFlow::interruptedAndOutOfMemory() {
     QCOMPARE(Rows(w().ResultListView()), 0);
     QCOMPARE(w().TricksTableListView()->model()->columnCount(), 0);
     QCOMPARE(w().SelectLineComboBox()->count(), 0);
-    QVERIFY(w().NorthRichEdit()->text().isEmpty());
+    QVERIFY(w().NorthHand()->text().isEmpty());
     QVERIFY(!w().SaveResultsAction()->isEnabled());
     w().PayoffTableAction()->trigger();
     QCOMPARE(Rows(w().PayoffWindow().ListView()), 0);

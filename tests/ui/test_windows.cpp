@@ -276,14 +276,14 @@ void TestWindows::progressWindow() {
     QVERIFY(w.ElapsedLabel()->text().startsWith("Elapsed: 0:0"));
     // The memory warning above 1 G, then above each doubled threshold.
     used = GiB;
-    w.TimerTimer();
+    w.Tick();
     QVERIFY(w.MemoryLabel()->text().isEmpty());
     used = GiB + 1;
-    w.TimerTimer();
+    w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
     used = 5 * GiB;
     for (int tick = 0; tick < 3; ++tick)
-        w.TimerTimer();
+        w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 4 G now."));
     // Escape and the close button ask as Interrupt does: No carries on, Yes stops.
     boxes.Answer(BoxAnswer::No);
@@ -300,7 +300,7 @@ void TestWindows::progressWindow() {
     // The next computation warns from 1 G again.
     w.SetState(TCalcState::Calculating);
     QVERIFY(w.MemoryLabel()->text().isEmpty());
-    w.TimerTimer();
+    w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
     w.Finish();
     QVERIFY(ProgressWindow::ResidentMemoryBytes() > (std::uint64_t(1) << 20));
