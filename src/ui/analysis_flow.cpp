@@ -14,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
-#include <QThread>
 
 #include <utility>
 
@@ -147,30 +146,27 @@ void MainWindow::GetCombo() {
     computeClock_.start();
     const unsigned run = ++run_;
     ComboAnalysis* analysis = analysis_;
-    worker_ = QThread::create([this, analysis, run] {
-        const ComputeEnd end = analysis->ComputeOptimalLines(host_);
-        QMetaObject::invokeMethod(
-            this, [this, run, end] { FinishComputation(run, end); }, Qt::QueuedConnection);
+    worker_ = std::thread([this, analysis, run] {
+        workerEnd_ = analysis->ComputeOptimalLines(host_);
+        returnedRun_.store(run, std::memory_order_release);
+        emit computationReturned();
     });
-    worker_->setObjectName(QStringLiteral("analysis"));
-    worker_->start();
 }
 
 void MainWindow::StopComputation() {
-    if (!worker_) return;
+    if (!worker_.joinable()) return;
     progress_->RequestStop();
     // The computation may be waiting for a message box that this thread, which
     // does not go back to the event loop here, would never show.
     host_.AbandonMessages();
-    worker_->wait();
-    FinishComputation(run_, ComputeEnd::Interrupted);
+    worker_.join();
+    FinishComputation();
 }
 
-void MainWindow::FinishComputation(unsigned run, ComputeEnd end) {
-    if (run != run_ || !worker_) return; // stopped and finished already
-    worker_->wait();
-    delete worker_;
-    worker_ = nullptr;
+void MainWindow::FinishComputation() {
+    if (!worker_.joinable() || returnedRun_.load(std::memory_order_acquire) != run_) return;
+    worker_.join();
+    const ComputeEnd end = workerEnd_;
     computeSeconds_ = static_cast<double>(computeClock_.nsecsElapsed()) / 1e9;
     host_.EndComputation();
     const bool closing = std::exchange(closeWhenFinished_, false);

@@ -22,7 +22,6 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
-#include <QThread>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -155,6 +154,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     about_ = new AboutBox(host_, this);
     help_ = new HelpWindow(this);
     host_.SetProgressWindow(progress_);
+    connect(this, &MainWindow::computationReturned, this, &MainWindow::FinishComputation,
+            Qt::QueuedConnection);
     host_.SetPageViewer([this](const QUrl& page) { help_->ShowPage(page); });
 
     contractCopy_.reset();
@@ -363,7 +364,7 @@ void MainWindow::ShowAbout() {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     // The computation is told to stop; the window closes when it has.
-    if (worker_) {
+    if (worker_.joinable()) {
         closeWhenFinished_ = true;
         progress_->RequestStop();
         event->ignore();

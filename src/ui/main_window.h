@@ -11,11 +11,13 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 class QAction;
 class QComboBox;
@@ -24,7 +26,6 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QSettings;
-class QThread;
 class QToolButton;
 
 namespace nvx {
@@ -160,6 +161,8 @@ class MainWindow : public QMainWindow {
   signals:
     // A computation started by GetCombo has ended and the window shows its outcome.
     void analysisFinished();
+    // Emitted on the computation's thread when it has returned (queued to FinishComputation).
+    void computationReturned();
 
   public slots:
     void NewCombination();
@@ -179,9 +182,9 @@ class MainWindow : public QMainWindow {
     void BuildMenu();
     QWidget* BuildPlayPanel();
     void SetComputing(bool computing);
-    // Steps 9 and 10 of the flow, on the window's thread, once computation run
-    // has returned; a computation already stopped by StopComputation is ignored.
-    void FinishComputation(unsigned run, ComputeEnd end);
+    // Steps 9 and 10 of the flow, on the window's thread, once the computation
+    // has returned; the notice of one StopComputation has finished is ignored.
+    void FinishComputation();
     void SetResultActionsEnabled(bool enabled);
     void FillRecentMenu();
     void SaveGeometry();
@@ -193,9 +196,13 @@ class MainWindow : public QMainWindow {
     ComboAnalysis* analysis_ = nullptr;
     ResultViews* views_ = nullptr;
     bool computing_ = false;
-    // The thread of the running computation and its number.
-    QThread* worker_ = nullptr;
+    // The thread of the running computation (joinable until FinishComputation
+    // has joined it), the computation's number and how it ended. The worker
+    // writes workerEnd_, then returnedRun_, before it says it has returned.
+    std::thread worker_;
     unsigned run_ = 0;
+    std::atomic<unsigned> returnedRun_{0};
+    ComputeEnd workerEnd_ = ComputeEnd::Finished;
     bool closeWhenFinished_ = false;
     QElapsedTimer computeClock_;
     bool resultsShown_ = false;

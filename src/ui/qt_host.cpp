@@ -13,7 +13,9 @@
 namespace nvx {
 
 QtHost::QtHost(QWidget* window)
-    : window_(window), memory_(std::make_unique<MemoryWatch>(DefaultMemoryLimitMB())) {}
+    : window_(window), memory_(std::make_unique<MemoryWatch>(DefaultMemoryLimitMB())) {
+    connect(this, &QtHost::boxRequested, this, &QtHost::ShowPendingBoxes, Qt::QueuedConnection);
+}
 
 void QtHost::SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader) {
     memory_ = std::make_unique<MemoryWatch>(megabytes, std::move(reader));
@@ -24,6 +26,7 @@ void QtHost::StartComputation() {
     computation_ = memory_->Start();
     const std::lock_guard<std::mutex> lock(boxMutex_);
     abandoned_ = false;
+    pending_.clear();
 }
 
 void QtHost::EndComputation() {
@@ -35,12 +38,13 @@ void QtHost::AbandonMessages() {
     {
         const std::lock_guard<std::mutex> lock(boxMutex_);
         abandoned_ = true;
+        pending_.clear();
     }
     boxClosed_.notify_all();
 }
 
 bool QtHost::OnOwnThread() const {
-    return QThread::currentThread() == boxes_.thread();
+    return QThread::currentThread() == thread();
 }
 
 void QtHost::showMessage(MessageKind kind, const std::string& text) {
@@ -48,26 +52,34 @@ void QtHost::showMessage(MessageKind kind, const std::string& text) {
         ShowNow(kind, text);
         return;
     }
-    // The computation's thread: the window's thread shows the box, and the
+    // The computation's thread: the host's thread shows the box, and the
     // computation goes on once it has been closed.
-    auto closed = std::make_shared<bool>(false);
-    QMetaObject::invokeMethod(
-        &boxes_,
-        [this, kind, text, closed] {
-            {
-                const std::lock_guard<std::mutex> lock(boxMutex_);
-                if (abandoned_) return;
-            }
-            ShowNow(kind, text);
-            {
-                const std::lock_guard<std::mutex> lock(boxMutex_);
-                *closed = true;
-            }
-            boxClosed_.notify_all();
-        },
-        Qt::QueuedConnection);
+    auto box = std::make_shared<PendingBox>(PendingBox{{kind, text}});
     std::unique_lock<std::mutex> lock(boxMutex_);
-    boxClosed_.wait(lock, [&] { return *closed || abandoned_; });
+    if (abandoned_) return;
+    pending_.push_back(box);
+    lock.unlock();
+    emit boxRequested();
+    lock.lock();
+    boxClosed_.wait(lock, [&] { return box->closed || abandoned_; });
+}
+
+void QtHost::ShowPendingBoxes() {
+    for (;;) {
+        std::shared_ptr<PendingBox> box;
+        {
+            const std::lock_guard<std::mutex> lock(boxMutex_);
+            if (pending_.empty() || abandoned_) return;
+            box = std::move(pending_.front());
+            pending_.pop_front();
+        }
+        ShowNow(box->message.kind, box->message.text);
+        {
+            const std::lock_guard<std::mutex> lock(boxMutex_);
+            box->closed = true;
+        }
+        boxClosed_.notify_all();
+    }
 }
 
 void QtHost::ShowNow(MessageKind kind, const std::string& text) {

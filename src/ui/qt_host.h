@@ -17,6 +17,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -28,7 +29,8 @@ namespace nvx {
 
 class ProgressWindow;
 
-class QtHost : public Host {
+class QtHost : public QObject, public Host {
+    Q_OBJECT
   public:
     explicit QtHost(QWidget* window = nullptr);
 
@@ -70,8 +72,18 @@ class QtHost : public Host {
     // exist, and when the desktop reports that it could not open the address.
     bool openAddress(const std::string& address) override;
 
+  signals:
+    // The computation's thread has put a box in pending_ (queued to this thread).
+    void boxRequested();
+
   private:
+    // A box the computation's thread asked for, until it has been closed.
+    struct PendingBox {
+        Message message;
+        bool closed = false;
+    };
     void ShowNow(MessageKind kind, const std::string& text);
+    void ShowPendingBoxes();
     bool OnOwnThread() const;
 
     QPointer<QWidget> window_;
@@ -84,13 +96,12 @@ class QtHost : public Host {
     std::atomic<bool> memoryLimitReached_{false};
     // The engine asks often; events are handled at most every few milliseconds.
     std::chrono::steady_clock::time_point lastEvents_{};
-    // A box asked for by the computation's thread: shown, or abandoned.
+    // The boxes of the computation's thread: everything the two threads share
+    // about them is guarded by boxMutex_.
     std::mutex boxMutex_;
     std::condition_variable boxClosed_;
+    std::deque<std::shared_ptr<PendingBox>> pending_;
     bool abandoned_ = false;
-    // Lives on the host's thread: the boxes of the computation are shown there.
-    // Last, so that no box is shown for a host being destroyed.
-    QObject boxes_;
 };
 
 } // namespace nvx
