@@ -45,7 +45,8 @@ class QtHost : public QObject, public Host {
 
     // The memory a computation may let the program use, in megabytes (0: no
     // limit; DefaultMemoryLimitMB() unless set). The reader replaces the reading
-    // of the resident memory (for tests).
+    // of the resident memory (for tests). Only between computations: the
+    // computation's thread asks the watch.
     void SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader = ResidentMemoryBytes);
     std::uint64_t MemoryLimitMB() const { return memory_->LimitMB(); }
     // Called around each computation: the memory limit applies in between.
