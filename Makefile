@@ -36,13 +36,15 @@ test-asan: deps
 
 # The tests of the search, the analysis and the work on worker threads under
 # ThreadSanitizer; any data race fails. Slow, so not part of CI.
-TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1
+TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp
 test-tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVADEX_SANITIZE=thread \
-	    -DNORVADEX_BUILD_UI=OFF -DNORVADEX_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_play test_results
+	    -DNORVADEX_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_play test_results ui_test_flow ui_test_windows
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_play --gtest_brief=1
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_results --gtest_brief=1 --gtest_filter='-Stress.*'
+	@$(TSAN_ENV) QT_QPA_PLATFORM=offscreen $(TSAN_BUILD)/tests/ui_test_windows -silent
+	@$(TSAN_ENV) QT_QPA_PLATFORM=offscreen $(TSAN_BUILD)/tests/ui_test_flow -silent
 
 # Every entry of the golden file tests/golden/results.jsonl (`make test` runs the
 # quick ones only): the results must be those the file holds.

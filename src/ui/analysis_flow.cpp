@@ -11,11 +11,11 @@
 #include "ui/progress_window.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStringList>
+
+#include <utility>
 
 namespace nvx {
 
@@ -116,11 +116,11 @@ void MainWindow::GetCombo() {
         return;
     }
 
-    // 2.-3. The window takes no input while the progress window is up.
+    // 2.-3. The window takes no input, except for Help and Quit, while the
+    // progress window is up.
     SetComputing(true);
     progress_->SetState(TCalcState::Calculating);
     progress_->ShowOverParent();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     // 4. The set-up.
     analysis_->SetUpCombination(setUp);
@@ -138,48 +138,73 @@ void MainWindow::GetCombo() {
     ShowCombination();
     EmptyViews();
 
-    // 8. The computation; it keeps the progress window responsive.
+    // 8. The computation, on a thread of its own: this thread goes back to the
+    // event loop, repaints and runs the progress window meanwhile, and takes the
+    // outcome in FinishComputation. Nothing on this thread reads the analysis
+    // until then: the views are empty and the commands that read it disabled.
     host_.StartComputation();
-    QElapsedTimer clock;
-    clock.start();
-    const ComputeEnd end = analysis_->ComputeOptimalLines(host_);
-    computeSeconds_ = static_cast<double>(clock.nsecsElapsed()) / 1e9;
-    host_.EndComputation();
+    computeClock_.start();
+    const unsigned run = ++run_;
+    ComboAnalysis* analysis = analysis_;
+    worker_ = std::thread([this, analysis, run] {
+        workerEnd_ = analysis->ComputeOptimalLines(host_);
+        returnedRun_.store(run, std::memory_order_release);
+        emit computationReturned();
+    });
+}
 
-    // 9. Out of memory or interrupted: no results.
+void MainWindow::StopComputation() {
+    if (!worker_.joinable()) return;
+    progress_->RequestStop();
+    // The computation may be waiting for a message box that this thread, which
+    // does not go back to the event loop here, would never show.
+    host_.AbandonMessages();
+    worker_.join();
+    FinishComputation();
+}
+
+void MainWindow::FinishComputation() {
+    if (!worker_.joinable() || returnedRun_.load(std::memory_order_acquire) != run_) return;
+    worker_.join();
+    const ComputeEnd end = workerEnd_;
+    computeSeconds_ = static_cast<double>(computeClock_.nsecsElapsed()) / 1e9;
+    host_.EndComputation();
+    const bool closing = std::exchange(closeWhenFinished_, false);
+
     if (end == ComputeEnd::OutOfMemory) {
+        // 9. Out of memory: no results.
         progress_->Finish();
         SetComputing(false);
-        MessageBoxes::Error(this, OutOfMemoryMessage(host_));
+        if (!closing) MessageBoxes::Error(this, OutOfMemoryMessage(host_));
         ShowSingleColumn(QStringLiteral("No results: not enough memory"));
-        return;
-    }
-    if (progress_->State() != TCalcState::Calculating) {
+    } else if (progress_->State() != TCalcState::Calculating) {
+        // 9. Interrupted: no results.
         progress_->Finish();
         SetComputing(false);
         ShowSingleColumn(QStringLiteral("No results: computation cancelled"));
-        return;
-    }
-
-    // 10. Finished: fill the views; a single line is chosen at once.
-    progress_->Finish();
-    resultsShown_ = true;
-    SetResultActionsEnabled(true);
-    if (views_) {
-        views_->FillResultList();
-        views_->FillTricksTable();
-    }
-    SetComputing(false);
-    if (analysis_->StratCount() == 1) {
-        selectLineComboBox_->setCurrentIndex(0);
-        if (views_) {
-            views_->SelectLineComboBoxChange();
-            views_->UpdatePlayPanel();
-        }
     } else {
-        selectLineComboBox_->setFocus(Qt::OtherFocusReason);
-        playRichEdit_->setEnabled(false);
+        // 10. Finished: fill the views; a single line is chosen at once.
+        progress_->Finish();
+        resultsShown_ = true;
+        SetResultActionsEnabled(true);
+        if (views_) {
+            views_->FillResultList();
+            views_->FillTricksTable();
+        }
+        SetComputing(false);
+        if (analysis_->StratCount() == 1) {
+            selectLineComboBox_->setCurrentIndex(0);
+            if (views_) {
+                views_->ChooseLine();
+                views_->UpdatePlayPanel();
+            }
+        } else {
+            selectLineComboBox_->setFocus(Qt::OtherFocusReason);
+            playEdit_->setEnabled(false);
+        }
     }
+    emit analysisFinished();
+    if (closing) close();
 }
 
 } // namespace nvx

@@ -38,8 +38,9 @@ class ComboAnalysis {
     virtual void SetTrickTable() = 0;
     virtual bool IsIMPs() const = 0;
     // Runs the whole computation; returns when it has finished or was stopped,
-    // and why. The engine polls host.stopRequested() and calls
-    // host.processPendingEvents().
+    // and why. The window calls it on a worker thread, and nothing else of the
+    // analysis until it has returned: it reaches the windows only through host,
+    // polls host.stopRequested() and calls host.processPendingEvents().
     virtual ComputeEnd ComputeOptimalLines(Host& host) = 0;
     // The number of optimal lines found.
     virtual unsigned StratCount() const = 0;
@@ -52,10 +53,10 @@ class ResultViews {
     virtual void FillResultList() = 0;
     // Also fills the line selector, one item per line.
     virtual void FillTricksTable() = 0;
-    virtual void SelectLineComboBoxChange() = 0;
+    virtual void ChooseLine() = 0;
     virtual void UpdatePlayPanel() = 0;
-    virtual void StratGoalTableClick() = 0;
-    virtual void PayoffTableClick() = 0;
+    virtual void ShowStratGoalTable() = 0;
+    virtual void ShowPayoffTable() = 0;
 };
 
 } // namespace nvx

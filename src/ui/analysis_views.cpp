@@ -7,6 +7,7 @@
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/plan_view.h"
+#include "ui/report_view.h"
 #include "ui/table_window.h"
 
 #include <QAction>
@@ -20,7 +21,6 @@
 #include <QMouseEvent>
 #include <QToolButton>
 #include <QToolTip>
-#include <QTreeWidget>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -38,18 +38,6 @@ class WaitCursor {
     WaitCursor& operator=(const WaitCursor&) = delete;
 };
 
-Qt::Alignment ToQt(ColumnAlign align) {
-    switch (align) {
-    case ColumnAlign::Right:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case ColumnAlign::Centre:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    case ColumnAlign::Left:
-        break;
-    }
-    return Qt::AlignLeft | Qt::AlignVCenter;
-}
-
 bool Contains(std::string_view text, char c) {
     return text.find(c) != std::string_view::npos;
 }
@@ -66,11 +54,6 @@ char PlayKeyOf(const QKeyEvent& key) {
     const char upper = static_cast<char>(QChar::fromLatin1(c).toUpper().unicode());
     if (Contains(RankChars, upper) || c == ';' || c == '-') return c;
     return 0;
-}
-
-// The width the cells of a column need (QTreeView hides this query).
-int ContentWidth(const QAbstractItemView* view, int column) {
-    return view->sizeHintForColumn(column);
 }
 
 // Keeps the play keys typed while a play step works out the position (the engine
@@ -136,39 +119,6 @@ class AnalysisViews::HeldMessages {
     bool shown_ = false;
 };
 
-void FillListView(QTreeWidget* view, const ReportTable& table) {
-    view->clear();
-    view->setColumnCount(0);
-    const int columns = static_cast<int>(table.Columns.size());
-    view->setColumnCount(columns);
-    QTreeWidgetItem* header = view->headerItem();
-    for (int c = 0; c < columns; ++c) {
-        const ReportColumn& col = table.Columns[static_cast<std::size_t>(c)];
-        header->setText(c, QString::fromStdString(col.Caption));
-        header->setTextAlignment(c, ToQt(col.Align));
-    }
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(table.Rows.size()));
-    for (const auto& row : table.Rows) {
-        auto* item = new QTreeWidgetItem;
-        for (int c = 0; c < columns && c < static_cast<int>(row.size()); ++c) {
-            item->setText(c, QString::fromStdString(row[static_cast<std::size_t>(c)]));
-            item->setTextAlignment(c, ToQt(table.Columns[static_cast<std::size_t>(c)].Align));
-        }
-        items << item;
-    }
-    view->addTopLevelItems(items);
-    // Columns with a width keep it unless a cell would be cut; the others are as
-    // wide as their caption or their widest cell.
-    for (int c = 0; c < columns; ++c) {
-        const int width = table.Columns[static_cast<std::size_t>(c)].Width;
-        if (width > 0)
-            view->setColumnWidth(c, std::max(width, ContentWidth(view, c)));
-        else
-            view->resizeColumnToContents(c);
-    }
-}
-
 AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
     : window_(window), analysis_(analysis) {
     window_.SetResultViews(this);
@@ -188,36 +138,27 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
         if (i < 0) planView_->ShowLine(-1); // the selector was emptied
     });
 
-    QTreeWidget* table = window_.TricksTableListView();
+    ReportView* table = window_.TricksTableListView();
     table->setItemDelegate(new CellColourDelegate(
         [this](const QModelIndex& index) { return CellColourOf(index); }, this));
     table->header()->setSectionsClickable(true);
-    connect(table->header(), &QHeaderView::sectionClicked, this,
-            &AnalysisViews::TricksTableListViewColumnClick);
+    connect(table->header(), &QHeaderView::sectionClicked, this, &AnalysisViews::SortTricksTableBy);
 
     // Only a choice of the user counts, not the changes while the selector is filled.
-    connect(window_.SelectLineComboBox(), &QComboBox::activated, this,
-            &AnalysisViews::SelectLineComboBoxChange);
-    connect(window_.PlayRichEdit(), &QLineEdit::textChanged, this,
-            &AnalysisViews::PlayRichEditChange);
+    connect(window_.SelectLineComboBox(), &QComboBox::activated, this, &AnalysisViews::ChooseLine);
+    connect(window_.PlayEdit(), &QLineEdit::textChanged, this, &AnalysisViews::PlayEditChanged);
     // Enter closes a complete trick, like ";".
-    connect(window_.PlayRichEdit(), &QLineEdit::returnPressed, this, [this] {
-        window_.PlayRichEdit()->setText(window_.PlayRichEdit()->text() + QLatin1Char(';'));
-    });
-    connect(window_.PBeginSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PBeginSpeedButtonClick);
-    connect(window_.PBackSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PBackSpeedButtonClick);
-    connect(window_.PNextSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PNextSpeedButtonClick);
-    connect(window_.PEndSpeedButton(), &QToolButton::clicked, this,
-            &AnalysisViews::PEndSpeedButtonClick);
+    connect(window_.PlayEdit(), &QLineEdit::returnPressed, this,
+            [this] { window_.PlayEdit()->setText(window_.PlayEdit()->text() + QLatin1Char(';')); });
+    connect(window_.BeginButton(), &QToolButton::clicked, this, &AnalysisViews::StepToStart);
+    connect(window_.BackButton(), &QToolButton::clicked, this, &AnalysisViews::StepBack);
+    connect(window_.NextButton(), &QToolButton::clicked, this, &AnalysisViews::StepForward);
+    connect(window_.EndButton(), &QToolButton::clicked, this, &AnalysisViews::StepToEnd);
 
-    connect(window_.SaveResultsAction(), &QAction::triggered, this,
-            &AnalysisViews::SaveResultsClick);
-    connect(window_.PrintAction(), &QAction::triggered, this, &AnalysisViews::PrintClick);
+    connect(window_.SaveResultsAction(), &QAction::triggered, this, &AnalysisViews::SaveResultsAs);
+    connect(window_.PrintAction(), &QAction::triggered, this, &AnalysisViews::PrintResults);
     connect(window_.PrintPreviewAction(), &QAction::triggered, this,
-            &AnalysisViews::PrintPreviewClick);
+            &AnalysisViews::PreviewResults);
 
     table->installEventFilter(this);
     window_.ResultListView()->installEventFilter(this);
@@ -227,7 +168,7 @@ AnalysisViews::AnalysisViews(MainWindow& window, Analysis& analysis)
 
 AnalysisViews::~AnalysisViews() {
     // The window may outlive this object: give the table back a plain delegate.
-    QTreeWidget* table = window_.TricksTableListView();
+    ReportView* table = window_.TricksTableListView();
     table->setItemDelegate(new QStyledItemDelegate(table));
     if (window_.ResultViewsAttached() == this) window_.SetResultViews(nullptr);
 }
@@ -236,7 +177,7 @@ AnalysisViews::~AnalysisViews() {
 
 void AnalysisViews::FillResultList() {
     const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
-    FillListView(window_.ResultListView(), ResultListTable(r));
+    window_.ResultListView()->ShowTable(ResultListTable(r));
     // The table windows left open follow the new analysis.
     if (window_.Table().isVisible()) FillStratGoalTable();
     if (window_.PayoffWindow().isVisible()) FillPayoffTable();
@@ -268,22 +209,22 @@ void AnalysisViews::FillStratGoalTable() {
     const ResultsSummary r = ShownResults();
     const ReportTable t = StratGoalTable(r);
     window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
-    FillListView(window_.Table().ListView(), t);
+    window_.Table().ListView()->ShowTable(t);
 }
 
 void AnalysisViews::FillPayoffTable() {
     const ResultsSummary r = ShownResults();
     const ReportTable t = PayoffTableView(r);
     window_.PayoffWindow().setWindowTitle(QString::fromStdString(t.Caption));
-    FillListView(window_.PayoffWindow().ListView(), t);
+    window_.PayoffWindow().ListView()->ShowTable(t);
 }
 
-void AnalysisViews::StratGoalTableClick() {
+void AnalysisViews::ShowStratGoalTable() {
     FillStratGoalTable();
     window_.Table().ShowBeside(0);
 }
 
-void AnalysisViews::PayoffTableClick() {
+void AnalysisViews::ShowPayoffTable() {
     FillPayoffTable();
     window_.PayoffWindow().ShowBeside(1);
 }
@@ -295,9 +236,9 @@ void AnalysisViews::FillTricksTable() {
 }
 
 void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
-    QTreeWidget* table = window_.TricksTableListView();
+    ReportView* table = window_.TricksTableListView();
     QComboBox* selector = window_.SelectLineComboBox();
-    FillListView(table, TricksTableView(TricksTableRows(source), source.LineNames));
+    table->ShowTable(TricksTableView(TricksTableRows(source), source.LineNames));
     table->header()->setSortIndicatorShown(false); // in the order of the layouts
 
     selector->clear();
@@ -311,10 +252,10 @@ void AnalysisViews::FillTricksTable(const TricksTableSource& source) {
     sort.SortByCardsOnly = true;
 }
 
-void AnalysisViews::TricksTableListViewColumnClick(int column) {
+void AnalysisViews::SortTricksTableBy(int column) {
     TricksTableSort& sort = window_.SortState();
     TricksTableColumnClick(sort, column);
-    SortTricksTable(window_.TricksTableListView(), sort);
+    SortTricksTable(window_.TricksTableListView()->Table(), sort);
     // The arrow: a line column sorts downwards first, the layouts upwards.
     const bool down = (sort.SortSign > 0) == (sort.SortColumn >= 1);
     QHeaderView* header = window_.TricksTableListView()->header();
@@ -329,13 +270,12 @@ CellColour AnalysisViews::CellColourOf(const QModelIndex& index) const {
     const bool possible =
         analysis_.play().IsDivisionPossible(CaptionWest(caption), CaptionEast(caption));
     const bool selectedColumn =
-        window_.TricksTableListView()->headerItem()->text(index.column()) == line;
+        window_.TricksTableListView()->Table().Caption(index.column()) == line;
     return nvx::TricksTableCellColour(index.column(), true, possible, selectedColumn);
 }
 
 CellColour AnalysisViews::TricksTableCellColour(int row, int column) const {
-    const QTreeWidget* table = window_.TricksTableListView();
-    return CellColourOf(table->model()->index(row, column));
+    return CellColourOf(window_.TricksTableListView()->Table().index(row, column));
 }
 
 void AnalysisViews::RepaintTricksTable() {
@@ -358,7 +298,7 @@ void AnalysisViews::TakeBackAll() {
 }
 
 void AnalysisViews::ShowPlayString() {
-    QLineEdit* edit = window_.PlayRichEdit();
+    QLineEdit* edit = window_.PlayEdit();
     const QString text = QString::fromStdString(analysis_.play().GetPlayString());
     if (edit->text() != text) edit->setText(text);
     edit->setCursorPosition(static_cast<int>(text.size()));
@@ -371,7 +311,7 @@ bool AnalysisViews::PlayKey(char c) {
     return play.PlayChar(c);
 }
 
-void AnalysisViews::SelectLineComboBoxChange() {
+void AnalysisViews::ChooseLine() {
     const int index = window_.SelectLineComboBox()->currentIndex();
     if (index < 0) return;
     const WaitCursor wait;
@@ -381,17 +321,17 @@ void AnalysisViews::SelectLineComboBoxChange() {
     planView_->ShowLine(index);
     RepaintTricksTable();
     UpdatePlayPanel();
-    QLineEdit* edit = window_.PlayRichEdit();
+    QLineEdit* edit = window_.PlayEdit();
     edit->setEnabled(true);
     edit->setFocus(Qt::OtherFocusReason);
     // The edit still holds the play typed under the previous line: replay it.
-    PlayRichEditChange();
+    PlayEditChanged();
 }
 
-void AnalysisViews::PlayRichEditChange() {
+void AnalysisViews::PlayEditChanged() {
     PlayThrough& play = analysis_.play();
     HeldMessages held(window_.AppHost());
-    const std::string typed = window_.PlayRichEdit()->text().toUpper().toStdString();
+    const std::string typed = window_.PlayEdit()->text().toUpper().toStdString();
     bool changed = false;
     bool repaint = false;
 
@@ -426,14 +366,13 @@ void AnalysisViews::PlayRichEditChange() {
         if (!played.empty() && furthest.compare(0, played.size(), played) != 0) furthest = played;
         UpdatePlayPanel();
         if (repaint) RepaintTricksTable();
-    } else if (window_.PlayRichEdit()->text().toStdString() != played) {
+    } else if (window_.PlayEdit()->text().toStdString() != played) {
         ShowPlayString(); // a character that cannot be played disappears
     }
     // A warning is shown over the position that drew it; what was typed
     // meanwhile is played next.
     const QString meanwhile = held.Show();
-    if (!meanwhile.isEmpty())
-        window_.PlayRichEdit()->setText(window_.PlayRichEdit()->text() + meanwhile);
+    if (!meanwhile.isEmpty()) window_.PlayEdit()->setText(window_.PlayEdit()->text() + meanwhile);
 }
 
 void AnalysisViews::UpdatePlayPanel() {
@@ -473,10 +412,10 @@ void AnalysisViews::UpdatePlayPanel() {
         if (trick.empty()) northMarked = southMarked = play.LineCards();
         break;
     }
-    MainWindow::ShowHandCards(window_.NorthRichEdit(), northShown, northMarked);
-    MainWindow::ShowHandCards(window_.SouthRichEdit(), southShown, southMarked);
-    MainWindow::ShowHandCards(window_.EastRichEdit(), east, east);
-    MainWindow::ShowHandCards(window_.WestRichEdit(), west, west);
+    MainWindow::ShowHandCards(window_.NorthHand(), northShown, northMarked);
+    MainWindow::ShowHandCards(window_.SouthHand(), southShown, southMarked);
+    MainWindow::ShowHandCards(window_.EastHand(), east, east);
+    MainWindow::ShowHandCards(window_.WestHand(), west, west);
 
     // The trick, clockwise from its leader.
     QLabel* const seats[4] = {window_.NorthCardInTrickLabel(), window_.EastCardInTrickLabel(),
@@ -493,20 +432,20 @@ void AnalysisViews::UpdatePlayPanel() {
     const std::size_t length = play.GetPlayString().size();
     const bool back = length > 0;
     const bool forward = window_.FurthestPlay().size() > length;
-    MainWindow::SetStepButtonEnabled(window_.PBeginSpeedButton(), back);
-    MainWindow::SetStepButtonEnabled(window_.PBackSpeedButton(), back);
-    MainWindow::SetStepButtonEnabled(window_.PNextSpeedButton(), forward);
-    MainWindow::SetStepButtonEnabled(window_.PEndSpeedButton(), forward);
+    MainWindow::SetStepButtonEnabled(window_.BeginButton(), back);
+    MainWindow::SetStepButtonEnabled(window_.BackButton(), back);
+    MainWindow::SetStepButtonEnabled(window_.NextButton(), forward);
+    MainWindow::SetStepButtonEnabled(window_.EndButton(), forward);
 }
 
-void AnalysisViews::PBeginSpeedButtonClick() {
+void AnalysisViews::StepToStart() {
     TakeBackAll();
     UpdatePlayPanel();
     ShowPlayString();
     RepaintTricksTable();
 }
 
-void AnalysisViews::PBackSpeedButtonClick() {
+void AnalysisViews::StepBack() {
     PlayThrough& play = analysis_.play();
     if (play.GetPlayString().empty()) return;
     play.TakeBackCard();
@@ -516,7 +455,7 @@ void AnalysisViews::PBackSpeedButtonClick() {
     if (n == 1 || n == 3) RepaintTricksTable();
 }
 
-void AnalysisViews::PNextSpeedButtonClick() {
+void AnalysisViews::StepForward() {
     const std::string& played = analysis_.play().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     if (played.size() >= furthest.size() || furthest.compare(0, played.size(), played) != 0) return;
@@ -528,7 +467,7 @@ void AnalysisViews::PNextSpeedButtonClick() {
     if (n == 2 || n == 4) RepaintTricksTable();
 }
 
-void AnalysisViews::PEndSpeedButtonClick() {
+void AnalysisViews::StepToEnd() {
     const std::string& played = analysis_.play().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     // The furthest play begins with the play string; should a card of it be
@@ -542,8 +481,8 @@ void AnalysisViews::PEndSpeedButtonClick() {
     RepaintTricksTable();
 }
 
-void AnalysisViews::PlayGroupBoxMouseDown() {
-    QLineEdit* edit = window_.PlayRichEdit();
+void AnalysisViews::PlayPanelClicked() {
+    QLineEdit* edit = window_.PlayEdit();
     // No line chosen: before the first analysis and after an interrupted one
     // the edit is enabled, but there is no play to speak of either.
     if (!edit->isEnabled() || window_.SelectLineComboBox()->currentText().isEmpty()) {
@@ -568,12 +507,11 @@ void AnalysisViews::PlayGroupBoxMouseDown() {
 bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
     // The line names of the results list show their plans as tooltips.
     if (event->type() == QEvent::ToolTip && watched == window_.ResultListView()->viewport()) {
-        QTreeWidget* list = window_.ResultListView();
+        ReportView* list = window_.ResultListView();
         const auto* help = static_cast<QHelpEvent*>(event);
-        const QTreeWidgetItem* item = list->itemAt(help->pos());
-        const int column = list->columnAt(help->pos().x());
-        if (item != nullptr && column == list->columnCount() - 1) {
-            const QString tip = PlanToolTip(item->text(column));
+        const QModelIndex cell = list->indexAt(help->pos());
+        if (cell.isValid() && cell.column() == list->Table().columnCount() - 1) {
+            const QString tip = PlanToolTip(cell.data().toString());
             if (!tip.isEmpty()) {
                 QToolTip::showText(help->globalPos(), tip, list);
                 return true;
@@ -586,7 +524,7 @@ bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
         (watched == window_.TricksTableListView() || watched == window_.ResultListView())) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const char c = PlayKeyOf(*key);
-        QLineEdit* edit = window_.PlayRichEdit();
+        QLineEdit* edit = window_.PlayEdit();
         if (c != 0 && edit->isEnabled()) {
             edit->setFocus(Qt::OtherFocusReason);
             // A carriage return closes the trick as ";" does.
@@ -596,7 +534,7 @@ bool AnalysisViews::eventFilter(QObject* watched, QEvent* event) {
         return false;
     }
     if (event->type() == QEvent::MouseButtonPress && watched == window_.PlayGroupBox()) {
-        if (!window_.Computing()) PlayGroupBoxMouseDown();
+        if (!window_.Computing()) PlayPanelClicked();
         return true;
     }
     return QObject::eventFilter(watched, event);

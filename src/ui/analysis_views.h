@@ -14,7 +14,6 @@
 #include <string>
 
 class QPrinter;
-class QTreeWidget;
 struct QModelIndex;
 
 namespace nvx {
@@ -26,9 +25,6 @@ struct ReportTable;
 struct ResultsSummary;
 struct RunResult;
 struct TricksTableSource;
-
-// Puts a table's columns, alignments, widths and rows into a list view.
-void FillListView(QTreeWidget* view, const ReportTable& table);
 
 class AnalysisViews : public QObject, public ResultViews {
     Q_OBJECT
@@ -50,8 +46,8 @@ class AnalysisViews : public QObject, public ResultViews {
     void FillStratGoalTable();
     void FillPayoffTable();
     // Fill it and show it, not modal: it stays open beside the main window.
-    void StratGoalTableClick() override;
-    void PayoffTableClick() override;
+    void ShowStratGoalTable() override;
+    void ShowPayoffTable() override;
 
     // --- saving and printing (results_files.cpp) -------------------------------------
     enum class FileFormat { Text, Csv, Json };
@@ -66,12 +62,12 @@ class AnalysisViews : public QObject, public ResultViews {
     QString ReportHtml() const;
     void PrintReport(QPrinter* printer) const;
     // The File menu's commands.
-    void SaveResultsClick();
-    void PrintClick();
-    void PrintPreviewClick();
+    void SaveResultsAs();
+    void PrintResults();
+    void PreviewResults();
 
     // --- the tricks table ---------------------------------------------------------------
-    void TricksTableListViewColumnClick(int column);
+    void SortTricksTableBy(int column);
     // The font colour of a cell as it is drawn now.
     CellColour TricksTableCellColour(int row, int column) const;
     // Asks for a repaint, so that the colours follow the play.
@@ -79,19 +75,19 @@ class AnalysisViews : public QObject, public ResultViews {
 
     // --- the play panel --------------------------------------------------------------------
     // A line was chosen in the selector: the play so far is replayed under it.
-    void SelectLineComboBoxChange() override;
+    void ChooseLine() override;
     // Shows the hands, the trick, the tricks won and the step buttons.
     void UpdatePlayPanel() override;
     // Plays c (a card, "-", or ";" / carriage return to close a trick).
     bool PlayKey(char c);
     // The play edit's text changed: replays it as far as it is playable.
-    void PlayRichEditChange();
-    void PBeginSpeedButtonClick();
-    void PBackSpeedButtonClick();
-    void PNextSpeedButtonClick();
-    void PEndSpeedButtonClick();
+    void PlayEditChanged();
+    void StepToStart();
+    void StepBack();
+    void StepForward();
+    void StepToEnd();
     // A click on the play panel outside its controls.
-    void PlayGroupBoxMouseDown();
+    void PlayPanelClicked();
 
   protected:
     // Moves play keys typed into a list view to the play edit, and sees the

@@ -7,11 +7,10 @@
 #include "ui/help_window.h"
 #include "ui/pictures.h"
 #include "ui/progress_window.h"
-#include "ui/table_copy.h"
+#include "ui/report_view.h"
 #include "ui/table_window.h"
 #include "ui/tricks_needed_dialog.h"
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -19,13 +18,11 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QToolButton>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -33,18 +30,9 @@ namespace nvx {
 
 namespace {
 
-QTreeWidget* MakeListView(QWidget* parent, const char* name) {
-    auto* view = new QTreeWidget(parent);
+ReportView* MakeListView(QWidget* parent, const char* name) {
+    auto* view = new ReportView(parent);
     view->setObjectName(name);
-    view->setRootIsDecorated(false);
-    view->setUniformRowHeights(true);
-    view->setItemsExpandable(false);
-    view->setAllColumnsShowFocus(true);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setColumnCount(0);
-    view->header()->setStretchLastSection(false);
-    EnableTableCopy(view);
     return view;
 }
 
@@ -88,9 +76,9 @@ class LineSelector : public QComboBox {
 
 const char* StepHint(const QToolButton* button) {
     const QString name = button->objectName();
-    if (name == "PBeginSpeedButton") return "Go to start of play";
-    if (name == "PBackSpeedButton") return "Take back one card";
-    if (name == "PNextSpeedButton") return "Play one card";
+    if (name == "beginButton") return "Go to start of play";
+    if (name == "backButton") return "Take back one card";
+    if (name == "nextButton") return "Play one card";
     return "Go to end of play";
 }
 
@@ -103,9 +91,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
 
     // The summary, the results and the play panel on the left, the tricks table on the right.
     comboGroupBox_ = new QGroupBox(QStringLiteral("Suit Combination"));
-    comboGroupBox_->setObjectName("ComboGroupBox");
+    comboGroupBox_->setObjectName("comboGroupBox");
     comboLabel_ = new QLabel(comboGroupBox_);
-    comboLabel_->setObjectName("ComboLabel");
+    comboLabel_->setObjectName("comboLabel");
     comboLabel_->setTextFormat(Qt::RichText);
     comboLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     // The box grows with its lines, long ones wrapped.
@@ -118,8 +106,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     comboLabel_->setMinimumHeight(comboLabel_->fontMetrics().lineSpacing() * 3 + 4);
 
     resultsGroupBox_ = new QGroupBox(QStringLiteral("Results"));
-    resultsGroupBox_->setObjectName("ResultsGroupBox");
-    resultListView_ = MakeListView(resultsGroupBox_, "ResultListView");
+    resultsGroupBox_->setObjectName("resultsGroupBox");
+    resultListView_ = MakeListView(resultsGroupBox_, "resultListView");
     auto* resultsLayout = new QVBoxLayout(resultsGroupBox_);
     resultsLayout->setContentsMargins(8, 6, 8, 8);
     resultsLayout->addWidget(resultListView_);
@@ -127,10 +115,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     resultListView_->setMinimumHeight((resultListView_->fontMetrics().lineSpacing() + 5) * 6 + 6);
 
     playGroupBox_ = new QGroupBox(QStringLiteral("Play"));
-    playGroupBox_->setObjectName("PlayGroupBox");
+    playGroupBox_->setObjectName("playGroupBox");
     BuildPlayPanel();
 
-    tricksTableListView_ = MakeListView(nullptr, "TricksTableListView");
+    tricksTableListView_ = MakeListView(nullptr, "tricksTableListView");
 
     auto* left = new QVBoxLayout;
     left->setSpacing(6);
@@ -166,9 +154,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     about_ = new AboutBox(host_, this);
     help_ = new HelpWindow(this);
     host_.SetProgressWindow(progress_);
+    connect(this, &MainWindow::computationReturned, this, &MainWindow::FinishComputation,
+            Qt::QueuedConnection);
     host_.SetPageViewer([this](const QUrl& page) { help_->ShowPage(page); });
-    EnableTableCopy(table_->ListView());
-    EnableTableCopy(payoffTable_->ListView());
 
     contractCopy_.reset();
     furthestPlay_.clear();
@@ -185,22 +173,30 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     }
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    closeWhenFinished_ = false; // it is going anyway
+    StopComputation();
+}
+
+void MainWindow::SetAnalysis(ComboAnalysis* analysis) {
+    if (analysis != analysis_) StopComputation();
+    analysis_ = analysis;
+}
 
 QWidget* MainWindow::BuildPlayPanel() {
     QGroupBox* box = playGroupBox_;
     auto* lineLabel = new QLabel(QStringLiteral("Line:"), box);
     selectLineComboBox_ = new LineSelector(box);
-    selectLineComboBox_->setObjectName("SelectLineComboBox");
+    selectLineComboBox_->setObjectName("selectLineComboBox");
     selectLineComboBox_->setEditable(false);
     selectLineComboBox_->setMinimumWidth(56);
     selectLineComboBox_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     lineLabel->setBuddy(selectLineComboBox_);
     auto* playLabel = new QLabel(QStringLiteral("Play:"), box);
-    playRichEdit_ = new QLineEdit(box);
-    playRichEdit_->setObjectName("PlayRichEdit");
-    playRichEdit_->setMinimumWidth(185);
-    playLabel->setBuddy(playRichEdit_);
+    playEdit_ = new QLineEdit(box);
+    playEdit_->setObjectName("playEdit");
+    playEdit_->setMinimumWidth(185);
+    playLabel->setBuddy(playEdit_);
 
     auto* topRow = new QHBoxLayout;
     topRow->setSpacing(8);
@@ -209,27 +205,27 @@ QWidget* MainWindow::BuildPlayPanel() {
     topRow->addWidget(selectLineComboBox_);
     topRow->addSpacing(24);
     topRow->addWidget(playLabel);
-    topRow->addWidget(playRichEdit_, 1);
+    topRow->addWidget(playEdit_, 1);
 
     tricksLabel_ = new QLabel(box);
-    tricksLabel_->setObjectName("TricksLabel");
+    tricksLabel_->setObjectName("tricksLabel");
     tricksLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     tricksLabel_->setMinimumHeight(tricksLabel_->fontMetrics().lineSpacing() * 2 + 2);
     tricksLabel_->setMinimumWidth(
         tricksLabel_->fontMetrics().horizontalAdvance(QStringLiteral("NS: 13; EW: 13")) + 4);
 
-    northRichEdit_ = MakeHand(box, Qt::AlignHCenter, 176);
-    southRichEdit_ = MakeHand(box, Qt::AlignHCenter, 176);
-    westRichEdit_ = MakeHand(box, Qt::AlignRight, 150);
-    eastRichEdit_ = MakeHand(box, Qt::AlignLeft, 150);
-    northRichEdit_->setObjectName("NorthRichEdit");
-    southRichEdit_->setObjectName("SouthRichEdit");
-    westRichEdit_->setObjectName("WestRichEdit");
-    eastRichEdit_->setObjectName("EastRichEdit");
+    northHand_ = MakeHand(box, Qt::AlignHCenter, 176);
+    southHand_ = MakeHand(box, Qt::AlignHCenter, 176);
+    westHand_ = MakeHand(box, Qt::AlignRight, 150);
+    eastHand_ = MakeHand(box, Qt::AlignLeft, 150);
+    northHand_->setObjectName("northHand");
+    southHand_->setObjectName("southHand");
+    westHand_->setObjectName("westHand");
+    eastHand_->setObjectName("eastHand");
 
     // The current trick around a small table.
     auto* tablePanel = new QFrame(box);
-    tablePanel->setObjectName("TablePanel");
+    tablePanel->setObjectName("tablePanel");
     tablePanel->setFrameShape(QFrame::StyledPanel);
     tablePanel->setFrameShadow(QFrame::Raised);
     QFont trickFont = tablePanel->font();
@@ -246,10 +242,10 @@ QWidget* MainWindow::BuildPlayPanel() {
         label->setFixedSize(cell, cell);
         return label;
     };
-    northCardInTrickLabel_ = makeTrickCard("NorthCardInTrickLabel");
-    eastCardInTrickLabel_ = makeTrickCard("EastCardInTrickLabel");
-    southCardInTrickLabel_ = makeTrickCard("SouthCardInTrickLabel");
-    westCardInTrickLabel_ = makeTrickCard("WestCardInTrickLabel");
+    northCardInTrickLabel_ = makeTrickCard("northCardInTrickLabel");
+    eastCardInTrickLabel_ = makeTrickCard("eastCardInTrickLabel");
+    southCardInTrickLabel_ = makeTrickCard("southCardInTrickLabel");
+    westCardInTrickLabel_ = makeTrickCard("westCardInTrickLabel");
     auto* trickGrid = new QGridLayout(tablePanel);
     trickGrid->setContentsMargins(3, 3, 3, 3);
     trickGrid->setSpacing(0);
@@ -258,26 +254,25 @@ QWidget* MainWindow::BuildPlayPanel() {
     trickGrid->addWidget(eastCardInTrickLabel_, 1, 2);
     trickGrid->addWidget(southCardInTrickLabel_, 2, 1);
 
-    pBeginSpeedButton_ = MakeStepButton(box, Glyph::First, "PBeginSpeedButton");
-    pBackSpeedButton_ = MakeStepButton(box, Glyph::Back, "PBackSpeedButton");
-    pNextSpeedButton_ = MakeStepButton(box, Glyph::Next, "PNextSpeedButton");
-    pEndSpeedButton_ = MakeStepButton(box, Glyph::Last, "PEndSpeedButton");
+    beginButton_ = MakeStepButton(box, Glyph::First, "beginButton");
+    backButton_ = MakeStepButton(box, Glyph::Back, "backButton");
+    nextButton_ = MakeStepButton(box, Glyph::Next, "nextButton");
+    endButton_ = MakeStepButton(box, Glyph::Last, "endButton");
     auto* steps = new QHBoxLayout;
     steps->setSpacing(1);
     steps->addStretch(1);
-    for (QToolButton* b :
-         {pBeginSpeedButton_, pBackSpeedButton_, pNextSpeedButton_, pEndSpeedButton_})
+    for (QToolButton* b : {beginButton_, backButton_, nextButton_, endButton_})
         steps->addWidget(b);
 
     auto* compass = new QGridLayout;
     compass->setHorizontalSpacing(4);
     compass->setVerticalSpacing(2);
     compass->addWidget(tricksLabel_, 0, 0, Qt::AlignLeft | Qt::AlignTop);
-    compass->addWidget(northRichEdit_, 0, 1, Qt::AlignHCenter);
-    compass->addWidget(westRichEdit_, 1, 0, Qt::AlignRight | Qt::AlignVCenter);
+    compass->addWidget(northHand_, 0, 1, Qt::AlignHCenter);
+    compass->addWidget(westHand_, 1, 0, Qt::AlignRight | Qt::AlignVCenter);
     compass->addWidget(tablePanel, 1, 1, Qt::AlignCenter);
-    compass->addWidget(eastRichEdit_, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
-    compass->addWidget(southRichEdit_, 2, 1, Qt::AlignHCenter);
+    compass->addWidget(eastHand_, 1, 2, Qt::AlignLeft | Qt::AlignVCenter);
+    compass->addWidget(southHand_, 2, 1, Qt::AlignHCenter);
     compass->addLayout(steps, 2, 2, Qt::AlignRight | Qt::AlignBottom);
     compass->setColumnStretch(0, 1);
     compass->setColumnStretch(2, 1);
@@ -299,41 +294,43 @@ void MainWindow::BuildMenu() {
     printAction_->setShortcut(QKeySequence::Print);
     fileMenu_->addSeparator();
     quitAction_ = fileMenu_->addAction(QStringLiteral("&Quit"), this, &QWidget::close);
-    quitAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q)); // no standard key on every platform
-    QMenu* combination = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
-    newAction_ = combination->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewClick);
+    quitAction_->setShortcut(
+        QKeySequence(Qt::CTRL | Qt::Key_Q)); // no standard key on every platform
+    combinationMenu_ = menuBar()->addMenu(QStringLiteral("&Suit Combination"));
+    newAction_ =
+        combinationMenu_->addAction(QStringLiteral("&New ..."), this, &MainWindow::NewCombination);
     newAction_->setShortcut(QKeySequence::New);
-    changeAction_ =
-        combination->addAction(QStringLiteral("&Change ..."), this, &MainWindow::ChangeClick);
+    changeAction_ = combinationMenu_->addAction(QStringLiteral("&Change ..."), this,
+                                                &MainWindow::ChangeCombination);
     changeAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    recentMenu_ = combination->addMenu(QStringLiteral("&Recent Combinations"));
+    recentMenu_ = combinationMenu_->addMenu(QStringLiteral("&Recent Combinations"));
     recentMenu_->setEnabled(false);
-    QMenu* analysis = menuBar()->addMenu(QStringLiteral("&Analysis"));
-    stratGoalTableAction_ = analysis->addAction(QStringLiteral("&Strat x Goal table ..."), this,
-                                                &MainWindow::StratGoalTableClick);
+    analysisMenu_ = menuBar()->addMenu(QStringLiteral("&Analysis"));
+    stratGoalTableAction_ = analysisMenu_->addAction(QStringLiteral("&Strat x Goal table ..."),
+                                                     this, &MainWindow::ShowStratGoalTable);
     stratGoalTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    payoffTableAction_ = analysis->addAction(QStringLiteral("&Pay-off table ..."), this,
-                                             &MainWindow::PayoffTableClick);
+    payoffTableAction_ = analysisMenu_->addAction(QStringLiteral("&Pay-off table ..."), this,
+                                                  &MainWindow::ShowPayoffTable);
     payoffTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
     homePageAction_ =
-        help->addAction(QStringLiteral("&Norvadex Home Page"), this, &MainWindow::Home1Click);
-    helpPageAction_ = help->addAction(QStringLiteral("Norvadex &Help Page"), this,
-                                      &MainWindow::NorvadexHelpPage1Click);
+        help->addAction(QStringLiteral("&Norvadex Home Page"), this, &MainWindow::ShowHomePage);
+    helpPageAction_ =
+        help->addAction(QStringLiteral("Norvadex &Help Page"), this, &MainWindow::ShowHelpPage);
     helpPageAction_->setShortcut(QKeySequence::HelpContents);
     contributionAction_ =
-        help->addAction(QStringLiteral("Your &Contribution"), this, &MainWindow::ContributionClick);
-    aboutAction_ = help->addAction(QStringLiteral("&About ..."), this, &MainWindow::About1Click);
+        help->addAction(QStringLiteral("Your &Contribution"), this, &MainWindow::ShowContribution);
+    aboutAction_ = help->addAction(QStringLiteral("&About ..."), this, &MainWindow::ShowAbout);
 }
 
 // --- menu commands -------------------------------------------------------------
 
-void MainWindow::NewClick() {
+void MainWindow::NewCombination() {
     combo_->Clear();
     GetCombo();
 }
 
-void MainWindow::ChangeClick() {
+void MainWindow::ChangeCombination() {
     const ComboSetUp current = analysis_ ? analysis_->CurrentCombination() : lastSetUp_;
     combo_->SetValues(current.North, current.South, current.Discards, current.Entries,
                       static_cast<std::uint8_t>(13 - current.WestFilled),
@@ -341,42 +338,35 @@ void MainWindow::ChangeClick() {
     GetCombo();
 }
 
-void MainWindow::StratGoalTableClick() {
-    if (views_) views_->StratGoalTableClick();
+void MainWindow::ShowStratGoalTable() {
+    if (views_) views_->ShowStratGoalTable();
 }
 
-void MainWindow::PayoffTableClick() {
-    if (views_) views_->PayoffTableClick();
+void MainWindow::ShowPayoffTable() {
+    if (views_) views_->ShowPayoffTable();
 }
 
-void MainWindow::Home1Click() {
+void MainWindow::ShowHomePage() {
     OpenWebPage(host_, HomePageAddress());
 }
 
-void MainWindow::NorvadexHelpPage1Click() {
+void MainWindow::ShowHelpPage() {
     OpenWebPage(host_, HelpPageAddress("/help/mainhelp.htm"));
 }
 
-void MainWindow::ContributionClick() {
+void MainWindow::ShowContribution() {
     OpenWebPage(host_, HelpPageAddress("/contributions.htm"));
 }
 
-void MainWindow::About1Click() {
+void MainWindow::ShowAbout() {
     about_->exec();
 }
 
-void MainWindow::changeEvent(QEvent* event) {
-    // Activated while computing (a click on the title bar): the progress window,
-    // which takes the input meanwhile, gets the keys.
-    if (event->type() == QEvent::ActivationChange && computing_ && isActiveWindow() &&
-        progress_->isVisible())
-        progress_->activateWindow();
-    QMainWindow::changeEvent(event);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // While a computation runs the window takes no input, closing included.
-    if (computing_) {
+    // The computation is told to stop; the window closes when it has.
+    if (worker_.joinable()) {
+        closeWhenFinished_ = true;
+        progress_->RequestStop();
         event->ignore();
         return;
     }
@@ -391,14 +381,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // --- views ---------------------------------------------------------------------
 
 void MainWindow::ClearPlayPanel() {
-    for (QLabel* hand : {northRichEdit_, southRichEdit_, westRichEdit_, eastRichEdit_})
+    for (QLabel* hand : {northHand_, southHand_, westHand_, eastHand_})
         hand->clear();
     for (QLabel* card : {northCardInTrickLabel_, eastCardInTrickLabel_, southCardInTrickLabel_,
                          westCardInTrickLabel_})
         card->clear();
     tricksLabel_->clear();
-    for (QToolButton* b :
-         {pBeginSpeedButton_, pBackSpeedButton_, pNextSpeedButton_, pEndSpeedButton_})
+    for (QToolButton* b : {beginButton_, backButton_, nextButton_, endButton_})
         SetStepButtonEnabled(b, false);
 }
 
@@ -422,19 +411,18 @@ void MainWindow::SetStepButtonEnabled(QToolButton* button, bool enabled) {
 void MainWindow::SetComputing(bool computing) {
     computing_ = computing;
     // The progress window is a child window of this one: disabling the whole
-    // window would disable its Interrupt button too.
+    // window would disable its Interrupt button too. The Help menu and Quit
+    // stay: they do not touch the analysis.
     centralWidget()->setEnabled(!computing);
-    menuBar()->setEnabled(!computing);
+    for (QMenu* menu : {combinationMenu_, analysisMenu_})
+        menu->setEnabled(!computing);
+    for (QAction* a : {newAction_, changeAction_, stratGoalTableAction_, payoffTableAction_})
+        a->setEnabled(!computing);
     if (!computing && isVisible()) activateWindow();
 }
 
 void MainWindow::ShowSingleColumn(const QString& caption) {
-    resultListView_->clear();
-    resultListView_->setColumnCount(1);
-    resultListView_->setHeaderLabels({caption});
-    resultListView_->headerItem()->setTextAlignment(0, Qt::AlignLeft | Qt::AlignVCenter);
-    QHeaderView* header = resultListView_->header();
-    header->resizeSection(0, header->fontMetrics().horizontalAdvance(caption) + 16);
+    resultListView_->ShowSingleColumn(caption);
 }
 
 void MainWindow::SetResultActionsEnabled(bool enabled) {
@@ -445,19 +433,15 @@ void MainWindow::SetResultActionsEnabled(bool enabled) {
 void MainWindow::EmptyViews() {
     resultsShown_ = false;
     SetResultActionsEnabled(false);
-    resultListView_->clear();
-    resultListView_->setColumnCount(0);
+    resultListView_->Clear();
     selectLineComboBox_->clear();
-    playRichEdit_->clear();
+    playEdit_->clear();
     furthestPlay_.clear();
     ClearPlayPanel();
-    tricksTableListView_->clear();
-    tricksTableListView_->setColumnCount(0);
+    tricksTableListView_->Clear();
     // The table windows show the next results, or none.
-    for (TableWindow* t : {table_, payoffTable_}) {
-        t->ListView()->clear();
-        t->ListView()->setColumnCount(0);
-    }
+    for (TableWindow* t : {table_, payoffTable_})
+        t->ListView()->Clear();
 }
 
 } // namespace nvx

@@ -8,13 +8,16 @@
 #include "ui/qt_host.h"
 #include "ui/tricks_table.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <thread>
 
 class QAction;
 class QComboBox;
@@ -24,7 +27,6 @@ class QLineEdit;
 class QMenu;
 class QSettings;
 class QToolButton;
-class QTreeWidget;
 
 namespace nvx {
 
@@ -33,6 +35,7 @@ class ComboDialog;
 class ContractDialog;
 class HelpWindow;
 class ProgressWindow;
+class ReportView;
 class TableWindow;
 class TricksNeededDialog;
 
@@ -51,8 +54,9 @@ class MainWindow : public QMainWindow {
     ~MainWindow() override;
 
     // The engine steps and the result views; neither is owned. Without an
-    // analysis the flow stops after showing the combination.
-    void SetAnalysis(ComboAnalysis* analysis) { analysis_ = analysis; }
+    // analysis the flow stops after showing the combination. A computation still
+    // running on the analysis being replaced is stopped first.
+    void SetAnalysis(ComboAnalysis* analysis);
     void SetResultViews(ResultViews* views) { views_ = views; }
     ResultViews* ResultViewsAttached() const { return views_; }
 
@@ -64,9 +68,14 @@ class MainWindow : public QMainWindow {
     QMenu* RecentMenu() const { return recentMenu_; }
 
     // --- the analysis flow (analysis_flow.cpp) -------------------------------
-    // Shows the combination dialog; on OK sets up and runs the analysis under
-    // the progress window and fills the views, or reports the cancellation.
+    // Shows the combination dialog; on OK sets up the analysis and starts its
+    // computation on a worker thread under the progress window, and returns.
+    // When the computation has ended the views are filled, or the cancellation
+    // is reported, and analysisFinished is emitted.
     void GetCombo();
+    // Stops a running computation and waits for its thread; the results list
+    // then reports the cancellation. Nothing happens when none runs.
+    void StopComputation();
     // Writes the combination summary into ComboLabel.
     void ShowCombination();
     // The summary text as last shown (with "\r" and tabs).
@@ -84,7 +93,8 @@ class MainWindow : public QMainWindow {
     static void SetStepButtonEnabled(QToolButton* button, bool enabled);
 
     // --- state --------------------------------------------------------------------
-    // True between the start and the end of a computation; the window takes no input then.
+    // True between the start and the end of a computation; the window takes no
+    // input then except for the Help menu and Quit.
     bool Computing() const { return computing_; }
     // True while the views show the results of a finished computation (not
     // before the first analysis, and not after an interrupted one).
@@ -114,24 +124,24 @@ class MainWindow : public QMainWindow {
     QGroupBox* ComboGroupBox() const { return comboGroupBox_; }
     QLabel* ComboLabel() const { return comboLabel_; }
     QGroupBox* ResultsGroupBox() const { return resultsGroupBox_; }
-    QTreeWidget* ResultListView() const { return resultListView_; }
+    ReportView* ResultListView() const { return resultListView_; }
     QGroupBox* PlayGroupBox() const { return playGroupBox_; }
-    QTreeWidget* TricksTableListView() const { return tricksTableListView_; }
+    ReportView* TricksTableListView() const { return tricksTableListView_; }
     QComboBox* SelectLineComboBox() const { return selectLineComboBox_; }
-    QLineEdit* PlayRichEdit() const { return playRichEdit_; }
+    QLineEdit* PlayEdit() const { return playEdit_; }
     QLabel* TricksLabel() const { return tricksLabel_; }
-    QLabel* NorthRichEdit() const { return northRichEdit_; }
-    QLabel* SouthRichEdit() const { return southRichEdit_; }
-    QLabel* WestRichEdit() const { return westRichEdit_; }
-    QLabel* EastRichEdit() const { return eastRichEdit_; }
+    QLabel* NorthHand() const { return northHand_; }
+    QLabel* SouthHand() const { return southHand_; }
+    QLabel* WestHand() const { return westHand_; }
+    QLabel* EastHand() const { return eastHand_; }
     QLabel* NorthCardInTrickLabel() const { return northCardInTrickLabel_; }
     QLabel* EastCardInTrickLabel() const { return eastCardInTrickLabel_; }
     QLabel* SouthCardInTrickLabel() const { return southCardInTrickLabel_; }
     QLabel* WestCardInTrickLabel() const { return westCardInTrickLabel_; }
-    QToolButton* PBeginSpeedButton() const { return pBeginSpeedButton_; }
-    QToolButton* PBackSpeedButton() const { return pBackSpeedButton_; }
-    QToolButton* PNextSpeedButton() const { return pNextSpeedButton_; }
-    QToolButton* PEndSpeedButton() const { return pEndSpeedButton_; }
+    QToolButton* BeginButton() const { return beginButton_; }
+    QToolButton* BackButton() const { return backButton_; }
+    QToolButton* NextButton() const { return nextButton_; }
+    QToolButton* EndButton() const { return endButton_; }
 
     QAction* QuitAction() const { return quitAction_; }
     // Save, print and preview the results; enabled while results are shown.
@@ -148,24 +158,33 @@ class MainWindow : public QMainWindow {
     QAction* ContributionAction() const { return contributionAction_; }
     QAction* AboutAction() const { return aboutAction_; }
 
+  signals:
+    // A computation started by GetCombo has ended and the window shows its outcome.
+    void analysisFinished();
+    // Emitted on the computation's thread when it has returned (queued to FinishComputation).
+    void computationReturned();
+
   public slots:
-    void NewClick();
-    void ChangeClick();
-    void StratGoalTableClick();
-    void PayoffTableClick();
-    void Home1Click();
-    void NorvadexHelpPage1Click();
-    void ContributionClick();
-    void About1Click();
+    void NewCombination();
+    void ChangeCombination();
+    void ShowStratGoalTable();
+    void ShowPayoffTable();
+    void ShowHomePage();
+    void ShowHelpPage();
+    void ShowContribution();
+    void ShowAbout();
 
   protected:
+    // While a computation runs, closing stops it; the window closes once it has ended.
     void closeEvent(QCloseEvent* event) override;
-    void changeEvent(QEvent* event) override;
 
   private:
     void BuildMenu();
     QWidget* BuildPlayPanel();
     void SetComputing(bool computing);
+    // Steps 9 and 10 of the flow, on the window's thread, once the computation
+    // has returned; the notice of one StopComputation has finished is ignored.
+    void FinishComputation();
     void SetResultActionsEnabled(bool enabled);
     void FillRecentMenu();
     void SaveGeometry();
@@ -177,6 +196,15 @@ class MainWindow : public QMainWindow {
     ComboAnalysis* analysis_ = nullptr;
     ResultViews* views_ = nullptr;
     bool computing_ = false;
+    // The thread of the running computation (joinable until FinishComputation
+    // has joined it), the computation's number and how it ended. The worker
+    // writes workerEnd_, then returnedRun_, before it says it has returned.
+    std::thread worker_;
+    unsigned run_ = 0;
+    std::atomic<unsigned> returnedRun_{0};
+    ComputeEnd workerEnd_ = ComputeEnd::Finished;
+    bool closeWhenFinished_ = false;
+    QElapsedTimer computeClock_;
     bool resultsShown_ = false;
     std::optional<TContractGoal> contractCopy_;
     std::string furthestPlay_;
@@ -199,28 +227,30 @@ class MainWindow : public QMainWindow {
     QGroupBox* comboGroupBox_ = nullptr;
     QLabel* comboLabel_ = nullptr;
     QGroupBox* resultsGroupBox_ = nullptr;
-    QTreeWidget* resultListView_ = nullptr;
+    ReportView* resultListView_ = nullptr;
     QGroupBox* playGroupBox_ = nullptr;
-    QTreeWidget* tricksTableListView_ = nullptr;
+    ReportView* tricksTableListView_ = nullptr;
     QComboBox* selectLineComboBox_ = nullptr;
-    QLineEdit* playRichEdit_ = nullptr;
+    QLineEdit* playEdit_ = nullptr;
     QLabel* tricksLabel_ = nullptr;
-    QLabel* northRichEdit_ = nullptr;
-    QLabel* southRichEdit_ = nullptr;
-    QLabel* westRichEdit_ = nullptr;
-    QLabel* eastRichEdit_ = nullptr;
+    QLabel* northHand_ = nullptr;
+    QLabel* southHand_ = nullptr;
+    QLabel* westHand_ = nullptr;
+    QLabel* eastHand_ = nullptr;
     QLabel* northCardInTrickLabel_ = nullptr;
     QLabel* eastCardInTrickLabel_ = nullptr;
     QLabel* southCardInTrickLabel_ = nullptr;
     QLabel* westCardInTrickLabel_ = nullptr;
-    QToolButton* pBeginSpeedButton_ = nullptr;
-    QToolButton* pBackSpeedButton_ = nullptr;
-    QToolButton* pNextSpeedButton_ = nullptr;
-    QToolButton* pEndSpeedButton_ = nullptr;
+    QToolButton* beginButton_ = nullptr;
+    QToolButton* backButton_ = nullptr;
+    QToolButton* nextButton_ = nullptr;
+    QToolButton* endButton_ = nullptr;
 
     QSettings* settings_ = nullptr;
     QMenu* fileMenu_ = nullptr;
     QMenu* recentMenu_ = nullptr;
+    QMenu* combinationMenu_ = nullptr;
+    QMenu* analysisMenu_ = nullptr;
     QAction* quitAction_ = nullptr;
     QAction* saveResultsAction_ = nullptr;
     QAction* printAction_ = nullptr;

@@ -28,8 +28,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
                           Qt::WindowCloseButtonHint),
       readMemory_(&ProgressWindow::ResidentMemoryBytes) {
     setWindowTitle(QStringLiteral("calculating"));
-    // Above the main window, which takes no input meanwhile.
-    setWindowModality(Qt::WindowModal);
+    // A child window of the main window: always above it, but not modal.
 
     progressLabel_ = new QLabel(this);
     memoryLabel_ = new QLabel(this);
@@ -60,8 +59,8 @@ ProgressWindow::ProgressWindow(QWidget* parent)
 
     timer_ = new QTimer(this);
     timer_->setInterval(1000);
-    connect(timer_, &QTimer::timeout, this, &ProgressWindow::TimerTimer);
-    connect(interruptButton_, &QPushButton::clicked, this, &ProgressWindow::InterruptButtonClick);
+    connect(timer_, &QTimer::timeout, this, &ProgressWindow::Tick);
+    connect(interruptButton_, &QPushButton::clicked, this, &ProgressWindow::AskToInterrupt);
 
     SetState(TCalcState::Ready);
     initialMemoryLimit_ = 1;
@@ -73,7 +72,7 @@ std::uint64_t ProgressWindow::ResidentMemoryBytes() {
 }
 
 void ProgressWindow::SetState(TCalcState s) {
-    if (s == state_) return;
+    if (s == state_.get()) return;
     switch (s) {
     case TCalcState::Calculating:
         progressLabel_->setText(kCalculating);
@@ -94,12 +93,12 @@ void ProgressWindow::SetState(TCalcState s) {
         timer_->stop();
         break;
     }
-    state_ = s;
+    state_.set(s);
     ShowElapsed();
 }
 
 void ProgressWindow::ShowElapsed() {
-    if (state_ == TCalcState::Ready || !elapsed_.isValid()) {
+    if (State() == TCalcState::Ready || !elapsed_.isValid()) {
         elapsedLabel_->clear();
         return;
     }
@@ -116,8 +115,8 @@ void ProgressWindow::AddDot(const QString& restart) {
         progressLabel_->setText(progressLabel_->text() + '.');
 }
 
-void ProgressWindow::TimerTimer() {
-    switch (state_) {
+void ProgressWindow::Tick() {
+    switch (State()) {
     case TCalcState::Calculating: {
         AddDot(kCalculating);
         const std::uint64_t used = readMemory_ ? readMemory_() : 0;
@@ -138,14 +137,21 @@ void ProgressWindow::TimerTimer() {
     ShowElapsed();
 }
 
-void ProgressWindow::InterruptButtonClick() {
-    if (state_ != TCalcState::Calculating) return;
-    // No tick may change the labels while the question is open.
+void ProgressWindow::AskToInterrupt() {
+    if (State() != TCalcState::Calculating) return;
+    // No tick may change the labels while the question is open. The computation
+    // goes on meanwhile and may end before the answer: then there is nothing
+    // left to stop.
     timer_->stop();
-    if (MessageBoxes::AskYesNo(this, QString(),
-                               QStringLiteral("Do you want to stop the computation?")))
-        SetState(TCalcState::Stopping);
+    const bool stop = MessageBoxes::AskYesNo(
+        this, QString(), QStringLiteral("Do you want to stop the computation?"));
+    if (State() == TCalcState::Ready) return;
+    if (stop) SetState(TCalcState::Stopping);
     timer_->start();
+}
+
+void ProgressWindow::RequestStop() {
+    if (State() == TCalcState::Calculating) SetState(TCalcState::Stopping);
 }
 
 void ProgressWindow::ShowOverParent() {
@@ -162,9 +168,9 @@ void ProgressWindow::ShowOverParent() {
 void ProgressWindow::closeEvent(QCloseEvent* event) {
     // The computation decides when the window goes (Finish): until then the
     // close button asks to interrupt, as the Interrupt button does.
-    if (state_ != TCalcState::Ready) {
+    if (State() != TCalcState::Ready) {
         event->ignore();
-        InterruptButtonClick();
+        AskToInterrupt();
         return;
     }
     event->accept();
@@ -177,7 +183,7 @@ void ProgressWindow::Finish() {
 
 void ProgressWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        InterruptButtonClick();
+        AskToInterrupt();
         return;
     }
     QWidget::keyPressEvent(event);

@@ -1,10 +1,12 @@
 // The small window shown while a computation runs: a status line that grows by
 // a dot every second, a warning when the program's memory use passes a
 // threshold that doubles after each warning, and the Interrupt button. It holds
-// the computation state that the engine polls for a stop request. It is a
-// modal child window of the main window: it stays above it, and the main window
-// takes no input while it is up. Escape and its close button ask to interrupt,
-// as the button does. It shows how long the computation has run.
+// the computation state that the engine polls for a stop request, from the
+// computation's thread. It is a child window of the main window, so that it
+// stays above it; it is not modal: the main window repaints and keeps the menus
+// that do not touch the analysis while the computation runs. Escape and its
+// close button ask to interrupt, as the button does. It shows how long the
+// computation has run.
 #pragma once
 
 #include "play/calc_state.h"
@@ -26,13 +28,16 @@ class ProgressWindow : public QWidget {
   public:
     explicit ProgressWindow(QWidget* parent = nullptr);
 
-    TCalcState State() const { return state_; }
+    // Safe to read from any thread.
+    TCalcState State() const { return state_.get(); }
     // Switches the labels, the button and the timer to the state; nothing
     // happens when the state is already s.
     void SetState(TCalcState s);
 
-    // Shows the window, modal to its parent and centred over it.
+    // Shows the window above its parent and centred over it.
     void ShowOverParent();
+    // Stops a running computation without asking (the main window is closing).
+    void RequestStop();
     // The computation has returned: the state becomes Ready and the window closes.
     void Finish();
     // "Elapsed: 0:07" while calculating or stopping, updated with every tick.
@@ -54,8 +59,8 @@ class ProgressWindow : public QWidget {
     QTimer* Timer() const { return timer_; }
 
   public slots:
-    void TimerTimer();
-    void InterruptButtonClick();
+    void Tick();
+    void AskToInterrupt();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,7 +70,7 @@ class ProgressWindow : public QWidget {
     void ShowElapsed();
     void AddDot(const QString& restart);
 
-    TCalcState state_ = TCalcState::Calculating;
+    ComputationState state_{TCalcState::Calculating};
     std::uint32_t initialMemoryLimit_ = 1;
     std::uint32_t memoryLimit_ = 1;
     MemoryReader readMemory_;

@@ -7,12 +7,15 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QThread>
 #include <QUrl>
 
 namespace nvx {
 
 QtHost::QtHost(QWidget* window)
-    : window_(window), memory_(std::make_unique<MemoryWatch>(DefaultMemoryLimitMB())) {}
+    : window_(window), memory_(std::make_unique<MemoryWatch>(DefaultMemoryLimitMB())) {
+    connect(this, &QtHost::boxRequested, this, &QtHost::ShowPendingBoxes, Qt::QueuedConnection);
+}
 
 void QtHost::SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader) {
     memory_ = std::make_unique<MemoryWatch>(megabytes, std::move(reader));
@@ -21,6 +24,9 @@ void QtHost::SetMemoryLimit(std::uint64_t megabytes, MemoryWatch::Reader reader)
 void QtHost::StartComputation() {
     memoryLimitReached_.store(false);
     computation_ = memory_->Start();
+    const std::lock_guard<std::mutex> lock(boxMutex_);
+    abandoned_ = false;
+    pending_.clear();
 }
 
 void QtHost::EndComputation() {
@@ -28,7 +34,55 @@ void QtHost::EndComputation() {
     computation_ = 0;
 }
 
+void QtHost::AbandonMessages() {
+    {
+        const std::lock_guard<std::mutex> lock(boxMutex_);
+        abandoned_ = true;
+        pending_.clear();
+    }
+    boxClosed_.notify_all();
+}
+
+bool QtHost::OnOwnThread() const {
+    return QThread::currentThread() == thread();
+}
+
 void QtHost::showMessage(MessageKind kind, const std::string& text) {
+    if (OnOwnThread()) {
+        ShowNow(kind, text);
+        return;
+    }
+    // The computation's thread: the host's thread shows the box, and the
+    // computation goes on once it has been closed.
+    auto box = std::make_shared<PendingBox>(PendingBox{{kind, text}});
+    std::unique_lock<std::mutex> lock(boxMutex_);
+    if (abandoned_) return;
+    pending_.push_back(box);
+    lock.unlock();
+    emit boxRequested();
+    lock.lock();
+    boxClosed_.wait(lock, [&] { return box->closed || abandoned_; });
+}
+
+void QtHost::ShowPendingBoxes() {
+    for (;;) {
+        std::shared_ptr<PendingBox> box;
+        {
+            const std::lock_guard<std::mutex> lock(boxMutex_);
+            if (pending_.empty() || abandoned_) return;
+            box = std::move(pending_.front());
+            pending_.pop_front();
+        }
+        ShowNow(box->message.kind, box->message.text);
+        {
+            const std::lock_guard<std::mutex> lock(boxMutex_);
+            box->closed = true;
+        }
+        boxClosed_.notify_all();
+    }
+}
+
+void QtHost::ShowNow(MessageKind kind, const std::string& text) {
     if (deferring_) {
         deferred_.push_back({kind, text});
         return;
@@ -47,6 +101,9 @@ void QtHost::showMessage(MessageKind kind, const std::string& text) {
 }
 
 void QtHost::processPendingEvents() {
+    // The computation's own thread has no events: the window's thread handles
+    // its events by itself meanwhile.
+    if (!OnOwnThread()) return;
     const auto now = std::chrono::steady_clock::now();
     if (now - lastEvents_ < std::chrono::milliseconds(10)) return;
     lastEvents_ = now;

@@ -92,7 +92,7 @@ bool AnalysisViews::SaveResults(const QString& path, FileFormat format) {
     return true;
 }
 
-void AnalysisViews::SaveResultsClick() {
+void AnalysisViews::SaveResultsAs() {
     if (!window_.ResultsShown()) return;
     const ComboValues& v = window_.AnalysedValues();
     const QString name =
@@ -148,14 +148,14 @@ void AnalysisViews::PrintReport(QPrinter* printer) const {
     doc.drawContents(&painter);
 }
 
-void AnalysisViews::PrintClick() {
+void AnalysisViews::PrintResults() {
     if (!window_.ResultsShown()) return;
     QPrinter printer;
     QPrintDialog dialog(&printer, &window_);
     if (dialog.exec() == QDialog::Accepted) PrintReport(&printer);
 }
 
-void AnalysisViews::PrintPreviewClick() {
+void AnalysisViews::PreviewResults() {
     if (!window_.ResultsShown()) return;
     QPrinter printer;
     QPrintPreviewDialog preview(&printer, &window_);

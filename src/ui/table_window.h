@@ -3,21 +3,21 @@
 
 #include <QDialog>
 
-class QTreeWidget;
-
 namespace nvx {
+
+class ReportView;
 
 class TableWindow : public QDialog {
     Q_OBJECT
   public:
     explicit TableWindow(QWidget* parent = nullptr);
-    QTreeWidget* ListView() const { return listView_; }
+    ReportView* ListView() const { return listView_; }
     // Shows the window (the first time beside its parent, the row-th of the
     // windows there from the top) and brings it to the front.
     void ShowBeside(int row);
 
   private:
-    QTreeWidget* listView_;
+    ReportView* listView_;
     bool placed_ = false;
 };
 

@@ -1,11 +1,7 @@
 #include "ui/tricks_table.h"
 
 #include "cards/holding.h"
-
-#include <QTreeWidget>
-
-#include <algorithm>
-#include <vector>
+#include "ui/report_view.h"
 
 namespace nvx {
 
@@ -13,8 +9,8 @@ namespace {
 
 constexpr std::string_view CaptionSeparator = " - ";
 
-std::string ItemText(const QTreeWidgetItem& item, int column) {
-    return item.text(column).toStdString();
+std::string CellText(const QStringList& row, int column) {
+    return row.value(column).toStdString();
 }
 
 } // namespace
@@ -52,18 +48,18 @@ void TricksTableColumnClick(TricksTableSort& sort, int column) {
     }
 }
 
-int TricksTableCompare(const TricksTableSort& sort, const QTreeWidgetItem& row1,
-                       const QTreeWidgetItem& row2) {
+int TricksTableCompare(const TricksTableSort& sort, const QStringList& row1,
+                       const QStringList& row2) {
     if (sort.SortColumn >= 1) {
         // Text order: "?" above every digit, "10" below "9".
-        const std::string a = ItemText(row1, sort.SortColumn);
-        const std::string b = ItemText(row2, sort.SortColumn);
+        const std::string a = CellText(row1, sort.SortColumn);
+        const std::string b = CellText(row2, sort.SortColumn);
         if (a < b) return sort.SortSign;
         if (a > b) return -sort.SortSign;
         return 0;
     }
-    const std::string w1 = CaptionWest(ItemText(row1, 0));
-    const std::string w2 = CaptionWest(ItemText(row2, 0));
+    const std::string w1 = CaptionWest(CellText(row1, 0));
+    const std::string w2 = CaptionWest(CellText(row2, 0));
     // An x has rank value 0 and so ranks below every card.
     const int byCards = CompareHoldings(w1, w2) * sort.SortSign;
     if (sort.SortByCardsOnly) return byCards;
@@ -72,16 +68,10 @@ int TricksTableCompare(const TricksTableSort& sort, const QTreeWidgetItem& row1,
     return byCards;
 }
 
-void SortTricksTable(QTreeWidget* table, const TricksTableSort& sort) {
-    std::vector<QTreeWidgetItem*> rows;
-    rows.reserve(static_cast<std::size_t>(table->topLevelItemCount()));
-    while (table->topLevelItemCount() > 0)
-        rows.push_back(table->takeTopLevelItem(0));
-    std::stable_sort(rows.begin(), rows.end(), [&sort](QTreeWidgetItem* a, QTreeWidgetItem* b) {
-        return TricksTableCompare(sort, *a, *b) < 0;
+void SortTricksTable(ReportTableModel& table, const TricksTableSort& sort) {
+    table.SortRows([&sort](const QStringList& a, const QStringList& b) {
+        return TricksTableCompare(sort, a, b) < 0;
     });
-    QList<QTreeWidgetItem*> sorted(rows.begin(), rows.end());
-    table->addTopLevelItems(sorted);
 }
 
 CellColour TricksTableCellColour(int column, bool lineSelected, bool rowPossible,

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QStringList>
 #include <QStyledItemDelegate>
 
 #include <cstdint>
@@ -12,10 +13,9 @@
 #include <string>
 #include <string_view>
 
-class QTreeWidget;
-class QTreeWidgetItem;
-
 namespace nvx {
+
+class ReportTableModel;
 
 // The sort state of the tricks table.
 struct TricksTableSort {
@@ -39,13 +39,13 @@ std::string CaptionEast(std::string_view caption);
 // (ascending), length first (ascending), cards only (descending).
 void TricksTableColumnClick(TricksTableSort& sort, int column);
 
-// The comparison of two rows under the sort state: negative puts row1 first,
-// positive row2, 0 keeps them as equal.
-int TricksTableCompare(const TricksTableSort& sort, const QTreeWidgetItem& row1,
-                       const QTreeWidgetItem& row2);
+// The comparison of two rows (their cells) under the sort state: negative puts
+// row1 first, positive row2, 0 keeps them as equal.
+int TricksTableCompare(const TricksTableSort& sort, const QStringList& row1,
+                       const QStringList& row2);
 
 // Sorts the rows with TricksTableCompare (rows that compare equal keep their order).
-void SortTricksTable(QTreeWidget* table, const TricksTableSort& sort);
+void SortTricksTable(ReportTableModel& table, const TricksTableSort& sort);
 
 // The font colour of a cell: black, grey, or none (the platform's default).
 // lineSelected: a line is being played through; rowPossible: the row's layout

@@ -3,9 +3,10 @@
 // played through with the keys, the buttons and the mouse, a defence warning
 // typed over, IMP scoring, copying, saving and printing, an interrupted and an
 // out-of-memory computation, help, and the remembered state read back by the
-// next start. The engine is the real one on small combinations; a wrapper runs
-// what the user does while a long computation would still run. The slots are
-// the chapters of the session and run in order on the same window.
+// next start. The engine is the real one, on its own thread; a wrapper can hold
+// it at the start of a computation, so that the user acts while it would still
+// run. The slots are the chapters of the session and run in order on the same
+// window.
 #include "results/analysis.h"
 #include "results/report.h"
 #include "ui/about_box.h"
@@ -18,6 +19,7 @@
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/progress_window.h"
+#include "ui/report_view.h"
 #include "ui/table_window.h"
 #include "ui/tricks_needed_dialog.h"
 #include "ui_test_util.h"
@@ -26,21 +28,28 @@
 #include <QtTest>
 #include <QtWidgets>
 
+#include <atomic>
 #include <memory>
 
 using namespace nvx;
 
 namespace {
 
-// The engine, with what the user does meanwhile: before it starts, or as it ends.
-struct SlowEngine : EngineAnalysis {
+// The engine, on the computation's thread: while hold is set it waits at the
+// start of a computation (after saying so through started) until go, and first
+// runs onThread there when it is set.
+struct HeldEngine : EngineAnalysis {
     using EngineAnalysis::EngineAnalysis;
-    std::function<void(Host&)> before, after;
+    std::atomic<bool> hold{false};
+    QSemaphore started, go;
+    std::function<void(Host&)> onThread;
     ComputeEnd ComputeOptimalLines(Host& host) override {
-        if (before) before(host);
-        const ComputeEnd end = EngineAnalysis::ComputeOptimalLines(host);
-        if (after) after(host);
-        return end;
+        if (hold.load()) {
+            started.release();
+            go.acquire();
+        }
+        if (onThread) onThread(host);
+        return EngineAnalysis::ComputeOptimalLines(host);
     }
 };
 
@@ -50,7 +59,7 @@ struct Program {
     std::unique_ptr<MessageBoxRecorder> boxes = std::make_unique<MessageBoxRecorder>();
     MainWindow window;
     Analysis analysis{window.AppHost()};
-    SlowEngine engine{analysis};
+    HeldEngine engine{analysis};
     AnalysisViews views{window, analysis};
 
     Program() {
@@ -80,21 +89,23 @@ QString Q(const std::string& s) {
 
 // How a list view differs from the table the report gives: "" when it shows
 // every caption and cell, each column aligned as the report says.
-QString Diff(const QTreeWidget* view, const ReportTable& t) {
+QString Diff(const ReportView* view, const ReportTable& t) {
+    const QAbstractItemModel* m = view->model();
     const int columns = int(t.Columns.size()), rows = int(t.Rows.size());
-    if (view->columnCount() != columns || view->topLevelItemCount() != rows) return "size";
+    if (m->columnCount() != columns || m->rowCount() != rows) return "size";
     for (int c = 0; c < columns; ++c) {
         const ReportColumn& col = t.Columns[std::size_t(c)];
-        if (view->headerItem()->text(c) != Q(col.Caption)) return "caption " + Q(col.Caption);
+        if (m->headerData(c, Qt::Horizontal).toString() != Q(col.Caption))
+            return "caption " + Q(col.Caption);
         const int align = col.Align == ColumnAlign::Right    ? Qt::AlignRight
                           : col.Align == ColumnAlign::Centre ? Qt::AlignHCenter
                                                              : Qt::AlignLeft;
         for (int i = 0; i < rows; ++i) {
             const std::vector<std::string>& row = t.Rows[std::size_t(i)];
-            const QTreeWidgetItem* item = view->topLevelItem(i);
-            if (item->text(c) != (std::size_t(c) < row.size() ? Q(row[std::size_t(c)]) : ""))
-                return QString("row %1: %2").arg(i).arg(item->text(c));
-            if ((item->textAlignment(c) & Qt::AlignHorizontal_Mask) != align)
+            const QModelIndex cell = m->index(i, c);
+            if (cell.data() != (std::size_t(c) < row.size() ? Q(row[std::size_t(c)]) : ""))
+                return QString("row %1: %2").arg(i).arg(cell.data().toString());
+            if ((cell.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask) != align)
                 return QString("alignment of column %1").arg(c);
         }
     }
@@ -102,6 +113,16 @@ QString Diff(const QTreeWidget* view, const ReportTable& t) {
 }
 
 // The header and the given rows of a table as copied: tab-separated, trimmed.
+// The text of a cell of a view, or of its header (row -1).
+QString Text(const ReportView* view, int row, int column) {
+    if (row < 0) return view->model()->headerData(column, Qt::Horizontal).toString();
+    return view->model()->index(row, column).data().toString();
+}
+
+int Rows(const ReportView* view) {
+    return view->model()->rowCount();
+}
+
 QString Copied(const ReportTable& t, std::initializer_list<int> rows) {
     QStringList header, lines;
     for (const ReportColumn& c : t.Columns)
@@ -160,15 +181,15 @@ class TestFlow : public QObject {
     bool broken = false;
     QStringList urls;
     MainWindow& w() { return p->window; }
-    QLineEdit* edit() { return p->window.PlayRichEdit(); }
+    QLineEdit* edit() { return p->window.PlayEdit(); }
     QString played() { return Q(p->analysis.play().GetPlayString()); }
     std::string leads() { return p->analysis.play().LineCards(); }
     void Type(const QString& keys) { QTest::keyClicks(edit(), keys); }
     ResultsSummary Summary() { return SummarizeResults(p->analysis.host(), p->analysis.lines()); }
     CellColour Colour(int row, int column) { return p->views.TricksTableCellColour(row, column); }
     int RowOf(const QString& caption) {
-        for (int i = 0; i < w().TricksTableListView()->topLevelItemCount(); ++i)
-            if (w().TricksTableListView()->topLevelItem(i)->text(0) == caption) return i;
+        for (int i = 0; i < Rows(w().TricksTableListView()); ++i)
+            if (Text(w().TricksTableListView(), i, 0) == caption) return i;
         return -1;
     }
     // A click on the play panel away from its controls.
@@ -180,6 +201,20 @@ class TestFlow : public QObject {
         w().activateWindow();
         return QTest::qWaitForWindowActive(&w());
     }
+    // Waits for the computation to end.
+    bool Finished() {
+        return QTest::qWaitFor([this] { return !w().Computing(); }, 120000);
+    }
+    // Starts an analysis with start() and holds the engine at its beginning:
+    // true once it waits there. Release lets it go on.
+    bool StartHeld(const std::function<void()>& start) {
+        p->engine.hold = true;
+        start();
+        const bool held = p->engine.started.tryAcquire(1, 5000);
+        p->engine.hold = false;
+        return held;
+    }
+    void Release() { p->engine.go.release(); }
 };
 
 void TestFlow::initTestCase() {
@@ -194,17 +229,6 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
     QCOMPARE(p->boxes->Texts(), QStringList{"please select a line of play"});
     p->boxes->Clear();
 
-    // While it computes the progress window is a modal child of the main window,
-    // which takes no input, closing included.
-    bool modalChild = false, inputTaken = true, closed = true;
-    p->engine.before = [&](Host&) {
-        ProgressWindow& progress = w().Progress();
-        modalChild = progress.isVisible() && progress.parentWidget() == &w() &&
-                     QApplication::activeModalWidget() == &progress &&
-                     progress.State() == TCalcState::Calculating;
-        inputTaken = w().centralWidget()->isEnabled() || w().menuBar()->isEnabled();
-        closed = w().close();
-    };
     // Ctrl+N; the cards typed; Enter in North moves to South, Enter in South is OK.
     test::WhenModal([](QWidget* dialog) {
         auto* d = static_cast<ComboDialog*>(dialog);
@@ -214,12 +238,23 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         if (d->isVisible()) d->reject();
     });
-    QTest::keyClick(&w(), Qt::Key_N, Qt::ControlModifier);
-    p->engine.before = nullptr;
-    QVERIFY(modalChild && !inputTaken && !closed);
+    QVERIFY(StartHeld([this] { QTest::keyClick(&w(), Qt::Key_N, Qt::ControlModifier); }));
+    // While it computes the progress window is a child of the main window, not
+    // modal; the main window keeps only Help and Quit, and its event loop runs:
+    // the status line grows by a dot a second.
+    ProgressWindow& progress = w().Progress();
+    QVERIFY(w().Computing() && progress.isVisible() && progress.parentWidget() == &w());
+    QCOMPARE(progress.State(), TCalcState::Calculating);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QVERIFY(!w().centralWidget()->isEnabled() && !w().NewAction()->isEnabled() &&
+            !w().ChangeAction()->isEnabled() && !w().PayoffTableAction()->isEnabled());
+    QVERIFY(w().AboutAction()->isEnabled() && w().QuitAction()->isEnabled());
+    QTRY_COMPARE(progress.ProgressLabel()->text(), QString("Calculating ...."));
+    Release();
+    QVERIFY(Finished());
     // Then the progress window is gone and the main window takes input again.
-    QVERIFY(!w().Progress().isVisible() && w().Progress().State() == TCalcState::Ready);
-    QVERIFY(w().centralWidget()->isEnabled() && w().menuBar()->isEnabled());
+    QVERIFY(!progress.isVisible() && progress.State() == TCalcState::Ready);
+    QVERIFY(w().centralWidget()->isEnabled() && w().NewAction()->isEnabled());
     QCOMPARE(w().windowTitle(), QString("AQJ4 / 532 - Norvadex"));
 
     // The window shows what the report gives.
@@ -263,10 +298,11 @@ void TestFlow::tableWindowsSortingAndCopy() {
     // Ctrl+C copies the header and the selected rows; the context menu of a
     // table window selects all and copies.
     QVERIFY(Activate());
-    QTreeWidget* list = w().ResultListView();
+    ReportView* list = w().ResultListView();
     list->setFocus();
-    list->topLevelItem(0)->setSelected(true);
-    list->topLevelItem(2)->setSelected(true);
+    for (int row : {2, 0})
+        list->selectionModel()->select(list->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), Copied(ResultListTable(r), {0, 2}));
     ActionWith(payoff.ListView(), QKeySequence::SelectAll)->trigger();
@@ -275,15 +311,15 @@ void TestFlow::tableWindowsSortingAndCopy() {
 
     // A click on a header sorts the tricks table, with the arrow shown; a line
     // column by its cells, descending.
-    QTreeWidget* table = w().TricksTableListView();
+    ReportView* table = w().TricksTableListView();
     QHeaderView* header = table->header();
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                       QPoint(header->sectionViewportPosition(3) + 5, header->height() / 2));
     QVERIFY(header->isSortIndicatorShown());
     QCOMPARE(header->sortIndicatorSection(), 3);
     QStringList cells;
-    for (int i = 0; i < table->topLevelItemCount(); ++i)
-        cells << table->topLevelItem(i)->text(3);
+    for (int i = 0; i < Rows(table); ++i)
+        cells << Text(table, i, 3);
     QVERIFY(cells.first() != cells.last());
     QVERIFY(std::is_sorted(cells.rbegin(), cells.rend()));
 }
@@ -295,8 +331,8 @@ void TestFlow::playingALine() {
     QVERIFY(edit()->isEnabled());
     QCOMPARE(w().focusWidget(), edit());
     QVERIFY(!leads().empty());
-    QCOMPARE(w().SouthRichEdit()->text(), Html("532", leads()));
-    QCOMPARE(w().NorthRichEdit()->text(), Html("AQJ4", leads()));
+    QCOMPARE(w().SouthHand()->text(), Html("532", leads()));
+    QCOMPARE(w().NorthHand()->text(), Html("AQJ4", leads()));
     // The caption in the default colour, the chosen line black, the other grey.
     const int kt = RowOf("KT - xxxx"), ktx = RowOf("KTx - xxx");
     QVERIFY(kt >= 0 && ktx >= 0);
@@ -320,13 +356,13 @@ void TestFlow::playingALine() {
     QCOMPARE(w().TricksLabel()->text(), QString("Tricks won\nNS: 1; EW: 0"));
     QVERIFY(w().EastCardInTrickLabel()->text().isEmpty());
     // Back reopens the trick, Enter closes it again.
-    w().PBackSpeedButton()->click();
+    w().BackButton()->click();
     QCOMPARE(played(), QString("26Q7"));
     QCOMPARE(w().EastCardInTrickLabel()->text(), QString("7"));
     QTest::keyClick(edit(), Qt::Key_Return);
     QCOMPARE(played(), QString("26Q7;"));
     // Cards typed in a list go to the play; "x" is the list's own key there.
-    QTreeWidget* table = w().TricksTableListView();
+    ReportView* table = w().TricksTableListView();
     table->setFocus();
     QTest::keyClick(table, 'x');
     QCOMPARE(w().focusWidget(), table);
@@ -339,29 +375,29 @@ void TestFlow::playingALine() {
     QVERIFY(Colour(kt, 1) == CellColour::Grey);
 
     // The step buttons walk along the furthest play.
-    QVERIFY(w().PNextSpeedButton()->isEnabled());
-    w().PNextSpeedButton()->click();
+    QVERIFY(w().NextButton()->isEnabled());
+    w().NextButton()->click();
     QCOMPARE(played(), QString("26Q7;"));
-    w().PBeginSpeedButton()->click();
+    w().BeginButton()->click();
     QCOMPARE(edit()->text(), QString(""));
-    QVERIFY(!w().PBackSpeedButton()->isEnabled());
+    QVERIFY(!w().BackButton()->isEnabled());
     QCOMPARE(Colour(kt, 1), CellColour::Black); // possible again
-    w().PEndSpeedButton()->click();
+    w().EndButton()->click();
     QCOMPARE(edit()->text(), QString("26Q7;5"));
-    QVERIFY(!w().PEndSpeedButton()->isEnabled() && !w().PNextSpeedButton()->isEnabled());
+    QVERIFY(!w().EndButton()->isEnabled() && !w().NextButton()->isEnabled());
     // Leaving the furthest play starts a new one.
-    w().PBackSpeedButton()->click();
-    w().PBackSpeedButton()->click();
+    w().BackButton()->click();
+    w().BackButton()->click();
     Type("3");
     QCOMPARE(played(), QString("26Q7;3"));
-    QVERIFY(!w().PNextSpeedButton()->isEnabled());
+    QVERIFY(!w().NextButton()->isEnabled());
 
     // Line B plays the ace on the first round: the replay stops before the queen.
     QTest::keyClick(w().SelectLineComboBox(), Qt::Key_Down);
     QCOMPARE(w().SelectLineComboBox()->currentText(), QString("B"));
     QCOMPARE(edit()->text(), QString("26"));
-    QCOMPARE(w().NorthRichEdit()->text(), Html("AQJ4", leads()));
-    QVERIFY(w().NorthRichEdit()->text().contains("<u>"));
+    QCOMPARE(w().NorthHand()->text(), Html("AQJ4", leads()));
+    QVERIFY(w().NorthHand()->text().contains("<u>"));
 
     // Clicks on the panel: a reminder; a complete trick is closed.
     p->boxes->Clear();
@@ -382,7 +418,7 @@ void TestFlow::playingALine() {
     QCOMPARE(p->analysis.play().CompletedTricks(), 4);
     ClickPanel();
     QCOMPARE(p->boxes->Texts().last(), QString("play has finished"));
-    QVERIFY(!w().NorthRichEdit()->text().contains("<u>"));
+    QVERIFY(!w().NorthHand()->text().contains("<u>"));
 }
 
 void TestFlow::defenceWarningKeepsTheKeysTypedMeanwhile() {
@@ -393,6 +429,7 @@ void TestFlow::defenceWarningKeepsTheKeysTypedMeanwhile() {
         d.SetValues("AQT", "432", "", 9, 13, 13, std::nullopt);
     });
     w().ChangeAction()->trigger();
+    QVERIFY(Finished());
     QCOMPARE(offered, QString("A Q J 4 /5 3 2 "));
     if (w().SelectLineComboBox()->currentIndex() != 0) {
         w().SelectLineComboBox()->setCurrentIndex(0);
@@ -422,18 +459,35 @@ void TestFlow::newCombinationWithNoTrickPossible() {
         north = d.NorthEdit()->text();
         d.SetValues("Q", "32", "", 9, 13, 13, std::nullopt);
     });
+    // An internal error reported on the computation's thread is shown by the
+    // window's thread, through the seam, while the computation waits for it.
+    std::atomic<bool> shownOnWindowThread{false}, computationWaited{false};
+    MessageBoxes::SetTestHook([&](const ShownBox& box) {
+        shownOnWindowThread = QThread::currentThread() == qApp->thread() &&
+                              box.text.contains("error code 202") && w().Computing();
+        return BoxAnswer::Ok;
+    });
+    p->engine.onThread = [&](Host& host) {
+        InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
+        computationWaited = shownOnWindowThread.load();
+    };
     QVERIFY(Activate());
     QTest::keyClick(&w(), Qt::Key_N, Qt::ControlModifier);
+    QVERIFY(Finished());
+    p->engine.onThread = nullptr;
+    p->boxes.reset(); // removes the hook
+    p->boxes = std::make_unique<MessageBoxRecorder>();
+    QVERIFY(shownOnWindowThread && computationWaited);
     QCOMPARE(north, QString(""));
     // No trick can be won: the goal of none is sure.
-    QCOMPARE(w().ResultListView()->topLevelItem(0)->text(0), QString("0"));
-    QCOMPARE(w().ResultListView()->topLevelItem(0)->text(1).trimmed(), QString("100.0000%"));
+    QCOMPARE(Text(w().ResultListView(), 0, 0), QString("0"));
+    QCOMPARE(Text(w().ResultListView(), 0, 1).trimmed(), QString("100.0000%"));
     QCOMPARE(Diff(w().ResultListView(), ResultListTable(Summary())), QString());
     // The one line is chosen at once.
     QCOMPARE(w().SelectLineComboBox()->currentText(), QString("A"));
     QVERIFY(edit()->isEnabled());
     QCOMPARE(w().focusWidget(), edit());
-    QCOMPARE(w().SouthRichEdit()->text(), Html("32", leads()));
+    QCOMPARE(w().SouthHand()->text(), Html("32", leads()));
 }
 
 void TestFlow::impScoringSavedAndPrinted() {
@@ -456,6 +510,7 @@ void TestFlow::impScoringSavedAndPrinted() {
         d.ContractButton()->click();
     });
     w().GetCombo();
+    QVERIFY(Finished());
     const TContractGoal goal = test::Goal(4, 4, 1);
     QCOMPARE(offered, ContractDialog::TabIndex(3, 4));
     const ResultsSummary r = Summary();
@@ -510,57 +565,60 @@ void TestFlow::impScoringSavedAndPrinted() {
 }
 
 void TestFlow::interruptedAndOutOfMemory() {
-    // The user presses Escape on the progress window and says Yes. The last
-    // results were gone from the start.
+    // A combination that takes long to compute. Half a second into it the user
+    // presses Escape on the progress window and says Yes: the computation stops
+    // within a second. The last results were gone from the start.
     ProgressWindow& progress = w().Progress();
-    int rowsMeanwhile = -1;
-    p->engine.after = [&](Host&) {
-        rowsMeanwhile = w().ResultListView()->topLevelItemCount();
-        QTest::keyClick(&progress, Qt::Key_Escape);
-    };
-    Answer([](ComboDialog& d) {
-        d.IMPSCheckBox()->setChecked(false);
-        d.VacantCheckBox()->setChecked(false);
-    });
+    Answer([](ComboDialog& d) { d.SetValues("AT84", "Q62", "", 9, 13, 13, std::nullopt); });
     w().ChangeAction()->trigger();
-    p->engine.after = nullptr;
+    QVERIFY(w().Computing());
+    QTest::qWait(500);
+    QCOMPARE(Rows(w().ResultListView()), 0);
+    QTest::keyClick(&progress, Qt::Key_Escape);
+    QElapsedTimer stopping;
+    stopping.start();
+    QCOMPARE(progress.State(), TCalcState::Stopping);
+    QVERIFY(Finished());
+    QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
     QCOMPARE(p->boxes->Texts(), QStringList{"Do you want to stop the computation?"});
-    QCOMPARE(rowsMeanwhile, 0);
     QVERIFY(!progress.isVisible());
     QVERIFY(w().centralWidget()->isEnabled());
-    QCOMPARE(w().ResultListView()->headerItem()->text(0), QString(NoResultsText));
-    QCOMPARE(w().ResultListView()->topLevelItemCount(), 0);
-    QCOMPARE(w().TricksTableListView()->columnCount(), 0);
+    QCOMPARE(Text(w().ResultListView(), -1, 0), QString(NoResultsText));
+    QCOMPARE(Rows(w().ResultListView()), 0);
+    QCOMPARE(w().TricksTableListView()->model()->columnCount(), 0);
     QCOMPARE(w().SelectLineComboBox()->count(), 0);
-    QVERIFY(w().NorthRichEdit()->text().isEmpty());
+    QVERIFY(w().NorthHand()->text().isEmpty());
     QVERIFY(!w().SaveResultsAction()->isEnabled());
-    // The lines of the stopped computation are no results.
-    QVERIFY(p->analysis.StratCount() > 0);
     w().PayoffTableAction()->trigger();
-    QCOMPARE(w().PayoffWindow().ListView()->topLevelItemCount(), 0);
+    QCOMPARE(Rows(w().PayoffWindow().ListView()), 0);
 
-    // The program reads as using 300 MB, against a limit of 200 MB. That
-    // analysis had no IMPs: "Change" offers none.
+    // The program reads as using 300 MB, against a limit of 200 MB: the memory
+    // watch stops the computation. That analysis had no IMPs: "Change" offers none.
     const MemoryWatch::Reader reader = [] { return 300 * kMegabyte; };
     w().AppHost().SetMemoryLimit(200, reader);
-    p->engine.before = [](Host& host) { QTRY_VERIFY_WITH_TIMEOUT(host.stopRequested(), 2000); };
     bool imps = true;
-    Answer([&](ComboDialog& d) { imps = d.IMPSCheckBox()->isChecked(); });
+    Answer([&](ComboDialog& d) {
+        imps = d.IMPSCheckBox()->isChecked();
+        d.SetValues("AQT", "432", "", 9, 13, 13, std::nullopt);
+    });
     p->boxes->Clear();
-    w().ChangeAction()->trigger();
-    p->engine.before = nullptr;
+    QVERIFY(StartHeld([this] { w().ChangeAction()->trigger(); }));
+    QTRY_VERIFY_WITH_TIMEOUT(w().AppHost().stopRequested(), 2000);
+    Release();
+    QVERIFY(Finished());
     QVERIFY(!imps);
     QCOMPARE(p->boxes->Shown().size(), std::size_t(1));
     QCOMPARE(p->boxes->Shown()[0].icon, BoxIcon::Error);
     QVERIFY(p->boxes->Texts()[0].contains("200 MB"));
-    QCOMPARE(w().ResultListView()->headerItem()->text(0), QString("No results: not enough memory"));
-    QCOMPARE(w().ResultListView()->topLevelItemCount(), 0);
+    QCOMPARE(Text(w().ResultListView(), -1, 0), QString("No results: not enough memory"));
+    QCOMPARE(Rows(w().ResultListView()), 0);
 
     // Under a higher limit the same combination, from the recent menu, runs to the end.
     w().AppHost().SetMemoryLimit(400, reader);
     p->boxes->Clear();
     Answer([](ComboDialog&) {});
     w().RecentMenu()->actions()[0]->trigger();
+    QVERIFY(Finished());
     QVERIFY(p->boxes->Shown().empty());
     QCOMPARE(Diff(w().ResultListView(), ResultListTable(Summary())), QString());
     QCOMPARE(Diff(w().PayoffWindow().ListView(), PayoffTableView(Summary())), QString());
@@ -602,9 +660,17 @@ void TestFlow::helpAboutAndQuit() {
     QVERIFY(browser->source().toString().endsWith("/help/index.htm"));
     QVERIFY(p->boxes->Shown().empty());
 
-    // Quit closes the window and the windows beside it.
+    // Quit while a computation runs stops it; the window closes once it has
+    // ended, and the windows beside it with it.
+    Answer([](ComboDialog&) {});
+    QVERIFY(StartHeld([this] { w().ChangeAction()->trigger(); }));
     w().QuitAction()->trigger();
-    QVERIFY(!w().isVisible());
+    QVERIFY(w().isVisible());
+    QCOMPARE(w().Progress().State(), TCalcState::Stopping);
+    Release();
+    QTRY_VERIFY(!w().isVisible());
+    QVERIFY(!w().Computing());
+    QCOMPARE(Text(w().ResultListView(), -1, 0), QString(NoResultsText));
     QVERIFY(!help.isVisible() && !w().Table().isVisible() && !w().PayoffWindow().isVisible());
 }
 
@@ -622,8 +688,9 @@ void TestFlow::theNextStartRemembers() {
     QStringList recent;
     for (QAction* a : next.RecentMenu()->actions())
         recent << a->text();
-    QCOMPARE(recent, QStringList({"AQT / 432", "AQT / 432, vacant 6-13, IMPS: 4NT, 1 trick",
-                                  "Q / 32", "AQJ4 / 532"}));
+    QCOMPARE(recent,
+             QStringList({"AQT / 432", "AT84 / Q62", "AQT / 432, vacant 6-13, IMPS: 4NT, 1 trick",
+                          "Q / 32", "AQJ4 / 532"}));
     // Chosen, it fills the dialog; with no engine the window shows the
     // combination and no results.
     std::optional<TContractGoal> goal;
@@ -632,12 +699,12 @@ void TestFlow::theNextStartRemembers() {
         goal = d.ContractGoalOrNone();
         west = d.VacantWest();
     });
-    next.RecentMenu()->actions()[1]->trigger();
+    next.RecentMenu()->actions()[2]->trigger();
     QVERIFY(goal == test::Goal(4, 4, 1));
     QCOMPARE(west, 6);
     QCOMPARE(next.windowTitle(), QString("AQT / 432 - Norvadex"));
     QVERIFY(next.ComboSummaryText().contains("Compare method: IMPS: 4NT, 1 trick"));
-    QCOMPARE(next.ResultListView()->columnCount(), 1);
+    QCOMPARE(next.ResultListView()->model()->columnCount(), 1);
     QVERIFY(!next.ResultsShown());
     next.UseSettings(nullptr);
 }

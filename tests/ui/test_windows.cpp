@@ -13,10 +13,12 @@
 #include "ui/progress_window.h"
 #include "ui/qt_host.h"
 #include "ui/range_spin_box.h"
+#include "ui/report_view.h"
 #include "ui/tricks_needed_dialog.h"
 #include "ui/tricks_table.h"
 #include "ui_test_util.h"
 
+#include <QAbstractItemModelTester>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -264,24 +266,24 @@ void TestWindows::progressWindow() {
     w.SetMemoryReader([&used] { return used; });
     QCOMPARE(w.State(), TCalcState::Ready);
     QVERIFY(!w.InterruptButton()->isEnabled());
-    // A modal child of its window while it computes.
+    // A child window of its window while it computes, above it but not modal.
     w.SetState(TCalcState::Calculating);
     w.ShowOverParent();
-    QVERIFY(w.parentWidget() == &parent && w.isWindow());
-    QCOMPARE(w.windowModality(), Qt::WindowModal);
-    QCOMPARE(QApplication::activeModalWidget(), &w);
+    QVERIFY(w.parentWidget() == &parent && w.isWindow() && w.isVisible());
+    QCOMPARE(w.windowModality(), Qt::NonModal);
+    QVERIFY(QTest::qWaitForWindowActive(&w));
     QVERIFY(w.InterruptButton()->isEnabled() && w.Timer()->isActive());
     QVERIFY(w.ElapsedLabel()->text().startsWith("Elapsed: 0:0"));
     // The memory warning above 1 G, then above each doubled threshold.
     used = GiB;
-    w.TimerTimer();
+    w.Tick();
     QVERIFY(w.MemoryLabel()->text().isEmpty());
     used = GiB + 1;
-    w.TimerTimer();
+    w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
     used = 5 * GiB;
     for (int tick = 0; tick < 3; ++tick)
-        w.TimerTimer();
+        w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 4 G now."));
     // Escape and the close button ask as Interrupt does: No carries on, Yes stops.
     boxes.Answer(BoxAnswer::No);
@@ -298,7 +300,7 @@ void TestWindows::progressWindow() {
     // The next computation warns from 1 G again.
     w.SetState(TCalcState::Calculating);
     QVERIFY(w.MemoryLabel()->text().isEmpty());
-    w.TimerTimer();
+    w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
     w.Finish();
     QVERIFY(ProgressWindow::ResidentMemoryBytes() > (std::uint64_t(1) << 20));
@@ -394,18 +396,25 @@ void TestWindows::tricksTableSortOrders() {
     const std::pair<const char*, const char*> rows[] = {
         {"Kx - Jxx", "3"}, {" - KJxxx", "?"}, {"KJxx - x", "10"}, {"xx - KJx", "9"},
         {"J - Kxxx", "3"}, {"Kxx - Jx", "2"}, {"KJxxx - ", "1"}};
-    QTreeWidget view;
-    view.setColumnCount(4);
+    ReportTable table;
+    table.Columns.resize(4);
     for (const auto& [caption, a] : rows)
-        view.addTopLevelItem(new QTreeWidgetItem(QStringList{caption, " 1", " 1.00% ", a}));
+        table.Rows.push_back({caption, " 1", " 1.00% ", a});
+    ReportTableModel view;
+    // Checks the model's signals and answers at every change.
+    QAbstractItemModelTester tester(&view, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    view.SetTable(table);
     TricksTableSort sort; // as after a fill: column 0, cards only, descending
     sort.SortColumn = 0;
+    // A row selected before the sorting stays selected wherever it goes.
+    QItemSelectionModel selection(&view);
+    selection.select(view.index(2, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     auto click = [&](int column) {
         TricksTableColumnClick(sort, column);
-        SortTricksTable(&view, sort);
+        SortTricksTable(view, sort);
         QStringList cells;
-        for (int i = 0; i < view.topLevelItemCount(); ++i)
-            cells << view.topLevelItem(i)->text(column);
+        for (int i = 0; i < view.rowCount(); ++i)
+            cells << view.Cell(i, column);
         return cells;
     };
     // Column 0 cycles: West's length first, longest first (x below every card);
@@ -424,6 +433,8 @@ void TestWindows::tricksTableSortOrders() {
     QCOMPARE(click(3), QStringList({"?", "9", "3", "3", "2", "10", "1"}));
     QCOMPARE(click(3), QStringList({"1", "10", "2", "3", "3", "9", "?"}));
     QCOMPARE(click(0), highestFirst);
+    QCOMPARE(selection.selectedRows().size(), 1);
+    QCOMPARE(view.Cell(selection.selectedRows()[0].row(), 0), QString("KJxx - x"));
 }
 
 QTEST_MAIN(TestWindows)
