@@ -145,10 +145,10 @@ Json ResultJson(const RunResult& r) {
         g["goal"] = list.Rows[i][0];
         if (i < shown.size()) {
             g["probability"] = ShownGoalProbability(s, shown[i]);
-            g["lines"] = s.BestForGoal[shown[i]];
+            g["lines"] = LineNames(s, s.BestForGoal[shown[i]]);
         } else {
             g["probability"] = nullptr;
-            g["lines"] = list.Rows[i][0] == "max" ? s.BestForGoal[0] : s.PayoffBest;
+            g["lines"] = LineNames(s, list.Rows[i][0] == "max" ? s.BestForGoal[0] : s.PayoffBest);
         }
         goals.push_back(g);
     }
@@ -160,8 +160,8 @@ Json ResultJson(const RunResult& r) {
         l["name"] = line.Name;
         l["probability"] = TrickGoals(line.Prob);
         l["expected"] = line.Prob[0];
-        l["beaten_by"] = line.Beaters;
-        l["beaten_by_text"] = line.BeatersText;
+        l["beaten_by"] = LineNames(s, line.Beaters);
+        l["beaten_by_text"] = BeatersText(s, line);
         l["tricks"] = line.Tricks;
         const std::size_t i = lines.size();
         if (i < r.Plans.size() && i < r.PlanTexts.size()) {

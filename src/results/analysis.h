@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace nvx {
 
@@ -60,13 +61,9 @@ class Analysis {
     double GetBestProb(int k) const { return lines_.GetBestProb(k); }
     std::uint8_t GetMaxK() const { return lines_.GetMaxK(); }
     std::uint8_t GetMinK() const { return lines_.GetMinK(); }
-    std::string GetBestForGoal(int k, std::string_view sep) const {
-        return lines_.GetBestForGoal(k, sep);
-    }
-    std::string GetPayoffBest(std::string_view sep) const { return lines_.GetPayoffBest(sep); }
-    std::string GetBeaters(int i, std::string_view sep) {
-        return lines_.GetBeaters(host(), i, sep);
-    }
+    std::vector<int> GetBestForGoal(int k) const { return lines_.GetBestForGoal(k); }
+    std::vector<int> GetPayoffBest() const { return lines_.GetPayoffBest(); }
+    LineBeaters GetBeaters(int i) { return lines_.GetBeaters(host(), i); }
     double GetPayoff(int i, int j) { return lines_.GetPayoff(host(), i, j); }
     // The probability of exactly this West holding (real cards).
     double GetDivProb(std::string_view westCards) const;

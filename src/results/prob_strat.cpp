@@ -561,40 +561,30 @@ double ProbStrategies::GetBestProb(int k) const {
     return Fraction(best_[k]);
 }
 
-std::string ProbStrategies::JoinNames(const std::function<bool(const TProbStrat&)>& pick,
-                                      std::string_view sep) const {
-    std::string s;
-    for (const auto& line : list_)
-        if (pick(*line)) {
-            s += sep;
-            s += line->Name;
-        }
-    s.erase(0, std::min(sep.size(), s.size()));
-    return s;
+std::vector<int>
+ProbStrategies::Positions(const std::function<bool(const TProbStrat&)>& pick) const {
+    std::vector<int> positions;
+    for (std::size_t i = 0; i < list_.size(); ++i)
+        if (pick(*list_[i])) positions.push_back(static_cast<int>(i) + 1);
+    return positions;
 }
 
-std::string ProbStrategies::GetBestForGoal(int k, std::string_view sep) const {
+std::vector<int> ProbStrategies::GetBestForGoal(int k) const {
     if (k < 0 || k > MaxTricks) return {};
-    return JoinNames([&](const TProbStrat& s) { return s.GoalWeight[k] >= best_[k]; }, sep);
+    return Positions([&](const TProbStrat& s) { return s.GoalWeight[k] >= best_[k]; });
 }
 
-std::string ProbStrategies::GetPayoffBest(std::string_view sep) const {
-    return JoinNames([](const TProbStrat& s) { return s.Worst == 0; }, sep);
+std::vector<int> ProbStrategies::GetPayoffBest() const {
+    return Positions([](const TProbStrat& s) { return s.Worst == 0; });
 }
 
-std::string ProbStrategies::GetBeaters(Host& host, int i, std::string_view sep) const {
+LineBeaters ProbStrategies::GetBeaters(Host& host, int i) const {
     const TProbStrat* line = GetStrat(i);
     if (!line) return {};
-    bool any = false;
-    std::string names = JoinNames(
-        [&](const TProbStrat& p) {
-            const bool beats = PayoffOf(host, p, *line) > 0;
-            any = any || beats;
-            return beats;
-        },
-        sep);
-    if (!any && line->Worst < 0) return "not available";
-    return names;
+    LineBeaters beaters;
+    beaters.Lines = Positions([&](const TProbStrat& p) { return PayoffOf(host, p, *line) > 0; });
+    beaters.ByUnshownLine = beaters.Lines.empty() && line->Worst < 0;
+    return beaters;
 }
 
 double ProbStrategies::GetPayoff(Host& host, int i, int j) const {

@@ -16,7 +16,6 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace nvx {
@@ -66,6 +65,14 @@ char CmpAllK(const TProbStrat& a, const TProbStrat& b);
 // covers the other, '<' only b does, '=' both, '|' neither.
 char CmpCoversBest(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best);
 
+// The lines that beat one line on average.
+struct LineBeaters {
+    std::vector<int> Lines; // their positions, in list order
+    // No shown line beats it, yet some line did: one dropped while the
+    // representatives were chosen.
+    bool ByUnshownLine = false;
+};
+
 class ProbStrategies {
   public:
     using LineList = std::vector<std::unique_ptr<TProbStrat>>;
@@ -105,13 +112,13 @@ class ProbStrategies {
     // One more than the fewest sure tricks of any line: goals below it are met
     // by every line.
     std::uint8_t GetMinK() const { return minK_; }
-    // The names of the lines optimal for goal k (k = 0: the most expected tricks).
-    std::string GetBestForGoal(int k, std::string_view sep) const;
-    // The names of the lines no shown line beats on average.
-    std::string GetPayoffBest(std::string_view sep) const;
-    // The names of the lines that beat line i on average; "not available" when
-    // none of them is shown but something beat it.
-    std::string GetBeaters(Host& host, int i, std::string_view sep) const;
+    // The positions of the lines optimal for goal k (k = 0: the most expected
+    // tricks), in list order.
+    std::vector<int> GetBestForGoal(int k) const;
+    // The positions of the lines no shown line beats on average.
+    std::vector<int> GetPayoffBest() const;
+    // The lines that beat line i on average.
+    LineBeaters GetBeaters(Host& host, int i) const;
     // Line i's average gain over line j (a chance difference at matchpoints,
     // IMPs per deal at IMPs).
     double GetPayoff(Host& host, int i, int j) const;
@@ -136,8 +143,7 @@ class ProbStrategies {
     void ChooseRepresentatives(Host& host, bool hasPayoffBest);
     void ThinOut(Host& host, const std::function<char(const TProbStrat&, const TProbStrat&)>& cmp);
     void NameStrategies();
-    std::string JoinNames(const std::function<bool(const TProbStrat&)>& pick,
-                          std::string_view sep) const;
+    std::vector<int> Positions(const std::function<bool(const TProbStrat&)>& pick) const;
     double Fraction(std::int64_t weight) const;
 
     LineList list_;

@@ -15,19 +15,6 @@ std::string Printf(const char* format, double value) {
     return buf;
 }
 
-std::vector<std::string> SplitNames(const std::string& text, char separator) {
-    std::vector<std::string> names;
-    if (text.empty()) return names;
-    std::size_t start = 0;
-    for (;;) {
-        const std::size_t end = text.find(separator, start);
-        names.push_back(text.substr(start, end - start));
-        if (end == std::string::npos) break;
-        start = end + 1;
-    }
-    return names;
-}
-
 } // namespace
 
 // --- number formats ------------------------------------------------------------------
@@ -213,42 +200,38 @@ std::string CombinationSummary(const ComboValues& v) {
 
 // --- the results ---------------------------------------------------------------------------
 
-std::string JoinNames(const std::vector<std::string>& names, std::string_view separator) {
-    std::string s;
-    for (const std::string& n : names) {
-        s += separator;
-        s += n;
-    }
-    s.erase(0, std::min(separator.size(), s.size()));
-    return s;
+namespace {
+
+// Positions 1..n of the result queries as indices into the summary's lines.
+std::vector<int> Indices(const std::vector<int>& positions) {
+    std::vector<int> indices;
+    indices.reserve(positions.size());
+    for (int p : positions)
+        indices.push_back(p - 1);
+    return indices;
 }
 
+} // namespace
+
 ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines) {
-    constexpr char sep = ',';
-    const std::string sepText(1, sep);
     ResultsSummary r;
     r.Imps = lines.Payoffs().IsIMPs();
     r.MinK = lines.GetMinK();
     r.MaxK = lines.GetMaxK();
     for (int k = 0; k <= MaxTricks; ++k) {
         r.Best[k] = lines.GetBestProb(k);
-        r.BestForGoal[k] = SplitNames(lines.GetBestForGoal(k, sepText), sep);
+        r.BestForGoal[k] = Indices(lines.GetBestForGoal(k));
     }
-    r.PayoffBest = SplitNames(lines.GetPayoffBest(sepText), sep);
+    r.PayoffBest = Indices(lines.GetPayoffBest());
     const int n = lines.StratCount();
     for (int i = 1; i <= n; ++i) {
         LineResult line;
         line.Name = lines.GetStratName(i);
         for (int k = 0; k <= MaxTricks; ++k)
             line.Prob[k] = lines.GetStratProb(i, k);
-        const std::string beaters = lines.GetBeaters(host, i, sepText);
-        if (beaters == "not available") {
-            line.BeatersNotAvailable = true;
-            line.BeatersText = beaters;
-        } else {
-            line.Beaters = SplitNames(beaters, sep);
-            line.BeatersText = JoinNames(line.Beaters);
-        }
+        const LineBeaters beaters = lines.GetBeaters(host, i);
+        line.Beaters = Indices(beaters.Lines);
+        line.BeatenByUnshownLine = beaters.ByUnshownLine;
         if (const TProbStrat* s = lines.GetStrat(i))
             line.Tricks.assign(s->Val.begin(), s->Val.end());
         r.Lines.push_back(std::move(line));
@@ -258,6 +241,28 @@ ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines) {
         for (int j = 0; j < n; ++j)
             if (i != j) r.Payoff[i][j] = lines.GetPayoff(host, i + 1, j + 1);
     return r;
+}
+
+std::vector<std::string> LineNames(const ResultsSummary& r, const std::vector<int>& lines) {
+    std::vector<std::string> names;
+    names.reserve(lines.size());
+    for (int i : lines)
+        names.push_back(r.Lines.at(static_cast<std::size_t>(i)).Name);
+    return names;
+}
+
+std::string JoinedNames(const ResultsSummary& r, const std::vector<int>& lines,
+                        std::string_view separator) {
+    std::string s;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (i > 0) s += separator;
+        s += r.Lines.at(static_cast<std::size_t>(lines[i])).Name;
+    }
+    return s;
+}
+
+std::string BeatersText(const ResultsSummary& r, const LineResult& line) {
+    return line.BeatenByUnshownLine ? "not available" : JoinedNames(r, line.Beaters);
 }
 
 std::vector<int> ShownGoals(const ResultsSummary& r) {
@@ -283,10 +288,10 @@ ReportTable ResultListTable(const ResultsSummary& r) {
                  {"Line", ColumnAlign::Left}};
     for (int k : ShownGoals(r))
         t.Rows.push_back({std::to_string(k), FormatPercent(ShownGoalProbability(r, k)),
-                          JoinNames(r.BestForGoal[k])});
-    const std::string payoffBest = JoinNames(r.PayoffBest);
+                          JoinedNames(r, r.BestForGoal[k])});
+    const std::string payoffBest = JoinedNames(r, r.PayoffBest);
     t.Rows.push_back({r.Imps ? "imp-best" : "mp-best", "", payoffBest});
-    const std::string mostExpected = JoinNames(r.BestForGoal[0]);
+    const std::string mostExpected = JoinedNames(r, r.BestForGoal[0]);
     if (payoffBest != mostExpected) t.Rows.push_back({"max", "", mostExpected});
     return t;
 }
@@ -306,7 +311,7 @@ ReportTable StratGoalTable(const ResultsSummary& r) {
         for (int k : goals)
             row.push_back(FormatPercent(ShownGoalProbability(r, line, k)));
         row.push_back(FormatNumber(line.Prob[0]));
-        row.push_back(line.BeatersText);
+        row.push_back(BeatersText(r, line));
         t.Rows.push_back(std::move(row));
     }
     return t;

@@ -134,32 +134,39 @@ struct LineResult {
     std::string Name;
     // [0] the expected tricks, [k] the chance of at least k tricks.
     std::array<double, MaxTricks + 1> Prob{};
-    std::vector<std::string> Beaters; // the lines that beat this one on average
-    bool BeatersNotAvailable = false; // something beat it but is no longer shown
-    std::string BeatersText;          // the cell as shown: names side by side or "not available"
+    std::vector<int> Beaters; // the lines that beat this one on average (indices into Lines)
+    // Nothing shown beats it, yet some line did: one that is no longer shown.
+    bool BeatenByUnshownLine = false;
     std::vector<std::uint8_t> Tricks; // tricks per division, in division-number order
 };
 
 // Everything the results list and the two tables read, taken once from the
-// result queries.
+// result queries. Lines are referred to by their index into Lines.
 struct ResultsSummary {
     bool Imps = false;
     std::uint8_t MinK = MaxTricks;
     std::uint8_t MaxK = 0;
     std::array<double, MaxTricks + 1> Best{}; // [0] the most expected tricks
     // The lines optimal for each goal ([0] the most expected tricks).
-    std::array<std::vector<std::string>, MaxTricks + 1> BestForGoal;
-    std::vector<std::string> PayoffBest; // the mp-best or imp-best lines
+    std::array<std::vector<int>, MaxTricks + 1> BestForGoal;
+    std::vector<int> PayoffBest; // the mp-best or imp-best lines
     std::vector<LineResult> Lines;
-    // Payoff[i][j]: line i's average gain over line j (0-based; 0 on the diagonal).
+    // Payoff[i][j]: line i's average gain over line j (0 on the diagonal).
     std::vector<std::vector<double>> Payoff;
 };
 
 // Reads the result queries of the lines of an analysis.
 ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines);
 
-// The names side by side, as the views write them ("AC").
-std::string JoinNames(const std::vector<std::string>& names, std::string_view separator = "");
+// The names of these lines.
+std::vector<std::string> LineNames(const ResultsSummary& r, const std::vector<int>& lines);
+// The names of these lines joined with the separator; side by side ("AC") as
+// the views write them.
+std::string JoinedNames(const ResultsSummary& r, const std::vector<int>& lines,
+                        std::string_view separator = "");
+// The cell of the lines that beat a line: their names side by side, or "not
+// available" when the line that beat it is no longer shown.
+std::string BeatersText(const ResultsSummary& r, const LineResult& line);
 
 enum class ColumnAlign : std::uint8_t { Left, Right, Centre };
 

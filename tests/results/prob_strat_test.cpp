@@ -76,7 +76,7 @@ TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
         EXPECT_EQ(an.lines.ProbList()[i]->Name, std::string(1, static_cast<char>('A' + i)));
     }
     for (int k = 1; k <= 13; ++k)
-        EXPECT_EQ(an.lines.GetBestForGoal(k, ""), std::string(1, static_cast<char>('A' + 13 - k)));
+        EXPECT_EQ(an.lines.GetBestForGoal(k), std::vector<int>{14 - k});
     EXPECT_TRUE(an.host.errors.empty());
 }
 
@@ -253,8 +253,8 @@ TEST(ComputeOptimalLines, WithoutPayoffBestTheBeaterOfAShownLineIsShown) {
     EXPECT_EQ(an.Find(l1)->WorstOpp, an.Find(l2));
     EXPECT_EQ(an.Find(l2)->WorstOpp, an.Find(l3));
     EXPECT_EQ(an.Find(l3)->WorstOpp, an.Find(l1));
-    EXPECT_EQ(an.lines.GetPayoffBest(""), "");
-    EXPECT_EQ(an.lines.GetBestForGoal(0, ""), "B");
+    EXPECT_TRUE(an.lines.GetPayoffBest().empty());
+    EXPECT_EQ(an.lines.GetBestForGoal(0), std::vector<int>{2});
     EXPECT_TRUE(an.host.errors.empty());
 }
 

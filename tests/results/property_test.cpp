@@ -156,7 +156,7 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
                 for (const auto& o : r.ProbList())
                     worst = std::min(worst, DirectPayoff(c, s.Val, o->Val));
                 EXPECT_EQ(s.Worst, worst);
-                EXPECT_NE(r.GetBeaters(an.host, i, ""), "not available");
+                EXPECT_FALSE(r.GetBeaters(an.host, i).ByUnshownLine);
             }
         }
         if (!inputHasPayoffBest && !warning) {

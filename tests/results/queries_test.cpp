@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 
 namespace nvx {
@@ -28,12 +29,14 @@ TEST(ResultQueries, TwoLineExample) {
     EXPECT_DOUBLE_EQ(r.GetBestProb(3), 0.0);
     EXPECT_EQ(r.GetMinK(), 1);
     EXPECT_EQ(r.GetMaxK(), 2);
-    EXPECT_EQ(r.GetBestForGoal(2, ""), "A");
-    EXPECT_EQ(r.GetBestForGoal(1, ""), "B");
-    EXPECT_EQ(r.GetBestForGoal(0, ""), "A");
-    EXPECT_EQ(r.GetPayoffBest(""), "A");
-    EXPECT_EQ(r.GetBeaters(host, 2, ""), "A");
-    EXPECT_EQ(r.GetBeaters(host, 1, ""), "");
+    using Lines = std::vector<int>;
+    EXPECT_EQ(r.GetBestForGoal(2), Lines{1});
+    EXPECT_EQ(r.GetBestForGoal(1), Lines{2});
+    EXPECT_EQ(r.GetBestForGoal(0), Lines{1});
+    EXPECT_EQ(r.GetPayoffBest(), Lines{1});
+    EXPECT_EQ(r.GetBeaters(host, 2).Lines, Lines{1});
+    EXPECT_TRUE(r.GetBeaters(host, 1).Lines.empty());
+    EXPECT_FALSE(r.GetBeaters(host, 1).ByUnshownLine);
     EXPECT_DOUBLE_EQ(r.GetPayoff(host, 1, 2), 0.5);
     EXPECT_DOUBLE_EQ(r.GetPayoff(host, 2, 1), -0.5);
     EXPECT_DOUBLE_EQ(r.GetPayoff(host, 1, 1), 0.0);
@@ -54,16 +57,16 @@ TEST(ResultQueries, PositionsOutsideTheList) {
     EXPECT_EQ(r.GetStrat(3), nullptr);
     EXPECT_EQ(r.GetStratName(3), "");
     EXPECT_DOUBLE_EQ(r.GetStratProb(1, 14), 0.0);
-    EXPECT_EQ(r.GetBestForGoal(14, ","), "");
+    EXPECT_TRUE(r.GetBestForGoal(14).empty());
 
     ProbStrategies none;
     EXPECT_EQ(none.StratCount(), 0);
     EXPECT_EQ(none.GetStrat(1), nullptr);
-    EXPECT_EQ(none.GetBestForGoal(1, ", "), "");
-    EXPECT_EQ(none.GetPayoffBest(", "), "");
+    EXPECT_TRUE(none.GetBestForGoal(1).empty());
+    EXPECT_TRUE(none.GetPayoffBest().empty());
     EXPECT_EQ(none.GetMinK(), 13);
     EXPECT_EQ(none.GetMaxK(), 0);
-    EXPECT_EQ(none.GetBeaters(an.host, 1, ""), "");
+    EXPECT_TRUE(none.GetBeaters(an.host, 1).Lines.empty());
     EXPECT_DOUBLE_EQ(none.GetPayoff(an.host, 1, 1), 0.0);
 }
 
@@ -80,24 +83,21 @@ TEST(ResultQueries, ImpPayoffIsAverageImpsPerDeal) {
     EXPECT_DOUBLE_EQ(an.lines.GetPayoff(an.host, 2, 1), -(10.0 * 3 - 2.0) / 4);
 }
 
-TEST(ResultQueries, NamesAreJoinedWithTheSeparator) {
+TEST(ResultQueries, LinesInListOrder) {
     // A = L (best for 3 tricks), B = Y, C = X; X and Y beat L.
     const TVal l{3, 0, 0, 0, 0}, x{0, 2, 2, 0, 0}, y{0, 0, 0, 2, 2};
     Analysis an;
     an.Run({l, x, y}, {1, 1, 1, 1, 1});
     const ProbStrategies& r = an.lines;
-    EXPECT_EQ(r.GetBestForGoal(2, ", "), "B, C");
-    EXPECT_EQ(r.GetBestForGoal(2, ""), "BC");
-    EXPECT_EQ(r.GetBestForGoal(3, ", "), "A");
-    EXPECT_EQ(r.GetBestForGoal(1, " / "), "B / C");
-    EXPECT_EQ(r.GetPayoffBest(", "), "B, C");
-    EXPECT_EQ(r.GetBeaters(an.host, 1, ", "), "B, C");
-    EXPECT_EQ(r.GetBeaters(an.host, 1, ""), "BC");
+    using Lines = std::vector<int>;
+    EXPECT_EQ(r.GetBestForGoal(2), (Lines{2, 3}));
+    EXPECT_EQ(r.GetBestForGoal(3), Lines{1});
+    EXPECT_EQ(r.GetPayoffBest(), (Lines{2, 3}));
+    EXPECT_EQ(r.GetBeaters(an.host, 1).Lines, (Lines{2, 3}));
 
     Analysis many;
     many.Run(test::UnitVals(12), std::vector<std::int32_t>(12, 1));
-    EXPECT_EQ(many.lines.GetPayoffBest(""), "ABCDEFGHIJKL");
-    EXPECT_EQ(many.lines.GetPayoffBest(","), "A,B,C,D,E,F,G,H,I,J,K,L");
+    EXPECT_EQ(many.lines.GetPayoffBest(), (Lines{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
 }
 
 // Weights 2, 4, 2, 3; 13 lines no one of which is payoff-best. The last
@@ -116,8 +116,9 @@ TEST(ResultQueries, BeatersNotAvailableWhenTheBeaterWasDropped) {
     const PayoffTable trick;
     int unavailable = 0;
     for (int i = 1; i <= r.StratCount(); ++i) {
-        const std::string beaters = r.GetBeaters(an.host, i, "");
-        if (beaters != "not available") continue;
+        const LineBeaters beaters = r.GetBeaters(an.host, i);
+        if (!beaters.ByUnshownLine) continue;
+        EXPECT_TRUE(beaters.Lines.empty());
         ++unavailable;
         const TProbStrat& line = *r.GetStrat(i);
         EXPECT_LT(line.Worst, 0);
@@ -127,7 +128,8 @@ TEST(ResultQueries, BeatersNotAvailableWhenTheBeaterWasDropped) {
         for (const TVal& v : vals)
             beatenByInput |= Payoff(an.host, trick, v, line.Val, w) > 0;
         EXPECT_TRUE(beatenByInput);
-        EXPECT_EQ(r.GetPayoffBest("").find(line.Name), std::string::npos);
+        const std::vector<int> payoffBest = r.GetPayoffBest();
+        EXPECT_EQ(std::count(payoffBest.begin(), payoffBest.end(), i), 0);
         for (const auto& s : r.ProbList())
             EXPECT_LE(Payoff(an.host, trick, s->Val, line.Val, w), 0);
     }

@@ -223,11 +223,11 @@ TEST(ResultViews, SummaryOfTheQueries) {
     EXPECT_EQ(r.Lines[0].Name, "A");
     EXPECT_DOUBLE_EQ(r.Lines[0].Prob[0], 1.5);
     EXPECT_EQ(r.Lines[0].Tricks, (std::vector<std::uint8_t>{2, 0}));
-    EXPECT_EQ(r.Lines[1].Beaters, std::vector<std::string>{"A"});
+    EXPECT_EQ(r.Lines[1].Beaters, std::vector<int>{0});
     EXPECT_TRUE(r.Lines[0].Beaters.empty());
-    EXPECT_EQ(r.BestForGoal[2], std::vector<std::string>{"A"});
-    EXPECT_EQ(r.BestForGoal[1], std::vector<std::string>{"B"});
-    EXPECT_EQ(r.PayoffBest, std::vector<std::string>{"A"});
+    EXPECT_EQ(r.BestForGoal[2], std::vector<int>{0});
+    EXPECT_EQ(r.BestForGoal[1], std::vector<int>{1});
+    EXPECT_EQ(r.PayoffBest, std::vector<int>{0});
     EXPECT_DOUBLE_EQ(r.Payoff[0][1], 0.5);
     EXPECT_DOUBLE_EQ(r.Payoff[1][0], -0.5);
 }
@@ -263,7 +263,7 @@ TEST(ResultViews, ResultsListStratGoalAndPayoffTables) {
 
 TEST(ResultViews, MaxRowWhenTheMpBestLinesAreOthers) {
     ResultsSummary r = TwoLines();
-    r.PayoffBest = {"B"};
+    r.PayoffBest = {1};
     const ReportTable list = ResultListTable(r);
     ASSERT_EQ(list.Rows.size(), 4u);
     EXPECT_EQ(list.Rows[2], (std::vector<std::string>{"mp-best", "", "B"}));
@@ -310,11 +310,11 @@ TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
     EXPECT_EQ(StratGoalTable(z).Rows[0][1], "  100.0000%");
 }
 
-TEST(ResultViews, NotAvailableBeaters) {
+TEST(ResultViews, NamesOfLinesAndNotAvailableBeaters) {
     ResultsSummary r = TwoLines();
-    r.Lines[1].BeatersNotAvailable = true;
-    r.Lines[1].BeatersText = "not available";
-    EXPECT_EQ(StratGoalTable(r).Rows[1].back(), "not available");
+    EXPECT_EQ(JoinedNames(r, {0, 1}, ", "), "A, B");
+    r.Lines[0].BeatenByUnshownLine = true;
+    EXPECT_EQ(StratGoalTable(r).Rows[0].back(), "not available");
 }
 
 TEST(TricksTable, NamedCardLimit) {
