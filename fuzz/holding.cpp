@@ -2,6 +2,7 @@
 // checks, fed with arbitrary bytes as typed text and arbitrary numbers for the
 // entries and the vacant places.
 #include "cards/holding.h"
+#include "present/input_rules.h"
 #include "results/report.h"
 
 #include "fuzz_support.h"

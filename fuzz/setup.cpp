@@ -6,8 +6,8 @@
 // the start, and the engine reports no internal error. Refused combinations
 // are set up too, on a host of their own, and must merely do no harm.
 #include "cli/options.h"
+#include "present/input_rules.h"
 #include "results/analysis.h"
-#include "results/report.h"
 #include "support/recording_host.h"
 
 #include "fuzz_support.h"

@@ -8,7 +8,7 @@ and writes the outcome to build-mutate/report.json; --compare OLD.json lists
 the faults that an earlier run caught and this one does not.
 
     scripts/mutate.py                 # every fault
-    scripts/mutate.py --only grid-edge --only cli-thirteen
+    scripts/mutate.py --only grid-edge --only typed-thirteen
     scripts/mutate.py --compare build-mutate/before.json
 """
 import argparse

@@ -1,6 +1,7 @@
 #include "cli/options.h"
 
 #include "results/memory_limit.h"
+#include "results/report.h"
 
 #include <CLI/CLI.hpp>
 
@@ -21,13 +22,6 @@ constexpr std::uint64_t MaxMemoryLimitMB = std::uint64_t(1) << 30;
 
 char Upper(char c) {
     return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-}
-
-std::string Quoted(char c) {
-    if (std::isprint(static_cast<unsigned char>(c))) return std::string("'") + c + "'";
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "character %d", static_cast<unsigned char>(c));
-    return buf;
 }
 
 // Builds the parser. Batch lines take the options of one combination only.
@@ -212,37 +206,6 @@ std::optional<std::vector<std::string>> SplitWords(std::string_view line, std::s
     return words;
 }
 
-std::optional<TypedHolding> ReadTypedHolding(std::string_view text, std::string_view who,
-                                             std::string& error) {
-    TypedHolding h;
-    std::string named;
-    auto refuse = [&](const std::string& what) {
-        error = std::string(who) + ": " + what;
-        return std::nullopt;
-    };
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = Upper(text[i]);
-        if (c == ' ') continue;
-        if (c == '1' && i + 1 < text.size() && text[i + 1] == '0') {
-            c = 'T';
-            ++i;
-        } else if (c == 'X') {
-            ++h.Lows;
-            continue;
-        } else if (RankValue(c) == 0) {
-            if (c == '1' || c == '0')
-                return refuse(Quoted(text[i]) + " is no card (write 10 or T for the ten)");
-            return refuse(Quoted(text[i]) + " is no card");
-        }
-        if (named.find(c) != std::string::npos)
-            return refuse(std::string(c == 'T' ? "10" : std::string(1, c)) + " is given twice");
-        named += c;
-    }
-    h.Cards = NormalizeHolding(named);
-    if (h.Cards.size() + h.Lows > 13) return refuse("more than 13 cards");
-    return h;
-}
-
 std::optional<TContract> ReadContract(std::string_view text) {
     std::string t;
     for (char c : text)
@@ -281,15 +244,6 @@ std::optional<TContract> ReadContract(std::string_view text) {
 
 namespace {
 
-// Gives the x's the lowest allowed cards the holding does not name; nothing
-// when there are not enough.
-std::optional<THolding> ResolveLows(const TypedHolding& h, const THolding& allowed) {
-    std::string text = h.Cards.str() + std::string(h.Lows, 'X');
-    text = ExpandLowestFree(text, allowed);
-    if (text.find('X') != std::string::npos) return std::nullopt;
-    return NormalizeHolding(text);
-}
-
 std::string CardList(const THolding& cards) {
     std::string s;
     for (char c : cards) {
@@ -314,13 +268,14 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
     }
     RunRequest req;
     ComboValues& v = req.Combo;
-    std::optional<THolding> n = ResolveLows(*north, HoldingMinus(FullSuit(), south->Cards));
+    std::optional<THolding> n =
+        ResolveLows(*north, AllowedCards(HoldingEdit::North, "", south->Cards));
     if (!n) {
         error = "North: not enough free cards for the x's";
         return std::nullopt;
     }
     v.North = *n;
-    std::optional<THolding> s = ResolveLows(*south, HoldingMinus(FullSuit(), v.North));
+    std::optional<THolding> s = ResolveLows(*south, AllowedCards(HoldingEdit::South, v.North, ""));
     if (!s) {
         error = "South: not enough free cards for the x's";
         return std::nullopt;
@@ -330,7 +285,7 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
     if (args.Discards) {
         std::optional<TypedHolding> d = ReadTypedHolding(*args.Discards, "--discards", error);
         if (!d) return std::nullopt;
-        const THolding ns = NormalizeHolding(v.North.str() + v.South.str());
+        const THolding ns = AllowedCards(HoldingEdit::Discards, v.North, v.South);
         const THolding stray = HoldingMinus(d->Cards, ns);
         if (!stray.empty()) {
             error = "--discards: " + CardList(stray) + (stray.size() == 1 ? " is" : " are") +

@@ -6,7 +6,7 @@
 #include "cards/contract.h"
 #include "cards/holding.h"
 #include "cards/version.h"
-#include "results/report.h"
+#include "present/input_rules.h"
 
 #include <cstdint>
 #include <optional>
@@ -77,17 +77,6 @@ std::optional<std::vector<std::string>> SplitWords(std::string_view line, std::s
 // Text the user typed, fit to be quoted in a one-line message: control
 // characters become '?', and a long text is cut short with "...".
 std::string ShownText(std::string_view text);
-
-// A holding as typed in the combination dialog, read strictly: rank characters
-// in either case, "10" for the ten, blanks between cards, and "x" for a low card
-// still to be chosen. Cards are the named ones, Lows the number of x's.
-struct TypedHolding {
-    THolding Cards;
-    unsigned Lows = 0;
-};
-// Error describes the fault ("'Z' is no card") when the text is refused.
-std::optional<TypedHolding> ReadTypedHolding(std::string_view text, std::string_view who,
-                                             std::string& error);
 
 // "3NT", "4S", "4Hx", "6Cxx" (any case): level 1 to 7, strain C, D, H, S or NT,
 // then x (doubled) or xx (redoubled).

@@ -6,6 +6,7 @@
 
 #include "cards/host.h"
 #include "present/plan_text.h"
+#include "present/input_rules.h"
 #include "results/plan.h"
 #include "results/report.h"
 

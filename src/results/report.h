@@ -1,6 +1,5 @@
 // What the windows show of an analysis, as text and independent of any view:
-// the number formats, the combination dialog's typing rules and checks, the
-// combination summary, the results list, the strategy x goal table, the payoff
+// the number formats, the results list, the strategy x goal table, the payoff
 // table and the tricks table. The desktop program puts these texts into its
 // controls; the command-line tool prints them. Nothing here does I/O.
 #pragma once
@@ -39,92 +38,6 @@ std::string FormatRowProbability(double probability);
 // A message of the engine or the dialogs on one line: every line break ("\r\n",
 // "\r" or "\n") becomes one blank.
 std::string OneLineMessage(std::string_view text);
-
-// --- the combination dialog -------------------------------------------------------
-
-// The message of a numeric field left with a value that is no whole number from
-// 0 to max: "Value must be integer number in the range 0 to 9" (max 9).
-std::string RangeMessage(int max);
-// The value of a numeric field: a whole decimal number (blanks around it are
-// allowed) from 0 to max; nothing otherwise.
-std::optional<int> ParseRangeValue(std::string_view text, int max);
-
-inline constexpr int MaxEntriesValue = 9;
-inline constexpr int MaxPlacesValue = 13;
-
-enum class HoldingEdit : std::uint8_t { North, South, Discards };
-
-// The cards an edit may hold: North every card South's text does not name, South
-// every card North's text does not name, the discards North's and South's cards.
-THolding AllowedCards(HoldingEdit edit, std::string_view northText, std::string_view southText);
-
-// Replaces every "X" (or "x") of the text, the rightmost first, by the lowest
-// allowed card that the text does not name and no earlier replacement took; an
-// X for which no card is left stays as it is.
-std::string ExpandLowestFree(std::string_view text, const THolding& allowed);
-
-struct FilteredText {
-    std::string Text;
-    std::size_t Caret = 0; // characters before the caret
-};
-// What a holding edit keeps of the (upper-case) text typed into it: x expanded,
-// repeated cards and cards not allowed dropped, "1" kept only as the start of a
-// "10" (or while the caret stands right after it). caret is the number of
-// characters before the caret in text.
-FilteredText FilterTypedText(std::string_view text, const THolding& allowed, std::size_t caret);
-
-// The text a holding edit shows once it loses the focus: the display text
-// ("A K 10 3 ") of the normalised text without the cards that are not allowed.
-std::string HoldingEditExitText(std::string_view text, const THolding& allowed);
-
-// "IMPS: 3NT, 2 tricks": the caption of the IMP option.
-std::string CompareMethodText(const TContractGoal& goal);
-
-// Everything the combination dialog hands to the analysis, with the holdings
-// normalised. Discards are empty when the option is off.
-struct ComboValues {
-    THolding North;
-    THolding South;
-    THolding Discards;
-    bool EntriesOn = false;
-    std::uint8_t Entries = 0; // the spin position, used when EntriesOn
-    bool VacantOn = false;
-    std::uint8_t VacantWestSpin = 13; // used when VacantOn
-    std::uint8_t VacantEastSpin = 13;
-    std::optional<TContractGoal> Goal; // set when IMP scoring is on
-
-    THolding NorthPlaying() const { return HoldingMinus(North, Discards); }
-    THolding SouthPlaying() const { return HoldingMinus(South, Discards); }
-    THolding NorthDiscards() const { return HoldingMinus(North, NorthPlaying()); }
-    THolding SouthDiscards() const { return HoldingMinus(South, SouthPlaying()); }
-    THolding DefendersHolding() const {
-        return HoldingMinus(HoldingMinus(FullSuit(), North), South);
-    }
-    // The spin position with the entries option on, else as many as North plays.
-    std::uint8_t EntriesCount() const;
-    std::uint8_t VacantWest() const { return VacantOn ? VacantWestSpin : 13; }
-    std::uint8_t VacantEast() const { return VacantOn ? VacantEastSpin : 13; }
-    std::uint8_t WestFilled() const { return static_cast<std::uint8_t>(13 - VacantWest()); }
-    std::uint8_t EastFilled() const { return static_cast<std::uint8_t>(13 - VacantEast()); }
-    // The number of tricks that will be played in the suit.
-    std::uint8_t TricksInSuit() const;
-};
-
-enum class ComboField : std::uint8_t { None, North, South, Discards, West, East, Contract };
-
-struct ComboCheck {
-    std::string Message;                 // empty when every check passed
-    ComboField Focus = ComboField::None; // the field that gets the focus
-    bool ok() const { return Message.empty(); }
-};
-
-// The checks of the dialog's OK button, in their order; the first that fails
-// gives its message (with its "\r\n" line breaks) and the field to focus.
-ComboCheck CheckCombination(const ComboValues& v);
-
-// The summary of the combination under analysis: "\r" line breaks and tabs,
-// holdings as THolding text ("North: \tAQ42\rSouth: \tJ53\r\r").
-std::string CombinationSummary(const ComboValues& v);
 
 // --- the results --------------------------------------------------------------------
 

@@ -1,6 +1,6 @@
 #include "ui/combo_dialog.h"
 
-#include "results/report.h"
+#include "present/input_rules.h"
 
 #include "ui/contract_dialog.h"
 #include "ui/dialog_buttons.h"
@@ -208,7 +208,7 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     lessBitBtn_->hide();
     advancedPanel_->hide();
     goal_ = TContractGoal{};
-    impsCheckBox_->setText(QString::fromStdString(CompareMethodText()));
+    impsCheckBox_->setText(QString::fromStdString(CompareMethodText(goal_)));
 }
 
 // --- values --------------------------------------------------------------------
@@ -225,33 +225,28 @@ THolding ComboDialog::DiscardsHolding() const {
 }
 
 THolding ComboDialog::NorthPlaying() const {
-    return HoldingMinus(NorthHolding(), DiscardsHolding());
+    return Values().NorthPlaying();
 }
 THolding ComboDialog::SouthPlaying() const {
-    return HoldingMinus(SouthHolding(), DiscardsHolding());
+    return Values().SouthPlaying();
 }
 THolding ComboDialog::NorthDiscards() const {
-    return HoldingMinus(NorthHolding(), NorthPlaying());
+    return Values().NorthDiscards();
 }
 THolding ComboDialog::SouthDiscards() const {
-    return HoldingMinus(SouthHolding(), SouthPlaying());
+    return Values().SouthDiscards();
 }
-
 THolding ComboDialog::DefendersHolding() const {
-    return HoldingMinus(HoldingMinus(FullSuit(), NorthHolding()), SouthHolding());
+    return Values().DefendersHolding();
 }
-
 std::uint8_t ComboDialog::EntriesCount() const {
-    if (entriesCheckBox_->isChecked()) return static_cast<std::uint8_t>(entriesEdit_->value());
-    return static_cast<std::uint8_t>(NorthPlaying().size());
+    return Values().EntriesCount();
 }
-
 std::uint8_t ComboDialog::VacantWest() const {
-    return vacantCheckBox_->isChecked() ? static_cast<std::uint8_t>(westEdit_->value()) : 13;
+    return Values().VacantWest();
 }
-
 std::uint8_t ComboDialog::VacantEast() const {
-    return vacantCheckBox_->isChecked() ? static_cast<std::uint8_t>(eastEdit_->value()) : 13;
+    return Values().VacantEast();
 }
 
 std::optional<TContractGoal> ComboDialog::ContractGoalOrNone() const {
@@ -274,14 +269,7 @@ ComboValues ComboDialog::Values() const {
 }
 
 std::uint8_t ComboDialog::TricksInSuit() const {
-    return static_cast<std::uint8_t>(std::max(NorthPlaying().size(), SouthPlaying().size()));
-}
-
-std::string ComboDialog::CompareMethodText() const {
-    std::string s = "IMPS: " + ContractText(goal_.Contract) + ", " +
-                    std::to_string(goal_.TricksNeeded) + " trick";
-    if (goal_.TricksNeeded != 1) s += "s";
-    return s;
+    return Values().TricksInSuit();
 }
 
 void ComboDialog::Clear() {
@@ -323,7 +311,7 @@ void ComboDialog::SetValues(const THolding& north, const THolding& south, const 
 
     if (goal) {
         goal_ = *goal;
-        impsCheckBox_->setText(QString::fromStdString(CompareMethodText()));
+        impsCheckBox_->setText(QString::fromStdString(CompareMethodText(goal_)));
         impsCheckBox_->setChecked(true);
     } else {
         impsCheckBox_->setChecked(false);
@@ -345,10 +333,11 @@ void ComboDialog::HelpBtnClick() {
 }
 
 THolding ComboDialog::AllowedCards(const QWidget* edit) {
-    if (edit == northEdit_) return HoldingMinus(FullSuit(), SouthHolding());
-    if (edit == southEdit_) return HoldingMinus(FullSuit(), NorthHolding());
-    if (edit == discardsEdit_)
-        return NormalizeHolding((northEdit_->text() + southEdit_->text()).toLatin1().toStdString());
+    const std::string north = northEdit_->text().toLatin1().toStdString();
+    const std::string south = southEdit_->text().toLatin1().toStdString();
+    if (edit == northEdit_) return nvx::AllowedCards(HoldingEdit::North, north, south);
+    if (edit == southEdit_) return nvx::AllowedCards(HoldingEdit::South, north, south);
+    if (edit == discardsEdit_) return nvx::AllowedCards(HoldingEdit::Discards, north, south);
     InternalError(host_, InternalErrorCode::AllowedCardsOfUnknownEdit);
     return {};
 }
@@ -366,41 +355,6 @@ QLabel* ComboDialog::RefusedLabel(const QWidget* edit) const {
     return discardsRefused_;
 }
 
-QString RefusedKeyMessage(HandField field, const std::string& typed, const std::string& kept,
-                          const THolding& allowed) {
-    // Walk the typed text (each x as the card it stands for) along what was
-    // kept; the first character that is not there was refused.
-    const std::string expanded = ExpandLowestFree(typed, allowed);
-    std::size_t k = 0;
-    for (std::size_t i = 0; i < expanded.size(); ++i) {
-        const char c = expanded[i];
-        if (k < kept.size() && kept[k] == c) {
-            ++k;
-            continue;
-        }
-        if (c == ' ') continue;
-        const char card = c == '1' || c == '0' ? 'T' : c;
-        const QString name = card == 'T' ? QStringLiteral("10") : QString(QChar::fromLatin1(c));
-        if (c == 'X') return QStringLiteral("No card is left for x");
-        if (c == '0') return QStringLiteral("0 is not a card");
-        if (RankValue(card) == 0) return QStringLiteral("%1 is not a card").arg(name);
-        if (expanded.find(card) < i || (card == 'T' && expanded.find('T') != std::string::npos))
-            return QStringLiteral("%1 is there already").arg(name);
-        if (!HasCard(card, allowed)) {
-            switch (field) {
-            case HandField::North:
-                return QStringLiteral("%1 is in South's hand").arg(name);
-            case HandField::South:
-                return QStringLiteral("%1 is in North's hand").arg(name);
-            case HandField::Discards:
-                return QStringLiteral("%1 is not in North's or South's hand").arg(name);
-            }
-        }
-        return QStringLiteral("%1 cannot be typed here").arg(name);
-    }
-    return {};
-}
-
 void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
     if (inChange_) return;
     inChange_ = true;
@@ -412,11 +366,12 @@ void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
     const QString clean =
         QString::fromLatin1(filtered.Text.data(), qsizetype(filtered.Text.size()));
     // The message stays until the next key, which shows the next one or none.
-    const HandField field = edit == northEdit_   ? HandField::North
-                            : edit == southEdit_ ? HandField::South
-                                                 : HandField::Discards;
-    RefusedLabel(edit)->setText(
-        edit->hasFocus() ? RefusedKeyMessage(field, typedText, filtered.Text, allowed) : QString());
+    const HoldingEdit field = edit == northEdit_   ? HoldingEdit::North
+                              : edit == southEdit_ ? HoldingEdit::South
+                                                   : HoldingEdit::Discards;
+    RefusedLabel(edit)->setText(edit->hasFocus() ? QString::fromLatin1(RefusedKeyMessage(
+                                                       field, typedText, filtered.Text, allowed))
+                                                 : QString());
     if (clean != typed) edit->setText(clean);
     edit->setCursorPosition(static_cast<int>(filtered.Caret));
     inChange_ = false;
@@ -426,9 +381,8 @@ void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
 
 void ComboDialog::HandEditExit(HoldingLineEdit* edit) {
     RefusedLabel(edit)->clear();
-    const THolding allowed = AllowedCards(edit);
-    const THolding kept = HoldingMinus(EditHolding(edit), HoldingMinus(FullSuit(), allowed));
-    const QString display = QString::fromStdString(HoldingDisplayText(kept.view()));
+    const QString display = QString::fromStdString(
+        HoldingEditExitText(edit->text().toLatin1().toStdString(), AllowedCards(edit)));
     if (edit->text() != display) edit->setText(display);
     if (edit == northEdit_) okBtn_->setDefault(true);
     if (edit == discardsEdit_ && DiscardsHolding().empty()) discardsCheckBox_->setChecked(false);
@@ -485,7 +439,7 @@ void ComboDialog::ContractButtonClick() {
     contractDialog_.SetGoal(goal_.Contract, goal_.TricksNeeded, TricksInSuit());
     if (contractDialog_.exec() != QDialog::Accepted) return;
     goal_ = contractDialog_.GetGoal();
-    impsCheckBox_->setText(QString::fromStdString(CompareMethodText()));
+    impsCheckBox_->setText(QString::fromStdString(CompareMethodText(goal_)));
 }
 
 void ComboDialog::Fail(const std::string& message, QWidget* focus) {

@@ -6,7 +6,7 @@
 #include "cards/contract.h"
 #include "cards/holding.h"
 #include "cards/host.h"
-#include "results/report.h"
+#include "present/input_rules.h"
 
 #include <QDialog>
 
@@ -25,13 +25,6 @@ namespace nvx {
 class ContractDialog;
 class HoldingLineEdit;
 class RangeSpinBox;
-
-// Why the holding edit did not take a character the user typed: "K is in
-// South's hand", "Z is not a card", ...; empty when it took every one. typed is
-// the text as typed (upper case), kept what the edit kept of it.
-enum class HandField : std::uint8_t { North, South, Discards };
-QString RefusedKeyMessage(HandField field, const std::string& typed, const std::string& kept,
-                          const THolding& allowed);
 
 class ComboDialog : public QDialog {
     Q_OBJECT
@@ -67,8 +60,6 @@ class ComboDialog : public QDialog {
     ComboValues Values() const;
     // The tricks that will be played in the suit: the longer playing hand.
     std::uint8_t TricksInSuit() const;
-    // "IMPS: 3NT, 2 tricks".
-    std::string CompareMethodText() const;
 
     // --- the parts, for the handlers and for tests ---------------------------
     // The cards the holding edit may hold; internal error 701 for any other control.

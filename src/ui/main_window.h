@@ -3,6 +3,7 @@
 #pragma once
 
 #include "cards/contract.h"
+#include "present/input_rules.h"
 #include "results/report.h"
 #include "ui/analysis_flow.h"
 #include "ui/qt_host.h"

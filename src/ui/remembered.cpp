@@ -1,6 +1,6 @@
 #include "ui/remembered.h"
 
-#include "results/report.h"
+#include "present/input_rules.h"
 
 #include <QSettings>
 

@@ -18,42 +18,6 @@ ComboArgs Args(const char* north, const char* south) {
     return a;
 }
 
-TEST(CliHoldings, TypedAsInTheDialog) {
-    std::string error;
-    for (const char* text : {"AQ10", "A Q 10", "AQT", "aq10", "qat"}) {
-        std::optional<TypedHolding> h = ReadTypedHolding(text, "North", error);
-        ASSERT_TRUE(h) << text << ": " << error;
-        EXPECT_EQ(h->Cards.str(), "AQT") << text;
-        EXPECT_EQ(h->Lows, 0u);
-    }
-    std::optional<TypedHolding> h = ReadTypedHolding("AKxx", "North", error);
-    ASSERT_TRUE(h);
-    EXPECT_EQ(h->Cards.str(), "AK");
-    EXPECT_EQ(h->Lows, 2u);
-    h = ReadTypedHolding("", "South", error);
-    ASSERT_TRUE(h);
-    EXPECT_TRUE(h->Cards.empty());
-}
-
-TEST(CliHoldings, RefusedWithAReason) {
-    std::string error;
-    EXPECT_FALSE(ReadTypedHolding("AZ", "North", error));
-    EXPECT_EQ(error, "North: 'Z' is no card");
-    EXPECT_FALSE(ReadTypedHolding("A1", "South", error));
-    EXPECT_EQ(error, "South: '1' is no card (write 10 or T for the ten)");
-    EXPECT_FALSE(ReadTypedHolding("A 1 0", "North", error)); // the 1 and 0 must touch
-    EXPECT_FALSE(ReadTypedHolding("A,K", "North", error));
-    EXPECT_EQ(error, "North: ',' is no card");
-    EXPECT_FALSE(ReadTypedHolding("AKA", "North", error));
-    EXPECT_EQ(error, "North: A is given twice");
-    EXPECT_FALSE(ReadTypedHolding("T10", "North", error));
-    EXPECT_EQ(error, "North: 10 is given twice");
-    EXPECT_FALSE(ReadTypedHolding("AKQJT98765432x", "North", error));
-    EXPECT_EQ(error, "North: more than 13 cards");
-    EXPECT_FALSE(ReadTypedHolding("A\x01", "North", error));
-    EXPECT_EQ(error, "North: character 1 is no card");
-}
-
 TEST(CliHoldings, XsTakeTheLowestFreeCards) {
     std::string error;
     std::optional<RunRequest> r = Check(Args("AKxx", "Qx"), error);

@@ -1,8 +1,9 @@
 // A short test of each window on its own: the combination dialog, the contract
 // and tricks-needed dialogs, the progress window, the message seam and the host,
 // the help window, the plan view, and the tricks table's sort order.
-#include "results/analysis.h"
+#include "present/input_rules.h"
 #include "results/report.h"
+#include "results/analysis.h"
 #include "ui/combo_dialog.h"
 #include "ui/contract_dialog.h"
 #include "ui/help_pages.h"
