@@ -3,7 +3,7 @@
 // entries and the vacant places.
 #include "cards/holding.h"
 #include "present/input_rules.h"
-#include "results/report.h"
+#include "present/result_views.h"
 
 #include "fuzz_support.h"
 

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <array>
-#include <compare>
 #include <cstdint>
 #include <string>
 #include <string_view>

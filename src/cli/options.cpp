@@ -1,7 +1,7 @@
 #include "cli/options.h"
 
+#include "present/result_views.h"
 #include "results/memory_limit.h"
-#include "results/report.h"
 
 #include <CLI/CLI.hpp>
 

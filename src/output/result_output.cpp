@@ -293,7 +293,7 @@ std::string ResultText(const RunResult& r, bool withTable) {
                   s.Lines.size() == 1 ? "" : "s", r.Seconds);
     out += buf;
     out += "\nResults\n" + TableText(ResultListTable(s));
-    out += "\n" + TableText(StratGoalTable(s));
+    out += "\n" + TableText(LineGoalTable(s));
     out += "\n" + TableText(PayoffTableView(s));
     std::vector<std::string> names;
     for (const LineResult& line : s.Lines)
@@ -390,7 +390,7 @@ std::string ResultCsv(const RunResult& r) {
     for (const LineResult& line : s.Lines)
         names.push_back(line.Name);
     return CsvTable("Results", ResultListTable(s)) + "\n" +
-           CsvTable("Strat x goal table", StratGoalTable(s)) + "\n" +
+           CsvTable("Strat x goal table", LineGoalTable(s)) + "\n" +
            CsvTable(PayoffTableView(s).Caption, PayoffTableView(s)) + "\n" +
            CsvTable("Tricks table", TricksTableView(r.TricksRows, names));
 }

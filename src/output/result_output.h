@@ -5,10 +5,10 @@
 #pragma once
 
 #include "cards/host.h"
-#include "present/plan_text.h"
 #include "present/input_rules.h"
+#include "present/plan_text.h"
+#include "present/result_views.h"
 #include "results/plan.h"
-#include "results/report.h"
 
 #include <nlohmann/json.hpp>
 

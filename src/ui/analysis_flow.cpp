@@ -5,7 +5,6 @@
 #include "ui/analysis_flow.h"
 
 #include "present/input_rules.h"
-#include "results/report.h"
 #include "ui/combo_dialog.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"

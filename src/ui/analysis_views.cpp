@@ -2,8 +2,8 @@
 
 #include "cards/holding.h"
 #include "play/play_state.h"
+#include "present/result_views.h"
 #include "results/analysis.h"
-#include "results/report.h"
 #include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/plan_view.h"
@@ -207,7 +207,7 @@ ResultsSummary AnalysisViews::ShownResults() const {
 
 void AnalysisViews::FillStratGoalTable() {
     const ResultsSummary r = ShownResults();
-    const ReportTable t = StratGoalTable(r);
+    const ReportTable t = LineGoalTable(r);
     window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
     window_.Table().ListView()->ShowTable(t);
 }

@@ -4,7 +4,6 @@
 
 #include "cards/contract.h"
 #include "present/input_rules.h"
-#include "results/report.h"
 #include "ui/analysis_flow.h"
 #include "ui/qt_host.h"
 #include "ui/tricks_table.h"

@@ -1,6 +1,6 @@
 #include "ui/report_view.h"
 
-#include "results/report.h"
+#include "present/result_views.h"
 
 #include <QAction>
 #include <QApplication>

@@ -124,7 +124,7 @@ QString AnalysisViews::ReportHtml() const {
                .arg(window_.windowTitle().section(QStringLiteral(" - "), 0, 0).toHtmlEscaped(),
                     summary) +
            HtmlTable(QStringLiteral("Results"), ResultListTable(s)) +
-           HtmlTable(QStringLiteral("Strat x goal table"), StratGoalTable(s)) +
+           HtmlTable(QStringLiteral("Strat x goal table"), LineGoalTable(s)) +
            HtmlTable(QString::fromStdString(PayoffTableView(s).Caption), PayoffTableView(s)) +
            HtmlTable(QStringLiteral("Tricks table"), TricksTableView(r.TricksRows, names));
 }

@@ -7,8 +7,8 @@
 // it at the start of a computation, so that the user acts while it would still
 // run. The slots are the chapters of the session and run in order on the same
 // window.
+#include "present/result_views.h"
 #include "results/analysis.h"
-#include "results/report.h"
 #include "ui/about_box.h"
 #include "ui/analysis_views.h"
 #include "ui/combo_dialog.h"
@@ -290,9 +290,9 @@ void TestFlow::tableWindowsSortingAndCopy() {
     // Both beside the main window, not modal.
     QVERIFY(goals.isVisible() && payoff.isVisible());
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
-    QCOMPARE(goals.windowTitle(), Q(StratGoalTable(r).Caption));
+    QCOMPARE(goals.windowTitle(), Q(LineGoalTable(r).Caption));
     QCOMPARE(payoff.windowTitle(), Q(PayoffTableView(r).Caption));
-    QCOMPARE(Diff(goals.ListView(), StratGoalTable(r)), QString());
+    QCOMPARE(Diff(goals.ListView(), LineGoalTable(r)), QString());
     QCOMPARE(Diff(payoff.ListView(), PayoffTableView(r)), QString());
 
     // Ctrl+C copies the header and the selected rows; the context menu of a
@@ -519,7 +519,7 @@ void TestFlow::impScoringSavedAndPrinted() {
     // The table windows left open follow the new analysis.
     QCOMPARE(w().PayoffWindow().windowTitle(), Q(PayoffTableView(r).Caption));
     QCOMPARE(Diff(w().PayoffWindow().ListView(), PayoffTableView(r)), QString());
-    QCOMPARE(Diff(w().Table().ListView(), StratGoalTable(r)), QString());
+    QCOMPARE(Diff(w().Table().ListView(), LineGoalTable(r)), QString());
     // The summary names the goal and shows all its lines.
     QVERIFY(w().ComboSummaryText().contains(Q("Compare method: " + CompareMethodText(goal))));
     QLabel* label = w().ComboLabel();

@@ -2,7 +2,7 @@
 // and tricks-needed dialogs, the progress window, the message seam and the host,
 // the help window, the plan view, and the tricks table's sort order.
 #include "present/input_rules.h"
-#include "results/report.h"
+#include "present/result_views.h"
 #include "results/analysis.h"
 #include "ui/combo_dialog.h"
 #include "ui/contract_dialog.h"

@@ -1,19 +1,17 @@
 // What the windows show of an analysis, as text and independent of any view:
 // the number formats, the results list, the strategy x goal table, the payoff
-// table and the tricks table. The desktop program puts these texts into its
-// controls; the command-line tool prints them. Nothing here does I/O.
+// table and the tricks table, each as rows of cells. The desktop program puts
+// these texts into its controls; the command-line tool prints them. Nothing
+// here does I/O.
 #pragma once
 
-#include "cards/contract.h"
 #include "cards/holding.h"
-#include "cards/host.h"
-#include "results/prob_strat.h"
+#include "results/summary.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,34 +40,6 @@ std::string OneLineMessage(std::string_view text);
 // --- the results --------------------------------------------------------------------
 
 inline constexpr const char* NoResultsText = "No results: computation cancelled";
-
-struct LineResult {
-    std::string Name;
-    // [0] the expected tricks, [k] the chance of at least k tricks.
-    std::array<double, MaxTricks + 1> Prob{};
-    std::vector<int> Beaters; // the lines that beat this one on average (indices into Lines)
-    // Nothing shown beats it, yet some line did: one that is no longer shown.
-    bool BeatenByUnshownLine = false;
-    std::vector<std::uint8_t> Tricks; // tricks per division, in division-number order
-};
-
-// Everything the results list and the two tables read, taken once from the
-// result queries. Lines are referred to by their index into Lines.
-struct ResultsSummary {
-    bool Imps = false;
-    std::uint8_t MinK = MaxTricks;
-    std::uint8_t MaxK = 0;
-    std::array<double, MaxTricks + 1> Best{}; // [0] the most expected tricks
-    // The lines optimal for each goal ([0] the most expected tricks).
-    std::array<std::vector<int>, MaxTricks + 1> BestForGoal;
-    std::vector<int> PayoffBest; // the mp-best or imp-best lines
-    std::vector<LineResult> Lines;
-    // Payoff[i][j]: line i's average gain over line j (0 on the diagonal).
-    std::vector<std::vector<double>> Payoff;
-};
-
-// Reads the result queries of the lines of an analysis.
-ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines);
 
 // The names of these lines.
 std::vector<std::string> LineNames(const ResultsSummary& r, const std::vector<int>& lines);
@@ -110,7 +80,7 @@ std::vector<int> ShownGoals(const ResultsSummary& r);
 double ShownGoalProbability(const ResultsSummary& r, int k);
 double ShownGoalProbability(const ResultsSummary& r, const LineResult& line, int k);
 // "Strat x goal table": one row per line.
-ReportTable StratGoalTable(const ResultsSummary& r);
+ReportTable LineGoalTable(const ResultsSummary& r);
 // The payoff table: one row and one column per line, empty on the diagonal.
 ReportTable PayoffTableView(const ResultsSummary& r);
 

@@ -1,7 +1,8 @@
-#include "results/report.h"
+#include "present/result_views.h"
+
+#include "results/analysis.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 #include <unordered_map>
 
@@ -58,49 +59,6 @@ std::string OneLineMessage(std::string_view text) {
 
 // --- the results ---------------------------------------------------------------------------
 
-namespace {
-
-// Positions 1..n of the result queries as indices into the summary's lines.
-std::vector<int> Indices(const std::vector<int>& positions) {
-    std::vector<int> indices;
-    indices.reserve(positions.size());
-    for (int p : positions)
-        indices.push_back(p - 1);
-    return indices;
-}
-
-} // namespace
-
-ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines) {
-    ResultsSummary r;
-    r.Imps = lines.Payoffs().IsIMPs();
-    r.MinK = lines.GetMinK();
-    r.MaxK = lines.GetMaxK();
-    for (int k = 0; k <= MaxTricks; ++k) {
-        r.Best[k] = lines.GetBestProb(k);
-        r.BestForGoal[k] = Indices(lines.GetBestForGoal(k));
-    }
-    r.PayoffBest = Indices(lines.GetPayoffBest());
-    const int n = lines.StratCount();
-    for (int i = 1; i <= n; ++i) {
-        LineResult line;
-        line.Name = lines.GetStratName(i);
-        for (int k = 0; k <= MaxTricks; ++k)
-            line.Prob[k] = lines.GetStratProb(i, k);
-        const LineBeaters beaters = lines.GetBeaters(host, i);
-        line.Beaters = Indices(beaters.Lines);
-        line.BeatenByUnshownLine = beaters.ByUnshownLine;
-        if (const TProbStrat* s = lines.GetStrat(i))
-            line.Tricks.assign(s->Val.begin(), s->Val.end());
-        r.Lines.push_back(std::move(line));
-    }
-    r.Payoff.assign(n, std::vector<double>(n, 0.0));
-    for (int i = 0; i < n; ++i)
-        for (int j = 0; j < n; ++j)
-            if (i != j) r.Payoff[i][j] = lines.GetPayoff(host, i + 1, j + 1);
-    return r;
-}
-
 std::vector<std::string> LineNames(const ResultsSummary& r, const std::vector<int>& lines) {
     std::vector<std::string> names;
     names.reserve(lines.size());
@@ -154,7 +112,7 @@ ReportTable ResultListTable(const ResultsSummary& r) {
     return t;
 }
 
-ReportTable StratGoalTable(const ResultsSummary& r) {
+ReportTable LineGoalTable(const ResultsSummary& r) {
     ReportTable t;
     t.Caption = "Strat x goal table";
     t.Columns.push_back({"Line", ColumnAlign::Right});
@@ -200,6 +158,19 @@ char NamedCardLimit(const THolding& ewCards, char smallCardLimit) {
     if (IsHigher(limit, 'T')) limit = 'T';
     if (!IsHigher(limit, ewCards[ewCards.size() - 1])) limit = '2';
     return limit;
+}
+
+TricksTableSource TricksTableSourceOf(Analysis& analysis) {
+    TricksTableSource s;
+    s.EWCards = analysis.engine().GetEWCards();
+    for (int i = 1; i <= analysis.StratCount(); ++i)
+        s.LineNames.push_back(analysis.GetStratName(i));
+    s.SmallCardLimit = analysis.SmallCardLimit();
+    s.Tricks = [&analysis](int line, std::string_view west) {
+        return analysis.GetStratTricks(line, west);
+    };
+    s.LayoutProbability = [&analysis](std::string_view west) { return analysis.GetDivProb(west); };
+    return s;
 }
 
 std::vector<TricksTableRow> TricksTableRows(const TricksTableSource& source) {

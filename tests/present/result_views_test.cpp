@@ -1,9 +1,7 @@
-#include "lines_helper.h"
-#include "results/report.h"
+#include "present/result_views.h"
+#include "results/lines_helper.h"
 
 #include <gtest/gtest.h>
-
-#include <map>
 
 namespace nvx {
 namespace {
@@ -39,24 +37,6 @@ ResultsSummary TwoLines(const PayoffTable& table = PayoffTable()) {
     return r;
 }
 
-TEST(ResultViews, SummaryOfTheQueries) {
-    const ResultsSummary r = TwoLines();
-    EXPECT_FALSE(r.Imps);
-    EXPECT_EQ(r.MinK, 1);
-    EXPECT_EQ(r.MaxK, 2);
-    ASSERT_EQ(r.Lines.size(), 2u);
-    EXPECT_EQ(r.Lines[0].Name, "A");
-    EXPECT_DOUBLE_EQ(r.Lines[0].Prob[0], 1.5);
-    EXPECT_EQ(r.Lines[0].Tricks, (std::vector<std::uint8_t>{2, 0}));
-    EXPECT_EQ(r.Lines[1].Beaters, std::vector<int>{0});
-    EXPECT_TRUE(r.Lines[0].Beaters.empty());
-    EXPECT_EQ(r.BestForGoal[2], std::vector<int>{0});
-    EXPECT_EQ(r.BestForGoal[1], std::vector<int>{1});
-    EXPECT_EQ(r.PayoffBest, std::vector<int>{0});
-    EXPECT_DOUBLE_EQ(r.Payoff[0][1], 0.5);
-    EXPECT_DOUBLE_EQ(r.Payoff[1][0], -0.5);
-}
-
 TEST(ResultViews, ResultsListStratGoalAndPayoffTables) {
     const ResultsSummary r = TwoLines();
     ReportTable list = ResultListTable(r);
@@ -68,7 +48,7 @@ TEST(ResultViews, ResultsListStratGoalAndPayoffTables) {
     EXPECT_EQ(list.Rows,
               (Rows{{"2", "   75.0000%", "A"}, {"1", "  100.0000%", "B"}, {"mp-best", "", "A"}}));
 
-    ReportTable strat = StratGoalTable(r);
+    ReportTable strat = LineGoalTable(r);
     EXPECT_EQ(strat.Caption, "Strat x goal table");
     std::vector<std::string> captions;
     for (const auto& c : strat.Columns)
@@ -103,7 +83,7 @@ TEST(ResultViews, ImpScoring) {
     EXPECT_TRUE(r.Imps);
     const ReportTable list = ResultListTable(r);
     EXPECT_EQ(list.Rows[list.Rows.size() - 1][0], "imp-best");
-    const ReportTable strat = StratGoalTable(r);
+    const ReportTable strat = LineGoalTable(r);
     EXPECT_EQ(strat.Columns.back().Caption, "loses at imps from");
     const ReportTable payoff = PayoffTableView(r);
     EXPECT_EQ(payoff.Caption, "Payoff table: average imps per deal");
@@ -120,7 +100,7 @@ TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
     EXPECT_EQ(r.MinK, r.MaxK + 1);
     using Rows = std::vector<std::vector<std::string>>;
     EXPECT_EQ(ResultListTable(r).Rows, (Rows{{"1", "  100.0000%", "A"}, {"mp-best", "", "A"}}));
-    const ReportTable strat = StratGoalTable(r);
+    const ReportTable strat = LineGoalTable(r);
     ASSERT_EQ(strat.Columns.size(), 4u);
     EXPECT_EQ(strat.Columns[1].Caption, "P( tricks >= 1 )");
     EXPECT_EQ(strat.Rows, (Rows{{"A", "  100.0000%", "    1.0000", ""}}));
@@ -132,14 +112,14 @@ TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
     none.Run({TVal{0, 0}}, {3, 1});
     const ResultsSummary z = SummarizeResults(none.host, none.lines);
     EXPECT_EQ(ResultListTable(z).Rows[0], (std::vector<std::string>{"0", "  100.0000%", "A"}));
-    EXPECT_EQ(StratGoalTable(z).Rows[0][1], "  100.0000%");
+    EXPECT_EQ(LineGoalTable(z).Rows[0][1], "  100.0000%");
 }
 
 TEST(ResultViews, NamesOfLinesAndNotAvailableBeaters) {
     ResultsSummary r = TwoLines();
     EXPECT_EQ(JoinedNames(r, {0, 1}, ", "), "A, B");
     r.Lines[0].BeatenByUnshownLine = true;
-    EXPECT_EQ(StratGoalTable(r).Rows[0].back(), "not available");
+    EXPECT_EQ(LineGoalTable(r).Rows[0].back(), "not available");
 }
 
 TEST(TricksTable, NamedCardLimit) {
