@@ -1,6 +1,6 @@
-// The command line of norvadex-cli: parsing the arguments, the holdings as they
-// are typed in the combination dialog, the contract, and the checks that turn
-// them into the values of one analysis.
+// The command line of norvadex-cli: parsing the arguments, the contract, and
+// the checks that turn them, with the input rules of the combination dialog,
+// into the values of one analysis.
 #pragma once
 
 #include "cards/contract.h"

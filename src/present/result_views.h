@@ -1,5 +1,5 @@
 // What the windows show of an analysis, as text and independent of any view:
-// the number formats, the results list, the strategy x goal table, the payoff
+// the number formats, the results list, the line x goal table, the payoff
 // table and the tricks table, each as rows of cells. The desktop program puts
 // these texts into its controls; the command-line tool prints them. Nothing
 // here does I/O.
@@ -70,7 +70,7 @@ struct ReportTable {
 // most tricks down, then "mp-best" or "imp-best", then "max" when the lines
 // with the most expected tricks are others.
 ReportTable ResultListTable(const ResultsSummary& r);
-// The goals of the results list and the strategy x goal table, highest first
+// The goals of the results list and the line x goal table, highest first
 // (one goal, MaxK, when every line takes the same tricks everywhere).
 std::vector<int> ShownGoals(const ResultsSummary& r);
 // The chance of at least k tricks that a shown goal row or column gives: the best
@@ -79,7 +79,7 @@ std::vector<int> ShownGoals(const ResultsSummary& r);
 // the weights holds the expected tricks instead.
 double ShownGoalProbability(const ResultsSummary& r, int k);
 double ShownGoalProbability(const ResultsSummary& r, const LineResult& line, int k);
-// "Strat x goal table": one row per line.
+// The line x goal table, captioned "Strat x goal table": one row per line.
 ReportTable LineGoalTable(const ResultsSummary& r);
 // The payoff table: one row and one column per line, empty on the diagonal.
 ReportTable PayoffTableView(const ResultsSummary& r);
