@@ -13,7 +13,7 @@ inline constexpr std::string_view RankChars = "23456789TJQKA";
 // A holding: at most 13 card characters, normally highest first. A value type;
 // appending to a full holding drops what does not fit.
 class THolding {
-public:
+  public:
     static constexpr std::size_t Capacity = 13;
 
     THolding() = default;
@@ -23,7 +23,8 @@ public:
 
     void assign(std::string_view s) {
         len_ = 0;
-        for (char c : s) push_back(c);
+        for (char c : s)
+            push_back(c);
     }
     void push_back(char c) {
         if (len_ < Capacity) chars_[len_++] = c;
@@ -46,7 +47,7 @@ public:
 
     friend bool operator==(const THolding& a, const THolding& b) { return a.view() == b.view(); }
 
-private:
+  private:
     std::array<char, Capacity> chars_{};
     std::uint8_t len_ = 0;
 };

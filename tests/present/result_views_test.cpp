@@ -37,7 +37,7 @@ ResultsSummary TwoLines(const PayoffTable& table = PayoffTable()) {
     return r;
 }
 
-TEST(ResultViews, ResultsListStratGoalAndPayoffTables) {
+TEST(ResultViews, ResultsListLineGoalAndPayoffTables) {
     const ResultsSummary r = TwoLines();
     ReportTable list = ResultListTable(r);
     ASSERT_EQ(list.Columns.size(), 3u);
