@@ -42,7 +42,7 @@ std::uint8_t LowestLeft(const Engine& e, std::uint8_t h) {
 namespace {
 
 bool NorthWonTrick(const Engine& e, std::uint8_t t) {
-    return t >= 1 && e.classes.Owner[e.play.Highest[4 * t]] == hand::North;
+    return t >= 1 && e.NorthWonTrickEndingAt(static_cast<std::uint8_t>(4 * t));
 }
 
 } // namespace
