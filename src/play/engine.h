@@ -3,8 +3,9 @@
 // probabilities. One Engine holds everything; a fresh Engine is the empty suit
 // (no cards anywhere, one division of probability 1).
 //
-// The state is public plain data so that the game-tree search can play and take
-// back cards directly on `play`; the member functions are the operations on it.
+// The state is public plain data; the game-tree search plays and takes back
+// cards on `play` with the play state's primitives, and the member functions
+// are the operations on the whole.
 #pragma once
 
 #include "cards/class_tables.h"
@@ -65,25 +66,26 @@ class Engine : public EngineState {
     void InitPlayState(const THolding& north, const THolding& south, const THolding& defenders,
                        std::uint8_t entries);
     void ResetPlay();
-    // 0 lead, 1 second hand, 2 third hand, 3 fourth hand.
-    std::uint8_t PositionInTrick() const {
-        return static_cast<std::uint8_t>((play.CardIndex + 3) % 4);
-    }
-    bool CanPlayCard(std::uint8_t r) const;
-    bool PlayCard(std::uint8_t r); // false (and nothing changes) when not allowed
-    bool CanShowOut() const;
-    bool ShowOut(); // false (and nothing changes) when not allowed
+    // The checked moves: each tests the rules of the play state and, when the
+    // move is allowed, makes it with the play state's primitive; otherwise it
+    // returns false and nothing changes.
+    bool PlayCard(std::uint8_t r);
+    bool ShowOut();
     // Codes 14 and 15 show out (the state records 14 or 15 itself); 1..13 play
     // a card of that class; anything else is refused.
     bool Play(std::uint8_t code);
     // Takes back the last card. At the start of the play it reports internal
     // error 101 and changes nothing.
     void UndoPlay();
-    std::uint16_t CardsLeft(std::uint8_t hand) const;
-    std::uint8_t NSTricks() const; // completed tricks won by North or South
+    // The rules and queries of the play state, asked about this combination.
+    std::uint8_t PositionInTrick() const { return play.PositionInTrick(); }
+    bool CanPlayCard(std::uint8_t r) const { return play.CanPlayCard(classes, r); }
+    bool CanShowOut() const { return play.CanShowOut(classes); }
+    std::uint16_t CardsLeft(std::uint8_t hand) const { return play.CardsLeft(classes, hand); }
+    std::uint8_t NSTricks() const { return play.NSTricks(classes); } // completed tricks won by N-S
     // True when North won the trick that ended with card k (k a multiple of 4).
     bool NorthWonTrickEndingAt(std::uint8_t k) const {
-        return classes.Owner[play.Highest[k]] == hand::North;
+        return play.NorthWonTrickEndingAt(classes, k);
     }
 
     // --- divisions and their probabilities (the distributions functions over

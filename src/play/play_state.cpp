@@ -1,7 +1,6 @@
 #include "play/engine.h"
 
 #include <algorithm>
-#include <cassert>
 
 namespace nvx {
 namespace {
@@ -48,79 +47,15 @@ void Engine::ResetPlay() {
     play.Remaining = classes.ClassSize;
 }
 
-bool Engine::CanPlayCard(std::uint8_t r) const {
-    if (r == 0 || r > 13 || play.Remaining[r] == 0) return false;
-    const std::uint8_t owner = classes.Owner[r];
-    if (play.Seat != seat::None)
-        return owner == SeatOwner[play.Seat] && play.ShownOut[play.Seat] == 0;
-    if (play.CardIndex > MaxCardsPlayed) return false; // no room for another trick
-    if (owner == hand::South) return true;
-    if (owner != hand::North) return false;
-    if (play.EntriesLeft > 0) return true;
-    if (play.Trick == 1) return false;
-    return NorthWonTrickEndingAt(play.CardIndex - 1);
-}
-
 bool Engine::PlayCard(std::uint8_t r) {
-    if (!CanPlayCard(r)) return false;
-    const std::uint8_t k = play.CardIndex;
-    assert(k <= MaxCardsPlayed && "a trick is led only while there is room for it");
-    if (play.Seat == seat::None) {
-        const std::uint8_t leader = classes.Owner[r];
-        if (leader == hand::North && !(play.Trick > 1 && NorthWonTrickEndingAt(k - 1)))
-            --play.EntriesLeft;
-        --play.Remaining[r];
-        play.Played[k] = r;
-        play.Highest[k] = r;
-        play.CardIndex = k + 1;
-        play.Seat = NextSeat[OwnerLeadSeat[leader]];
-        return true;
-    }
-    if (play.Seat == seat::West) ++play.WestPlayed[r];
-    --play.Remaining[r];
-    play.Played[k] = r;
-    play.Highest[k] = std::max(r, play.Highest[k - 1]);
-    play.CardIndex = k + 1;
-    if ((k + 1) % 4 == 1) {
-        ++play.Trick;
-        play.Seat = seat::None;
-    } else {
-        play.Seat = NextSeat[play.Seat];
-    }
+    if (!play.CanPlayCard(classes, r)) return false;
+    play.PlayCard(classes, r);
     return true;
 }
 
-bool Engine::CanShowOut() const {
-    switch (PositionInTrick()) {
-    case 0:
-        return false;
-    case 2:
-        return CardsLeft(SeatOwner[play.Seat]) == 0;
-    default:
-        if (play.ShownOut[play.Seat]) return true;
-        if (CardsLeft(hand::Defenders) == 0) return true;
-        return play.ShownOut[PartnerSeat[play.Seat]] == 0;
-    }
-}
-
 bool Engine::ShowOut() {
-    if (play.Seat == seat::None || !CanShowOut()) return false;
-    const std::uint8_t k = play.CardIndex;
-    assert(k <= MaxCardsPlayed && "a trick is led only while there is room for it");
-    if (play.ShownOut[play.Seat] == 0) {
-        play.Played[k] = FirstShowOut;
-        play.ShownOut[play.Seat] = 1;
-    } else {
-        play.Played[k] = LaterShowOut;
-    }
-    play.Highest[k] = play.Highest[k - 1];
-    play.CardIndex = k + 1;
-    if ((k + 1) % 4 == 1) {
-        ++play.Trick;
-        play.Seat = seat::None;
-    } else {
-        play.Seat = NextSeat[play.Seat];
-    }
+    if (!play.CanShowOut(classes)) return false;
+    play.ShowOut(classes);
     return true;
 }
 
@@ -134,43 +69,7 @@ void Engine::UndoPlay() {
         InternalError(host, InternalErrorCode::NoCardToTakeBack);
         return;
     }
-    if (play.Seat == seat::None) {
-        --play.Trick;
-        play.Seat = PrevSeat[OwnerLeadSeat[classes.Owner[play.Played[play.CardIndex - 4]]]];
-    } else {
-        play.Seat = PrevSeat[play.Seat];
-    }
-    const std::uint8_t k = --play.CardIndex;
-    const std::uint8_t c = play.Played[k];
-    if (c == FirstShowOut) {
-        play.ShownOut[play.Seat] = 0;
-    } else if (c != LaterShowOut) {
-        ++play.Remaining[c];
-        if (play.Seat == seat::West) --play.WestPlayed[c];
-    }
-    play.Played[k] = 0;
-    play.Highest[k] = 0;
-    if (k % 4 == 1) {
-        if (play.Seat == seat::North && !(play.Trick > 1 && NorthWonTrickEndingAt(k - 1)))
-            ++play.EntriesLeft;
-        play.Seat = seat::None;
-    }
-}
-
-std::uint16_t Engine::CardsLeft(std::uint8_t h) const {
-    if (h > 3) return 0;
-    std::uint16_t n = 0;
-    for (std::uint8_t i = 0; i < classes.ClassCount[h]; ++i)
-        n += play.Remaining[classes.ClassList[h][i]];
-    return n;
-}
-
-std::uint8_t Engine::NSTricks() const {
-    const unsigned t = (play.CardIndex - 1u) / 4u;
-    std::uint8_t n = 0;
-    for (unsigned i = 1; i <= t; ++i)
-        if (classes.Owner[play.Highest[4 * i]] != hand::Defenders) ++n;
-    return n;
+    play.UndoPlay(classes);
 }
 
 std::uint8_t Engine::DivNrWestPlayed() const {

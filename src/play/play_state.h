@@ -1,9 +1,20 @@
-// The position reached in the play of the suit. All fields are bytes in fixed
-// arrays so that playing and taking back a card is a handful of table look-ups;
-// the game-tree search works directly on this record.
+// The position reached in the play of the suit, and the rules of the play:
+// who may lead, what a seat may play, when it may show out, how entries are
+// used and who wins a trick. All fields are bytes in fixed arrays so that
+// playing and taking back a card is a handful of table look-ups.
+//
+// The rules are written here once. The game-tree search, the dynamic
+// evaluation and the play-through all move through the play with the three
+// primitives PlayCard, ShowOut and UndoPlay; the search asks CanPlayCard and
+// CanShowOut for its alternatives, the others go through the checked
+// operations of the Engine.
 #pragma once
 
+#include "cards/class_tables.h"
+
+#include <algorithm>
 #include <array>
+#include <cassert>
 #include <cstdint>
 
 namespace nvx {
@@ -51,6 +62,148 @@ struct PlayState {
     std::array<std::uint8_t, 14> WestPlayed{}; // per defenders' class rank: cards West played
 
     friend bool operator==(const PlayState&, const PlayState&) = default;
+
+    // --- queries ----------------------------------------------------------------
+    // 0 lead, 1 second hand, 2 third hand, 3 fourth hand.
+    std::uint8_t PositionInTrick() const { return static_cast<std::uint8_t>((CardIndex + 3) % 4); }
+    // True when North won the trick that ended with card k (k a multiple of 4).
+    bool NorthWonTrickEndingAt(const ClassTables& t, std::uint8_t k) const {
+        return t.Owner[Highest[k]] == hand::North;
+    }
+    // At the start of a trick: North won the trick before, so it is on lead
+    // and may lead without using an entry.
+    bool NorthOnLead(const ClassTables& t) const {
+        return Trick > 1 && NorthWonTrickEndingAt(t, static_cast<std::uint8_t>(CardIndex - 1));
+    }
+    // Unplayed cards of hand h (0 North, 1 South, 2 the defenders).
+    std::uint16_t CardsLeft(const ClassTables& t, std::uint8_t h) const {
+        if (h > 3) return 0;
+        std::uint16_t n = 0;
+        for (std::uint8_t i = 0; i < t.ClassCount[h]; ++i)
+            n += Remaining[t.ClassList[h][i]];
+        return n;
+    }
+    // The completed tricks won by North or South.
+    std::uint8_t NSTricks(const ClassTables& t) const {
+        const unsigned tricks = (CardIndex - 1u) / 4u;
+        std::uint8_t n = 0;
+        for (unsigned i = 1; i <= tricks; ++i)
+            if (t.Owner[Highest[4 * i]] != hand::Defenders) ++n;
+        return n;
+    }
+
+    // --- the rules: what may be played now ----------------------------------------
+    // At the start of a trick: whether hand h may lead. South can always be
+    // reached; North with an entry or when it won the trick before; the
+    // defenders never lead the suit.
+    bool MayLead(const ClassTables& t, std::uint8_t h) const {
+        if (h == hand::South) return true;
+        if (h != hand::North) return false;
+        if (EntriesLeft > 0) return true;
+        return NorthOnLead(t);
+    }
+    // Whether the seat to play may play a card of class rank r: a following
+    // seat plays its own hand's cards until it has shown out.
+    bool CanPlayCard(const ClassTables& t, std::uint8_t r) const {
+        if (r == 0 || r > 13 || Remaining[r] == 0) return false;
+        const std::uint8_t owner = t.Owner[r];
+        if (Seat != seat::None) return owner == SeatOwner[Seat] && ShownOut[Seat] == 0;
+        if (CardIndex > MaxCardsPlayed) return false; // no room for another trick
+        return MayLead(t, owner);
+    }
+    // Whether the seat to play may show out (play no card of the suit). North
+    // and South follow suit while they can; a defender may declare a void
+    // while the partner could still hold every defenders' card left.
+    bool CanShowOut(const ClassTables& t) const {
+        switch (PositionInTrick()) {
+        case 0:
+            return false;
+        case 2:
+            return CardsLeft(t, SeatOwner[Seat]) == 0;
+        default:
+            if (ShownOut[Seat]) return true;
+            if (CardsLeft(t, hand::Defenders) == 0) return true;
+            return ShownOut[PartnerSeat[Seat]] == 0;
+        }
+    }
+
+    // --- the primitives: play, show out, take back ---------------------------------
+    // Each move must be allowed (CanPlayCard, CanShowOut); UndoPlay needs a card
+    // to take back. PlayCard or ShowOut followed by UndoPlay leaves every field
+    // as it was.
+
+    // Plays a card of class rank r. A lead from North uses an entry unless North
+    // won the trick before; the fourth card completes the trick.
+    void PlayCard(const ClassTables& t, std::uint8_t r) {
+        assert(CanPlayCard(t, r) && "only an allowed card is played");
+        const std::uint8_t k = CardIndex;
+        if (Seat == seat::None) {
+            const std::uint8_t leader = t.Owner[r];
+            if (leader == hand::North && !NorthOnLead(t)) --EntriesLeft;
+            --Remaining[r];
+            Played[k] = r;
+            Highest[k] = r;
+            CardIndex = static_cast<std::uint8_t>(k + 1);
+            Seat = NextSeat[OwnerLeadSeat[leader]];
+            return;
+        }
+        if (Seat == seat::West) ++WestPlayed[r];
+        --Remaining[r];
+        Played[k] = r;
+        Highest[k] = std::max(r, Highest[k - 1]);
+        EndTurn();
+    }
+    // The seat to play shows out: the first time it is recorded as FirstShowOut
+    // and the seat is marked, later as LaterShowOut. A show-out never wins.
+    void ShowOut([[maybe_unused]] const ClassTables& t) {
+        assert(CanShowOut(t) && "only an allowed show-out is played");
+        const std::uint8_t k = CardIndex;
+        if (ShownOut[Seat] == 0) {
+            Played[k] = FirstShowOut;
+            ShownOut[Seat] = 1;
+        } else {
+            Played[k] = LaterShowOut;
+        }
+        Highest[k] = Highest[k - 1];
+        EndTurn();
+    }
+    // Takes back the last card played.
+    void UndoPlay(const ClassTables& t) {
+        assert(CardIndex > 1 && "a card to take back");
+        if (Seat == seat::None) { // the card completed a trick
+            --Trick;
+            Seat = PrevSeat[OwnerLeadSeat[t.Owner[Played[CardIndex - 4]]]];
+        } else {
+            Seat = PrevSeat[Seat];
+        }
+        const std::uint8_t k = --CardIndex;
+        const std::uint8_t c = Played[k];
+        if (c == FirstShowOut) {
+            ShownOut[Seat] = 0;
+        } else if (c != LaterShowOut) {
+            ++Remaining[c];
+            if (Seat == seat::West) --WestPlayed[c];
+        }
+        Played[k] = 0;
+        Highest[k] = 0;
+        if (k % 4 == 1) { // a lead taken back: its entry, if it used one, is free again
+            if (Seat == seat::North && !NorthOnLead(t)) ++EntriesLeft;
+            Seat = seat::None;
+        }
+    }
+
+  private:
+    // After a card that follows to the lead: the next seat plays, or the trick
+    // is complete and the next one is to be led.
+    void EndTurn() {
+        CardIndex = static_cast<std::uint8_t>(CardIndex + 1);
+        if (CardIndex % 4 == 1) {
+            ++Trick;
+            Seat = seat::None;
+        } else {
+            Seat = NextSeat[Seat];
+        }
+    }
 };
 
 } // namespace nvx

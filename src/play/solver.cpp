@@ -42,7 +42,7 @@ std::uint8_t LowestLeft(const Engine& e, std::uint8_t h) {
 namespace {
 
 bool NorthWonTrick(const Engine& e, std::uint8_t t) {
-    return t >= 1 && e.classes.Owner[e.play.Highest[4 * t]] == hand::North;
+    return t >= 1 && e.NorthWonTrickEndingAt(static_cast<std::uint8_t>(4 * t));
 }
 
 } // namespace
@@ -121,11 +121,26 @@ class SearchHost final : public Host {
     bool stopSeen_ = false;
 };
 
-// One search from the current position. Cards are played and taken back
-// directly on the play state with the rules of the play written out in place;
-// every node leaves the state exactly as it found it. With Counting the search
-// ends at the last trick and when the defenders are down to one card, and the
-// tricks from there are counted by rule; without it every trick is played.
+// One search from the current position, one card per level, in these steps:
+//
+//   Step 1. Declarer leads: from North when North may lead, then from South.
+//           Leading no more is always an alternative. Declarer chooses: a union.
+//   Step 2. Second hand, a defender, plays any of the defenders' unplayed
+//           cards or shows out. The defenders choose, division by division,
+//           the branch worse for declarer: a product.
+//   Step 3. Third hand, declarer's other hand, plays; it shows out only when
+//           void. Declarer chooses: a union.
+//   Step 4. Fourth hand, a defender, plays as in step 2; its card completes
+//           the trick.
+//   Step 5. The trick is complete. On a stop request the position scores the
+//           tricks won so far. With Counting the last trick and an ending with
+//           the defenders down to one card are counted by rule; otherwise the
+//           next trick starts again at step 1.
+//
+// Every alternative is a move of the play state (PlayCard or ShowOut) taken
+// back with UndoPlay once its node has answered, so every node leaves the
+// state exactly as it found it. The alternatives are the ones the rules of the
+// play state allow, tried highest class first and the show-out last.
 //
 // With a table, the set of every trick start is looked up first and stored
 // once found, unless something was reported while it was searched (so that a
@@ -138,215 +153,162 @@ template <bool Counting> class Search {
 
     TStratSet Run() {
         TStratSet r;
-        switch (e_.PositionInTrick()) {
+        switch (p_.PositionInTrick()) {
         case 0:
             r = LeadNode();
             break;
         case 1:
-            r = DefenderNode(false);
+            r = SecondHandNode();
             break;
         case 2:
             r = ThirdHandNode();
             break;
         default:
-            r = DefenderNode(true);
+            r = FourthHandNode();
             break;
         }
-        if (r.empty()) r = Const(e_.NSTricks());
+        if (r.empty()) r = Const(p_.NSTricks(t_));
         return r;
     }
 
   private:
     TStratSet Const(std::uint8_t tricks) const { return SingleStratSet(ConstEval(e_, tricks)); }
 
-    // A trick is to be led (Seat is None).
+    // Step 1, through the table of trick starts when there is one.
     TStratSet LeadNode() {
-        if (table_ == nullptr) return SearchLead();
-        const TrickStartKey key = KeyOfTrickStart(e_);
-        if (const auto known = table_->Find(key)) return *known;
-        const unsigned long reports = h_.reports();
-        TStratSet a = SearchLead();
-        if (h_.stopSeen())
-            table_->Close();
-        else if (h_.reports() == reports)
-            table_->Store(key, a);
-        return a;
-    }
-
-    TStratSet SearchLead() {
+        assert(p_.Seat == seat::None && p_.PositionInTrick() == 0 && "a trick is to be led");
+#ifndef NDEBUG
+        const PlayState before = p_;
+#endif
         TStratSet a;
-        const std::uint8_t k = p_.CardIndex;
-        if (p_.Trick > 1 && t_.Owner[p_.Highest[k - 1]] == hand::North) {
-            p_.Seat = seat::North; // North won the last trick: no entry needed
-            a = LeadFrom();
-        } else if (p_.EntriesLeft > 0) {
-            --p_.EntriesLeft;
-            p_.Seat = seat::North;
-            a = LeadFrom();
-            ++p_.EntriesLeft;
+        if (table_ == nullptr) {
+            a = DeclarerLeads();
+        } else {
+            const TrickStartKey key = KeyOfTrickStart(e_);
+            if (const auto known = table_->Find(key)) return *known;
+            const unsigned long reports = h_.reports();
+            a = DeclarerLeads();
+            if (h_.stopSeen())
+                table_->Close();
+            else if (h_.reports() == reports)
+                table_->Store(key, a);
         }
-        p_.Seat = seat::South;
-        TStratSet b = LeadFrom();
-        UnionSS(h_, a, b);
-        p_.Seat = seat::None;
+        assert(p_ == before && "the tricks below leave the play state as they found it");
         return a;
     }
 
-    // Seat is North or South, about to lead. Stopping the play of the suit
-    // here is always an alternative.
-    TStratSet LeadFrom() {
-        TStratSet r = Const(e_.NSTricks());
-        const std::uint8_t leader = p_.Seat;
-        const std::uint8_t h = SeatOwner[leader];
-        const std::uint8_t k = p_.CardIndex;
+    // Step 1. Declarer leads: North's leads (when it may lead) united with
+    // South's.
+    TStratSet DeclarerLeads() {
+        TStratSet a;
+        if (p_.MayLead(t_, hand::North)) a = LeadFrom(hand::North);
+        assert(p_.MayLead(t_, hand::South) && "South can always be reached");
+        TStratSet b = LeadFrom(hand::South);
+        UnionSS(h_, a, b);
+        return a;
+    }
+
+    // Each card hand h may lead, and stopping the play of the suit here.
+    TStratSet LeadFrom(std::uint8_t h) {
+        TStratSet r = Const(p_.NSTricks(t_));
         for (std::uint8_t i = 0; i < t_.ClassCount[h]; ++i) {
             const std::uint8_t c = t_.ClassList[h][i];
-            if (p_.Remaining[c] == 0) continue;
-            --p_.Remaining[c];
-            p_.Played[k] = c;
-            p_.Highest[k] = c;
-            p_.CardIndex = static_cast<std::uint8_t>(k + 1);
-            p_.Seat = NextSeat[leader];
-            TStratSet x = DefenderNode(false);
+            if (!p_.CanPlayCard(t_, c)) continue;
+            p_.PlayCard(t_, c);
+            TStratSet x = SecondHandNode();
             UnionSS(h_, r, x);
-            p_.Seat = leader;
-            p_.CardIndex = k;
-            p_.Played[k] = 0;
-            p_.Highest[k] = 0;
-            ++p_.Remaining[c];
+            p_.UndoPlay(t_);
         }
         return r;
     }
 
-    // A defender plays second (fourth == false) or fourth hand. Either
-    // defender may play any of the defenders' unplayed cards; the divisions
-    // that stay possible follow from what each of them played.
-    TStratSet DefenderNode(bool fourth) {
-        TStratSet r = SingleStratSet(EmptyEval);
-        const std::uint8_t s = p_.Seat;
-        const std::uint8_t k = p_.CardIndex;
-        const std::uint8_t before = p_.Highest[k - 1];
-        if (p_.ShownOut[s]) {
-            p_.Played[k] = LaterShowOut;
-            p_.Highest[k] = before;
-            p_.CardIndex = static_cast<std::uint8_t>(k + 1);
-            TStratSet x = Next(fourth, s);
-            ProductSS(h_, r, x);
-            p_.CardIndex = k;
-            p_.Played[k] = 0;
-            p_.Highest[k] = 0;
-            return r;
+    // Step 2. Second hand plays.
+    TStratSet SecondHandNode() {
+        assert(p_.PositionInTrick() == 1 && SeatOwner[p_.Seat] == hand::Defenders &&
+               "a defender plays second hand");
+        return DefenderPlays<&Search::ThirdHandNode>();
+    }
+
+    // Step 3. Third hand plays: declarer's choice among its hand's cards, or
+    // the show-out of a void hand.
+    TStratSet ThirdHandNode() {
+        assert(p_.PositionInTrick() == 2 && (p_.Seat == seat::North || p_.Seat == seat::South) &&
+               "North or South plays third hand");
+        TStratSet r;
+        const std::uint8_t h = SeatOwner[p_.Seat];
+        [[maybe_unused]] unsigned cards = 0;
+        for (std::uint8_t i = 0; i < t_.ClassCount[h]; ++i) {
+            const std::uint8_t c = t_.ClassList[h][i];
+            if (!p_.CanPlayCard(t_, c)) continue;
+            p_.PlayCard(t_, c);
+            TStratSet x = FourthHandNode();
+            UnionSS(h_, r, x);
+            p_.UndoPlay(t_);
+            ++cards;
         }
-        const bool west = s == seat::West;
-        bool played = false;
+        if (p_.CanShowOut(t_)) {
+            assert(cards == 0 && "a hand shows out only when it has no card to play");
+            p_.ShowOut(t_);
+            TStratSet x = FourthHandNode();
+            UnionSS(h_, r, x);
+            p_.UndoPlay(t_);
+        } else {
+            assert(cards > 0 && "a hand with no card shows out");
+        }
+        return r;
+    }
+
+    // Step 4. Fourth hand plays.
+    TStratSet FourthHandNode() {
+        assert(p_.PositionInTrick() == 3 && SeatOwner[p_.Seat] == hand::Defenders &&
+               "a defender plays fourth hand");
+        return DefenderPlays<&Search::EndOfTrick>();
+    }
+
+    // Steps 2 and 4: the defenders' choice. Either defender may play any of
+    // the defenders' unplayed cards; the divisions that stay possible follow
+    // from what each of them played. Then comes step Next.
+    template <TStratSet (Search::*Next)()> TStratSet DefenderPlays() {
+        TStratSet r = SingleStratSet(EmptyEval);
+        [[maybe_unused]] unsigned alternatives = 0;
         for (std::uint8_t i = 0; i < t_.ClassCount[hand::Defenders]; ++i) {
             const std::uint8_t c = t_.ClassList[hand::Defenders][i];
-            if (p_.Remaining[c] == 0) continue;
-            if (west) ++p_.WestPlayed[c];
-            --p_.Remaining[c];
-            p_.Played[k] = c;
-            p_.Highest[k] = std::max(c, before);
-            p_.CardIndex = static_cast<std::uint8_t>(k + 1);
-            TStratSet x = Next(fourth, s);
+            if (!p_.CanPlayCard(t_, c)) continue;
+            p_.PlayCard(t_, c);
+            TStratSet x = (this->*Next)();
             ProductSS(h_, r, x);
-            p_.CardIndex = k;
-            p_.Played[k] = 0;
-            p_.Highest[k] = 0;
-            ++p_.Remaining[c];
-            if (west) --p_.WestPlayed[c];
-            played = true;
+            p_.UndoPlay(t_);
+            ++alternatives;
         }
-        // With the partner void this defender holds every card that is left.
-        if (played && p_.ShownOut[PartnerSeat[s]]) return r;
-        p_.ShownOut[s] = 1;
-        p_.Played[k] = FirstShowOut;
-        p_.Highest[k] = before;
-        p_.CardIndex = static_cast<std::uint8_t>(k + 1);
-        TStratSet x = Next(fourth, s);
-        ProductSS(h_, r, x);
-        p_.CardIndex = k;
-        p_.Played[k] = 0;
-        p_.Highest[k] = 0;
-        p_.ShownOut[s] = 0;
+        // With the partner void this defender holds every card that is left,
+        // so it shows out only when there is none.
+        if (p_.CanShowOut(t_)) {
+            p_.ShowOut(t_);
+            TStratSet x = (this->*Next)();
+            ProductSS(h_, r, x);
+            p_.UndoPlay(t_);
+            ++alternatives;
+        }
+        assert(alternatives > 0 && "a defender always has a card or a show-out");
         return r;
     }
 
-    // After a defender's card: third hand, or the end of the trick.
-    TStratSet Next(bool fourth, std::uint8_t s) {
-        TStratSet x;
-        if (fourth) {
-            p_.Seat = seat::None;
-            x = EndOfTrick();
-        } else {
-            p_.Seat = NextSeat[s];
-            x = ThirdHandNode();
-        }
-        p_.Seat = s;
-        return x;
-    }
-
-    // North or South plays third hand; it must follow while it has a card.
-    TStratSet ThirdHandNode() {
-        TStratSet r;
-        const std::uint8_t s = p_.Seat;
-        const std::uint8_t h = SeatOwner[s];
-        const std::uint8_t k = p_.CardIndex;
-        const std::uint8_t before = p_.Highest[k - 1];
-        for (std::uint8_t i = 0; i < t_.ClassCount[h]; ++i) {
-            const std::uint8_t c = t_.ClassList[h][i];
-            if (p_.Remaining[c] == 0) continue;
-            --p_.Remaining[c];
-            p_.Played[k] = c;
-            p_.Highest[k] = std::max(c, before);
-            p_.CardIndex = static_cast<std::uint8_t>(k + 1);
-            p_.Seat = NextSeat[s];
-            TStratSet x = DefenderNode(true);
-            UnionSS(h_, r, x);
-            p_.Seat = s;
-            p_.CardIndex = k;
-            p_.Played[k] = 0;
-            p_.Highest[k] = 0;
-            ++p_.Remaining[c];
-        }
-        const std::uint16_t length = h == hand::North ? t_.NorthLength : t_.SouthLength;
-        if (length < p_.Trick) { // the hand is void
-            const bool first = p_.ShownOut[s] == 0;
-            if (first) p_.ShownOut[s] = 1;
-            p_.Played[k] = first ? FirstShowOut : LaterShowOut;
-            p_.Highest[k] = before;
-            p_.CardIndex = static_cast<std::uint8_t>(k + 1);
-            p_.Seat = NextSeat[s];
-            TStratSet x = DefenderNode(true);
-            UnionSS(h_, r, x);
-            p_.Seat = s;
-            p_.CardIndex = k;
-            p_.Played[k] = 0;
-            p_.Highest[k] = 0;
-            if (first) p_.ShownOut[s] = 0;
-        }
-        return r;
-    }
-
-    // Trick Trick has just been completed (Seat None, Trick not yet advanced).
+    // Step 5. The trick is complete (Seat None, Trick already the next one).
     TStratSet EndOfTrick() {
-        if (h_.stopRequested()) return Const(e_.NSTricks());
-        const std::uint8_t t = p_.Trick;
+        assert(p_.Seat == seat::None && p_.PositionInTrick() == 0 && p_.Trick > 1 &&
+               "a trick has just been completed");
+        if (h_.stopRequested()) return Const(p_.NSTricks(t_));
+        const std::uint8_t t = static_cast<std::uint8_t>(p_.Trick - 1); // the trick just completed
         if constexpr (Counting) {
             if (t + 1 < t_.MaxLength) {
-                if (e_.CardsLeft(hand::Defenders) > 1) return NextTrick(t);
-                return Const(static_cast<std::uint8_t>(e_.NSTricks() + RemainingNSTricks(e_, t)));
+                if (p_.CardsLeft(t_, hand::Defenders) > 1) return LeadNode();
+                return Const(static_cast<std::uint8_t>(p_.NSTricks(t_) + RemainingNSTricks(e_, t)));
             }
-            return Const(static_cast<std::uint8_t>(e_.NSTricks() + (WinsLastTrick(e_, t) ? 1 : 0)));
+            return Const(
+                static_cast<std::uint8_t>(p_.NSTricks(t_) + (WinsLastTrick(e_, t) ? 1 : 0)));
         } else {
-            return NextTrick(t);
+            return LeadNode();
         }
-    }
-
-    TStratSet NextTrick(std::uint8_t t) {
-        p_.Trick = static_cast<std::uint8_t>(t + 1);
-        TStratSet r = LeadNode();
-        p_.Trick = t;
-        return r;
     }
 
     Engine& e_;

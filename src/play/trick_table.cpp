@@ -17,7 +17,7 @@ TrickStartKey KeyOfTrickStart(const Engine& e) {
     *b++ = static_cast<std::uint8_t>(p.ShownOut[seat::West] | p.ShownOut[seat::East] << 1);
     *b++ = p.EntriesLeft;
     *b++ = p.Trick;
-    *b++ = p.Trick > 1 && e.NorthWonTrickEndingAt(p.CardIndex - 1) ? 1 : 0;
+    *b++ = p.NorthOnLead(e.classes) ? 1 : 0;
     *b++ = e.NSTricks();
     return k;
 }
