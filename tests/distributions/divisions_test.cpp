@@ -21,16 +21,6 @@ std::string WestCards(const Engine& e, unsigned mask) {
     return s;
 }
 
-TEST(DivisionsTest, NoDefendersCards) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AKQJT98", "765432", 13, "", 0, 0);
-    EXPECT_EQ(e.NumDivs(), 1);
-    EXPECT_EQ(e.WestLength(0), 0);
-    EXPECT_EQ(e.DivMultiplicity(0), 1);
-    EXPECT_EQ(e.MergedDivNr(0, 13), 0);
-}
-
 // Brute force over every West holding of real cards, for many combinations:
 // the numbering is onto 0..NumDivs-1, the multiplicities count the holdings,
 // and the merge table keeps the cards above the merge rank while moving West's
