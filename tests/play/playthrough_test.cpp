@@ -137,56 +137,6 @@ TEST_F(PlayThroughTest, RefusalsChangeNothing) {
     EXPECT_EQ(a.dynamicEvaluation().StackDepth(), 1u);
 }
 
-TEST_F(PlayThroughTest, TakingEverythingBackReturnsToTheSelectedLine) {
-    Analyse("AQT", "32", 3);
-    a.SelectStrat(1);
-    const TEval root = a.dynamicEvaluation().TopEval();
-    std::mt19937 rng(3);
-    int cards = 0;
-    for (;;) {
-        const std::string choice =
-            a.dynamicEvaluation().DeclarerTurn() ? pt().LineCards() : pt().PlayableCards();
-        if (choice.empty()) break;
-        ASSERT_TRUE(pt().PlayChar(choice[rng() % choice.size()]));
-        ++cards;
-    }
-    ASSERT_GE(cards, 8);
-    while (!pt().GetPlayString().empty())
-        pt().TakeBackCard();
-    EXPECT_TRUE(a.engine().play == start);
-    EXPECT_TRUE(a.dynamicEvaluation().DeclarerTurn());
-    EXPECT_EQ(a.dynamicEvaluation().StackDepth(), 1u);
-    EXPECT_EQ(a.dynamicEvaluation().TopEval(), root);
-}
-
-TEST_F(PlayThroughTest, ChoosingALineStartsFromTheBeginning) {
-    Analyse("KJ", "32", 2);
-    ASSERT_GE(a.StratCount(), 2);
-    a.SelectStrat(1);
-    for (int i = 0; i < 3; ++i) {
-        const std::string choice =
-            a.dynamicEvaluation().DeclarerTurn() ? pt().LineCards() : pt().PlayableCards();
-        ASSERT_TRUE(pt().PlayChar(choice.back()));
-    }
-    a.SelectStrat(2);
-    EXPECT_EQ(pt().GetPlayString(), "");
-    EXPECT_TRUE(a.engine().play == start);
-    EXPECT_EQ(a.dynamicEvaluation().StackDepth(), 1u);
-    EXPECT_EQ(a.dynamicEvaluation().LineEval().Val, a.lines().ProbList()[1]->Val);
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(PlayThroughTest, NewCombinationForgetsTheLine) {
-    Analyse("KJ", "32", 2);
-    a.SelectStrat(1);
-    ASSERT_TRUE(pt().PlayChar(pt().LineCards().front()));
-    a.SetUpCombination("AQ", "32", 2, "", 0, 0);
-    EXPECT_EQ(pt().GetPlayString(), "");
-    EXPECT_FALSE(a.dynamicEvaluation().HasLine());
-    EXPECT_FALSE(pt().PlayChar('2'));
-    EXPECT_TRUE(host.errors.empty());
-}
-
 TEST_F(PlayThroughTest, LayoutsWithKJT9) {
     // The defenders hold K J 10 9 (classes {K} and {J, 10, 9}).
     Analyse("AQ8765", "432", 2);
