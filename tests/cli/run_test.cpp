@@ -51,17 +51,6 @@ TEST(CliRun, StopRequestCancels) {
     EXPECT_FALSE(ok.Results.Lines.empty());
 }
 
-TEST(CliRun, NoTrickPossibleIsASureGoalZero) {
-    CliHost host;
-    const RunResult r = RunAnalysis(Request("Q", "32"), host);
-    ASSERT_EQ(r.Status, RunStatus::Ok);
-    const nlohmann::ordered_json goal = ResultJson(r)["goals"][0];
-    EXPECT_EQ(goal["goal"], "0");
-    EXPECT_EQ(goal["probability"], 1.0);
-    EXPECT_NE(ResultText(r, false).find("      0    100.0000%  A\n"), std::string::npos)
-        << ResultText(r, false);
-}
-
 // The tool in-process, its output and diagnostics captured.
 struct CliRun {
     int status = -1;
