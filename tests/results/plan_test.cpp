@@ -200,21 +200,5 @@ TEST(PlanProperty, FollowingThePlanTakesTheLinesTricks) {
     EXPECT_GE(plans, analysed);
 }
 
-TEST(PlanProperty, Examples) {
-    test::RecordingHost host;
-    for (const auto& [north, south, entries] : {std::tuple{"AQ", "32", 2},
-                                                {"AKJ65", "7432", 5},
-                                                {"QJ109", "A32", 1},
-                                                {"KJ9", "A432", 3}}) {
-        Analysis a(host);
-        a.SetUpCombination(north, south, static_cast<std::uint8_t>(entries), "", 0, 0);
-        a.SetTrickTable();
-        ASSERT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
-        int complete = 0;
-        CheckPlans(a, std::string(north) + "/" + south, complete);
-        EXPECT_EQ(complete, a.StratCount());
-    }
-}
-
 } // namespace
 } // namespace nvx

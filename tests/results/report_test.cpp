@@ -1,268 +1,60 @@
+// The results as the windows and the tool show them: the typing filter of the
+// combination dialog, and what the tables make of the lines. The tables as a
+// whole, the dialog's checks and the number formats are in the tool's
+// transcripts (tests/cli/transcripts.txt).
 #include "lines_helper.h"
 #include "results/report.h"
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace nvx {
 namespace {
 
-TEST(ReportFormats, NumberFormatsOfTheViews) {
-    EXPECT_EQ(FormatPercent(4.0 / 7.0), "   57.1429%");
-    EXPECT_EQ(FormatPercent(1.0), "  100.0000%");
-    EXPECT_EQ(FormatPercent(0.0), "    0.0000%");
-    EXPECT_EQ(FormatNumber(2.3214), "    2.3214");
-    EXPECT_EQ(FormatNumber(-0.5), "   -0.5000");
-    EXPECT_EQ(FormatPayoff(-0.5, false), "  -50.0000%");
-    EXPECT_EQ(FormatPayoff(-0.5, true), "   -0.5000");
-    EXPECT_EQ(FormatLayoutCount(1), " 1");
-    EXPECT_EQ(FormatLayoutCount(120), "120");
-    EXPECT_EQ(FormatRowProbability(0.5), "50.00% ");
-    EXPECT_EQ(FormatRowProbability(0.0123), " 1.23% ");
-    EXPECT_EQ(FormatRowProbability(1.0), "100.00% ");
-}
-
-TEST(ReportFormats, MessagesOnOneLine) {
-    EXPECT_EQ(OneLineMessage("Too many tricks specified for IMPs. \r\n7 tricks"),
-              "Too many tricks specified for IMPs.  7 tricks");
-    EXPECT_EQ(OneLineMessage("a\r\rb\nc"), "a  b c");
-    EXPECT_EQ(OneLineMessage(""), "");
-}
-
-TEST(ComboDialog, NumericFields) {
-    EXPECT_EQ(RangeMessage(9), "Value must be integer number in the range 0 to 9");
-    EXPECT_EQ(RangeMessage(13), "Value must be integer number in the range 0 to 13");
-    EXPECT_EQ(ParseRangeValue("0", 9), 0);
-    EXPECT_EQ(ParseRangeValue(" 9 ", 9), 9);
-    EXPECT_EQ(ParseRangeValue("13", 13), 13);
-    for (const char* bad : {"10", "a", "", " ", "-1", "3a", "1.5", "99999999999"})
-        EXPECT_FALSE(ParseRangeValue(bad, 9).has_value()) << bad;
-    EXPECT_FALSE(ParseRangeValue("14", 13).has_value());
-}
-
-TEST(ComboDialog, TypingTheTen) {
-    const THolding all = FullSuit();
-    FilteredText f = FilterTypedText("AK10", all, 4);
-    EXPECT_EQ(f.Text, "AK10");
-    EXPECT_EQ(f.Caret, 4u);
-    EXPECT_EQ(HoldingEditExitText(f.Text, all), "A K 10 ");
-    // A lone 1 stays while the caret is right behind it...
-    EXPECT_EQ(FilterTypedText("AK1", all, 3).Text, "AK1");
-    // ...but goes when another card follows it, and when the field is left.
-    f = FilterTypedText("1K", all, 2);
-    EXPECT_EQ(f.Text, "K");
-    EXPECT_EQ(f.Caret, 1u);
-    EXPECT_EQ(HoldingEditExitText("AK1", all), "A K ");
-    // With a T typed, or the ten held by the other hand, a 1 never stays.
-    EXPECT_EQ(FilterTypedText("T1", all, 2).Text, "T");
-    EXPECT_EQ(FilterTypedText("A1", HoldingMinus(all, "T"), 2).Text, "A");
-    // A 0 without a 1 before it is dropped.
-    EXPECT_EQ(FilterTypedText("A0", all, 2).Text, "A");
-    // Blanks stay, repeated cards go.
-    EXPECT_EQ(FilterTypedText("A Q A", all, 5).Text, "A Q ");
-}
-
-TEST(ComboDialog, CardsOfTheOtherHandAndOtherSignsDisappear) {
-    const THolding north = AllowedCards(HoldingEdit::North, "", "Q");
-    EXPECT_EQ(north.str(), "AKJT98765432");
-    FilteredText f = FilterTypedText("AQ", north, 2);
-    EXPECT_EQ(f.Text, "A");
-    EXPECT_EQ(f.Caret, 1u);
-    EXPECT_EQ(FilterTypedText("A,K?Z", north, 5).Text, "AK");
+// The typing filter of the holding fields, as keys come in: cards the field
+// may not take go, a lone 1 waits for its 0 while the caret is behind it, and x
+// stands for the lowest free card. The windows' tests type through it.
+TEST(ComboDialog, TypingFilter) {
+    const THolding all = FullSuit(), noQ = AllowedCards(HoldingEdit::North, "", "Q");
+    const struct {
+        const char* typed;
+        THolding allowed;
+        std::size_t caret;
+        const char *text, *exitText;
+    } cases[] = {
+        {"AK10", all, 4, "AK10", "A K 10 "},
+        {"AK1", all, 3, "AK1", "A K "}, // the 1 stays until the field is left
+        {"1K", all, 2, "K", nullptr},   // ...or another card follows it
+        {"T1", all, 2, "T", nullptr},   // with a T typed a 1 never stays
+        {"A1", HoldingMinus(all, "T"), 2, "A", nullptr},
+        {"A0", all, 2, "A", nullptr},
+        {"A Q A", all, 5, "A Q ", nullptr}, // blanks stay, repeated cards go
+        {"AQ3", noQ, 3, "A3", "A 3 "},
+        {"A,K?Z", noQ, 5, "AK", nullptr},
+        {"AKXX", all, 4, "AK32", nullptr},
+        {"AXX", "A2", 3, "A2", nullptr}, // no free card left for the second x
+    };
+    for (const auto& c : cases) {
+        const FilteredText f = FilterTypedText(c.typed, c.allowed, c.caret);
+        EXPECT_EQ(f.Text, c.text) << c.typed;
+        if (c.exitText) {
+            EXPECT_EQ(HoldingEditExitText(c.typed, c.allowed), c.exitText) << c.typed;
+        }
+    }
+    EXPECT_EQ(FilterTypedText("1K", all, 2).Caret, 1u);
+    EXPECT_EQ(noQ.str(), "AKJT98765432");
     EXPECT_EQ(AllowedCards(HoldingEdit::South, "A K 10", "").str(), "QJ98765432");
     EXPECT_EQ(AllowedCards(HoldingEdit::Discards, "A K", "10 3").str(), "AKT3");
-    // Leaving the field drops what is no longer allowed.
-    EXPECT_EQ(HoldingEditExitText("AQ3", north), "A 3 ");
+    // The rightmost x gets the lowest card; named cards and the other hand's
+    // are not free.
+    EXPECT_EQ(ExpandLowestFree("X2XA", all), "423A");
+    EXPECT_EQ(ExpandLowestFree("AXX", HoldingMinus(all, "32")), "A54");
 }
 
-TEST(ComboDialog, XStandsForTheLowestFreeCard) {
-    EXPECT_EQ(FilterTypedText("AKXX", FullSuit(), 4).Text, "AK32");
-    EXPECT_EQ(ExpandLowestFree("AKxx", FullSuit()), "AK32");
-    // The rightmost x gets the lowest card; named cards are not free.
-    EXPECT_EQ(ExpandLowestFree("X2XA", FullSuit()), "423A");
-    // Cards the other hand holds are not free either.
-    EXPECT_EQ(ExpandLowestFree("AXX", HoldingMinus(FullSuit(), "32")), "A54");
-    // No free card left: the x stays and the filter drops it.
-    EXPECT_EQ(ExpandLowestFree("AXX", "A2"), "AX2");
-    EXPECT_EQ(FilterTypedText("AXX", "A2", 3).Text, "A2");
-}
-
-ComboValues Combo(const char* north, const char* south, const char* discards = "") {
-    ComboValues v;
-    v.North = NormalizeHolding(north);
-    v.South = NormalizeHolding(south);
-    v.Discards = NormalizeHolding(discards);
-    return v;
-}
-
-TEST(ComboDialog, DerivedValues) {
-    ComboValues v = Combo("AKQ5", "J43", "5");
-    EXPECT_EQ(v.NorthPlaying().str(), "AKQ");
-    EXPECT_EQ(v.NorthDiscards().str(), "5");
-    EXPECT_EQ(v.SouthDiscards().str(), "");
-    EXPECT_EQ(v.DefendersHolding().str(), "T98762");
-    EXPECT_EQ(v.EntriesCount(), 3); // option off: as many as North plays
-    EXPECT_EQ(v.TricksInSuit(), 3);
-    EXPECT_EQ(v.WestFilled(), 0);
-    v.EntriesOn = true;
-    v.Entries = 1;
-    EXPECT_EQ(v.EntriesCount(), 1);
-    v.VacantWestSpin = 6; // ignored while the option is off
-    EXPECT_EQ(v.VacantWest(), 13);
-    v.VacantOn = true;
-    EXPECT_EQ(v.VacantWest(), 6);
-    EXPECT_EQ(v.WestFilled(), 7);
-}
-
-TEST(ComboDialog, OkButtonChecksInOrder) {
-    ComboCheck c = CheckCombination(Combo("A", "K"));
-    EXPECT_EQ(c.Message, "Either North or South needs at least two cards");
-    EXPECT_EQ(c.Focus, ComboField::North);
-    c = CheckCombination(Combo("AKQ", "", "QK"));
-    EXPECT_EQ(c.Message, "Either North or South needs at least two cards");
-    EXPECT_EQ(c.Focus, ComboField::Discards);
-
-    c = CheckCombination(Combo("AKQJT9", "876543"));
-    EXPECT_EQ(c.Message, "Defenders need at least two cards");
-    EXPECT_EQ(c.Focus, ComboField::North);
-    // The first failing check wins: both apply here.
-    EXPECT_EQ(CheckCombination(Combo("AKQJT98765432", "")).Message,
-              "Defenders need at least two cards");
-    c = CheckCombination(Combo("AKQJT98765", "432", "AKQJT9876543"));
-    EXPECT_EQ(c.Message, "Either North or South needs at least two cards");
-    EXPECT_EQ(c.Focus, ComboField::Discards);
-
-    ComboValues v = Combo("AKQJ", "T98");
-    v.VacantOn = true;
-    v.VacantWestSpin = 3;
-    v.VacantEastSpin = 2;
-    c = CheckCombination(v);
-    EXPECT_EQ(c.Message, "Not enough vacant places for defenders' cards");
-    EXPECT_EQ(c.Focus, ComboField::West);
-    v.VacantEastSpin = 3;
-    EXPECT_TRUE(CheckCombination(v).ok());
-    v.VacantOn = false; // the spin positions count only with the option on
-    v.VacantEastSpin = 0;
-    EXPECT_TRUE(CheckCombination(v).ok());
-}
-
-TEST(ComboDialog, ImpChecks) {
-    ComboValues v = Combo("AKQJ", "T98");
-    TContractGoal g;
-    g.Contract.Level = 1;
-    g.TricksNeeded = 8;
-    v.Goal = g;
-    ComboCheck c = CheckCombination(v);
-    EXPECT_EQ(c.Message,
-              "Too many tricks specified for IMPs. \r\n7 tricks should be enough for 1NT.");
-    EXPECT_EQ(c.Focus, ComboField::Contract);
-
-    g = TContractGoal{}; // 3NT, 2 tricks; p = 4 passes
-    v.Goal = g;
-    EXPECT_TRUE(CheckCombination(v).ok());
-    g.Contract.Level = 6;
-    v.Goal = g;
-    c = CheckCombination(v);
-    EXPECT_EQ(c.Message,
-              "Not enough tricks specified for IMPS. \r\n\r\n4 tricks will be played in the "
-              "suit, so winning 2 tricks in the suit means losing 2 tricks. \r\nSo 6NT will "
-              "not make.\r\nEither change contract or number tricks needed for contract, or "
-              "remove or discard cards from North or South.");
-    EXPECT_EQ(c.Focus, ComboField::North);
-    // Discarding shortens the suit: 3 tricks played, 3 + 6 > 2 + 7 is false.
-    v.Discards = NormalizeHolding("J");
-    EXPECT_TRUE(CheckCombination(v).ok());
-}
-
-TEST(ComboDialog, CompareMethodText) {
-    TContractGoal g;
-    EXPECT_EQ(CompareMethodText(g), "IMPS: 3NT, 2 tricks");
-    g.Contract.Level = 4;
-    g.Contract.Strain = 3;
-    g.Contract.Doubled = 1;
-    g.Contract.Vulnerable = 1;
-    g.TricksNeeded = 1;
-    EXPECT_EQ(CompareMethodText(g), "IMPS: 4S x vul, 1 trick");
-}
-
-TEST(CombinationSummaryText, PlainAndWithOptions) {
-    EXPECT_EQ(CombinationSummary(Combo("AQ42", "J53")), "North: \tAQ42\rSouth: \tJ53\r\r");
-
-    ComboValues v = Combo("AQ42", "J53", "2J");
-    v.EntriesOn = true;
-    v.Entries = 1;
-    v.VacantOn = true;
-    v.VacantWestSpin = 6;
-    v.Goal = TContractGoal{};
-    EXPECT_EQ(CombinationSummary(v),
-              "North: \tAQ42\t\t\tdiscards: 2\t\t\tentries: 1\rSouth: \tJ53\t\t\tdiscards: J\r\r"
-              "Compare method: IMPS: 3NT, 2 tricks; Vacant places: West 6 East 13");
-    // Entries that cover North's cards are no limit.
-    v = Combo("AQ", "J53");
-    v.EntriesOn = true;
-    v.Entries = 2;
-    EXPECT_EQ(CombinationSummary(v), "North: \tAQ\rSouth: \tJ53\r\r");
-}
-
-// The two lines of the worked example: weights 3 and 1, A = (2,0), B = (1,1).
-ResultsSummary TwoLines(const PayoffTable& table = PayoffTable()) {
-    test::Analysis an;
-    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1}, table);
-    ResultsSummary r = SummarizeResults(an.host, an.lines);
-    EXPECT_TRUE(an.host.errors.empty());
-    return r;
-}
-
-TEST(ResultViews, SummaryOfTheQueries) {
-    const ResultsSummary r = TwoLines();
-    EXPECT_FALSE(r.Imps);
-    EXPECT_EQ(r.MinK, 1);
-    EXPECT_EQ(r.MaxK, 2);
-    ASSERT_EQ(r.Lines.size(), 2u);
-    EXPECT_EQ(r.Lines[0].Name, "A");
-    EXPECT_DOUBLE_EQ(r.Lines[0].Prob[0], 1.5);
-    EXPECT_EQ(r.Lines[0].Tricks, (std::vector<std::uint8_t>{2, 0}));
-    EXPECT_EQ(r.Lines[1].Beaters, std::vector<std::string>{"A"});
-    EXPECT_TRUE(r.Lines[0].Beaters.empty());
-    EXPECT_EQ(r.BestForGoal[2], std::vector<std::string>{"A"});
-    EXPECT_EQ(r.BestForGoal[1], std::vector<std::string>{"B"});
-    EXPECT_EQ(r.PayoffBest, std::vector<std::string>{"A"});
-    EXPECT_DOUBLE_EQ(r.Payoff[0][1], 0.5);
-    EXPECT_DOUBLE_EQ(r.Payoff[1][0], -0.5);
-}
-
-TEST(ResultViews, ResultsListStratGoalAndPayoffTables) {
-    const ResultsSummary r = TwoLines();
-    ReportTable list = ResultListTable(r);
-    ASSERT_EQ(list.Columns.size(), 3u);
-    EXPECT_EQ(list.Columns[1].Caption, "Succ. prob.");
-    EXPECT_EQ(list.Columns[2].Align, ColumnAlign::Left);
-    using Rows = std::vector<std::vector<std::string>>;
-    // The mp-best line is the one with the most expected tricks: no "max" row.
-    EXPECT_EQ(list.Rows,
-              (Rows{{"2", "   75.0000%", "A"}, {"1", "  100.0000%", "B"}, {"mp-best", "", "A"}}));
-
-    ReportTable strat = StratGoalTable(r);
-    EXPECT_EQ(strat.Caption, "Strat x goal table");
-    std::vector<std::string> captions;
-    for (const auto& c : strat.Columns)
-        captions.push_back(c.Caption);
-    EXPECT_EQ(captions, (std::vector<std::string>{"Line", "P( tricks >= 2 )", "P( tricks >= 1 )",
-                                                  " E( tricks )", "loses at matchpoints from"}));
-    EXPECT_EQ(strat.Rows, (Rows{{"A", "   75.0000%", "   75.0000%", "    1.5000", ""},
-                                {"B", "    0.0000%", "  100.0000%", "    1.0000", "A"}}));
-
-    ReportTable payoff = PayoffTableView(r);
-    EXPECT_EQ(payoff.Caption,
-              "Payoff table: expected percentage wins minus expected percentage loses");
-    ASSERT_EQ(payoff.Columns.size(), 3u);
-    EXPECT_EQ(payoff.Columns[1].Width, 80);
-    EXPECT_EQ(payoff.Rows, (Rows{{"A", "", "   50.0000%"}, {"B", "  -50.0000%", ""}}));
-}
-
+// Weights 3 and 1, A = (2,0), B = (1,1): A has the most expected tricks.
 TEST(ResultViews, MaxRowWhenTheMpBestLinesAreOthers) {
-    ResultsSummary r = TwoLines();
+    test::Analysis an;
+    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1});
+    ResultsSummary r = SummarizeResults(an.host, an.lines);
     r.PayoffBest = {"B"};
     const ReportTable list = ResultListTable(r);
     ASSERT_EQ(list.Rows.size(), 4u);
@@ -270,67 +62,13 @@ TEST(ResultViews, MaxRowWhenTheMpBestLinesAreOthers) {
     EXPECT_EQ(list.Rows[3], (std::vector<std::string>{"max", "", "A"}));
 }
 
-TEST(ResultViews, ImpScoring) {
-    PayoffTable table;
-    TContractGoal goal;
-    table.SetIMPTable(goal, 2);
-    const ResultsSummary r = TwoLines(table);
-    EXPECT_TRUE(r.Imps);
-    const ReportTable list = ResultListTable(r);
-    EXPECT_EQ(list.Rows[list.Rows.size() - 1][0], "imp-best");
-    const ReportTable strat = StratGoalTable(r);
-    EXPECT_EQ(strat.Columns.back().Caption, "loses at imps from");
-    const ReportTable payoff = PayoffTableView(r);
-    EXPECT_EQ(payoff.Caption, "Payoff table: average imps per deal");
-    for (const auto& row : payoff.Rows)
-        for (const auto& cell : row)
-            EXPECT_EQ(cell.find('%'), std::string::npos) << cell;
-    EXPECT_EQ(payoff.Rows[0][2], FormatNumber(r.Payoff[0][1]));
-}
-
-TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
-    test::Analysis an;
-    an.Run({TVal{1, 1}}, {3, 1});
-    const ResultsSummary r = SummarizeResults(an.host, an.lines);
-    EXPECT_EQ(r.MinK, r.MaxK + 1);
-    using Rows = std::vector<std::vector<std::string>>;
-    EXPECT_EQ(ResultListTable(r).Rows, (Rows{{"1", "  100.0000%", "A"}, {"mp-best", "", "A"}}));
-    const ReportTable strat = StratGoalTable(r);
-    ASSERT_EQ(strat.Columns.size(), 4u);
-    EXPECT_EQ(strat.Columns[1].Caption, "P( tricks >= 1 )");
-    EXPECT_EQ(strat.Rows, (Rows{{"A", "  100.0000%", "    1.0000", ""}}));
-    // A single line: one payoff cell, empty.
-    EXPECT_EQ(PayoffTableView(r).Rows, (Rows{{"A", ""}}));
-
-    // No trick anywhere: goal 0 is sure, although slot 0 holds the expected tricks.
-    test::Analysis none;
-    none.Run({TVal{0, 0}}, {3, 1});
-    const ResultsSummary z = SummarizeResults(none.host, none.lines);
-    EXPECT_EQ(ResultListTable(z).Rows[0], (std::vector<std::string>{"0", "  100.0000%", "A"}));
-    EXPECT_EQ(StratGoalTable(z).Rows[0][1], "  100.0000%");
-}
-
-TEST(ResultViews, NotAvailableBeaters) {
-    ResultsSummary r = TwoLines();
-    r.Lines[1].BeatersNotAvailable = true;
-    r.Lines[1].BeatersText = "not available";
-    EXPECT_EQ(StratGoalTable(r).Rows[1].back(), "not available");
-}
-
-TEST(TricksTable, NamedCardLimit) {
-    EXPECT_EQ(NamedCardLimit("K", 'K'), '2');      // fewer than two defenders' cards
-    EXPECT_EQ(NamedCardLimit("AKQ2", 'A'), 'T');   // the ten and above are always named
-    EXPECT_EQ(NamedCardLimit("KQ9832", '9'), 'T'); // one above q, then capped
-    EXPECT_EQ(NamedCardLimit("KQ9832", '8'), '9'); // every 8 and lower is x
-    EXPECT_EQ(NamedCardLimit("KQ95", '4'), '2');   // the limit is not above the lowest card
-    EXPECT_EQ(NamedCardLimit("KQ95", '5'), '6');
-}
-
+// Three defenders' cards, the 3 and the 2 shown as x: line A's tricks depend on
+// which of them West holds ("?"), line B's do not.
 TricksTableSource ThreeCards() {
     TricksTableSource s;
     s.EWCards = "Q32";
     s.LineNames = {"A", "B"};
-    s.SmallCardLimit = '3'; // the 3 and the 2 are alike for line B only
+    s.SmallCardLimit = '3';
     s.Tricks = [](int line, std::string_view west) -> std::uint8_t {
         const bool westQ = west.find('Q') != std::string_view::npos;
         const bool west3 = west.find('3') != std::string_view::npos;
@@ -366,47 +104,6 @@ TEST(TricksTable, RowsMergeLayoutsThatLookTheSame) {
     EXPECT_EQ(view.Columns[2].Caption, "prob.  ");
     EXPECT_EQ(view.Columns[3].Width, 20);
     EXPECT_EQ(view.Rows[1], (std::vector<std::string>{"Qx - x", " 2", "10.00% ", "?", "3"}));
-}
-
-TEST(TricksTable, EveryDefendersCardMatters) {
-    TricksTableSource s = ThreeCards();
-    s.SmallCardLimit = '2';
-    const std::vector<TricksTableRow> rows = TricksTableRows(s);
-    ASSERT_EQ(rows.size(), 8u);
-    double total = 0;
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.Layouts, 1u);
-        total += row.Probability;
-    }
-    // Only the lowest card is an x: it cannot be told from another small card.
-    EXPECT_EQ(rows[1].Caption(), "Q3 - x");
-    EXPECT_EQ(rows[2].Caption(), "Qx - 3");
-    EXPECT_DOUBLE_EQ(total, 0.05 * 2 + 0.1 * 3 + 0.05 * 3);
-}
-
-TEST(TricksTable, NoDefendersCards) {
-    TricksTableSource s;
-    s.LineNames = {"A"};
-    s.Tricks = [](int, std::string_view) -> std::uint8_t { return 13; };
-    s.LayoutProbability = [](std::string_view) { return 1.0; };
-    const std::vector<TricksTableRow> rows = TricksTableRows(s);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].Caption(), " - ");
-    EXPECT_EQ(FormatLayoutCount(rows[0].Layouts), " 1");
-    EXPECT_EQ(rows[0].Tricks, std::vector<std::string>{"13"});
-}
-
-TEST(TricksTable, OneDefendersCardIsShownByName) {
-    TricksTableSource s;
-    s.EWCards = "5";
-    s.SmallCardLimit = '5';
-    s.LineNames = {"A"};
-    s.Tricks = [](int, std::string_view) -> std::uint8_t { return 1; };
-    s.LayoutProbability = [](std::string_view) { return 0.5; };
-    const std::vector<TricksTableRow> rows = TricksTableRows(s);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].Caption(), "5 - ");
-    EXPECT_EQ(rows[1].Caption(), " - 5");
 }
 
 } // namespace
