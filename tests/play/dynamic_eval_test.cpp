@@ -1,6 +1,6 @@
-// The dynamic evaluation: the line's marks, the refusal of declarer's cards off
-// the line, the defence warning and the rise of the target after a defence
-// error. Random play-throughs of every line are in the stress test.
+// The dynamic evaluation: the line's marks, the defence warning and the rise of
+// the target after a defence error. Random play-throughs of every line are in
+// the stress test, refusals in the tool's transcripts.
 #include "play/dynamic_eval.h"
 #include "play/line_helper.h"
 #include "support/recording_host.h"
@@ -31,13 +31,6 @@ class DynamicEvaluationTest : public ::testing::Test {
     }
     DynamicEvaluation& dyn() { return a.dynamicEvaluation(); }
     Engine& e() { return a.engine(); }
-    // The first line, in display order, whose weight for at least k tricks is
-    // the best.
-    int BestLineFor(int k) const {
-        for (int i = 1; i <= a.StratCount(); ++i)
-            if (a.lines().ProbList()[i - 1]->GoalWeight[k] == a.lines().Best()[k]) return i;
-        return 0;
-    }
     const TVal& LineVal(int i) const { return a.lines().ProbList()[i - 1]->Val; }
 
     RecordingHost host;
@@ -64,26 +57,6 @@ TEST_F(DynamicEvaluationTest, RootMarksTheFirstCardsThatCanKeepTheLine) {
         }
     }
     EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(DynamicEvaluationTest, CardsOffTheLineAndWithoutALineAreRefused) {
-    Analyse("AQ", "32", 2);
-    // No line selected after the computation.
-    EXPECT_FALSE(dyn().HasLine());
-    EXPECT_FALSE(dyn().PlayOnLine(Code(e(), '2')));
-    EXPECT_TRUE(e().play == start);
-
-    a.SelectStrat(BestLineFor(2));
-    const TEval root = dyn().TopEval();
-    for (std::uint8_t code :
-         {std::uint8_t(13), std::uint8_t(11), std::uint8_t(12), std::uint8_t(0), FirstShowOut}) {
-        EXPECT_FALSE(dyn().PlayOnLine(code)) << int(code);
-        EXPECT_TRUE(e().play == start);
-        EXPECT_EQ(dyn().StackDepth(), 1u);
-        EXPECT_TRUE(dyn().DeclarerTurn());
-        EXPECT_EQ(dyn().TopEval(), root);
-    }
-    EXPECT_TRUE(dyn().PlayOnLine(Code(e(), '2')));
 }
 
 // Every defender's card of every line of a few combinations, a few tricks

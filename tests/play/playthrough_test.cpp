@@ -1,5 +1,7 @@
-// The play-through in real cards: the record of the play, its separators,
-// refusals, take-backs and the queries of the play panel and tricks table.
+// The play-through in real cards: the layouts still possible as the tricks
+// table names them, and the record of the play against the play state. The
+// tool's transcripts and the windows' flow test play lines through card by
+// card; the stress test plays every line with take-backs.
 #include "play/line_helper.h"
 #include "play/playthrough.h"
 #include "play/possible_divs.h"
@@ -32,110 +34,6 @@ class PlayThroughTest : public ::testing::Test {
     Analysis a{host};
     PlayState start;
 };
-
-TEST_F(PlayThroughTest, WorkedExampleOfTheRecord) {
-    // North A 5, South 4 3: South 3, West Q, North A, East shows out; North
-    // leads the 5.
-    Analyse("A5", "43", 1);
-    ASSERT_GT(test::SelectLineAccepting(a, "3QA-5"), 0);
-    EXPECT_EQ(pt().GetPlayString(), "3QA-;5");
-    EXPECT_EQ(pt().CompletedTricks(), 1);
-    EXPECT_EQ(pt().CurrentTrickCards(), "5");
-    EXPECT_EQ(pt().TrickLeaderSeat(), seat::North);
-    EXPECT_EQ(pt().CurrentSeat(), seat::East);
-    std::string west, east;
-    pt().SplitDefendersCards(west, east);
-    EXPECT_EQ(west, "Q");
-    EXPECT_EQ(east, "-");
-    EXPECT_EQ(pt().TrickWinningCard(1), 'A');
-    EXPECT_TRUE(pt().TrickWonByNS(1));
-    EXPECT_EQ(pt().NSTricksWon(), 1);
-    EXPECT_EQ(pt().NorthUnplayed(), "");
-    EXPECT_EQ(pt().SouthUnplayed(), "4");
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(PlayThroughTest, CardsOfAClassArePlayedOneByOne) {
-    // North A K 5 (classes {A, K} and {5}).
-    Analyse("AK5", "32", 2);
-    EXPECT_TRUE(pt().CanPlayChar('A'));
-    EXPECT_TRUE(pt().CanPlayChar('K'));
-    ASSERT_GT(test::SelectLineAccepting(a, "A"), 0);
-    ASSERT_TRUE(pt().PlayChar('4'));                      // East
-    ASSERT_TRUE(pt().PlayChar(pt().LineCards().front())); // South
-    ASSERT_TRUE(pt().PlayChar('6'));                      // West
-    ASSERT_EQ(pt().GetPlayString().size(), 4u);
-    // North won the trick and leads again: the K (its class has a card left)
-    // but not the A a second time.
-    EXPECT_TRUE(pt().CanPlayChar('K'));
-    EXPECT_FALSE(pt().CanPlayChar('A'));
-    EXPECT_EQ(pt().PlayableCards().find('A'), std::string::npos);
-    EXPECT_NE(pt().PlayableCards().find('K'), std::string::npos);
-    const std::string before = pt().GetPlayString();
-    const PlayState state = a.engine().play;
-    EXPECT_FALSE(pt().PlayChar('A'));
-    EXPECT_EQ(pt().GetPlayString(), before);
-    EXPECT_TRUE(a.engine().play == state);
-    EXPECT_EQ(pt().NorthUnplayed(), "K5");
-}
-
-TEST_F(PlayThroughTest, TrickSeparators) {
-    Analyse("AK5", "32", 2);
-    EXPECT_EQ(pt().TrickLeaderSeat(), seat::None); // empty record
-    EXPECT_EQ(pt().CompletedTricks(), 0);
-    ASSERT_GT(test::SelectLineAccepting(a, "A4"), 0);
-    EXPECT_FALSE(pt().AddTrickSeparator()); // the trick is not complete
-    EXPECT_FALSE(pt().PlayChar(';'));
-    ASSERT_TRUE(pt().PlayChar(pt().LineCards().front()));
-    ASSERT_TRUE(pt().PlayChar('6'));
-    // Four cards and no separator: the trick already counts and still names
-    // its leader.
-    EXPECT_EQ(pt().GetPlayString().size(), 4u);
-    EXPECT_EQ(pt().CompletedTricks(), 1);
-    EXPECT_EQ(pt().TrickLeaderSeat(), seat::North);
-    EXPECT_EQ(pt().CurrentTrickCards().size(), 4u);
-    const PlayState afterTrick = a.engine().play;
-
-    ASSERT_TRUE(pt().PlayChar(';'));
-    EXPECT_EQ(pt().GetPlayString().back(), ';');
-    EXPECT_EQ(pt().TrickLeaderSeat(), seat::None);
-    EXPECT_EQ(pt().CurrentTrickCards(), "");
-    EXPECT_EQ(pt().CompletedTricks(), 1);
-    EXPECT_FALSE(pt().AddTrickSeparator());
-    // Taking back at length 5 removes only the separator.
-    pt().TakeBackCard();
-    EXPECT_EQ(pt().GetPlayString().size(), 4u);
-    EXPECT_TRUE(a.engine().play == afterTrick);
-    pt().DropTrickSeparator(); // nothing to drop
-    EXPECT_EQ(pt().GetPlayString().size(), 4u);
-
-    // The next card writes the separator first.
-    ASSERT_TRUE(pt().PlayChar(pt().LineCards().front()));
-    EXPECT_EQ(pt().GetPlayString().size(), 6u);
-    EXPECT_EQ(pt().GetPlayString()[4], ';');
-    EXPECT_EQ(pt().CurrentTrickCards().size(), 1u);
-}
-
-TEST_F(PlayThroughTest, RefusalsChangeNothing) {
-    Analyse("AK5", "32", 2, "5");
-    // No line selected yet.
-    EXPECT_FALSE(pt().PlayChar('2'));
-    EXPECT_EQ(pt().GetPlayString(), "");
-    pt().TakeBackCard(); // on an empty record: nothing happens
-    EXPECT_EQ(pt().GetPlayString(), "");
-    EXPECT_TRUE(a.engine().play == start);
-    EXPECT_TRUE(host.errors.empty());
-
-    a.SelectStrat(1);
-    EXPECT_EQ(pt().NorthUnplayed(), "AK"); // the discard takes no part
-    for (char c : {'5', 'x', 'a', '1', ';', '-', 'Q', '\0'}) {
-        EXPECT_FALSE(pt().PlayChar(c)) << c;
-        EXPECT_FALSE(pt().CanPlayChar(c)) << c;
-        EXPECT_EQ(pt().GetPlayString(), "");
-        EXPECT_TRUE(a.engine().play == start);
-    }
-    EXPECT_EQ(a.dynamicEvaluation().StackDepth(), 1u);
-}
 
 TEST_F(PlayThroughTest, LayoutsWithKJT9) {
     // The defenders hold K J 10 9 (classes {K} and {J, 10, 9}).
