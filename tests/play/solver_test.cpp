@@ -37,22 +37,12 @@ TEST(SolverTest, NoCardsForNorthAndSouth) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-// Counts how often the search asks for the stop request.
-class CountingHost : public RecordingHost {
-  public:
-    bool stopRequested() override {
-        ++polls;
-        return RecordingHost::stopRequested();
-    }
-    long polls = 0;
-};
-
 TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
     const char* north = "AQT9";
     const char* south = "8642";
     long fullPolls = 0;
     {
-        CountingHost host;
+        test::PollingHost host;
         Engine e(host);
         e.SetUpCombination(north, south, 4, "", 0, 0);
         const TStratSet s = Solve(e);
@@ -60,7 +50,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
         ASSERT_GT(fullPolls, 10000);
     }
     // The stop is asked for while the search is deep in the tree.
-    CountingHost host;
+    test::PollingHost host;
     Engine e(host);
     e.SetUpCombination(north, south, 4, "", 0, 0);
     const PlayState before = e.play;
@@ -79,7 +69,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
 
     // With the request set from the start no trick is searched beyond the
     // first: every open branch answers with the tricks won so far.
-    CountingHost stopped;
+    test::PollingHost stopped;
     stopped.stop = true;
     Engine e2(stopped);
     e2.SetUpCombination(north, south, 4, "", 0, 0);

@@ -21,14 +21,6 @@
 namespace nvx {
 namespace {
 
-// Stops an analysis after a number of polls, so that no case runs long.
-class BudgetHost : public test::RecordingHost {
-  public:
-    bool stopRequested() override { return ++polls > limit; }
-    long polls = 0;
-    long limit = 300000;
-};
-
 // Follows a plan in one layout (division) against every defence it allows.
 class Follower {
   public:
@@ -186,7 +178,8 @@ TEST(PlanProperty, FollowingThePlanTakesTheLinesTricks) {
     int analysed = 0, plans = 0;
     for (int n = 0; n < cases; ++n) {
         const test::ComboInput in = test::RandomAdmittedCombo(rng);
-        BudgetHost host;
+        test::PollingHost host; // a budget, so that no case runs long
+        host.stopAt = 300001;
         Analysis a(host);
         a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
                            in.eastFilled());

@@ -85,10 +85,7 @@ TEST(InterruptTest, ProductStopsEarlyAndReleasesTheRest) {
 }
 
 TEST(InterruptTest, ExpansionStopsEarlyAndKeepsItsDivisionSet) {
-    struct StopAfter : RecordingHost {
-        int polls = 0, allowed = 1000000;
-        bool stopRequested() override { return ++polls > allowed; }
-    } host;
+    test::PollingHost host;
     TStratSet s = ThreeTerms(host, 0);
     ASSERT_EQ(s.size(), 3u);
     const TDom dom = s.front().MaxEval.Dom;
@@ -98,8 +95,7 @@ TEST(InterruptTest, ExpansionStopsEarlyAndKeepsItsDivisionSet) {
     // A stop request seen at the first poll cuts the expansion short, even
     // inside the first term, yet every Val still covers the whole division set
     // so that nothing downstream reports a broken invariant.
-    host.polls = 0;
-    host.allowed = 0;
+    host.stopAt = 1;
     TStratSet first = s;
     TFactor f = StratSetToFactor(host, first);
     EXPECT_TRUE(first.empty());
