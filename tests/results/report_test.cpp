@@ -1,8 +1,8 @@
-// The results as the windows and the tool show them: the typing filter of the
-// combination dialog, and what the tables make of the lines. The tables as a
-// whole, the dialog's checks and the number formats are in the tool's
-// transcripts (tests/cli/transcripts.txt).
-#include "lines_helper.h"
+// The typing filter of the combination dialog, and the rows of the tricks table
+// where layouts that look the same take different tricks. The tables as a
+// whole (the "max" row among them), the dialog's checks and the number formats
+// are in the tool's transcripts (tests/cli/transcripts.txt).
+#include "cards/holding.h"
 #include "results/report.h"
 
 #include <gtest/gtest.h>
@@ -48,18 +48,6 @@ TEST(ComboDialog, TypingFilter) {
     // are not free.
     EXPECT_EQ(ExpandLowestFree("X2XA", all), "423A");
     EXPECT_EQ(ExpandLowestFree("AXX", HoldingMinus(all, "32")), "A54");
-}
-
-// Weights 3 and 1, A = (2,0), B = (1,1): A has the most expected tricks.
-TEST(ResultViews, MaxRowWhenTheMpBestLinesAreOthers) {
-    test::Analysis an;
-    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1});
-    ResultsSummary r = SummarizeResults(an.host, an.lines);
-    r.PayoffBest = {"B"};
-    const ReportTable list = ResultListTable(r);
-    ASSERT_EQ(list.Rows.size(), 4u);
-    EXPECT_EQ(list.Rows[2], (std::vector<std::string>{"mp-best", "", "B"}));
-    EXPECT_EQ(list.Rows[3], (std::vector<std::string>{"max", "", "A"}));
 }
 
 // Three defenders' cards, the 3 and the 2 shown as x: line A's tricks depend on
