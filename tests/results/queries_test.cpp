@@ -1,4 +1,3 @@
-#include "cards/contract.h"
 #include "lines_helper.h"
 
 #include <gtest/gtest.h>
@@ -59,19 +58,6 @@ TEST(ResultQueries, PositionsOutsideTheList) {
     EXPECT_EQ(none.GetMaxK(), 0);
     EXPECT_EQ(none.GetBeaters(an.host, 1, ""), "");
     EXPECT_DOUBLE_EQ(none.GetPayoff(an.host, 1, 1), 0.0);
-}
-
-TEST(ResultQueries, ImpPayoffIsAverageImpsPerDeal) {
-    TContractGoal goal; // 3NT, 2 tricks needed
-    PayoffTable t;
-    t.SetIMPTable(goal, 2);
-    Analysis an;
-    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1}, t);
-    EXPECT_TRUE(an.lines.Payoffs().IsIMPs());
-    // Division 0: 2 against 1 trick is 400 against -50, 10 IMPs, weight 3;
-    // division 1: 0 against 1 trick is -100 against -50, -2 IMPs, weight 1.
-    EXPECT_DOUBLE_EQ(an.lines.GetPayoff(an.host, 1, 2), (10.0 * 3 - 2.0) / 4);
-    EXPECT_DOUBLE_EQ(an.lines.GetPayoff(an.host, 2, 1), -(10.0 * 3 - 2.0) / 4);
 }
 
 TEST(ResultQueries, NamesAreJoinedWithTheSeparator) {
