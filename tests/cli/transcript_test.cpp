@@ -35,6 +35,10 @@ std::vector<Case> ReadTranscripts(const char* path) {
     std::vector<std::string> comments;
     for (std::string line; std::getline(file, line);) {
         const std::string text = line.size() > 2 ? line.substr(2) : "";
+        if (cases.empty() && !line.empty() && line[0] != '#' && line[0] != '$') {
+            ADD_FAILURE() << "before the first command: " << line;
+            continue;
+        }
         switch (line.empty() ? ' ' : line[0]) {
         case '#':
             comments.push_back(line);
