@@ -102,22 +102,5 @@ TEST(DivisionsTest, TooManyDivisionsIsReported) {
     e.probs = DivisionProbabilities(e.classes, e.divs, 0, 0, host);
 }
 
-TEST(DivisionsTest, DivNrWestPlayedFollowsThePlay) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AQ", "8", 13, "", 0, 0); // defenders: K, JT9, 765432
-    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
-    EXPECT_EQ(e.DivNrWestPlayed(), 0);
-    EXPECT_EQ(e.DivNrWestPlayedAndUnplayed(), e.NumDivs() - 1);
-    ASSERT_TRUE(e.Play(code('8'))); // South leads, West next
-    ASSERT_TRUE(e.Play(code('T')));
-    EXPECT_EQ(e.DivNrWestPlayed(), 7);
-    ASSERT_TRUE(e.Play(code('A')));
-    ASSERT_TRUE(e.Play(code('K'))); // East
-    EXPECT_EQ(e.DivNrWestPlayed(), 7);
-    // West: the T plus whatever is unplayed (J 9, 7..2).
-    EXPECT_EQ(e.DivNrWestPlayedAndUnplayed(), e.DivNrOfCards("JT9765432"));
-}
-
 } // namespace
 } // namespace nvx
