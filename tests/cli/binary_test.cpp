@@ -41,10 +41,6 @@ TEST(CliBinary, BatchFromAFile) {
     ASSERT_EQ(out.size(), 2u);
     EXPECT_EQ(out[0]["input"], "AKQ 32");
     EXPECT_EQ(out[1]["vacant"], Json::array({6, 7}));
-
-    const ProgramRun missing = RunProgram({"--batch", "/nonexistent/combinations.txt"});
-    EXPECT_EQ(missing.status, 2);
-    EXPECT_EQ(missing.errLines().size(), 1u);
 }
 
 // A combination whose analysis takes far longer than the tests wait.

@@ -105,14 +105,10 @@ TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
 }
 
 TEST(CliApp, BatchInputThatCannotBeReadIsAFailure) {
-    CliRun r = RunTool({"--batch", "/"});
-    EXPECT_EQ(r.status, ExitBadInput);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "norvadex-cli: --batch: cannot read /: Is a directory\n");
-
+    // Standard input open for writing only (the files are in the transcripts).
     std::FILE* writeOnly = std::fopen("/dev/null", "w");
     ASSERT_NE(writeOnly, nullptr);
-    r = RunTool({"--batch", "-"}, "", nullptr, writeOnly);
+    const CliRun r = RunTool({"--batch", "-"}, "", nullptr, writeOnly);
     std::fclose(writeOnly);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "norvadex-cli: --batch: cannot read standard input: Bad file descriptor\n");

@@ -73,7 +73,7 @@ std::vector<std::string> Lines(std::FILE* f) {
     for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
         text.append(buf, n);
     std::fclose(f);
-    static const std::regex seconds("(\"seconds\": ?|lines?; )[.0-9]+");
+    static const std::regex seconds("(\"seconds\": ?|lines?; )[-+.e0-9]+");
     text = std::regex_replace(text, seconds, "$1_");
     std::vector<std::string> lines;
     std::istringstream s(text);
