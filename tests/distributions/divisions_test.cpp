@@ -21,16 +21,6 @@ std::string WestCards(const Engine& e, unsigned mask) {
     return s;
 }
 
-TEST(DivisionsTest, NoDefendersCards) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AKQJT98", "765432", 13, "", 0, 0);
-    EXPECT_EQ(e.NumDivs(), 1);
-    EXPECT_EQ(e.WestLength(0), 0);
-    EXPECT_EQ(e.DivMultiplicity(0), 1);
-    EXPECT_EQ(e.MergedDivNr(0, 13), 0);
-}
-
 // Brute force over every West holding of real cards, for many combinations:
 // the numbering is onto 0..NumDivs-1, the multiplicities count the holdings,
 // and the merge table keeps the cards above the merge rank while moving West's
@@ -110,23 +100,6 @@ TEST(DivisionsTest, TooManyDivisionsIsReported) {
         (void)e.DivMultiplicity(std::uint8_t(d));
     }
     e.probs = DivisionProbabilities(e.classes, e.divs, 0, 0, host);
-}
-
-TEST(DivisionsTest, DivNrWestPlayedFollowsThePlay) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AQ", "8", 13, "", 0, 0); // defenders: K, JT9, 765432
-    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
-    EXPECT_EQ(e.DivNrWestPlayed(), 0);
-    EXPECT_EQ(e.DivNrWestPlayedAndUnplayed(), e.NumDivs() - 1);
-    ASSERT_TRUE(e.Play(code('8'))); // South leads, West next
-    ASSERT_TRUE(e.Play(code('T')));
-    EXPECT_EQ(e.DivNrWestPlayed(), 7);
-    ASSERT_TRUE(e.Play(code('A')));
-    ASSERT_TRUE(e.Play(code('K'))); // East
-    EXPECT_EQ(e.DivNrWestPlayed(), 7);
-    // West: the T plus whatever is unplayed (J 9, 7..2).
-    EXPECT_EQ(e.DivNrWestPlayedAndUnplayed(), e.DivNrOfCards("JT9765432"));
 }
 
 } // namespace

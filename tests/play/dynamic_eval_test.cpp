@@ -1,16 +1,13 @@
-// The dynamic evaluation: the sets of the first cards, the line's marks, the
-// refusal of declarer's cards off the line, the evaluation stack, the defence
-// warning and the rise of the target after a defence error.
+// The dynamic evaluation: the line's marks, the defence warning and the rise of
+// the target after a defence error. Random play-throughs of every line are in
+// the stress test, refusals in the tool's transcripts.
 #include "play/dynamic_eval.h"
 #include "play/line_helper.h"
-#include "support/combos.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -34,13 +31,6 @@ class DynamicEvaluationTest : public ::testing::Test {
     }
     DynamicEvaluation& dyn() { return a.dynamicEvaluation(); }
     Engine& e() { return a.engine(); }
-    // The first line, in display order, whose weight for at least k tricks is
-    // the best.
-    int BestLineFor(int k) const {
-        for (int i = 1; i <= a.StratCount(); ++i)
-            if (a.lines().ProbList()[i - 1]->GoalWeight[k] == a.lines().Best()[k]) return i;
-        return 0;
-    }
     const TVal& LineVal(int i) const { return a.lines().ProbList()[i - 1]->Val; }
 
     RecordingHost host;
@@ -66,34 +56,7 @@ TEST_F(DynamicEvaluationTest, RootMarksTheFirstCardsThatCanKeepTheLine) {
             EXPECT_TRUE(e().play == start);
         }
     }
-    // A Q opposite 3 2: the finesse line starts only with South's small card.
-    Analyse("AQ", "32", 2);
-    const int finesse = BestLineFor(2);
-    ASSERT_GT(finesse, 0);
-    a.SelectStrat(finesse);
-    for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
-        EXPECT_EQ(dyn().OnLine(code), code == Code(e(), '2')) << int(code);
     EXPECT_TRUE(host.errors.empty());
-}
-
-TEST_F(DynamicEvaluationTest, CardsOffTheLineAndWithoutALineAreRefused) {
-    Analyse("AQ", "32", 2);
-    // No line selected after the computation.
-    EXPECT_FALSE(dyn().HasLine());
-    EXPECT_FALSE(dyn().PlayOnLine(Code(e(), '2')));
-    EXPECT_TRUE(e().play == start);
-
-    a.SelectStrat(BestLineFor(2));
-    const TEval root = dyn().TopEval();
-    for (std::uint8_t code :
-         {std::uint8_t(13), std::uint8_t(11), std::uint8_t(12), std::uint8_t(0), FirstShowOut}) {
-        EXPECT_FALSE(dyn().PlayOnLine(code)) << int(code);
-        EXPECT_TRUE(e().play == start);
-        EXPECT_EQ(dyn().StackDepth(), 1u);
-        EXPECT_TRUE(dyn().DeclarerTurn());
-        EXPECT_EQ(dyn().TopEval(), root);
-    }
-    EXPECT_TRUE(dyn().PlayOnLine(Code(e(), '2')));
 }
 
 // Every defender's card of every line of a few combinations, a few tricks
@@ -145,40 +108,6 @@ TEST_F(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-TEST_F(DynamicEvaluationTest, OneWarningNoneBelowAndAgainAfterTakingTheCardBack) {
-    // A Q 10 opposite 3 2. South leads the 2, West shows out, North plays the
-    // 10 and East, with K J and all the small cards, plays small: declarer
-    // now takes more than the line promised.
-    Analyse("AQT", "32", 3);
-    ASSERT_GT(test::SelectLineAccepting(a, "2-T"), 0);
-    ASSERT_TRUE(host.messages.empty());
-    ASSERT_TRUE(a.play().PlayChar('4'));
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, DefenceWarningText);
-    EXPECT_FALSE(dyn().DefenceOptimal());
-
-    // North leads the queen and East, instead of covering, plays the jack:
-    // a further error, since declarer can now beat even the raised target.
-    const TEval raised = dyn().TopEval();
-    ASSERT_TRUE(a.play().PlayChar('Q'));
-    ASSERT_TRUE(a.play().PlayChar('J'));
-    TVal lv, m;
-    ASSERT_TRUE(test::BestAgainstPromise(a, raised, lv, m));
-    EXPECT_TRUE(ValAllLT(host, lv, m));
-    EXPECT_EQ(host.messages.size(), 1u);
-
-    // Back to before East's small card: the check is on again.
-    a.play().TakeBackCard(); // J
-    a.play().TakeBackCard(); // Q
-    a.play().TakeBackCard(); // the trick separator
-    a.play().TakeBackCard(); // 4
-    EXPECT_EQ(a.play().GetPlayString(), "2-T");
-    EXPECT_TRUE(dyn().DefenceOptimal());
-    ASSERT_TRUE(a.play().PlayChar('5'));
-    EXPECT_EQ(host.messages.size(), 2u);
-    EXPECT_TRUE(host.errors.empty());
-}
-
 TEST_F(DynamicEvaluationTest, SingleBestContinuationRaisesTheTarget) {
     // A J 10 opposite 3 2. Trick 1: South 3, West 9, North J (wins), East 8.
     // South leads the 2 and West plays the K: North's A now gives a third
@@ -210,62 +139,6 @@ TEST_F(DynamicEvaluationTest, SingleBestContinuationRaisesTheTarget) {
     }
     EXPECT_GT(raisedLines, 0);
     EXPECT_TRUE(host.errors.empty());
-}
-
-// Random play-throughs of random lines: declarer's cards from the marked
-// ones, the defenders' from every legal card. The stack grows by one per
-// defender's card, declarer always has a card on the line while it has any
-// card to play, no consistency check fires, and taking everything back
-// returns to the start.
-TEST(DynamicEvaluationProperty, RandomPlayThroughsStayConsistent) {
-    std::mt19937 rng(99);
-    int played = 0;
-    for (int n = 0; n < 40; ++n) {
-        test::ComboInput in;
-        do {
-            in = test::RandomAdmittedCombo(rng);
-        } while (NormalizeHolding(in.north).size() + NormalizeHolding(in.south).size() > 6 ||
-                 NormalizeHolding(in.north).size() + NormalizeHolding(in.south).size() < 3);
-        RecordingHost host;
-        Analysis a(host);
-        a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
-                           in.eastFilled());
-        if (a.engine().NumDivs() > 64) continue;
-        a.SetTrickTable();
-        a.ComputeOptimalLines();
-        const PlayState start = a.engine().play;
-        a.SelectStrat(1 + int(rng() % a.StratCount()));
-        DynamicEvaluation& dyn = a.dynamicEvaluation();
-        std::size_t defenders = 0, cards = 0;
-        for (;;) {
-            std::vector<std::uint8_t> legal = test::LegalCodes(a.engine());
-            for (auto& c : legal)
-                if (c == LaterShowOut) c = FirstShowOut;
-            legal.erase(std::unique(legal.begin(), legal.end()), legal.end());
-            if (legal.empty()) break;
-            std::vector<std::uint8_t> choice;
-            if (dyn.DeclarerTurn()) {
-                for (std::uint8_t c : legal)
-                    if (dyn.OnLine(c)) choice.push_back(c);
-                ASSERT_FALSE(choice.empty()) << in.describe();
-            } else {
-                choice = legal;
-            }
-            const bool declarer = dyn.DeclarerTurn();
-            ASSERT_TRUE(dyn.PlayOnLine(choice[rng() % choice.size()])) << in.describe();
-            ++cards;
-            defenders += !declarer;
-            ASSERT_EQ(dyn.StackDepth(), 1 + defenders) << in.describe();
-        }
-        played += int(cards);
-        while (cards-- > 0)
-            dyn.UndoOnLine();
-        EXPECT_TRUE(a.engine().play == start) << in.describe();
-        EXPECT_EQ(dyn.StackDepth(), 1u);
-        EXPECT_TRUE(dyn.DeclarerTurn());
-        EXPECT_TRUE(host.errors.empty()) << in.describe();
-    }
-    EXPECT_GT(played, 100);
 }
 
 } // namespace

@@ -17,12 +17,6 @@ class PlayStateTest : public ::testing::Test {
     std::uint8_t Code(char card) const {
         return std::uint8_t(RankValue(e.ClassRepresentative(card)));
     }
-    void PlayAll(const std::string& cards) {
-        for (char c : cards) {
-            const std::uint8_t code = c == '-' ? FirstShowOut : Code(c);
-            ASSERT_TRUE(e.Play(code)) << "card " << c << " at " << int(e.play.CardIndex);
-        }
-    }
 };
 
 TEST_F(PlayStateTest, ShowOutRules) {
@@ -72,39 +66,6 @@ TEST_F(PlayStateTest, WhenTheDefendersHaveNoCardsTheyOnlyShowOut) {
     EXPECT_TRUE(e.CanShowOut()); // West, although East has shown out
     ASSERT_TRUE(e.Play(FirstShowOut));
     EXPECT_EQ(e.NSTricks(), 1);
-}
-
-TEST_F(PlayStateTest, UndoAtTheStartReportsAndChangesNothing) {
-    e.SetUpCombination("AQ", "32", 2, "", 0, 0);
-    const PlayState before = e.play;
-    e.UndoPlay();
-    EXPECT_EQ(host.errorCodes(), std::vector<std::uint16_t>{101});
-    EXPECT_EQ(host.errors[0].text, "No more cards to play back");
-    EXPECT_EQ(e.play, before);
-    // Still usable.
-    ASSERT_TRUE(e.Play(Code('2')));
-    e.UndoPlay();
-    EXPECT_EQ(e.play, before);
-    EXPECT_EQ(host.errors.size(), 1u);
-}
-
-TEST_F(PlayStateTest, IllegalCodesChangeNothing) {
-    e.SetUpCombination("AQ", "32", 2, "", 0, 0);
-    const PlayState before = e.play;
-    for (int code : {0, 16, 99, 255})
-        EXPECT_FALSE(e.Play(std::uint8_t(code)));
-    EXPECT_FALSE(e.PlayCard(Code('K'))); // a defenders' card at the lead
-    EXPECT_FALSE(e.ShowOut());
-    EXPECT_EQ(e.play, before);
-}
-
-TEST_F(PlayStateTest, ResetPlayRestoresTheStart) {
-    e.SetUpCombination("AJ9", "K32", 1, "", 0, 0);
-    const PlayState start = e.play;
-    PlayAll("2QA4");
-    ASSERT_NE(e.play, start);
-    e.ResetPlay();
-    EXPECT_EQ(e.play, start);
 }
 
 } // namespace

@@ -48,32 +48,6 @@ TEST(PossibleDivsTest, LargestNumberingFitsADivisionSet) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-TEST(PossibleDivsTest, ShowOutLeavesOneDivision) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AJ9", "K32", 9, "", 0, 0); // defenders Q, T, 87654
-    auto code = [&](char c) { return std::uint8_t(RankValue(e.ClassRepresentative(c))); };
-    ASSERT_TRUE(e.Play(code('2')));    // South leads
-    ASSERT_TRUE(e.Play(FirstShowOut)); // West shows out
-    TDom d;
-    PossibleDivs(e, d);
-    ASSERT_EQ(d.size(), 1u);
-    EXPECT_EQ(d[0], 0); // West had nothing
-    ASSERT_TRUE(e.Play(code('A')));
-    ASSERT_TRUE(e.Play(code('Q')));
-    PossibleDivs(e, d);
-    EXPECT_EQ(d, TDom{0});
-
-    e.ResetPlay();
-    ASSERT_TRUE(e.Play(code('2')));
-    ASSERT_TRUE(e.Play(code('7'))); // West
-    ASSERT_TRUE(e.Play(code('A')));
-    ASSERT_TRUE(e.Play(FirstShowOut)); // East shows out: West held all the rest
-    PossibleDivs(e, d);
-    EXPECT_EQ(d, TDom{e.DivNrOfCards("QT87654")});
-    EXPECT_EQ(ConstEval(e, 3).Val, TVal{3});
-}
-
 // In random positions of random combinations the enumeration agrees with the
 // filter over all divisions, and always contains the division actually dealt.
 TEST(PossibleDivsProperty, AgreesWithFilterAndKeepsTheRealDivision) {

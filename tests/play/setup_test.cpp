@@ -15,58 +15,23 @@ std::uint8_t R(char c) {
     return static_cast<std::uint8_t>(RankValue(c));
 }
 
-TEST(SetUpTest, CardInBothHandsStaysWithNorth) {
+// The edges of the set-up: a card in both hands, discards of the defenders'
+// cards, no defenders' cards, no cards for North and South.
+TEST(SetUpTest, Edges) {
     RecordingHost host;
     Engine e(host);
     e.SetUpCombination("AKQ5", "QJ43", 9, "", 0, 0);
-    EXPECT_EQ(e.GetSouth(), THolding("J43"));
-    EXPECT_EQ(e.classes.SouthLength, 3);
+    EXPECT_EQ(e.GetSouth(), THolding("J43")); // the queen stays with North
     EXPECT_EQ(e.classes.ClassSize[R('Q')], 3);
-}
-
-TEST(SetUpTest, DiscardsLeaveThePlayButNotTheHand) {
-    RecordingHost host;
-    Engine e(host);
-    e.SetUpCombination("AK5", "432", 9, "5", 0, 0);
-    EXPECT_EQ(e.GetNorth(), THolding("AK5"));
-    EXPECT_EQ(e.GetDiscards(), THolding("5"));
-    EXPECT_EQ(e.classes.NorthLength, 2);
-    EXPECT_EQ(e.classes.ClassSize[R('K')], 2);
-    EXPECT_EQ(e.classes.Owner[R('5')], hand::None);
-    EXPECT_EQ(e.ClassRepresentative('5'), '5');
-    EXPECT_EQ(e.ClassRepresentative('A'), 'K');
-    // The 5 is North's, so it is no defenders' card either.
-    EXPECT_FALSE(HasCard('5', e.GetEWCards()));
-    EXPECT_EQ(e.classes.EWLength, 7);
-}
-
-TEST(SetUpTest, DiscardsOfDefendersCardsAreDropped) {
-    RecordingHost host;
-    Engine e(host);
     e.SetUpCombination("AK", "Q", 9, "A2", 0, 0);
     EXPECT_EQ(e.GetDiscards(), THolding("A"));
     EXPECT_EQ(e.classes.NorthLength, 1);
-}
-
-TEST(SetUpTest, NorthAndSouthHoldEverything) {
-    RecordingHost host;
-    Engine e(host);
     e.SetUpCombination("AKQJT98", "765432", 9, "", 0, 0);
-    EXPECT_TRUE(e.GetEWCards().empty());
     EXPECT_EQ(e.classes.EWLength, 0);
-    EXPECT_EQ(e.classes.ClassCount[hand::Defenders], 0);
     EXPECT_EQ(e.NumDivs(), 1);
     EXPECT_EQ(e.DivProb(0), e.ProbDenominator());
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST(SetUpTest, EmptyHandsAreValid) {
-    RecordingHost host;
-    Engine e(host);
     e.SetUpCombination("", "", 0, "", 0, 0);
-    EXPECT_EQ(e.classes.NorthLength, 0);
     EXPECT_EQ(e.classes.MaxLength, 0);
-    EXPECT_EQ(e.classes.EWLength, 13);
     EXPECT_EQ(e.NumDivs(), 14);
     EXPECT_TRUE(host.errors.empty());
 }

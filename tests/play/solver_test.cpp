@@ -3,15 +3,9 @@
 // search in solver_diff_test.
 #include "play/solver.h"
 #include "results/analysis.h"
-#include "support/combos.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
-
-#include <algorithm>
-#include <random>
-#include <string>
-#include <vector>
 
 namespace nvx {
 namespace {
@@ -43,47 +37,12 @@ TEST(SolverTest, NoCardsForNorthAndSouth) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-// Positions all over the play of random combinations: Solve gives them back
-// exactly as it found them, classes and all.
-TEST(SolverTest, LeavesThePlayStateAsItFoundIt) {
-    std::mt19937 rng(4711);
-    int checked = 0;
-    while (checked < 60) {
-        const test::ComboInput in = test::RandomAdmittedCombo(rng);
-        RecordingHost host;
-        Engine e(host);
-        test::SetUp(e, in);
-        // Small suits from the start, larger ones only late in the play.
-        const int small = e.classes.NorthLength + e.classes.SouthLength <= 6 && e.NumDivs() <= 64;
-        test::PlayRandomly(e, rng, small ? int(rng() % 8) : 8 + int(rng() % 12));
-        if (!small && e.CardsLeft(hand::Defenders) > 4) continue;
-        const PlayState play = e.play;
-        const ClassTables classes = e.classes;
-        const TStratSet s = Solve(e);
-        EXPECT_FALSE(s.empty()) << in.describe();
-        EXPECT_TRUE(e.play == play) << in.describe();
-        EXPECT_TRUE(e.classes == classes) << in.describe();
-        EXPECT_TRUE(host.errors.empty()) << in.describe();
-        ++checked;
-    }
-}
-
-// Counts how often the search asks for the stop request.
-class CountingHost : public RecordingHost {
-  public:
-    bool stopRequested() override {
-        ++polls;
-        return RecordingHost::stopRequested();
-    }
-    long polls = 0;
-};
-
 TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
     const char* north = "AQT9";
     const char* south = "8642";
     long fullPolls = 0;
     {
-        CountingHost host;
+        test::PollingHost host;
         Engine e(host);
         e.SetUpCombination(north, south, 4, "", 0, 0);
         const TStratSet s = Solve(e);
@@ -91,7 +50,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
         ASSERT_GT(fullPolls, 10000);
     }
     // The stop is asked for while the search is deep in the tree.
-    CountingHost host;
+    test::PollingHost host;
     Engine e(host);
     e.SetUpCombination(north, south, 4, "", 0, 0);
     const PlayState before = e.play;
@@ -110,7 +69,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
 
     // With the request set from the start no trick is searched beyond the
     // first: every open branch answers with the tricks won so far.
-    CountingHost stopped;
+    test::PollingHost stopped;
     stopped.stop = true;
     Engine e2(stopped);
     e2.SetUpCombination(north, south, 4, "", 0, 0);

@@ -75,16 +75,8 @@ TEST(TrickStartTableTest, SetsAreThoseOfTheSearchWithoutTable) {
     EXPECT_GT(hits, std::size_t(combos) * 10);
 }
 
-// Stops at the n-th poll and from then on until told otherwise.
-class StopAtHost : public RecordingHost {
-  public:
-    bool stopRequested() override { return stop || (stop = ++polls >= stopAt); }
-    long polls = 0;
-    long stopAt = LONG_MAX;
-};
-
 TEST(TrickStartTableTest, NothingIsStoredOnceAStopIsSeen) {
-    StopAtHost host;
+    test::PollingHost host;
     Engine e(host);
     e.SetUpCombination("AJ9", "T432", 2, "", 0, 0);
     const TStratSet full = Solve(e, nullptr);

@@ -119,12 +119,10 @@ std::vector<TStratSet> FirstCardSets(Engine& e, unsigned threads) {
 }
 
 TEST(FirstCardsOnWorkersTest, SetsAreThoseOfTheSerialSearch) {
-    const ComboCase cases[] = {
-        {"AQT", "432", 13, "", 13, 13},    {"AJ9", "T432", 1, "", 13, 13},
-        {"AKT9", "8732", 13, "2", 13, 13}, {"A975", "QT64", 2, "", 4, 9},
-        {"KT7", "93", 1, "", 13, 6},       {"AQ", "J32", 0, "", 13, 13},
-        {"K7", "T4", 13, "", 13, 13},      {"QT62", "J8", 13, "", 13, 13},
-    };
+    const ComboCase cases[] = {{"AJ9", "T432", 1, "", 13, 13},
+                               {"AKT9", "8732", 13, "2", 13, 13},
+                               {"A975", "QT64", 2, "", 4, 9},
+                               {"AQ", "J32", 0, "", 13, 13}};
     for (const ComboCase& c : cases) {
         OwnThreadHost host;
         Engine e(host);

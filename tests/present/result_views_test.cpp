@@ -131,11 +131,13 @@ TEST(TricksTable, NamedCardLimit) {
     EXPECT_EQ(NamedCardLimit("KQ95", '5'), '6');
 }
 
+// Three defenders' cards, the 3 and the 2 shown as x: line A's tricks depend on
+// which of them West holds ("?"), line B's do not.
 TricksTableSource ThreeCards() {
     TricksTableSource s;
     s.EWCards = "Q32";
     s.LineNames = {"A", "B"};
-    s.SmallCardLimit = '3'; // the 3 and the 2 are alike for line B only
+    s.SmallCardLimit = '3';
     s.Tricks = [](int line, std::string_view west) -> std::uint8_t {
         const bool westQ = west.find('Q') != std::string_view::npos;
         const bool west3 = west.find('3') != std::string_view::npos;
@@ -171,47 +173,6 @@ TEST(TricksTable, RowsMergeLayoutsThatLookTheSame) {
     EXPECT_EQ(view.Columns[2].Caption, "prob.  ");
     EXPECT_EQ(view.Columns[3].Width, 20);
     EXPECT_EQ(view.Rows[1], (std::vector<std::string>{"Qx - x", " 2", "10.00% ", "?", "3"}));
-}
-
-TEST(TricksTable, EveryDefendersCardMatters) {
-    TricksTableSource s = ThreeCards();
-    s.SmallCardLimit = '2';
-    const std::vector<TricksTableRow> rows = TricksTableRows(s);
-    ASSERT_EQ(rows.size(), 8u);
-    double total = 0;
-    for (const auto& row : rows) {
-        EXPECT_EQ(row.Layouts, 1u);
-        total += row.Probability;
-    }
-    // Only the lowest card is an x: it cannot be told from another small card.
-    EXPECT_EQ(rows[1].Caption(), "Q3 - x");
-    EXPECT_EQ(rows[2].Caption(), "Qx - 3");
-    EXPECT_DOUBLE_EQ(total, 0.05 * 2 + 0.1 * 3 + 0.05 * 3);
-}
-
-TEST(TricksTable, NoDefendersCards) {
-    TricksTableSource s;
-    s.LineNames = {"A"};
-    s.Tricks = [](int, std::string_view) -> std::uint8_t { return 13; };
-    s.LayoutProbability = [](std::string_view) { return 1.0; };
-    const std::vector<TricksTableRow> rows = TricksTableRows(s);
-    ASSERT_EQ(rows.size(), 1u);
-    EXPECT_EQ(rows[0].Caption(), " - ");
-    EXPECT_EQ(FormatLayoutCount(rows[0].Layouts), " 1");
-    EXPECT_EQ(rows[0].Tricks, std::vector<std::string>{"13"});
-}
-
-TEST(TricksTable, OneDefendersCardIsShownByName) {
-    TricksTableSource s;
-    s.EWCards = "5";
-    s.SmallCardLimit = '5';
-    s.LineNames = {"A"};
-    s.Tricks = [](int, std::string_view) -> std::uint8_t { return 1; };
-    s.LayoutProbability = [](std::string_view) { return 0.5; };
-    const std::vector<TricksTableRow> rows = TricksTableRows(s);
-    ASSERT_EQ(rows.size(), 2u);
-    EXPECT_EQ(rows[0].Caption(), "5 - ");
-    EXPECT_EQ(rows[1].Caption(), " - 5");
 }
 
 } // namespace

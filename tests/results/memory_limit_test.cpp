@@ -136,6 +136,8 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
 
     FailingHost host;
     Analysis a(host);
+    // One search after the other: the same number of calls every time.
+    a.dynamicEvaluation().SetSearchThreads(1);
     a.SetUpCombination("AQT", "432", 13, "", 13, 13);
     a.SetTrickTable();
     ASSERT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);

@@ -1,3 +1,6 @@
+// The thinning out of too many lines, a stop request, and a second analysis
+// on the same object; the random sets of property_test and the golden results
+// check the lines otherwise.
 #include "lines_helper.h"
 
 #include <gtest/gtest.h>
@@ -12,25 +15,6 @@ using test::UnitVals;
 constexpr const char* kThirteenLinesWarning =
     "There are 13 different optimal strategies: too many to display. \r"
     "Some representatives will be chosen.";
-
-TEST(ComputeOptimalLines, StartsFromReversedOrderAndKeepsFirstOpponentOnTies) {
-    // L is beaten by X and by Y by the same amount; X and Y tie with each other.
-    const TVal l{3, 0, 0, 0, 0}, x{0, 2, 2, 0, 0}, y{0, 0, 0, 2, 2};
-    const std::vector<std::int32_t> w = {1, 1, 1, 1, 1};
-    Analysis first, second;
-    first.Run({l, x, y}, w);  // list starts Y, X, L
-    second.Run({l, y, x}, w); // list starts X, Y, L
-    for (Analysis* an : {&first, &second}) {
-        // L alone is optimal for 3 tricks; of X and Y the larger Val comes first.
-        ASSERT_EQ(an->lines.StratCount(), 3);
-        EXPECT_EQ(an->lines.ProbList()[0]->Val, l);
-        EXPECT_EQ(an->lines.ProbList()[1]->Val, y);
-        EXPECT_EQ(an->lines.ProbList()[2]->Val, x);
-        EXPECT_EQ(an->lines.ProbList()[0]->Worst, -1);
-    }
-    EXPECT_EQ(first.Find(l)->WorstOpp, first.Find(y));
-    EXPECT_EQ(second.Find(l)->WorstOpp, second.Find(x));
-}
 
 TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
     Analysis an;
@@ -238,38 +222,6 @@ TEST(ComputeOptimalLines, StoppedComputationSkipsTheQuadraticWorkAfterwards) {
     finished.Run(vals, {4, 1, 3});
     ASSERT_EQ(finished.lines.StratCount(), 3);
     EXPECT_EQ(finished.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
-}
-
-TEST(ComputeOptimalLines, WithoutPayoffBestTheBeaterOfAShownLineIsShown) {
-    // Weights 2, 1, 2. Payoffs go round: L2 beats L1, L1 beats L3, L3 beats
-    // L2. L2 is best for no goal but beats L1 most, so it stays.
-    const TVal l1{2, 1, 3}, l2{3, 2, 0}, l3{0, 3, 3};
-    Analysis an;
-    an.Run({l1, l2, l3}, {2, 1, 2});
-    ASSERT_EQ(an.lines.StratCount(), 3);
-    EXPECT_EQ(an.lines.ProbList()[0]->Val, l3); // alone best for 3 tricks
-    EXPECT_EQ(an.lines.ProbList()[1]->Val, l1); // best for 1, 2 and expected tricks
-    EXPECT_EQ(an.lines.ProbList()[2]->Val, l2);
-    EXPECT_EQ(an.Find(l1)->WorstOpp, an.Find(l2));
-    EXPECT_EQ(an.Find(l2)->WorstOpp, an.Find(l3));
-    EXPECT_EQ(an.Find(l3)->WorstOpp, an.Find(l1));
-    EXPECT_TRUE(an.lines.GetPayoffBest().empty());
-    EXPECT_EQ(an.lines.GetBestForGoal(0), std::vector<int>{2});
-    EXPECT_TRUE(an.host.errors.empty());
-}
-
-TEST(ComputeOptimalLines, OnlyGoalsFromMinKToMaxKCount) {
-    // Weights 2, 3, 3, 1. (2,0,3,3) is beaten by (2,2,3,1) on average and is
-    // best for no goal that some line can reach (it is "best" for 4 and more
-    // tricks, like every line), so it goes.
-    Analysis an;
-    an.Run({TVal{2, 2, 3, 1}, TVal{3, 0, 3, 1}, TVal{2, 0, 3, 3}}, {2, 3, 3, 1});
-    EXPECT_EQ(an.lines.GetMinK(), 1);
-    EXPECT_EQ(an.lines.GetMaxK(), 3);
-    ASSERT_EQ(an.lines.StratCount(), 2);
-    EXPECT_EQ(an.lines.ProbList()[0]->Val, (TVal{3, 0, 3, 1}));
-    EXPECT_EQ(an.lines.ProbList()[1]->Val, (TVal{2, 2, 3, 1}));
-    EXPECT_EQ(an.Find(TVal{2, 0, 3, 3}), nullptr);
 }
 
 TEST(ComputeOptimalLines, ReplacesThePreviousAnalysis) {

@@ -33,29 +33,14 @@ namespace {
 using test::ComboInput;
 using test::RecordingHost;
 
-// Requests a stop at the stopAt-th poll; counts every poll.
-class BudgetHost : public RecordingHost {
-  public:
-    bool stopRequested() override {
-        Poll();
-        return stop;
-    }
-    void processPendingEvents() override {
-        RecordingHost::processPendingEvents();
-        Poll();
-    }
+// Counts every poll, of the stop request and of pending events.
+struct BudgetHost : test::PollingHost {
+    BudgetHost() { countEvents = true; }
     void Restart(long limit) {
         clear();
         stop = false;
         polls = 0;
         stopAt = limit;
-    }
-    long polls = 0;
-    long stopAt = LONG_MAX;
-
-  private:
-    void Poll() {
-        if (++polls >= stopAt) stop = true;
     }
 };
 

@@ -78,14 +78,6 @@ inline RefStrategy RefOfEval(const TEval& e) {
     return s;
 }
 
-// The strategies of a factor, reduced.
-inline RefSet RefOfFactor(const TFactor& f) {
-    RefSet s;
-    for (const TVal& v : f.EvalList)
-        s.push_back(RefOfEval(TEval{f.Dom, v}));
-    return RefReduce(s);
-}
-
 // Every strategy of a term, found by trying every choice of one Val per
 // factor; the value on a division is the minimum of MaxEval and of the chosen
 // Vals there. Independent of the algebra's own expansion. Reduced.

@@ -141,41 +141,32 @@ class Game {
             for (int c = 13; c >= 1; --c) {
                 if (!(north_ & (1u << c))) continue;
                 if (useEntry) --entriesLeft_;
-                Union(r, PlayDeclarer(North, c, layouts));
+                Union(r, Play(North, c, layouts));
                 if (useEntry) ++entriesLeft_;
                 any = true;
             }
         }
         for (int c = 13; c >= 1; --c) {
             if (!(south_ & (1u << c))) continue;
-            Union(r, PlayDeclarer(South, c, layouts));
+            Union(r, Play(South, c, layouts));
             any = true;
         }
         if (!any) return Constant(layouts, nsTricks_);
         return r;
     }
 
-    // Declarer plays card c (0: shows out) from seat.
-    VecSet PlayDeclarer(int seat, int c, const std::vector<int>& layouts) {
-        Mask& hand = seat == North ? north_ : south_;
-        if (c) hand &= Mask(~(1u << c));
+    // Plays card c (0: shows out) from seat, goes on, and takes it back.
+    VecSet Play(int seat, int c, const std::vector<int>& layouts) {
+        const Mask bit = c ? Mask(1u << c) : Mask(0);
+        Mask& cards = seat == North ? north_ : seat == South ? south_ : played_;
+        const bool defender = seat == East || seat == West;
+        cards = defender ? Mask(cards | bit) : Mask(cards & ~bit);
         trickSeat_[inTrick_] = seat;
         trickCard_[inTrick_] = c;
         ++inTrick_;
         VecSet r = Next(seat, layouts);
         --inTrick_;
-        if (c) hand |= Mask(1u << c);
-        return r;
-    }
-
-    VecSet PlayDefender(int seat, int c, const std::vector<int>& layouts) {
-        if (c) played_ |= Mask(1u << c);
-        trickSeat_[inTrick_] = seat;
-        trickCard_[inTrick_] = c;
-        ++inTrick_;
-        VecSet r = Next(seat, layouts);
-        --inTrick_;
-        if (c) played_ &= Mask(~(1u << c));
+        cards = defender ? Mask(cards & ~bit) : Mask(cards | bit);
         return r;
     }
 
@@ -188,10 +179,10 @@ class Game {
 
     VecSet Declarer(int seat, const std::vector<int>& layouts) {
         Mask hand = seat == North ? north_ : south_;
-        if (!hand) return PlayDeclarer(seat, 0, layouts);
+        if (!hand) return Play(seat, 0, layouts);
         VecSet r;
         for (int c = 13; c >= 1; --c)
-            if (hand & (1u << c)) Union(r, PlayDeclarer(seat, c, layouts));
+            if (hand & (1u << c)) Union(r, Play(seat, c, layouts));
         return r;
     }
 
@@ -211,12 +202,12 @@ class Game {
             std::vector<int> sub;
             for (int l : layouts)
                 if (Holding(seat, l) & (1u << c)) sub.push_back(l);
-            if (!sub.empty()) combine(PlayDefender(seat, c, sub));
+            if (!sub.empty()) combine(Play(seat, c, sub));
         }
         std::vector<int> voids;
         for (int l : layouts)
             if (!Holding(seat, l)) voids.push_back(l);
-        if (!voids.empty()) combine(PlayDefender(seat, 0, voids));
+        if (!voids.empty()) combine(Play(seat, 0, voids));
         return r;
     }
 

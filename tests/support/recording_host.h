@@ -3,6 +3,7 @@
 
 #include "cards/host.h"
 
+#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -11,7 +12,7 @@
 namespace nvx::test {
 
 class RecordingHost : public Host {
-public:
+  public:
     struct Message {
         MessageKind kind;
         std::string text;
@@ -42,7 +43,8 @@ public:
     // The codes reported so far, in order.
     std::vector<std::uint16_t> errorCodes() const {
         std::vector<std::uint16_t> codes;
-        for (const auto& e : errors) codes.push_back(e.code);
+        for (const auto& e : errors)
+            codes.push_back(e.code);
         return codes;
     }
     bool hasError(std::uint16_t code) const {
@@ -65,6 +67,29 @@ public:
     bool openSucceeds = true;
     // Runs at every processPendingEvents call (to set the stop request mid-way, say).
     std::function<void()> onPendingEvents;
+};
+
+// Counts the polls of the stop request (and, with countEvents, the calls to
+// handle pending events) and asks for a stop from the stopAt-th poll on: a
+// budget that bounds a search however its time varies.
+class PollingHost : public RecordingHost {
+  public:
+    bool stopRequested() override {
+        Poll();
+        return stop;
+    }
+    void processPendingEvents() override {
+        RecordingHost::processPendingEvents();
+        if (countEvents) Poll();
+    }
+    long polls = 0;
+    long stopAt = LONG_MAX;
+    bool countEvents = false;
+
+  private:
+    void Poll() {
+        if (++polls >= stopAt) stop = true;
+    }
 };
 
 } // namespace nvx::test

@@ -483,7 +483,6 @@ void TestFlow::newCombinationWithNoTrickPossible() {
     QCOMPARE(Text(w().ResultListView(), 0, 0), QString("0"));
     QCOMPARE(Text(w().ResultListView(), 0, 1).trimmed(), QString("100.0000%"));
     QCOMPARE(Diff(w().ResultListView(), ResultListTable(Summary())), QString());
-    // The one line is chosen at once.
     QCOMPARE(w().SelectLineComboBox()->currentText(), QString("A"));
     QVERIFY(edit()->isEnabled());
     QCOMPARE(w().focusWidget(), edit());

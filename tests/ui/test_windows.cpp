@@ -1,13 +1,12 @@
 // A short test of each window on its own: the combination dialog, the contract
 // and tricks-needed dialogs, the progress window, the message seam and the host,
-// the help window, the plan view, and the tricks table's sort order.
+// the plan view, and the tricks table's sort order.
 #include "present/input_rules.h"
 #include "present/result_views.h"
 #include "results/analysis.h"
 #include "ui/combo_dialog.h"
 #include "ui/contract_dialog.h"
 #include "ui/help_pages.h"
-#include "ui/help_window.h"
 #include "ui/holding_edit.h"
 #include "ui/message_boxes.h"
 #include "ui/plan_view.h"
@@ -52,7 +51,6 @@ class TestWindows : public QObject {
     void contractAndTricksDialogs();
     void progressWindow();
     void messageBoxesAndHost();
-    void helpWindow();
     void planView();
     void tricksTableSortOrders();
 };
@@ -113,9 +111,8 @@ void TestWindows::comboDialogOptionsAndChecks() {
     // Folded at first; an option that is on keeps the panel open.
     QVERIFY(c.IsFolded());
     QTest::mouseClick(c.MoreBitBtn(), Qt::LeftButton);
-    QVERIFY(!c.IsFolded() && c.EntriesCheckBox()->hasFocus());
     c.VacantCheckBox()->setChecked(true);
-    QVERIFY(c.WestEdit()->isEnabled() && !c.LessBitBtn()->isEnabled());
+    QVERIFY(!c.IsFolded() && c.WestEdit()->isEnabled() && !c.LessBitBtn()->isEnabled());
     c.VacantCheckBox()->setChecked(false);
     QTest::mouseClick(c.LessBitBtn(), Qt::LeftButton);
     QVERIFY(c.IsFolded());
@@ -168,11 +165,6 @@ void TestWindows::comboDialogOptionsAndChecks() {
     QTRY_COMPARE(boxes.Texts(), QStringList{QString::fromStdString(RangeMessage(MaxEntriesValue))});
     QTRY_VERIFY(entries->hasFocus());
     QCOMPARE(c.EntriesCount(), std::uint8_t(1));
-    entries->selectAll();
-    QTest::keyClicks(entries, "0"); // a good value passes without a word
-    c.NorthEdit()->setFocus(Qt::TabFocusReason);
-    QCoreApplication::processEvents();
-    QCOMPARE(c.EntriesCount(), std::uint8_t(0));
     c.EastEdit()->setFocus(Qt::TabFocusReason);
     c.EastEdit()->selectAll();
     QTest::keyClicks(c.EastEdit(), "99");
@@ -346,26 +338,6 @@ void TestWindows::messageBoxesAndHost() {
         const QUrl url(QString::fromStdString(HelpPageAddress(page)));
         QVERIFY2(url.isLocalFile() && QFileInfo::exists(url.toLocalFile()), page);
     }
-}
-
-void TestWindows::helpWindow() {
-    HelpWindow help;
-    const QUrl index(QString::fromStdString(HomePageAddress()));
-    const QUrl combo(QString::fromStdString(HelpPageAddress("/help/combo.htm")));
-    help.ShowPage(combo);
-    QVERIFY(QTest::qWaitForWindowActive(&help));
-    QTextBrowser* browser = help.Browser();
-    QCOMPARE(browser->source(), combo);
-    QVERIFY(!browser->toPlainText().isEmpty());
-    // Home, back and forward; Escape closes it.
-    help.HomeButton()->click();
-    QCOMPARE(browser->source(), index);
-    help.BackButton()->click();
-    QCOMPARE(browser->source(), combo);
-    help.ForwardButton()->click();
-    QCOMPARE(browser->source(), index);
-    QTest::keyClick(&help, Qt::Key_Escape);
-    QVERIFY(!help.isVisible());
 }
 
 void TestWindows::planView() {
