@@ -121,11 +121,11 @@ double Seconds(Clock::duration d) {
 
 class BenchHost : public nvx::Host {
   public:
-    void showMessage(nvx::MessageKind, const std::string&) override {}
-    void reportInternalError(std::uint16_t, std::string_view, const std::string&) override {
+    void ShowMessage(nvx::MessageKind, const std::string&) override {}
+    void ReportInternalError(std::uint16_t, std::string_view, const std::string&) override {
         ++errors;
     }
-    void processPendingEvents() override {
+    void ProcessPendingEvents() override {
         const Clock::time_point now = Clock::now();
         maxGap = std::max(maxGap, now - lastEvents);
         lastEvents = now;
@@ -134,7 +134,7 @@ class BenchHost : public nvx::Host {
             stop = true;
         }
     }
-    bool stopRequested() override { return stop; }
+    bool StopRequested() override { return stop; }
 
     int errors = 0;
     Clock::time_point lastEvents = Clock::now();
@@ -175,10 +175,10 @@ struct Fnv {
 // position, 0 for none), worst payoff and flags, then the best weights and the
 // range of tricks.
 std::uint64_t ResultHash(const nvx::Analysis& a) {
-    const nvx::ProbStrategies& r = a.lines();
+    const nvx::ProbStrategies& r = a.GetLines();
     const auto& list = r.ProbList();
     Fnv f;
-    f.Int(a.engine().NumDivs());
+    f.Int(a.GetEngine().NumDivs());
     f.Int(r.ProbDenominator());
     f.Int(r.StratCount());
     for (const auto& s : list) {
@@ -244,7 +244,7 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
             host.stop = true;
         });
     nvx::Analysis a(host);
-    a.dynamicEvaluation().SetSearchThreads(threads);
+    a.GetDynamicEvaluation().SetSearchThreads(threads);
     const std::string north = c.north, discards = c.discards;
     const auto playing =
         nvx::HoldingMinus(nvx::NormalizeHolding(north), nvx::NormalizeHolding(discards));
@@ -265,7 +265,7 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
     f.maxGap = Seconds(std::max(host.maxGap, end - host.lastEvents));
     const double stopped = host.stop && host.stoppedAt <= end ? Seconds(end - host.stoppedAt) : -1;
     (interrupt == Interrupt::Async ? f.stopAsync : f.stopAtEvents) = stopped;
-    f.divisions = a.engine().NumDivs();
+    f.divisions = a.GetEngine().NumDivs();
     f.lines = a.StratCount();
     f.hash = ResultHash(a);
     f.errors = host.errors;

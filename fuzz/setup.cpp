@@ -37,7 +37,7 @@ void CheckAdmitted(const ComboValues& v, FuzzedDataProvider& in) {
     test::RecordingHost host;
     Analysis a(host);
     SetUp(a, v);
-    const Engine& e = a.engine();
+    const Engine& e = a.GetEngine();
     Require(e.GetNorth() == v.North && e.GetSouth() == v.South, "hands as entered");
     Require(e.GetEWCards() == v.DefendersHolding(), "the defenders hold the rest");
     Require(e.GetDiscards() == v.Discards, "discards as entered");
@@ -81,7 +81,7 @@ void CheckAdmitted(const ComboValues& v, FuzzedDataProvider& in) {
     Require(std::fabs(total - 1.0) < 1e-9, "layout probabilities add up to 1");
 
     // A walk of plays from the start, taken back card by card.
-    Engine& engine = a.engine();
+    Engine& engine = a.GetEngine();
     const PlayState start = engine.play;
     unsigned played = 0;
     while (in.remaining_bytes() > 0 && played < MaxCardsPlayed) {

@@ -2,8 +2,8 @@
 
 namespace nvx {
 
-void Host::reportInternalError(std::uint16_t, std::string_view, const std::string& message) {
-    showMessage(MessageKind::Error, message);
+void Host::ReportInternalError(std::uint16_t, std::string_view, const std::string& message) {
+    ShowMessage(MessageKind::Error, message);
 }
 
 std::string InternalErrorMessage(std::uint16_t code) {
@@ -22,7 +22,7 @@ std::string InternalErrorMessage(std::uint16_t code) {
 void InternalError(Host& host, InternalErrorCode code) {
     const std::uint16_t number = InternalErrorNumber(code);
     try {
-        host.reportInternalError(number, InternalErrorText(code), InternalErrorMessage(number));
+        host.ReportInternalError(number, InternalErrorText(code), InternalErrorMessage(number));
     } catch (...) {
         // A report must never stop the caller.
     }
@@ -35,8 +35,8 @@ std::string BrowserFallbackMessage(const std::string& address) {
 }
 
 void OpenWebPage(Host& host, const std::string& address) {
-    if (!host.openAddress(address))
-        host.showMessage(MessageKind::Warning, BrowserFallbackMessage(address));
+    if (!host.OpenAddress(address))
+        host.ShowMessage(MessageKind::Warning, BrowserFallbackMessage(address));
 }
 
 } // namespace nvx

@@ -23,27 +23,27 @@ class Host {
     virtual ~Host() = default;
 
     // A modal message box with a single OK button; returns when it is closed.
-    virtual void showMessage(MessageKind kind, const std::string& text) = 0;
+    virtual void ShowMessage(MessageKind kind, const std::string& text) = 0;
 
     // Called by InternalError with the code, the check's own description (never
     // shown to the user) and the full message. The default shows the message.
-    virtual void reportInternalError(std::uint16_t code, std::string_view text,
+    virtual void ReportInternalError(std::uint16_t code, std::string_view text,
                                      const std::string& message);
 
     // Lets the host handle whatever events are waiting (timer ticks, repaint,
     // the interrupt button), then returns.
-    virtual void processPendingEvents() {}
+    virtual void ProcessPendingEvents() {}
 
     // True when the running computation is to stop: the user asked for it, or
     // the program's memory passed the host's limit.
-    virtual bool stopRequested() { return false; }
+    virtual bool StopRequested() { return false; }
 
     // True when the stop was requested because the program's memory passed the
     // host's limit, not by the user.
-    virtual bool memoryLimitReached() { return false; }
+    virtual bool MemoryLimitReached() { return false; }
 
     // Asks the desktop to open an address in the browser; false on failure.
-    virtual bool openAddress(const std::string& address) {
+    virtual bool OpenAddress(const std::string& address) {
         (void)address;
         return false;
     }
@@ -68,7 +68,7 @@ void OpenWebPage(Host& host, const std::string& address);
 // A host that shows nothing and never stops: for quiet engine use.
 class SilentHost : public Host {
   public:
-    void showMessage(MessageKind, const std::string&) override {}
+    void ShowMessage(MessageKind, const std::string&) override {}
 };
 
 } // namespace nvx

@@ -101,11 +101,11 @@ CliHost::~CliHost() {
     if (memory_) memory_->End(analysis_);
 }
 
-void CliHost::showMessage(MessageKind kind, const std::string& text) {
+void CliHost::ShowMessage(MessageKind kind, const std::string& text) {
     messages_.push_back({kind, text});
 }
 
-void CliHost::reportInternalError(std::uint16_t code, std::string_view text,
+void CliHost::ReportInternalError(std::uint16_t code, std::string_view text,
                                   const std::string& message) {
     errors_.push_back({code, std::string(text), message});
 }
@@ -114,12 +114,12 @@ void CliHost::PollInterrupt() {
     if (InterruptFlag().load(std::memory_order_relaxed)) state_.RequestStop();
 }
 
-void CliHost::processPendingEvents() {
+void CliHost::ProcessPendingEvents() {
     PollInterrupt();
     if (progress_) progress_->Tick();
 }
 
-bool CliHost::stopRequested() {
+bool CliHost::StopRequested() {
     PollInterrupt();
     if (memory_ && state_.get() == TCalcState::Calculating && memory_->MustStop(analysis_)) {
         memoryLimitReached_.store(true);

@@ -85,12 +85,12 @@ class CliHost : public Host {
     CliHost(const CliHost&) = delete;
     CliHost& operator=(const CliHost&) = delete;
 
-    void showMessage(MessageKind kind, const std::string& text) override;
-    void reportInternalError(std::uint16_t code, std::string_view text,
+    void ShowMessage(MessageKind kind, const std::string& text) override;
+    void ReportInternalError(std::uint16_t code, std::string_view text,
                              const std::string& message) override;
-    void processPendingEvents() override;
-    bool stopRequested() override;
-    bool memoryLimitReached() override { return memoryLimitReached_.load(); }
+    void ProcessPendingEvents() override;
+    bool StopRequested() override;
+    bool MemoryLimitReached() override { return memoryLimitReached_.load(); }
     // The limit in megabytes; 0 for none.
     std::uint64_t MemoryLimitMB() const { return memory_ ? memory_->LimitMB() : 0; }
 

@@ -32,7 +32,7 @@ std::string WarningsSince(const CliHost& host, std::size_t from) {
 // Plays the typed cards as the play panel does: an x plays the lowest card
 // accepted, the first character refused ends the play.
 void PlayThroughLine(Analysis& a, CliHost& host, const std::string& cards, PlayReport& p) {
-    PlayThrough& play = a.play();
+    PlayThrough& play = a.GetPlay();
     for (std::size_t i = 0; i < cards.size(); ++i) {
         if (host.cancelled()) return;
         const char c = cards[i];
@@ -60,14 +60,14 @@ void PlayThroughLine(Analysis& a, CliHost& host, const std::string& cards, PlayR
 }
 
 void DescribePosition(Analysis& a, PlayReport& p, const std::vector<TricksTableRow>& rows) {
-    PlayThrough& play = a.play();
+    PlayThrough& play = a.GetPlay();
     p.PlayString = play.GetPlayString();
     p.CurrentTrick = play.CurrentTrickCards();
     p.NorthUnplayed = play.NorthUnplayed();
     p.SouthUnplayed = play.SouthUnplayed();
     // Asking a defender's card whether it is on the line would evaluate the
     // position as if it had been played; every legal defender's card is.
-    p.LineCards = a.dynamicEvaluation().DeclarerTurn() ? play.LineCards() : play.PlayableCards();
+    p.LineCards = a.GetDynamicEvaluation().DeclarerTurn() ? play.LineCards() : play.PlayableCards();
     p.CompletedTricks = play.CompletedTricks();
     p.NSTricksWon = play.NSTricksWon();
     for (const TricksTableRow& row : rows)
@@ -77,9 +77,9 @@ void DescribePosition(Analysis& a, PlayReport& p, const std::vector<TricksTableR
 // Ends the run without results when it was cancelled or ran out of memory: a
 // Ctrl-C wins, then the memory limit, then any other stop request.
 bool TakeStop(CliHost& host, bool outOfMemory, RunResult& r) {
-    if (!InterruptFlag().load() && (outOfMemory || host.memoryLimitReached())) {
+    if (!InterruptFlag().load() && (outOfMemory || host.MemoryLimitReached())) {
         r.Status = RunStatus::OutOfMemory;
-        r.Error = host.memoryLimitReached()
+        r.Error = host.MemoryLimitReached()
                       ? "the analysis needs more memory than the limit of " +
                             std::to_string(host.MemoryLimitMB()) + " MB allows (--max-memory)"
                       : std::string("the analysis needs more memory than the system can give");

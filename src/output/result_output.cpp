@@ -8,10 +8,10 @@
 namespace nvx {
 
 void DescribeResults(Analysis& a, Host& host, RunResult& r) {
-    r.Defenders = a.engine().GetEWCards().str();
-    r.Divisions = a.engine().NumDivs();
-    r.ProbabilityDenominator = a.engine().ProbDenominator();
-    r.Results = SummarizeResults(host, a.lines());
+    r.Defenders = a.GetEngine().GetEWCards().str();
+    r.Divisions = a.GetEngine().NumDivs();
+    r.ProbabilityDenominator = a.GetEngine().ProbDenominator();
+    r.Results = SummarizeResults(host, a.GetLines());
     const TricksTableSource source = TricksTableSourceOf(a);
     r.SmallCardLimit = source.SmallCardLimit;
     r.NamedCardLimit = NamedCardLimit(source.EWCards, source.SmallCardLimit);

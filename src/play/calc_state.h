@@ -1,6 +1,6 @@
 // The computation state through which the user can stop a running analysis.
 // The host (desktop or command-line program) owns one and answers its
-// Host::stopRequested() from it; the engine only asks the host.
+// Host::StopRequested() from it; the engine only asks the host.
 #pragma once
 
 #include <atomic>

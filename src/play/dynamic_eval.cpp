@@ -174,7 +174,7 @@ void DynamicEvaluation::StepEvaluation() {
         if (all.EvalList.empty()) {
             InternalError(h, InternalErrorCode::DefenceCheckEmpty);
         } else if (ValAllLT(h, promised, MaxOfFactor(h, all))) {
-            engine_.host.showMessage(MessageKind::Warning, DefenceWarningText);
+            engine_.host.ShowMessage(MessageKind::Warning, DefenceWarningText);
             top.DefenceOptimal = false;
         }
     }

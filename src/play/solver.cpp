@@ -95,22 +95,22 @@ namespace {
 class SearchHost final : public Host {
   public:
     explicit SearchHost(Host& h) : h_(h) {}
-    void showMessage(MessageKind kind, const std::string& text) override {
+    void ShowMessage(MessageKind kind, const std::string& text) override {
         ++reports_;
-        h_.showMessage(kind, text);
+        h_.ShowMessage(kind, text);
     }
-    void reportInternalError(std::uint16_t code, std::string_view text,
+    void ReportInternalError(std::uint16_t code, std::string_view text,
                              const std::string& message) override {
         ++reports_;
-        h_.reportInternalError(code, text, message);
+        h_.ReportInternalError(code, text, message);
     }
-    void processPendingEvents() override { h_.processPendingEvents(); }
-    bool stopRequested() override {
-        if (!h_.stopRequested()) return false;
+    void ProcessPendingEvents() override { h_.ProcessPendingEvents(); }
+    bool StopRequested() override {
+        if (!h_.StopRequested()) return false;
         stopSeen_ = true;
         return true;
     }
-    bool openAddress(const std::string& address) override { return h_.openAddress(address); }
+    bool OpenAddress(const std::string& address) override { return h_.OpenAddress(address); }
 
     unsigned long reports() const { return reports_; }
     bool stopSeen() const { return stopSeen_; }
@@ -297,7 +297,7 @@ template <bool Counting> class Search {
     TStratSet EndOfTrick() {
         assert(p_.Seat == seat::None && p_.PositionInTrick() == 0 && p_.Trick > 1 &&
                "a trick has just been completed");
-        if (h_.stopRequested()) return Const(p_.NSTricks(t_));
+        if (h_.StopRequested()) return Const(p_.NSTricks(t_));
         const std::uint8_t t = static_cast<std::uint8_t>(p_.Trick - 1); // the trick just completed
         if constexpr (Counting) {
             if (t + 1 < t_.MaxLength) {

@@ -27,14 +27,14 @@ using ReportLog = std::vector<Report>;
 class WorkerHost final : public Host {
   public:
     WorkerHost(const std::atomic<bool>& stop, ReportLog& log) : stop_(stop), log_(&log) {}
-    void showMessage(MessageKind kind, const std::string& text) override {
+    void ShowMessage(MessageKind kind, const std::string& text) override {
         log_->push_back({false, kind, 0, text, {}});
     }
-    void reportInternalError(std::uint16_t code, std::string_view text,
+    void ReportInternalError(std::uint16_t code, std::string_view text,
                              const std::string& message) override {
         log_->push_back({true, MessageKind::Error, code, std::string(text), message});
     }
-    bool stopRequested() override { return stop_.load(std::memory_order_relaxed); }
+    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
     void LogTo(ReportLog& log) { log_ = &log; }
 
   private:
@@ -45,11 +45,11 @@ class WorkerHost final : public Host {
 void PassOn(Host& host, const ReportLog& log) {
     for (const Report& r : log) {
         if (!r.internalError) {
-            host.showMessage(r.kind, r.text);
+            host.ShowMessage(r.kind, r.text);
             continue;
         }
         try { // as InternalError: a report never stops the caller
-            host.reportInternalError(r.code, r.text, r.message);
+            host.ReportInternalError(r.code, r.text, r.message);
         } catch (...) {
         }
     }
@@ -120,8 +120,8 @@ unsigned RunOnWorkers(Host& host, unsigned threads, std::size_t count,
         std::unique_lock lock(mutex);
         while (!ended.wait_for(lock, std::chrono::milliseconds(10), [&] { return running == 0; })) {
             lock.unlock();
-            host.processPendingEvents();
-            if (host.stopRequested()) stop = true;
+            host.ProcessPendingEvents();
+            if (host.StopRequested()) stop = true;
             lock.lock();
         }
     }

@@ -19,7 +19,7 @@ using WorkerJob = std::function<void(std::size_t job)>;
 // Only this thread calls `host`. Each worker has a host of its own, which it
 // hands to makeWorker (called on the worker thread) to get its WorkerJob: that
 // host keeps what is reported to it, and its stop request is a flag that this
-// thread sets once host.stopRequested() says so; meanwhile this thread lets
+// thread sets once host.StopRequested() says so; meanwhile this thread lets
 // `host` handle its events every 10 ms or so.
 //
 // An exception in makeWorker or in a job stops the other workers (their stop

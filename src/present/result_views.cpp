@@ -162,7 +162,7 @@ char NamedCardLimit(const THolding& ewCards, char smallCardLimit) {
 
 TricksTableSource TricksTableSourceOf(Analysis& analysis) {
     TricksTableSource s;
-    s.EWCards = analysis.engine().GetEWCards();
+    s.EWCards = analysis.GetEngine().GetEWCards();
     for (int i = 1; i <= analysis.StratCount(); ++i)
         s.LineNames.push_back(analysis.GetStratName(i));
     s.SmallCardLimit = analysis.SmallCardLimit();

@@ -17,7 +17,7 @@ void Analysis::SetUpCombination(std::string_view north, std::string_view south,
 }
 
 ComputeEnd Analysis::ComputeOptimalLines() {
-    Host& h = host();
+    Host& h = GetHost();
     try {
         ComputeLines();
     } catch (const std::bad_alloc&) {
@@ -29,13 +29,13 @@ ComputeEnd Analysis::ComputeOptimalLines() {
         return ComputeEnd::OutOfMemory;
     }
     // The stop check first: it may be the one that finds the memory limit passed.
-    const bool stopped = h.stopRequested();
-    if (h.memoryLimitReached()) return ComputeEnd::OutOfMemory;
+    const bool stopped = h.StopRequested();
+    if (h.MemoryLimitReached()) return ComputeEnd::OutOfMemory;
     return stopped ? ComputeEnd::Interrupted : ComputeEnd::Finished;
 }
 
 void Analysis::ComputeLines() {
-    Host& h = host();
+    Host& h = GetHost();
     TStratSet all = dyn_.StartSolving();
     TFactor f = StratSetToFactor(h, all);
     CheckAllDivs(h, f.Dom.size(), engine_.NumDivs());

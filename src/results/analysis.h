@@ -25,13 +25,13 @@ class Analysis {
     Analysis(const Analysis&) = delete;
     Analysis& operator=(const Analysis&) = delete;
 
-    Host& host() { return engine_.host; }
-    Engine& engine() { return engine_; }
-    const Engine& engine() const { return engine_; }
-    DynamicEvaluation& dynamicEvaluation() { return dyn_; }
-    PlayThrough& play() { return play_; }
-    const ProbStrategies& lines() const { return lines_; }
-    const PayoffTable& payoffTable() const { return payoff_; }
+    Host& GetHost() { return engine_.host; }
+    Engine& GetEngine() { return engine_; }
+    const Engine& GetEngine() const { return engine_; }
+    DynamicEvaluation& GetDynamicEvaluation() { return dyn_; }
+    PlayThrough& GetPlay() { return play_; }
+    const ProbStrategies& GetLines() const { return lines_; }
+    const PayoffTable& GetPayoffTable() const { return payoff_; }
 
     // --- set-up ----------------------------------------------------------------
     // Texts may be free text; the filled places are 13 minus the vacant places.
@@ -63,8 +63,8 @@ class Analysis {
     std::uint8_t GetMinK() const { return lines_.GetMinK(); }
     std::vector<int> GetBestForGoal(int k) const { return lines_.GetBestForGoal(k); }
     std::vector<int> GetPayoffBest() const { return lines_.GetPayoffBest(); }
-    LineBeaters GetBeaters(int i) { return lines_.GetBeaters(host(), i); }
-    double GetPayoff(int i, int j) { return lines_.GetPayoff(host(), i, j); }
+    LineBeaters GetBeaters(int i) { return lines_.GetBeaters(GetHost(), i); }
+    double GetPayoff(int i, int j) { return lines_.GetPayoff(GetHost(), i, j); }
     // The probability of exactly this West holding (real cards).
     double GetDivProb(std::string_view westCards) const;
     // The highest defenders' card up to which no line cares which of the

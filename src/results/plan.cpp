@@ -584,9 +584,9 @@ LinePlan BuildPlan(const Engine& engine, const DynamicEvaluation& dyn, const TVa
 
 LinePlan BuildLinePlan(Analysis& analysis, int i, const PlanOptions& options) {
     if (i < 1 || i > analysis.StratCount()) return {};
-    const TProbStrat* s = analysis.lines().GetStrat(i);
+    const TProbStrat* s = analysis.GetLines().GetStrat(i);
     if (s == nullptr) return {};
-    return BuildPlan(analysis.engine(), analysis.dynamicEvaluation(), s->Val, options);
+    return BuildPlan(analysis.GetEngine(), analysis.GetDynamicEvaluation(), s->Val, options);
 }
 
 } // namespace nvx

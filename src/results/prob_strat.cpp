@@ -47,9 +47,9 @@ bool Covers(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best) 
 // Lets the host handle its events, unless a stop has been requested already;
 // true when one has (by now).
 bool Interrupted(Host& host) {
-    if (host.stopRequested()) return true;
-    host.processPendingEvents();
-    return host.stopRequested();
+    if (host.StopRequested()) return true;
+    host.ProcessPendingEvents();
+    return host.StopRequested();
 }
 
 bool PayoffBest(const TProbStrat& s) {
@@ -201,8 +201,8 @@ void ProbStrategies::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
         CloseUnderWorstOpp(host);
     RemoveUnchosen();
     SortProbList(host);
-    if (list_.size() > MaxDisplayedLines && !host.stopRequested()) {
-        host.showMessage(MessageKind::Warning,
+    if (list_.size() > MaxDisplayedLines && !host.StopRequested()) {
+        host.ShowMessage(MessageKind::Warning,
                          "There are " + std::to_string(list_.size()) +
                              " different optimal strategies: too many to display. " + "\r" +
                              "Some representatives will be chosen.");
@@ -399,7 +399,7 @@ void ProbStrategies::RecomputeWorst(Host& host) {
     for (std::size_t i = 0; i < n; ++i) {
         // After a stop request many lines may still be chosen; the results
         // are discarded, so the quadratic work is not worth waiting for.
-        if (host.stopRequested()) break;
+        if (host.StopRequested()) break;
         if (!list_[i]->Chosen) continue;
         for (std::size_t j = i + 1; j < n; ++j)
             if (list_[j]->Chosen) UpdateWorst(host, *list_[i], *list_[j]);
@@ -459,7 +459,7 @@ void ProbStrategies::SortProbList(Host& host) {
     // A stopped computation's lines are discarded unsorted: sorting thousands
     // of them would keep the user waiting after the interrupt.
     bool swapped = true;
-    for (std::size_t pass = 0; swapped && pass <= list_.size() && !host.stopRequested(); ++pass) {
+    for (std::size_t pass = 0; swapped && pass <= list_.size() && !host.StopRequested(); ++pass) {
         swapped = false;
         for (std::size_t i = 0; i + 1 < list_.size(); ++i)
             if (SortBefore(host, *list_[i + 1], *list_[i])) {
@@ -475,7 +475,7 @@ void ProbStrategies::ThinOut(Host& host,
     for (std::size_t i = 0; i < n; ++i) {
         TProbStrat& a = *list_[i];
         if (!a.Chosen) continue;
-        host.processPendingEvents();
+        host.ProcessPendingEvents();
         // Goes on to the end even when a itself has been dropped.
         for (std::size_t j = i + 1; j < n; ++j) {
             TProbStrat& b = *list_[j];

@@ -249,8 +249,8 @@ bool ProductByIndexes(Host& host, const TFactor& f1, const TFactor& f2, TFactor&
     const std::uint64_t pairs = std::uint64_t{n1} * n2;
     for (std::uint64_t from = 0; from < pairs; from += Chunk) {
         if (interruptible && !storage.empty()) {
-            host.processPendingEvents();
-            if (host.stopRequested()) break;
+            host.ProcessPendingEvents();
+            if (host.StopRequested()) break;
         }
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(Chunk, pairs - from));
@@ -310,10 +310,10 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
     for (const TVal& v1 : f1.EvalList) {
         if (interruptible && (kept.Size() > 0 || !storage.empty())) {
             if (pairs >= 1024) {
-                host.processPendingEvents();
+                host.ProcessPendingEvents();
                 pairs = 0;
             }
-            if (host.stopRequested()) break;
+            if (host.StopRequested()) break;
         }
         pairs += spread2.size();
         Spread(v1, f1.Dom, r.Dom, s1);
@@ -458,7 +458,7 @@ TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2) {
 TFactor UnionOfReducedFactors(Host& host, TFactor& f1, TFactor& f2) {
     bool stopped = false;
     f2.EvalList.walk([&](const TVal& v) {
-        if (stopped || host.stopRequested()) {
+        if (stopped || host.StopRequested()) {
             stopped = true;
             return WalkStep::Remove;
         }
@@ -601,7 +601,7 @@ TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bo
         // before them the products are rarely covered, and testing them
         // costs more than it saves.
         const ExpansionBound* last = &g + 2 > &l.back() ? bound : nullptr;
-        if (host.stopRequested() && !g.EvalList.empty()) {
+        if (host.StopRequested() && !g.EvalList.empty()) {
             // The result will be discarded; multiplying by one Val of each
             // remaining factor keeps its division set whole and costs nothing.
             TFactor first{g.Dom, TEvalList{g.EvalList.front()}};

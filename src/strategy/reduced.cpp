@@ -133,8 +133,8 @@ void ReducedUnion::Unite(Host& host, TFactor& g, bool uncovered) {
                     return !uncovered && recent[part].AnyAtLeast(*index_, *vals[from + i]);
                 });
                 // A long union lets the host handle its events now and then.
-                host.processPendingEvents();
-                if (host.stopRequested()) break;
+                host.ProcessPendingEvents();
+                if (host.StopRequested()) break;
                 for (std::size_t i = 0; i < n; ++i) {
                     if (covered[i]) continue;
                     index_->RemoveAtMost(*vals[from + i]);

@@ -301,9 +301,9 @@ void RemoveSubsumedTerms(Host& host, TStratSet& s, const TTerm& t) {
         // Comparing long sets takes a while: let the host handle its events.
         // After a stop request the sets are discarded, so the rest is kept
         // unexamined.
-        if (host.stopRequested()) return false;
-        host.processPendingEvents();
-        return !host.stopRequested() && TermSubsumed(host, x, t);
+        if (host.StopRequested()) return false;
+        host.ProcessPendingEvents();
+        return !host.StopRequested() && TermSubsumed(host, x, t);
     });
 }
 
@@ -330,9 +330,9 @@ void UniteTerm(Host& host, TStratSet& s, TTerm& t) {
     }
     if (!s.empty()) RemoveSubsumedTerms(host, s, t);
     for (const TTerm& x : s) {
-        if (host.stopRequested()) break;
-        host.processPendingEvents();
-        if (!host.stopRequested() && TermSubsumed(host, t, x)) return;
+        if (host.StopRequested()) break;
+        host.ProcessPendingEvents();
+        if (!host.StopRequested() && TermSubsumed(host, t, x)) return;
     }
     TStratSet single;
     single.push_back(std::move(t));
@@ -347,11 +347,11 @@ void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
     while (!s1.empty() && !stopped) {
         const TTerm& t1 = s1.front();
         for (const TTerm& t2 : s2) {
-            if (host.stopRequested()) {
+            if (host.StopRequested()) {
                 stopped = true;
                 break;
             }
-            host.processPendingEvents();
+            host.ProcessPendingEvents();
             TTerm p = ProductOfTermsCopied(host, t1, t2);
             UniteTerm(host, r, p);
         }
@@ -370,7 +370,7 @@ TFactor StratSetToFactor(Host& host, TStratSet& s) {
     s.pop_front();
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
-    while (!s.empty() && !host.stopRequested()) {
+    while (!s.empty() && !host.StopRequested()) {
         // A term whose best values some Val already held reaches has no
         // strategy that would join the union: it is not multiplied out.
         if (all.Covers(s.front().MaxEval.Val)) {
@@ -388,7 +388,7 @@ TFactor StratSetToFactor(Host& host, TStratSet& s) {
         s.pop_front();
         // Every Val left was found uncovered, unless a stop request cut the
         // expansion short (and then the union is discarded anyway).
-        all.Unite(host, g, !host.stopRequested());
+        all.Unite(host, g, !host.StopRequested());
     }
     s.clear();
     return all.Take();

@@ -37,7 +37,7 @@ std::string CombinationSummary(const ComboDialog& d, bool isImps) {
 namespace {
 
 QString OutOfMemoryMessage(QtHost& host) {
-    if (host.memoryLimitReached())
+    if (host.MemoryLimitReached())
         return QStringLiteral("The computation has been stopped because it needs more memory "
                               "than the %1 MB this program may use on this computer.")
             .arg(host.MemoryLimitMB());

@@ -40,7 +40,7 @@ class ComboAnalysis {
     // Runs the whole computation; returns when it has finished or was stopped,
     // and why. The window calls it on a worker thread, and nothing else of the
     // analysis until it has returned: it reaches the windows only through host,
-    // polls host.stopRequested() and calls host.processPendingEvents().
+    // polls host.StopRequested() and calls host.ProcessPendingEvents().
     virtual ComputeEnd ComputeOptimalLines(Host& host) = 0;
     // The number of optimal lines found.
     virtual unsigned StratCount() const = 0;

@@ -108,7 +108,7 @@ class AnalysisViews::HeldMessages {
         host_.DeferMessages(false);
         for (const QtHost::Message& m : host_.TakeDeferred()) {
             keys_.LetBoxKeysThrough();
-            host_.showMessage(m.kind, m.text);
+            host_.ShowMessage(m.kind, m.text);
         }
         return keys_.Keys();
     }
@@ -176,7 +176,7 @@ AnalysisViews::~AnalysisViews() {
 // --- the results list and the table window ----------------------------------------------
 
 void AnalysisViews::FillResultList() {
-    const ResultsSummary r = SummarizeResults(analysis_.host(), analysis_.lines());
+    const ResultsSummary r = SummarizeResults(analysis_.GetHost(), analysis_.GetLines());
     window_.ResultListView()->ShowTable(ResultListTable(r));
     // The table windows left open follow the new analysis.
     if (window_.Table().isVisible()) FillStratGoalTable();
@@ -201,8 +201,8 @@ QString AnalysisViews::PlanToolTip(const QString& cell) {
 ResultsSummary AnalysisViews::ShownResults() const {
     // The lines of an interrupted computation are no results: the tables then
     // show no lines, as before the first analysis.
-    if (!window_.ResultsShown()) return SummarizeResults(analysis_.host(), ProbStrategies());
-    return SummarizeResults(analysis_.host(), analysis_.lines());
+    if (!window_.ResultsShown()) return SummarizeResults(analysis_.GetHost(), ProbStrategies());
+    return SummarizeResults(analysis_.GetHost(), analysis_.GetLines());
 }
 
 void AnalysisViews::FillStratGoalTable() {
@@ -268,7 +268,7 @@ CellColour AnalysisViews::CellColourOf(const QModelIndex& index) const {
     if (line.isEmpty()) return nvx::TricksTableCellColour(index.column(), false, true, false);
     const std::string caption = index.siblingAtColumn(0).data().toString().toStdString();
     const bool possible =
-        analysis_.play().IsDivisionPossible(CaptionWest(caption), CaptionEast(caption));
+        analysis_.GetPlay().IsDivisionPossible(CaptionWest(caption), CaptionEast(caption));
     const bool selectedColumn =
         window_.TricksTableListView()->Table().Caption(index.column()) == line;
     return nvx::TricksTableCellColour(index.column(), true, possible, selectedColumn);
@@ -285,11 +285,11 @@ void AnalysisViews::RepaintTricksTable() {
 // --- the play panel ------------------------------------------------------------------------
 
 std::size_t AnalysisViews::CurrentTrickLength() const {
-    return analysis_.play().CurrentTrickCards().size();
+    return analysis_.GetPlay().CurrentTrickCards().size();
 }
 
 void AnalysisViews::TakeBackAll() {
-    PlayThrough& play = analysis_.play();
+    PlayThrough& play = analysis_.GetPlay();
     // Each step removes one card or one separator; stop should one not.
     for (std::size_t n = play.GetPlayString().size(); n > 0; n = play.GetPlayString().size()) {
         play.TakeBackCard();
@@ -299,13 +299,13 @@ void AnalysisViews::TakeBackAll() {
 
 void AnalysisViews::ShowPlayString() {
     QLineEdit* edit = window_.PlayEdit();
-    const QString text = QString::fromStdString(analysis_.play().GetPlayString());
+    const QString text = QString::fromStdString(analysis_.GetPlay().GetPlayString());
     if (edit->text() != text) edit->setText(text);
     edit->setCursorPosition(static_cast<int>(text.size()));
 }
 
 bool AnalysisViews::PlayKey(char c) {
-    PlayThrough& play = analysis_.play();
+    PlayThrough& play = analysis_.GetPlay();
     if (c == '\r' || c == ';') return play.AddTrickSeparator();
     const WaitCursor wait;
     return play.PlayChar(c);
@@ -329,7 +329,7 @@ void AnalysisViews::ChooseLine() {
 }
 
 void AnalysisViews::PlayEditChanged() {
-    PlayThrough& play = analysis_.play();
+    PlayThrough& play = analysis_.GetPlay();
     HeldMessages held(window_.AppHost());
     const std::string typed = window_.PlayEdit()->text().toUpper().toStdString();
     bool changed = false;
@@ -376,7 +376,7 @@ void AnalysisViews::PlayEditChanged() {
 }
 
 void AnalysisViews::UpdatePlayPanel() {
-    PlayThrough& play = analysis_.play();
+    PlayThrough& play = analysis_.GetPlay();
     planView_->ShowPlay(play.GetPlayString());
     const std::string north = play.NorthUnplayed();
     const std::string south = play.SouthUnplayed();
@@ -446,7 +446,7 @@ void AnalysisViews::StepToStart() {
 }
 
 void AnalysisViews::StepBack() {
-    PlayThrough& play = analysis_.play();
+    PlayThrough& play = analysis_.GetPlay();
     if (play.GetPlayString().empty()) return;
     play.TakeBackCard();
     UpdatePlayPanel();
@@ -456,7 +456,7 @@ void AnalysisViews::StepBack() {
 }
 
 void AnalysisViews::StepForward() {
-    const std::string& played = analysis_.play().GetPlayString();
+    const std::string& played = analysis_.GetPlay().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     if (played.size() >= furthest.size() || furthest.compare(0, played.size(), played) != 0) return;
     HeldMessages held(window_.AppHost());
@@ -468,7 +468,7 @@ void AnalysisViews::StepForward() {
 }
 
 void AnalysisViews::StepToEnd() {
-    const std::string& played = analysis_.play().GetPlayString();
+    const std::string& played = analysis_.GetPlay().GetPlayString();
     const std::string& furthest = window_.FurthestPlay();
     // The furthest play begins with the play string; should a card of it be
     // refused after all, stop there rather than try it for ever.
@@ -490,7 +490,7 @@ void AnalysisViews::PlayPanelClicked() {
         window_.SelectLineComboBox()->setFocus(Qt::MouseFocusReason);
         return;
     }
-    PlayThrough& play = analysis_.play();
+    PlayThrough& play = analysis_.GetPlay();
     const std::size_t n = CurrentTrickLength();
     if (n == 4) {
         edit->setText(edit->text() + QLatin1Char(';'));

@@ -10,7 +10,7 @@ void EngineAnalysis::SetUpCombination(const ComboSetUp& s) {
 }
 
 ComboSetUp EngineAnalysis::CurrentCombination() const {
-    const Engine& e = analysis_.engine();
+    const Engine& e = analysis_.GetEngine();
     return ComboSetUp{e.GetNorth(),   e.GetSouth(),      e.GetDiscards(),
                       e.GetEntries(), e.GetWestFilled(), e.GetEastFilled()};
 }

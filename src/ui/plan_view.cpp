@@ -10,7 +10,7 @@ namespace {
 constexpr std::size_t MaxPlanDecisions = 1500;
 
 char ClassOf(const void* context, char card) {
-    return static_cast<const Analysis*>(context)->engine().ClassRepresentative(card);
+    return static_cast<const Analysis*>(context)->GetEngine().ClassRepresentative(card);
 }
 
 } // namespace
@@ -75,7 +75,7 @@ void PlanView::ShowPlay(const std::string& played) {
 std::string PlanView::PlanWords(int i) {
     Ensure(i);
     return i >= 0 && i < static_cast<int>(words_.size()) ? words_[static_cast<std::size_t>(i)]
-                                                          : std::string();
+                                                         : std::string();
 }
 
 void PlanView::Render() {

@@ -47,7 +47,7 @@ bool QtHost::OnOwnThread() const {
     return QThread::currentThread() == thread();
 }
 
-void QtHost::showMessage(MessageKind kind, const std::string& text) {
+void QtHost::ShowMessage(MessageKind kind, const std::string& text) {
     if (OnOwnThread()) {
         ShowNow(kind, text);
         return;
@@ -100,7 +100,7 @@ void QtHost::ShowNow(MessageKind kind, const std::string& text) {
     if (waiting) QApplication::restoreOverrideCursor();
 }
 
-void QtHost::processPendingEvents() {
+void QtHost::ProcessPendingEvents() {
     // The computation's own thread has no events: the window's thread handles
     // its events by itself meanwhile.
     if (!OnOwnThread()) return;
@@ -110,12 +110,12 @@ void QtHost::processPendingEvents() {
     QCoreApplication::processEvents();
 }
 
-bool QtHost::stopRequested() {
+bool QtHost::StopRequested() {
     if (memory_->MustStop(computation_)) memoryLimitReached_.store(true);
     return memoryLimitReached_.load() || (progress_ && progress_->State() == TCalcState::Stopping);
 }
 
-bool QtHost::openAddress(const std::string& address) {
+bool QtHost::OpenAddress(const std::string& address) {
     const QUrl url(QString::fromStdString(address), QUrl::StrictMode);
     if (address.empty() || !url.isValid() || url.scheme().isEmpty()) return false;
     if (url.isLocalFile() && !QFileInfo::exists(url.toLocalFile())) return false;

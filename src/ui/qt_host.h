@@ -36,7 +36,7 @@ class QtHost : public QObject, public Host {
 
     // The window over which message boxes appear when no other window is active.
     void SetWindow(QWidget* window) { window_ = window; }
-    // The progress window whose state answers stopRequested.
+    // The progress window whose state answers StopRequested.
     void SetProgressWindow(const ProgressWindow* progress) { progress_ = progress; }
     // Shows the help pages (local files of the help folder) inside the program;
     // without one they go to the desktop's browser like every other address.
@@ -65,13 +65,13 @@ class QtHost : public QObject, public Host {
     void DeferMessages(bool defer) { deferring_ = defer; }
     std::vector<Message> TakeDeferred() { return std::exchange(deferred_, {}); }
 
-    void showMessage(MessageKind kind, const std::string& text) override;
-    void processPendingEvents() override;
-    bool stopRequested() override;
-    bool memoryLimitReached() override { return memoryLimitReached_.load(); }
+    void ShowMessage(MessageKind kind, const std::string& text) override;
+    void ProcessPendingEvents() override;
+    bool StopRequested() override;
+    bool MemoryLimitReached() override { return memoryLimitReached_.load(); }
     // False for an empty or malformed address, for a local file that does not
     // exist, and when the desktop reports that it could not open the address.
-    bool openAddress(const std::string& address) override;
+    bool OpenAddress(const std::string& address) override;
 
   signals:
     // The computation's thread has put a box in pending_ (queued to this thread).

@@ -60,7 +60,7 @@ RunResult AnalysisViews::ShownRunResult() const {
     RunResult r;
     r.Combo = window_.AnalysedValues();
     r.Entries = r.Combo.EntriesCount();
-    DescribeResults(analysis_, analysis_.host(), r);
+    DescribeResults(analysis_, analysis_.GetHost(), r);
     r.Seconds = window_.ComputeSeconds();
     return r;
 }

@@ -15,7 +15,7 @@ TEST(InternalErrorTest, MessageShowsTheCodeAndAHostThatThrowsDoesNotStopTheCalle
     EXPECT_NE(m.find(" together with error code 202. Then I will try"), std::string::npos);
     EXPECT_EQ(m.find("sum prob"), std::string::npos);
     struct ThrowingHost : SilentHost {
-        void showMessage(MessageKind, const std::string&) override { throw 1; }
+        void ShowMessage(MessageKind, const std::string&) override { throw 1; }
     } throwing;
     EXPECT_NO_THROW(InternalError(throwing, InternalErrorCode::NoCardToTakeBack));
 }

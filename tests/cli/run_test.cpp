@@ -39,9 +39,9 @@ TEST(CliRun, StopRequestCancels) {
     // A stop asked for before the search starts: the state leaves Calculating
     // at the first poll and the run reports a cancellation, not results.
     struct StoppingHost : CliHost {
-        bool stopRequested() override {
+        bool StopRequested() override {
             state().RequestStop();
-            return CliHost::stopRequested();
+            return CliHost::StopRequested();
         }
     } stopping;
     const RunResult r = RunAnalysis(req, stopping);

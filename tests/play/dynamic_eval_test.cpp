@@ -27,11 +27,11 @@ class DynamicEvaluationTest : public ::testing::Test {
         a.SetTrickTable();
         a.ComputeOptimalLines();
         ASSERT_GE(a.StratCount(), 1);
-        start = a.engine().play;
+        start = a.GetEngine().play;
     }
-    DynamicEvaluation& dyn() { return a.dynamicEvaluation(); }
-    Engine& e() { return a.engine(); }
-    const TVal& LineVal(int i) const { return a.lines().ProbList()[i - 1]->Val; }
+    DynamicEvaluation& dyn() { return a.GetDynamicEvaluation(); }
+    Engine& e() { return a.GetEngine(); }
+    const TVal& LineVal(int i) const { return a.GetLines().ProbList()[i - 1]->Val; }
 
     RecordingHost host;
     Analysis a{host};
@@ -121,10 +121,10 @@ TEST_F(DynamicEvaluationTest, SingleBestContinuationRaisesTheTarget) {
         a.SelectStrat(i);
         bool ok = true;
         for (char c : std::string("39J82"))
-            if (!(ok = a.play().PlayChar(c))) break;
+            if (!(ok = a.GetPlay().PlayChar(c))) break;
         if (!ok) continue;
         const TEval before = dyn().TopEval();
-        ASSERT_TRUE(a.play().PlayChar('K'));
+        ASSERT_TRUE(a.GetPlay().PlayChar('K'));
         const TEval& after = dyn().TopEval();
         const TVal old = RestrictVal(host, before.Dom, before.Val, after.Dom);
         if (old == after.Val) continue;
@@ -134,8 +134,8 @@ TEST_F(DynamicEvaluationTest, SingleBestContinuationRaisesTheTarget) {
         EXPECT_FALSE(test::Reaches(a, Code(e(), 'T'), after.Val));
         EXPECT_FALSE(dyn().OnLine(Code(e(), 'T')));
         EXPECT_TRUE(dyn().OnLine(Code(e(), 'A')));
-        EXPECT_EQ(a.play().LineCards(), "A");
-        EXPECT_EQ(a.play().PlayableCards(), "AT");
+        EXPECT_EQ(a.GetPlay().LineCards(), "A");
+        EXPECT_EQ(a.GetPlay().PlayableCards(), "AT");
     }
     EXPECT_GT(raisedLines, 0);
     EXPECT_TRUE(host.errors.empty());

@@ -10,8 +10,8 @@ namespace nvx::test {
 
 // Takes back the whole play-through.
 inline void TakeBackAll(Analysis& a) {
-    while (!a.engine().combo.PlayString.empty())
-        a.play().TakeBackCard();
+    while (!a.GetEngine().combo.PlayString.empty())
+        a.GetPlay().TakeBackCard();
 }
 
 // Selects the first line (in display order) on which the cards can be played
@@ -23,23 +23,23 @@ inline int SelectLineAccepting(Analysis& a, std::string_view cards) {
         a.SelectStrat(i);
         bool ok = true;
         for (char c : cards)
-            if (!(ok = a.play().PlayChar(c))) break;
+            if (!(ok = a.GetPlay().PlayChar(c))) break;
         if (ok) return i;
     }
     TakeBackAll(a);
-    a.dynamicEvaluation().SelectLine(nullptr);
+    a.GetDynamicEvaluation().SelectLine(nullptr);
     return 0;
 }
 
 // Whether some strategy after playing the code reaches the target on every
 // division (worked out by a fresh search, not by the dynamic evaluation).
 inline bool Reaches(Analysis& a, std::uint8_t code, const TVal& target) {
-    Engine& e = a.engine();
+    Engine& e = a.GetEngine();
     if (!e.Play(code)) return false;
     TStratSet s = Solve(e);
-    TFactor f = StratSetToFactor(a.host(), s);
+    TFactor f = StratSetToFactor(a.GetHost(), s);
     e.UndoPlay();
-    KeepAtLeast(a.host(), f, target);
+    KeepAtLeast(a.GetHost(), f, target);
     return !f.EvalList.empty();
 }
 
@@ -47,8 +47,8 @@ inline bool Reaches(Analysis& a, std::uint8_t code, const TVal& target) {
 // strategies that keep `promise` (over all divisions) on every division still
 // possible: the promise restricted to them (lv) and the pointwise maximum (m).
 inline bool BestAgainstPromise(Analysis& a, const TEval& promise, TVal& lv, TVal& m) {
-    Host& h = a.host();
-    TStratSet s = Solve(a.engine());
+    Host& h = a.GetHost();
+    TStratSet s = Solve(a.GetEngine());
     TFactor all = StratSetToFactor(h, s);
     lv = RestrictVal(h, promise.Dom, promise.Val, all.Dom);
     KeepAtLeast(h, all, lv);

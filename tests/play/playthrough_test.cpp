@@ -26,9 +26,9 @@ class PlayThroughTest : public ::testing::Test {
         a.SetTrickTable();
         a.ComputeOptimalLines();
         ASSERT_GE(a.StratCount(), 1);
-        start = a.engine().play;
+        start = a.GetEngine().play;
     }
-    PlayThrough& pt() { return a.play(); }
+    PlayThrough& pt() { return a.GetPlay(); }
 
     RecordingHost host;
     Analysis a{host};
@@ -83,12 +83,12 @@ TEST(PlayThroughProperty, RecordAgreesWithThePlayState) {
         Analysis a(host);
         a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
                            in.eastFilled());
-        const Engine& e = a.engine();
+        const Engine& e = a.GetEngine();
         if (e.NumDivs() > 64 || e.GetEWCards().size() > 8) continue;
         a.SetTrickTable();
         a.ComputeOptimalLines();
         a.SelectStrat(1 + int(rng() % a.StratCount()));
-        PlayThrough& pt = a.play();
+        PlayThrough& pt = a.GetPlay();
         const std::string ew = e.GetEWCards().str();
         for (;;) {
             // The record and the play state.
@@ -120,7 +120,7 @@ TEST(PlayThroughProperty, RecordAgreesWithThePlayState) {
             ++positions;
 
             const std::string choice =
-                a.dynamicEvaluation().DeclarerTurn() ? pt.LineCards() : pt.PlayableCards();
+                a.GetDynamicEvaluation().DeclarerTurn() ? pt.LineCards() : pt.PlayableCards();
             if (choice.empty()) break;
             if (rng() % 3 == 0) pt.AddTrickSeparator();
             ASSERT_TRUE(pt.PlayChar(choice[rng() % choice.size()])) << in.describe();

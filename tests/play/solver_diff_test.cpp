@@ -82,7 +82,7 @@ NaiveInput RandomLongNorth(std::mt19937& rng) {
 // Analyses the combination with the engine and with the naive reference and
 // compares the best weights, cross-multiplied with the two denominators.
 void CompareWithNaive(const NaiveInput& in, Analysis& a) {
-    RecordingHost& host = static_cast<RecordingHost&>(a.host());
+    RecordingHost& host = static_cast<RecordingHost&>(a.GetHost());
     a.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards,
                        std::uint8_t(13 - in.vacantWest), std::uint8_t(13 - in.vacantEast));
     a.SetTrickTable();
@@ -90,7 +90,7 @@ void CompareWithNaive(const NaiveInput& in, Analysis& a) {
     ASSERT_TRUE(host.errors.empty()) << Describe(in);
     ASSERT_GE(a.StratCount(), 1) << Describe(in);
 
-    EXPECT_TRUE(test::SameBestAsNaive(a.lines().Best(), a.lines().ProbDenominator(), in))
+    EXPECT_TRUE(test::SameBestAsNaive(a.GetLines().Best(), a.GetLines().ProbDenominator(), in))
         << Describe(in);
 }
 
@@ -105,7 +105,7 @@ TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
         CompareWithNaive(in, a);
         if (HasFatalFailure()) return;
 
-        const Engine& e = a.engine();
+        const Engine& e = a.GetEngine();
         limitedEntries += in.entries < e.classes.NorthLength;
         withDiscards += !e.combo.Discards.empty();
         withVacant += in.vacantWest < 13 || in.vacantEast < 13;
@@ -144,7 +144,7 @@ TEST(SolverDifferentialTest, WithoutDiscardsMatchesNaiveFullPlay) {
         Analysis a(host);
         CompareWithNaive(in, a);
         if (HasFatalFailure()) return;
-        EXPECT_TRUE(a.engine().combo.Discards.empty());
+        EXPECT_TRUE(a.GetEngine().combo.Discards.empty());
     }
 }
 

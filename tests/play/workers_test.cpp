@@ -25,22 +25,22 @@ using test::RecordingHost;
 // Counts the calls that come from any thread but the one that made it.
 class OwnThreadHost : public RecordingHost {
   public:
-    void showMessage(MessageKind kind, const std::string& text) override {
+    void ShowMessage(MessageKind kind, const std::string& text) override {
         Check();
-        RecordingHost::showMessage(kind, text);
+        RecordingHost::ShowMessage(kind, text);
     }
-    void reportInternalError(std::uint16_t code, std::string_view text,
+    void ReportInternalError(std::uint16_t code, std::string_view text,
                              const std::string& message) override {
         Check();
-        RecordingHost::reportInternalError(code, text, message);
+        RecordingHost::ReportInternalError(code, text, message);
     }
-    void processPendingEvents() override {
+    void ProcessPendingEvents() override {
         Check();
-        RecordingHost::processPendingEvents();
+        RecordingHost::ProcessPendingEvents();
     }
-    bool stopRequested() override {
+    bool StopRequested() override {
         Check();
-        return RecordingHost::stopRequested();
+        return RecordingHost::StopRequested();
     }
 
     const std::thread::id owner = std::this_thread::get_id();
@@ -55,7 +55,7 @@ class OwnThreadHost : public RecordingHost {
 // Waits for the worker's stop request, a second at most.
 void AwaitStop(Host& h) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
-    while (!h.stopRequested() && std::chrono::steady_clock::now() < end)
+    while (!h.StopRequested() && std::chrono::steady_clock::now() < end)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
 }
 
@@ -69,7 +69,7 @@ TEST(RunOnWorkersTest, AStopRequestOfTheHostReachesEveryWorker) {
         [&](Host& h) -> WorkerJob {
             return [&](std::size_t) {
                 AwaitStop(h);
-                stopped += h.stopRequested();
+                stopped += h.StopRequested();
             };
         },
         [&](std::size_t job) { done.push_back(job); });
@@ -84,10 +84,10 @@ TEST(RunOnWorkersTest, AnExceptionOnAWorkerStopsTheOthersAndReachesTheCaller) {
     int doneCalls = 0;
     const auto makeWorker = [&](Host& h) -> WorkerJob {
         return [&](std::size_t job) {
-            h.reportInternalError(static_cast<std::uint16_t>(100 + job), "job", "");
+            h.ReportInternalError(static_cast<std::uint16_t>(100 + job), "job", "");
             if (job == 1) throw std::bad_alloc();
             AwaitStop(h);
-            stopped += h.stopRequested();
+            stopped += h.StopRequested();
         };
     };
     EXPECT_THROW(RunOnWorkers(host, 2, 3, makeWorker, [&](std::size_t) { ++doneCalls; }),
@@ -170,19 +170,19 @@ TEST(FirstCardsOnWorkersTest, AnInterruptStopsTheWorkersAndLeavesTheStateAsItWas
     Analysis a(host);
     a.SetUpCombination("AT8", "Q642", 13, "", 0, 0);
     a.SetTrickTable();
-    a.dynamicEvaluation().SetSearchThreads(2);
-    const PlayState start = a.engine().play;
+    a.GetDynamicEvaluation().SetSearchThreads(2);
+    const PlayState start = a.GetEngine().play;
     host.onPendingEvents = [&] { host.stop = true; };
     a.ComputeOptimalLines();
-    EXPECT_GT(a.dynamicEvaluation().LastSearchThreads(), 1u);
-    EXPECT_TRUE(a.engine().play == start);
-    EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+    EXPECT_GT(a.GetDynamicEvaluation().LastSearchThreads(), 1u);
+    EXPECT_TRUE(a.GetEngine().play == start);
+    EXPECT_FALSE(a.GetDynamicEvaluation().HasLine());
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.foreignCalls, 0);
     // The workers were stopped: some first card's search was cut short.
     bool cut = false;
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
-        cut |= !(a.dynamicEvaluation().FirstCardSet(code) == full[code]);
+        cut |= !(a.GetDynamicEvaluation().FirstCardSet(code) == full[code]);
     EXPECT_TRUE(cut);
 }
 

@@ -17,11 +17,11 @@ using namespace std::chrono_literals;
 // A host whose stop check is the memory watch's, as the programs' hosts do it.
 struct WatchedHost : SilentHost {
     explicit WatchedHost(MemoryWatch& w) : watch(w), analysis(w.Start()) {}
-    bool stopRequested() override {
+    bool StopRequested() override {
         if (watch.MustStop(analysis)) reached = true;
         return reached;
     }
-    bool memoryLimitReached() override { return reached; }
+    bool MemoryLimitReached() override { return reached; }
     MemoryWatch& watch;
     std::uint32_t analysis;
     bool reached = false;
@@ -30,7 +30,7 @@ struct WatchedHost : SilentHost {
 // The Vals of the lines, in display order.
 std::vector<TVal> LineVals(const Analysis& a) {
     std::vector<TVal> vals;
-    for (const auto& s : a.lines().ProbList())
+    for (const auto& s : a.GetLines().ProbList())
         vals.push_back(s->Val);
     return vals;
 }
@@ -118,7 +118,7 @@ TEST(MemoryWatch, ReadsTheResidentSize) {
 // The allocation that fails in the middle of the computation: the n-th time
 // the host handles events.
 struct FailingHost : SilentHost {
-    void processPendingEvents() override {
+    void ProcessPendingEvents() override {
         if (++calls == failAt) throw std::bad_alloc();
     }
     long calls = 0;
@@ -137,7 +137,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
     FailingHost host;
     Analysis a(host);
     // One search after the other: the same number of calls every time.
-    a.dynamicEvaluation().SetSearchThreads(1);
+    a.GetDynamicEvaluation().SetSearchThreads(1);
     a.SetUpCombination("AQT", "432", 13, "", 13, 13);
     a.SetTrickTable();
     ASSERT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
@@ -149,7 +149,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
         host.failAt = failAt;
         EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::OutOfMemory) << failAt;
         EXPECT_EQ(a.StratCount(), 0) << failAt;
-        EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+        EXPECT_FALSE(a.GetDynamicEvaluation().HasLine());
         // The same combination again, without a new set-up, then another one.
         host.failAt = 0;
         EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);

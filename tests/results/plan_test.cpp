@@ -149,8 +149,8 @@ void CheckPlans(Analysis& a, const std::string& what, int& complete) {
         const LinePlan lp = BuildLinePlan(a, i);
         if (!lp.Complete) continue;
         ++complete;
-        const TVal& val = a.lines().GetStrat(i)->Val;
-        Engine e(a.host(), a.engine());
+        const TVal& val = a.GetLines().GetStrat(i)->Val;
+        Engine e(a.GetHost(), a.GetEngine());
         e.ResetPlay();
         std::set<const PlanBranch*> used;
         for (std::uint8_t d = 0; d < e.NumDivs(); ++d) {

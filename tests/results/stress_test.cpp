@@ -91,8 +91,8 @@ std::optional<TContractGoal> RandomGoal(std::mt19937& rng) {
 // The lines' chances from their tricks per division and the division
 // probabilities, and the best chance of every goal reached by a listed line.
 void CheckChances(Analysis& a, bool thinnedOut) {
-    const Engine& e = a.engine();
-    const ProbStrategies& r = a.lines();
+    const Engine& e = a.GetEngine();
+    const ProbStrategies& r = a.GetLines();
     const std::size_t n = e.NumDivs();
     ASSERT_EQ(r.ProbDenominator(), e.ProbDenominator());
     ASSERT_EQ(r.DivProb().size(), n);
@@ -127,11 +127,11 @@ void CheckChances(Analysis& a, bool thinnedOut) {
 // The best chances against the naive full-play reference, for combinations
 // small enough for it.
 bool CheckAgainstNaive(const Analysis& a, const ComboInput& in) {
-    const Engine& e = a.engine();
+    const Engine& e = a.GetEngine();
     const std::size_t ns = e.classes.NorthLength + e.classes.SouthLength;
     if (e.GetEWCards().size() > 6 || ns > 6) return false;
     EXPECT_TRUE(test::SameBestAsNaive(
-        a.lines().Best(), a.lines().ProbDenominator(),
+        a.GetLines().Best(), a.GetLines().ProbDenominator(),
         {in.north, in.south, in.discards, in.entries, in.vacantWest, in.vacantEast}));
     return true;
 }
@@ -140,11 +140,11 @@ bool CheckAgainstNaive(const Analysis& a, const ComboInput& in) {
 // then; at the end declarer has at least the tricks the line promises in every
 // division still possible. Returns the cards played.
 int PlayThroughLine(Analysis& a, int i, std::mt19937& rng) {
-    PlayThrough& pt = a.play();
-    DynamicEvaluation& dyn = a.dynamicEvaluation();
+    PlayThrough& pt = a.GetPlay();
+    DynamicEvaluation& dyn = a.GetDynamicEvaluation();
     a.SelectStrat(i);
     const TEval root = dyn.TopEval();
-    const TVal& line = a.lines().GetStrat(i)->Val;
+    const TVal& line = a.GetLines().GetStrat(i)->Val;
     int cards = 0;
     for (int step = 0; step < 200; ++step) {
         if (!pt.GetPlayString().empty() && rng() % 8 == 0) {
@@ -158,7 +158,7 @@ int PlayThroughLine(Analysis& a, int i, std::mt19937& rng) {
             << "the line has no card at " << pt.GetPlayString();
         if (choice.empty()) {
             TDom possible;
-            PossibleDivs(a.engine(), possible);
+            PossibleDivs(a.GetEngine(), possible);
             EXPECT_FALSE(possible.empty());
             for (std::uint8_t d : possible)
                 EXPECT_GE(pt.NSTricksWon(), line[d])
@@ -191,22 +191,22 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     // The budget counts polls, and searches on worker threads poll hosts of
     // their own: one search after the other keeps the count (and a replay)
     // exact.
-    a.dynamicEvaluation().SetSearchThreads(1);
-    test::SetUp(a.engine(), in);
+    a.GetDynamicEvaluation().SetSearchThreads(1);
+    test::SetUp(a.GetEngine(), in);
     if (goal)
         a.SetIMPTable(*goal);
     else
         a.SetTrickTable();
-    const EngineSnapshot start(a.engine());
+    const EngineSnapshot start(a.GetEngine());
     ++stats.cases;
 
     // A stopped analysis: no internal error, the stop still visible to the
     // caller, nothing played and no line to play through.
     auto checkStopped = [&] {
         EXPECT_TRUE(host.errors.empty()) << host.errors.front().code;
-        EXPECT_TRUE(host.stopRequested());
-        EXPECT_TRUE(EngineSnapshot(a.engine()) == start);
-        EXPECT_FALSE(a.dynamicEvaluation().HasLine());
+        EXPECT_TRUE(host.StopRequested());
+        EXPECT_TRUE(EngineSnapshot(a.GetEngine()) == start);
+        EXPECT_FALSE(a.GetDynamicEvaluation().HasLine());
     };
 
     host.Restart(o.budget);
@@ -225,11 +225,11 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
         thinnedOut |= m.kind == MessageKind::Warning;
     CheckChances(a, thinnedOut);
     stats.naive += CheckAgainstNaive(a, in);
-    EXPECT_TRUE(EngineSnapshot(a.engine()) == start);
+    EXPECT_TRUE(EngineSnapshot(a.GetEngine()) == start);
 
     for (int i = 1; i <= a.StratCount(); ++i) {
         stats.cards += PlayThroughLine(a, i, rng);
-        ASSERT_TRUE(EngineSnapshot(a.engine()) == start) << "after line " << i;
+        ASSERT_TRUE(EngineSnapshot(a.GetEngine()) == start) << "after line " << i;
     }
     stats.lines += a.StratCount();
     stats.manyLines += a.StratCount() > 1;
@@ -239,12 +239,12 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
 
     // Stopped at a random poll, then analysed afresh on the same object.
     std::vector<TVal> lines;
-    for (const auto& s : a.lines().ProbList())
+    for (const auto& s : a.GetLines().ProbList())
         lines.push_back(s->Val);
     a.SelectStrat(1 + int(rng() % a.StratCount()));
-    const std::string first = a.play().LineCards();
+    const std::string first = a.GetPlay().LineCards();
     if (!first.empty()) {
-        ASSERT_TRUE(a.play().PlayChar(first.front()));
+        ASSERT_TRUE(a.GetPlay().PlayChar(first.front()));
     }
     host.Restart(1 + long(rng() % polls));
     a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
@@ -257,7 +257,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.polls, polls);
     std::vector<TVal> again;
-    for (const auto& s : a.lines().ProbList())
+    for (const auto& s : a.GetLines().ProbList())
         again.push_back(s->Val);
     EXPECT_EQ(again, lines);
 }

@@ -22,20 +22,20 @@ class RecordingHost : public Host {
         std::string text;
     };
 
-    void showMessage(MessageKind kind, const std::string& text) override {
+    void ShowMessage(MessageKind kind, const std::string& text) override {
         messages.push_back({kind, text});
     }
-    void reportInternalError(std::uint16_t code, std::string_view text,
+    void ReportInternalError(std::uint16_t code, std::string_view text,
                              const std::string& message) override {
         errors.push_back({code, std::string(text)});
-        showMessage(MessageKind::Error, message);
+        ShowMessage(MessageKind::Error, message);
     }
-    void processPendingEvents() override {
+    void ProcessPendingEvents() override {
         ++pendingEventCalls;
         if (onPendingEvents) onPendingEvents();
     }
-    bool stopRequested() override { return stop; }
-    bool openAddress(const std::string& address) override {
+    bool StopRequested() override { return stop; }
+    bool OpenAddress(const std::string& address) override {
         openedAddresses.push_back(address);
         return openSucceeds;
     }
@@ -65,7 +65,7 @@ class RecordingHost : public Host {
     int pendingEventCalls = 0;
     bool stop = false;
     bool openSucceeds = true;
-    // Runs at every processPendingEvents call (to set the stop request mid-way, say).
+    // Runs at every ProcessPendingEvents call (to set the stop request mid-way, say).
     std::function<void()> onPendingEvents;
 };
 
@@ -74,12 +74,12 @@ class RecordingHost : public Host {
 // budget that bounds a search however its time varies.
 class PollingHost : public RecordingHost {
   public:
-    bool stopRequested() override {
+    bool StopRequested() override {
         Poll();
         return stop;
     }
-    void processPendingEvents() override {
-        RecordingHost::processPendingEvents();
+    void ProcessPendingEvents() override {
+        RecordingHost::ProcessPendingEvents();
         if (countEvents) Poll();
     }
     long polls = 0;

@@ -182,10 +182,12 @@ class TestFlow : public QObject {
     QStringList urls;
     MainWindow& w() { return p->window; }
     QLineEdit* edit() { return p->window.PlayEdit(); }
-    QString played() { return Q(p->analysis.play().GetPlayString()); }
-    std::string leads() { return p->analysis.play().LineCards(); }
+    QString played() { return Q(p->analysis.GetPlay().GetPlayString()); }
+    std::string leads() { return p->analysis.GetPlay().LineCards(); }
     void Type(const QString& keys) { QTest::keyClicks(edit(), keys); }
-    ResultsSummary Summary() { return SummarizeResults(p->analysis.host(), p->analysis.lines()); }
+    ResultsSummary Summary() {
+        return SummarizeResults(p->analysis.GetHost(), p->analysis.GetLines());
+    }
     CellColour Colour(int row, int column) { return p->views.TricksTableCellColour(row, column); }
     int RowOf(const QString& caption) {
         for (int i = 0; i < Rows(w().TricksTableListView()); ++i)
@@ -412,10 +414,10 @@ void TestFlow::playingALine() {
     // Played to the end with small cards and show-outs: nothing is left to mark.
     for (QString before; before != played();) {
         before = played();
-        Type(p->analysis.play().CurrentTrickCards().size() == 4 ? ";" : "x");
+        Type(p->analysis.GetPlay().CurrentTrickCards().size() == 4 ? ";" : "x");
         if (played() == before) Type("-");
     }
-    QCOMPARE(p->analysis.play().CompletedTricks(), 4);
+    QCOMPARE(p->analysis.GetPlay().CompletedTricks(), 4);
     ClickPanel();
     QCOMPARE(p->boxes->Texts().last(), QString("play has finished"));
     QVERIFY(!w().NorthHand()->text().contains("<u>"));
@@ -602,7 +604,7 @@ void TestFlow::interruptedAndOutOfMemory() {
     });
     p->boxes->Clear();
     QVERIFY(StartHeld([this] { w().ChangeAction()->trigger(); }));
-    QTRY_VERIFY_WITH_TIMEOUT(w().AppHost().stopRequested(), 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(w().AppHost().StopRequested(), 2000);
     Release();
     QVERIFY(Finished());
     QVERIFY(!imps);

@@ -313,7 +313,7 @@ void TestWindows::messageBoxesAndHost() {
     // internal error shows only its code.
     boxes.Clear();
     QtHost host;
-    host.showMessage(MessageKind::Warning, "w");
+    host.ShowMessage(MessageKind::Warning, "w");
     QCOMPARE(boxes.Shown()[0].icon, BoxIcon::Warning);
     QCOMPARE(boxes.Shown()[0].caption, QString("Norvadex"));
     InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
@@ -327,11 +327,11 @@ void TestWindows::messageBoxesAndHost() {
     ProgressWindow progress;
     host.SetProgressWindow(&progress);
     progress.SetState(TCalcState::Calculating);
-    QVERIFY(!host.stopRequested());
+    QVERIFY(!host.StopRequested());
     progress.SetState(TCalcState::Stopping);
-    QVERIFY(host.stopRequested());
+    QVERIFY(host.StopRequested());
     progress.Finish();
-    QVERIFY(!host.stopRequested());
+    QVERIFY(!host.StopRequested());
     // Every page the program's Help commands and buttons open is there.
     for (const char* page : {"/", "/help/mainhelp.htm", "/contributions.htm", "/help/combo.htm",
                              "/help/contract.htm", "/help/tricksneeded.htm"}) {
