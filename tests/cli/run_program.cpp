@@ -111,4 +111,14 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
     return run;
 }
 
+std::string ReadAndClose(std::FILE* f) {
+    std::string text;
+    std::rewind(f);
+    char buf[4096];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
+        text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
 } // namespace nvx::test

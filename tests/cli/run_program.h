@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
@@ -24,5 +25,8 @@ enum class StdoutTo { File, Closed, PipeWithoutReader };
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input = "",
                       std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt,
                       StdoutTo stdoutTo = StdoutTo::File);
+
+// Everything written to f (a temporary file), from its start; f is closed.
+std::string ReadAndClose(std::FILE* f);
 
 } // namespace nvx::test

@@ -1,5 +1,6 @@
 #include "cli/app.h"
 #include "cli/run.h"
+#include "run_program.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -58,16 +59,6 @@ struct CliRun {
     std::string err;
 };
 
-std::string Captured(std::FILE* f) {
-    std::string text;
-    std::rewind(f);
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
-
 CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "",
                std::FILE* out = nullptr, std::FILE* inFile = nullptr) {
     std::istringstream in(input);
@@ -75,8 +66,8 @@ CliRun RunTool(const std::vector<std::string>& args, const std::string& input = 
     std::FILE* captured = out ? nullptr : std::tmpfile();
     CliRun r;
     r.status = RunCli(args, {in, out ? out : captured, err, false, inFile});
-    if (captured) r.out = Captured(captured);
-    r.err = Captured(err);
+    if (captured) r.out = test::ReadAndClose(captured);
+    r.err = test::ReadAndClose(err);
     return r;
 }
 

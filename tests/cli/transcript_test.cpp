@@ -8,6 +8,7 @@
 // from the tool's answers, to be read again with git diff.
 #include "cli/app.h"
 #include "cli/options.h"
+#include "run_program.h"
 
 #include <gtest/gtest.h>
 
@@ -67,12 +68,7 @@ std::vector<Case> ReadTranscripts(const char* path) {
 }
 
 std::vector<std::string> Lines(std::FILE* f) {
-    std::string text;
-    std::rewind(f);
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;)
-        text.append(buf, n);
-    std::fclose(f);
+    std::string text = test::ReadAndClose(f);
     static const std::regex seconds("(\"seconds\": ?|lines?; )[-+.e0-9]+");
     text = std::regex_replace(text, seconds, "$1_");
     std::vector<std::string> lines;
