@@ -83,6 +83,12 @@ struct PlayState {
             n += Remaining[t.ClassList[h][i]];
         return n;
     }
+    // Whether hand h has a card left.
+    bool HasCardLeft(const ClassTables& t, std::uint8_t h) const {
+        for (std::uint8_t i = 0; i < t.ClassCount[h]; ++i)
+            if (Remaining[t.ClassList[h][i]] > 0) return true;
+        return false;
+    }
     // The completed tricks won by North or South.
     std::uint8_t NSTricks(const ClassTables& t) const {
         const unsigned tricks = (CardIndex - 1u) / 4u;
@@ -102,14 +108,18 @@ struct PlayState {
         if (EntriesLeft > 0) return true;
         return NorthOnLead(t);
     }
-    // Whether the seat to play may play a card of class rank r: a following
-    // seat plays its own hand's cards until it has shown out.
+    // Whether the seat to play may play the cards of hand h, each card as
+    // long as its class has one left: a following seat plays its own hand's
+    // cards until it has shown out; a trick is led by a hand that may lead.
+    bool MayPlayFrom(const ClassTables& t, std::uint8_t h) const {
+        if (Seat != seat::None) return h == SeatOwner[Seat] && ShownOut[Seat] == 0;
+        if (CardIndex > MaxCardsPlayed) return false; // no room for another trick
+        return MayLead(t, h);
+    }
+    // Whether the seat to play may play a card of class rank r.
     bool CanPlayCard(const ClassTables& t, std::uint8_t r) const {
         if (r == 0 || r > 13 || Remaining[r] == 0) return false;
-        const std::uint8_t owner = t.Owner[r];
-        if (Seat != seat::None) return owner == SeatOwner[Seat] && ShownOut[Seat] == 0;
-        if (CardIndex > MaxCardsPlayed) return false; // no room for another trick
-        return MayLead(t, owner);
+        return MayPlayFrom(t, t.Owner[r]);
     }
     // Whether the seat to play may show out (play no card of the suit). North
     // and South follow suit while they can; a defender may declare a void
@@ -119,11 +129,11 @@ struct PlayState {
         case 0:
             return false;
         case 2:
-            return CardsLeft(t, SeatOwner[Seat]) == 0;
+            return !HasCardLeft(t, SeatOwner[Seat]);
         default:
             if (ShownOut[Seat]) return true;
-            if (CardsLeft(t, hand::Defenders) == 0) return true;
-            return ShownOut[PartnerSeat[Seat]] == 0;
+            if (ShownOut[PartnerSeat[Seat]] == 0) return true;
+            return !HasCardLeft(t, hand::Defenders);
         }
     }
 

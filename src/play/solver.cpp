@@ -140,7 +140,8 @@ class SearchHost final : public Host {
 // Every alternative is a move of the play state (PlayCard or ShowOut) taken
 // back with UndoPlay once its node has answered, so every node leaves the
 // state exactly as it found it. The alternatives are the ones the rules of the
-// play state allow, tried highest class first and the show-out last.
+// play state allow (MayPlayFrom the hand, a card left in the class, CanShowOut),
+// tried highest class first and the show-out last.
 //
 // With a table, the set of every trick start is looked up first and stored
 // once found, unless something was reported while it was searched (so that a
@@ -211,9 +212,10 @@ template <bool Counting> class Search {
     // Each card hand h may lead, and stopping the play of the suit here.
     TStratSet LeadFrom(std::uint8_t h) {
         TStratSet r = Const(p_.NSTricks(t_));
-        for (std::uint8_t i = 0; i < t_.ClassCount[h]; ++i) {
+        const std::uint8_t classes = p_.MayPlayFrom(t_, h) ? t_.ClassCount[h] : 0;
+        for (std::uint8_t i = 0; i < classes; ++i) {
             const std::uint8_t c = t_.ClassList[h][i];
-            if (!p_.CanPlayCard(t_, c)) continue;
+            if (p_.Remaining[c] == 0) continue;
             p_.PlayCard(t_, c);
             TStratSet x = SecondHandNode();
             UnionSS(h_, r, x);
@@ -237,9 +239,10 @@ template <bool Counting> class Search {
         TStratSet r;
         const std::uint8_t h = SeatOwner[p_.Seat];
         [[maybe_unused]] unsigned cards = 0;
-        for (std::uint8_t i = 0; i < t_.ClassCount[h]; ++i) {
+        const std::uint8_t classes = p_.MayPlayFrom(t_, h) ? t_.ClassCount[h] : 0;
+        for (std::uint8_t i = 0; i < classes; ++i) {
             const std::uint8_t c = t_.ClassList[h][i];
-            if (!p_.CanPlayCard(t_, c)) continue;
+            if (p_.Remaining[c] == 0) continue;
             p_.PlayCard(t_, c);
             TStratSet x = FourthHandNode();
             UnionSS(h_, r, x);
@@ -271,9 +274,11 @@ template <bool Counting> class Search {
     template <TStratSet (Search::*Next)()> TStratSet DefenderPlays() {
         TStratSet r = SingleStratSet(EmptyEval);
         [[maybe_unused]] unsigned alternatives = 0;
-        for (std::uint8_t i = 0; i < t_.ClassCount[hand::Defenders]; ++i) {
-            const std::uint8_t c = t_.ClassList[hand::Defenders][i];
-            if (!p_.CanPlayCard(t_, c)) continue;
+        const std::uint8_t h = hand::Defenders;
+        const std::uint8_t classes = p_.MayPlayFrom(t_, h) ? t_.ClassCount[h] : 0;
+        for (std::uint8_t i = 0; i < classes; ++i) {
+            const std::uint8_t c = t_.ClassList[h][i];
+            if (p_.Remaining[c] == 0) continue;
             p_.PlayCard(t_, c);
             TStratSet x = (this->*Next)();
             ProductSS(h_, r, x);
