@@ -1,3 +1,7 @@
+// The views where the tool's transcripts do not reach: one-line messages, the
+// "max" row, lines that take the same tricks everywhere, beaters no longer shown
+// and the rows of the tricks table. Number formats and IMP tables are in
+// tests/cli/transcripts.txt.
 #include "present/result_views.h"
 #include "results/lines_helper.h"
 
@@ -5,21 +9,6 @@
 
 namespace nvx {
 namespace {
-
-TEST(ReportFormats, NumberFormatsOfTheViews) {
-    EXPECT_EQ(FormatPercent(4.0 / 7.0), "   57.1429%");
-    EXPECT_EQ(FormatPercent(1.0), "  100.0000%");
-    EXPECT_EQ(FormatPercent(0.0), "    0.0000%");
-    EXPECT_EQ(FormatNumber(2.3214), "    2.3214");
-    EXPECT_EQ(FormatNumber(-0.5), "   -0.5000");
-    EXPECT_EQ(FormatPayoff(-0.5, false), "  -50.0000%");
-    EXPECT_EQ(FormatPayoff(-0.5, true), "   -0.5000");
-    EXPECT_EQ(FormatLayoutCount(1), " 1");
-    EXPECT_EQ(FormatLayoutCount(120), "120");
-    EXPECT_EQ(FormatRowProbability(0.5), "50.00% ");
-    EXPECT_EQ(FormatRowProbability(0.0123), " 1.23% ");
-    EXPECT_EQ(FormatRowProbability(1.0), "100.00% ");
-}
 
 TEST(ReportFormats, MessagesOnOneLine) {
     EXPECT_EQ(OneLineMessage("Too many tricks specified for IMPs. \r\n7 tricks"),
@@ -73,24 +62,6 @@ TEST(ResultViews, MaxRowWhenTheMpBestLinesAreOthers) {
     ASSERT_EQ(list.Rows.size(), 4u);
     EXPECT_EQ(list.Rows[2], (std::vector<std::string>{"mp-best", "", "B"}));
     EXPECT_EQ(list.Rows[3], (std::vector<std::string>{"max", "", "A"}));
-}
-
-TEST(ResultViews, ImpScoring) {
-    PayoffTable table;
-    TContractGoal goal;
-    table.SetIMPTable(goal, 2);
-    const ResultsSummary r = TwoLines(table);
-    EXPECT_TRUE(r.Imps);
-    const ReportTable list = ResultListTable(r);
-    EXPECT_EQ(list.Rows[list.Rows.size() - 1][0], "imp-best");
-    const ReportTable strat = LineGoalTable(r);
-    EXPECT_EQ(strat.Columns.back().Caption, "loses at imps from");
-    const ReportTable payoff = PayoffTableView(r);
-    EXPECT_EQ(payoff.Caption, "Payoff table: average imps per deal");
-    for (const auto& row : payoff.Rows)
-        for (const auto& cell : row)
-            EXPECT_EQ(cell.find('%'), std::string::npos) << cell;
-    EXPECT_EQ(payoff.Rows[0][2], FormatNumber(r.Payoff[0][1]));
 }
 
 TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
