@@ -175,12 +175,12 @@ struct Fnv {
 // position, 0 for none), worst payoff and flags, then the best weights and the
 // range of tricks.
 std::uint64_t ResultHash(const nvx::Analysis& a) {
-    const nvx::ProbStrategies& r = a.GetLines();
+    const nvx::ProbLines& r = a.GetLines();
     const auto& list = r.ProbList();
     Fnv f;
     f.Int(a.GetEngine().NumDivs());
     f.Int(r.ProbDenominator());
-    f.Int(r.StratCount());
+    f.Int(r.LineCount());
     for (const auto& s : list) {
         f.Text(s->Name);
         f.Int(static_cast<std::int64_t>(s->Val.size()));
@@ -253,7 +253,7 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
                        static_cast<std::uint8_t>(13 - c.vacantWest),
                        static_cast<std::uint8_t>(13 - c.vacantEast));
     if (c.imps) {
-        nvx::TContractGoal goal; // 3NT, two tricks needed
+        nvx::ContractGoal goal; // 3NT, two tricks needed
         a.SetIMPTable(goal);
     } else {
         a.SetTrickTable();
@@ -266,7 +266,7 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
     const double stopped = host.stop && host.stoppedAt <= end ? Seconds(end - host.stoppedAt) : -1;
     (interrupt == Interrupt::Async ? f.stopAsync : f.stopAtEvents) = stopped;
     f.divisions = a.GetEngine().NumDivs();
-    f.lines = a.StratCount();
+    f.lines = a.LineCount();
     f.hash = ResultHash(a);
     f.errors = host.errors;
     return f;

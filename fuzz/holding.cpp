@@ -28,7 +28,7 @@ bool HighestFirst(std::string_view h) {
     return true;
 }
 
-bool SubsetOf(const THolding& a, const THolding& b) {
+bool SubsetOf(const Holding& a, const Holding& b) {
     return HoldingMinus(a, b).empty();
 }
 
@@ -39,7 +39,7 @@ std::string Upper(std::string s) {
 }
 
 void CheckNormalize(const std::string& text) {
-    const THolding h = NormalizeHolding(text);
+    const Holding h = NormalizeHolding(text);
     Require(h.size() <= 13 && HighestFirst(h), "normalised holding highest first");
     for (char c : h)
         Require(text.find(c) != std::string::npos ||
@@ -47,14 +47,14 @@ void CheckNormalize(const std::string& text) {
                 "normalised card typed");
     Require(NormalizeHolding(HoldingDisplayText(h)) == h, "display text normalises back");
     Require(NormalizeHolding(h.view()) == h, "normalising twice changes nothing");
-    const THolding rest = HoldingMinus(FullSuit(), h);
+    const Holding rest = HoldingMinus(FullSuit(), h);
     Require(rest.size() + h.size() == 13, "holding and rest make the suit");
     Require(NormalizeHolding(h.str() + rest.str()) == FullSuit(), "holding and rest");
 }
 
 // What a holding edit keeps of typed text, as the dialog filters it on every
 // change: cards allowed, none twice, and filtering again keeps it as it is.
-std::string FilterEdit(const std::string& typed, const THolding& allowed, std::size_t caret) {
+std::string FilterEdit(const std::string& typed, const Holding& allowed, std::size_t caret) {
     const FilteredText f = FilterTypedText(Upper(typed), allowed, caret);
     Require(f.Caret <= f.Text.size(), "caret inside the text");
     std::string seen;
@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string entriesText = in.ConsumeRandomLengthString(12);
     const std::string westText = in.ConsumeRandomLengthString(12);
     const std::string eastText = in.ConsumeRandomLengthString(12);
-    TContractGoal goal;
+    ContractGoal goal;
     goal.Contract.Level = in.ConsumeIntegralInRange<std::uint8_t>(1, 7);
     goal.Contract.Strain = in.ConsumeIntegralInRange<std::uint8_t>(0, 4);
     goal.TricksNeeded = in.ConsumeIntegral<std::uint8_t>();

@@ -62,7 +62,7 @@ void CheckAdmitted(const ComboValues& v, FuzzedDataProvider& in) {
     Require(layouts == (std::int64_t{1} << n), "every layout in one division");
 
     // Every layout: its division, its length, its probability.
-    const THolding ew = e.GetEWCards();
+    const Holding ew = e.GetEWCards();
     double total = 0;
     for (unsigned mask = 0; mask < (1u << n); ++mask) {
         std::string west;

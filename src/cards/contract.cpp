@@ -5,7 +5,7 @@
 
 namespace nvx {
 
-std::int32_t ContractScore(const TContract& c, int x) {
+std::int32_t ContractScore(const Contract& c, int x) {
     if (c.Level < 1 || c.Level > 7 || c.Strain > 4) return 0;
     // Range check first, so that no x (however large) can overflow the sums below.
     if (x < -(c.Level + 6) || x > 7 - c.Level) return 0;
@@ -58,7 +58,7 @@ std::string ContractName(std::uint8_t level, std::uint8_t strain) {
     return std::to_string(level) + (strain < StrainNames.size() ? StrainNames[strain] : "?");
 }
 
-std::string ContractText(const TContract& c) {
+std::string ContractText(const Contract& c) {
     std::string s = ContractName(c.Level, c.Strain);
     if (c.Redoubled)
         s += " xx";

@@ -9,20 +9,26 @@ std::uint16_t RankValue(char c) {
     return p == std::string_view::npos ? 0 : static_cast<std::uint16_t>(p + 1);
 }
 
-char RankChar(std::uint16_t rank) { return RankChars[rank - 1]; }
+char RankChar(std::uint16_t rank) {
+    return RankChars[rank - 1];
+}
 
-bool IsHigher(char a, char b) { return RankValue(a) > RankValue(b); }
+bool IsHigher(char a, char b) {
+    return RankValue(a) > RankValue(b);
+}
 
 bool IsAdjacent(char a, char b) {
     int d = int(RankValue(a)) - int(RankValue(b));
     return d == 1 || d == -1;
 }
 
-bool HasCard(char c, std::string_view holding) { return holding.find(c) != std::string_view::npos; }
+bool HasCard(char c, std::string_view holding) {
+    return holding.find(c) != std::string_view::npos;
+}
 
-THolding NormalizeHolding(std::string_view text) {
+Holding NormalizeHolding(std::string_view text) {
     bool ten = text.find("10") != std::string_view::npos;
-    THolding result;
+    Holding result;
     for (int r = 13; r >= 1; --r) {
         char c = RankChar(static_cast<std::uint16_t>(r));
         if (HasCard(c, text) || (ten && c == 'T')) result.push_back(c);
@@ -30,10 +36,12 @@ THolding NormalizeHolding(std::string_view text) {
     return result;
 }
 
-THolding FullSuit() { return NormalizeHolding(RankChars); }
+Holding FullSuit() {
+    return NormalizeHolding(RankChars);
+}
 
-THolding HoldingMinus(const THolding& a, const THolding& b) {
-    THolding r;
+Holding HoldingMinus(const Holding& a, const Holding& b) {
+    Holding r;
     for (char c : a)
         if (!HasCard(c, b.view())) r.push_back(c);
     return r;
@@ -44,7 +52,7 @@ void RemoveCard(char c, std::string& text) {
     if (p != std::string::npos) text.erase(p, 1);
 }
 
-void RemoveCard(char c, THolding& text) {
+void RemoveCard(char c, Holding& text) {
     std::string s = text.str();
     RemoveCard(c, s);
     text.assign(s);
@@ -76,7 +84,8 @@ int CompareHoldings(std::string_view a, std::string_view b) {
 
 std::string SmallCardsAsX(std::string_view h, char c) {
     std::string r;
-    for (char y : h) r += IsHigher(c, y) ? 'x' : y;
+    for (char y : h)
+        r += IsHigher(c, y) ? 'x' : y;
     return r;
 }
 

@@ -12,14 +12,14 @@ inline constexpr std::string_view RankChars = "23456789TJQKA";
 
 // A holding: at most 13 card characters, normally highest first. A value type;
 // appending to a full holding drops what does not fit.
-class THolding {
+class Holding {
   public:
     static constexpr std::size_t Capacity = 13;
 
-    THolding() = default;
-    THolding(std::string_view s) { assign(s); } // NOLINT: holdings are written as text
-    THolding(const char* s) : THolding(std::string_view(s)) {}
-    THolding(const std::string& s) : THolding(std::string_view(s)) {}
+    Holding() = default;
+    Holding(std::string_view s) { assign(s); } // NOLINT: holdings are written as text
+    Holding(const char* s) : Holding(std::string_view(s)) {}
+    Holding(const std::string& s) : Holding(std::string_view(s)) {}
 
     void assign(std::string_view s) {
         len_ = 0;
@@ -45,7 +45,7 @@ class THolding {
     std::string str() const { return std::string(view()); }
     operator std::string_view() const { return view(); } // NOLINT
 
-    friend bool operator==(const THolding& a, const THolding& b) { return a.view() == b.view(); }
+    friend bool operator==(const Holding& a, const Holding& b) { return a.view() == b.view(); }
 
   private:
     std::array<char, Capacity> chars_{};
@@ -61,12 +61,12 @@ bool IsAdjacent(char a, char b);
 bool HasCard(char c, std::string_view holding);
 
 // The ranks present in free text, each once, highest first ("10" counts as T).
-THolding NormalizeHolding(std::string_view text);
-THolding FullSuit();
-THolding HoldingMinus(const THolding& a, const THolding& b);
+Holding NormalizeHolding(std::string_view text);
+Holding FullSuit();
+Holding HoldingMinus(const Holding& a, const Holding& b);
 // Deletes the first occurrence of the card from the text, if any.
 void RemoveCard(char c, std::string& text);
-void RemoveCard(char c, THolding& text);
+void RemoveCard(char c, Holding& text);
 // "A K 10 3 ": every card followed by a blank, the ten written "10".
 std::string HoldingDisplayText(std::string_view text);
 // Sorting order of holdings written highest first; only the sign matters to callers.

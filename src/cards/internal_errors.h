@@ -25,7 +25,7 @@ namespace nvx {
     X(MaxOfEmptyFactor, 304, "unexpected")                                                         \
     X(MinOfEmptyFactor, 305, "unexpected")                                                         \
     X(PopFactorOfEmptyList, 306, "Empty List")                                                     \
-    /* terms and strategy sets */                                                                  \
+    /* terms and line sets */                                                                      \
     X(TermMaxEvalEmpty, 307, "Empty MaxEval")                                                      \
     X(TermFactorWithoutVals, 308, "Hele term zou nil = leeg moeten zijn")                          \
     X(TermFactorWithoutDivisions, 309, "Factor kan net zo goed weg")                               \

@@ -121,7 +121,7 @@ void CliHost::ProcessPendingEvents() {
 
 bool CliHost::StopRequested() {
     PollInterrupt();
-    if (memory_ && state_.get() == TCalcState::Calculating && memory_->MustStop(analysis_)) {
+    if (memory_ && state_.get() == CalcState::Calculating && memory_->MustStop(analysis_)) {
         memoryLimitReached_.store(true);
         state_.RequestStop();
     }
@@ -130,7 +130,7 @@ bool CliHost::StopRequested() {
 
 bool CliHost::cancelled() {
     PollInterrupt();
-    return state_.get() != TCalcState::Calculating;
+    return state_.get() != CalcState::Calculating;
 }
 
 } // namespace nvx::cli

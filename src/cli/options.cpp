@@ -206,12 +206,12 @@ std::optional<std::vector<std::string>> SplitWords(std::string_view line, std::s
     return words;
 }
 
-std::optional<TContract> ReadContract(std::string_view text) {
+std::optional<Contract> ReadContract(std::string_view text) {
     std::string t;
     for (char c : text)
         t += Upper(c);
     if (t.size() < 2 || t[0] < '1' || t[0] > '7') return std::nullopt;
-    TContract c;
+    Contract c;
     c.Level = static_cast<std::uint8_t>(t[0] - '0');
     std::size_t pos = 2;
     switch (t[1]) {
@@ -244,7 +244,7 @@ std::optional<TContract> ReadContract(std::string_view text) {
 
 namespace {
 
-std::string CardList(const THolding& cards) {
+std::string CardList(const Holding& cards) {
     std::string s;
     for (char c : cards) {
         if (!s.empty()) s += ", ";
@@ -260,7 +260,7 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
     if (!north) return std::nullopt;
     std::optional<TypedHolding> south = ReadTypedHolding(args.South, "South", error);
     if (!south) return std::nullopt;
-    const THolding both = HoldingMinus(north->Cards, HoldingMinus(north->Cards, south->Cards));
+    const Holding both = HoldingMinus(north->Cards, HoldingMinus(north->Cards, south->Cards));
     if (!both.empty()) {
         error = (both.size() == 1 ? "card " : "cards ") + CardList(both) +
                 " given to both North and South";
@@ -268,14 +268,14 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
     }
     RunRequest req;
     ComboValues& v = req.Combo;
-    std::optional<THolding> n =
+    std::optional<Holding> n =
         ResolveLows(*north, AllowedCards(HoldingEdit::North, "", south->Cards));
     if (!n) {
         error = "North: not enough free cards for the x's";
         return std::nullopt;
     }
     v.North = *n;
-    std::optional<THolding> s = ResolveLows(*south, AllowedCards(HoldingEdit::South, v.North, ""));
+    std::optional<Holding> s = ResolveLows(*south, AllowedCards(HoldingEdit::South, v.North, ""));
     if (!s) {
         error = "South: not enough free cards for the x's";
         return std::nullopt;
@@ -285,14 +285,14 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
     if (args.Discards) {
         std::optional<TypedHolding> d = ReadTypedHolding(*args.Discards, "--discards", error);
         if (!d) return std::nullopt;
-        const THolding ns = AllowedCards(HoldingEdit::Discards, v.North, v.South);
-        const THolding stray = HoldingMinus(d->Cards, ns);
+        const Holding ns = AllowedCards(HoldingEdit::Discards, v.North, v.South);
+        const Holding stray = HoldingMinus(d->Cards, ns);
         if (!stray.empty()) {
             error = "--discards: " + CardList(stray) + (stray.size() == 1 ? " is" : " are") +
                     " held by neither North nor South";
             return std::nullopt;
         }
-        std::optional<THolding> resolved = ResolveLows(*d, ns);
+        std::optional<Holding> resolved = ResolveLows(*d, ns);
         if (!resolved) {
             error = "--discards: not enough of North's and South's cards for the x's";
             return std::nullopt;
@@ -329,14 +329,14 @@ std::optional<RunRequest> CheckComboArgs(const ComboArgs& args, std::string& err
         v.VacantEastSpin = static_cast<std::uint8_t>(*e);
     }
     if (args.Imps) {
-        std::optional<TContract> c = ReadContract(*args.Imps);
+        std::optional<Contract> c = ReadContract(*args.Imps);
         if (!c) {
             error = "--imps: '" + ShownText(*args.Imps) +
                     "' is no contract (level 1 to 7, strain C, D, H, S or NT, then x for "
                     "doubled or xx for redoubled: 3NT, 4S, 4Hx, 6Cxx)";
             return std::nullopt;
         }
-        TContractGoal goal;
+        ContractGoal goal;
         goal.Contract = *c;
         goal.Contract.Vulnerable = args.Vulnerable ? 1 : 0;
         if (args.TricksNeeded) {

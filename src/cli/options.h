@@ -80,7 +80,7 @@ std::string ShownText(std::string_view text);
 
 // "3NT", "4S", "4Hx", "6Cxx" (any case): level 1 to 7, strain C, D, H, S or NT,
 // then x (doubled) or xx (redoubled).
-std::optional<TContract> ReadContract(std::string_view text);
+std::optional<Contract> ReadContract(std::string_view text);
 
 // What one analysis needs, checked: the combination dialog's values plus the
 // line to play through and the cards to play.

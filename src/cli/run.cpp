@@ -42,7 +42,7 @@ void PlayThroughLine(Analysis& a, CliHost& host, const std::string& cards, PlayR
         step.Card = c;
         step.Accepted = play.PlayChar(c);
         if (!step.Accepted && c == 'X') {
-            const THolding all = FullSuit();
+            const Holding all = FullSuit();
             for (std::size_t k = all.size(); k-- > 0 && !step.Accepted;) {
                 if (play.PlayChar(all[k])) {
                     step.Accepted = true;
@@ -94,7 +94,7 @@ RunResult Run(const RunRequest& request, CliHost& host) {
     RunResult r;
     r.Combo = request.Combo;
     const ComboValues& v = request.Combo;
-    host.state().set(TCalcState::Calculating);
+    host.state().set(CalcState::Calculating);
 
     const auto start = std::chrono::steady_clock::now();
     Analysis a(host);
@@ -128,7 +128,7 @@ RunResult Run(const RunRequest& request, CliHost& host) {
         }
         PlayReport p;
         p.Line = *request.Line;
-        a.SelectStrat(index);
+        a.SelectLine(index);
         PlayThroughLine(a, host, request.Play, p);
         DescribePosition(a, p, r.TricksRows);
         r.Play = std::move(p);
@@ -136,10 +136,10 @@ RunResult Run(const RunRequest& request, CliHost& host) {
     if (request.Plans) {
         std::vector<PlanText> texts;
         std::vector<std::string> names;
-        for (int i = 1; i <= a.StratCount() && !host.cancelled(); ++i) {
+        for (int i = 1; i <= a.LineCount() && !host.cancelled(); ++i) {
             r.Plans.push_back(BuildLinePlan(a, i));
             texts.push_back(DescribePlan(r.Plans.back()));
-            names.push_back(a.GetStratName(i));
+            names.push_back(a.GetLineName(i));
         }
         r.PlanTexts = nvx::PlanTexts(texts, names);
     }

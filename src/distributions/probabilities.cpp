@@ -34,40 +34,40 @@ std::int64_t Gcd(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(x);
 }
 
-void Reduce(TFraction& f) {
+void Reduce(Fraction& f) {
     const std::int64_t g = Gcd(f.Num, f.Den);
     if (g == 0) return;
     f.Num = static_cast<std::int32_t>(f.Num / g);
     f.Den = static_cast<std::int32_t>(f.Den / g);
 }
 
-TFraction MakeFraction(std::int32_t num, std::int32_t den) {
+Fraction MakeFraction(std::int32_t num, std::int32_t den) {
     assert(den != 0 && "a fraction's denominator is never 0");
-    TFraction f{num, den};
+    Fraction f{num, den};
     Reduce(f);
     return f;
 }
 
-std::optional<TFraction> Multiply(const TFraction& a, const TFraction& b) {
+std::optional<Fraction> Multiply(const Fraction& a, const Fraction& b) {
     if (a.Den == 0 || b.Den == 0) return std::nullopt;
     const std::int64_t g1 = Gcd(a.Den, b.Num); // > 0, as a.Den != 0
     const std::int64_t g2 = Gcd(a.Num, b.Den); // > 0, as b.Den != 0
-    TFraction r;
+    Fraction r;
     if (!CheckedMul(a.Num / g2, b.Num / g1, r.Num)) return std::nullopt;
     if (!CheckedMul(a.Den / g1, b.Den / g2, r.Den)) return std::nullopt;
     Reduce(r);
     return r;
 }
 
-std::optional<TFraction> AssignmentProbability(int w, int e, int filledWest, int filledEast) {
+std::optional<Fraction> AssignmentProbability(int w, int e, int filledWest, int filledEast) {
     int pW = 13 - filledWest;
     int pE = 13 - filledEast;
-    TFraction result{1, 1};
+    Fraction result{1, 1};
     // One factor per card: the chance that it lands on one of its hand's free places.
     auto place = [&](int mine) -> bool {
         if (result.Num == 0) return true;
         if (pW + pE == 0) { // no place left at all: the layout cannot occur
-            result = TFraction{0, 1};
+            result = Fraction{0, 1};
             return true;
         }
         auto r = Multiply(result, MakeFraction(mine, pW + pE));
@@ -95,7 +95,7 @@ bool BuildLengthProbabilities(Probabilities& p, unsigned n, std::uint8_t westFil
     };
     if (n > 13) return fail(); // more cards than the length table holds
 
-    std::array<TFraction, 14> length{};
+    std::array<Fraction, 14> length{};
     for (unsigned k = 0; k <= n; ++k) {
         auto f = AssignmentProbability(static_cast<int>(k), static_cast<int>(n - k), westFilled,
                                        eastFilled);

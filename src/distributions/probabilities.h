@@ -15,28 +15,28 @@ namespace nvx {
 
 // A fraction of two signed 32-bit integers, kept in lowest terms by every
 // operation that makes one. The denominator is never 0.
-struct TFraction {
+struct Fraction {
     std::int32_t Num = 0;
     std::int32_t Den = 1;
-    friend bool operator==(const TFraction&, const TFraction&) = default;
+    friend bool operator==(const Fraction&, const Fraction&) = default;
 };
 
 // Greatest common divisor of |a| and |b| (Euclid); Gcd(a, 0) = |a|.
 std::int64_t Gcd(std::int64_t a, std::int64_t b);
 // Divides numerator and denominator by their Gcd (nothing when both are 0).
-void Reduce(TFraction& f);
+void Reduce(Fraction& f);
 // num/den in lowest terms; den must not be 0.
-TFraction MakeFraction(std::int32_t num, std::int32_t den);
+Fraction MakeFraction(std::int32_t num, std::int32_t den);
 // a × b with cross-cancelling first. Empty when a 32-bit product would
 // overflow (or a denominator is 0): the caller must not go on with a wrong value.
-std::optional<TFraction> Multiply(const TFraction& a, const TFraction& b);
+std::optional<Fraction> Multiply(const Fraction& a, const Fraction& b);
 
 // The chance that w named cards are West's and e named cards are East's when
 // West has 13 - filledWest vacant places, East 13 - filledEast, and every way
 // of filling them is equally likely. West's cards are placed first. 0 when
 // the cards do not fit the places. Empty on 32-bit overflow (only reachable
 // with filled places above 13).
-std::optional<TFraction> AssignmentProbability(int w, int e, int filledWest, int filledEast);
+std::optional<Fraction> AssignmentProbability(int w, int e, int filledWest, int filledEast);
 
 struct Probabilities {
     // LengthNumerator[k]: the chance that one particular set of k defenders'

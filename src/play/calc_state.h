@@ -8,25 +8,25 @@
 
 namespace nvx {
 
-enum class TCalcState : std::uint8_t { Calculating = 0, Stopping = 1, Ready = 2 };
+enum class CalcState : std::uint8_t { Calculating = 0, Stopping = 1, Ready = 2 };
 
 class ComputationState {
   public:
     ComputationState() = default;
-    explicit ComputationState(TCalcState s) : state_(s) {}
+    explicit ComputationState(CalcState s) : state_(s) {}
 
-    TCalcState get() const { return state_.load(std::memory_order_relaxed); }
-    void set(TCalcState s) { state_.store(s, std::memory_order_relaxed); }
+    CalcState get() const { return state_.load(std::memory_order_relaxed); }
+    void set(CalcState s) { state_.store(s, std::memory_order_relaxed); }
     // A stop has been asked for exactly when the state is Stopping.
-    bool StopRequested() const { return get() == TCalcState::Stopping; }
+    bool StopRequested() const { return get() == CalcState::Stopping; }
     // The user confirmed the interrupt: only a running computation can be stopped.
     void RequestStop() {
-        TCalcState expected = TCalcState::Calculating;
-        state_.compare_exchange_strong(expected, TCalcState::Stopping, std::memory_order_relaxed);
+        CalcState expected = CalcState::Calculating;
+        state_.compare_exchange_strong(expected, CalcState::Stopping, std::memory_order_relaxed);
     }
 
   private:
-    std::atomic<TCalcState> state_{TCalcState::Ready};
+    std::atomic<CalcState> state_{CalcState::Ready};
 };
 
 } // namespace nvx

@@ -16,16 +16,16 @@ namespace {
 constexpr unsigned MinDivisionsForWorkers = 12;
 
 // The evaluation e restricted to the divisions of d (a subset of e.Dom).
-TEval RestrictEval(Host& host, const TEval& e, const TDom& d) {
+Eval RestrictEval(Host& host, const Eval& e, const Dom& d) {
     return MakeEval(host, d, RestrictVal(host, e.Dom, e.Val, d));
 }
 
 } // namespace
 
-TStratSet DynamicEvaluation::StartSolving() {
+LineSet DynamicEvaluation::StartSolving() {
     Host& h = engine_.host;
     declarerTurn_ = true;
-    TStratSet r;
+    LineSet r;
     stack_.clear();
     TrickStartTable table; // trick starts recur after different first cards
     lastSearchThreads_ = 1;
@@ -34,7 +34,7 @@ TStratSet DynamicEvaluation::StartSolving() {
         firstCardSets_[code].clear();
         if (!engine_.Play(code)) continue;
         firstCardSets_[code] = Solve(engine_, &table);
-        TStratSet copy = CopyStratSet(firstCardSets_[code]);
+        LineSet copy = CopyLineSet(firstCardSets_[code]);
         UnionSS(h, r, copy);
         engine_.UndoPlay();
     }
@@ -42,7 +42,7 @@ TStratSet DynamicEvaluation::StartSolving() {
     return r;
 }
 
-bool DynamicEvaluation::SolveFirstCardsOnWorkers(TrickStartTable& table, TStratSet& r) {
+bool DynamicEvaluation::SolveFirstCardsOnWorkers(TrickStartTable& table, LineSet& r) {
     unsigned threads = searchThreads_;
     if (threads == 0) {
         // Below this the threads cost more than they save.
@@ -73,14 +73,14 @@ bool DynamicEvaluation::SolveFirstCardsOnWorkers(TrickStartTable& table, TStratS
     };
     Host& h = engine_.host;
     const auto unite = [&](std::size_t job) {
-        TStratSet copy = CopyStratSet(firstCardSets_[codes[job]]);
+        LineSet copy = CopyLineSet(firstCardSets_[codes[job]]);
         UnionSS(h, r, copy);
     };
     unsigned workers = 0;
     try {
         workers = RunOnWorkers(h, threads, codes.size(), makeWorker, unite);
     } catch (...) {
-        for (TStratSet& s : firstCardSets_)
+        for (LineSet& s : firstCardSets_)
             s.clear();
         r.clear();
         throw;
@@ -91,14 +91,14 @@ bool DynamicEvaluation::SolveFirstCardsOnWorkers(TrickStartTable& table, TStratS
     return true;
 }
 
-void DynamicEvaluation::SelectLine(const TVal* val) {
+void DynamicEvaluation::SelectLine(const Val* val) {
     Host& h = engine_.host;
     stack_.clear();
     declarerTurn_ = true;
-    lineEval_ = TEval{};
+    lineEval_ = Eval{};
     if (val == nullptr) return;
 
-    TDom all;
+    Dom all;
     PossibleDivs(engine_, all);
     lineEval_ = MakeEval(h, all, *val);
     PushEval(lineEval_);
@@ -106,9 +106,9 @@ void DynamicEvaluation::SelectLine(const TVal* val) {
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         root.OnLine[code] = 0;
         if (!engine_.Play(code)) continue;
-        TStratSet s = CopyStratSet(firstCardSets_[code]);
+        LineSet s = CopyLineSet(firstCardSets_[code]);
         if (!s.empty()) {
-            TFactor f = StratSetToFactor(h, s);
+            Factor f = LineSetToFactor(h, s);
             KeepAtLeast(h, f, root.Eval.Val);
             root.OnLine[code] = f.EvalList.empty() ? 0 : 1;
         }
@@ -144,32 +144,32 @@ void DynamicEvaluation::UndoOnLine() {
 
 void DynamicEvaluation::StepEvaluation() {
     Host& h = engine_.host;
-    TStratSet a = SingleStratSet(ConstEval(engine_, engine_.NSTricks()));
-    TDom d;
+    LineSet a = SingleLineSet(ConstEval(engine_, engine_.NSTricks()));
+    Dom d;
     PossibleDivs(engine_, d);
     PushEval(RestrictEval(h, stack_.back().Eval, d));
 
-    std::array<TFactor, FirstShowOut + 1> f{};
+    std::array<Factor, FirstShowOut + 1> f{};
     TrickStartTable table;
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         Node& top = stack_.back();
         top.OnLine[code] = 0;
         if (!engine_.Play(code)) continue;
-        TStratSet x = Solve(engine_, &table);
-        TStratSet copy = CopyStratSet(x);
-        f[code] = StratSetToFactor(h, copy);
+        LineSet x = Solve(engine_, &table);
+        LineSet copy = CopyLineSet(x);
+        f[code] = LineSetToFactor(h, copy);
         UnionSS(h, a, x);
         KeepAtLeast(h, f[code], top.Eval.Val);
         top.OnLine[code] = f[code].EvalList.empty() ? 0 : 1;
         engine_.UndoPlay();
     }
-    TFactor all = StratSetToFactor(h, a);
+    Factor all = LineSetToFactor(h, a);
     Node& top = stack_.back();
 
     // Defence check: can declarer now beat the line's promise on every
     // division still possible?
     if (top.DefenceOptimal) {
-        const TVal promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, all.Dom);
+        const Val promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, all.Dom);
         KeepAtLeast(h, all, promised);
         if (all.EvalList.empty()) {
             InternalError(h, InternalErrorCode::DefenceCheckEmpty);
@@ -182,7 +182,7 @@ void DynamicEvaluation::StepEvaluation() {
     // A single best continuation above the target raises the target.
     KeepAtLeast(h, all, top.Eval.Val);
     if (all.EvalList.size() == 1) {
-        const TVal& v = all.EvalList.front();
+        const Val& v = all.EvalList.front();
         if (CompareVal(h, top.Eval.Val, v) == '<') {
             top.Eval.Val = v;
             for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
@@ -193,7 +193,7 @@ void DynamicEvaluation::StepEvaluation() {
     }
 }
 
-void DynamicEvaluation::PushEval(const TEval& e) {
+void DynamicEvaluation::PushEval(const Eval& e) {
     Node n;
     n.Eval = e;
     n.DefenceOptimal = stack_.empty() ? true : stack_.back().DefenceOptimal;
@@ -204,8 +204,8 @@ void DynamicEvaluation::PopEval() {
     if (!stack_.empty()) stack_.pop_back();
 }
 
-const TEval& DynamicEvaluation::TopEval() const {
-    static const TEval none{};
+const Eval& DynamicEvaluation::TopEval() const {
+    static const Eval none{};
     return stack_.empty() ? none : stack_.back().Eval;
 }
 
@@ -222,7 +222,7 @@ void DynamicEvaluation::Clear() {
     stack_.clear();
     for (auto& s : firstCardSets_)
         s.clear();
-    lineEval_ = TEval{};
+    lineEval_ = Eval{};
     declarerTurn_ = true;
 }
 

@@ -1,5 +1,5 @@
 // The bridge between the search and the play-through of a chosen line: the
-// strategy sets after each first card, the line's target per position, and the
+// line sets after each first card, the line's target per position, and the
 // check that warns when a defender's card was not the best defence.
 #pragma once
 
@@ -29,7 +29,7 @@ class DynamicEvaluation {
     // cards may run on worker threads (see SetSearchThreads): the sets, their
     // union and what the host is told are then those of the searches one after
     // the other, and the host is still only called on this thread.
-    TStratSet StartSolving();
+    LineSet StartSolving();
 
     // Worker threads for the searches of the first cards: 0 (the default) as
     // many as the machine has cores, once the combination is big enough to be
@@ -41,7 +41,7 @@ class DynamicEvaluation {
 
     // Fixes the line to play through (its Val over all divisions) and starts a
     // fresh stack with one root node. nullptr: no line.
-    void SelectLine(const TVal* val);
+    void SelectLine(const Val* val);
 
     // Plays the code (1..14) if it is legal and, for declarer, on the line.
     bool PlayOnLine(std::uint8_t code);
@@ -54,11 +54,11 @@ class DynamicEvaluation {
     std::size_t StackDepth() const { return stack_.size(); }
     // The line's target at the current position, and the codes that keep
     // declarer on the line there.
-    const TEval& TopEval() const;
+    const Eval& TopEval() const;
     bool OnLine(std::uint8_t code) const;
     bool DefenceOptimal() const;
-    const TEval& LineEval() const { return lineEval_; }
-    const TStratSet& FirstCardSet(std::uint8_t code) const { return firstCardSets_[code]; }
+    const Eval& LineEval() const { return lineEval_; }
+    const LineSet& FirstCardSet(std::uint8_t code) const { return firstCardSets_[code]; }
 
     // Forgets the line and the first-card sets (a new combination is set up).
     void Clear();
@@ -66,21 +66,21 @@ class DynamicEvaluation {
   private:
     struct Node {
         std::array<std::uint8_t, 15> OnLine{}; // index 1..14
-        TEval Eval;
+        nvx::Eval Eval;
         bool DefenceOptimal = true;
     };
 
     void StepEvaluation();
     // The searches of the first cards on worker threads; false when they did
     // not run (nothing has changed then).
-    bool SolveFirstCardsOnWorkers(TrickStartTable& table, TStratSet& r);
-    void PushEval(const TEval& e);
+    bool SolveFirstCardsOnWorkers(TrickStartTable& table, LineSet& r);
+    void PushEval(const Eval& e);
     void PopEval();
 
     Engine& engine_;
     std::vector<Node> stack_; // back() is the top
-    std::array<TStratSet, 15> firstCardSets_{};
-    TEval lineEval_;
+    std::array<LineSet, 15> firstCardSets_{};
+    Eval lineEval_;
     bool declarerTurn_ = true;
     unsigned searchThreads_ = 0;
     unsigned lastSearchThreads_ = 1;

@@ -47,10 +47,10 @@ class Engine : public EngineState {
     void SetUpCombination(std::string_view northText, std::string_view southText,
                           std::uint8_t entries, std::string_view discardsText,
                           std::uint8_t westFilled, std::uint8_t eastFilled);
-    const THolding& GetNorth() const { return combo.North; }
-    const THolding& GetSouth() const { return combo.South; }
-    const THolding& GetEWCards() const { return combo.EWCards; }
-    const THolding& GetDiscards() const { return combo.Discards; }
+    const Holding& GetNorth() const { return combo.North; }
+    const Holding& GetSouth() const { return combo.South; }
+    const Holding& GetEWCards() const { return combo.EWCards; }
+    const Holding& GetDiscards() const { return combo.Discards; }
     std::uint8_t GetEntries() const { return combo.Entries; }
     std::uint8_t GetWestFilled() const { return combo.WestFilled; }
     std::uint8_t GetEastFilled() const { return combo.EastFilled; }
@@ -58,12 +58,12 @@ class Engine : public EngineState {
     // The DivNr in which West holds exactly these real cards (at most the first 13 count).
     std::uint8_t DivNrOfCards(std::string_view westCards) const;
     // Rewrites h (highest first) in class form and records the mapping in ClassMap.
-    void MergeClasses(THolding& h, ClassRule rule);
+    void MergeClasses(Holding& h, ClassRule rule);
 
     // --- play state (play_state.cpp) --------------------------------------------
     // Fills the class tables from the three holdings in class form, sets the
     // entries and resets the play.
-    void InitPlayState(const THolding& north, const THolding& south, const THolding& defenders,
+    void InitPlayState(const Holding& north, const Holding& south, const Holding& defenders,
                        std::uint8_t entries);
     void ResetPlay();
     // The checked moves: each tests the rules of the play state and, when the

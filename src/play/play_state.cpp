@@ -7,7 +7,7 @@ namespace {
 
 // Assigns the classes of a holding in class form (highest first) to a hand and
 // returns the number of its cards.
-std::uint16_t AssignClasses(ClassTables& t, const THolding& h, std::uint8_t x) {
+std::uint16_t AssignClasses(ClassTables& t, const Holding& h, std::uint8_t x) {
     std::uint16_t count = 0;
     for (char c : h) {
         const std::uint16_t r = RankValue(c);
@@ -27,7 +27,7 @@ std::uint16_t AssignClasses(ClassTables& t, const THolding& h, std::uint8_t x) {
 
 } // namespace
 
-void Engine::InitPlayState(const THolding& north, const THolding& south, const THolding& defenders,
+void Engine::InitPlayState(const Holding& north, const Holding& south, const Holding& defenders,
                            std::uint8_t entries) {
     classes = ClassTables{};
     classes.NorthLength = AssignClasses(classes, north, hand::North);

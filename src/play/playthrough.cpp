@@ -203,7 +203,7 @@ bool ConsumePlayed(std::string_view played, std::string& own, const std::string&
 } // namespace
 
 bool PlayThrough::IsDivisionPossible(std::string_view west, std::string_view east) const {
-    const THolding& ew = engine_.combo.EWCards;
+    const Holding& ew = engine_.combo.EWCards;
     bool ok = true;
     int xs = 0;
     for (char c : ew) {

@@ -2,7 +2,7 @@
 
 namespace nvx {
 
-void PossibleDivs(const Engine& engine, TDom& d) {
+void PossibleDivs(const Engine& engine, Dom& d) {
     d.clear();
     const PlayState& p = engine.play;
     if (p.ShownOut[seat::West]) { // West held exactly what it played
@@ -37,10 +37,10 @@ void PossibleDivs(const Engine& engine, TDom& d) {
     }
 }
 
-TEval ConstEval(const Engine& engine, std::uint8_t x) {
-    TEval e;
+Eval ConstEval(const Engine& engine, std::uint8_t x) {
+    Eval e;
     PossibleDivs(engine, e.Dom);
-    e.Val = TVal::filled(e.Dom.size(), x);
+    e.Val = Val::filled(e.Dom.size(), x);
     return e;
 }
 

@@ -10,8 +10,8 @@
 namespace nvx {
 
 // d := every DivNr consistent with the defenders' cards played so far, ascending.
-void PossibleDivs(const Engine& engine, TDom& d);
+void PossibleDivs(const Engine& engine, Dom& d);
 // The evaluation with value x on every division of PossibleDivs.
-TEval ConstEval(const Engine& engine, std::uint8_t x);
+Eval ConstEval(const Engine& engine, std::uint8_t x);
 
 } // namespace nvx

@@ -14,11 +14,11 @@ void Engine::SetUpCombination(std::string_view northText, std::string_view south
     combo.WestFilled = westFilled;
     combo.EastFilled = eastFilled;
 
-    THolding n = HoldingMinus(combo.North, combo.Discards);
+    Holding n = HoldingMinus(combo.North, combo.Discards);
     MergeClasses(n, ClassRule::Lowest);
-    THolding s = HoldingMinus(combo.South, combo.Discards);
+    Holding s = HoldingMinus(combo.South, combo.Discards);
     MergeClasses(s, ClassRule::Lowest);
-    THolding e = combo.EWCards;
+    Holding e = combo.EWCards;
     MergeClasses(e, ClassRule::Highest);
 
     InitPlayState(n, s, e, combo.Entries);
@@ -27,7 +27,7 @@ void Engine::SetUpCombination(std::string_view northText, std::string_view south
     combo.PlayString.clear();
 }
 
-void Engine::MergeClasses(THolding& h, ClassRule rule) {
+void Engine::MergeClasses(Holding& h, ClassRule rule) {
     const std::size_t len = h.size();
     if (len < 2) return;
     // Walk from the lowest card up; positions j..i (0-based) form one class.
@@ -48,8 +48,8 @@ void Engine::MergeClasses(THolding& h, ClassRule rule) {
 }
 
 std::uint8_t Engine::DivNrOfCards(std::string_view westCards) const {
-    THolding classForm;
-    for (std::size_t i = 0; i < westCards.size() && i < THolding::Capacity; ++i)
+    Holding classForm;
+    for (std::size_t i = 0; i < westCards.size() && i < Holding::Capacity; ++i)
         classForm.push_back(ClassRepresentative(westCards[i]));
     return DivNrOfHolding(classForm.view());
 }

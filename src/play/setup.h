@@ -10,10 +10,10 @@
 namespace nvx {
 
 struct Combination {
-    THolding North;    // North's holding as entered, discards included
-    THolding South;    // South's holding minus every card also in North
-    THolding EWCards;  // the defenders' cards
-    THolding Discards; // cards of North or South that take no part in the play
+    Holding North;    // North's holding as entered, discards included
+    Holding South;    // South's holding minus every card also in North
+    Holding EWCards;  // the defenders' cards
+    Holding Discards; // cards of North or South that take no part in the play
     std::uint8_t Entries = 0;
     std::uint8_t WestFilled = 0; // 13 minus West's vacant places
     std::uint8_t EastFilled = 0; // 13 minus East's vacant places

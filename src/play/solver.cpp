@@ -152,8 +152,8 @@ template <bool Counting> class Search {
     Search(Engine& e, TrickStartTable* table)
         : e_(e), h_(e.host), p_(e.play), t_(e.classes), table_(table) {}
 
-    TStratSet Run() {
-        TStratSet r;
+    LineSet Run() {
+        LineSet r;
         switch (p_.PositionInTrick()) {
         case 0:
             r = LeadNode();
@@ -173,15 +173,15 @@ template <bool Counting> class Search {
     }
 
   private:
-    TStratSet Const(std::uint8_t tricks) const { return SingleStratSet(ConstEval(e_, tricks)); }
+    LineSet Const(std::uint8_t tricks) const { return SingleLineSet(ConstEval(e_, tricks)); }
 
     // Step 1, through the table of trick starts when there is one.
-    TStratSet LeadNode() {
+    LineSet LeadNode() {
         assert(p_.Seat == seat::None && p_.PositionInTrick() == 0 && "a trick is to be led");
 #ifndef NDEBUG
         const PlayState before = p_;
 #endif
-        TStratSet a;
+        LineSet a;
         if (table_ == nullptr) {
             a = DeclarerLeads();
         } else {
@@ -200,24 +200,24 @@ template <bool Counting> class Search {
 
     // Step 1. Declarer leads: North's leads (when it may lead) united with
     // South's.
-    TStratSet DeclarerLeads() {
-        TStratSet a;
+    LineSet DeclarerLeads() {
+        LineSet a;
         if (p_.MayLead(t_, hand::North)) a = LeadFrom(hand::North);
         assert(p_.MayLead(t_, hand::South) && "South can always be reached");
-        TStratSet b = LeadFrom(hand::South);
+        LineSet b = LeadFrom(hand::South);
         UnionSS(h_, a, b);
         return a;
     }
 
     // Each card hand h may lead, and stopping the play of the suit here.
-    TStratSet LeadFrom(std::uint8_t h) {
-        TStratSet r = Const(p_.NSTricks(t_));
+    LineSet LeadFrom(std::uint8_t h) {
+        LineSet r = Const(p_.NSTricks(t_));
         const std::uint8_t classes = p_.MayPlayFrom(t_, h) ? t_.ClassCount[h] : 0;
         for (std::uint8_t i = 0; i < classes; ++i) {
             const std::uint8_t c = t_.ClassList[h][i];
             if (p_.Remaining[c] == 0) continue;
             p_.PlayCard(t_, c);
-            TStratSet x = SecondHandNode();
+            LineSet x = SecondHandNode();
             UnionSS(h_, r, x);
             p_.UndoPlay(t_);
         }
@@ -225,7 +225,7 @@ template <bool Counting> class Search {
     }
 
     // Step 2. Second hand plays.
-    TStratSet SecondHandNode() {
+    LineSet SecondHandNode() {
         assert(p_.PositionInTrick() == 1 && SeatOwner[p_.Seat] == hand::Defenders &&
                "a defender plays second hand");
         return DefenderPlays<&Search::ThirdHandNode>();
@@ -233,10 +233,10 @@ template <bool Counting> class Search {
 
     // Step 3. Third hand plays: declarer's choice among its hand's cards, or
     // the show-out of a void hand.
-    TStratSet ThirdHandNode() {
+    LineSet ThirdHandNode() {
         assert(p_.PositionInTrick() == 2 && (p_.Seat == seat::North || p_.Seat == seat::South) &&
                "North or South plays third hand");
-        TStratSet r;
+        LineSet r;
         const std::uint8_t h = SeatOwner[p_.Seat];
         [[maybe_unused]] unsigned cards = 0;
         const std::uint8_t classes = p_.MayPlayFrom(t_, h) ? t_.ClassCount[h] : 0;
@@ -244,7 +244,7 @@ template <bool Counting> class Search {
             const std::uint8_t c = t_.ClassList[h][i];
             if (p_.Remaining[c] == 0) continue;
             p_.PlayCard(t_, c);
-            TStratSet x = FourthHandNode();
+            LineSet x = FourthHandNode();
             UnionSS(h_, r, x);
             p_.UndoPlay(t_);
             ++cards;
@@ -252,7 +252,7 @@ template <bool Counting> class Search {
         if (p_.CanShowOut(t_)) {
             assert(cards == 0 && "a hand shows out only when it has no card to play");
             p_.ShowOut(t_);
-            TStratSet x = FourthHandNode();
+            LineSet x = FourthHandNode();
             UnionSS(h_, r, x);
             p_.UndoPlay(t_);
         } else {
@@ -262,7 +262,7 @@ template <bool Counting> class Search {
     }
 
     // Step 4. Fourth hand plays.
-    TStratSet FourthHandNode() {
+    LineSet FourthHandNode() {
         assert(p_.PositionInTrick() == 3 && SeatOwner[p_.Seat] == hand::Defenders &&
                "a defender plays fourth hand");
         return DefenderPlays<&Search::EndOfTrick>();
@@ -271,8 +271,8 @@ template <bool Counting> class Search {
     // Steps 2 and 4: the defenders' choice. Either defender may play any of
     // the defenders' unplayed cards; the divisions that stay possible follow
     // from what each of them played. Then comes step Next.
-    template <TStratSet (Search::*Next)()> TStratSet DefenderPlays() {
-        TStratSet r = SingleStratSet(EmptyEval);
+    template <LineSet (Search::*Next)()> LineSet DefenderPlays() {
+        LineSet r = SingleLineSet(EmptyEval);
         [[maybe_unused]] unsigned alternatives = 0;
         const std::uint8_t h = hand::Defenders;
         const std::uint8_t classes = p_.MayPlayFrom(t_, h) ? t_.ClassCount[h] : 0;
@@ -280,7 +280,7 @@ template <bool Counting> class Search {
             const std::uint8_t c = t_.ClassList[h][i];
             if (p_.Remaining[c] == 0) continue;
             p_.PlayCard(t_, c);
-            TStratSet x = (this->*Next)();
+            LineSet x = (this->*Next)();
             ProductSS(h_, r, x);
             p_.UndoPlay(t_);
             ++alternatives;
@@ -289,7 +289,7 @@ template <bool Counting> class Search {
         // so it shows out only when there is none.
         if (p_.CanShowOut(t_)) {
             p_.ShowOut(t_);
-            TStratSet x = (this->*Next)();
+            LineSet x = (this->*Next)();
             ProductSS(h_, r, x);
             p_.UndoPlay(t_);
             ++alternatives;
@@ -299,7 +299,7 @@ template <bool Counting> class Search {
     }
 
     // Step 5. The trick is complete (Seat None, Trick already the next one).
-    TStratSet EndOfTrick() {
+    LineSet EndOfTrick() {
         assert(p_.Seat == seat::None && p_.PositionInTrick() == 0 && p_.Trick > 1 &&
                "a trick has just been completed");
         if (h_.StopRequested()) return Const(p_.NSTricks(t_));
@@ -325,29 +325,29 @@ template <bool Counting> class Search {
 
 } // namespace
 
-TStratSet Solve(Engine& e) {
+LineSet Solve(Engine& e) {
     TrickStartTable table;
     return Solve(e, &table);
 }
 
 namespace {
 
-template <bool Counting> TStratSet RunSearch(Engine& e, TrickStartTable* table) {
+template <bool Counting> LineSet RunSearch(Engine& e, TrickStartTable* table) {
 #ifndef NDEBUG
     const PlayState before = e.play;
 #endif
-    TStratSet r = Search<Counting>(e, table).Run();
+    LineSet r = Search<Counting>(e, table).Run();
     assert(e.play == before && "the search leaves the play state as it found it");
     return r;
 }
 
 } // namespace
 
-TStratSet Solve(Engine& e, TrickStartTable* table) {
+LineSet Solve(Engine& e, TrickStartTable* table) {
     return RunSearch<true>(e, table);
 }
 
-TStratSet SolveFullPlay(Engine& e) {
+LineSet SolveFullPlay(Engine& e) {
     return RunSearch<false>(e, nullptr);
 }
 

@@ -9,19 +9,19 @@
 
 namespace nvx {
 
-// The strategy set of declarer from the current position of the play state,
+// The line set of declarer from the current position of the play state,
 // each strategy evaluated over the divisions still possible (tricks already won
 // included). Declarer's choices are unions, the defenders' choices products.
 // The play state is exactly as before when it returns, also after a stop request.
 // A table of solved trick starts of its own lives as long as the search.
-TStratSet Solve(Engine& e);
+LineSet Solve(Engine& e);
 // The same with the given table, which may be shared with other searches of
 // the same combination, also on other threads; nullptr searches without one.
-TStratSet Solve(Engine& e, TrickStartTable* table);
+LineSet Solve(Engine& e, TrickStartTable* table);
 
 // The same search without the end-of-play counting: every trick is played out
 // to the last card. Slow; it exists to check the counting rules against play.
-TStratSet SolveFullPlay(Engine& e);
+LineSet SolveFullPlay(Engine& e);
 
 // --- end-of-play counting --------------------------------------------------------
 // Hands are 0 North, 1 South, 2 the defenders.

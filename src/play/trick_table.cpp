@@ -22,13 +22,13 @@ TrickStartKey KeyOfTrickStart(const Engine& e) {
     return k;
 }
 
-std::size_t StratSetBytes(const TStratSet& s) {
+std::size_t LineSetBytes(const LineSet& s) {
     constexpr std::size_t listNode = 2 * sizeof(void*);
     std::size_t n = 0;
-    for (const TTerm& t : s) {
-        n += listNode + sizeof(TTerm) + t.Factors.capacity() * sizeof(TFactor);
-        for (const TFactor& f : t.Factors)
-            n += f.EvalList.size() * sizeof(TVal);
+    for (const Term& t : s) {
+        n += listNode + sizeof(Term) + t.Factors.capacity() * sizeof(Factor);
+        for (const Factor& f : t.Factors)
+            n += f.EvalList.size() * sizeof(Val);
     }
     return n;
 }
@@ -46,7 +46,7 @@ std::size_t TrickStartTable::KeyHash::operator()(const TrickStartKey& k) const {
     return static_cast<std::size_t>(h);
 }
 
-std::shared_ptr<const TStratSet> TrickStartTable::Find(const TrickStartKey& k) {
+std::shared_ptr<const LineSet> TrickStartTable::Find(const TrickStartKey& k) {
     std::lock_guard lock(mutex_);
     ++stats_.lookups;
     const auto it = map_.find(k);
@@ -55,8 +55,8 @@ std::shared_ptr<const TStratSet> TrickStartTable::Find(const TrickStartKey& k) {
     return it->second;
 }
 
-void TrickStartTable::Store(const TrickStartKey& k, const TStratSet& s) {
-    const std::size_t bytes = StratSetBytes(s);
+void TrickStartTable::Store(const TrickStartKey& k, const LineSet& s) {
+    const std::size_t bytes = LineSetBytes(s);
     {
         std::lock_guard lock(mutex_);
         if (stats_.closed || stats_.full || map_.count(k) != 0) return;
@@ -67,7 +67,7 @@ void TrickStartTable::Store(const TrickStartKey& k, const TStratSet& s) {
     }
     // The copy is made outside the lock; another thread may store the same
     // key meanwhile, with the same set.
-    auto copy = std::make_shared<const TStratSet>(s);
+    auto copy = std::make_shared<const LineSet>(s);
     std::lock_guard lock(mutex_);
     if (stats_.closed || stats_.full || bytes > budget_ - stats_.bytes) return;
     if (map_.emplace(k, std::move(copy)).second) {

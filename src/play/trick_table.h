@@ -1,5 +1,5 @@
 // The table of solved trick starts: the search reaches the same position at the
-// start of a trick by many orders of play, and the strategy set of that
+// start of a trick by many orders of play, and the line set of that
 // position is the same each time. The table keeps those sets so that a
 // position is searched once.
 //
@@ -38,12 +38,12 @@ struct TrickStartKey {
 // (Seat None).
 TrickStartKey KeyOfTrickStart(const Engine& e);
 
-// The memory a strategy set holds, roughly as the allocator sees it.
-std::size_t StratSetBytes(const TStratSet& s);
+// The memory a line set holds, roughly as the allocator sees it.
+std::size_t LineSetBytes(const LineSet& s);
 
 class TrickStartTable {
   public:
-    // 256 MiB of strategy sets.
+    // 256 MiB of line sets.
     static constexpr std::size_t DefaultBudget = std::size_t{256} << 20;
 
     explicit TrickStartTable(std::size_t budgetBytes = DefaultBudget) : budget_(budgetBytes) {}
@@ -52,10 +52,10 @@ class TrickStartTable {
 
     // The set stored under the key, or nullptr. The set never changes once
     // stored; the pointer keeps it alive.
-    std::shared_ptr<const TStratSet> Find(const TrickStartKey& k);
+    std::shared_ptr<const LineSet> Find(const TrickStartKey& k);
     // Stores a copy of s under the key unless the key is already there, the
     // table is closed or the copy would go over the budget.
-    void Store(const TrickStartKey& k, const TStratSet& s);
+    void Store(const TrickStartKey& k, const LineSet& s);
     // Nothing more is stored (a stop was requested: later sets may be
     // incomplete). Sets stored before stay valid.
     void Close();
@@ -76,7 +76,7 @@ class TrickStartTable {
     };
 
     std::mutex mutex_;
-    std::unordered_map<TrickStartKey, std::shared_ptr<const TStratSet>, KeyHash> map_;
+    std::unordered_map<TrickStartKey, std::shared_ptr<const LineSet>, KeyHash> map_;
     std::size_t budget_;
     Stats stats_;
 };

@@ -46,7 +46,7 @@ std::optional<int> ParseRangeValue(std::string_view text, int max) {
 
 // --- holdings as typed ------------------------------------------------------------
 
-THolding AllowedCards(HoldingEdit edit, std::string_view northText, std::string_view southText) {
+Holding AllowedCards(HoldingEdit edit, std::string_view northText, std::string_view southText) {
     switch (edit) {
     case HoldingEdit::North:
         return HoldingMinus(FullSuit(), NormalizeHolding(southText));
@@ -58,13 +58,13 @@ THolding AllowedCards(HoldingEdit edit, std::string_view northText, std::string_
     return {};
 }
 
-std::string ExpandLowestFree(std::string_view text, const THolding& allowed) {
+std::string ExpandLowestFree(std::string_view text, const Holding& allowed) {
     std::string out(text);
-    THolding spare = HoldingMinus(allowed, NormalizeHolding(text));
+    Holding spare = HoldingMinus(allowed, NormalizeHolding(text));
     for (std::size_t i = out.size(); i-- > 0 && !spare.empty();) {
         if (out[i] == 'X' || out[i] == 'x') {
             out[i] = spare[spare.size() - 1];
-            THolding rest;
+            Holding rest;
             for (std::size_t k = 0; k + 1 < spare.size(); ++k)
                 rest.push_back(spare[k]);
             spare = rest;
@@ -73,7 +73,7 @@ std::string ExpandLowestFree(std::string_view text, const THolding& allowed) {
     return out;
 }
 
-FilteredText FilterTypedText(std::string_view typed, const THolding& allowed, std::size_t caret) {
+FilteredText FilterTypedText(std::string_view typed, const Holding& allowed, std::size_t caret) {
     const std::string text = ExpandLowestFree(typed, allowed);
     const bool hasTen = text.find('T') != std::string::npos;
     const std::size_t firstZero = text.find('0');
@@ -101,7 +101,7 @@ FilteredText FilterTypedText(std::string_view typed, const THolding& allowed, st
 }
 
 std::string RefusedKeyMessage(HoldingEdit edit, std::string_view typed, std::string_view kept,
-                              const THolding& allowed) {
+                              const Holding& allowed) {
     // Walk the typed text (each x as the card it stands for) along what was
     // kept; the first character that is not there was refused.
     const std::string expanded = ExpandLowestFree(typed, allowed);
@@ -135,8 +135,8 @@ std::string RefusedKeyMessage(HoldingEdit edit, std::string_view typed, std::str
     return {};
 }
 
-std::string HoldingEditExitText(std::string_view text, const THolding& allowed) {
-    const THolding h = NormalizeHolding(text);
+std::string HoldingEditExitText(std::string_view text, const Holding& allowed) {
+    const Holding h = NormalizeHolding(text);
     return HoldingDisplayText(HoldingMinus(h, HoldingMinus(h, allowed)));
 }
 
@@ -171,7 +171,7 @@ std::optional<TypedHolding> ReadTypedHolding(std::string_view text, std::string_
     return h;
 }
 
-std::optional<THolding> ResolveLows(const TypedHolding& h, const THolding& allowed) {
+std::optional<Holding> ResolveLows(const TypedHolding& h, const Holding& allowed) {
     const std::string text = ExpandLowestFree(h.Cards.str() + std::string(h.Lows, 'X'), allowed);
     if (text.find('X') != std::string::npos) return std::nullopt;
     return NormalizeHolding(text);
@@ -179,7 +179,7 @@ std::optional<THolding> ResolveLows(const TypedHolding& h, const THolding& allow
 
 // --- the combination ------------------------------------------------------------------
 
-std::string CompareMethodText(const TContractGoal& goal) {
+std::string CompareMethodText(const ContractGoal& goal) {
     std::string s = "IMPS: " + ContractText(goal.Contract) + ", " +
                     std::to_string(goal.TricksNeeded) + " trick";
     if (goal.TricksNeeded != 1) s += "s";

@@ -36,12 +36,12 @@ enum class HoldingEdit : std::uint8_t { North, South, Discards };
 
 // The cards an edit may hold: North every card South's text does not name, South
 // every card North's text does not name, the discards North's and South's cards.
-THolding AllowedCards(HoldingEdit edit, std::string_view northText, std::string_view southText);
+Holding AllowedCards(HoldingEdit edit, std::string_view northText, std::string_view southText);
 
 // Replaces every "X" (or "x") of the text, the rightmost first, by the lowest
 // allowed card that the text does not name and no earlier replacement took; an
 // X for which no card is left stays as it is.
-std::string ExpandLowestFree(std::string_view text, const THolding& allowed);
+std::string ExpandLowestFree(std::string_view text, const Holding& allowed);
 
 struct FilteredText {
     std::string Text;
@@ -51,17 +51,17 @@ struct FilteredText {
 // repeated cards and cards not allowed dropped, "1" kept only as the start of a
 // "10" (or while the caret stands right after it). caret is the number of
 // characters before the caret in text.
-FilteredText FilterTypedText(std::string_view text, const THolding& allowed, std::size_t caret);
+FilteredText FilterTypedText(std::string_view text, const Holding& allowed, std::size_t caret);
 
 // Why a holding edit did not keep a character typed into it: "K is in South's
 // hand", "Z is not a card", ...; empty when it kept every one. typed is the text
 // as typed (upper case), kept what FilterTypedText kept of it.
 std::string RefusedKeyMessage(HoldingEdit edit, std::string_view typed, std::string_view kept,
-                              const THolding& allowed);
+                              const Holding& allowed);
 
 // The text a holding edit shows once it loses the focus: the display text
 // ("A K 10 3 ") of the normalised text without the cards that are not allowed.
-std::string HoldingEditExitText(std::string_view text, const THolding& allowed);
+std::string HoldingEditExitText(std::string_view text, const Holding& allowed);
 
 // A typed character as a message names it: 'Z', or "character 1" when it does
 // not print.
@@ -71,7 +71,7 @@ std::string Quoted(char c);
 // "10" for the ten, blanks between cards, and "x" for a low card still to be
 // chosen. Cards are the named ones, Lows the number of x's.
 struct TypedHolding {
-    THolding Cards;
+    Holding Cards;
     unsigned Lows = 0;
 };
 // Nothing when the text is refused, with error saying why, after who and ": "
@@ -80,31 +80,31 @@ std::optional<TypedHolding> ReadTypedHolding(std::string_view text, std::string_
                                              std::string& error);
 // The holding with its x's as the lowest allowed cards it does not name, as a
 // holding edit expands them; nothing when there are not enough.
-std::optional<THolding> ResolveLows(const TypedHolding& h, const THolding& allowed);
+std::optional<Holding> ResolveLows(const TypedHolding& h, const Holding& allowed);
 
 // --- the combination ----------------------------------------------------------------
 
 // "IMPS: 3NT, 2 tricks": the caption of the IMP option.
-std::string CompareMethodText(const TContractGoal& goal);
+std::string CompareMethodText(const ContractGoal& goal);
 
 // Everything the combination dialog hands to the analysis, with the holdings
 // normalised. Discards are empty when the option is off.
 struct ComboValues {
-    THolding North;
-    THolding South;
-    THolding Discards;
+    Holding North;
+    Holding South;
+    Holding Discards;
     bool EntriesOn = false;
     std::uint8_t Entries = 0; // the spin position, used when EntriesOn
     bool VacantOn = false;
     std::uint8_t VacantWestSpin = 13; // used when VacantOn
     std::uint8_t VacantEastSpin = 13;
-    std::optional<TContractGoal> Goal; // set when IMP scoring is on
+    std::optional<ContractGoal> Goal; // set when IMP scoring is on
 
-    THolding NorthPlaying() const { return HoldingMinus(North, Discards); }
-    THolding SouthPlaying() const { return HoldingMinus(South, Discards); }
-    THolding NorthDiscards() const { return HoldingMinus(North, NorthPlaying()); }
-    THolding SouthDiscards() const { return HoldingMinus(South, SouthPlaying()); }
-    THolding DefendersHolding() const {
+    Holding NorthPlaying() const { return HoldingMinus(North, Discards); }
+    Holding SouthPlaying() const { return HoldingMinus(South, Discards); }
+    Holding NorthDiscards() const { return HoldingMinus(North, NorthPlaying()); }
+    Holding SouthDiscards() const { return HoldingMinus(South, SouthPlaying()); }
+    Holding DefendersHolding() const {
         return HoldingMinus(HoldingMinus(FullSuit(), North), South);
     }
     // The spin position with the entries option on, else as many as North plays.
@@ -130,7 +130,7 @@ struct ComboCheck {
 ComboCheck CheckCombination(const ComboValues& v);
 
 // The summary of the combination under analysis: "\r" line breaks and tabs,
-// holdings as THolding text ("North: \tAQ42\rSouth: \tJ53\r\r").
+// holdings as Holding text ("North: \tAQ42\rSouth: \tJ53\r\r").
 std::string CombinationSummary(const ComboValues& v);
 
 } // namespace nvx

@@ -151,7 +151,7 @@ ReportTable PayoffTableView(const ResultsSummary& r) {
 
 // --- the tricks table ------------------------------------------------------------------------
 
-char NamedCardLimit(const THolding& ewCards, char smallCardLimit) {
+char NamedCardLimit(const Holding& ewCards, char smallCardLimit) {
     if (ewCards.size() < 2) return '2';
     const std::uint16_t q = RankValue(smallCardLimit);
     char limit = q >= 1 && q < 13 ? RankChar(static_cast<std::uint16_t>(q + 1)) : smallCardLimit;
@@ -163,11 +163,11 @@ char NamedCardLimit(const THolding& ewCards, char smallCardLimit) {
 TricksTableSource TricksTableSourceOf(Analysis& analysis) {
     TricksTableSource s;
     s.EWCards = analysis.GetEngine().GetEWCards();
-    for (int i = 1; i <= analysis.StratCount(); ++i)
-        s.LineNames.push_back(analysis.GetStratName(i));
+    for (int i = 1; i <= analysis.LineCount(); ++i)
+        s.LineNames.push_back(analysis.GetLineName(i));
     s.SmallCardLimit = analysis.SmallCardLimit();
     s.Tricks = [&analysis](int line, std::string_view west) {
-        return analysis.GetStratTricks(line, west);
+        return analysis.GetLineTricks(line, west);
     };
     s.LayoutProbability = [&analysis](std::string_view west) { return analysis.GetDivProb(west); };
     return s;
@@ -176,7 +176,7 @@ TricksTableSource TricksTableSourceOf(Analysis& analysis) {
 std::vector<TricksTableRow> TricksTableRows(const TricksTableSource& source) {
     // The cell of a line whose tricks differ between the layouts of a row.
     static const std::string TricksDiffer = "?";
-    const THolding& e = source.EWCards;
+    const Holding& e = source.EWCards;
     const std::size_t length = e.size();
     const int lineCount = static_cast<int>(source.LineNames.size());
     const char limit = NamedCardLimit(e, source.SmallCardLimit);

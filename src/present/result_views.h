@@ -88,7 +88,7 @@ ReportTable PayoffTableView(const ResultsSummary& r);
 
 // What the tricks table reads of an analysis.
 struct TricksTableSource {
-    THolding EWCards;                   // the defenders' cards, highest first
+    Holding EWCards;                    // the defenders' cards, highest first
     std::vector<std::string> LineNames; // in list order
     char SmallCardLimit = '2';
     // The tricks of line i (1-based) when West holds exactly these real cards.
@@ -102,7 +102,7 @@ struct TricksTableSource {
 TricksTableSource TricksTableSourceOf(Analysis& analysis);
 
 // The lowest card the rows show by name; defenders' cards below it are "x".
-char NamedCardLimit(const THolding& ewCards, char smallCardLimit);
+char NamedCardLimit(const Holding& ewCards, char smallCardLimit);
 
 struct TricksTableRow {
     std::string West; // West's cards as the row shows them ("KJx"), maybe empty

@@ -36,13 +36,13 @@ ComputeEnd Analysis::ComputeOptimalLines() {
 
 void Analysis::ComputeLines() {
     Host& h = GetHost();
-    TStratSet all = dyn_.StartSolving();
-    TFactor f = StratSetToFactor(h, all);
+    LineSet all = dyn_.StartSolving();
+    Factor f = LineSetToFactor(h, all);
     CheckAllDivs(h, f.Dom.size(), engine_.NumDivs());
 
-    std::vector<TVal> vals;
+    std::vector<Val> vals;
     vals.reserve(f.EvalList.size());
-    for (const TVal& v : f.EvalList)
+    for (const Val& v : f.EvalList)
         vals.push_back(v);
     FreeFactor(f);
 
@@ -56,8 +56,8 @@ void Analysis::ComputeLines() {
     dyn_.SelectLine(nullptr);
 }
 
-std::uint8_t Analysis::GetStratTricks(int i, std::string_view westCards) const {
-    return lines_.GetStratTricksAt(i, engine_.DivNrOfCards(westCards));
+std::uint8_t Analysis::GetLineTricks(int i, std::string_view westCards) const {
+    return lines_.GetLineTricksAt(i, engine_.DivNrOfCards(westCards));
 }
 
 double Analysis::GetDivProb(std::string_view westCards) const {
@@ -85,13 +85,13 @@ char Analysis::SmallCardLimit() const {
     return RankChar(r);
 }
 
-void Analysis::SelectStrat(int i) {
+void Analysis::SelectLine(int i) {
     // A line is always played through from the start: take back what has
     // been played on the previous one, so the play state, the record and the
     // line's evaluation stack stay in step.
     while (!engine_.combo.PlayString.empty())
         play_.TakeBackCard();
-    const TProbStrat* s = lines_.GetStrat(i);
+    const ProbLine* s = lines_.GetLine(i);
     dyn_.SelectLine(s ? &s->Val : nullptr);
 }
 

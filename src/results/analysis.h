@@ -10,7 +10,7 @@
 #include "play/engine.h"
 #include "play/playthrough.h"
 #include "results/payoff.h"
-#include "results/prob_strat.h"
+#include "results/prob_lines.h"
 
 #include <cstdint>
 #include <string>
@@ -30,7 +30,7 @@ class Analysis {
     const Engine& GetEngine() const { return engine_; }
     DynamicEvaluation& GetDynamicEvaluation() { return dyn_; }
     PlayThrough& GetPlay() { return play_; }
-    const ProbStrategies& GetLines() const { return lines_; }
+    const ProbLines& GetLines() const { return lines_; }
     const PayoffTable& GetPayoffTable() const { return payoff_; }
 
     // --- set-up ----------------------------------------------------------------
@@ -39,7 +39,7 @@ class Analysis {
                           std::string_view discards, std::uint8_t westFilled,
                           std::uint8_t eastFilled);
     void SetTrickTable() { payoff_.SetTrickTable(); }
-    void SetIMPTable(const TContractGoal& goal) {
+    void SetIMPTable(const ContractGoal& goal) {
         payoff_.SetIMPTable(goal, static_cast<std::int8_t>(goal.TricksNeeded));
     }
     bool IsIMPs() const { return payoff_.IsIMPs(); }
@@ -53,11 +53,11 @@ class Analysis {
     ComputeEnd ComputeOptimalLines();
 
     // --- result queries (lines numbered from 1 in display order) ---------------------
-    std::uint16_t StratCount() const { return lines_.StratCount(); }
-    std::string GetStratName(int i) const { return lines_.GetStratName(i); }
+    std::uint16_t LineCount() const { return lines_.LineCount(); }
+    std::string GetLineName(int i) const { return lines_.GetLineName(i); }
     // Tricks of line i when West holds exactly these real cards.
-    std::uint8_t GetStratTricks(int i, std::string_view westCards) const;
-    double GetStratProb(int i, int k) const { return lines_.GetStratProb(i, k); }
+    std::uint8_t GetLineTricks(int i, std::string_view westCards) const;
+    double GetLineProb(int i, int k) const { return lines_.GetLineProb(i, k); }
     double GetBestProb(int k) const { return lines_.GetBestProb(k); }
     std::uint8_t GetMaxK() const { return lines_.GetMaxK(); }
     std::uint8_t GetMinK() const { return lines_.GetMinK(); }
@@ -72,7 +72,7 @@ class Analysis {
     char SmallCardLimit() const;
     // Makes line i the line of the play-through (no line when there is none),
     // after taking back whatever was played on the previous line.
-    void SelectStrat(int i);
+    void SelectLine(int i);
 
   private:
     void ComputeLines();
@@ -81,7 +81,7 @@ class Analysis {
     DynamicEvaluation dyn_;
     PlayThrough play_;
     PayoffTable payoff_;
-    ProbStrategies lines_;
+    ProbLines lines_;
 };
 
 } // namespace nvx

@@ -9,7 +9,7 @@ void PayoffTable::SetTrickTable() {
     imps_ = false;
 }
 
-void PayoffTable::SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded) {
+void PayoffTable::SetIMPTable(const ContractGoal& goal, std::int8_t tricksNeeded) {
     std::array<std::int32_t, MaxTricks + 1> score{};
     for (int t = 0; t <= MaxTricks; ++t)
         score[t] = ContractScore(goal.Contract, t - tricksNeeded);
@@ -19,7 +19,7 @@ void PayoffTable::SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeede
     imps_ = true;
 }
 
-std::int32_t Payoff(Host& host, const PayoffTable& table, const TVal& a, const TVal& b,
+std::int32_t Payoff(Host& host, const PayoffTable& table, const Val& a, const Val& b,
                     std::span<const std::int32_t> divProb) {
     if (a.size() != b.size() || a.size() > divProb.size()) {
         InternalError(host, InternalErrorCode::PayoffDifferentSets);

@@ -26,7 +26,7 @@ class PayoffTable {
     // suit instead of j, scoring the goal's contract with tricksNeeded tricks
     // needed in the suit. A trick count that would take the contract's total below
     // 0 or above 13 tricks scores 0.
-    void SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded);
+    void SetIMPTable(const ContractGoal& goal, std::int8_t tricksNeeded);
 
     // The entry (i, j); 0 outside 0..13.
     std::int32_t TablePayoff(int i, int j) const {
@@ -44,7 +44,7 @@ class PayoffTable {
 // TablePayoff(a[p], b[p]) * divProb[p]. Both Vals must be over the set of all
 // divisions (position p is the division numbered p). Vals of different lengths,
 // or longer than the probability table, report internal error 501 and give 0.
-std::int32_t Payoff(Host& host, const PayoffTable& table, const TVal& a, const TVal& b,
+std::int32_t Payoff(Host& host, const PayoffTable& table, const Val& a, const Val& b,
                     std::span<const std::int32_t> divProb);
 
 } // namespace nvx

@@ -59,21 +59,21 @@ class PlanBuilder {
     PlanBuilder(const Engine& source, const DynamicEvaluation& dyn, const PlanOptions& options)
         : host_(), e_(host_, source), dyn_(dyn), options_(options) {
         e_.ResetPlay();
-        const THolding& discards = e_.GetDiscards();
+        const Holding& discards = e_.GetDiscards();
         north_ = HoldingMinus(e_.GetNorth(), discards).str();
         south_ = HoldingMinus(e_.GetSouth(), discards).str();
         defenders_ = e_.GetEWCards().str();
     }
 
-    LinePlan Build(const TVal& lineVal) {
+    LinePlan Build(const Val& lineVal) {
         LinePlan lp;
         lp.EntriesLimited = e_.GetEntries() < north_.size();
-        TDom all;
+        Dom all;
         PossibleDivs(e_, all);
         if (all.size() != lineVal.size()) return lp; // no such line
-        TEval target = MakeEval(host_, all, lineVal);
+        Eval target = MakeEval(host_, all, lineVal);
         lp.Root = Decide(target, true);
-        TDom withProbability;
+        Dom withProbability;
         for (std::uint8_t x : all)
             if (e_.DivProb(x) > 0) withProbability.push_back(x);
         Weigh(lp.Root, 0, withProbability);
@@ -101,7 +101,7 @@ class PlanBuilder {
     }
 
     // The divisions of target that the defenders' cards so far leave possible.
-    bool AnyProbability(const TDom& d) const {
+    bool AnyProbability(const Dom& d) const {
         for (std::uint8_t x : d)
             if (e_.DivProb(x) > 0) return true;
         return false;
@@ -111,16 +111,16 @@ class PlanBuilder {
     // decision: which codes are on the line. When a defender's card gave
     // more away and only one way on is left that takes at least the target
     // everywhere and more somewhere, the target rises to it.
-    std::array<bool, FirstShowOut + 1> OnLine(TEval& target, bool root) {
+    std::array<bool, FirstShowOut + 1> OnLine(Eval& target, bool root) {
         std::array<bool, FirstShowOut + 1> on{};
-        std::array<TFactor, FirstShowOut + 1> f{};
-        TStratSet a = SingleStratSet(ConstEval(e_, e_.NSTricks()));
+        std::array<Factor, FirstShowOut + 1> f{};
+        LineSet a = SingleLineSet(ConstEval(e_, e_.NSTricks()));
         for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
             if (!e_.Play(code)) continue;
-            TStratSet x = root ? CopyStratSet(dyn_.FirstCardSet(code)) : Solve(e_, &table_);
+            LineSet x = root ? CopyLineSet(dyn_.FirstCardSet(code)) : Solve(e_, &table_);
             if (!x.empty()) {
-                TStratSet copy = CopyStratSet(x);
-                f[code] = StratSetToFactor(host_, copy);
+                LineSet copy = CopyLineSet(x);
+                f[code] = LineSetToFactor(host_, copy);
                 if (!root) UnionSS(host_, a, x);
                 KeepAtLeast(host_, f[code], target.Val);
                 on[code] = !f[code].EvalList.empty();
@@ -128,10 +128,10 @@ class PlanBuilder {
             e_.UndoPlay();
         }
         if (root) return on;
-        TFactor all = StratSetToFactor(host_, a);
+        Factor all = LineSetToFactor(host_, a);
         KeepAtLeast(host_, all, target.Val);
         if (all.EvalList.size() == 1) {
-            const TVal& v = all.EvalList.front();
+            const Val& v = all.EvalList.front();
             if (CompareVal(host_, target.Val, v) == '<') {
                 target.Val = v;
                 for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
@@ -182,7 +182,7 @@ class PlanBuilder {
 
     // Whether cashing the winners (CashPolicyCode) takes the target on every
     // division still possible, against every defence.
-    bool CashReaches(const TEval& target) {
+    bool CashReaches(const Eval& target) {
         std::array<std::int16_t, 256> want{};
         want.fill(-1);
         for (std::size_t i = 0; i < target.Dom.size(); ++i)
@@ -192,7 +192,7 @@ class PlanBuilder {
     }
 
     bool TargetReached(const std::array<std::int16_t, 256>& want) {
-        TDom d;
+        Dom d;
         PossibleDivs(e_, d);
         const int tricks = e_.NSTricks();
         for (std::uint8_t x : d)
@@ -221,7 +221,7 @@ class PlanBuilder {
         } else {
             for (std::uint8_t code = 1; code <= FirstShowOut && ok; ++code) {
                 if (!e_.Play(code)) continue;
-                TDom d;
+                Dom d;
                 PossibleDivs(e_, d);
                 if (!d.empty()) ok = CashFrom(want);
                 e_.UndoPlay();
@@ -233,7 +233,7 @@ class PlanBuilder {
 
     // The plan from a declarer's decision (a lead or third hand) on, for the
     // target on the divisions still possible.
-    Plan Decide(TEval target, bool root) {
+    Plan Decide(Eval target, bool root) {
         Plan p;
         const bool lead = e_.play.Seat == seat::None;
         if (lead && !root) {
@@ -292,7 +292,7 @@ class PlanBuilder {
         const std::uint8_t defSeat = e_.play.Seat;
         for (std::uint8_t dc = 1; dc <= FirstShowOut; ++dc) {
             if (!e_.Play(dc)) continue;
-            TDom d;
+            Dom d;
             PossibleDivs(e_, d);
             if (AnyProbability(d)) {
                 std::string group =
@@ -358,14 +358,14 @@ class PlanBuilder {
     // cards take it, second hand low, fourth hand winning the trick as
     // cheaply as it can, else low. share_ gets, for every branch, how likely
     // it is among its step's branches once the play has come that far.
-    void Weigh(Plan& p, std::size_t i, const TDom& divs) {
+    void Weigh(Plan& p, std::size_t i, const Dom& divs) {
         if (i >= p.Steps.size()) return;
         PlanStep& s = p.Steps[i];
         if (!e_.Play(s.Card == '-' ? FirstShowOut : CodeOf(s.Card))) return;
-        TDom all;
+        Dom all;
         PossibleDivs(e_, all);
-        const std::array<TDom, FirstShowOut + 1> byCard = NaturalCards(all);
-        auto probability = [&](const TDom& d) {
+        const std::array<Dom, FirstShowOut + 1> byCard = NaturalCards(all);
+        auto probability = [&](const Dom& d) {
             std::int64_t sum = 0;
             for (std::uint8_t x : d)
                 sum += e_.DivProb(x);
@@ -373,7 +373,7 @@ class PlanBuilder {
         };
         // The natural divisions among divs that come with card dc.
         auto along = [&](std::uint8_t dc) {
-            TDom d;
+            Dom d;
             for (std::uint8_t x : divs)
                 if (std::find(byCard[dc].begin(), byCard[dc].end(), x) != byCard[dc].end())
                     d.push_back(x);
@@ -393,7 +393,7 @@ class PlanBuilder {
                     return c == '-' ? dc == FirstShowOut : CodeOf(c) == dc;
                 });
                 if (!in || byCard[dc].empty() || !e_.Play(dc)) continue;
-                const TDom d = along(dc);
+                const Dom d = along(dc);
                 share_[&b] += probability(byCard[dc]);
                 b.Weight += probability(d);
                 Weigh(b.Then, 0, d);
@@ -404,7 +404,7 @@ class PlanBuilder {
             // put in order.
             const char first = b.Cards.empty() ? '-' : b.Cards.front();
             if (!visited && e_.Play(first == '-' ? FirstShowOut : CodeOf(first))) {
-                Weigh(b.Then, 0, TDom());
+                Weigh(b.Then, 0, Dom());
                 e_.UndoPlay();
             }
         }
@@ -413,11 +413,11 @@ class PlanBuilder {
 
     // The divisions of divs by the card the defender to play would play
     // naturally in each.
-    std::array<TDom, FirstShowOut + 1> NaturalCards(const TDom& divs) {
+    std::array<Dom, FirstShowOut + 1> NaturalCards(const Dom& divs) {
         std::array<std::array<bool, FirstShowOut + 1>, 256> can{};
         for (std::uint8_t dc = 1; dc <= FirstShowOut; ++dc) {
             if (!e_.Play(dc)) continue;
-            TDom d;
+            Dom d;
             PossibleDivs(e_, d);
             for (std::uint8_t x : d)
                 can[x][dc] = true;
@@ -425,7 +425,7 @@ class PlanBuilder {
         }
         const std::uint8_t current = e_.play.Highest[e_.play.CardIndex - 1];
         const bool beat = e_.PositionInTrick() == 3 && e_.classes.Owner[current] != hand::Defenders;
-        std::array<TDom, FirstShowOut + 1> out;
+        std::array<Dom, FirstShowOut + 1> out;
         for (std::uint8_t x : divs) {
             std::uint8_t pick = 0;
             for (std::uint8_t dc = static_cast<std::uint8_t>(current + 1);
@@ -455,7 +455,7 @@ class PlanBuilder {
         }
     }
 
-    TEval RestrictedTarget(const TEval& e, const TDom& d) {
+    Eval RestrictedTarget(const Eval& e, const Dom& d) {
         return MakeEval(host_, d, RestrictVal(host_, e.Dom, e.Val, d));
     }
 
@@ -576,15 +576,15 @@ std::uint8_t CashPolicyCode(const Engine& e) {
     return win != 0 ? win : lowest;
 }
 
-LinePlan BuildPlan(const Engine& engine, const DynamicEvaluation& dyn, const TVal& lineVal,
+LinePlan BuildPlan(const Engine& engine, const DynamicEvaluation& dyn, const Val& lineVal,
                    const PlanOptions& options) {
     PlanBuilder b(engine, dyn, options);
     return b.Build(lineVal);
 }
 
 LinePlan BuildLinePlan(Analysis& analysis, int i, const PlanOptions& options) {
-    if (i < 1 || i > analysis.StratCount()) return {};
-    const TProbStrat* s = analysis.GetLines().GetStrat(i);
+    if (i < 1 || i > analysis.LineCount()) return {};
+    const ProbLine* s = analysis.GetLines().GetLine(i);
     if (s == nullptr) return {};
     return BuildPlan(analysis.GetEngine(), analysis.GetDynamicEvaluation(), s->Val, options);
 }

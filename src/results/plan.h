@@ -106,7 +106,7 @@ struct PlanOptions {
 // combination of the engine (its play may be anywhere; the plan starts from
 // the start) and the sets of the first cards that dyn holds. Reports nothing
 // to the user: the engine's host is used only for internal errors.
-LinePlan BuildPlan(const Engine& engine, const DynamicEvaluation& dyn, const TVal& lineVal,
+LinePlan BuildPlan(const Engine& engine, const DynamicEvaluation& dyn, const Val& lineVal,
                    const PlanOptions& options = {});
 // The plan of line i (1-based) of a finished analysis; an empty plan when
 // there is no such line.

@@ -15,7 +15,7 @@ std::vector<int> Indices(const std::vector<int>& positions) {
 
 } // namespace
 
-ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines) {
+ResultsSummary SummarizeResults(Host& host, const ProbLines& lines) {
     ResultsSummary r;
     r.Imps = lines.Payoffs().IsIMPs();
     r.MinK = lines.GetMinK();
@@ -25,17 +25,16 @@ ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines) {
         r.BestForGoal[k] = Indices(lines.GetBestForGoal(k));
     }
     r.PayoffBest = Indices(lines.GetPayoffBest());
-    const int n = lines.StratCount();
+    const int n = lines.LineCount();
     for (int i = 1; i <= n; ++i) {
         LineResult line;
-        line.Name = lines.GetStratName(i);
+        line.Name = lines.GetLineName(i);
         for (int k = 0; k <= MaxTricks; ++k)
-            line.Prob[k] = lines.GetStratProb(i, k);
+            line.Prob[k] = lines.GetLineProb(i, k);
         const LineBeaters beaters = lines.GetBeaters(host, i);
         line.Beaters = Indices(beaters.Lines);
         line.BeatenByUnshownLine = beaters.ByUnshownLine;
-        if (const TProbStrat* s = lines.GetStrat(i))
-            line.Tricks.assign(s->Val.begin(), s->Val.end());
+        if (const ProbLine* s = lines.GetLine(i)) line.Tricks.assign(s->Val.begin(), s->Val.end());
         r.Lines.push_back(std::move(line));
     }
     r.Payoff.assign(n, std::vector<double>(n, 0.0));

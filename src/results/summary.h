@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cards/host.h"
-#include "results/prob_strat.h"
+#include "results/prob_lines.h"
 
 #include <array>
 #include <cstdint>
@@ -39,6 +39,6 @@ struct ResultsSummary {
 };
 
 // Reads the result queries of the lines of an analysis.
-ResultsSummary SummarizeResults(Host& host, const ProbStrategies& lines);
+ResultsSummary SummarizeResults(Host& host, const ProbLines& lines);
 
 } // namespace nvx

@@ -72,7 +72,7 @@ class ByteStr {
     std::uint8_t data_[Capacity];
 };
 
-using TDom = ByteStr; // division set: strictly ascending DivNrs
-using TVal = ByteStr; // tricks per division of a division set, position by position
+using Dom = ByteStr; // division set: strictly ascending DivNrs
+using Val = ByteStr; // tricks per division of a division set, position by position
 
 } // namespace nvx

@@ -10,7 +10,7 @@ namespace {} // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length), columns_(length * MaxValue) {}
 
-void DominanceIndex::SetBits(std::size_t id, const TVal& v) {
+void DominanceIndex::SetBits(std::size_t id, const Val& v) {
     const std::size_t b = id / 64;
     const std::uint64_t bit = std::uint64_t{1} << (id % 64);
     for (std::size_t p = 0; p < length_; ++p)
@@ -32,7 +32,7 @@ void DominanceIndex::AddBlock() {
     liveBits_.push_back(0);
 }
 
-void DominanceIndex::Widen(Bounds& b, std::size_t g, const TVal& v) {
+void DominanceIndex::Widen(Bounds& b, std::size_t g, const Val& v) {
     if (g * length_ == b.max.size()) {
         b.max.insert(b.max.end(), v.begin(), v.end());
         b.min.insert(b.min.end(), v.begin(), v.end());
@@ -46,7 +46,7 @@ void DominanceIndex::Widen(Bounds& b, std::size_t g, const TVal& v) {
     }
 }
 
-std::size_t DominanceIndex::Add(const TVal& v, std::uint32_t tag) {
+std::size_t DominanceIndex::Add(const Val& v, std::uint32_t tag) {
     const std::size_t id = vals_.size();
     if (id % 64 == 0) AddBlock();
     vals_.push_back(v);
@@ -60,7 +60,7 @@ std::size_t DominanceIndex::Add(const TVal& v, std::uint32_t tag) {
 }
 
 template <bool Complement>
-bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const TVal& v) const {
+bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) const {
     if (Complement) // some entry may be at most v: the minimum is
         return (detail::DirectionBits(bounds.min.data() + g * length_, v.data(), length_, 1) & 1) ==
                0;
@@ -74,7 +74,7 @@ bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const TVal& v) 
 // group the first columns are combined in a plain loop over contiguous words,
 // and only the blocks still in question are looked at further.
 template <bool Complement, bool Backward, class Hit>
-void DominanceIndex::Scan(const TVal& v, const QueryWords& q, Hit hit) const {
+void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
     const std::size_t blocks = liveBits_.size();
     const std::uint64_t* live = liveBits_.data();
     // Missing first columns admit everything: the live bits themselves, or a
@@ -118,7 +118,7 @@ void DominanceIndex::Scan(const TVal& v, const QueryWords& q, Hit hit) const {
 // The query for entries at least v (atLeast) or at most v: one column per
 // position where that rules something out, at least v[p] tricks (higher
 // demands first) or not at least v[p] + 1 (lower limits first).
-DominanceIndex::QueryWords DominanceIndex::Query(const TVal& v, bool atLeast) const {
+DominanceIndex::QueryWords DominanceIndex::Query(const Val& v, bool atLeast) const {
     QueryWords q;
     std::size_t count[MaxValue + 1] = {};
     for (std::size_t p = 0; p < length_; ++p)
@@ -141,7 +141,7 @@ DominanceIndex::QueryWords DominanceIndex::Query(const TVal& v, bool atLeast) co
     return q;
 }
 
-std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
+std::size_t DominanceIndex::FindAtLeast(const Val& v) const {
     if (live_ == 0) return None;
     // The latest entries are the likeliest to beat a new Val: look at them first.
     std::size_t found = None;
@@ -152,7 +152,7 @@ std::size_t DominanceIndex::FindAtLeast(const TVal& v) const {
     return found;
 }
 
-bool DominanceIndex::FindAllAtLeast(const TVal& v, std::vector<std::uint32_t>& ids,
+bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& ids,
                                     std::size_t limit) const {
     ids.clear();
     if (live_ == 0) return true;
@@ -170,7 +170,7 @@ bool DominanceIndex::FindAllAtLeast(const TVal& v, std::vector<std::uint32_t>& i
     return !below;
 }
 
-std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
+std::size_t DominanceIndex::RemoveAtMost(const Val& v) {
     if (live_ == 0) return 0;
     std::size_t removed = 0;
     Scan<true, false>(v, Query(v, false), [&](std::size_t b, std::uint64_t acc) {
@@ -183,7 +183,7 @@ std::size_t DominanceIndex::RemoveAtMost(const TVal& v) {
 }
 
 void DominanceIndex::Compact() {
-    std::vector<TVal> vals;
+    std::vector<Val> vals;
     std::vector<std::uint32_t> tags;
     vals.reserve(live_);
     tags.reserve(live_);
@@ -205,10 +205,10 @@ void DominanceIndex::Compact() {
         Add(vals[i], tags[i]);
 }
 
-bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const TVal& v) {
+bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {
     for (std::size_t id : ids_)
         if (id != DominanceIndex::None && index.Live(id) &&
-            (detail::DirectionBits(v.data(), index.Val(id).data(), v.size(), 1) & 1) == 0)
+            (detail::DirectionBits(v.data(), index.ValAt(id).data(), v.size(), 1) & 1) == 0)
             return true;
     const std::size_t by = index.FindAtLeast(v);
     if (by == DominanceIndex::None) return false;

@@ -24,34 +24,33 @@ class DominanceIndex {
     explicit DominanceIndex(std::size_t length);
 
     // No byte of v is above MaxValue.
-    static bool ValuesFit(const TVal& v) {
+    static bool ValuesFit(const Val& v) {
         for (std::uint8_t b : v)
             if (b > MaxValue) return false;
         return true;
     }
     // v has the index's length and no byte above MaxValue.
-    bool Indexable(const TVal& v) const { return v.size() == length_ && ValuesFit(v); }
+    bool Indexable(const Val& v) const { return v.size() == length_ && ValuesFit(v); }
 
     // Appends v (which must be indexable) as a live entry; returns its id.
     // Ids grow by one with every Add; Compact renumbers them.
-    std::size_t Add(const TVal& v, std::uint32_t tag = 0);
+    std::size_t Add(const Val& v, std::uint32_t tag = 0);
     // Some live Val is at least v at every position (equal counts).
-    bool AnyAtLeast(const TVal& v) const { return FindAtLeast(v) != None; }
+    bool AnyAtLeast(const Val& v) const { return FindAtLeast(v) != None; }
     // The id of such a Val, or None.
     static constexpr std::size_t None = static_cast<std::size_t>(-1);
-    std::size_t FindAtLeast(const TVal& v) const;
+    std::size_t FindAtLeast(const Val& v) const;
     // The ids of every live Val at least v, lowest first; false (and stops
     // looking) as soon as one below limit is found.
-    bool FindAllAtLeast(const TVal& v, std::vector<std::uint32_t>& ids,
-                        std::size_t limit = 0) const;
+    bool FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& ids, std::size_t limit = 0) const;
     // Removes every live Val that is at most v at every position (v itself
     // included, if present); returns how many.
-    std::size_t RemoveAtMost(const TVal& v);
+    std::size_t RemoveAtMost(const Val& v);
 
     std::size_t Size() const { return vals_.size(); }
     std::size_t LiveCount() const { return live_; }
     bool Live(std::size_t id) const { return (liveBits_[id / 64] >> (id % 64)) & 1U; }
-    const TVal& Val(std::size_t id) const { return vals_[id]; }
+    const Val& ValAt(std::size_t id) const { return vals_[id]; }
     std::uint32_t Tag(std::size_t id) const { return tags_[id]; }
 
     // Drops the removed entries; the live ones keep their order and get the
@@ -70,16 +69,16 @@ class DominanceIndex {
         std::vector<std::uint8_t> max; // length_ bytes per group
         std::vector<std::uint8_t> min;
     };
-    QueryWords Query(const TVal& v, bool atLeast) const;
+    QueryWords Query(const Val& v, bool atLeast) const;
     template <bool Complement, bool Backward, class Hit>
-    void Scan(const TVal& v, const QueryWords& q, Hit hit) const;
+    void Scan(const Val& v, const QueryWords& q, Hit hit) const;
     // Whether group g may hold an entry at least v (Complement: at most v).
-    template <bool Complement> bool Admits(const Bounds& b, std::size_t g, const TVal& v) const;
+    template <bool Complement> bool Admits(const Bounds& b, std::size_t g, const Val& v) const;
 
     // The word of block b in column c.
     std::uint64_t& Word(std::size_t c, std::size_t b) { return bits_[c * capacity_ + b]; }
     std::uint64_t Word(std::size_t c, std::size_t b) const { return bits_[c * capacity_ + b]; }
-    void SetBits(std::size_t id, const TVal& v);
+    void SetBits(std::size_t id, const Val& v);
     void AddBlock();
 
     std::size_t length_;
@@ -97,10 +96,10 @@ class DominanceIndex {
     static constexpr std::size_t GroupBlocks = 8;
     static constexpr std::size_t SuperGroups = 16;
     Bounds groups_, supers_;
-    void Widen(Bounds& b, std::size_t g, const TVal& v);
+    void Widen(Bounds& b, std::size_t g, const Val& v);
     std::vector<std::uint64_t> zeros_; // one column of zeros
     std::vector<std::uint64_t> liveBits_;
-    std::vector<TVal> vals_;
+    std::vector<Val> vals_;
     std::vector<std::uint32_t> tags_;
     std::size_t live_ = 0;
 };
@@ -110,7 +109,7 @@ class DominanceIndex {
 // it remembers must stay valid (no Compact) while it is used.
 class RecentBeaters {
   public:
-    bool AnyAtLeast(const DominanceIndex& index, const TVal& v);
+    bool AnyAtLeast(const DominanceIndex& index, const Val& v);
 
   private:
     std::size_t ids_[4] = {DominanceIndex::None, DominanceIndex::None, DominanceIndex::None,

@@ -7,7 +7,7 @@ namespace nvx {
 namespace {
 
 // Dominance of two aligned byte sequences after mapping each byte with f.
-template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
+template <class F> char Dominance(const Val& v1, const Val& v2, F f) {
     std::size_t p = v1.size();
     while (p > 0 && f(v1[p - 1]) == f(v2[p - 1]))
         --p;
@@ -25,7 +25,7 @@ template <class F> char Dominance(const TVal& v1, const TVal& v2, F f) {
 
 } // namespace
 
-char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
+char CompareValOrder(Host& host, const Val& v1, const Val& v2) {
     if (v1.size() != v2.size()) {
         InternalError(host, InternalErrorCode::CompareValOrderLengths);
         return '=';
@@ -37,7 +37,7 @@ char CompareValOrder(Host& host, const TVal& v1, const TVal& v2) {
     return v1[p - 1] < v2[p - 1] ? '<' : '>';
 }
 
-char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t k) {
+char CompareValAtLeast(Host& host, const Val& v1, const Val& v2, std::uint8_t k) {
     if (v1.size() != v2.size()) {
         InternalError(host, InternalErrorCode::CompareValAtLeastLengths);
         return '|';
@@ -45,7 +45,7 @@ char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t 
     return Dominance(v1, v2, [k](std::uint8_t b) { return b >= k ? 1 : 0; });
 }
 
-bool ValAllLT(Host& host, const TVal& v1, const TVal& v2) {
+bool ValAllLT(Host& host, const Val& v1, const Val& v2) {
     if (v1.size() != v2.size()) {
         InternalError(host, InternalErrorCode::ValAllLTLengths);
         return false;
@@ -57,7 +57,7 @@ bool ValAllLT(Host& host, const TVal& v1, const TVal& v2) {
 
 // --- division sets ---------------------------------------------------------
 
-bool DomDisjoint(const TDom& a, const TDom& b) {
+bool DomDisjoint(const Dom& a, const Dom& b) {
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         if (a[i] < b[j])
@@ -70,7 +70,7 @@ bool DomDisjoint(const TDom& a, const TDom& b) {
     return true;
 }
 
-bool DomSubset(const TDom& a, const TDom& b) {
+bool DomSubset(const Dom& a, const Dom& b) {
     if (b.size() < a.size()) return false;
     std::size_t j = 0;
     for (std::size_t i = 0; i < a.size(); ++i) {
@@ -82,8 +82,8 @@ bool DomSubset(const TDom& a, const TDom& b) {
     return true;
 }
 
-TDom DomUnion(const TDom& a, const TDom& b) {
-    TDom u;
+Dom DomUnion(const Dom& a, const Dom& b) {
+    Dom u;
     std::size_t i = 0, j = 0;
     while (i < a.size() && j < b.size()) {
         if (a[i] < b[j])
@@ -102,9 +102,9 @@ TDom DomUnion(const TDom& a, const TDom& b) {
     return u;
 }
 
-TDom DomDiff(Host& host, const TDom& d1, const TDom& d2) {
+Dom DomDiff(Host& host, const Dom& d1, const Dom& d2) {
     // Walk both sets from their largest DivNr and fill the result from its end.
-    TDom r = TDom::withLength(d1.size());
+    Dom r = Dom::withLength(d1.size());
     std::size_t i = d1.size(), j = d2.size(), k = d1.size();
     while (i > 0) {
         if (j > 0 && d2[j - 1] == d1[i - 1]) {
@@ -128,14 +128,14 @@ TDom DomDiff(Host& host, const TDom& d1, const TDom& d2) {
     return r;
 }
 
-void CheckOrderedDom(Host& host, const TDom& d) {
+void CheckOrderedDom(Host& host, const Dom& d) {
     for (std::size_t i = 1; i < d.size(); ++i)
         if (d[i - 1] >= d[i]) InternalError(host, InternalErrorCode::DomNotOrdered);
 }
 
 // --- combining evaluations -------------------------------------------------
 
-void MergeVal(Host& host, TVal& r, const TDom& d1, const TVal& v1, const TDom& d2, const TVal& v2) {
+void MergeVal(Host& host, Val& r, const Dom& d1, const Val& v1, const Dom& d2, const Val& v2) {
     bool bad = v1.size() != d1.size() || v2.size() != d2.size();
     auto at1 = [&](std::size_t p) -> std::uint8_t { return p < v1.size() ? v1[p] : 0; };
     auto at2 = [&](std::size_t p) -> std::uint8_t { return p < v2.size() ? v2[p] : 0; };
@@ -162,8 +162,8 @@ void MergeVal(Host& host, TVal& r, const TDom& d1, const TVal& v1, const TDom& d
     if (bad || k != 0) InternalError(host, InternalErrorCode::MergeValWrongLength);
 }
 
-TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2) {
-    TVal r = TVal::withLength(d2.size());
+Val RestrictVal(Host& host, const Dom& d1, const Val& v1, const Dom& d2) {
+    Val r = Val::withLength(d2.size());
     auto at1 = [&](std::size_t p) -> std::uint8_t { return p < v1.size() ? v1[p] : 0; };
     std::size_t i = d1.size();
     for (std::size_t j = d2.size(); j > 0; --j) {
@@ -181,8 +181,7 @@ TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2) {
     return r;
 }
 
-void SplitSameValues(const TDom& d, const TVal& a, const TVal& b, TDom& dDiff, TVal& vSame,
-                     TDom& dSame) {
+void SplitSameValues(const Dom& d, const Val& a, const Val& b, Dom& dDiff, Val& vSame, Dom& dSame) {
     dDiff.clear();
     vSame.clear();
     dSame.clear();
@@ -197,26 +196,26 @@ void SplitSameValues(const TDom& d, const TVal& a, const TVal& b, TDom& dDiff, T
     }
 }
 
-TEval MakeEval(Host& host, const TDom& dom, const TVal& val) {
+Eval MakeEval(Host& host, const Dom& dom, const Val& val) {
     if (dom.size() != val.size()) InternalError(host, InternalErrorCode::MakeEvalLengths);
-    return TEval{dom, val};
+    return Eval{dom, val};
 }
 
-TEval ConstEvalOver(const TDom& dom, std::uint8_t x) {
-    return TEval{dom, TVal::filled(dom.size(), x)};
+Eval ConstEvalOver(const Dom& dom, std::uint8_t x) {
+    return Eval{dom, Val::filled(dom.size(), x)};
 }
 
-TEval ConcatEval(Host& host, const TEval& e1, const TEval& e2) {
+Eval ConcatEval(Host& host, const Eval& e1, const Eval& e2) {
     if (e2.Dom.empty() && e2.Val.empty()) return e1;
     if (e1.Dom.empty() && e1.Val.empty()) return e2;
-    TEval e;
+    Eval e;
     e.Dom = DomUnion(e1.Dom, e2.Dom);
-    e.Val = TVal::withLength(e.Dom.size());
+    e.Val = Val::withLength(e.Dom.size());
     MergeVal(host, e.Val, e1.Dom, e1.Val, e2.Dom, e2.Val);
     return e;
 }
 
-void LowerEval(Host& host, TEval& e1, const TEval& e2) {
+void LowerEval(Host& host, Eval& e1, const Eval& e2) {
     std::size_t i = e1.Dom.size();
     for (std::size_t j = e2.Dom.size(); j > 0; --j) {
         const std::uint8_t d = e2.Dom[j - 1];

@@ -13,29 +13,29 @@
 
 namespace nvx {
 
-struct TEval {
-    TDom Dom;
-    TVal Val;
-    friend bool operator==(const TEval&, const TEval&) = default;
+struct Eval {
+    nvx::Dom Dom;
+    nvx::Val Val;
+    friend bool operator==(const Eval&, const Eval&) = default;
 };
 
 // The evaluation over no division: the neutral start of a concatenation and of
-// a product of strategy sets. Read-only.
-inline const TEval EmptyEval{};
+// a product of line sets. Read-only.
+inline const Eval EmptyEval{};
 
 // --- division sets ---------------------------------------------------------
 
 // No DivNr in common (true when either is empty).
-bool DomDisjoint(const TDom& a, const TDom& b);
+bool DomDisjoint(const Dom& a, const Dom& b);
 // Every DivNr of a is in b.
-bool DomSubset(const TDom& a, const TDom& b);
+bool DomSubset(const Dom& a, const Dom& b);
 // a ∪ b, ascending.
-TDom DomUnion(const TDom& a, const TDom& b);
+Dom DomUnion(const Dom& a, const Dom& b);
 // d1 \ d2, where d2 must be a subset of d1: an element of d2 missing from d1
 // reports 405 (and is skipped); a result of the wrong length reports 406.
-TDom DomDiff(Host& host, const TDom& d1, const TDom& d2);
+Dom DomDiff(Host& host, const Dom& d1, const Dom& d2);
 // Reports 409 for every adjacent pair that is not strictly ascending.
-void CheckOrderedDom(Host& host, const TDom& d);
+void CheckOrderedDom(Host& host, const Dom& d);
 
 namespace detail {
 
@@ -90,7 +90,7 @@ inline void MinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_
 
 // Dominance: '=' equal everywhere, '<' V1 <= V2 everywhere and not equal,
 // '>' the reverse, '|' neither. Different lengths: internal error 402.
-inline char CompareVal(Host& host, const TVal& v1, const TVal& v2) {
+inline char CompareVal(Host& host, const Val& v1, const Val& v2) {
     if (v1.size() != v2.size()) [[unlikely]] {
         InternalError(host, InternalErrorCode::CompareValLengths);
         return '|';
@@ -99,18 +99,18 @@ inline char CompareVal(Host& host, const TVal& v1, const TVal& v2) {
     return kResult[detail::DirectionBits(v1.data(), v2.data(), v1.size())];
 }
 // Total order decided by the highest position where the Vals differ (error 401).
-char CompareValOrder(Host& host, const TVal& v1, const TVal& v2);
+char CompareValOrder(Host& host, const Val& v1, const Val& v2);
 // Dominance of the success sets for the goal of at least k tricks (error 403).
-char CompareValAtLeast(Host& host, const TVal& v1, const TVal& v2, std::uint8_t k);
+char CompareValAtLeast(Host& host, const Val& v1, const Val& v2, std::uint8_t k);
 // V1[i] <= V2[i] everywhere (error 404); V1[i] < V2[i] everywhere (error 4045).
-inline bool ValAllLE(Host& host, const TVal& v1, const TVal& v2) {
+inline bool ValAllLE(Host& host, const Val& v1, const Val& v2) {
     if (v1.size() != v2.size()) [[unlikely]] {
         InternalError(host, InternalErrorCode::ValAllLELengths);
         return false;
     }
     return (detail::DirectionBits(v1.data(), v2.data(), v1.size(), 1) & 1) == 0;
 }
-bool ValAllLT(Host& host, const TVal& v1, const TVal& v2);
+bool ValAllLT(Host& host, const Val& v1, const Val& v2);
 
 // --- combining evaluations -------------------------------------------------
 
@@ -118,24 +118,23 @@ bool ValAllLT(Host& host, const TVal& v1, const TVal& v2);
 // in one set only takes that set's value, one in both the smaller of the two.
 // Error 407 when the positions filled do not come out at r's length (or when
 // an input Val is not aligned with its set).
-void MergeVal(Host& host, TVal& r, const TDom& d1, const TVal& v1, const TDom& d2, const TVal& v2);
+void MergeVal(Host& host, Val& r, const Dom& d1, const Val& v1, const Dom& d2, const Val& v2);
 // The values of v1 (over d1) at the DivNrs of d2, in d2's order. A DivNr of d2
 // missing from d1 reports 408 and takes the value of the nearest smaller DivNr
 // of d1 (0 when there is none).
-TVal RestrictVal(Host& host, const TDom& d1, const TVal& v1, const TDom& d2);
+Val RestrictVal(Host& host, const Dom& d1, const Val& v1, const Dom& d2);
 // Splits d where the aligned Vals a and b agree (dSame, with the common values
 // vSame) from where they differ (dDiff).
-void SplitSameValues(const TDom& d, const TVal& a, const TVal& b, TDom& dDiff, TVal& vSame,
-                     TDom& dSame);
+void SplitSameValues(const Dom& d, const Val& a, const Val& b, Dom& dDiff, Val& vSame, Dom& dSame);
 // (dom, val); lengths differ: error 4010, the fields are assigned all the same.
-TEval MakeEval(Host& host, const TDom& dom, const TVal& val);
+Eval MakeEval(Host& host, const Dom& dom, const Val& val);
 // The evaluation with value x on every division of dom.
-TEval ConstEvalOver(const TDom& dom, std::uint8_t x);
+Eval ConstEvalOver(const Dom& dom, std::uint8_t x);
 // Over e1.Dom ∪ e2.Dom, the smaller value where both are defined (the
 // defenders pick the branch worse for declarer). Error 407 as MergeVal.
-TEval ConcatEval(Host& host, const TEval& e1, const TEval& e2);
+Eval ConcatEval(Host& host, const Eval& e1, const Eval& e2);
 // e1.Val := min(e1.Val, e2.Val) on every DivNr of e2; a DivNr of e2 missing
 // from e1 reports 4011 and is skipped.
-void LowerEval(Host& host, TEval& e1, const TEval& e2);
+void LowerEval(Host& host, Eval& e1, const Eval& e2);
 
 } // namespace nvx

@@ -8,7 +8,7 @@
 namespace nvx {
 namespace {
 
-bool Ascending(const TDom& d) {
+bool Ascending(const Dom& d) {
     for (std::size_t i = 1; i < d.size(); ++i)
         if (d[i - 1] >= d[i]) return false;
     return true;
@@ -17,8 +17,8 @@ bool Ascending(const TDom& d) {
 // A Val of one operand spread over the merged set: 255 (above any number of
 // tricks) where the operand has no value, so that the pointwise minimum of two
 // spread Vals is their merge.
-void Spread(const TVal& v, const TDom& from, const TDom& to, TVal& out) {
-    out = TVal::filled(to.size(), 0xFF);
+void Spread(const Val& v, const Dom& from, const Dom& to, Val& out) {
+    out = Val::filled(to.size(), 0xFF);
     std::size_t j = 0;
     for (std::size_t i = 0; i < from.size(); ++i) {
         while (j < to.size() && to[j] != from[i])
@@ -30,7 +30,7 @@ void Spread(const TVal& v, const TDom& from, const TDom& to, TVal& out) {
 
 // No Val of the list is dominated by or equal to another. Long lists are
 // not checked (false).
-bool KnownReduced(Host& host, const TEvalList& l) {
+bool KnownReduced(Host& host, const EvalList& l) {
     if (l.size() > 512) return false;
     for (auto i = l.begin(); i != l.end(); ++i)
         for (auto j = std::next(i); j != l.end(); ++j)
@@ -53,9 +53,9 @@ struct ProductOptions {
 // on its divisions, the bound's maximum on the others.
 class BoundTest {
   public:
-    BoundTest(const ExpansionBound* bound, const TDom& dom) : bound_(bound) {
+    BoundTest(const ExpansionBound* bound, const Dom& dom) : bound_(bound) {
         if (bound_ == nullptr) return;
-        const TDom& all = bound_->Max.Dom;
+        const Dom& all = bound_->Max.Dom;
         at_.resize(dom.size());
         std::size_t i = 0;
         for (std::size_t j = 0; j < dom.size(); ++j) {
@@ -71,9 +71,9 @@ class BoundTest {
     }
     bool Active() const { return bound_ != nullptr; }
     // Every strategy that v can still lead to is covered.
-    bool Covered(const TVal& v, unsigned part) {
+    bool Covered(const Val& v, unsigned part) {
         if (bound_ == nullptr) return false;
-        TVal& u = upper_[part]; // the other positions keep the maximum
+        Val& u = upper_[part]; // the other positions keep the maximum
         for (std::size_t j = 0; j < at_.size(); ++j)
             u[at_[j]] = v[j];
         return bound_->Covered(u, part);
@@ -82,15 +82,15 @@ class BoundTest {
   private:
     const ExpansionBound* bound_;
     std::vector<std::size_t> at_; // position in the bound's Dom of each division
-    TVal upper_[2];               // one for each part
+    Val upper_[2];                // one for each part
 };
 
 // The Vals of a factor spread over the merged set, one after the other.
-std::vector<std::uint8_t> SpreadAll(const TFactor& f, const TDom& to) {
+std::vector<std::uint8_t> SpreadAll(const Factor& f, const Dom& to) {
     std::vector<std::uint8_t> flat;
     flat.reserve(f.EvalList.size() * to.size());
-    TVal s;
-    for (const TVal& v : f.EvalList) {
+    Val s;
+    for (const Val& v : f.EvalList) {
         Spread(v, f.Dom, to, s);
         flat.insert(flat.end(), s.begin(), s.end());
     }
@@ -101,7 +101,7 @@ std::vector<std::uint8_t> SpreadAll(const TFactor& f, const TDom& to) {
 constexpr std::size_t MaxPairsByIndexes = std::size_t{1} << 22;
 
 // Where each division of a factor lies in the merged set.
-std::vector<std::size_t> PositionsIn(const TDom& from, const TDom& to) {
+std::vector<std::size_t> PositionsIn(const Dom& from, const Dom& to) {
     std::vector<std::size_t> at(from.size());
     std::size_t j = 0;
     for (std::size_t i = 0; i < from.size(); ++i) {
@@ -119,14 +119,14 @@ std::vector<std::size_t> PositionsIn(const TDom& from, const TDom& to) {
 // i; where they are many, an index over the whole Vals is asked instead.
 class ProductSide {
   public:
-    ProductSide(const TFactor& f, const TDom& other, const TDom& merged)
+    ProductSide(const Factor& f, const Dom& other, const Dom& merged)
         : length_(f.Dom.size()), at_(PositionsIn(f.Dom, merged)), index_(f.Dom.size()) {
         std::vector<std::size_t> own; // the divisions not shared
         for (std::size_t k = 0; k < f.Dom.size(); ++k)
             (std::binary_search(other.begin(), other.end(), f.Dom[k]) ? shared_ : own).push_back(k);
         DominanceIndex ownIndex(own.size());
-        TVal part = TVal::withLength(own.size());
-        for (const TVal& v : f.EvalList) {
+        Val part = Val::withLength(own.size());
+        for (const Val& v : f.EvalList) {
             index_.Add(v);
             vals_.insert(vals_.end(), v.begin(), v.end());
             for (std::size_t k = 0; k < own.size(); ++k)
@@ -152,8 +152,7 @@ class ProductSide {
     // The Vals at least the merge m (over the merged divisions) on this
     // factor's divisions, lowest first, for a pair with Val i of this factor;
     // false as soon as one below i is found. scratch has the factor's length.
-    bool AtLeast(std::size_t i, const TVal& m, TVal& scratch,
-                 std::vector<std::uint32_t>& ids) const {
+    bool AtLeast(std::size_t i, const Val& m, Val& scratch, std::vector<std::uint32_t>& ids) const {
         if (many_[i]) {
             for (std::size_t k = 0; k < length_; ++k)
                 scratch[k] = m[at_[k]];
@@ -198,10 +197,10 @@ class ProductSide {
 //      (the rest of I x J are later pairs equal to it);
 //   4. the bound covers it.
 // Returns false when a Val has more tricks than an index can hold.
-bool ProductByIndexes(Host& host, const TFactor& f1, const TFactor& f2, TFactor& r,
-                      bool interruptible, BoundTest& bound) {
+bool ProductByIndexes(Host& host, const Factor& f1, const Factor& f2, Factor& r, bool interruptible,
+                      BoundTest& bound) {
     const std::size_t n1 = f1.EvalList.size(), n2 = f2.EvalList.size(), len = r.Dom.size();
-    auto fits = [](const TEvalList& l) {
+    auto fits = [](const EvalList& l) {
         return std::all_of(l.begin(), l.end(), DominanceIndex::ValuesFit);
     };
     if (!fits(f1.EvalList) || !fits(f2.EvalList)) return false;
@@ -216,14 +215,14 @@ bool ProductByIndexes(Host& host, const TFactor& f1, const TFactor& f2, TFactor&
         return t;
     };
     struct Scratch {
-        TVal v, v1, v2;
+        Val v, v1, v2;
         std::vector<std::uint32_t> in1, in2;
     };
     Scratch scratch[2];
     for (Scratch& x : scratch) {
-        x.v = TVal::withLength(len);
-        x.v1 = TVal::withLength(f1.Dom.size());
-        x.v2 = TVal::withLength(f2.Dom.size());
+        x.v = Val::withLength(len);
+        x.v1 = Val::withLength(f1.Dom.size());
+        x.v2 = Val::withLength(f2.Dom.size());
     }
     const auto beaten = [&](std::uint64_t nr, unsigned part) {
         Scratch& x = scratch[part];
@@ -243,7 +242,7 @@ bool ProductByIndexes(Host& host, const TFactor& f1, const TFactor& f2, TFactor&
         // Step 4.
         return bound.Covered(x.v, part);
     };
-    std::vector<TVal> storage; // back to front: pair order
+    std::vector<Val> storage; // back to front: pair order
     constexpr std::size_t Chunk = 1 << 14;
     std::vector<char> gone;
     const std::uint64_t pairs = std::uint64_t{n1} * n2;
@@ -259,40 +258,40 @@ bool ProductByIndexes(Host& host, const TFactor& f1, const TFactor& f2, TFactor&
         for (std::size_t k = 0; k < n; ++k) {
             if (gone[k]) continue;
             const std::uint64_t nr = from + k;
-            TVal v = TVal::withLength(len);
+            Val v = Val::withLength(len);
             detail::MinBytes(v.data(), flat1.data() + nr / n2 * len, flat2.data() + nr % n2 * len,
                              len);
             storage.push_back(std::move(v));
         }
     }
-    r.EvalList = TEvalList::FromBackToFront(std::move(storage));
+    r.EvalList = EvalList::FromBackToFront(std::move(storage));
     return true;
 }
 
 // The product of two factors without consuming them.
-TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOptions options = {}) {
+Factor Multiply(Host& host, const Factor& f1, const Factor& f2, ProductOptions options = {}) {
     const bool interruptible = options.interruptible;
-    TFactor r;
+    Factor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
     BoundTest bound(options.bound, r.Dom);
     bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
-    for (const TVal& v : f1.EvalList)
+    for (const Val& v : f1.EvalList)
         careful |= v.size() != f1.Dom.size();
-    for (const TVal& v : f2.EvalList)
+    for (const Val& v : f2.EvalList)
         careful |= v.size() != f2.Dom.size();
     if (careful) {
         // Take the plain way, which reports misaligned Vals.
-        for (const TVal& v1 : f1.EvalList)
-            for (const TVal& v2 : f2.EvalList) {
-                TVal m = TVal::withLength(r.Dom.size());
+        for (const Val& v1 : f1.EvalList)
+            for (const Val& v2 : f2.EvalList) {
+                Val m = Val::withLength(r.Dom.size());
                 MergeVal(host, m, f1.Dom, v1, f2.Dom, v2);
                 if (!bound.Covered(m, 0)) AddVal(host, r, m);
             }
         return r;
     }
-    std::vector<TVal> spread2(f2.EvalList.size());
+    std::vector<Val> spread2(f2.EvalList.size());
     std::size_t k = 0;
-    for (const TVal& v2 : f2.EvalList)
+    for (const Val& v2 : f2.EvalList)
         Spread(v2, f2.Dom, r.Dom, spread2[k++]);
     // Over disjoint division sets the merged Vals of two reduced factors
     // dominate one another only where their parts do: none do, and every
@@ -303,11 +302,11 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
     if (!allKept && pairCount >= 4096 && pairCount <= MaxPairsByIndexes &&
         ProductByIndexes(host, f1, f2, r, interruptible, bound))
         return r;
-    std::vector<TVal> storage; // back to front, when allKept
+    std::vector<Val> storage; // back to front, when allKept
     ReducedListBuilder kept;
-    TVal s1, m = TVal::withLength(r.Dom.size());
+    Val s1, m = Val::withLength(r.Dom.size());
     std::size_t pairs = 0; // pairs combined since the host last handled its events
-    for (const TVal& v1 : f1.EvalList) {
+    for (const Val& v1 : f1.EvalList) {
         if (interruptible && (kept.Size() > 0 || !storage.empty())) {
             if (pairs >= 1024) {
                 host.ProcessPendingEvents();
@@ -317,7 +316,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
         }
         pairs += spread2.size();
         Spread(v1, f1.Dom, r.Dom, s1);
-        for (const TVal& s2 : spread2) {
+        for (const Val& s2 : spread2) {
             detail::MinBytes(m.data(), s1.data(), s2.data(), m.size());
             if (bound.Covered(m, 0)) continue;
             if (allKept)
@@ -326,7 +325,7 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
                 kept.Add(host, m);
         }
     }
-    r.EvalList = allKept ? TEvalList::FromBackToFront(std::move(storage)) : kept.Take();
+    r.EvalList = allKept ? EvalList::FromBackToFront(std::move(storage)) : kept.Take();
     return r;
 }
 
@@ -334,64 +333,64 @@ TFactor Multiply(Host& host, const TFactor& f1, const TFactor& f2, ProductOption
 
 // --- lists of Vals -----------------------------------------------------------
 
-TVal PopVal(Host& host, TEvalList& l) {
+Val PopVal(Host& host, EvalList& l) {
     if (l.empty()) {
         InternalError(host, InternalErrorCode::PopValOfEmptyList);
-        return TVal{};
+        return Val{};
     }
-    TVal v = l.front();
+    Val v = l.front();
     l.pop_front();
     return v;
 }
 
 // --- factor basics -------------------------------------------------------------
 
-TFactor FactorOfEval(const TEval& e) {
-    TFactor f{e.Dom, {}};
+Factor FactorOfEval(const Eval& e) {
+    Factor f{e.Dom, {}};
     f.EvalList.push_front(e.Val);
     return f;
 }
 
-void ClearEvalList(TFactor& f) {
+void ClearEvalList(Factor& f) {
     f.EvalList.release();
 }
 
-void FreeFactor(TFactor& f) {
+void FreeFactor(Factor& f) {
     f.EvalList.release();
     f.Dom.clear();
 }
 
-void CheckFactor(Host& host, const TFactor& f) {
+void CheckFactor(Host& host, const Factor& f) {
     CheckOrderedDom(host, f.Dom);
-    for (const TVal& v : f.EvalList)
+    for (const Val& v : f.EvalList)
         if (v.size() != f.Dom.size()) InternalError(host, InternalErrorCode::ValNotAlignedWithDom);
 }
 
 // --- dominance on factors ------------------------------------------------------
 
-bool IsCovered(Host& host, const TVal& v, const TFactor& f) {
-    for (const TVal& w : f.EvalList)
+bool IsCovered(Host& host, const Val& v, const Factor& f) {
+    for (const Val& w : f.EvalList)
         if (ValAllLE(host, v, w)) return true;
     return false;
 }
 
-bool FactorCoveredBy(Host& host, const TFactor& f1, const TFactor& f2) {
+bool FactorCoveredBy(Host& host, const Factor& f1, const Factor& f2) {
     if (!(f1.Dom == f2.Dom)) {
         InternalError(host, InternalErrorCode::CoveredFactorsDomsDiffer);
         return false;
     }
-    for (const TVal& v : f1.EvalList)
+    for (const Val& v : f1.EvalList)
         if (!IsCovered(host, v, f2)) return false;
     return true;
 }
 
-TVal MaxOfFactor(Host& host, const TFactor& f) {
+Val MaxOfFactor(Host& host, const Factor& f) {
     if (f.EvalList.empty()) {
         InternalError(host, InternalErrorCode::MaxOfEmptyFactor);
-        return TVal{};
+        return Val{};
     }
     auto it = f.EvalList.begin();
-    TVal m = *it;
+    Val m = *it;
     for (++it; it != f.EvalList.end(); ++it) {
         const std::size_t n = std::min(m.size(), it->size());
         for (std::size_t i = 0; i < n; ++i)
@@ -400,13 +399,13 @@ TVal MaxOfFactor(Host& host, const TFactor& f) {
     return m;
 }
 
-TVal MinOfFactor(Host& host, const TFactor& f) {
+Val MinOfFactor(Host& host, const Factor& f) {
     if (f.EvalList.empty()) {
         InternalError(host, InternalErrorCode::MinOfEmptyFactor);
-        return TVal{};
+        return Val{};
     }
     auto it = f.EvalList.begin();
-    TVal m = *it;
+    Val m = *it;
     for (++it; it != f.EvalList.end(); ++it) {
         const std::size_t n = std::min(m.size(), it->size());
         for (std::size_t i = 0; i < n; ++i)
@@ -415,9 +414,9 @@ TVal MinOfFactor(Host& host, const TFactor& f) {
     return m;
 }
 
-bool PruneDominated(Host& host, TFactor& f, const TVal& v) {
+bool PruneDominated(Host& host, Factor& f, const Val& v) {
     bool dominated = false;
-    f.EvalList.walk([&](const TVal& w) {
+    f.EvalList.walk([&](const Val& w) {
         switch (CompareVal(host, w, v)) {
         case '<':
             return WalkStep::Remove;
@@ -431,40 +430,40 @@ bool PruneDominated(Host& host, TFactor& f, const TVal& v) {
     return dominated;
 }
 
-bool AddVal(Host& host, TFactor& f, const TVal& v) {
+bool AddVal(Host& host, Factor& f, const Val& v) {
     if (PruneDominated(host, f, v)) return false;
     f.EvalList.push_front(v);
     return true;
 }
 
-void ReduceFactor(Host& host, TFactor& f) {
-    TEvalList old;
+void ReduceFactor(Host& host, Factor& f) {
+    EvalList old;
     std::swap(old, f.EvalList);
     ReducedListBuilder kept;
-    for (const TVal& v : old)
+    for (const Val& v : old)
         kept.Add(host, v);
     f.EvalList = kept.Take();
 }
 
 // --- combining factors -----------------------------------------------------------
 
-TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2) {
+Factor UnionFactors(Host& host, Factor& f1, Factor& f2) {
     ReducedUnion u(f1);
     u.Unite(host, f2);
     FreeFactor(f2);
     return u.Take();
 }
 
-TFactor UnionOfReducedFactors(Host& host, TFactor& f1, TFactor& f2) {
+Factor UnionOfReducedFactors(Host& host, Factor& f1, Factor& f2) {
     bool stopped = false;
-    f2.EvalList.walk([&](const TVal& v) {
+    f2.EvalList.walk([&](const Val& v) {
         if (stopped || host.StopRequested()) {
             stopped = true;
             return WalkStep::Remove;
         }
         return PruneDominated(host, f1, v) ? WalkStep::Remove : WalkStep::Keep;
     });
-    TFactor r{f1.Dom, {}};
+    Factor r{f1.Dom, {}};
     std::swap(r.EvalList, f1.EvalList);
     r.EvalList.spliceFront(f2.EvalList);
     FreeFactor(f1);
@@ -472,14 +471,14 @@ TFactor UnionOfReducedFactors(Host& host, TFactor& f1, TFactor& f2) {
     return r;
 }
 
-TFactor ProductFactors(Host& host, TFactor& f1, TFactor& f2) {
-    TFactor r = Multiply(host, f1, f2);
+Factor ProductFactors(Host& host, Factor& f1, Factor& f2) {
+    Factor r = Multiply(host, f1, f2);
     FreeFactor(f1);
     FreeFactor(f2);
     return r;
 }
 
-TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d) {
+Factor RestrictFactor(Host& host, const Factor& f, const Dom& d) {
     ReducedListBuilder kept;
     // Positions of d's DivNrs in f.Dom; a missing one leaves it to RestrictVal
     // to report.
@@ -494,9 +493,9 @@ TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d) {
         else
             pos[j] = static_cast<std::uint8_t>(i++);
     }
-    for (const TVal& v : f.EvalList) {
+    for (const Val& v : f.EvalList) {
         if (plain && v.size() == f.Dom.size()) {
-            TVal w = TVal::withLength(d.size());
+            Val w = Val::withLength(d.size());
             for (std::size_t j = 0; j < d.size(); ++j)
                 w[j] = v[pos[j]];
             kept.Add(host, w);
@@ -504,11 +503,11 @@ TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d) {
             kept.Add(host, RestrictVal(host, f.Dom, v, d));
         }
     }
-    return TFactor{d, kept.Take()};
+    return Factor{d, kept.Take()};
 }
 
-void CapFactor(Host& host, TFactor& f, const TVal& cap) {
-    for (TVal& v : f.EvalList) {
+void CapFactor(Host& host, Factor& f, const Val& cap) {
+    for (Val& v : f.EvalList) {
         const std::size_t n = std::min(v.size(), cap.size());
         for (std::size_t i = 0; i < n; ++i)
             v[i] = std::min(v[i], cap[i]);
@@ -516,19 +515,19 @@ void CapFactor(Host& host, TFactor& f, const TVal& cap) {
     ReduceFactor(host, f);
 }
 
-void KeepAtLeast(Host& host, TFactor& f, const TVal& l) {
+void KeepAtLeast(Host& host, Factor& f, const Val& l) {
     f.EvalList.walk(
-        [&](const TVal& v) { return ValAllLE(host, l, v) ? WalkStep::Keep : WalkStep::Remove; });
+        [&](const Val& v) { return ValAllLE(host, l, v) ? WalkStep::Keep : WalkStep::Remove; });
 }
 
-TEval ExtractSingleValues(Host& host, TFactor& f) {
-    const TVal mn = MinOfFactor(host, f);
-    const TVal mx = MaxOfFactor(host, f);
+Eval ExtractSingleValues(Host& host, Factor& f) {
+    const Val mn = MinOfFactor(host, f);
+    const Val mx = MaxOfFactor(host, f);
     if (f.EvalList.empty()) return EmptyEval;
-    TDom dDiff, dSame;
-    TVal vSame;
+    Dom dDiff, dSame;
+    Val vSame;
     SplitSameValues(f.Dom, mn, mx, dDiff, vSame, dSame);
-    TEval e = MakeEval(host, dSame, vSame);
+    Eval e = MakeEval(host, dSame, vSame);
     if (!dSame.empty()) {
         // Keep the positions where the Vals differ, in place.
         std::uint8_t keep[MaxDivisions];
@@ -536,7 +535,7 @@ TEval ExtractSingleValues(Host& host, TFactor& f) {
         const std::size_t common = std::min(mn.size(), mx.size());
         for (std::size_t i = 0; i < f.Dom.size(); ++i)
             if (i >= common || mn[i] != mx[i]) keep[n++] = static_cast<std::uint8_t>(i);
-        for (TVal& v : f.EvalList) {
+        for (Val& v : f.EvalList) {
             if (v.size() == f.Dom.size()) {
                 for (std::size_t k = 0; k < n; ++k)
                     v[k] = v[keep[k]];
@@ -554,17 +553,17 @@ TEval ExtractSingleValues(Host& host, TFactor& f) {
 
 // --- lists of factors ------------------------------------------------------------
 
-TFactorList AppendFactorLists(TFactorList& l1, TFactorList& l2) {
-    TFactorList r;
+FactorList AppendFactorLists(FactorList& l1, FactorList& l2) {
+    FactorList r;
     std::swap(r, l1);
     r.reserve(r.size() + l2.size());
-    for (TFactor& f : l2)
+    for (Factor& f : l2)
         r.push_back(std::move(f));
     l2.clear();
     return r;
 }
 
-void PopFactor(Host& host, TFactorList& l) {
+void PopFactor(Host& host, FactorList& l) {
     if (l.empty()) {
         InternalError(host, InternalErrorCode::PopFactorOfEmptyList);
         return;
@@ -572,31 +571,31 @@ void PopFactor(Host& host, TFactorList& l) {
     l.erase(l.begin());
 }
 
-TDom UnionOfDoms(const TFactorList& l) {
-    TDom d;
-    for (const TFactor& f : l)
+Dom UnionOfDoms(const FactorList& l) {
+    Dom d;
+    for (const Factor& f : l)
         d = DomUnion(d, f.Dom);
     return d;
 }
 
-TEval MaxOfFactorList(Host& host, const TFactorList& l) {
-    TEval e = EmptyEval;
-    for (const TFactor& f : l)
-        e = ConcatEval(host, e, TEval{f.Dom, MaxOfFactor(host, f)});
+Eval MaxOfFactorList(Host& host, const FactorList& l) {
+    Eval e = EmptyEval;
+    for (const Factor& f : l)
+        e = ConcatEval(host, e, Eval{f.Dom, MaxOfFactor(host, f)});
     return e;
 }
 
-TEval MinOfFactorList(Host& host, const TFactorList& l) {
-    TEval e = EmptyEval;
-    for (const TFactor& f : l)
-        e = ConcatEval(host, e, TEval{f.Dom, MinOfFactor(host, f)});
+Eval MinOfFactorList(Host& host, const FactorList& l) {
+    Eval e = EmptyEval;
+    for (const Factor& f : l)
+        e = ConcatEval(host, e, Eval{f.Dom, MinOfFactor(host, f)});
     return e;
 }
 
-TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bound) {
+Factor ProductOfFactorList(Host& host, FactorList& l, const ExpansionBound* bound) {
     // The running product starts reduced and stays so.
-    TFactor f{TDom{}, TEvalList{TVal{}}};
-    for (const TFactor& g : l) {
+    Factor f{Dom{}, EvalList{Val{}}};
+    for (const Factor& g : l) {
         // Only the last two products are worth testing against the bound:
         // before them the products are rarely covered, and testing them
         // costs more than it saves.
@@ -604,7 +603,7 @@ TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bo
         if (host.StopRequested() && !g.EvalList.empty()) {
             // The result will be discarded; multiplying by one Val of each
             // remaining factor keeps its division set whole and costs nothing.
-            TFactor first{g.Dom, TEvalList{g.EvalList.front()}};
+            Factor first{g.Dom, EvalList{g.EvalList.front()}};
             f = Multiply(host, f, first, {.f1Reduced = true});
         } else {
             f = Multiply(host, f, g, {.interruptible = true, .f1Reduced = true, .bound = last});
@@ -614,25 +613,24 @@ TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bo
     return f;
 }
 
-TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed,
-                         const ExpansionBound* bound) {
+Factor ExpandFactorList(Host& host, FactorList& l, const Eval& fixed, const ExpansionBound* bound) {
     // Without factors the bound is tested here, on the whole strategies.
     const bool factors = !l.empty();
-    TFactor f = ProductOfFactorList(host, l, bound);
+    Factor f = ProductOfFactorList(host, l, bound);
     return Multiply(host, f, FactorOfEval(fixed),
                     {.f1Reduced = true, .bound = factors ? nullptr : bound});
 }
 
-TEval AddFactorMerging(Host& host, TFactorList& l, TFactor& f) {
-    TEval e = EmptyEval;
+Eval AddFactorMerging(Host& host, FactorList& l, Factor& f) {
+    Eval e = EmptyEval;
     std::size_t i = 0;
     while (i < l.size()) {
-        const TFactor& n = l[i];
+        const Factor& n = l[i];
         if (DomDisjoint(n.Dom, f.Dom)) {
             ++i;
             continue;
         }
-        TFactor p = Multiply(host, f, n);
+        Factor p = Multiply(host, f, n);
         if (CountVals(f) + CountVals(n) > CountVals(p)) {
             f = std::move(p);
             e = ConcatEval(host, e, ExtractSingleValues(host, f));

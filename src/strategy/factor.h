@@ -4,7 +4,7 @@
 //
 // Order: the Vals of a factor form a list with a first element. "Put at the
 // front" and "in list order" refer to that logical order, which is the order
-// in which TEvalList iterates. Which Val comes first is visible to the callers
+// in which EvalList iterates. Which Val comes first is visible to the callers
 // (splitting a term takes the first Val; the results number the lines in list
 // order), so every operation below keeps the exact order it documents.
 //
@@ -34,14 +34,14 @@ enum class WalkStep : std::uint8_t {
 // A list of Vals in logical order. Putting a Val at the front is the commonest
 // change, so the Vals are stored back to front in a vector: the front is the
 // last element of the storage. Nothing is allocated per Val.
-class TEvalList {
+class EvalList {
   public:
-    using iterator = std::vector<TVal>::reverse_iterator;
-    using const_iterator = std::vector<TVal>::const_reverse_iterator;
+    using iterator = std::vector<Val>::reverse_iterator;
+    using const_iterator = std::vector<Val>::const_reverse_iterator;
 
-    TEvalList() = default;
+    EvalList() = default;
     // The Vals in list order (the first one is the front).
-    TEvalList(std::initializer_list<TVal> vals) : vals_(vals.begin(), vals.end()) {
+    EvalList(std::initializer_list<Val> vals) : vals_(vals.begin(), vals.end()) {
         std::reverse(vals_.begin(), vals_.end());
     }
 
@@ -53,29 +53,29 @@ class TEvalList {
 
     std::size_t size() const { return vals_.size(); }
     bool empty() const { return vals_.empty(); }
-    const TVal& front() const { return vals_.back(); }
-    TVal& front() { return vals_.back(); }
+    const Val& front() const { return vals_.back(); }
+    Val& front() { return vals_.back(); }
 
     // The list whose storage is `backToFront`: its last element is the front.
-    static TEvalList FromBackToFront(std::vector<TVal>&& backToFront) {
-        TEvalList l;
+    static EvalList FromBackToFront(std::vector<Val>&& backToFront) {
+        EvalList l;
         l.vals_ = std::move(backToFront);
         return l;
     }
 
-    void push_front(const TVal& v) { vals_.push_back(v); }
+    void push_front(const Val& v) { vals_.push_back(v); }
     // Appends after the last Val (linear in the length; for building lists).
-    void push_back(const TVal& v) { vals_.insert(vals_.begin(), v); }
+    void push_back(const Val& v) { vals_.insert(vals_.begin(), v); }
     void pop_front() { vals_.pop_back(); }
     void clear() { vals_.clear(); }
     // Clears and gives the memory back.
-    void release() { std::vector<TVal>().swap(vals_); }
+    void release() { std::vector<Val>().swap(vals_); }
     void reserve(std::size_t n) { vals_.reserve(n); }
     // Reverses the list order.
     void reverse() { std::reverse(vals_.begin(), vals_.end()); }
     // Puts all Vals of `first`, in their order, in front of this list's Vals;
     // `first` ends empty.
-    void spliceFront(TEvalList& first) {
+    void spliceFront(EvalList& first) {
         if (vals_.empty()) {
             vals_.swap(first.vals_);
         } else {
@@ -84,7 +84,7 @@ class TEvalList {
         first.release();
     }
 
-    // Visits the Vals in list order; f(TVal&) -> WalkStep. Removed Vals are
+    // Visits the Vals in list order; f(Val&) -> WalkStep. Removed Vals are
     // unlinked, the others keep their order.
     template <class F> void walk(F f) {
         const std::size_t n = vals_.size();
@@ -107,70 +107,70 @@ class TEvalList {
                         vals_.begin() + static_cast<std::ptrdiff_t>(w));
     }
 
-    friend bool operator==(const TEvalList& a, const TEvalList& b) { return a.vals_ == b.vals_; }
+    friend bool operator==(const EvalList& a, const EvalList& b) { return a.vals_ == b.vals_; }
 
   private:
-    std::vector<TVal> vals_; // back to front: vals_.back() is the first Val
+    std::vector<Val> vals_; // back to front: vals_.back() is the first Val
 };
 
-struct TFactor {
-    TDom Dom;
-    TEvalList EvalList; // every Val aligned with Dom
-    friend bool operator==(const TFactor&, const TFactor&) = default;
+struct Factor {
+    nvx::Dom Dom;
+    nvx::EvalList EvalList; // every Val aligned with Dom
+    friend bool operator==(const Factor&, const Factor&) = default;
 };
 
 // A list of factors, front first; it stands for the product of its factors.
-using TFactorList = std::vector<TFactor>;
+using FactorList = std::vector<Factor>;
 
 // --- lists of Vals -----------------------------------------------------------
 
 // A deep copy, same order.
-inline TEvalList CopyEvalList(const TEvalList& l) {
+inline EvalList CopyEvalList(const EvalList& l) {
     return l;
 }
 // Unlinks the first Val and returns it; an empty list reports 301 and gives an
 // empty Val.
-TVal PopVal(Host& host, TEvalList& l);
+Val PopVal(Host& host, EvalList& l);
 
 // --- factor basics -------------------------------------------------------------
 
-inline TFactor InitFactor(const TDom& dom) {
-    return TFactor{dom, {}};
+inline Factor InitFactor(const Dom& dom) {
+    return Factor{dom, {}};
 }
 // The factor of one Val.
-TFactor FactorOfEval(const TEval& e);
+Factor FactorOfEval(const Eval& e);
 // Releases all Vals; the Dom stays.
-void ClearEvalList(TFactor& f);
+void ClearEvalList(Factor& f);
 // Releases all Vals and empties the Dom.
-void FreeFactor(TFactor& f);
-inline TFactor CopyFactor(const TFactor& f) {
+void FreeFactor(Factor& f);
+inline Factor CopyFactor(const Factor& f) {
     return f;
 }
 // CheckOrderedDom of the Dom; 302 for every Val not aligned with the Dom.
-void CheckFactor(Host& host, const TFactor& f);
-inline std::size_t CountVals(const TFactor& f) {
+void CheckFactor(Host& host, const Factor& f);
+inline std::size_t CountVals(const Factor& f) {
     return f.EvalList.size();
 }
 
 // --- dominance on factors ------------------------------------------------------
 
 // Some Val W of f has v <= W everywhere (false for an empty f).
-bool IsCovered(Host& host, const TVal& v, const TFactor& f);
+bool IsCovered(Host& host, const Val& v, const Factor& f);
 // Every Val of f1 is covered by f2 (true for an empty f1). The Doms must be
 // equal: otherwise 303 and false.
-bool FactorCoveredBy(Host& host, const TFactor& f1, const TFactor& f2);
+bool FactorCoveredBy(Host& host, const Factor& f1, const Factor& f2);
 // Pointwise maximum / minimum of the Vals; an empty factor reports 304 / 305
 // and gives an empty Val.
-TVal MaxOfFactor(Host& host, const TFactor& f);
-TVal MinOfFactor(Host& host, const TFactor& f);
+Val MaxOfFactor(Host& host, const Factor& f);
+Val MinOfFactor(Host& host, const Factor& f);
 // Walks f from the front: Vals that v beats are removed; at the first Val that
 // equals or beats v the walk stops and the answer is true (v is dominated).
-bool PruneDominated(Host& host, TFactor& f, const TVal& v);
+bool PruneDominated(Host& host, Factor& f, const Val& v);
 // PruneDominated, then v goes to the front unless it is dominated. Returns
 // whether v was added.
-bool AddVal(Host& host, TFactor& f, const TVal& v);
+bool AddVal(Host& host, Factor& f, const Val& v);
 // Takes the whole list off f and adds its Vals back with AddVal, in list order.
-void ReduceFactor(Host& host, TFactor& f);
+void ReduceFactor(Host& host, Factor& f);
 
 // --- combining factors -----------------------------------------------------------
 
@@ -178,47 +178,47 @@ void ReduceFactor(Host& host, TFactor& f);
 // request once per Val of f2; when it is set, the Vals of f2 not yet visited
 // are dropped (the union is incomplete). The surviving Vals of f2, in their
 // order, come before those of f1. Both arguments are consumed.
-TFactor UnionFactors(Host& host, TFactor& f1, TFactor& f2);
+Factor UnionFactors(Host& host, Factor& f1, Factor& f2);
 // The same, by walking f1 for every Val of f2: what UnionFactors does for
 // short lists.
-TFactor UnionOfReducedFactors(Host& host, TFactor& f1, TFactor& f2);
+Factor UnionOfReducedFactors(Host& host, Factor& f1, Factor& f2);
 // The reduced product over f1.Dom ∪ f2.Dom: for every Val of f1 in list order
 // and every Val of f2 in list order, the merged Val (the smaller value on a
 // common division) is added with AddVal. Both arguments are consumed.
-TFactor ProductFactors(Host& host, TFactor& f1, TFactor& f2);
+Factor ProductFactors(Host& host, Factor& f1, Factor& f2);
 // (d, the Vals of f restricted to d, added with AddVal in list order); d must
 // be a subset of f.Dom.
-TFactor RestrictFactor(Host& host, const TFactor& f, const TDom& d);
+Factor RestrictFactor(Host& host, const Factor& f, const Dom& d);
 // Caps every Val at cap (pointwise minimum), then ReduceFactor.
-void CapFactor(Host& host, TFactor& f, const TVal& cap);
+void CapFactor(Host& host, Factor& f, const Val& cap);
 // Removes every Val that is not at least l everywhere; the others keep their
 // order.
-void KeepAtLeast(Host& host, TFactor& f, const TVal& l);
+void KeepAtLeast(Host& host, Factor& f, const Val& l);
 // Moves the divisions on which all Vals of f agree out of f and returns them
 // with their common values. The remaining Vals are restricted to the other
 // divisions and come out in reverse list order. An empty f reports 305 and
 // 304, is left as it is and gives EmptyEval.
-TEval ExtractSingleValues(Host& host, TFactor& f);
+Eval ExtractSingleValues(Host& host, Factor& f);
 
 // --- lists of factors ------------------------------------------------------------
 
-inline TFactorList CopyFactorList(const TFactorList& l) {
+inline FactorList CopyFactorList(const FactorList& l) {
     return l;
 }
 // l1's factors followed by l2's; both are left empty.
-TFactorList AppendFactorLists(TFactorList& l1, TFactorList& l2);
+FactorList AppendFactorLists(FactorList& l1, FactorList& l2);
 // Removes the first factor; an empty list reports 306.
-void PopFactor(Host& host, TFactorList& l);
+void PopFactor(Host& host, FactorList& l);
 // At least two factors.
-inline bool IsRealProduct(const TFactorList& l) {
+inline bool IsRealProduct(const FactorList& l) {
     return l.size() >= 2;
 }
-TDom UnionOfDoms(const TFactorList& l);
+Dom UnionOfDoms(const FactorList& l);
 // ConcatEval of (Dom, MaxOfFactor) of every factor, in list order: on a
 // division in several factors the smallest of their maxima stands.
-TEval MaxOfFactorList(Host& host, const TFactorList& l);
+Eval MaxOfFactorList(Host& host, const FactorList& l);
 // The same with MinOfFactor.
-TEval MinOfFactorList(Host& host, const TFactorList& l);
+Eval MinOfFactorList(Host& host, const FactorList& l);
 // What the strategies being multiplied out can reach at most, and which of
 // them are not wanted. Multiplying in more factors only lowers a product Val,
 // and no factor exceeds Max on its divisions: so a product Val whose
@@ -227,22 +227,22 @@ TEval MinOfFactorList(Host& host, const TFactorList& l);
 // that stay are exactly the uncovered ones of the full product, in the same
 // order, since a Val that beats or equals an uncovered Val is uncovered too.
 struct ExpansionBound {
-    TEval Max; // over every division of the expansion
+    Eval Max; // over every division of the expansion
     // Whether a Val over Max.Dom is covered. Asked from at most two threads
     // at once; part (0 or 1) tells them apart.
-    std::function<bool(const TVal& v, unsigned part)> Covered;
+    std::function<bool(const Val& v, unsigned part)> Covered;
 };
 // Multiplies all factors out, in list order, starting from the neutral factor
 // (empty Dom, one empty Val), without the products the bound covers (if
 // given). l is left empty.
-TFactor ProductOfFactorList(Host& host, TFactorList& l, const ExpansionBound* bound = nullptr);
+Factor ProductOfFactorList(Host& host, FactorList& l, const ExpansionBound* bound = nullptr);
 // ProductFactors(ProductOfFactorList(l), FactorOfEval(fixed)), the expansion
 // of a term, without the Vals the bound covers (if given). l is left empty.
-TFactor ExpandFactorList(Host& host, TFactorList& l, const TEval& fixed,
-                         const ExpansionBound* bound = nullptr);
+Factor ExpandFactorList(Host& host, FactorList& l, const Eval& fixed,
+                        const ExpansionBound* bound = nullptr);
 // Adds f to l, merging it with every later-visited factor it overlaps when
 // their product holds fewer Vals than the two together; f goes to the front of
 // l. Returns the evaluations that the merges extracted. f is consumed.
-TEval AddFactorMerging(Host& host, TFactorList& l, TFactor& f);
+Eval AddFactorMerging(Host& host, FactorList& l, Factor& f);
 
 } // namespace nvx

@@ -13,15 +13,15 @@ constexpr std::size_t IndexFrom = 32;
 // Vals tested at a time before the host handles its events again.
 constexpr std::size_t ChunkOfTests = 1024;
 
-bool AllIndexable(const DominanceIndex& index, const TEvalList& l) {
-    return std::all_of(l.begin(), l.end(), [&](const TVal& v) { return index.Indexable(v); });
+bool AllIndexable(const DominanceIndex& index, const EvalList& l) {
+    return std::all_of(l.begin(), l.end(), [&](const Val& v) { return index.Indexable(v); });
 }
 
 // The Vals of a list, oldest (last in list order) first.
-std::vector<const TVal*> BackToFront(const TEvalList& l) {
-    std::vector<const TVal*> r;
+std::vector<const Val*> BackToFront(const EvalList& l) {
+    std::vector<const Val*> r;
     r.reserve(l.size());
-    for (const TVal& v : l)
+    for (const Val& v : l)
         r.push_back(&v);
     std::reverse(r.begin(), r.end());
     return r;
@@ -31,7 +31,7 @@ std::vector<const TVal*> BackToFront(const TEvalList& l) {
 
 // --- ReducedListBuilder ----------------------------------------------------------
 
-bool ReducedListBuilder::Add(Host& host, const TVal& v) {
+bool ReducedListBuilder::Add(Host& host, const Val& v) {
     if (index_) {
         if (index_->Indexable(v)) {
             // The list has no two Vals where one beats the other, so a Val at
@@ -56,7 +56,7 @@ void ReducedListBuilder::StartIndex() {
         noIndex_ = true;
         return;
     }
-    for (const TVal* v : BackToFront(plain_.EvalList))
+    for (const Val* v : BackToFront(plain_.EvalList))
         index.Add(*v);
     plain_.EvalList.release();
     index_.emplace(std::move(index));
@@ -67,34 +67,34 @@ void ReducedListBuilder::LeaveIndex() {
     noIndex_ = true;
 }
 
-TEvalList ReducedListBuilder::Take() {
+EvalList ReducedListBuilder::Take() {
     if (!index_) {
-        TEvalList l;
+        EvalList l;
         std::swap(l, plain_.EvalList);
         return l;
     }
     // The latest Val is the front, the last of the storage.
-    std::vector<TVal> storage;
+    std::vector<Val> storage;
     storage.reserve(index_->LiveCount());
     for (std::size_t id = 0; id < index_->Size(); ++id)
-        if (index_->Live(id)) storage.push_back(index_->Val(id));
+        if (index_->Live(id)) storage.push_back(index_->ValAt(id));
     index_.reset();
-    return TEvalList::FromBackToFront(std::move(storage));
+    return EvalList::FromBackToFront(std::move(storage));
 }
 
 // --- ReducedUnion -------------------------------------------------------------------
 
-ReducedUnion::ReducedUnion(TFactor& first) {
+ReducedUnion::ReducedUnion(Factor& first) {
     std::swap(plain_, first);
     FreeFactor(first);
 }
 
-bool ReducedUnion::StartIndex(const TFactor& g) {
+bool ReducedUnion::StartIndex(const Factor& g) {
     // Worth it only when the lists are long enough.
     if (plain_.EvalList.size() < IndexFrom || g.EvalList.size() < IndexFrom / 2) return false;
     DominanceIndex index(plain_.Dom.size());
     if (!AllIndexable(index, plain_.EvalList)) return false;
-    for (const TVal& v : plain_.EvalList) // batch 0 in list order
+    for (const Val& v : plain_.EvalList) // batch 0 in list order
         index.Add(v, 0);
     plain_.EvalList.release();
     index_.emplace(std::move(index));
@@ -103,11 +103,11 @@ bool ReducedUnion::StartIndex(const TFactor& g) {
 }
 
 void ReducedUnion::LeaveIndex() {
-    TFactor f = Take();
+    Factor f = Take();
     std::swap(plain_, f);
 }
 
-void ReducedUnion::Unite(Host& host, TFactor& g, bool uncovered) {
+void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
     if (index_ || StartIndex(g)) {
         if (AllIndexable(*index_, g.EvalList)) {
             // The held Vals never beat one another, so a held Val at least as
@@ -118,12 +118,12 @@ void ReducedUnion::Unite(Host& host, TFactor& g, bool uncovered) {
             // held Vals that g's Vals beat go: those are below Vals of g,
             // which do not beat one another. So those tests come first, on
             // two threads when there are many.
-            std::vector<const TVal*> vals;
+            std::vector<const Val*> vals;
             vals.reserve(g.EvalList.size());
-            for (const TVal& v : g.EvalList)
+            for (const Val& v : g.EvalList)
                 vals.push_back(&v);
             std::vector<char> covered;
-            std::vector<TVal> kept;
+            std::vector<Val> kept;
             RecentBeaters recent[2]; // one for each half of a chunk
             for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
                 const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
@@ -142,7 +142,7 @@ void ReducedUnion::Unite(Host& host, TFactor& g, bool uncovered) {
                 }
             }
             ++batch_;
-            for (const TVal& v : kept)
+            for (const Val& v : kept)
                 index_->Add(v, batch_);
             if (index_->WorthCompacting()) index_->Compact();
             FreeFactor(g);
@@ -153,28 +153,28 @@ void ReducedUnion::Unite(Host& host, TFactor& g, bool uncovered) {
     plain_ = UnionOfReducedFactors(host, plain_, g);
 }
 
-bool ReducedUnion::Covers(const TVal& v, RecentBeaters& recent) const {
+bool ReducedUnion::Covers(const Val& v, RecentBeaters& recent) const {
     if (index_) return index_->Indexable(v) && recent.AnyAtLeast(*index_, v);
     return Covers(v);
 }
 
-bool ReducedUnion::Covers(const TVal& v) const {
+bool ReducedUnion::Covers(const Val& v) const {
     if (index_) return index_->Indexable(v) && index_->AnyAtLeast(v);
-    return std::any_of(plain_.EvalList.begin(), plain_.EvalList.end(), [&](const TVal& w) {
+    return std::any_of(plain_.EvalList.begin(), plain_.EvalList.end(), [&](const Val& w) {
         return w.size() == v.size() &&
                (detail::DirectionBits(v.data(), w.data(), v.size(), 1) & 1) == 0;
     });
 }
 
-TFactor ReducedUnion::Take() {
-    TFactor r;
+Factor ReducedUnion::Take() {
+    Factor r;
     if (!index_) {
         std::swap(r, plain_);
         return r;
     }
     // List order: the latest batch first, each batch in its own order. The
     // storage is back to front: earliest batch first, each batch reversed.
-    std::vector<TVal> storage;
+    std::vector<Val> storage;
     storage.reserve(index_->LiveCount());
     std::size_t id = 0;
     const std::size_t n = index_->Size();
@@ -183,11 +183,11 @@ TFactor ReducedUnion::Take() {
         while (end < n && index_->Tag(end) == index_->Tag(id))
             ++end;
         for (std::size_t k = end; k > id; --k)
-            if (index_->Live(k - 1)) storage.push_back(index_->Val(k - 1));
+            if (index_->Live(k - 1)) storage.push_back(index_->ValAt(k - 1));
         id = end;
     }
     r.Dom = plain_.Dom;
-    r.EvalList = TEvalList::FromBackToFront(std::move(storage));
+    r.EvalList = EvalList::FromBackToFront(std::move(storage));
     index_.reset();
     FreeFactor(plain_);
     return r;

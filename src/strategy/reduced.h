@@ -18,16 +18,16 @@ namespace nvx {
 class ReducedListBuilder {
   public:
     // Returns whether v is in the list (for now).
-    bool Add(Host& host, const TVal& v);
+    bool Add(Host& host, const Val& v);
     std::size_t Size() const { return index_ ? index_->LiveCount() : plain_.EvalList.size(); }
     // The list, front first; the builder is left empty.
-    TEvalList Take();
+    EvalList Take();
 
   private:
     void StartIndex();
     void LeaveIndex();
 
-    TFactor plain_; // the list while it is short (its Dom is not used)
+    Factor plain_; // the list while it is short (its Dom is not used)
     std::optional<DominanceIndex> index_;
     bool noIndex_ = false; // a Val that cannot be indexed was seen
 };
@@ -36,26 +36,26 @@ class ReducedListBuilder {
 // UnionFactors(accumulated, next) gives it.
 class ReducedUnion {
   public:
-    explicit ReducedUnion(TFactor& first); // consumes first
+    explicit ReducedUnion(Factor& first); // consumes first
     // UnionFactors(held, g): the Vals of g that no held Val equals or beats
     // remove the held Vals they beat and come first, in their order. Polls
     // the stop request once per Val of g; once it is set, the rest of g is
     // dropped. g is consumed. When the caller knows that no held Val is at
     // least any Val of g (uncovered), that is not tested again.
-    void Unite(Host& host, TFactor& g, bool uncovered = false);
+    void Unite(Host& host, Factor& g, bool uncovered = false);
     // Some Val held now is at least v everywhere: v would not join.
-    bool Covers(const TVal& v) const;
+    bool Covers(const Val& v) const;
     // The same, trying the Vals that answered the latest queries first; one
     // `recent` for each thread that asks.
-    bool Covers(const TVal& v, RecentBeaters& recent) const;
+    bool Covers(const Val& v, RecentBeaters& recent) const;
     // The union; the object is left empty.
-    TFactor Take();
+    Factor Take();
 
   private:
-    bool StartIndex(const TFactor& g);
+    bool StartIndex(const Factor& g);
     void LeaveIndex();
 
-    TFactor plain_;
+    Factor plain_;
     std::optional<DominanceIndex> index_;
     std::uint32_t batch_ = 0; // tag of the Vals added by the latest Unite
 };

@@ -12,22 +12,22 @@ namespace {
 // each factor of t over those divisions. The partial strategies are built
 // factor by factor; one that n already covers is dropped, since the factors
 // still to come can only lower it, and so is one that another beats.
-bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
+bool ProjectionsCovered(Host& host, const Term& t, const Factor& n) {
     const std::size_t len = n.Dom.size();
-    const auto covered = [&](const TVal& v) { return IsCovered(host, v, n); };
-    std::vector<TVal> open{RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, n.Dom)};
+    const auto covered = [&](const Val& v) { return IsCovered(host, v, n); };
+    std::vector<Val> open{RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, n.Dom)};
     if (covered(open.front())) return true;
     std::vector<std::int16_t> at(len); // position in g.Dom of n.Dom[j], or -1
-    std::vector<TVal> next;
+    std::vector<Val> next;
     // The factors over all of n's divisions first: often one of them alone
     // shows that n covers everything.
-    std::vector<const TFactor*> order;
-    for (const TFactor& g : t.Factors)
+    std::vector<const Factor*> order;
+    for (const Factor& g : t.Factors)
         if (DomSubset(n.Dom, g.Dom)) order.push_back(&g);
-    for (const TFactor& g : t.Factors)
+    for (const Factor& g : t.Factors)
         if (!DomSubset(n.Dom, g.Dom) && !DomDisjoint(n.Dom, g.Dom)) order.push_back(&g);
-    for (const TFactor* pg : order) {
-        const TFactor& g = *pg;
+    for (const Factor* pg : order) {
+        const Factor& g = *pg;
         for (std::size_t j = 0, i = 0; j < len; ++j) {
             while (i < g.Dom.size() && g.Dom[i] < n.Dom[j])
                 ++i;
@@ -35,16 +35,16 @@ bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
             at[j] = in ? static_cast<std::int16_t>(i) : std::int16_t{-1};
         }
         next.clear();
-        for (const TVal& p : open)
-            for (const TVal& v : g.EvalList) {
-                TVal m = p;
+        for (const Val& p : open)
+            for (const Val& v : g.EvalList) {
+                Val m = p;
                 for (std::size_t j = 0; j < len; ++j)
                     if (at[j] >= 0 && v[static_cast<std::size_t>(at[j])] < m[j])
                         m[j] = v[static_cast<std::size_t>(at[j])];
                 if (covered(m)) continue;
                 // Keep the partial strategies that no other one equals or beats.
                 bool beaten = false;
-                std::erase_if(next, [&](const TVal& x) {
+                std::erase_if(next, [&](const Val& x) {
                     if (beaten) return false;
                     const unsigned d = detail::DirectionBits(m.data(), x.data(), len);
                     if ((d & 1) == 0) beaten = true; // m <= x
@@ -62,10 +62,10 @@ bool ProjectionsCovered(Host& host, const TTerm& t, const TFactor& n) {
 
 // --- terms -------------------------------------------------------------------------
 
-void CheckTerm(Host& host, const TTerm& t) {
+void CheckTerm(Host& host, const Term& t) {
     CheckOrderedDom(host, t.MaxEval.Dom);
     if (t.MaxEval.Dom.empty()) InternalError(host, InternalErrorCode::TermMaxEvalEmpty);
-    for (const TFactor& f : t.Factors) {
+    for (const Factor& f : t.Factors) {
         CheckFactor(host, f);
         if (f.EvalList.empty()) InternalError(host, InternalErrorCode::TermFactorWithoutVals);
         if (f.Dom.empty()) InternalError(host, InternalErrorCode::TermFactorWithoutDivisions);
@@ -78,29 +78,29 @@ void CheckTerm(Host& host, const TTerm& t) {
     }
 }
 
-bool HasEmptyFactor(const TTerm& t) {
-    for (const TFactor& f : t.Factors)
+bool HasEmptyFactor(const Term& t) {
+    for (const Factor& f : t.Factors)
         if (f.EvalList.empty()) return true;
     return false;
 }
 
-TEval FixedPart(Host& host, const TTerm& t) {
+Eval FixedPart(Host& host, const Term& t) {
     if (t.Factors.empty()) return t.MaxEval;
-    const TDom d = DomDiff(host, t.MaxEval.Dom, UnionOfDoms(t.Factors));
+    const Dom d = DomDiff(host, t.MaxEval.Dom, UnionOfDoms(t.Factors));
     return MakeEval(host, d, RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d));
 }
 
-TTerm TermOfEval(const TEval& e) {
-    return TTerm{e, {}};
+Term TermOfEval(const Eval& e) {
+    return Term{e, {}};
 }
 
-void FreeTerm(TTerm& t) {
+void FreeTerm(Term& t) {
     t.MaxEval = EmptyEval;
-    TFactorList().swap(t.Factors);
+    FactorList().swap(t.Factors);
 }
 
-TTerm MakeTerm(Host& host, TFactor& f) {
-    TTerm t;
+Term MakeTerm(Host& host, Factor& f) {
+    Term t;
     if (f.EvalList.empty()) {
         InternalError(host, InternalErrorCode::TermOfFactorWithoutVals);
         // No Val: the term of no strategy.
@@ -116,13 +116,13 @@ TTerm MakeTerm(Host& host, TFactor& f) {
     return t;
 }
 
-TEval MinEval(Host& host, const TTerm& t) {
+Eval MinEval(Host& host, const Term& t) {
     return ConcatEval(host, MinOfFactorList(host, t.Factors), t.MaxEval);
 }
 
-bool RemoveTrivialFactors(Host& host, TTerm& t) {
+bool RemoveTrivialFactors(Host& host, Term& t) {
     bool hasEmpty = false;
-    std::erase_if(t.Factors, [&](const TFactor& f) {
+    std::erase_if(t.Factors, [&](const Factor& f) {
         if (f.EvalList.empty()) {
             hasEmpty = true;
             return false;
@@ -131,21 +131,21 @@ bool RemoveTrivialFactors(Host& host, TTerm& t) {
         if (!f.Dom.empty()) {
             InternalError(host, InternalErrorCode::TermSingleValueLeft);
             // Keep the term's meaning: its one Val bounds every strategy.
-            LowerEval(host, t.MaxEval, TEval{f.Dom, f.EvalList.front()});
+            LowerEval(host, t.MaxEval, Eval{f.Dom, f.EvalList.front()});
         }
         return true;
     });
     return hasEmpty;
 }
 
-void NormalizeTerm(Host& host, TTerm& t) {
+void NormalizeTerm(Host& host, Term& t) {
     if (HasEmptyFactor(t)) {
         InternalError(host, InternalErrorCode::TermEmptied);
         return;
     }
     // No division can be better than the smallest maximum of the factors on it.
     LowerEval(host, t.MaxEval, MaxOfFactorList(host, t.Factors));
-    for (TFactor& f : t.Factors) {
+    for (Factor& f : t.Factors) {
         // No Val needs to exceed what MaxEval allows.
         CapFactor(host, f, RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, f.Dom));
         ExtractSingleValues(host, f); // equal to MaxEval there
@@ -153,37 +153,37 @@ void NormalizeTerm(Host& host, TTerm& t) {
     if (RemoveTrivialFactors(host, t)) InternalError(host, InternalErrorCode::TermEmptied);
 }
 
-void RestrictTermAtLeast(Host& host, TTerm& t, const TEval& e) {
-    for (TFactor& f : t.Factors) {
+void RestrictTermAtLeast(Host& host, Term& t, const Eval& e) {
+    for (Factor& f : t.Factors) {
         KeepAtLeast(host, f, RestrictVal(host, e.Dom, e.Val, f.Dom));
         if (!f.EvalList.empty()) LowerEval(host, t.MaxEval, ExtractSingleValues(host, f));
     }
     if (!RemoveTrivialFactors(host, t)) NormalizeTerm(host, t);
 }
 
-TFactor ExpandTerm(Host& host, TTerm& t, const ExpansionBound* bound) {
-    const TEval e = FixedPart(host, t);
-    TFactor f = ExpandFactorList(host, t.Factors, e, bound);
+Factor ExpandTerm(Host& host, Term& t, const ExpansionBound* bound) {
+    const Eval e = FixedPart(host, t);
+    Factor f = ExpandFactorList(host, t.Factors, e, bound);
     FreeTerm(t);
     return f;
 }
 
-void RegroupFactors(Host& host, TTerm& t) {
-    TFactorList old;
+void RegroupFactors(Host& host, Term& t) {
+    FactorList old;
     std::swap(old, t.Factors);
-    for (TFactor& f : old)
+    for (Factor& f : old)
         AddFactorMerging(host, t.Factors, f); // extracted parts equal MaxEval
     CheckTerm(host, t);
 }
 
-void split(Host& host, TTerm& t, TTerm& t1) {
+void split(Host& host, Term& t, Term& t1) {
     if (HasEmptyFactor(t) || t.Factors.empty()) {
         InternalError(host, InternalErrorCode::TermCannotSplit);
         FreeTerm(t1);
         return;
     }
     t1 = t;
-    const TFactor& first = t.Factors.front();
+    const Factor& first = t.Factors.front();
     // t1: the strategies that choose the first Val of the first factor.
     LowerEval(host, t1.MaxEval, MakeEval(host, first.Dom, first.EvalList.front()));
     PopFactor(host, t1.Factors);
@@ -198,8 +198,8 @@ void split(Host& host, TTerm& t, TTerm& t1) {
 namespace {
 
 // The product of two terms, which are left as they are.
-TTerm ProductOfTermsCopied(Host& host, const TTerm& t1, const TTerm& t2) {
-    TTerm t;
+Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2) {
+    Term t;
     t.MaxEval = ConcatEval(host, t1.MaxEval, t2.MaxEval);
     t.Factors = t1.Factors;
     t.Factors.insert(t.Factors.end(), t2.Factors.begin(), t2.Factors.end());
@@ -210,21 +210,21 @@ TTerm ProductOfTermsCopied(Host& host, const TTerm& t1, const TTerm& t2) {
 
 } // namespace
 
-TTerm ProductOfTerms(Host& host, TTerm& t1, TTerm& t2) {
-    TTerm t = ProductOfTermsCopied(host, t1, t2);
+Term ProductOfTerms(Host& host, Term& t1, Term& t2) {
+    Term t = ProductOfTermsCopied(host, t1, t2);
     FreeTerm(t1);
     FreeTerm(t2);
     return t;
 }
 
-TTerm UnionOfTerms(Host& host, TTerm& t1, TTerm& t2) {
-    TFactor f1 = ExpandTerm(host, t1);
-    TFactor f2 = ExpandTerm(host, t2);
-    TFactor u = UnionFactors(host, f1, f2);
+Term UnionOfTerms(Host& host, Term& t1, Term& t2) {
+    Factor f1 = ExpandTerm(host, t1);
+    Factor f2 = ExpandTerm(host, t2);
+    Factor u = UnionFactors(host, f1, f2);
     return MakeTerm(host, u);
 }
 
-bool TermSubsumed(Host& host, const TTerm& t1, const TTerm& t2) {
+bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
     if (HasEmptyFactor(t1)) return true;
     if (HasEmptyFactor(t2)) return false;
     // Some best value of t1 cannot be matched.
@@ -233,15 +233,15 @@ bool TermSubsumed(Host& host, const TTerm& t1, const TTerm& t2) {
     // in every factor is at least s there (t2's MaxEval already is), and t2
     // chooses in each factor independently: so every factor of t2 must cover
     // whatever t1's strategies show on its divisions.
-    for (const TFactor& n : t2.Factors)
+    for (const Factor& n : t2.Factors)
         if (!ProjectionsCovered(host, t1, n)) return false;
     return true;
 }
 
-// --- strategy sets -----------------------------------------------------------------
+// --- line sets -----------------------------------------------------------------
 
-TStratSet NewStratNode(Host& host, TTerm& t, TStratSet& next) {
-    TStratSet s;
+LineSet NewLineNode(Host& host, Term& t, LineSet& next) {
+    LineSet s;
     s.swap(next);
     const bool empty = HasEmptyFactor(t);
     if (empty) InternalError(host, InternalErrorCode::EmptyTermAdded);
@@ -252,13 +252,13 @@ TStratSet NewStratNode(Host& host, TTerm& t, TStratSet& next) {
     return s;
 }
 
-TStratSet SingleStratSet(const TEval& e) {
-    TStratSet s;
+LineSet SingleLineSet(const Eval& e) {
+    LineSet s;
     s.push_back(TermOfEval(e));
     return s;
 }
 
-void PopTerm(Host& host, TStratSet& s) {
+void PopTerm(Host& host, LineSet& s) {
     if (s.empty()) {
         InternalError(host, InternalErrorCode::PopTermOfEmptySet);
         return;
@@ -266,7 +266,7 @@ void PopTerm(Host& host, TStratSet& s) {
     s.pop_front();
 }
 
-void ConcatSS(Host& host, TStratSet& s1, TStratSet& s2) {
+void ConcatSS(Host& host, LineSet& s1, LineSet& s2) {
     if (s1.empty()) {
         s1.swap(s2);
         return;
@@ -284,20 +284,20 @@ void ConcatSS(Host& host, TStratSet& s1, TStratSet& s2) {
         s1.swap(s2);
     } else {
         // Both first terms are single factors or single strategies: merge them.
-        TTerm a = std::move(s1.front());
-        TTerm b = std::move(s2.front());
+        Term a = std::move(s1.front());
+        Term b = std::move(s2.front());
         s1.pop_front();
         s2.pop_front();
-        TTerm t = UnionOfTerms(host, a, b);
+        Term t = UnionOfTerms(host, a, b);
         ConcatSS(host, s1, s2);
-        TStratSet r = NewStratNode(host, t, s1);
+        LineSet r = NewLineNode(host, t, s1);
         s1.swap(r);
     }
     s2.clear();
 }
 
-void RemoveSubsumedTerms(Host& host, TStratSet& s, const TTerm& t) {
-    s.remove_if([&](const TTerm& x) {
+void RemoveSubsumedTerms(Host& host, LineSet& s, const Term& t) {
+    s.remove_if([&](const Term& x) {
         // Comparing long sets takes a while: let the host handle its events.
         // After a stop request the sets are discarded, so the rest is kept
         // unexamined.
@@ -307,12 +307,12 @@ void RemoveSubsumedTerms(Host& host, TStratSet& s, const TTerm& t) {
     });
 }
 
-void UnionSS(Host& host, TStratSet& s1, TStratSet& s2) {
-    for (const TTerm& t : s2) {
+void UnionSS(Host& host, LineSet& s1, LineSet& s2) {
+    for (const Term& t : s2) {
         if (s1.empty()) break;
         RemoveSubsumedTerms(host, s1, t);
     }
-    for (const TTerm& t : s1) {
+    for (const Term& t : s1) {
         if (s2.empty()) break;
         RemoveSubsumedTerms(host, s2, t);
     }
@@ -323,36 +323,36 @@ namespace {
 
 // UnionSS(s, the set of the one term t), without building that set: the
 // terms of s that t subsumes go, then t goes if a term left subsumes it.
-void UniteTerm(Host& host, TStratSet& s, TTerm& t) {
+void UniteTerm(Host& host, LineSet& s, Term& t) {
     if (HasEmptyFactor(t)) {
         InternalError(host, InternalErrorCode::EmptyTermAdded);
         return;
     }
     if (!s.empty()) RemoveSubsumedTerms(host, s, t);
-    for (const TTerm& x : s) {
+    for (const Term& x : s) {
         if (host.StopRequested()) break;
         host.ProcessPendingEvents();
         if (!host.StopRequested() && TermSubsumed(host, t, x)) return;
     }
-    TStratSet single;
+    LineSet single;
     single.push_back(std::move(t));
     ConcatSS(host, s, single);
 }
 
 } // namespace
 
-void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
-    TStratSet r;
+void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
+    LineSet r;
     bool stopped = false;
     while (!s1.empty() && !stopped) {
-        const TTerm& t1 = s1.front();
-        for (const TTerm& t2 : s2) {
+        const Term& t1 = s1.front();
+        for (const Term& t2 : s2) {
             if (host.StopRequested()) {
                 stopped = true;
                 break;
             }
             host.ProcessPendingEvents();
-            TTerm p = ProductOfTermsCopied(host, t1, t2);
+            Term p = ProductOfTermsCopied(host, t1, t2);
             UniteTerm(host, r, p);
         }
         s1.pop_front();
@@ -361,12 +361,12 @@ void ProductSS(Host& host, TStratSet& s1, TStratSet& s2) {
     s2.clear();
 }
 
-TFactor StratSetToFactor(Host& host, TStratSet& s) {
+Factor LineSetToFactor(Host& host, LineSet& s) {
     if (s.empty()) {
         InternalError(host, InternalErrorCode::FactorOfEmptySet);
-        return TFactor{};
+        return Factor{};
     }
-    TFactor first = ExpandTerm(host, s.front());
+    Factor first = ExpandTerm(host, s.front());
     s.pop_front();
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
@@ -381,10 +381,10 @@ TFactor StratSetToFactor(Host& host, TStratSet& s) {
         // can join: the others are not even formed. The held Vals do not
         // change while the term is multiplied out.
         RecentBeaters recent[2];
-        const ExpansionBound bound{s.front().MaxEval, [&](const TVal& v, unsigned part) {
+        const ExpansionBound bound{s.front().MaxEval, [&](const Val& v, unsigned part) {
                                        return all.Covers(v, recent[part]);
                                    }};
-        TFactor g = ExpandTerm(host, s.front(), &bound);
+        Factor g = ExpandTerm(host, s.front(), &bound);
         s.pop_front();
         // Every Val left was found uncovered, unless a stop request cut the
         // expansion short (and then the union is discarded anyway).
@@ -410,7 +410,7 @@ bool CheckByteComparison(Host& host, bool (*less)(std::uint8_t, std::uint8_t),
     return ok;
 }
 
-bool InitStrategyAlgebra(Host& host) {
+bool InitLineAlgebra(Host& host) {
     // volatile keeps the compiler from deciding the comparisons itself.
     return CheckByteComparison(
         host,

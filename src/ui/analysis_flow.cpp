@@ -54,8 +54,8 @@ void MainWindow::ShowCombination() {
     setWindowTitle(WindowTitle(combo_->NorthHolding(), combo_->SouthHolding()));
 }
 
-QString WindowTitle(const THolding& north, const THolding& south) {
-    auto hand = [](const THolding& h) {
+QString WindowTitle(const Holding& north, const Holding& south) {
+    auto hand = [](const Holding& h) {
         return h.empty() ? QStringLiteral("-") : QString::fromStdString(h.str());
     };
     return QStringLiteral("%1 / %2 - Norvadex").arg(hand(north), hand(south));
@@ -102,7 +102,7 @@ void MainWindow::GetCombo() {
                            combo_->EntriesCount(),
                            static_cast<std::uint8_t>(13 - combo_->VacantWest()),
                            static_cast<std::uint8_t>(13 - combo_->VacantEast())};
-    const std::optional<TContractGoal> goal = combo_->ContractGoalOrNone();
+    const std::optional<ContractGoal> goal = combo_->ContractGoalOrNone();
     lastSetUp_ = setUp;
     analysedValues_ = combo_->Values();
     RememberDialogCombo();
@@ -119,7 +119,7 @@ void MainWindow::GetCombo() {
     // 2.-3. The window takes no input, except for Help and Quit, while the
     // progress window is up.
     SetComputing(true);
-    progress_->SetState(TCalcState::Calculating);
+    progress_->SetState(CalcState::Calculating);
     progress_->ShowOverParent();
 
     // 4. The set-up.
@@ -177,7 +177,7 @@ void MainWindow::FinishComputation() {
         SetComputing(false);
         if (!closing) MessageBoxes::Error(this, OutOfMemoryMessage(host_));
         ShowSingleColumn(QStringLiteral("No results: not enough memory"));
-    } else if (progress_->State() != TCalcState::Calculating) {
+    } else if (progress_->State() != CalcState::Calculating) {
         // 9. Interrupted: no results.
         progress_->Finish();
         SetComputing(false);
@@ -192,7 +192,7 @@ void MainWindow::FinishComputation() {
             views_->FillTricksTable();
         }
         SetComputing(false);
-        if (analysis_->StratCount() == 1) {
+        if (analysis_->LineCount() == 1) {
             selectLineComboBox_->setCurrentIndex(0);
             if (views_) {
                 views_->ChooseLine();

@@ -13,9 +13,9 @@ namespace nvx {
 
 // The combination as the set-up receives it and hands it back.
 struct ComboSetUp {
-    THolding North;
-    THolding South;
-    THolding Discards;
+    Holding North;
+    Holding South;
+    Holding Discards;
     std::uint8_t Entries = 0;
     std::uint8_t WestFilled = 0; // 13 minus West's vacant places
     std::uint8_t EastFilled = 0; // 13 minus East's vacant places
@@ -33,7 +33,7 @@ class ComboAnalysis {
     // What the set-up currently holds (GetNorth ... GetEastFilled).
     virtual ComboSetUp CurrentCombination() const = 0;
     // IMP comparison for the contract; tricksNeeded is the goal's byte read signed.
-    virtual void SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded) = 0;
+    virtual void SetIMPTable(const ContractGoal& goal, std::int8_t tricksNeeded) = 0;
     // Matchpoint comparison.
     virtual void SetTrickTable() = 0;
     virtual bool IsIMPs() const = 0;
@@ -43,7 +43,7 @@ class ComboAnalysis {
     // polls host.StopRequested() and calls host.ProcessPendingEvents().
     virtual ComputeEnd ComputeOptimalLines(Host& host) = 0;
     // The number of optimal lines found.
-    virtual unsigned StratCount() const = 0;
+    virtual unsigned LineCount() const = 0;
 };
 
 // The views filled from the result queries, and the two table commands.
@@ -55,7 +55,7 @@ class ResultViews {
     virtual void FillTricksTable() = 0;
     virtual void ChooseLine() = 0;
     virtual void UpdatePlayPanel() = 0;
-    virtual void ShowStratGoalTable() = 0;
+    virtual void ShowLineGoalTable() = 0;
     virtual void ShowPayoffTable() = 0;
 };
 

@@ -179,7 +179,7 @@ void AnalysisViews::FillResultList() {
     const ResultsSummary r = SummarizeResults(analysis_.GetHost(), analysis_.GetLines());
     window_.ResultListView()->ShowTable(ResultListTable(r));
     // The table windows left open follow the new analysis.
-    if (window_.Table().isVisible()) FillStratGoalTable();
+    if (window_.Table().isVisible()) FillLineGoalTable();
     if (window_.PayoffWindow().isVisible()) FillPayoffTable();
     planView_->SetLines(analysis_);
 }
@@ -187,8 +187,8 @@ void AnalysisViews::FillResultList() {
 QString AnalysisViews::PlanToolTip(const QString& cell) {
     QString tip;
     const std::string names = cell.toStdString();
-    for (int i = 1; i <= analysis_.StratCount(); ++i) {
-        const std::string name = analysis_.GetStratName(i);
+    for (int i = 1; i <= analysis_.LineCount(); ++i) {
+        const std::string name = analysis_.GetLineName(i);
         if (name.size() != 1 || names.find(name) == std::string::npos) continue;
         const WaitCursor wait; // a plan is built the first time it is asked for
         tip += QStringLiteral("Line %1:\n").arg(QString::fromStdString(name)) +
@@ -201,11 +201,11 @@ QString AnalysisViews::PlanToolTip(const QString& cell) {
 ResultsSummary AnalysisViews::ShownResults() const {
     // The lines of an interrupted computation are no results: the tables then
     // show no lines, as before the first analysis.
-    if (!window_.ResultsShown()) return SummarizeResults(analysis_.GetHost(), ProbStrategies());
+    if (!window_.ResultsShown()) return SummarizeResults(analysis_.GetHost(), ProbLines());
     return SummarizeResults(analysis_.GetHost(), analysis_.GetLines());
 }
 
-void AnalysisViews::FillStratGoalTable() {
+void AnalysisViews::FillLineGoalTable() {
     const ResultsSummary r = ShownResults();
     const ReportTable t = LineGoalTable(r);
     window_.Table().setWindowTitle(QString::fromStdString(t.Caption));
@@ -219,8 +219,8 @@ void AnalysisViews::FillPayoffTable() {
     window_.PayoffWindow().ListView()->ShowTable(t);
 }
 
-void AnalysisViews::ShowStratGoalTable() {
-    FillStratGoalTable();
+void AnalysisViews::ShowLineGoalTable() {
+    FillLineGoalTable();
     window_.Table().ShowBeside(0);
 }
 
@@ -317,7 +317,7 @@ void AnalysisViews::ChooseLine() {
     const WaitCursor wait;
     TakeBackAll();
     window_.FurthestPlay().clear();
-    analysis_.SelectStrat(index + 1);
+    analysis_.SelectLine(index + 1);
     planView_->ShowLine(index);
     RepaintTricksTable();
     UpdatePlayPanel();

@@ -43,10 +43,10 @@ class AnalysisViews : public QObject, public ResultViews {
 
     // --- the table window ------------------------------------------------------------
     // Fill the table window's list view and caption (without showing it).
-    void FillStratGoalTable();
+    void FillLineGoalTable();
     void FillPayoffTable();
     // Fill it and show it, not modal: it stays open beside the main window.
-    void ShowStratGoalTable() override;
+    void ShowLineGoalTable() override;
     void ShowPayoffTable() override;
 
     // --- saving and printing (results_files.cpp) -------------------------------------

@@ -24,7 +24,7 @@ namespace nvx {
 
 namespace {
 
-THolding EditHolding(const QLineEdit* edit) {
+Holding EditHolding(const QLineEdit* edit) {
     return NormalizeHolding(edit->text().toLatin1().toStdString());
 }
 
@@ -207,36 +207,36 @@ ComboDialog::ComboDialog(Host& host, ContractDialog& contractDialog, QWidget* pa
     moreBitBtn_->show();
     lessBitBtn_->hide();
     advancedPanel_->hide();
-    goal_ = TContractGoal{};
+    goal_ = ContractGoal{};
     impsCheckBox_->setText(QString::fromStdString(CompareMethodText(goal_)));
 }
 
 // --- values --------------------------------------------------------------------
 
-THolding ComboDialog::NorthHolding() const {
+Holding ComboDialog::NorthHolding() const {
     return EditHolding(northEdit_);
 }
-THolding ComboDialog::SouthHolding() const {
+Holding ComboDialog::SouthHolding() const {
     return EditHolding(southEdit_);
 }
 
-THolding ComboDialog::DiscardsHolding() const {
-    return discardsCheckBox_->isChecked() ? EditHolding(discardsEdit_) : THolding();
+Holding ComboDialog::DiscardsHolding() const {
+    return discardsCheckBox_->isChecked() ? EditHolding(discardsEdit_) : Holding();
 }
 
-THolding ComboDialog::NorthPlaying() const {
+Holding ComboDialog::NorthPlaying() const {
     return Values().NorthPlaying();
 }
-THolding ComboDialog::SouthPlaying() const {
+Holding ComboDialog::SouthPlaying() const {
     return Values().SouthPlaying();
 }
-THolding ComboDialog::NorthDiscards() const {
+Holding ComboDialog::NorthDiscards() const {
     return Values().NorthDiscards();
 }
-THolding ComboDialog::SouthDiscards() const {
+Holding ComboDialog::SouthDiscards() const {
     return Values().SouthDiscards();
 }
-THolding ComboDialog::DefendersHolding() const {
+Holding ComboDialog::DefendersHolding() const {
     return Values().DefendersHolding();
 }
 std::uint8_t ComboDialog::EntriesCount() const {
@@ -249,7 +249,7 @@ std::uint8_t ComboDialog::VacantEast() const {
     return Values().VacantEast();
 }
 
-std::optional<TContractGoal> ComboDialog::ContractGoalOrNone() const {
+std::optional<ContractGoal> ComboDialog::ContractGoalOrNone() const {
     if (impsCheckBox_->isChecked()) return goal_;
     return std::nullopt;
 }
@@ -276,9 +276,9 @@ void ComboDialog::Clear() {
     SetValues({}, {}, {}, 0, 13, 13, std::nullopt);
 }
 
-void ComboDialog::SetValues(const THolding& north, const THolding& south, const THolding& discards,
+void ComboDialog::SetValues(const Holding& north, const Holding& south, const Holding& discards,
                             std::uint8_t entries, std::uint8_t vacantWest, std::uint8_t vacantEast,
-                            const std::optional<TContractGoal>& goal) {
+                            const std::optional<ContractGoal>& goal) {
     // Empty all three first: each hand is filtered against the other, and the
     // previous contents must not take cards away from the new ones.
     for (HoldingLineEdit* edit : {discardsEdit_, southEdit_, northEdit_})
@@ -332,7 +332,7 @@ void ComboDialog::HelpBtnClick() {
     OpenWebPage(host_, HelpPageAddress("/help/combo.htm"));
 }
 
-THolding ComboDialog::AllowedCards(const QWidget* edit) {
+Holding ComboDialog::AllowedCards(const QWidget* edit) {
     const std::string north = northEdit_->text().toLatin1().toStdString();
     const std::string south = southEdit_->text().toLatin1().toStdString();
     if (edit == northEdit_) return nvx::AllowedCards(HoldingEdit::North, north, south);
@@ -360,7 +360,7 @@ void ComboDialog::HandEditChange(HoldingLineEdit* edit) {
     inChange_ = true;
     const QString typed = edit->text();
     const std::string typedText = typed.toUpper().toLatin1().toStdString();
-    const THolding allowed = AllowedCards(edit);
+    const Holding allowed = AllowedCards(edit);
     const FilteredText filtered = FilterTypedText(
         typedText, allowed, static_cast<std::size_t>(std::max(0, edit->cursorPosition())));
     const QString clean =

@@ -34,28 +34,28 @@ class ComboDialog : public QDialog {
     // --- for the main window -------------------------------------------------
     // Empty hands and discards, no entries limit, 13 vacant places each, no goal.
     void Clear();
-    void SetValues(const THolding& north, const THolding& south, const THolding& discards,
+    void SetValues(const Holding& north, const Holding& south, const Holding& discards,
                    std::uint8_t entries, std::uint8_t vacantWest, std::uint8_t vacantEast,
-                   const std::optional<TContractGoal>& goal);
+                   const std::optional<ContractGoal>& goal);
 
-    THolding NorthHolding() const;
-    THolding SouthHolding() const;
+    Holding NorthHolding() const;
+    Holding SouthHolding() const;
     // Empty when the discards option is off.
-    THolding DiscardsHolding() const;
+    Holding DiscardsHolding() const;
     // The hand without its discards.
-    THolding NorthPlaying() const;
-    THolding SouthPlaying() const;
+    Holding NorthPlaying() const;
+    Holding SouthPlaying() const;
     // The discards that the hand holds.
-    THolding NorthDiscards() const;
-    THolding SouthDiscards() const;
-    THolding DefendersHolding() const;
+    Holding NorthDiscards() const;
+    Holding SouthDiscards() const;
+    Holding DefendersHolding() const;
     // The spin value when the entries option is on, else the length of NorthPlaying.
     std::uint8_t EntriesCount() const;
     // The spin values when the vacant-places option is on, else 13.
     std::uint8_t VacantWest() const;
     std::uint8_t VacantEast() const;
     // The goal when the IMP option is on.
-    std::optional<TContractGoal> ContractGoalOrNone() const;
+    std::optional<ContractGoal> ContractGoalOrNone() const;
     // Everything the dialog holds, for the shared checks and summary.
     ComboValues Values() const;
     // The tricks that will be played in the suit: the longer playing hand.
@@ -63,7 +63,7 @@ class ComboDialog : public QDialog {
 
     // --- the parts, for the handlers and for tests ---------------------------
     // The cards the holding edit may hold; internal error 701 for any other control.
-    THolding AllowedCards(const QWidget* edit);
+    Holding AllowedCards(const QWidget* edit);
     bool IsFolded() const;
 
     HoldingLineEdit* NorthEdit() const { return northEdit_; }
@@ -112,7 +112,7 @@ class ComboDialog : public QDialog {
 
     Host& host_;
     ContractDialog& contractDialog_;
-    TContractGoal goal_;
+    ContractGoal goal_;
     bool inChange_ = false;
 
     HoldingLineEdit* northEdit_;

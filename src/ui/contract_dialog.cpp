@@ -110,7 +110,7 @@ ContractDialog::ContractDialog(Host& host, TricksNeededDialog& tricksNeeded, QWi
     SetGoal(contract_, tricksNeeded_, tricksInSuit_);
 }
 
-void ContractDialog::SetGoal(const TContract& contract, std::uint8_t tricksNeeded,
+void ContractDialog::SetGoal(const Contract& contract, std::uint8_t tricksNeeded,
                              std::uint8_t tricksInSuit) {
     contract_ = contract;
     tricksNeeded_ = tricksNeeded;
@@ -122,8 +122,8 @@ void ContractDialog::SetGoal(const TContract& contract, std::uint8_t tricksNeede
     vulnerable_->setChecked(contract.Vulnerable != 0);
 }
 
-TContractGoal ContractDialog::GetGoal() const {
-    TContractGoal goal;
+ContractGoal ContractDialog::GetGoal() const {
+    ContractGoal goal;
     goal.Contract = contract_;
     goal.TricksNeeded = tricksNeeded_;
     return goal;

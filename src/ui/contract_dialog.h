@@ -35,9 +35,9 @@ class ContractDialog : public QDialog {
 
     // Stores the contract, the tricks needed and the tricks that will be played
     // in the suit, and shows the contract in the controls.
-    void SetGoal(const TContract& contract, std::uint8_t tricksNeeded, std::uint8_t tricksInSuit);
+    void SetGoal(const Contract& contract, std::uint8_t tricksNeeded, std::uint8_t tricksInSuit);
     // The stored contract and tricks needed.
-    TContractGoal GetGoal() const;
+    ContractGoal GetGoal() const;
 
     int SelectedTab() const;
     void SelectTab(int tab);
@@ -70,7 +70,7 @@ class ContractDialog : public QDialog {
     QPushButton* nextBtn_;
     QPushButton* cancelBtn_;
     QPushButton* helpBtn_;
-    TContract contract_;
+    Contract contract_;
     std::uint8_t tricksNeeded_ = 2;
     std::uint8_t tricksInSuit_ = 0;
 };

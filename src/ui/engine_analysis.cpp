@@ -15,8 +15,8 @@ ComboSetUp EngineAnalysis::CurrentCombination() const {
                       e.GetEntries(), e.GetWestFilled(), e.GetEastFilled()};
 }
 
-void EngineAnalysis::SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded) {
-    TContractGoal g = goal;
+void EngineAnalysis::SetIMPTable(const ContractGoal& goal, std::int8_t tricksNeeded) {
+    ContractGoal g = goal;
     g.TricksNeeded = static_cast<std::uint8_t>(tricksNeeded);
     analysis_.SetIMPTable(g);
 }
@@ -34,8 +34,8 @@ ComputeEnd EngineAnalysis::ComputeOptimalLines(Host&) {
     return analysis_.ComputeOptimalLines();
 }
 
-unsigned EngineAnalysis::StratCount() const {
-    return analysis_.StratCount();
+unsigned EngineAnalysis::LineCount() const {
+    return analysis_.LineCount();
 }
 
 } // namespace nvx

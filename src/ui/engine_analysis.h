@@ -15,11 +15,11 @@ class EngineAnalysis : public ComboAnalysis {
 
     void SetUpCombination(const ComboSetUp& setUp) override;
     ComboSetUp CurrentCombination() const override;
-    void SetIMPTable(const TContractGoal& goal, std::int8_t tricksNeeded) override;
+    void SetIMPTable(const ContractGoal& goal, std::int8_t tricksNeeded) override;
     void SetTrickTable() override;
     bool IsIMPs() const override;
     ComputeEnd ComputeOptimalLines(Host& host) override;
-    unsigned StratCount() const override;
+    unsigned LineCount() const override;
 
   private:
     Analysis& analysis_;

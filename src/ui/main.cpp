@@ -24,7 +24,7 @@ int main(int argc, char* argv[]) {
     window.UseSettings(&settings);
     // The strategy algebra checks its byte comparisons once; a failure is reported
     // through the window's host and the program carries on.
-    nvx::InitStrategyAlgebra(window.AppHost());
+    nvx::InitLineAlgebra(window.AppHost());
 
     nvx::Analysis analysis(window.AppHost());
     nvx::EngineAnalysis engine(analysis);

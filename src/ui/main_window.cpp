@@ -306,9 +306,9 @@ void MainWindow::BuildMenu() {
     recentMenu_ = combinationMenu_->addMenu(QStringLiteral("&Recent Combinations"));
     recentMenu_->setEnabled(false);
     analysisMenu_ = menuBar()->addMenu(QStringLiteral("&Analysis"));
-    stratGoalTableAction_ = analysisMenu_->addAction(QStringLiteral("&Strat x Goal table ..."),
-                                                     this, &MainWindow::ShowStratGoalTable);
-    stratGoalTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    lineGoalTableAction_ = analysisMenu_->addAction(QStringLiteral("&Strat x Goal table ..."), this,
+                                                    &MainWindow::ShowLineGoalTable);
+    lineGoalTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     payoffTableAction_ = analysisMenu_->addAction(QStringLiteral("&Pay-off table ..."), this,
                                                   &MainWindow::ShowPayoffTable);
     payoffTableAction_->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
@@ -338,8 +338,8 @@ void MainWindow::ChangeCombination() {
     GetCombo();
 }
 
-void MainWindow::ShowStratGoalTable() {
-    if (views_) views_->ShowStratGoalTable();
+void MainWindow::ShowLineGoalTable() {
+    if (views_) views_->ShowLineGoalTable();
 }
 
 void MainWindow::ShowPayoffTable() {
@@ -416,7 +416,7 @@ void MainWindow::SetComputing(bool computing) {
     centralWidget()->setEnabled(!computing);
     for (QMenu* menu : {combinationMenu_, analysisMenu_})
         menu->setEnabled(!computing);
-    for (QAction* a : {newAction_, changeAction_, stratGoalTableAction_, payoffTableAction_})
+    for (QAction* a : {newAction_, changeAction_, lineGoalTableAction_, payoffTableAction_})
         a->setEnabled(!computing);
     if (!computing && isVisible()) activateWindow();
 }

@@ -45,7 +45,7 @@ std::string CombinationSummary(const ComboDialog& dialog, bool isImps);
 // The summary as the label shows it: a small table instead of tab stops.
 QString SummaryHtml(const QString& summary);
 // "AQT / 432 - Norvadex": the title of the window showing the combination.
-QString WindowTitle(const THolding& north, const THolding& south);
+QString WindowTitle(const Holding& north, const Holding& south);
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
@@ -100,7 +100,7 @@ class MainWindow : public QMainWindow {
     // before the first analysis, and not after an interrupted one).
     bool ResultsShown() const { return resultsShown_; }
     // The goal of the last analysis with IMP scoring, for "Change".
-    const std::optional<TContractGoal>& ContractCopy() const { return contractCopy_; }
+    const std::optional<ContractGoal>& ContractCopy() const { return contractCopy_; }
     // The dialog's values of the last analysis, and how long its computation took.
     const ComboValues& AnalysedValues() const { return analysedValues_; }
     double ComputeSeconds() const { return computeSeconds_; }
@@ -151,7 +151,7 @@ class MainWindow : public QMainWindow {
     QAction* PrintPreviewAction() const { return printPreviewAction_; }
     QAction* NewAction() const { return newAction_; }
     QAction* ChangeAction() const { return changeAction_; }
-    QAction* StratGoalTableAction() const { return stratGoalTableAction_; }
+    QAction* LineGoalTableAction() const { return lineGoalTableAction_; }
     QAction* PayoffTableAction() const { return payoffTableAction_; }
     QAction* HomePageAction() const { return homePageAction_; }
     QAction* HelpPageAction() const { return helpPageAction_; }
@@ -167,7 +167,7 @@ class MainWindow : public QMainWindow {
   public slots:
     void NewCombination();
     void ChangeCombination();
-    void ShowStratGoalTable();
+    void ShowLineGoalTable();
     void ShowPayoffTable();
     void ShowHomePage();
     void ShowHelpPage();
@@ -206,7 +206,7 @@ class MainWindow : public QMainWindow {
     bool closeWhenFinished_ = false;
     QElapsedTimer computeClock_;
     bool resultsShown_ = false;
-    std::optional<TContractGoal> contractCopy_;
+    std::optional<ContractGoal> contractCopy_;
     std::string furthestPlay_;
     TricksTableSort sort_;
     QString comboSummary_;
@@ -257,7 +257,7 @@ class MainWindow : public QMainWindow {
     QAction* printPreviewAction_ = nullptr;
     QAction* newAction_ = nullptr;
     QAction* changeAction_ = nullptr;
-    QAction* stratGoalTableAction_ = nullptr;
+    QAction* lineGoalTableAction_ = nullptr;
     QAction* payoffTableAction_ = nullptr;
     QAction* homePageAction_ = nullptr;
     QAction* helpPageAction_ = nullptr;

@@ -26,9 +26,9 @@ PlanView::PlanView(QWidget* parent) : QTextBrowser(parent) {
 void PlanView::SetLines(Analysis& analysis) {
     Clear();
     analysis_ = &analysis;
-    lines_ = analysis.StratCount();
+    lines_ = analysis.LineCount();
     for (int i = 1; i <= lines_; ++i)
-        names_.push_back(analysis.GetStratName(i));
+        names_.push_back(analysis.GetLineName(i));
 }
 
 void PlanView::Ensure(int i) {

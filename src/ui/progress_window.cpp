@@ -62,7 +62,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     connect(timer_, &QTimer::timeout, this, &ProgressWindow::Tick);
     connect(interruptButton_, &QPushButton::clicked, this, &ProgressWindow::AskToInterrupt);
 
-    SetState(TCalcState::Ready);
+    SetState(CalcState::Ready);
     initialMemoryLimit_ = 1;
     memoryLimit_ = initialMemoryLimit_;
 }
@@ -71,10 +71,10 @@ std::uint64_t ProgressWindow::ResidentMemoryBytes() {
     return nvx::ResidentMemoryBytes();
 }
 
-void ProgressWindow::SetState(TCalcState s) {
+void ProgressWindow::SetState(CalcState s) {
     if (s == state_.get()) return;
     switch (s) {
-    case TCalcState::Calculating:
+    case CalcState::Calculating:
         progressLabel_->setText(kCalculating);
         interruptButton_->setEnabled(true);
         timer_->start();
@@ -82,12 +82,12 @@ void ProgressWindow::SetState(TCalcState s) {
         memoryLimit_ = initialMemoryLimit_;
         elapsed_.start();
         break;
-    case TCalcState::Stopping:
+    case CalcState::Stopping:
         progressLabel_->setText(kStopping);
         interruptButton_->setEnabled(false);
         timer_->start();
         break;
-    case TCalcState::Ready:
+    case CalcState::Ready:
         progressLabel_->setText(QStringLiteral("Ready"));
         interruptButton_->setEnabled(false);
         timer_->stop();
@@ -98,7 +98,7 @@ void ProgressWindow::SetState(TCalcState s) {
 }
 
 void ProgressWindow::ShowElapsed() {
-    if (State() == TCalcState::Ready || !elapsed_.isValid()) {
+    if (State() == CalcState::Ready || !elapsed_.isValid()) {
         elapsedLabel_->clear();
         return;
     }
@@ -117,7 +117,7 @@ void ProgressWindow::AddDot(const QString& restart) {
 
 void ProgressWindow::Tick() {
     switch (State()) {
-    case TCalcState::Calculating: {
+    case CalcState::Calculating: {
         AddDot(kCalculating);
         const std::uint64_t used = readMemory_ ? readMemory_() : 0;
         if (used > std::uint64_t(memoryLimit_) * kGigabyte) {
@@ -126,10 +126,10 @@ void ProgressWindow::Tick() {
         }
         break;
     }
-    case TCalcState::Stopping:
+    case CalcState::Stopping:
         AddDot(kStopping);
         break;
-    case TCalcState::Ready:
+    case CalcState::Ready:
         progressLabel_->setText(QStringLiteral("Ready"));
         timer_->stop();
         break;
@@ -138,20 +138,20 @@ void ProgressWindow::Tick() {
 }
 
 void ProgressWindow::AskToInterrupt() {
-    if (State() != TCalcState::Calculating) return;
+    if (State() != CalcState::Calculating) return;
     // No tick may change the labels while the question is open. The computation
     // goes on meanwhile and may end before the answer: then there is nothing
     // left to stop.
     timer_->stop();
     const bool stop = MessageBoxes::AskYesNo(
         this, QString(), QStringLiteral("Do you want to stop the computation?"));
-    if (State() == TCalcState::Ready) return;
-    if (stop) SetState(TCalcState::Stopping);
+    if (State() == CalcState::Ready) return;
+    if (stop) SetState(CalcState::Stopping);
     timer_->start();
 }
 
 void ProgressWindow::RequestStop() {
-    if (State() == TCalcState::Calculating) SetState(TCalcState::Stopping);
+    if (State() == CalcState::Calculating) SetState(CalcState::Stopping);
 }
 
 void ProgressWindow::ShowOverParent() {
@@ -168,7 +168,7 @@ void ProgressWindow::ShowOverParent() {
 void ProgressWindow::closeEvent(QCloseEvent* event) {
     // The computation decides when the window goes (Finish): until then the
     // close button asks to interrupt, as the Interrupt button does.
-    if (State() != TCalcState::Ready) {
+    if (State() != CalcState::Ready) {
         event->ignore();
         AskToInterrupt();
         return;
@@ -177,7 +177,7 @@ void ProgressWindow::closeEvent(QCloseEvent* event) {
 }
 
 void ProgressWindow::Finish() {
-    SetState(TCalcState::Ready);
+    SetState(CalcState::Ready);
     close();
 }
 

@@ -29,10 +29,10 @@ class ProgressWindow : public QWidget {
     explicit ProgressWindow(QWidget* parent = nullptr);
 
     // Safe to read from any thread.
-    TCalcState State() const { return state_.get(); }
+    CalcState State() const { return state_.get(); }
     // Switches the labels, the button and the timer to the state; nothing
     // happens when the state is already s.
-    void SetState(TCalcState s);
+    void SetState(CalcState s);
 
     // Shows the window above its parent and centred over it.
     void ShowOverParent();
@@ -70,7 +70,7 @@ class ProgressWindow : public QWidget {
     void ShowElapsed();
     void AddDot(const QString& restart);
 
-    ComputationState state_{TCalcState::Calculating};
+    ComputationState state_{CalcState::Calculating};
     std::uint32_t initialMemoryLimit_ = 1;
     std::uint32_t memoryLimit_ = 1;
     MemoryReader readMemory_;

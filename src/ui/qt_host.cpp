@@ -112,7 +112,7 @@ void QtHost::ProcessPendingEvents() {
 
 bool QtHost::StopRequested() {
     if (memory_->MustStop(computation_)) memoryLimitReached_.store(true);
-    return memoryLimitReached_.load() || (progress_ && progress_->State() == TCalcState::Stopping);
+    return memoryLimitReached_.load() || (progress_ && progress_->State() == CalcState::Stopping);
 }
 
 bool QtHost::OpenAddress(const std::string& address) {

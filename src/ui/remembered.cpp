@@ -16,7 +16,7 @@ void Write(QSettings& s, const RememberedCombo& c) {
     s.setValue("vacantWest", c.VacantWest);
     s.setValue("vacantEast", c.VacantEast);
     s.setValue("imps", c.Goal.has_value());
-    const TContractGoal g = c.Goal.value_or(TContractGoal{});
+    const ContractGoal g = c.Goal.value_or(ContractGoal{});
     s.setValue("level", g.Contract.Level);
     s.setValue("strain", g.Contract.Strain);
     s.setValue("doubled", g.Contract.Doubled != 0);
@@ -54,7 +54,7 @@ std::optional<RememberedCombo> Read(const QSettings& s) {
         const auto strain = Small(s, "strain", 4);
         const auto tricks = Small(s, "tricksNeeded", 13);
         if (!level || *level < 1 || !strain || !tricks) return std::nullopt;
-        TContractGoal g;
+        ContractGoal g;
         g.Contract.Level = *level;
         g.Contract.Strain = *strain;
         g.Contract.Doubled = s.value("doubled").toBool() ? 1 : 0;
@@ -69,7 +69,7 @@ std::optional<RememberedCombo> Read(const QSettings& s) {
 } // namespace
 
 QString RememberedCombo::MenuText() const {
-    auto hand = [](const THolding& h) {
+    auto hand = [](const Holding& h) {
         return h.empty() ? QStringLiteral("-") : QString::fromStdString(h.str());
     };
     QString text = QStringLiteral("%1 / %2").arg(hand(North), hand(South));

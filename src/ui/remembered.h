@@ -17,13 +17,13 @@ namespace nvx {
 
 // A combination as the dialog takes it back (ComboDialog::SetValues).
 struct RememberedCombo {
-    THolding North;
-    THolding South;
-    THolding Discards;
+    Holding North;
+    Holding South;
+    Holding Discards;
     std::uint8_t Entries = 0;
     std::uint8_t VacantWest = 13;
     std::uint8_t VacantEast = 13;
-    std::optional<TContractGoal> Goal;
+    std::optional<ContractGoal> Goal;
     friend bool operator==(const RememberedCombo&, const RememberedCombo&) = default;
 
     // "AQT / 432", then the options that differ from the plain analysis.

@@ -7,14 +7,14 @@
 namespace nvx {
 namespace {
 
-TContract C(int level, int strain, bool dbl = false, bool rdbl = false, bool vul = false) {
-    return TContract{std::uint8_t(level), std::uint8_t(strain), std::uint8_t(dbl),
-                     std::uint8_t(rdbl), std::uint8_t(vul)};
+Contract C(int level, int strain, bool dbl = false, bool rdbl = false, bool vul = false) {
+    return Contract{std::uint8_t(level), std::uint8_t(strain), std::uint8_t(dbl),
+                    std::uint8_t(rdbl), std::uint8_t(vul)};
 }
 
 TEST(ContractScoreTest, MadeAndOutOfRange) {
     const struct {
-        TContract c;
+        Contract c;
         int overtricks, score;
     } cases[] = {
         {C(3, 4), 0, 400},

@@ -28,7 +28,7 @@ TEST(HoldingTest, NormalizeSortsDropsAndCollapses) {
         {"t92", "92"}, {"AKA", "AK"}, {"", ""},     {"2x,3;A-q", "A32"},
     };
     for (const auto& [text, holding] : cases)
-        EXPECT_EQ(NormalizeHolding(text), THolding(holding)) << text;
+        EXPECT_EQ(NormalizeHolding(text), Holding(holding)) << text;
     // All thirteen ranks in any order and with repeats give the full suit.
     std::string all = "23456789TJQKA";
     std::mt19937 rng(7);
@@ -41,11 +41,11 @@ TEST(HoldingTest, NormalizeSortsDropsAndCollapses) {
 }
 
 TEST(HoldingTest, MinusDisplayCompareAndSmallCards) {
-    const THolding h("AQT32");
-    EXPECT_EQ(HoldingMinus(h, h), THolding(""));
-    EXPECT_EQ(HoldingMinus(h, THolding("KQ3")), THolding("AT2"));
+    const Holding h("AQT32");
+    EXPECT_EQ(HoldingMinus(h, h), Holding(""));
+    EXPECT_EQ(HoldingMinus(h, Holding("KQ3")), Holding("AT2"));
     // Keeps a's order, also when a is not sorted (class form, say).
-    EXPECT_EQ(HoldingMinus(THolding("3QQ5"), THolding("5")), THolding("3QQ"));
+    EXPECT_EQ(HoldingMinus(Holding("3QQ5"), Holding("5")), Holding("3QQ"));
     EXPECT_EQ(HoldingDisplayText("3AKT"), "A K 10 3 ");
     EXPECT_EQ(HoldingDisplayText("10"), ""); // only a T counts as the ten
     EXPECT_EQ(HoldingDisplayText("22"), "2 ");

@@ -16,7 +16,7 @@ ComboArgs Args(const char* north, const char* south) {
 
 TEST(CliOptions, Contracts) {
     for (const auto& [text, read] : {std::pair{"3NT", "3NT"}, {"4hx", "4H x"}, {"6Cxx", "6C xx"}})
-        EXPECT_EQ(ContractText(ReadContract(text).value_or(TContract{})), read) << text;
+        EXPECT_EQ(ContractText(ReadContract(text).value_or(Contract{})), read) << text;
     for (const char* bad : {"", "3", "8NT", "0S", "3Z", "3NTxxx", "3NTy", "33NT", "4SX X"})
         EXPECT_FALSE(ReadContract(bad)) << bad;
 }

@@ -62,7 +62,7 @@ TEST(PlanText, LeadsComeFromTheHandOnLead) {
                            in.eastFilled());
         a.SetTrickTable();
         if (a.ComputeOptimalLines() != ComputeEnd::Finished) continue;
-        for (int i = 1; i <= a.StratCount(); ++i)
+        for (int i = 1; i <= a.LineCount(); ++i)
             CheckLeadsFromTheHandOnLead(BuildLinePlan(a, i), in.describe());
     }
 }
@@ -87,10 +87,10 @@ TEST(PlanText, JsonRoundTripsAndGivesTheSameWords) {
             LinePlan lp;
             lp.Root = std::move(*p);
             lp.EntriesLimited = j["entries_limited"].get<bool>();
-            const THolding discards(j["discards"].get<std::string>());
+            const Holding discards(j["discards"].get<std::string>());
             FillPlanPositions(lp.Root,
-                              HoldingMinus(THolding(j["north"].get<std::string>()), discards).str(),
-                              HoldingMinus(THolding(j["south"].get<std::string>()), discards).str(),
+                              HoldingMinus(Holding(j["north"].get<std::string>()), discards).str(),
+                              HoldingMinus(Holding(j["south"].get<std::string>()), discards).str(),
                               j["defenders"].get<std::string>(), j["entries"].get<std::uint8_t>());
             EXPECT_TRUE(SamePlan(lp.Root, r.Plans[plans.size()].Root)) << args[0];
             plans.push_back(std::move(lp));

@@ -14,7 +14,7 @@ using test::RecordingHost;
 // The defenders' real cards of a West holding given as a bit mask over EWCards
 // (bit i = the i-th lowest defenders' card).
 std::string WestCards(const Engine& e, unsigned mask) {
-    const THolding& ew = e.GetEWCards();
+    const Holding& ew = e.GetEWCards();
     std::string s;
     for (std::size_t i = 0; i < ew.size(); ++i)
         if (mask & (1u << (ew.size() - 1 - i))) s += ew[i];
@@ -33,7 +33,7 @@ TEST(DivisionsProperty, NumberingAgreesWithEveryWestHolding) {
         const test::ComboInput in = test::RandomAdmittedCombo(rng);
         test::SetUp(e, in);
         SCOPED_TRACE(in.describe());
-        const THolding ew = e.GetEWCards();
+        const Holding ew = e.GetEWCards();
         const int n = int(ew.size());
         std::int64_t product = 1;
         for (int i = 0; i < e.classes.ClassCount[hand::Defenders]; ++i)

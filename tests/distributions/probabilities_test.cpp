@@ -30,11 +30,11 @@ bool SameFraction(std::int64_t a, std::int64_t b, Int128 c, Int128 d) {
 
 TEST(FractionTest, ProductsThatDoNotFitAreRefused) {
     // Multiplied out first, 100000 * 99999 would not fit 32 bits.
-    EXPECT_EQ(Multiply(TFraction{100000, 99999}, TFraction{99999, 100000}), (TFraction{1, 1}));
-    EXPECT_FALSE(Multiply(TFraction{100000, 1}, TFraction{100000, 1}));
-    EXPECT_FALSE(Multiply(TFraction{1, 65536}, TFraction{1, 65536}));
-    EXPECT_FALSE(Multiply(TFraction{1, 0}, TFraction{1, 1}));
-    EXPECT_TRUE(Multiply(TFraction{46340, 1}, TFraction{46340, 1}));
+    EXPECT_EQ(Multiply(Fraction{100000, 99999}, Fraction{99999, 100000}), (Fraction{1, 1}));
+    EXPECT_FALSE(Multiply(Fraction{100000, 1}, Fraction{100000, 1}));
+    EXPECT_FALSE(Multiply(Fraction{1, 65536}, Fraction{1, 65536}));
+    EXPECT_FALSE(Multiply(Fraction{1, 0}, Fraction{1, 1}));
+    EXPECT_TRUE(Multiply(Fraction{46340, 1}, Fraction{46340, 1}));
 }
 
 class ProbabilitiesTest : public ::testing::Test {
@@ -93,7 +93,7 @@ TEST_F(ProbabilitiesTest, TooFewVacantPlacesDoNotCrash) {
 // Checks every division of the set-up combination against a brute force over
 // every West holding of real cards, each weighed by counting places.
 void CheckAgainstBruteForce(const Engine& e, int vw, int ve) {
-    const THolding ew = e.GetEWCards();
+    const Holding ew = e.GetEWCards();
     const int n = int(ew.size());
     const std::uint64_t all = Falling(vw + ve, n); // ways to place the n cards
     std::vector<std::uint64_t> weight(256, 0);

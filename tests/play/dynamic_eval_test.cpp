@@ -26,12 +26,12 @@ class DynamicEvaluationTest : public ::testing::Test {
         a.SetUpCombination(north, south, entries, "", 0, 0);
         a.SetTrickTable();
         a.ComputeOptimalLines();
-        ASSERT_GE(a.StratCount(), 1);
+        ASSERT_GE(a.LineCount(), 1);
         start = a.GetEngine().play;
     }
     DynamicEvaluation& dyn() { return a.GetDynamicEvaluation(); }
     Engine& e() { return a.GetEngine(); }
-    const TVal& LineVal(int i) const { return a.GetLines().ProbList()[i - 1]->Val; }
+    const Val& LineVal(int i) const { return a.GetLines().ProbList()[i - 1]->Val; }
 
     RecordingHost host;
     Analysis a{host};
@@ -42,8 +42,8 @@ TEST_F(DynamicEvaluationTest, RootMarksTheFirstCardsThatCanKeepTheLine) {
     const char* combos[][2] = {{"AQ", "32"}, {"AQT", "32"}, {"KJ", "32"}, {"AJ2", "43"}};
     for (const auto& c : combos) {
         Analyse(c[0], c[1], 2);
-        for (int i = 1; i <= a.StratCount(); ++i) {
-            a.SelectStrat(i);
+        for (int i = 1; i <= a.LineCount(); ++i) {
+            a.SelectLine(i);
             ASSERT_EQ(dyn().StackDepth(), 1u);
             EXPECT_EQ(dyn().LineEval().Val, LineVal(i));
             int marked = 0;
@@ -76,7 +76,7 @@ TEST_F(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
                 const std::size_t messages = host.messages.size();
                 if (!dyn().PlayOnLine(code)) continue;
                 if (!declarer) {
-                    TVal lv, m;
+                    Val lv, m;
                     ASSERT_TRUE(test::BestAgainstPromise(a, dyn().LineEval(), lv, m));
                     const bool gainsEverywhere = ValAllLT(host, lv, m);
                     const bool gainsSomewhere = !(lv == m);
@@ -96,8 +96,8 @@ TEST_F(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
                 dyn().UndoOnLine();
             }
         };
-        for (int i = 1; i <= a.StratCount(); ++i) {
-            a.SelectStrat(i);
+        for (int i = 1; i <= a.LineCount(); ++i) {
+            a.SelectLine(i);
             walk(6);
             EXPECT_TRUE(e().play == start);
         }
@@ -116,17 +116,17 @@ TEST_F(DynamicEvaluationTest, SingleBestContinuationRaisesTheTarget) {
     // longer on the line.
     Analyse("AJT", "32", 3);
     int raisedLines = 0;
-    for (int i = 1; i <= a.StratCount(); ++i) {
+    for (int i = 1; i <= a.LineCount(); ++i) {
         test::TakeBackAll(a);
-        a.SelectStrat(i);
+        a.SelectLine(i);
         bool ok = true;
         for (char c : std::string("39J82"))
             if (!(ok = a.GetPlay().PlayChar(c))) break;
         if (!ok) continue;
-        const TEval before = dyn().TopEval();
+        const Eval before = dyn().TopEval();
         ASSERT_TRUE(a.GetPlay().PlayChar('K'));
-        const TEval& after = dyn().TopEval();
-        const TVal old = RestrictVal(host, before.Dom, before.Val, after.Dom);
+        const Eval& after = dyn().TopEval();
+        const Val old = RestrictVal(host, before.Dom, before.Val, after.Dom);
         if (old == after.Val) continue;
         ++raisedLines;
         EXPECT_EQ(CompareVal(host, old, after.Val), '<');

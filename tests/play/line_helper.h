@@ -18,9 +18,9 @@ inline void TakeBackAll(Analysis& a) {
 // in this order; the cards stay played. Returns 0 when no line accepts them
 // (then nothing is played and no line is selected).
 inline int SelectLineAccepting(Analysis& a, std::string_view cards) {
-    for (int i = 1; i <= a.StratCount(); ++i) {
+    for (int i = 1; i <= a.LineCount(); ++i) {
         TakeBackAll(a);
-        a.SelectStrat(i);
+        a.SelectLine(i);
         bool ok = true;
         for (char c : cards)
             if (!(ok = a.GetPlay().PlayChar(c))) break;
@@ -33,11 +33,11 @@ inline int SelectLineAccepting(Analysis& a, std::string_view cards) {
 
 // Whether some strategy after playing the code reaches the target on every
 // division (worked out by a fresh search, not by the dynamic evaluation).
-inline bool Reaches(Analysis& a, std::uint8_t code, const TVal& target) {
+inline bool Reaches(Analysis& a, std::uint8_t code, const Val& target) {
     Engine& e = a.GetEngine();
     if (!e.Play(code)) return false;
-    TStratSet s = Solve(e);
-    TFactor f = StratSetToFactor(a.GetHost(), s);
+    LineSet s = Solve(e);
+    Factor f = LineSetToFactor(a.GetHost(), s);
     e.UndoPlay();
     KeepAtLeast(a.GetHost(), f, target);
     return !f.EvalList.empty();
@@ -46,10 +46,10 @@ inline bool Reaches(Analysis& a, std::uint8_t code, const TVal& target) {
 // The best declarer can still reach from the current position among the
 // strategies that keep `promise` (over all divisions) on every division still
 // possible: the promise restricted to them (lv) and the pointwise maximum (m).
-inline bool BestAgainstPromise(Analysis& a, const TEval& promise, TVal& lv, TVal& m) {
+inline bool BestAgainstPromise(Analysis& a, const Eval& promise, Val& lv, Val& m) {
     Host& h = a.GetHost();
-    TStratSet s = Solve(a.GetEngine());
-    TFactor all = StratSetToFactor(h, s);
+    LineSet s = Solve(a.GetEngine());
+    Factor all = LineSetToFactor(h, s);
     lv = RestrictVal(h, promise.Dom, promise.Val, all.Dom);
     KeepAtLeast(h, all, lv);
     if (all.EvalList.empty()) return false;

@@ -25,7 +25,7 @@ class PlayThroughTest : public ::testing::Test {
         a.SetUpCombination(north, south, entries, discards, 0, 0);
         a.SetTrickTable();
         a.ComputeOptimalLines();
-        ASSERT_GE(a.StratCount(), 1);
+        ASSERT_GE(a.LineCount(), 1);
         start = a.GetEngine().play;
     }
     PlayThrough& pt() { return a.GetPlay(); }
@@ -38,7 +38,7 @@ class PlayThroughTest : public ::testing::Test {
 TEST_F(PlayThroughTest, LayoutsWithKJT9) {
     // The defenders hold K J 10 9 (classes {K} and {J, 10, 9}).
     Analyse("AQ8765", "432", 2);
-    a.SelectStrat(1);
+    a.SelectLine(1);
     EXPECT_TRUE(pt().IsDivisionPossible("KJ", "T9"));
     EXPECT_TRUE(pt().IsDivisionPossible("Kx", "xx"));   // three x for the three unnamed cards
     EXPECT_FALSE(pt().IsDivisionPossible("Kx", "T9"));  // J left to an x, T 9 named
@@ -87,7 +87,7 @@ TEST(PlayThroughProperty, RecordAgreesWithThePlayState) {
         if (e.NumDivs() > 64 || e.GetEWCards().size() > 8) continue;
         a.SetTrickTable();
         a.ComputeOptimalLines();
-        a.SelectStrat(1 + int(rng() % a.StratCount()));
+        a.SelectLine(1 + int(rng() % a.LineCount()));
         PlayThrough& pt = a.GetPlay();
         const std::string ew = e.GetEWCards().str();
         for (;;) {
@@ -102,7 +102,7 @@ TEST(PlayThroughProperty, RecordAgreesWithThePlayState) {
             EXPECT_EQ(pt.SouthUnplayed().size(), e.CardsLeft(hand::South));
             // Every concrete layout that the record allows belongs to a
             // division still possible, and every such division has one.
-            TDom possible;
+            Dom possible;
             PossibleDivs(e, possible);
             std::vector<bool> hasLayout(e.NumDivs(), false);
             for (unsigned m = 0; m < (1u << ew.size()); ++m) {

@@ -13,10 +13,10 @@ using test::RecordingHost;
 
 // Every division whose West holding is consistent with the cards each defender
 // has played and with the show-outs: a plain filter over all divisions.
-TDom FilterAllDivisions(const Engine& e) {
+Dom FilterAllDivisions(const Engine& e) {
     const PlayState& p = e.play;
     const ClassTables& t = e.classes;
-    TDom dom;
+    Dom dom;
     for (unsigned d = 0; d < e.NumDivs(); ++d) {
         bool ok = true;
         for (int i = 0; i < t.ClassCount[hand::Defenders] && ok; ++i) {
@@ -40,7 +40,7 @@ TEST(PossibleDivsTest, LargestNumberingFitsADivisionSet) {
     // 3 * 3 * 3 * 2 * 3 = 162 divisions, the most any combination has.
     e.SetUpCombination("Q9", "64", 13, "", 0, 0);
     ASSERT_EQ(e.NumDivs(), 162);
-    TDom d;
+    Dom d;
     PossibleDivs(e, d);
     ASSERT_EQ(d.size(), 162u);
     for (unsigned i = 0; i < d.size(); ++i)
@@ -70,7 +70,7 @@ TEST(PossibleDivsProperty, AgreesWithFilterAndKeepsTheRealDivision) {
             dealt += unsigned(westHolds[r]) * e.DivWeight(std::uint16_t(r));
         // Play at random, the defenders only as the deal allows.
         for (;;) {
-            TDom d;
+            Dom d;
             PossibleDivs(e, d);
             ASSERT_EQ(d, FilterAllDivisions(e)) << "at card " << int(e.play.CardIndex);
             ASSERT_TRUE(std::find(d.begin(), d.end(), dealt) != d.end());

@@ -21,10 +21,10 @@ TEST(SetUpTest, Edges) {
     RecordingHost host;
     Engine e(host);
     e.SetUpCombination("AKQ5", "QJ43", 9, "", 0, 0);
-    EXPECT_EQ(e.GetSouth(), THolding("J43")); // the queen stays with North
+    EXPECT_EQ(e.GetSouth(), Holding("J43")); // the queen stays with North
     EXPECT_EQ(e.classes.ClassSize[R('Q')], 3);
     e.SetUpCombination("AK", "Q", 9, "A2", 0, 0);
-    EXPECT_EQ(e.GetDiscards(), THolding("A"));
+    EXPECT_EQ(e.GetDiscards(), Holding("A"));
     EXPECT_EQ(e.classes.NorthLength, 1);
     e.SetUpCombination("AKQJT98", "765432", 9, "", 0, 0);
     EXPECT_EQ(e.classes.EWLength, 0);
@@ -63,9 +63,9 @@ TEST(SetUpProperty, ClassesAreMaximalRunsOfEachHand) {
         const test::ComboInput in = test::RandomAdmittedCombo(rng);
         test::SetUp(e, in);
         SCOPED_TRACE(in.describe());
-        const THolding north = NormalizeHolding(in.north);
-        const THolding south = HoldingMinus(NormalizeHolding(in.south), north);
-        const THolding discards = NormalizeHolding(in.discards);
+        const Holding north = NormalizeHolding(in.north);
+        const Holding south = HoldingMinus(NormalizeHolding(in.south), north);
+        const Holding discards = NormalizeHolding(in.discards);
         int handOf[14];
         for (int r = 1; r <= 13; ++r) {
             const char c = RankChar(std::uint16_t(r));

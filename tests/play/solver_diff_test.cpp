@@ -47,7 +47,7 @@ NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders) {
         (rng() % 2 ? in.north : in.south).push_back(c);
         if (i >= nsCards + defenders) in.discards.push_back(c);
     }
-    const THolding northPlays =
+    const Holding northPlays =
         HoldingMinus(NormalizeHolding(in.north), NormalizeHolding(in.discards));
     // Entries limited (0..2) or, as with the option off, North's playing cards.
     in.entries = rng() % 3 == 0 ? int(northPlays.size()) : int(rng() % 3);
@@ -88,7 +88,7 @@ void CompareWithNaive(const NaiveInput& in, Analysis& a) {
     a.SetTrickTable();
     a.ComputeOptimalLines();
     ASSERT_TRUE(host.errors.empty()) << Describe(in);
-    ASSERT_GE(a.StratCount(), 1) << Describe(in);
+    ASSERT_GE(a.LineCount(), 1) << Describe(in);
 
     EXPECT_TRUE(test::SameBestAsNaive(a.GetLines().Best(), a.GetLines().ProbDenominator(), in))
         << Describe(in);
@@ -148,11 +148,11 @@ TEST(SolverDifferentialTest, WithoutDiscardsMatchesNaiveFullPlay) {
     }
 }
 
-std::vector<TVal> SortedStrategies(Host& h, TStratSet s, TDom& dom) {
-    TFactor f = StratSetToFactor(h, s);
+std::vector<Val> SortedLines(Host& h, LineSet s, Dom& dom) {
+    Factor f = LineSetToFactor(h, s);
     dom = f.Dom;
-    std::vector<TVal> v(f.EvalList.begin(), f.EvalList.end());
-    std::sort(v.begin(), v.end(), [](const TVal& a, const TVal& b) {
+    std::vector<Val> v(f.EvalList.begin(), f.EvalList.end());
+    std::sort(v.begin(), v.end(), [](const Val& a, const Val& b) {
         return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end());
     });
     return v;
@@ -187,10 +187,10 @@ TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
         test::PlayRandomly(e, rng, int(rng() % 4));
 
         const PlayState before = e.play;
-        TDom countedDom, playedDom;
-        const std::vector<TVal> counted = SortedStrategies(host, Solve(e), countedDom);
+        Dom countedDom, playedDom;
+        const std::vector<Val> counted = SortedLines(host, Solve(e), countedDom);
         ASSERT_TRUE(e.play == before) << Describe(in);
-        const std::vector<TVal> played = SortedStrategies(host, SolveFullPlay(e), playedDom);
+        const std::vector<Val> played = SortedLines(host, SolveFullPlay(e), playedDom);
         ASSERT_TRUE(e.play == before) << Describe(in);
         EXPECT_TRUE(countedDom == playedDom) << Describe(in);
         EXPECT_TRUE(counted == played)

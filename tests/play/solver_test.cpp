@@ -13,26 +13,26 @@ namespace {
 using test::RecordingHost;
 
 // The non-dominated strategies of a set, multiplied out.
-TFactor Strategies(Host& h, TStratSet s) {
-    return StratSetToFactor(h, s);
+Factor Strategies(Host& h, LineSet s) {
+    return LineSetToFactor(h, s);
 }
 
 TEST(SolverTest, NoCardsForNorthAndSouth) {
     RecordingHost host;
     Engine e(host);
     e.SetUpCombination("", "", 0, "", 0, 0);
-    const TFactor f = Strategies(host, Solve(e));
+    const Factor f = Strategies(host, Solve(e));
     ASSERT_EQ(f.Dom.size(), e.NumDivs());
     ASSERT_EQ(f.EvalList.size(), 1u);
-    EXPECT_EQ(f.EvalList.front(), TVal::filled(e.NumDivs(), 0));
+    EXPECT_EQ(f.EvalList.front(), Val::filled(e.NumDivs(), 0));
 
     // The whole analysis: nothing can be led, one line with no trick.
     Analysis a(host);
     a.SetUpCombination("", "", 0, "", 0, 0);
     a.SetTrickTable();
     a.ComputeOptimalLines();
-    ASSERT_EQ(a.StratCount(), 1);
-    EXPECT_EQ(a.GetStratName(1), "A");
+    ASSERT_EQ(a.LineCount(), 1);
+    EXPECT_EQ(a.GetLineName(1), "A");
     EXPECT_EQ(a.GetBestProb(0), 0.0);
     EXPECT_TRUE(host.errors.empty());
 }
@@ -45,7 +45,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
         test::PollingHost host;
         Engine e(host);
         e.SetUpCombination(north, south, 4, "", 0, 0);
-        const TStratSet s = Solve(e);
+        const LineSet s = Solve(e);
         fullPolls = host.polls;
         ASSERT_GT(fullPolls, 10000);
     }
@@ -61,7 +61,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
             pollsAtStop = host.polls;
         }
     };
-    const TStratSet s = Solve(e);
+    const LineSet s = Solve(e);
     ASSERT_GE(pollsAtStop, 0);
     EXPECT_LT(host.polls - pollsAtStop, fullPolls / 100);
     EXPECT_FALSE(s.empty());
@@ -73,7 +73,7 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
     stopped.stop = true;
     Engine e2(stopped);
     e2.SetUpCombination(north, south, 4, "", 0, 0);
-    TStratSet s2 = Solve(e2);
+    LineSet s2 = Solve(e2);
     EXPECT_LT(stopped.polls, fullPolls / 100);
     EXPECT_TRUE(e2.play == before);
 }

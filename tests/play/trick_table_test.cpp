@@ -47,13 +47,13 @@ TEST(TrickStartTableTest, SetsAreThoseOfTheSearchWithoutTable) {
             e.ResetPlay();
             test::PlayRandomly(e, rng, (small ? 0 : 6) + int(rng() % 6));
             const PlayState before = e.play;
-            const TStratSet plain = Solve(e, nullptr);
-            const TStratSet withTable = Solve(e, &shared);
+            const LineSet plain = Solve(e, nullptr);
+            const LineSet withTable = Solve(e, &shared);
             ASSERT_TRUE(withTable == plain) << in.describe() << " after " << PlayedCodes(e);
             ASSERT_TRUE(e.play == before);
 
             // A table too small for all it is offered stores what fits first.
-            const std::size_t budget = StratSetBytes(plain) / 4;
+            const std::size_t budget = LineSetBytes(plain) / 4;
             TrickStartTable tiny(budget);
             ASSERT_TRUE(Solve(e, &tiny) == plain) << in.describe() << " after " << PlayedCodes(e);
             EXPECT_LE(tiny.GetStats().bytes, budget);
@@ -79,7 +79,7 @@ TEST(TrickStartTableTest, NothingIsStoredOnceAStopIsSeen) {
     test::PollingHost host;
     Engine e(host);
     e.SetUpCombination("AJ9", "T432", 2, "", 0, 0);
-    const TStratSet full = Solve(e, nullptr);
+    const LineSet full = Solve(e, nullptr);
     TrickStartTable counted;
     host.polls = 0;
     ASSERT_TRUE(Solve(e, &counted) == full);
@@ -90,7 +90,7 @@ TEST(TrickStartTableTest, NothingIsStoredOnceAStopIsSeen) {
         host.stopAt = at;
         host.stop = false;
         TrickStartTable table;
-        const TStratSet stopped = Solve(e, &table);
+        const LineSet stopped = Solve(e, &table);
         ASSERT_TRUE(host.stop);
         EXPECT_FALSE(stopped == full);
         EXPECT_TRUE(table.GetStats().closed);
@@ -111,7 +111,7 @@ TEST(TrickStartTableTest, ReportsComeAsOftenAsWithoutTable) {
     ASSERT_EQ(e.classes.Owner[13], hand::Defenders);
     e.divs.DivWeight[13] = 0;
     host.clear();
-    const TStratSet plain = Solve(e, nullptr);
+    const LineSet plain = Solve(e, nullptr);
     const auto reports = host.errorCodes();
     ASSERT_FALSE(reports.empty());
     host.clear();

@@ -108,10 +108,10 @@ struct ComboCase {
 };
 
 // The sets of every first card and their union.
-std::vector<TStratSet> FirstCardSets(Engine& e, unsigned threads) {
+std::vector<LineSet> FirstCardSets(Engine& e, unsigned threads) {
     DynamicEvaluation dyn(e);
     dyn.SetSearchThreads(threads);
-    std::vector<TStratSet> sets{dyn.StartSolving()};
+    std::vector<LineSet> sets{dyn.StartSolving()};
     EXPECT_EQ(dyn.LastSearchThreads() > 1, threads > 1);
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
         sets.push_back(dyn.FirstCardSet(code));
@@ -129,9 +129,9 @@ TEST(FirstCardsOnWorkersTest, SetsAreThoseOfTheSerialSearch) {
         e.SetUpCombination(c.north, c.south, c.entries, c.discards, 13 - c.vacantWest,
                            13 - c.vacantEast);
         const PlayState start = e.play;
-        const std::vector<TStratSet> serial = FirstCardSets(e, 1);
+        const std::vector<LineSet> serial = FirstCardSets(e, 1);
         for (unsigned threads : {2u, 5u}) {
-            const std::vector<TStratSet> threaded = FirstCardSets(e, threads);
+            const std::vector<LineSet> threaded = FirstCardSets(e, threads);
             for (std::size_t i = 0; i < serial.size(); ++i)
                 EXPECT_TRUE(threaded[i] == serial[i])
                     << c.north << " " << c.south << " threads " << threads << " set " << i;
@@ -150,11 +150,11 @@ TEST(FirstCardsOnWorkersTest, ReportsOfTheWorkersComeAsFromTheSerialSearch) {
     e.SetUpCombination("KJ5", "Q432", 9, "", 0, 0);
     e.divs.DivWeight[13] = 0;
     host.clear();
-    const std::vector<TStratSet> serial = FirstCardSets(e, 1);
+    const std::vector<LineSet> serial = FirstCardSets(e, 1);
     const std::vector<std::uint16_t> reports = host.errorCodes();
     ASSERT_FALSE(reports.empty());
     host.clear();
-    const std::vector<TStratSet> threaded = FirstCardSets(e, 2);
+    const std::vector<LineSet> threaded = FirstCardSets(e, 2);
     EXPECT_TRUE(threaded == serial);
     EXPECT_EQ(host.errorCodes(), reports);
     EXPECT_EQ(host.foreignCalls, 0);
@@ -164,7 +164,7 @@ TEST(FirstCardsOnWorkersTest, AnInterruptStopsTheWorkersAndLeavesTheStateAsItWas
     OwnThreadHost host;
     Engine e(host);
     e.SetUpCombination("AT8", "Q642", 13, "", 0, 0);
-    const std::vector<TStratSet> full = FirstCardSets(e, 1);
+    const std::vector<LineSet> full = FirstCardSets(e, 1);
 
     // The Interrupt button is clicked while the host handles its events.
     Analysis a(host);

@@ -13,10 +13,10 @@ namespace {
 // may not take go, a lone 1 waits for its 0 while the caret is behind it, and x
 // stands for the lowest free card. The windows' tests type through it.
 TEST(ComboDialog, TypingFilter) {
-    const THolding all = FullSuit(), noQ = AllowedCards(HoldingEdit::North, "", "Q");
+    const Holding all = FullSuit(), noQ = AllowedCards(HoldingEdit::North, "", "Q");
     const struct {
         const char* typed;
-        THolding allowed;
+        Holding allowed;
         std::size_t caret;
         const char *text, *exitText;
     } cases[] = {

@@ -20,7 +20,7 @@ TEST(ReportFormats, MessagesOnOneLine) {
 // The two lines of the worked example: weights 3 and 1, A = (2,0), B = (1,1).
 ResultsSummary TwoLines(const PayoffTable& table = PayoffTable()) {
     test::Analysis an;
-    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1}, table);
+    an.Run({Val{2, 0}, Val{1, 1}}, {3, 1}, table);
     ResultsSummary r = SummarizeResults(an.host, an.lines);
     EXPECT_TRUE(an.host.errors.empty());
     return r;
@@ -66,7 +66,7 @@ TEST(ResultViews, MaxRowWhenTheMpBestLinesAreOthers) {
 
 TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
     test::Analysis an;
-    an.Run({TVal{1, 1}}, {3, 1});
+    an.Run({Val{1, 1}}, {3, 1});
     const ResultsSummary r = SummarizeResults(an.host, an.lines);
     EXPECT_EQ(r.MinK, r.MaxK + 1);
     using Rows = std::vector<std::vector<std::string>>;
@@ -80,7 +80,7 @@ TEST(ResultViews, EveryLineTakesTheSameTricksEverywhere) {
 
     // No trick anywhere: goal 0 is sure, although slot 0 holds the expected tricks.
     test::Analysis none;
-    none.Run({TVal{0, 0}}, {3, 1});
+    none.Run({Val{0, 0}}, {3, 1});
     const ResultsSummary z = SummarizeResults(none.host, none.lines);
     EXPECT_EQ(ResultListTable(z).Rows[0], (std::vector<std::string>{"0", "  100.0000%", "A"}));
     EXPECT_EQ(LineGoalTable(z).Rows[0][1], "  100.0000%");

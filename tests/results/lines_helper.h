@@ -1,7 +1,7 @@
 // Helpers for the tests of the optimal lines: running the driver on given Vals.
 #pragma once
 
-#include "results/prob_strat.h"
+#include "results/prob_lines.h"
 #include "support/recording_host.h"
 
 #include <numeric>
@@ -12,9 +12,9 @@ namespace nvx::test {
 
 struct Analysis {
     RecordingHost host;
-    ProbStrategies lines;
+    ProbLines lines;
 
-    void Run(const std::vector<TVal>& vals, const std::vector<std::int32_t>& weights,
+    void Run(const std::vector<Val>& vals, const std::vector<std::int32_t>& weights,
              const PayoffTable& table = PayoffTable()) {
         const std::int32_t total = std::accumulate(weights.begin(), weights.end(), 0);
         lines.ComputeOptimalLines(host, table, vals, weights, total);
@@ -28,7 +28,7 @@ struct Analysis {
         return names;
     }
     // The line with this Val, or null.
-    const TProbStrat* Find(const TVal& v) const {
+    const ProbLine* Find(const Val& v) const {
         for (const auto& s : lines.ProbList())
             if (s->Val == v) return s.get();
         return nullptr;
@@ -43,18 +43,18 @@ struct Analysis {
 
 // n divisions; line i takes one trick in division i and none elsewhere. With
 // equal weights all have the same chances and no line beats another.
-inline std::vector<TVal> UnitVals(int n) {
-    std::vector<TVal> vals;
+inline std::vector<Val> UnitVals(int n) {
+    std::vector<Val> vals;
     for (int i = 0; i < n; ++i) {
-        TVal v = TVal::filled(n, 0);
+        Val v = Val::filled(n, 0);
         v[i] = 1;
         vals.push_back(v);
     }
     return vals;
 }
 
-inline TVal Unit(int n, int i) {
-    TVal v = TVal::filled(n, 0);
+inline Val Unit(int n, int i) {
+    Val v = Val::filled(n, 0);
     v[i] = 1;
     return v;
 }

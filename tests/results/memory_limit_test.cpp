@@ -28,8 +28,8 @@ struct WatchedHost : SilentHost {
 };
 
 // The Vals of the lines, in display order.
-std::vector<TVal> LineVals(const Analysis& a) {
-    std::vector<TVal> vals;
+std::vector<Val> LineVals(const Analysis& a) {
+    std::vector<Val> vals;
     for (const auto& s : a.GetLines().ProbList())
         vals.push_back(s->Val);
     return vals;
@@ -131,7 +131,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
     fresh.SetUpCombination("AQT", "432", 13, "", 13, 13);
     fresh.SetTrickTable();
     ASSERT_EQ(fresh.ComputeOptimalLines(), ComputeEnd::Finished);
-    const std::vector<TVal> expected = LineVals(fresh);
+    const std::vector<Val> expected = LineVals(fresh);
     ASSERT_FALSE(expected.empty());
 
     FailingHost host;
@@ -148,7 +148,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
         host.calls = 0;
         host.failAt = failAt;
         EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::OutOfMemory) << failAt;
-        EXPECT_EQ(a.StratCount(), 0) << failAt;
+        EXPECT_EQ(a.LineCount(), 0) << failAt;
         EXPECT_FALSE(a.GetDynamicEvaluation().HasLine());
         // The same combination again, without a new set-up, then another one.
         host.failAt = 0;
@@ -157,7 +157,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
     }
     a.SetUpCombination("AQ", "32", 13, "", 13, 13);
     EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
-    EXPECT_GT(a.StratCount(), 0);
+    EXPECT_GT(a.LineCount(), 0);
 }
 
 } // namespace

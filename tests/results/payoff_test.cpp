@@ -12,7 +12,7 @@ TEST(PayoffTable, ImpTableThreeNotrump) {
     // 3NT not vulnerable, 2 tricks needed: scores by suit tricks 0..6 are
     // -100, -50, 400, 430, 460, 490, 520; from 7 tricks the total exceeds 13
     // and the score is 0.
-    TContractGoal goal;
+    ContractGoal goal;
     goal.Contract.Level = 3;
     goal.Contract.Strain = 4;
     goal.TricksNeeded = 2;
@@ -39,16 +39,16 @@ TEST(Payoff, SumsTableEntriesWeightedByDivision) {
     test::RecordingHost host;
     PayoffTable t;
     const std::vector<std::int32_t> w = {1, 2, 3};
-    EXPECT_EQ(Payoff(host, t, TVal{2, 1, 0}, TVal{1, 1, 1}, w), 1 * 1 + 2 * 0 - 3 * 1);
-    EXPECT_EQ(Payoff(host, t, TVal{1, 1, 1}, TVal{2, 1, 0}, w), 2);
+    EXPECT_EQ(Payoff(host, t, Val{2, 1, 0}, Val{1, 1, 1}, w), 1 * 1 + 2 * 0 - 3 * 1);
+    EXPECT_EQ(Payoff(host, t, Val{1, 1, 1}, Val{2, 1, 0}, w), 2);
     // A larger probability table (room for more divisions) is fine.
     const std::vector<std::int32_t> wide = {1, 2, 3, 100, 100};
-    EXPECT_EQ(Payoff(host, t, TVal{2, 1, 0}, TVal{1, 1, 1}, wide), -2);
+    EXPECT_EQ(Payoff(host, t, Val{2, 1, 0}, Val{1, 1, 1}, wide), -2);
     EXPECT_TRUE(host.errors.empty());
     // Vals of different lengths, or longer than the probability table, are not
     // over one division set: reported, and no payoff.
-    EXPECT_EQ(Payoff(host, t, TVal{2, 1}, TVal{1, 1, 1}, w), 0);
-    EXPECT_EQ(Payoff(host, t, TVal{2, 1, 0, 4}, TVal{1, 1, 1, 0}, w), 0);
+    EXPECT_EQ(Payoff(host, t, Val{2, 1}, Val{1, 1, 1}, w), 0);
+    EXPECT_EQ(Payoff(host, t, Val{2, 1, 0, 4}, Val{1, 1, 1, 0}, w), 0);
     EXPECT_EQ(host.errorCodes(), (std::vector<std::uint16_t>{501, 501}));
 }
 

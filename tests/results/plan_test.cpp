@@ -73,7 +73,7 @@ class Follower {
     // Plays the defender's code if the layout allows it (undo after use).
     bool Consistent(std::uint8_t dc) {
         if (!e_.Play(dc)) return false;
-        TDom d;
+        Dom d;
         PossibleDivs(e_, d);
         if (std::find(d.begin(), d.end(), div_) != d.end()) return true;
         e_.UndoPlay();
@@ -145,11 +145,11 @@ void CheckWeights(const Plan& p, double weight, const std::string& what) {
 
 // Checks every line of the analysis; counts the plans that were complete.
 void CheckPlans(Analysis& a, const std::string& what, int& complete) {
-    for (int i = 1; i <= a.StratCount(); ++i) {
+    for (int i = 1; i <= a.LineCount(); ++i) {
         const LinePlan lp = BuildLinePlan(a, i);
         if (!lp.Complete) continue;
         ++complete;
-        const TVal& val = a.GetLines().GetStrat(i)->Val;
+        const Val& val = a.GetLines().GetLine(i)->Val;
         Engine e(a.GetHost(), a.GetEngine());
         e.ResetPlay();
         std::set<const PlanBranch*> used;
@@ -157,17 +157,17 @@ void CheckPlans(Analysis& a, const std::string& what, int& complete) {
             if (e.DivProb(d) == 0) continue;
             Follower f(e, d);
             const int tricks = f.FromDecision(lp.Root, 0);
-            ASSERT_TRUE(f.failure.empty()) << what << " line " << a.GetStratName(i) << " division "
+            ASSERT_TRUE(f.failure.empty()) << what << " line " << a.GetLineName(i) << " division "
                                            << int(d) << ": " << f.failure;
             ASSERT_EQ(tricks, val[d])
-                << what << " line " << a.GetStratName(i) << " division " << int(d);
+                << what << " line " << a.GetLineName(i) << " division " << int(d);
             used.insert(f.used.begin(), f.used.end());
         }
-        CheckWeights(lp.Root, 1.0, what + " line " + a.GetStratName(i));
+        CheckWeights(lp.Root, 1.0, what + " line " + a.GetLineName(i));
         std::vector<const PlanBranch*> all;
         CollectBranches(lp.Root, all);
         for (const PlanBranch* b : all)
-            EXPECT_TRUE(used.count(b)) << what << " line " << a.GetStratName(i) << ": a branch for "
+            EXPECT_TRUE(used.count(b)) << what << " line " << a.GetLineName(i) << ": a branch for "
                                        << b->Cards << " that no layout with a probability reaches";
     }
 }

@@ -12,7 +12,7 @@ namespace nvx {
 namespace {
 
 struct Case {
-    std::vector<TVal> vals;
+    std::vector<Val> vals;
     std::vector<std::int32_t> weights;
     PayoffTable table;
     // Declarer's score by suit tricks when IMPs are in force.
@@ -30,15 +30,15 @@ Case RandomCase(std::mt19937& rng) {
     const int wanted = pick(1, 30);
     test::RecordingHost host;
     for (int tries = 0; tries < 300 && static_cast<int>(c.vals.size()) < wanted; ++tries) {
-        TVal v;
+        Val v;
         for (int d = 0; d < divs; ++d)
             v.push_back(static_cast<std::uint8_t>(pick(0, maxTricks)));
         const bool free = std::all_of(c.vals.begin(), c.vals.end(),
-                                      [&](const TVal& o) { return CompareVal(host, o, v) == '|'; });
+                                      [&](const Val& o) { return CompareVal(host, o, v) == '|'; });
         if (free) c.vals.push_back(v);
     }
     if (pick(0, 1) == 1) {
-        TContractGoal g;
+        ContractGoal g;
         g.Contract.Level = static_cast<std::uint8_t>(pick(1, 7));
         g.Contract.Strain = static_cast<std::uint8_t>(pick(0, 4));
         g.Contract.Doubled = static_cast<std::uint8_t>(pick(0, 1));
@@ -54,7 +54,7 @@ Case RandomCase(std::mt19937& rng) {
 }
 
 // The payoff, worked out from the scores without the table.
-std::int32_t DirectPayoff(const Case& c, const TVal& a, const TVal& b) {
+std::int32_t DirectPayoff(const Case& c, const Val& a, const Val& b) {
     std::int32_t sum = 0;
     for (std::size_t p = 0; p < a.size(); ++p) {
         const int gain =
@@ -64,8 +64,8 @@ std::int32_t DirectPayoff(const Case& c, const TVal& a, const TVal& b) {
     return sum;
 }
 
-TGoalWeights DirectWeights(const Case& c, const TVal& v) {
-    TGoalWeights g{};
+GoalWeights DirectWeights(const Case& c, const Val& v) {
+    GoalWeights g{};
     for (int k = 1; k <= 13; ++k)
         for (std::size_t p = 0; p < v.size(); ++p)
             if (v[p] >= k) g[k] += c.weights[p];
@@ -82,17 +82,17 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
         SCOPED_TRACE(testing::Message() << "round " << round << ", " << c.vals.size() << " lines");
         test::Analysis an;
         an.Run(c.vals, c.weights, c.table);
-        const ProbStrategies& r = an.lines;
+        const ProbLines& r = an.lines;
         const bool warning = !an.Warnings().empty();
         warned += warning;
         EXPECT_TRUE(an.host.errors.empty());
-        ASSERT_GE(r.StratCount(), 1);
-        ASSERT_LE(r.StratCount(), c.vals.size());
+        ASSERT_GE(r.LineCount(), 1);
+        ASSERT_LE(r.LineCount(), c.vals.size());
 
         // Best is the best of all the lines, whether kept or not.
-        TGoalWeights best{};
-        for (const TVal& v : c.vals) {
-            const TGoalWeights g = DirectWeights(c, v);
+        GoalWeights best{};
+        for (const Val& v : c.vals) {
+            const GoalWeights g = DirectWeights(c, v);
             for (int k = 0; k <= 13; ++k)
                 best[k] = std::max(best[k], g[k]);
         }
@@ -112,17 +112,17 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
         }
 
         bool inputHasPayoffBest = false;
-        for (const TVal& a : c.vals) {
+        for (const Val& a : c.vals) {
             bool unbeaten = true;
-            for (const TVal& b : c.vals)
+            for (const Val& b : c.vals)
                 unbeaten &= DirectPayoff(c, a, b) >= 0;
             inputHasPayoffBest |= unbeaten;
         }
         withoutPayoffBest += !inputHasPayoffBest;
 
         std::uint32_t previousKey = ~0u;
-        for (int i = 1; i <= r.StratCount(); ++i) {
-            const TProbStrat& s = *r.GetStrat(i);
+        for (int i = 1; i <= r.LineCount(); ++i) {
+            const ProbLine& s = *r.GetLine(i);
             EXPECT_EQ(s.GoalWeight, DirectWeights(c, s.Val));
             EXPECT_TRUE(s.Chosen);
             EXPECT_EQ(s.Name, i <= 26 ? std::string(1, static_cast<char>('A' + i - 1)) : "?");
@@ -142,12 +142,11 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
             EXPECT_LE(key, previousKey);
             previousKey = key;
 
-            for (int j = 1; j <= r.StratCount(); ++j) {
+            for (int j = 1; j <= r.LineCount(); ++j) {
                 const double p = r.GetPayoff(an.host, i, j);
                 EXPECT_EQ(p, -r.GetPayoff(an.host, j, i));
-                EXPECT_DOUBLE_EQ(p,
-                                 static_cast<double>(DirectPayoff(c, s.Val, r.GetStrat(j)->Val)) /
-                                     r.ProbDenominator());
+                EXPECT_DOUBLE_EQ(p, static_cast<double>(DirectPayoff(c, s.Val, r.GetLine(j)->Val)) /
+                                        r.ProbDenominator());
             }
 
             if (inputHasPayoffBest) {
@@ -166,7 +165,7 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
             // it on expected tricks and is at least as good for every goal.
             for (const auto& s : r.ProbList()) {
                 std::int32_t worst = 0;
-                const TVal* opp = nullptr;
+                const Val* opp = nullptr;
                 for (auto o = c.vals.rbegin(); o != c.vals.rend(); ++o)
                     if (!(*o == s->Val) && DirectPayoff(c, s->Val, *o) < worst) {
                         worst = DirectPayoff(c, s->Val, *o);
@@ -175,10 +174,10 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
                 EXPECT_EQ(s->Worst, worst);
                 ASSERT_NE(s->WorstOpp, nullptr);
                 EXPECT_EQ(s->WorstOpp->Val, *opp);
-                const TGoalWeights g = DirectWeights(c, s->Val);
+                const GoalWeights g = DirectWeights(c, s->Val);
                 bool dominated = false;
-                for (const TVal& o : c.vals) {
-                    const TGoalWeights h = DirectWeights(c, o);
+                for (const Val& o : c.vals) {
+                    const GoalWeights h = DirectWeights(c, o);
                     bool atLeast = h[0] > g[0];
                     for (int k = 1; k <= 13; ++k)
                         atLeast &=
@@ -192,9 +191,9 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
         }
         if (inputHasPayoffBest && !warning) {
             // Lines no other line beats are always shown.
-            for (const TVal& a : c.vals) {
+            for (const Val& a : c.vals) {
                 bool unbeaten = true;
-                for (const TVal& b : c.vals)
+                for (const Val& b : c.vals)
                     unbeaten &= DirectPayoff(c, a, b) >= 0;
                 if (unbeaten) {
                     EXPECT_NE(an.Find(a), nullptr);

@@ -49,7 +49,7 @@ struct StressOptions {
     long first = 0;
     long count = test::Scaled(300);
     // Polls per analysis. The work between two polls grows with the size of
-    // the strategy sets, so the time a budget allows varies a lot between
+    // the line sets, so the time a budget allows varies a lot between
     // combinations; this one keeps the hardest to a second or so.
     long budget = test::Scaled(500000);
     bool longRun = false;
@@ -76,9 +76,9 @@ struct EngineSnapshot {
     friend bool operator==(const EngineSnapshot&, const EngineSnapshot&) = default;
 };
 
-std::optional<TContractGoal> RandomGoal(std::mt19937& rng) {
+std::optional<ContractGoal> RandomGoal(std::mt19937& rng) {
     if (rng() % 2) return std::nullopt;
-    TContractGoal g;
+    ContractGoal g;
     g.Contract.Level = std::uint8_t(1 + rng() % 7);
     g.Contract.Strain = std::uint8_t(rng() % 5);
     g.Contract.Doubled = std::uint8_t(rng() % 3 == 0);
@@ -92,15 +92,15 @@ std::optional<TContractGoal> RandomGoal(std::mt19937& rng) {
 // probabilities, and the best chance of every goal reached by a listed line.
 void CheckChances(Analysis& a, bool thinnedOut) {
     const Engine& e = a.GetEngine();
-    const ProbStrategies& r = a.GetLines();
+    const ProbLines& r = a.GetLines();
     const std::size_t n = e.NumDivs();
     ASSERT_EQ(r.ProbDenominator(), e.ProbDenominator());
     ASSERT_EQ(r.DivProb().size(), n);
     for (std::size_t d = 0; d < n; ++d)
         ASSERT_EQ(r.DivProb()[d], e.DivProb(std::uint8_t(d)));
     std::array<std::int64_t, MaxTricks + 1> listedBest{};
-    for (int i = 1; i <= r.StratCount(); ++i) {
-        const TProbStrat& s = *r.GetStrat(i);
+    for (int i = 1; i <= r.LineCount(); ++i) {
+        const ProbLine& s = *r.GetLine(i);
         ASSERT_EQ(s.Val.size(), n) << "line " << i;
         std::array<std::int64_t, MaxTricks + 1> w{};
         for (std::size_t d = 0; d < n; ++d) {
@@ -110,7 +110,7 @@ void CheckChances(Analysis& a, bool thinnedOut) {
         }
         for (int k = 0; k <= MaxTricks; ++k) {
             EXPECT_EQ(s.GoalWeight[k], w[k]) << "line " << s.Name << " goal " << k;
-            EXPECT_EQ(r.GetStratProb(i, k), double(w[k]) / e.ProbDenominator());
+            EXPECT_EQ(r.GetLineProb(i, k), double(w[k]) / e.ProbDenominator());
             listedBest[k] = std::max(listedBest[k], w[k]);
         }
     }
@@ -142,9 +142,9 @@ bool CheckAgainstNaive(const Analysis& a, const ComboInput& in) {
 int PlayThroughLine(Analysis& a, int i, std::mt19937& rng) {
     PlayThrough& pt = a.GetPlay();
     DynamicEvaluation& dyn = a.GetDynamicEvaluation();
-    a.SelectStrat(i);
-    const TEval root = dyn.TopEval();
-    const TVal& line = a.GetLines().GetStrat(i)->Val;
+    a.SelectLine(i);
+    const Eval root = dyn.TopEval();
+    const Val& line = a.GetLines().GetLine(i)->Val;
     int cards = 0;
     for (int step = 0; step < 200; ++step) {
         if (!pt.GetPlayString().empty() && rng() % 8 == 0) {
@@ -157,7 +157,7 @@ int PlayThroughLine(Analysis& a, int i, std::mt19937& rng) {
         EXPECT_EQ(choice.empty(), playable.empty())
             << "the line has no card at " << pt.GetPlayString();
         if (choice.empty()) {
-            TDom possible;
+            Dom possible;
             PossibleDivs(a.GetEngine(), possible);
             EXPECT_FALSE(possible.empty());
             for (std::uint8_t d : possible)
@@ -181,7 +181,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     std::seed_seq seq{std::uint32_t(o.seed), std::uint32_t(o.seed >> 32), std::uint32_t(index)};
     std::mt19937 rng(seq);
     const ComboInput in = test::RandomAdmittedCombo(rng);
-    const std::optional<TContractGoal> goal = RandomGoal(rng);
+    const std::optional<ContractGoal> goal = RandomGoal(rng);
     const bool interrupt = rng() % 5 == 0;
     SCOPED_TRACE(in.describe() + (goal ? " IMPs " + ContractText(goal->Contract) + " needing " +
                                              std::to_string(goal->TricksNeeded)
@@ -219,7 +219,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     const long polls = host.polls;
     host.stopAt = LONG_MAX; // the play-through searches too
     ASSERT_TRUE(host.errors.empty()) << host.errors.front().code << " " << host.errors.front().text;
-    ASSERT_GE(a.StratCount(), 1);
+    ASSERT_GE(a.LineCount(), 1);
     bool thinnedOut = false;
     for (const auto& m : host.messages)
         thinnedOut |= m.kind == MessageKind::Warning;
@@ -227,21 +227,21 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     stats.naive += CheckAgainstNaive(a, in);
     EXPECT_TRUE(EngineSnapshot(a.GetEngine()) == start);
 
-    for (int i = 1; i <= a.StratCount(); ++i) {
+    for (int i = 1; i <= a.LineCount(); ++i) {
         stats.cards += PlayThroughLine(a, i, rng);
         ASSERT_TRUE(EngineSnapshot(a.GetEngine()) == start) << "after line " << i;
     }
-    stats.lines += a.StratCount();
-    stats.manyLines += a.StratCount() > 1;
+    stats.lines += a.LineCount();
+    stats.manyLines += a.LineCount() > 1;
     host.messages.clear(); // defence warnings
     ASSERT_TRUE(host.errors.empty()) << host.errors.front().code << " " << host.errors.front().text;
     if (!interrupt) return;
 
     // Stopped at a random poll, then analysed afresh on the same object.
-    std::vector<TVal> lines;
+    std::vector<Val> lines;
     for (const auto& s : a.GetLines().ProbList())
         lines.push_back(s->Val);
-    a.SelectStrat(1 + int(rng() % a.StratCount()));
+    a.SelectLine(1 + int(rng() % a.LineCount()));
     const std::string first = a.GetPlay().LineCards();
     if (!first.empty()) {
         ASSERT_TRUE(a.GetPlay().PlayChar(first.front()));
@@ -256,7 +256,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     a.ComputeOptimalLines();
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.polls, polls);
-    std::vector<TVal> again;
+    std::vector<Val> again;
     for (const auto& s : a.GetLines().ProbList())
         again.push_back(s->Val);
     EXPECT_EQ(again, lines);

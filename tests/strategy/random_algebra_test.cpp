@@ -21,11 +21,11 @@ using test::SortedVals;
 constexpr std::uint32_t kTrees = test::Scaled(5000);
 constexpr std::uint32_t kTermSeeds = test::Scaled(160);
 
-// Checks the invariants of a strategy set over d: every term non-empty, over
+// Checks the invariants of a line set over d: every term non-empty, over
 // d, passing CheckTerm, and only the first one not a real product.
-void ExpectSetInvariants(RecordingHost& host, const TStratSet& s, const TDom& d) {
+void ExpectSetInvariants(RecordingHost& host, const LineSet& s, const Dom& d) {
     bool first = true;
-    for (const TTerm& t : s) {
+    for (const Term& t : s) {
         EXPECT_FALSE(HasEmptyFactor(t));
         EXPECT_EQ(t.MaxEval.Dom, d);
         EXPECT_TRUE(first || IsRealProduct(t.Factors));
@@ -35,7 +35,7 @@ void ExpectSetInvariants(RecordingHost& host, const TStratSet& s, const TDom& d)
 }
 
 struct Built {
-    TStratSet set;
+    LineSet set;
     RefSet ref;
 };
 
@@ -49,7 +49,7 @@ class TreeBuilder {
 
     // Unions and products mostly alternate, as declarer's and the defenders'
     // turns do; the last level is made of single evaluations.
-    Built build(const TDom& d, int depth, bool underUnion = false) {
+    Built build(const Dom& d, int depth, bool underUnion = false) {
         Built b;
         enum { Leaf, Union, Product } kind = Leaf;
         if (strict) {
@@ -59,8 +59,8 @@ class TreeBuilder {
             kind = usual == underUnion ? Product : Union;
         }
         if (kind == Leaf) {
-            const TEval e = test::RandomEval(rng_, d, maxTricks_);
-            b.set = SingleStratSet(e);
+            const Eval e = test::RandomEval(rng_, d, maxTricks_);
+            b.set = SingleLineSet(e);
             b.ref = {test::RefOfEval(e)};
         } else if (kind == Union) { // declarer's choice
             const unsigned n = 2 + rng_.below(strict ? 2 : 4);
@@ -72,7 +72,7 @@ class TreeBuilder {
             }
         } else { // the defenders' choice
             unsigned n = 2 + rng_.below(strict ? 1 : 2);
-            std::vector<TDom> parts(n);
+            std::vector<Dom> parts(n);
             if (rng_.chance(75) && d.size() >= 2) {
                 // Disjoint parts, as when the defenders' card tells which
                 // divisions remain.
@@ -80,25 +80,25 @@ class TreeBuilder {
                 parts.resize(n);
                 for (std::size_t i = 0; i < d.size(); ++i)
                     parts[i < n ? i : rng_.below(n)].push_back(d[i]);
-                for (TDom& p : parts)
+                for (Dom& p : parts)
                     std::sort(p.begin(), p.end());
             } else {
-                for (TDom& p : parts)
+                for (Dom& p : parts)
                     p = test::RandomSubset(rng_, d, 55);
                 for (std::uint8_t x : d) { // every division in some part
                     bool covered = false;
-                    for (const TDom& p : parts)
-                        covered = covered || DomSubset(TDom{x}, p);
+                    for (const Dom& p : parts)
+                        covered = covered || DomSubset(Dom{x}, p);
                     if (!covered) {
-                        TDom& p = parts[rng_.below(n)];
-                        p = DomUnion(p, TDom{x});
+                        Dom& p = parts[rng_.below(n)];
+                        p = DomUnion(p, Dom{x});
                     }
                 }
             }
             const bool fromUnit = rng_.chance(75);
             if (fromUnit) {
-                b.set = SingleStratSet(EmptyEval);
-                b.ref = {test::RefStrategy{}};
+                b.set = SingleLineSet(EmptyEval);
+                b.ref = {test::RefLine{}};
             }
             for (unsigned i = 0; i < n; ++i) {
                 Built c = build(parts[i], depth - 1);
@@ -106,7 +106,7 @@ class TreeBuilder {
                     b = std::move(c);
                     continue;
                 }
-                TStratSet want = b.set, other = c.set;
+                LineSet want = b.set, other = c.set;
                 test::ProductSSPairByPair(host_, want, other);
                 ProductSS(host_, b.set, c.set);
                 EXPECT_TRUE(c.set.empty());
@@ -117,10 +117,10 @@ class TreeBuilder {
         ExpectSetInvariants(host_, b.set, d);
         if (kind != Leaf) {
             // Every intermediate set multiplies out to the model's strategies.
-            TStratSet copy = b.set, again = b.set;
-            const TFactor f = StratSetToFactor(host_, copy);
+            LineSet copy = b.set, again = b.set;
+            const Factor f = LineSetToFactor(host_, copy);
             EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d)) << "depth " << depth;
-            EXPECT_EQ(f, test::StratSetToFactorTermByTerm(host_, again)) << "depth " << depth;
+            EXPECT_EQ(f, test::LineSetToFactorTermByTerm(host_, again)) << "depth " << depth;
             ++checkedNodes;
             multiTermNodes += b.set.size() > 1;
             multiTermProducts += kind == Product && b.set.size() > 1;
@@ -134,13 +134,13 @@ class TreeBuilder {
     bool strict = false;
 
     // Terms seen over the division set of interest.
-    std::vector<TTerm> pool;
-    TDom poolDom;
+    std::vector<Term> pool;
+    Dom poolDom;
 
   private:
-    void collect(const TStratSet& s, const TDom& d) {
+    void collect(const LineSet& s, const Dom& d) {
         if (!(d == poolDom)) return;
-        for (const TTerm& t : s)
+        for (const Term& t : s)
             if (pool.size() < 60 && test::CombinationCount(t) <= 4096) pool.push_back(t);
     }
 
@@ -155,7 +155,7 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     for (std::uint32_t seed = 1; seed <= kTrees; ++seed) {
         Rng rng(seed);
         TreeBuilder builder(host, rng, 1 + rng.below(3));
-        TDom d;
+        Dom d;
         do
             d = test::RandomDom(rng, 14, 10);
         while (d.size() < 4);
@@ -164,7 +164,7 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
         const int depth = builder.strict ? 4 : 3 + static_cast<int>(rng.below(2));
         Built b = builder.build(d, depth);
         ASSERT_FALSE(b.set.empty()) << "seed " << seed;
-        TFactor f = StratSetToFactor(host, b.set);
+        Factor f = LineSetToFactor(host, b.set);
         EXPECT_TRUE(b.set.empty());
         EXPECT_EQ(f.Dom, d) << "seed " << seed;
         EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d))
@@ -192,20 +192,20 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
 
 // Builds a term as a product of single-factor terms: over disjoint parts of
 // d, and now and then one more factor that overlaps them.
-TTerm RandomProductTerm(RecordingHost& host, Rng& rng, const TDom& d) {
-    TTerm t = TermOfEval(ConstEvalOver(d, 3));
+Term RandomProductTerm(RecordingHost& host, Rng& rng, const Dom& d) {
+    Term t = TermOfEval(ConstEvalOver(d, 3));
     const unsigned n = std::min<unsigned>(2 + rng.below(2), static_cast<unsigned>(d.size()));
-    std::vector<TDom> parts(n);
+    std::vector<Dom> parts(n);
     for (std::size_t i = 0; i < d.size(); ++i)
         parts[i < n ? i : rng.below(n)].push_back(d[i]);
     if (rng.chance(50)) parts.push_back(test::RandomSubset(rng, d, 40));
-    for (TDom& p : parts) {
+    for (Dom& p : parts) {
         std::sort(p.begin(), p.end());
-        TFactor f = test::RandomFactor(host, rng, p, 5, 3);
+        Factor f = test::RandomFactor(host, rng, p, 5, 3);
         for (int tries = 0; tries < 20 && CountVals(f) < 2; ++tries)
             f = test::RandomFactor(host, rng, p, 5, 3);
-        TTerm part = MakeTerm(host, f);
-        TTerm q = ProductOfTerms(host, t, part);
+        Term part = MakeTerm(host, f);
+        Term q = ProductOfTerms(host, t, part);
         t = std::move(q);
     }
     return t;
@@ -213,7 +213,7 @@ TTerm RandomProductTerm(RecordingHost& host, Rng& rng, const TDom& d) {
 
 // The terms of interest over one division set: those met in random trees,
 // random products of factors, and the pieces that split cuts them into.
-std::vector<TTerm> TermPool(RecordingHost& host, std::uint32_t seed, TDom& d) {
+std::vector<Term> TermPool(RecordingHost& host, std::uint32_t seed, Dom& d) {
     Rng rng(seed);
     do
         d = test::RandomDom(rng, 10, 7);
@@ -222,21 +222,21 @@ std::vector<TTerm> TermPool(RecordingHost& host, std::uint32_t seed, TDom& d) {
     builder.poolDom = d;
     for (int i = 0; i < 6 && builder.pool.size() < 30; ++i)
         builder.build(d, 2);
-    std::vector<TTerm> pool = std::move(builder.pool);
+    std::vector<Term> pool = std::move(builder.pool);
     for (int i = 0; i < 12; ++i) {
-        TTerm t = RandomProductTerm(host, rng, d);
+        Term t = RandomProductTerm(host, rng, d);
         if (test::CombinationCount(t) <= 4096) pool.push_back(std::move(t));
     }
     const std::size_t n = pool.size();
     for (std::size_t i = 0; i < n; ++i) {
         if (pool[i].Factors.empty()) continue;
         // The pieces split cuts it into.
-        TTerm rest = pool[i], first;
+        Term rest = pool[i], first;
         split(host, rest, first);
         pool.push_back(std::move(first));
         pool.push_back(std::move(rest));
         // Part of its strategies, all of them lowered somewhere.
-        TTerm low = pool[i];
+        Term low = pool[i];
         for (std::uint8_t& x : low.MaxEval.Val)
             if (x > 0 && rng.chance(25)) --x;
         NormalizeTerm(host, low);
@@ -250,14 +250,14 @@ TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
     RecordingHost host;
     int pairs = 0, subsumed = 0, productsTrue = 0, productsFalse = 0;
     for (std::uint32_t seed = 1; seed <= kTermSeeds; ++seed) {
-        TDom d;
-        const std::vector<TTerm> pool = TermPool(host, seed, d);
+        Dom d;
+        const std::vector<Term> pool = TermPool(host, seed, d);
         std::vector<RefSet> expanded;
-        for (const TTerm& t : pool)
+        for (const Term& t : pool)
             expanded.push_back(BruteExpand(t));
         for (std::size_t i = 0; i < pool.size(); ++i)
             for (std::size_t j = 0; j < pool.size(); ++j) {
-                const TTerm a = pool[i], b = pool[j];
+                const Term a = pool[i], b = pool[j];
                 const bool got = TermSubsumed(host, a, b);
                 const bool want = test::RefSubsumed(expanded[i], expanded[j]);
                 ASSERT_EQ(got, want) << "seed " << seed << " terms " << i << ", " << j << "\n"
@@ -272,8 +272,8 @@ TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
                     ++(got ? productsTrue : productsFalse);
             }
         // A term without strategies is subsumed by every term and subsumes none.
-        const TTerm nothing{ConstEvalOver(d, 0), {InitFactor(TDom{d[0]})}};
-        for (const TTerm& t : pool) {
+        const Term nothing{ConstEvalOver(d, 0), {InitFactor(Dom{d[0]})}};
+        for (const Term& t : pool) {
             EXPECT_TRUE(TermSubsumed(host, t, t));
             EXPECT_TRUE(TermSubsumed(host, nothing, t));
             EXPECT_FALSE(TermSubsumed(host, t, nothing));
@@ -294,29 +294,29 @@ TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
     RecordingHost host;
     int restricted = 0, emptied = 0, kept = 0;
     for (std::uint32_t seed = 1000; seed < 1000 + kTermSeeds; ++seed) {
-        TDom d;
-        const std::vector<TTerm> pool = TermPool(host, seed, d);
+        Dom d;
+        const std::vector<Term> pool = TermPool(host, seed, d);
         Rng rng(seed * 7 + 3);
-        for (const TTerm& t : pool) {
+        for (const Term& t : pool) {
             const RefSet all = BruteExpand(t);
-            TTerm copy = t;
-            TFactor f = ExpandTerm(host, copy);
+            Term copy = t;
+            Factor f = ExpandTerm(host, copy);
             EXPECT_EQ(f.Dom, d);
             ASSERT_EQ(SortedVals(f), SortedVals(all, d)) << "seed " << seed;
             EXPECT_EQ(copy.MaxEval, EmptyEval);
             EXPECT_TRUE(copy.Factors.empty());
 
             if (!t.Factors.empty()) {
-                TTerm rest = t, first;
+                Term rest = t, first;
                 split(host, rest, first);
                 const RefSet a = BruteExpand(first), b = BruteExpand(rest);
                 EXPECT_EQ(test::RefUnion(a, b), all) << "seed " << seed;
             }
 
             // Lower bounds between the term's worst and best values.
-            const TEval mn = MinEval(host, t);
+            const Eval mn = MinEval(host, t);
             for (int k = 0; k < 4; ++k) {
-                TEval e = mn;
+                Eval e = mn;
                 for (std::size_t i = 0; i < e.Val.size(); ++i) {
                     const int span = t.MaxEval.Val[i] - mn.Val[i];
                     if (k == 0) break;
@@ -331,7 +331,7 @@ TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
                 RefSet want;
                 for (const auto& s : all)
                     if (test::RefLE(test::RefOfEval(e), s)) want.push_back(s);
-                TTerm r = t;
+                Term r = t;
                 RestrictTermAtLeast(host, r, e);
                 ++restricted;
                 if (HasEmptyFactor(r)) {
@@ -354,19 +354,19 @@ TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
 // A term of two long factors over eight divisions, overlapping on one, so
 // that multiplying them out takes the products by totals. Vals with the same
 // total do not beat one another, so every one added stays.
-TTerm LongProductTerm(RecordingHost& host, Rng& rng) {
-    const TDom d{0, 1, 2, 3, 4, 5, 6, 7};
-    TTerm t = TermOfEval(ConstEvalOver(d, 12));
-    for (const TDom& part : {TDom{0, 1, 2, 3, 4}, TDom{4, 5, 6, 7}}) {
-        TFactor f = InitFactor(part);
+Term LongProductTerm(RecordingHost& host, Rng& rng) {
+    const Dom d{0, 1, 2, 3, 4, 5, 6, 7};
+    Term t = TermOfEval(ConstEvalOver(d, 12));
+    for (const Dom& part : {Dom{0, 1, 2, 3, 4}, Dom{4, 5, 6, 7}}) {
+        Factor f = InitFactor(part);
         for (int i = 0; i < 80; ++i) {
-            TVal v = TVal::filled(part.size(), 0);
+            Val v = Val::filled(part.size(), 0);
             for (int trick = 0; trick < 12; ++trick)
                 ++v[rng.below(static_cast<unsigned>(part.size()))];
             AddVal(host, f, v);
         }
-        TTerm q = MakeTerm(host, f);
-        TTerm p = ProductOfTerms(host, t, q);
+        Term q = MakeTerm(host, f);
+        Term p = ProductOfTerms(host, t, q);
         t = std::move(p);
     }
     return t;
@@ -378,12 +378,12 @@ TEST(RandomAlgebraTest, BoundedExpansionKeepsTheUncoveredValsInOrder) {
     RecordingHost host;
     std::size_t dropped = 0, kept = 0, longTerms = 0;
     for (std::uint32_t seed = 2000; seed < 2000 + kTermSeeds / 4; ++seed) {
-        TDom d;
-        std::vector<TTerm> pool = TermPool(host, seed, d);
+        Dom d;
+        std::vector<Term> pool = TermPool(host, seed, d);
         Rng rng(seed * 11 + 5);
         pool.push_back(LongProductTerm(host, rng));
-        for (const TTerm& t : pool) {
-            TTerm whole = t;
+        for (const Term& t : pool) {
+            Term whole = t;
             const std::vector<std::vector<int>> all = test::ListedVals(ExpandTerm(host, whole));
             if (test::CombinationCount(t) >= 4096) ++longTerms;
             // Cover some of the strategies: a few of them, lowered here and there.
@@ -404,8 +404,8 @@ TEST(RandomAlgebraTest, BoundedExpansionKeepsTheUncoveredValsInOrder) {
                 return false;
             };
             const ExpansionBound bound{
-                t.MaxEval, [&](const TVal& v, unsigned) { return covered(test::Bytes(v)); }};
-            TTerm bounded = t;
+                t.MaxEval, [&](const Val& v, unsigned) { return covered(test::Bytes(v)); }};
+            Term bounded = t;
             std::vector<std::vector<int>> want;
             for (const auto& v : all)
                 (covered(v) ? dropped : kept) += 1;

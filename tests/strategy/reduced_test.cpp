@@ -21,16 +21,16 @@ struct Rng {
 
 // A Val of tricks around `level`, so that later Vals tend to beat earlier
 // ones when the level rises.
-TVal RandomVal(Rng& rng, std::size_t length, int level, int spread) {
-    TVal v = TVal::withLength(length);
+Val RandomVal(Rng& rng, std::size_t length, int level, int spread) {
+    Val v = Val::withLength(length);
     for (std::size_t p = 0; p < length; ++p)
         v[p] = static_cast<std::uint8_t>(std::clamp(level + rng.pick(-spread, spread), 0, 13));
     return v;
 }
 
-TEvalList AddedOneByOne(RecordingHost& host, const std::vector<TVal>& vals) {
-    TFactor f;
-    for (const TVal& v : vals)
+EvalList AddedOneByOne(RecordingHost& host, const std::vector<Val>& vals) {
+    Factor f;
+    for (const Val& v : vals)
         AddVal(host, f, v);
     return f.EvalList;
 }
@@ -45,16 +45,16 @@ TEST(ReducedListBuilder, SameListAsAddingOneByOne) {
             rising ? 12 : static_cast<std::size_t>(rng.pick(1, round % 3 == 0 ? 162 : 20));
         const int spread = rising ? 2 : rng.pick(0, 3);
         const int count = rising ? 3000 : rng.pick(1, 700);
-        std::vector<TVal> vals;
+        std::vector<Val> vals;
         for (int i = 0; i < count; ++i)
             vals.push_back(RandomVal(rng, length, rising ? i * 10 / count + 1 : 3, spread));
         // Now and then repeat an earlier Val.
         for (int i = 0; i < count / 10; ++i)
             vals.insert(vals.begin() + rng.pick(1, count), vals[rng.pick(0, count - 1)]);
         ReducedListBuilder b;
-        for (const TVal& v : vals)
+        for (const Val& v : vals)
             b.Add(host, v);
-        const TEvalList expected = AddedOneByOne(host, vals);
+        const EvalList expected = AddedOneByOne(host, vals);
         longest = std::max(longest, expected.size());
         EXPECT_EQ(b.Size(), expected.size());
         EXPECT_EQ(b.Take(), expected) << "round " << round;
@@ -66,40 +66,40 @@ TEST(ReducedListBuilder, SameListAsAddingOneByOne) {
 TEST(ReducedListBuilder, ValsTheIndexCannotHoldFallBackToTheWalk) {
     Rng rng{std::mt19937(7)};
     RecordingHost host;
-    std::vector<TVal> vals;
+    std::vector<Val> vals;
     for (int i = 0; i < 300; ++i)
         vals.push_back(RandomVal(rng, 6, 3, 3));
-    vals.insert(vals.begin() + 150, TVal{200, 0, 0, 0, 0, 0}); // no trick count
+    vals.insert(vals.begin() + 150, Val{200, 0, 0, 0, 0, 0}); // no trick count
     ReducedListBuilder b;
-    for (const TVal& v : vals)
+    for (const Val& v : vals)
         b.Add(host, v);
     EXPECT_EQ(b.Take(), AddedOneByOne(host, vals));
 }
 
 // A reduced factor of about n Vals over a Dom of the given length.
-TFactor RandomReducedFactor(Rng& rng, const TDom& dom, int n, int level) {
+Factor RandomReducedFactor(Rng& rng, const Dom& dom, int n, int level) {
     RecordingHost host;
     ReducedListBuilder b;
     for (int i = 0; i < n; ++i)
         b.Add(host, RandomVal(rng, dom.size(), level, 2));
-    return TFactor{dom, b.Take()};
+    return Factor{dom, b.Take()};
 }
 
 TEST(ReducedUnion, SameAsRepeatedWalkingUnions) {
     Rng rng{std::mt19937(99)};
     RecordingHost host;
     for (int round = 0; round < 20; ++round) {
-        TDom dom;
+        Dom dom;
         const int length = rng.pick(2, 40);
         for (int p = 0; p < length; ++p)
             dom.push_back(static_cast<std::uint8_t>(p));
-        std::vector<TFactor> parts;
+        std::vector<Factor> parts;
         const int count = rng.pick(1, 25);
         for (int i = 0; i < count; ++i)
             parts.push_back(RandomReducedFactor(rng, dom, rng.pick(1, 300), rng.pick(1, 4)));
 
-        std::vector<TFactor> copy = parts;
-        TFactor expected = copy[0];
+        std::vector<Factor> copy = parts;
+        Factor expected = copy[0];
         for (std::size_t i = 1; i < copy.size(); ++i)
             expected = UnionOfReducedFactors(host, expected, copy[i]);
 
@@ -111,9 +111,8 @@ TEST(ReducedUnion, SameAsRepeatedWalkingUnions) {
         EXPECT_EQ(u.Take(), expected) << "round " << round;
 
         // The one-off union of two factors.
-        TFactor a = RandomReducedFactor(rng, dom, 200, 2),
-                b = RandomReducedFactor(rng, dom, 200, 2);
-        TFactor a2 = a, b2 = b;
+        Factor a = RandomReducedFactor(rng, dom, 200, 2), b = RandomReducedFactor(rng, dom, 200, 2);
+        Factor a2 = a, b2 = b;
         EXPECT_EQ(UnionFactors(host, a, b), UnionOfReducedFactors(host, a2, b2));
     }
     EXPECT_TRUE(host.errors.empty());
@@ -125,31 +124,31 @@ TEST(ProductOfFactorList, SameAsMultiplyingOneByOne) {
     Rng rng{std::mt19937(41)};
     RecordingHost host;
     for (int round = 0; round < 40; ++round) {
-        TFactorList l;
+        FactorList l;
         const int count = rng.pick(1, 4);
         for (int i = 0; i < count; ++i) {
-            TDom dom;
+            Dom dom;
             const bool overlap = round % 3 == 0;
             const int from = overlap ? rng.pick(0, 4) : i * 10;
             for (int p = from; p < from + rng.pick(1, 6); ++p)
                 dom.push_back(static_cast<std::uint8_t>(p));
-            TFactor f = round % 5 == 0 ? TFactor{dom, {}}
-                                       : RandomReducedFactor(rng, dom, rng.pick(1, 40), 2);
+            Factor f = round % 5 == 0 ? Factor{dom, {}}
+                                      : RandomReducedFactor(rng, dom, rng.pick(1, 40), 2);
             if (round % 5 == 0) // not reduced: equal and dominated Vals
                 for (int k = 0; k < rng.pick(1, 12); ++k)
                     f.EvalList.push_front(RandomVal(rng, dom.size(), 2, 1));
             l.push_back(f);
         }
-        TFactorList copy = l;
-        TFactor expected{TDom{}, TEvalList{TVal{}}};
-        for (TFactor& f : copy)
+        FactorList copy = l;
+        Factor expected{Dom{}, EvalList{Val{}}};
+        for (Factor& f : copy)
             expected = ProductFactors(host, expected, f);
-        const TEval fixed{TDom{200, 201}, TVal{3, 1}};
-        TFactor fixedFactor = FactorOfEval(fixed);
-        TFactor withFixed = expected;
+        const Eval fixed{Dom{200, 201}, Val{3, 1}};
+        Factor fixedFactor = FactorOfEval(fixed);
+        Factor withFixed = expected;
         withFixed = ProductFactors(host, withFixed, fixedFactor);
 
-        TFactorList l2 = l;
+        FactorList l2 = l;
         EXPECT_EQ(ProductOfFactorList(host, l), expected) << "round " << round;
         EXPECT_EQ(ExpandFactorList(host, l2, fixed), withFixed) << "round " << round;
     }
@@ -164,17 +163,17 @@ TEST(ProductFactors, LongProductsSameAsAddingEveryPair) {
     Rng rng{std::mt19937(8)};
     RecordingHost host;
     for (int round = 0; round < 6; ++round) {
-        const TDom d1{0, 1, 2, 3, 4, 5};
-        const TDom d2 = round % 2 ? TDom{1, 2, 3, 4, 5, 6, 7} : TDom{3, 4, 5, 6, 7};
-        TFactor f1{d1, {}}, f2{d2, {}};
+        const Dom d1{0, 1, 2, 3, 4, 5};
+        const Dom d2 = round % 2 ? Dom{1, 2, 3, 4, 5, 6, 7} : Dom{3, 4, 5, 6, 7};
+        Factor f1{d1, {}}, f2{d2, {}};
         for (int i = 0; i < 90 + round * 20; ++i)
             f1.EvalList.push_front(RandomVal(rng, d1.size(), 2, 2));
         for (int i = 0; i < 60; ++i)
             f2.EvalList.push_front(RandomVal(rng, d2.size(), 2, 2));
-        TFactor expected{DomUnion(d1, d2), {}};
-        for (const TVal& v1 : f1.EvalList)
-            for (const TVal& v2 : f2.EvalList) {
-                TVal m = TVal::withLength(expected.Dom.size());
+        Factor expected{DomUnion(d1, d2), {}};
+        for (const Val& v1 : f1.EvalList)
+            for (const Val& v2 : f2.EvalList) {
+                Val m = Val::withLength(expected.Dom.size());
                 MergeVal(host, m, d1, v1, d2, v2);
                 AddVal(host, expected, m);
             }
@@ -186,9 +185,9 @@ TEST(ProductFactors, LongProductsSameAsAddingEveryPair) {
 TEST(ReducedUnion, StopRequestDropsTheRestOfTheNewFactor) {
     Rng rng{std::mt19937(3)};
     RecordingHost host;
-    TDom dom{0, 1, 2, 3, 4, 5, 6, 7};
-    TFactor first = RandomReducedFactor(rng, dom, 400, 2);
-    TFactor next = RandomReducedFactor(rng, dom, 400, 3);
+    Dom dom{0, 1, 2, 3, 4, 5, 6, 7};
+    Factor first = RandomReducedFactor(rng, dom, 400, 2);
+    Factor next = RandomReducedFactor(rng, dom, 400, 3);
     const std::size_t held = first.EvalList.size();
     ReducedUnion u(first);
     host.stop = true;
@@ -199,28 +198,28 @@ TEST(ReducedUnion, StopRequestDropsTheRestOfTheNewFactor) {
 
 TEST(DominanceIndex, AnswersAndCompactsInOrder) {
     DominanceIndex index(3);
-    index.Add(TVal{1, 2, 3}, 5);
-    index.Add(TVal{3, 0, 0}, 6);
-    index.Add(TVal{0, 0, 13}, 7);
-    EXPECT_TRUE(index.AnyAtLeast(TVal{1, 2, 3}));
-    EXPECT_TRUE(index.AnyAtLeast(TVal{0, 0, 0}));
-    EXPECT_FALSE(index.AnyAtLeast(TVal{1, 2, 4}));
-    EXPECT_TRUE(index.AnyAtLeast(TVal{0, 0, 4}));
-    EXPECT_FALSE(index.AnyAtLeast(TVal{2, 1, 0}));
-    EXPECT_FALSE(index.Indexable(TVal{0, 14, 0}));
-    EXPECT_FALSE(index.Indexable(TVal{0, 0}));
+    index.Add(Val{1, 2, 3}, 5);
+    index.Add(Val{3, 0, 0}, 6);
+    index.Add(Val{0, 0, 13}, 7);
+    EXPECT_TRUE(index.AnyAtLeast(Val{1, 2, 3}));
+    EXPECT_TRUE(index.AnyAtLeast(Val{0, 0, 0}));
+    EXPECT_FALSE(index.AnyAtLeast(Val{1, 2, 4}));
+    EXPECT_TRUE(index.AnyAtLeast(Val{0, 0, 4}));
+    EXPECT_FALSE(index.AnyAtLeast(Val{2, 1, 0}));
+    EXPECT_FALSE(index.Indexable(Val{0, 14, 0}));
+    EXPECT_FALSE(index.Indexable(Val{0, 0}));
     // {1,2,3} and {3,0,0} are at most {3,2,3}; {0,0,13} is not.
-    EXPECT_EQ(index.RemoveAtMost(TVal{3, 2, 3}), 2u);
+    EXPECT_EQ(index.RemoveAtMost(Val{3, 2, 3}), 2u);
     EXPECT_EQ(index.LiveCount(), 1u);
-    EXPECT_FALSE(index.AnyAtLeast(TVal{1, 0, 0}));
+    EXPECT_FALSE(index.AnyAtLeast(Val{1, 0, 0}));
     index.Compact();
     ASSERT_EQ(index.Size(), 1u);
     EXPECT_EQ(index.LiveCount(), 1u);
-    EXPECT_EQ(index.Val(0), (TVal{0, 0, 13}));
+    EXPECT_EQ(index.ValAt(0), (Val{0, 0, 13}));
     EXPECT_EQ(index.Tag(0), 7u);
-    EXPECT_EQ(index.RemoveAtMost(TVal{13, 13, 13}), 1u);
+    EXPECT_EQ(index.RemoveAtMost(Val{13, 13, 13}), 1u);
     EXPECT_EQ(index.LiveCount(), 0u);
-    EXPECT_FALSE(index.AnyAtLeast(TVal{0, 0, 0}));
+    EXPECT_FALSE(index.AnyAtLeast(Val{0, 0, 0}));
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// A naive model of strategy sets for checking the strategy algebra: a set is
+// A naive model of line sets for checking the strategy algebra: a set is
 // an explicit list of strategies, each a map from division to tricks, with
 // duplicates and dominated members removed. Union is declarer's choice (all
 // strategies of both), product the defenders' choice (every pair, the smaller
@@ -19,11 +19,11 @@
 
 namespace nvx::test {
 
-using RefStrategy = std::map<std::uint8_t, std::uint8_t>;
-using RefSet = std::vector<RefStrategy>;
+using RefLine = std::map<std::uint8_t, std::uint8_t>;
+using RefSet = std::vector<RefLine>;
 
 // a <= b on every division (same divisions assumed).
-inline bool RefLE(const RefStrategy& a, const RefStrategy& b) {
+inline bool RefLE(const RefLine& a, const RefLine& b) {
     for (const auto& [d, x] : a) {
         auto it = b.find(d);
         if (it == b.end() || x > it->second) return false;
@@ -51,8 +51,8 @@ inline RefSet RefUnion(const RefSet& a, const RefSet& b) {
     return RefReduce(u);
 }
 
-inline RefStrategy RefMin(const RefStrategy& a, const RefStrategy& b) {
-    RefStrategy m = a;
+inline RefLine RefMin(const RefLine& a, const RefLine& b) {
+    RefLine m = a;
     for (const auto& [d, x] : b) {
         auto it = m.find(d);
         if (it == m.end())
@@ -65,14 +65,14 @@ inline RefStrategy RefMin(const RefStrategy& a, const RefStrategy& b) {
 
 inline RefSet RefProduct(const RefSet& a, const RefSet& b) {
     RefSet p;
-    for (const RefStrategy& x : a)
-        for (const RefStrategy& y : b)
+    for (const RefLine& x : a)
+        for (const RefLine& y : b)
             p.push_back(RefMin(x, y));
     return RefReduce(p);
 }
 
-inline RefStrategy RefOfEval(const TEval& e) {
-    RefStrategy s;
+inline RefLine RefOfEval(const Eval& e) {
+    RefLine s;
     for (std::size_t i = 0; i < e.Dom.size(); ++i)
         s[e.Dom[i]] = e.Val[i];
     return s;
@@ -81,18 +81,18 @@ inline RefStrategy RefOfEval(const TEval& e) {
 // Every strategy of a term, found by trying every choice of one Val per
 // factor; the value on a division is the minimum of MaxEval and of the chosen
 // Vals there. Independent of the algebra's own expansion. Reduced.
-inline RefSet BruteExpand(const TTerm& t) {
+inline RefSet BruteExpand(const Term& t) {
     RefSet all;
-    for (const TFactor& f : t.Factors)
+    for (const Factor& f : t.Factors)
         if (f.EvalList.empty()) return all;
-    std::vector<std::vector<TVal>> choices;
-    for (const TFactor& f : t.Factors)
+    std::vector<std::vector<Val>> choices;
+    for (const Factor& f : t.Factors)
         choices.emplace_back(f.EvalList.begin(), f.EvalList.end());
     std::vector<std::size_t> pick(choices.size(), 0);
     while (true) {
-        RefStrategy s = RefOfEval(t.MaxEval);
+        RefLine s = RefOfEval(t.MaxEval);
         for (std::size_t k = 0; k < choices.size(); ++k)
-            s = RefMin(s, RefOfEval(TEval{t.Factors[k].Dom, choices[k][pick[k]]}));
+            s = RefMin(s, RefOfEval(Eval{t.Factors[k].Dom, choices[k][pick[k]]}));
         all.push_back(s);
         std::size_t k = 0;
         while (k < pick.size() && ++pick[k] == choices[k].size())
@@ -103,18 +103,18 @@ inline RefSet BruteExpand(const TTerm& t) {
 }
 
 // The number of choices BruteExpand would try.
-inline std::size_t CombinationCount(const TTerm& t) {
+inline std::size_t CombinationCount(const Term& t) {
     std::size_t n = 1;
-    for (const TFactor& f : t.Factors)
+    for (const Factor& f : t.Factors)
         n *= std::max<std::size_t>(1, f.EvalList.size());
     return n;
 }
 
 // Every strategy of a is at most some strategy of b.
 inline bool RefSubsumed(const RefSet& a, const RefSet& b) {
-    for (const RefStrategy& x : a) {
+    for (const RefLine& x : a) {
         bool covered = false;
-        for (const RefStrategy& y : b)
+        for (const RefLine& y : b)
             covered = covered || RefLE(x, y);
         if (!covered) return false;
     }
@@ -123,7 +123,7 @@ inline bool RefSubsumed(const RefSet& a, const RefSet& b) {
 
 inline std::string ToText(const RefSet& s) {
     std::string t = "{";
-    for (const RefStrategy& x : s) {
+    for (const RefLine& x : s) {
         t += " (";
         for (const auto& [d, v] : x)
             t += std::to_string(d) + ":" + std::to_string(v) + " ";
@@ -147,8 +147,8 @@ class Rng {
 
 // A random non-empty ascending subset of d (each element kept with the given
 // chance).
-inline TDom RandomSubset(Rng& rng, const TDom& d, unsigned percent) {
-    TDom s;
+inline Dom RandomSubset(Rng& rng, const Dom& d, unsigned percent) {
+    Dom s;
     for (std::uint8_t x : d)
         if (rng.chance(percent)) s.push_back(x);
     if (s.empty()) s.push_back(d[rng.below(static_cast<unsigned>(d.size()))]);
@@ -156,28 +156,28 @@ inline TDom RandomSubset(Rng& rng, const TDom& d, unsigned percent) {
 }
 
 // A random ascending division set of 1..maxSize DivNrs out of 0..range-1.
-inline TDom RandomDom(Rng& rng, unsigned range, unsigned maxSize) {
+inline Dom RandomDom(Rng& rng, unsigned range, unsigned maxSize) {
     std::set<std::uint8_t> picked;
     const unsigned n = 1 + rng.below(maxSize);
     while (picked.size() < n)
         picked.insert(static_cast<std::uint8_t>(rng.below(range)));
-    TDom d;
+    Dom d;
     for (std::uint8_t x : picked)
         d.push_back(x);
     return d;
 }
 
-inline TEval RandomEval(Rng& rng, const TDom& d, unsigned maxTricks) {
-    TEval e{d, TVal::withLength(d.size())};
+inline Eval RandomEval(Rng& rng, const Dom& d, unsigned maxTricks) {
+    Eval e{d, Val::withLength(d.size())};
     for (std::size_t i = 0; i < d.size(); ++i)
         e.Val[i] = static_cast<std::uint8_t>(rng.below(maxTricks + 1));
     return e;
 }
 
 // A reduced factor of 1..maxVals random Vals over d.
-inline TFactor RandomFactor(Host& host, Rng& rng, const TDom& d, unsigned maxVals,
-                            unsigned maxTricks) {
-    TFactor f = InitFactor(d);
+inline Factor RandomFactor(Host& host, Rng& rng, const Dom& d, unsigned maxVals,
+                           unsigned maxTricks) {
+    Factor f = InitFactor(d);
     const unsigned n = 1 + rng.below(maxVals);
     for (unsigned i = 0; i < n; ++i)
         AddVal(host, f, RandomEval(rng, d, maxTricks).Val);
@@ -185,26 +185,26 @@ inline TFactor RandomFactor(Host& host, Rng& rng, const TDom& d, unsigned maxVal
 }
 
 // Sorted Vals of a factor, for comparison as sets.
-inline std::vector<std::vector<int>> SortedVals(const TFactor& f) {
+inline std::vector<std::vector<int>> SortedVals(const Factor& f) {
     std::vector<std::vector<int>> r;
-    for (const TVal& v : f.EvalList)
+    for (const Val& v : f.EvalList)
         r.emplace_back(v.begin(), v.end());
     std::sort(r.begin(), r.end());
     return r;
 }
 
 // The Vals of a factor in list order.
-inline std::vector<std::vector<int>> ListedVals(const TFactor& f) {
+inline std::vector<std::vector<int>> ListedVals(const Factor& f) {
     std::vector<std::vector<int>> r;
-    for (const TVal& v : f.EvalList)
+    for (const Val& v : f.EvalList)
         r.emplace_back(v.begin(), v.end());
     return r;
 }
 
 // The reference set as sorted Vals over d.
-inline std::vector<std::vector<int>> SortedVals(const RefSet& s, const TDom& d) {
+inline std::vector<std::vector<int>> SortedVals(const RefSet& s, const Dom& d) {
     std::vector<std::vector<int>> r;
-    for (const RefStrategy& x : s) {
+    for (const RefLine& x : s) {
         std::vector<int> v;
         for (std::uint8_t div : d) {
             auto it = x.find(div);
@@ -220,29 +220,29 @@ inline std::vector<int> Bytes(const ByteStr& s) {
     return std::vector<int>(s.begin(), s.end());
 }
 
-// The products and the multiply-out of strategy sets as first written: every
+// The products and the multiply-out of line sets as first written: every
 // product term joins the result through a union of sets, and every term of the
 // root is multiplied out before it joins. The faster ones must give exactly
 // the same sets and factors, in the same order.
-inline void ProductSSPairByPair(Host& host, TStratSet& s1, TStratSet& s2) {
-    TStratSet r;
-    for (const TTerm& t1 : s1)
-        for (const TTerm& t2 : s2) {
-            TTerm a = t1, b = t2;
-            TTerm p = ProductOfTerms(host, a, b);
-            TStratSet none;
-            TStratSet single = NewStratNode(host, p, none);
+inline void ProductSSPairByPair(Host& host, LineSet& s1, LineSet& s2) {
+    LineSet r;
+    for (const Term& t1 : s1)
+        for (const Term& t2 : s2) {
+            Term a = t1, b = t2;
+            Term p = ProductOfTerms(host, a, b);
+            LineSet none;
+            LineSet single = NewLineNode(host, p, none);
             UnionSS(host, r, single);
         }
     s1.swap(r);
     s2.clear();
 }
 
-inline TFactor StratSetToFactorTermByTerm(Host& host, TStratSet& s) {
-    TFactor f = ExpandTerm(host, s.front());
+inline Factor LineSetToFactorTermByTerm(Host& host, LineSet& s) {
+    Factor f = ExpandTerm(host, s.front());
     s.pop_front();
     for (; !s.empty(); s.pop_front()) {
-        TFactor g = ExpandTerm(host, s.front());
+        Factor g = ExpandTerm(host, s.front());
         f = UnionFactors(host, f, g);
     }
     return f;

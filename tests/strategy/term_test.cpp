@@ -12,41 +12,41 @@ using test::SortedVals;
 using Vals = std::vector<std::vector<int>>;
 
 // The one-term set of a factor's Vals, built the way the solver builds it: a
-// union of one-strategy sets.
-TStratSet SetOf(Host& host, const TDom& d, const Vals& vals) {
-    TStratSet s;
+// union of one-line sets.
+LineSet SetOf(Host& host, const Dom& d, const Vals& vals) {
+    LineSet s;
     for (const auto& v : vals) {
-        TVal val;
+        Val val;
         for (int x : v)
             val.push_back(static_cast<std::uint8_t>(x));
-        TStratSet one = SingleStratSet(TEval{d, val});
+        LineSet one = SingleLineSet(Eval{d, val});
         UnionSS(host, s, one);
     }
     return s;
 }
 
-Vals Expanded(Host& host, const TStratSet& s) {
-    TStratSet copy = s;
-    return SortedVals(StratSetToFactor(host, copy));
+Vals Expanded(Host& host, const LineSet& s) {
+    LineSet copy = s;
+    return SortedVals(LineSetToFactor(host, copy));
 }
 
 // One real-product term over base..base+3: two factors of two Vals; the
 // shapes subsume none of the others.
-TStratSet ProductTerm(Host& host, int k, std::uint8_t base) {
+LineSet ProductTerm(Host& host, int k, std::uint8_t base) {
     static const Vals shapes[3] = {{{3, 0}, {0, 3}}, {{2, 1}, {1, 2}}, {{3, 1}, {0, 2}}};
-    TStratSet s = SingleStratSet(EmptyEval);
+    LineSet s = SingleLineSet(EmptyEval);
     for (std::uint8_t d = base; d < base + 4; d += 2) {
-        TStratSet part = SetOf(host, {d, static_cast<std::uint8_t>(d + 1)}, shapes[k]);
+        LineSet part = SetOf(host, {d, static_cast<std::uint8_t>(d + 1)}, shapes[k]);
         ProductSS(host, s, part);
     }
     return s;
 }
 
 // The union of the three shapes: three real-product terms.
-TStratSet ThreeTerms(Host& host, std::uint8_t base) {
-    TStratSet s = ProductTerm(host, 0, base);
+LineSet ThreeTerms(Host& host, std::uint8_t base) {
+    LineSet s = ProductTerm(host, 0, base);
     for (int k = 1; k < 3; ++k) {
-        TStratSet t = ProductTerm(host, k, base);
+        LineSet t = ProductTerm(host, k, base);
         UnionSS(host, s, t);
     }
     return s;
@@ -57,8 +57,8 @@ TEST(InterruptTest, ProductStopsEarlyAndReleasesTheRest) {
     // A stop request set before the product: nothing is multiplied.
     host.clear();
     host.stop = true;
-    TStratSet x = SetOf(host, {0, 1}, {{1, 0}});
-    TStratSet y = SetOf(host, {0, 1}, {{0, 1}});
+    LineSet x = SetOf(host, {0, 1}, {{1, 0}});
+    LineSet y = SetOf(host, {0, 1}, {{0, 1}});
     ProductSS(host, x, y);
     EXPECT_TRUE(x.empty() && y.empty());
     EXPECT_EQ(host.pendingEventCalls, 0);
@@ -66,9 +66,9 @@ TEST(InterruptTest, ProductStopsEarlyAndReleasesTheRest) {
 
     // Set while pending events run: nothing more is compared or multiplied,
     // and everything else is released.
-    TStratSet s1 = ThreeTerms(host, 0);
-    TStratSet s2 = ThreeTerms(host, 4);
-    TStratSet full1 = s1, full2 = s2;
+    LineSet s1 = ThreeTerms(host, 0);
+    LineSet s2 = ThreeTerms(host, 4);
+    LineSet full1 = s1, full2 = s2;
     ProductSS(host, full1, full2);
     const Vals complete = Expanded(host, full1);
     host.clear();
@@ -86,22 +86,22 @@ TEST(InterruptTest, ProductStopsEarlyAndReleasesTheRest) {
 
 TEST(InterruptTest, ExpansionStopsEarlyAndKeepsItsDivisionSet) {
     test::PollingHost host;
-    TStratSet s = ThreeTerms(host, 0);
+    LineSet s = ThreeTerms(host, 0);
     ASSERT_EQ(s.size(), 3u);
-    const TDom dom = s.front().MaxEval.Dom;
-    TStratSet copy = s;
-    const Vals complete = SortedVals(StratSetToFactor(host, copy));
+    const Dom dom = s.front().MaxEval.Dom;
+    LineSet copy = s;
+    const Vals complete = SortedVals(LineSetToFactor(host, copy));
 
     // A stop request seen at the first poll cuts the expansion short, even
     // inside the first term, yet every Val still covers the whole division set
     // so that nothing downstream reports a broken invariant.
     host.stopAt = 1;
-    TStratSet first = s;
-    TFactor f = StratSetToFactor(host, first);
+    LineSet first = s;
+    Factor f = LineSetToFactor(host, first);
     EXPECT_TRUE(first.empty());
     EXPECT_EQ(f.Dom, dom);
     ASSERT_FALSE(f.EvalList.empty());
-    for (const TVal& v : f.EvalList)
+    for (const Val& v : f.EvalList)
         EXPECT_EQ(v.size(), dom.size());
     EXPECT_LT(SortedVals(f).size(), complete.size());
     EXPECT_TRUE(host.errors.empty());
@@ -112,22 +112,22 @@ TEST(InterruptTest, LongExpansionLetsTheHostHandleEvents) {
     // multiply out into 1600 strategies: the host is asked to handle pending
     // events while that runs, and a stop request ends it early.
     RecordingHost host;
-    TTerm t;
+    Term t;
     for (int part = 0; part < 2; ++part) {
-        TFactor g;
+        Factor g;
         for (int d = 0; d < 2; ++d)
             g.Dom.push_back(static_cast<std::uint8_t>(2 * part + d));
         for (int x = 0; x < 40; ++x)
-            g.EvalList.push_front(TVal{x, 39 - x});
+            g.EvalList.push_front(Val{x, 39 - x});
         t.Factors.push_back(g);
     }
-    t.MaxEval = TEval{TDom{0, 1, 2, 3}, TVal{39, 39, 39, 39}};
-    TTerm copy = t;
+    t.MaxEval = Eval{Dom{0, 1, 2, 3}, Val{39, 39, 39, 39}};
+    Term copy = t;
     EXPECT_EQ(ExpandTerm(host, copy).EvalList.size(), 1600u);
     EXPECT_GT(host.pendingEventCalls, 0);
 
     host.onPendingEvents = [&host] { host.stop = true; };
-    TFactor cut = ExpandTerm(host, t);
+    Factor cut = ExpandTerm(host, t);
     EXPECT_LT(cut.EvalList.size(), 1600u);
     EXPECT_EQ(cut.Dom.size(), 4u);
     EXPECT_TRUE(host.errors.empty());
@@ -135,7 +135,7 @@ TEST(InterruptTest, LongExpansionLetsTheHostHandleEvents) {
 
 TEST(SelfTest, ByteComparisonAgreesOnThisSystem) {
     RecordingHost host;
-    EXPECT_TRUE(InitStrategyAlgebra(host));
+    EXPECT_TRUE(InitLineAlgebra(host));
     EXPECT_TRUE(host.errors.empty());
     // A comparison that gets equality wrong is caught once per equal pair.
     EXPECT_FALSE(CheckByteComparison(

@@ -12,7 +12,7 @@ std::string ComboInput::describe() const {
 
 namespace {
 
-std::string AsTyped(const THolding& h, bool display) {
+std::string AsTyped(const Holding& h, bool display) {
     return display ? HoldingDisplayText(h.view()) : h.str();
 }
 
@@ -23,7 +23,7 @@ ComboInput RandomAdmittedCombo(std::mt19937& rng) {
     for (;;) {
         // Vary how the cards fall so that long and short hands both occur.
         const int pNorth = 10 + int(rng() % 50), pSouth = 10 + int(rng() % 50);
-        THolding north, south, ew;
+        Holding north, south, ew;
         for (char c : FullSuit()) {
             const int x = int(rng() % 100);
             if (x < pNorth / 2 + 10)
@@ -33,11 +33,11 @@ ComboInput RandomAdmittedCombo(std::mt19937& rng) {
             else
                 ew.push_back(c);
         }
-        THolding discards;
+        Holding discards;
         if (chance(25))
             for (char c : NormalizeHolding(north.str() + south.str()))
                 if (chance(30)) discards.push_back(c);
-        const THolding np = HoldingMinus(north, discards), sp = HoldingMinus(south, discards);
+        const Holding np = HoldingMinus(north, discards), sp = HoldingMinus(south, discards);
         if (np.size() < 2 && sp.size() < 2) continue;
         if (ew.size() < 2) continue;
 

@@ -11,7 +11,7 @@ namespace {
 using Mask = std::uint16_t; // bit r set: the card of rank value r (1..13)
 using Vec = std::vector<std::uint8_t>;
 
-Mask MaskOf(const THolding& h) {
+Mask MaskOf(const Holding& h) {
     Mask m = 0;
     for (char c : h)
         m |= Mask(1u << RankValue(c));
@@ -250,10 +250,10 @@ std::uint64_t Falling(int n, int k) {
 } // namespace
 
 NaiveResult NaiveAnalyse(const NaiveInput& in) {
-    THolding north = NormalizeHolding(in.north);
-    THolding south = HoldingMinus(NormalizeHolding(in.south), north);
-    THolding defenders = HoldingMinus(HoldingMinus(FullSuit(), north), south);
-    THolding discards = HoldingMinus(NormalizeHolding(in.discards), defenders);
+    Holding north = NormalizeHolding(in.north);
+    Holding south = HoldingMinus(NormalizeHolding(in.south), north);
+    Holding defenders = HoldingMinus(HoldingMinus(FullSuit(), north), south);
+    Holding discards = HoldingMinus(NormalizeHolding(in.discards), defenders);
     Mask n = MaskOf(HoldingMinus(north, discards));
     Mask s = MaskOf(HoldingMinus(south, discards));
     Mask d = MaskOf(defenders);

@@ -1,7 +1,7 @@
 // A deliberately naive analysis used as a reference in tests: every concrete
 // layout of the defenders' real cards, every card played separately (no card
 // classes), every trick played out to the end (no shortcut formulas), and
-// explicit sets of trick vectors instead of factored strategy sets.
+// explicit sets of trick vectors instead of factored line sets.
 #pragma once
 
 #include <gtest/gtest.h>

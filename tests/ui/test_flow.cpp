@@ -246,7 +246,7 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
     // the status line grows by a dot a second.
     ProgressWindow& progress = w().Progress();
     QVERIFY(w().Computing() && progress.isVisible() && progress.parentWidget() == &w());
-    QCOMPARE(progress.State(), TCalcState::Calculating);
+    QCOMPARE(progress.State(), CalcState::Calculating);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QVERIFY(!w().centralWidget()->isEnabled() && !w().NewAction()->isEnabled() &&
             !w().ChangeAction()->isEnabled() && !w().PayoffTableAction()->isEnabled());
@@ -255,7 +255,7 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
     Release();
     QVERIFY(Finished());
     // Then the progress window is gone and the main window takes input again.
-    QVERIFY(!progress.isVisible() && progress.State() == TCalcState::Ready);
+    QVERIFY(!progress.isVisible() && progress.State() == CalcState::Ready);
     QVERIFY(w().centralWidget()->isEnabled() && w().NewAction()->isEnabled());
     QCOMPARE(w().windowTitle(), QString("AQJ4 / 532 - Norvadex"));
 
@@ -285,7 +285,7 @@ void TestFlow::firstCombinationTypedIntoTheDialog() {
 
 void TestFlow::tableWindowsSortingAndCopy() {
     const ResultsSummary r = Summary();
-    w().StratGoalTableAction()->trigger();
+    w().LineGoalTableAction()->trigger();
     w().PayoffTableAction()->trigger();
     TableWindow& goals = w().Table();
     TableWindow& payoff = w().PayoffWindow();
@@ -512,7 +512,7 @@ void TestFlow::impScoringSavedAndPrinted() {
     });
     w().GetCombo();
     QVERIFY(Finished());
-    const TContractGoal goal = test::Goal(4, 4, 1);
+    const ContractGoal goal = test::Goal(4, 4, 1);
     QCOMPARE(offered, ContractDialog::TabIndex(3, 4));
     const ResultsSummary r = Summary();
     QVERIFY(r.Imps);
@@ -578,7 +578,7 @@ void TestFlow::interruptedAndOutOfMemory() {
     QTest::keyClick(&progress, Qt::Key_Escape);
     QElapsedTimer stopping;
     stopping.start();
-    QCOMPARE(progress.State(), TCalcState::Stopping);
+    QCOMPARE(progress.State(), CalcState::Stopping);
     QVERIFY(Finished());
     QVERIFY2(stopping.elapsed() < 1000, qPrintable(QString::number(stopping.elapsed())));
     QCOMPARE(p->boxes->Texts(), QStringList{"Do you want to stop the computation?"});
@@ -667,7 +667,7 @@ void TestFlow::helpAboutAndQuit() {
     QVERIFY(StartHeld([this] { w().ChangeAction()->trigger(); }));
     w().QuitAction()->trigger();
     QVERIFY(w().isVisible());
-    QCOMPARE(w().Progress().State(), TCalcState::Stopping);
+    QCOMPARE(w().Progress().State(), CalcState::Stopping);
     Release();
     QTRY_VERIFY(!w().isVisible());
     QVERIFY(!w().Computing());
@@ -684,7 +684,7 @@ void TestFlow::theNextStartRemembers() {
     // The window's size, the last combination in the dialog, the recent ones
     // each once, the most recent first.
     QCOMPARE(next.size(), size);
-    QCOMPARE(next.ComboDlg().NorthHolding(), THolding("AQT"));
+    QCOMPARE(next.ComboDlg().NorthHolding(), Holding("AQT"));
     QVERIFY(!next.ComboDlg().ContractGoalOrNone());
     QStringList recent;
     for (QAction* a : next.RecentMenu()->actions())
@@ -694,7 +694,7 @@ void TestFlow::theNextStartRemembers() {
                           "Q / 32", "AQJ4 / 532"}));
     // Chosen, it fills the dialog; with no engine the window shows the
     // combination and no results.
-    std::optional<TContractGoal> goal;
+    std::optional<ContractGoal> goal;
     int west = -1;
     Answer([&](ComboDialog& d) {
         goal = d.ContractGoalOrNone();

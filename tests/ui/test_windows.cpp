@@ -117,11 +117,11 @@ void TestWindows::comboDialogOptionsAndChecks() {
     QTest::mouseClick(c.LessBitBtn(), Qt::LeftButton);
     QVERIFY(c.IsFolded());
     // Values with options: they unfold the panel and reach the main window.
-    const TContractGoal goal = test::Goal(4, 3, 1);
+    const ContractGoal goal = test::Goal(4, 3, 1);
     c.SetValues("AQ42", "J53", "2J", 1, 6, 13, goal);
     QVERIFY(!c.IsFolded());
-    QCOMPARE(c.NorthPlaying(), THolding("AQ4"));
-    QCOMPARE(c.SouthDiscards(), THolding("J"));
+    QCOMPARE(c.NorthPlaying(), Holding("AQ4"));
+    QCOMPARE(c.SouthDiscards(), Holding("J"));
     QCOMPARE(c.EntriesCount(), std::uint8_t(1));
     QCOMPARE(c.VacantWest(), std::uint8_t(6));
     QVERIFY(c.ContractGoalOrNone() == goal);
@@ -138,7 +138,7 @@ void TestWindows::comboDialogOptionsAndChecks() {
     const struct {
         const char *north, *south, *discards;
         std::uint8_t east;
-        std::optional<TContractGoal> goal;
+        std::optional<ContractGoal> goal;
         QWidget* focus;
     } faulty[] = {{"A", "K", "", 13, {}, c.NorthEdit()},
                   {"AKQ", "", "QK", 13, {}, c.DiscardsEdit()},
@@ -234,7 +234,7 @@ void TestWindows::contractAndTricksDialogs() {
     QCOMPARE(boxes.Shown().size(), std::size_t(1));
     QCOMPARE(boxes.Shown()[0].buttons, BoxButtons::OkCancel);
     QCOMPARE(k.result(), int(QDialog::Accepted));
-    TContractGoal goal = test::Goal(4, 2, 3);
+    ContractGoal goal = test::Goal(4, 2, 3);
     goal.Contract.Doubled = 1;
     QVERIFY(k.GetGoal() == goal);
     // Cancel leaves the goal as it was.
@@ -257,10 +257,10 @@ void TestWindows::progressWindow() {
     ProgressWindow w(&parent);
     std::uint64_t used = 0;
     w.SetMemoryReader([&used] { return used; });
-    QCOMPARE(w.State(), TCalcState::Ready);
+    QCOMPARE(w.State(), CalcState::Ready);
     QVERIFY(!w.InterruptButton()->isEnabled());
     // A child window of its window while it computes, above it but not modal.
-    w.SetState(TCalcState::Calculating);
+    w.SetState(CalcState::Calculating);
     w.ShowOverParent();
     QVERIFY(w.parentWidget() == &parent && w.isWindow() && w.isVisible());
     QCOMPARE(w.windowModality(), Qt::NonModal);
@@ -281,17 +281,17 @@ void TestWindows::progressWindow() {
     // Escape and the close button ask as Interrupt does: No carries on, Yes stops.
     boxes.Answer(BoxAnswer::No);
     QTest::keyClick(&w, Qt::Key_Escape);
-    QCOMPARE(w.State(), TCalcState::Calculating);
+    QCOMPARE(w.State(), CalcState::Calculating);
     QVERIFY(!w.close());
-    QCOMPARE(w.State(), TCalcState::Stopping);
+    QCOMPARE(w.State(), CalcState::Stopping);
     QCOMPARE(boxes.Texts(), QStringList(2, "Do you want to stop the computation?"));
     QVERIFY(w.isVisible() && !w.InterruptButton()->isEnabled());
     // The computation returns: the window goes.
     w.Finish();
     QVERIFY(!w.isVisible() && !w.Timer()->isActive() && w.ElapsedLabel()->text().isEmpty());
-    QCOMPARE(w.State(), TCalcState::Ready);
+    QCOMPARE(w.State(), CalcState::Ready);
     // The next computation warns from 1 G again.
-    w.SetState(TCalcState::Calculating);
+    w.SetState(CalcState::Calculating);
     QVERIFY(w.MemoryLabel()->text().isEmpty());
     w.Tick();
     QCOMPARE(w.MemoryLabel()->text(), QString("using more than 1 G now."));
@@ -326,9 +326,9 @@ void TestWindows::messageBoxesAndHost() {
     // The stop request follows the progress window.
     ProgressWindow progress;
     host.SetProgressWindow(&progress);
-    progress.SetState(TCalcState::Calculating);
+    progress.SetState(CalcState::Calculating);
     QVERIFY(!host.StopRequested());
-    progress.SetState(TCalcState::Stopping);
+    progress.SetState(CalcState::Stopping);
     QVERIFY(host.StopRequested());
     progress.Finish();
     QVERIFY(!host.StopRequested());

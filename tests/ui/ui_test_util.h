@@ -12,8 +12,8 @@
 
 namespace nvx::test {
 
-inline TContractGoal Goal(int level, int strain, int tricks) {
-    TContractGoal g;
+inline ContractGoal Goal(int level, int strain, int tricks) {
+    ContractGoal g;
     g.Contract.Level = std::uint8_t(level);
     g.Contract.Strain = std::uint8_t(strain);
     g.TricksNeeded = std::uint8_t(tricks);

@@ -21,7 +21,7 @@ TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
     an.Run(UnitVals(13), std::vector<std::int32_t>(13, 1));
     EXPECT_EQ(an.Warnings(), std::vector<std::string>{kThirteenLinesWarning});
     // All have equal weights and are payoff-best: the second pass keeps the first.
-    ASSERT_EQ(an.lines.StratCount(), 1);
+    ASSERT_EQ(an.lines.LineCount(), 1);
     EXPECT_EQ(an.lines.ProbList()[0]->Val, Unit(13, 12));
     EXPECT_EQ(an.lines.ProbList()[0]->Name, "A");
     // The thinning lets the host handle its events once per line it keeps
@@ -32,12 +32,12 @@ TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
 
 // 27 divisions of weight 1; line i (1..13) is optimal for the goal of i tricks
 // and for no other goal, so no line covers another.
-std::vector<TVal> OneGoalEachVals() {
+std::vector<Val> OneGoalEachVals() {
     auto best = [](int k) { return 2 * (14 - k); };
-    std::vector<TVal> vals;
+    std::vector<Val> vals;
     for (int i = 1; i <= 13; ++i) {
         auto f = [&](int k) { return k > 13 ? 0 : k == i ? best(k) : best(k) - 1; };
-        TVal v;
+        Val v;
         for (int t = 13; t >= 1; --t)
             for (int c = 0; c < f(t) - f(t + 1); ++c)
                 v.push_back(static_cast<std::uint8_t>(t));
@@ -50,10 +50,10 @@ std::vector<TVal> OneGoalEachVals() {
 
 TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
     Analysis an;
-    const std::vector<TVal> vals = OneGoalEachVals();
+    const std::vector<Val> vals = OneGoalEachVals();
     an.Run(vals, std::vector<std::int32_t>(27, 1));
     EXPECT_EQ(an.Warnings(), std::vector<std::string>{kThirteenLinesWarning});
-    ASSERT_EQ(an.lines.StratCount(), 13);
+    ASSERT_EQ(an.lines.LineCount(), 13);
     // Sorted by the goal each one is best for, the largest first.
     for (int i = 0; i < 13; ++i) {
         EXPECT_EQ(an.lines.ProbList()[i]->Val, vals[12 - i]);
@@ -66,7 +66,7 @@ TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
 
 // Lines on 27 divisions of weight 1 that need thinning out. Most are the same
 // staircase of tricks with one trick moved; a few are irregular.
-const std::vector<TVal> kCoveredPayoffBestVals = {
+const std::vector<Val> kCoveredPayoffBestVals = {
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
@@ -87,21 +87,21 @@ TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
     an.Run(kCoveredPayoffBestVals, std::vector<std::int32_t>(27, 1));
     ASSERT_EQ(an.Warnings().size(), 1u);
     EXPECT_TRUE(an.host.errors.empty());
-    ASSERT_EQ(an.lines.StratCount(), 12);
+    ASSERT_EQ(an.lines.LineCount(), 12);
     // The first line is beaten on average and is optimal for every trick goal
     // that these payoff-best lines are optimal for; they stay all the same.
-    const TProbStrat& first = *an.lines.ProbList()[0];
+    const ProbLine& first = *an.lines.ProbList()[0];
     EXPECT_EQ(first.Val, kCoveredPayoffBestVals[12]);
     EXPECT_NE(first.WorstOpp, nullptr);
     for (int i : {2, 8, 10}) {
-        const TProbStrat* s = an.Find(kCoveredPayoffBestVals[i]);
+        const ProbLine* s = an.Find(kCoveredPayoffBestVals[i]);
         ASSERT_NE(s, nullptr) << i;
         EXPECT_EQ(s->WorstOpp, nullptr);
         EXPECT_EQ(CmpCoversBest(first, *s, an.lines.Best()), '>');
     }
 }
 
-const std::vector<TVal> kEqualWeightsVals = {
+const std::vector<Val> kEqualWeightsVals = {
     {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
@@ -122,20 +122,20 @@ TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
     // Lines 2 and 11 take the same tricks in a different order, so they have the
     // same weights; line 2 is beaten only by lines dropped in the first pass.
     const std::vector<std::int32_t> w(27, 1);
-    ASSERT_EQ(NewProbStrat(kEqualWeightsVals[2], w).GoalWeight,
-              NewProbStrat(kEqualWeightsVals[11], w).GoalWeight);
+    ASSERT_EQ(NewProbLine(kEqualWeightsVals[2], w).GoalWeight,
+              NewProbLine(kEqualWeightsVals[11], w).GoalWeight);
     Analysis an;
     an.Run(kEqualWeightsVals, w);
     ASSERT_EQ(an.Warnings().size(), 1u);
     EXPECT_TRUE(an.host.errors.empty());
-    EXPECT_EQ(an.lines.StratCount(), 11);
-    const TProbStrat* kept = an.Find(kEqualWeightsVals[2]);
+    EXPECT_EQ(an.lines.LineCount(), 11);
+    const ProbLine* kept = an.Find(kEqualWeightsVals[2]);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->WorstOpp, nullptr);
     EXPECT_EQ(an.Find(kEqualWeightsVals[11]), nullptr);
 }
 
-const std::vector<TVal> kBeatenDominatorVals = {
+const std::vector<Val> kBeatenDominatorVals = {
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
@@ -155,15 +155,15 @@ TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChanc
     // Line 8 is at least as likely as line 12 to make every goal, but line 12
     // beats it on average: line 12 stays.
     const std::vector<std::int32_t> w(27, 1);
-    const TProbStrat s8 = NewProbStrat(kBeatenDominatorVals[8], w);
-    const TProbStrat s12 = NewProbStrat(kBeatenDominatorVals[12], w);
+    const ProbLine s8 = NewProbLine(kBeatenDominatorVals[8], w);
+    const ProbLine s12 = NewProbLine(kBeatenDominatorVals[12], w);
     ASSERT_EQ(CmpAllKStrict(s8, s12), '>');
     Analysis an;
     an.Run(kBeatenDominatorVals, w);
     ASSERT_EQ(an.Warnings().size(), 1u);
     EXPECT_TRUE(an.host.errors.empty());
-    EXPECT_EQ(an.lines.StratCount(), 12);
-    const TProbStrat* kept = an.Find(kBeatenDominatorVals[12]);
+    EXPECT_EQ(an.lines.LineCount(), 12);
+    const ProbLine* kept = an.Find(kBeatenDominatorVals[12]);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->WorstOpp, nullptr);
     EXPECT_LT(Payoff(an.host, PayoffTable(), kBeatenDominatorVals[8], kBeatenDominatorVals[12], w),
@@ -178,11 +178,11 @@ TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     an.Run(UnitVals(27), std::vector<std::int32_t>(27, 1));
     EXPECT_EQ(an.host.pendingEventCalls, 0);
     EXPECT_TRUE(an.host.messages.empty());
-    ASSERT_EQ(an.lines.StratCount(), 27);
+    ASSERT_EQ(an.lines.LineCount(), 27);
     EXPECT_EQ(an.lines.ProbList()[0]->Name, "A");
     EXPECT_EQ(an.lines.ProbList()[25]->Name, "Z");
     EXPECT_EQ(an.lines.ProbList()[26]->Name, "?");
-    EXPECT_EQ(an.lines.GetStratName(27), "?");
+    EXPECT_EQ(an.lines.GetLineName(27), "?");
 
     // Stop set while the host handles its events: the comparison ends there.
     Analysis mid;
@@ -190,17 +190,17 @@ TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     mid.Run(UnitVals(13), std::vector<std::int32_t>(13, 1));
     EXPECT_EQ(mid.host.pendingEventCalls, 1);
     EXPECT_TRUE(mid.host.messages.empty());
-    EXPECT_EQ(mid.lines.StratCount(), 13);
+    EXPECT_EQ(mid.lines.LineCount(), 13);
 
     // A line that would have been found beaten and dominated stays when the
     // comparison never happens.
     Analysis early;
     early.host.stop = true;
-    early.Run({TVal{2, 1}, TVal{1, 0}}, {1, 1});
-    EXPECT_EQ(early.lines.StratCount(), 2);
+    early.Run({Val{2, 1}, Val{1, 0}}, {1, 1});
+    EXPECT_EQ(early.lines.LineCount(), 2);
     Analysis full;
-    full.Run({TVal{2, 1}, TVal{1, 0}}, {1, 1});
-    EXPECT_EQ(full.lines.StratCount(), 1);
+    full.Run({Val{2, 1}, Val{1, 0}}, {1, 1});
+    EXPECT_EQ(full.lines.LineCount(), 1);
 }
 
 TEST(ComputeOptimalLines, StoppedComputationSkipsTheQuadraticWorkAfterwards) {
@@ -208,33 +208,33 @@ TEST(ComputeOptimalLines, StoppedComputationSkipsTheQuadraticWorkAfterwards) {
     // discarded, so the driver neither sorts them nor compares them again and
     // returns at once. They stay in their starting order: the reverse of the
     // input, where a finished run sorts them.
-    const std::vector<TVal> vals = {TVal{0, 2, 2}, TVal{2, 1, 0}, TVal{1, 1, 1}};
+    const std::vector<Val> vals = {Val{0, 2, 2}, Val{2, 1, 0}, Val{1, 1, 1}};
     Analysis stopped;
     stopped.host.stop = true;
     stopped.Run(vals, {4, 1, 3});
-    ASSERT_EQ(stopped.lines.StratCount(), 3);
-    EXPECT_EQ(stopped.lines.ProbList()[0]->Val, (TVal{1, 1, 1}));
-    EXPECT_EQ(stopped.lines.ProbList()[1]->Val, (TVal{2, 1, 0}));
-    EXPECT_EQ(stopped.lines.ProbList()[2]->Val, (TVal{0, 2, 2}));
+    ASSERT_EQ(stopped.lines.LineCount(), 3);
+    EXPECT_EQ(stopped.lines.ProbList()[0]->Val, (Val{1, 1, 1}));
+    EXPECT_EQ(stopped.lines.ProbList()[1]->Val, (Val{2, 1, 0}));
+    EXPECT_EQ(stopped.lines.ProbList()[2]->Val, (Val{0, 2, 2}));
     EXPECT_TRUE(stopped.host.errors.empty());
 
     Analysis finished;
     finished.Run(vals, {4, 1, 3});
-    ASSERT_EQ(finished.lines.StratCount(), 3);
-    EXPECT_EQ(finished.lines.ProbList()[0]->Val, (TVal{2, 1, 0}));
+    ASSERT_EQ(finished.lines.LineCount(), 3);
+    EXPECT_EQ(finished.lines.ProbList()[0]->Val, (Val{2, 1, 0}));
 }
 
 TEST(ComputeOptimalLines, ReplacesThePreviousAnalysis) {
     Analysis an;
     an.Run(UnitVals(5), std::vector<std::int32_t>(5, 1));
-    ASSERT_EQ(an.lines.StratCount(), 5);
-    an.Run({TVal{2, 0}, TVal{1, 1}}, {3, 1});
-    ASSERT_EQ(an.lines.StratCount(), 2);
+    ASSERT_EQ(an.lines.LineCount(), 5);
+    an.Run({Val{2, 0}, Val{1, 1}}, {3, 1});
+    ASSERT_EQ(an.lines.LineCount(), 2);
     EXPECT_EQ(an.lines.ProbDenominator(), 4);
-    EXPECT_EQ(an.lines.ProbList()[0]->Val, (TVal{2, 0}));
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, (Val{2, 0}));
     an.lines.Clear();
-    EXPECT_EQ(an.lines.StratCount(), 0);
-    EXPECT_EQ(an.lines.GetStrat(1), nullptr);
+    EXPECT_EQ(an.lines.LineCount(), 0);
+    EXPECT_EQ(an.lines.GetLine(1), nullptr);
 }
 
 } // namespace

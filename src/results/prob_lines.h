@@ -23,28 +23,28 @@ namespace nvx {
 // More lines than this are reduced to representatives.
 inline constexpr std::size_t MaxDisplayedLines = 12;
 
-using TGoalWeights = std::array<std::int32_t, MaxTricks + 1>;
+using GoalWeights = std::array<std::int32_t, MaxTricks + 1>;
 
-struct TProbStrat {
+struct ProbLine {
     std::string Name = "no name yet";
     // Tricks over the set of all divisions: position p is the division numbered p.
-    TVal Val;
+    nvx::Val Val;
     // [k], k >= 1: the weight of the divisions in which the line takes at least k
     // tricks; [0]: the sum of [1..13], the expected tricks times the total weight.
-    TGoalWeights GoalWeight{};
+    GoalWeights GoalWeight{};
     bool Chosen = false;
     // Another line is better on expected tricks and at least as good on every goal.
     bool Dominated = false;
     // The line of the same list against which this one's payoff is lowest; null
     // when no line beats it (the line is payoff-best). Not owned.
-    TProbStrat* WorstOpp = nullptr;
+    ProbLine* WorstOpp = nullptr;
     // That lowest payoff, 0 when none is negative.
     std::int32_t Worst = 0;
 };
 
 // A fresh line for a Val, with its goal weights from the division weights
 // (divProb[p] is the weight of the division numbered p).
-TProbStrat NewProbStrat(const TVal& val, std::span<const std::int32_t> divProb);
+ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb);
 
 // Reports internal error 603 when the lines' division set does not hold every
 // division; true when it does.
@@ -53,17 +53,17 @@ bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs);
 // Whether a beats b on expected tricks and is at least as good for every trick
 // goal: '>' a does, '<' b does, '|' neither. Equal expected tricks give '|'; so
 // does an equal chance for some goal reached in different divisions.
-char CompareGoals(Host& host, const TProbStrat& a, const TProbStrat& b, std::int32_t totalWeight);
+char CompareGoals(Host& host, const ProbLine& a, const ProbLine& b, std::int32_t totalWeight);
 
 // Comparators of the thinning out; they look at the trick goals 1..13 only.
 // a at least as good as b for every goal, and not the reverse: '>'; the reverse:
 // '<'; otherwise '|' (also when all weights are equal).
-char CmpAllKStrict(const TProbStrat& a, const TProbStrat& b);
+char CmpAllKStrict(const ProbLine& a, const ProbLine& b);
 // As CmpAllKStrict, but '=' when all weights are equal.
-char CmpAllK(const TProbStrat& a, const TProbStrat& b);
+char CmpAllK(const ProbLine& a, const ProbLine& b);
 // a covers b when a is optimal for every goal for which b is optimal: '>' only a
 // covers the other, '<' only b does, '=' both, '|' neither.
-char CmpCoversBest(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best);
+char CmpCoversBest(const ProbLine& a, const ProbLine& b, const GoalWeights& best);
 
 // The lines that beat one line on average.
 struct LineBeaters {
@@ -73,9 +73,9 @@ struct LineBeaters {
     bool ByUnshownLine = false;
 };
 
-class ProbStrategies {
+class ProbLines {
   public:
-    using LineList = std::vector<std::unique_ptr<TProbStrat>>;
+    using LineList = std::vector<std::unique_ptr<ProbLine>>;
 
     // The compute driver, run on what the solver delivered: the Vals of the
     // reduced root factor in that factor's order, the division weights (index =
@@ -83,7 +83,7 @@ class ProbStrategies {
     // Replaces the lines of the previous analysis. Pending events are processed
     // while the lines are compared; a stop request ends the comparison early and
     // suppresses the too-many-lines warning, and the rest runs on what there is.
-    void ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::span<const TVal> vals,
+    void ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::span<const Val> vals,
                              std::span<const std::int32_t> divProb, std::int32_t probDenominator);
     // No lines, as at program start.
     void Clear();
@@ -91,21 +91,21 @@ class ProbStrategies {
     // The lines in display order. Every WorstOpp points into this list or is null.
     const LineList& ProbList() const { return list_; }
     // Best[k]: the largest GoalWeight[k] of all lines of the analysis.
-    const TGoalWeights& Best() const { return best_; }
+    const GoalWeights& Best() const { return best_; }
     std::int32_t ProbDenominator() const { return denominator_; }
     std::span<const std::int32_t> DivProb() const { return divProb_; }
     // The comparison the lines were computed with.
     const PayoffTable& Payoffs() const { return payoff_; }
 
-    // Queries. Lines are addressed by their position 1..StratCount().
-    std::uint16_t StratCount() const { return static_cast<std::uint16_t>(list_.size()); }
+    // Queries. Lines are addressed by their position 1..LineCount().
+    std::uint16_t LineCount() const { return static_cast<std::uint16_t>(list_.size()); }
     // Position below 2: the first line; null when there is none or i is too large.
-    const TProbStrat* GetStrat(int i) const;
-    std::string GetStratName(int i) const;
+    const ProbLine* GetLine(int i) const;
+    std::string GetLineName(int i) const;
     // The tricks of line i in the division numbered divNr (0 when out of range).
-    std::uint8_t GetStratTricksAt(int i, std::size_t divNr) const;
+    std::uint8_t GetLineTricksAt(int i, std::size_t divNr) const;
     // k >= 1: the chance of at least k tricks; k = 0: the expected tricks.
-    double GetStratProb(int i, int k) const;
+    double GetLineProb(int i, int k) const;
     double GetBestProb(int k) const;
     // The most tricks some line takes in some division (0 when none takes any).
     std::uint8_t GetMaxK() const { return maxK_; }
@@ -124,30 +124,30 @@ class ProbStrategies {
     double GetPayoff(Host& host, int i, int j) const;
 
   private:
-    std::int32_t PayoffOf(Host& host, const TProbStrat& a, const TProbStrat& b) const;
-    void UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const;
+    std::int32_t PayoffOf(Host& host, const ProbLine& a, const ProbLine& b) const;
+    void UpdateWorst(Host& host, ProbLine& a, ProbLine& b) const;
     void ComparePairs(Host& host);
     void MarkDominated(Host& host);
     void FindBeaten(Host& host);
     void ComputeExactWorst(Host& host, bool hasPayoffBest);
     bool LinesFitTables() const;
     void ComputeBest();
-    bool OptimalFor(const TProbStrat& s, int k) const { return s.GoalWeight[k] == best_[k]; }
+    bool OptimalFor(const ProbLine& s, int k) const { return s.GoalWeight[k] == best_[k]; }
     int MarkOptimal();
     void RecomputeWorst(Host& host);
     void CloseUnderWorstOpp(Host& host);
     void ClearDanglingWorstOpp();
     void RemoveUnchosen();
-    bool SortBefore(Host& host, const TProbStrat& a, const TProbStrat& b) const;
+    bool SortBefore(Host& host, const ProbLine& a, const ProbLine& b) const;
     void SortProbList(Host& host);
     void ChooseRepresentatives(Host& host, bool hasPayoffBest);
-    void ThinOut(Host& host, const std::function<char(const TProbStrat&, const TProbStrat&)>& cmp);
-    void NameStrategies();
-    std::vector<int> Positions(const std::function<bool(const TProbStrat&)>& pick) const;
+    void ThinOut(Host& host, const std::function<char(const ProbLine&, const ProbLine&)>& cmp);
+    void NameLines();
+    std::vector<int> Positions(const std::function<bool(const ProbLine&)>& pick) const;
     double Fraction(std::int64_t weight) const;
 
     LineList list_;
-    TGoalWeights best_{};
+    GoalWeights best_{};
     std::uint8_t minK_ = MaxTricks;
     std::uint8_t maxK_ = 0;
     PayoffTable payoff_;
@@ -161,7 +161,7 @@ class ProbStrategies {
 // holds the same cards above r and as many, but the lowest, at or below r. 0 when
 // the defenders hold no card.
 std::uint8_t
-SmallCardClassRank(const ProbStrategies& lines, std::size_t numDivs,
+SmallCardClassRank(const ProbLines& lines, std::size_t numDivs,
                    std::span<const std::uint8_t> classRanks,
                    const std::function<std::uint8_t(std::uint8_t, std::uint8_t)>& mergedDivNr);
 

@@ -1,4 +1,4 @@
-#include "results/prob_strat.h"
+#include "results/prob_lines.h"
 
 #include "strategy/eval.h"
 
@@ -14,7 +14,7 @@ struct AllKOrder {
     bool bAtLeastA = true;
 };
 
-AllKOrder CompareAllK(const TProbStrat& a, const TProbStrat& b) {
+AllKOrder CompareAllK(const ProbLine& a, const ProbLine& b) {
     AllKOrder o;
     for (int k = 1; k <= MaxTricks; ++k) {
         if (a.GoalWeight[k] < b.GoalWeight[k]) o.aAtLeastB = false;
@@ -26,7 +26,7 @@ AllKOrder CompareAllK(const TProbStrat& a, const TProbStrat& b) {
 // a is at least as good as b for every trick goal, and where the two are equally
 // likely to make a goal that is neither sure nor hopeless, they make it in the
 // same divisions.
-bool GoalsAtLeast(Host& host, const TProbStrat& a, const TProbStrat& b, std::int32_t total) {
+bool GoalsAtLeast(Host& host, const ProbLine& a, const ProbLine& b, std::int32_t total) {
     for (int k = 1; k <= MaxTricks; ++k)
         if (b.GoalWeight[k] > a.GoalWeight[k]) return false;
     for (int k = 1; k <= MaxTricks; ++k) {
@@ -38,7 +38,7 @@ bool GoalsAtLeast(Host& host, const TProbStrat& a, const TProbStrat& b, std::int
     return true;
 }
 
-bool Covers(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best) {
+bool Covers(const ProbLine& a, const ProbLine& b, const GoalWeights& best) {
     for (int k = 1; k <= MaxTricks; ++k)
         if (b.GoalWeight[k] == best[k] && a.GoalWeight[k] != best[k]) return false;
     return true;
@@ -52,7 +52,7 @@ bool Interrupted(Host& host) {
     return host.StopRequested();
 }
 
-bool PayoffBest(const TProbStrat& s) {
+bool PayoffBest(const ProbLine& s) {
     return s.WorstOpp == nullptr;
 }
 
@@ -72,7 +72,7 @@ class LinePayoffs {
         }
     }
 
-    void SetLine(const TVal& a) {
+    void SetLine(const Val& a) {
         a_ = &a;
         if (!tables_) return;
         for (std::size_t p = 0; p < a.size(); ++p)
@@ -82,22 +82,22 @@ class LinePayoffs {
             }
     }
     // What the line gains over b.
-    std::int32_t Against(const TVal& b) const {
+    std::int32_t Against(const Val& b) const {
         return tables_ ? Sum(row_, b) : Payoff(host_, table_, *a_, b, divProb_);
     }
     // What b gains over the line.
-    std::int32_t From(const TVal& b) const {
+    std::int32_t From(const Val& b) const {
         return tables_ ? Sum(col_, b) : Payoff(host_, table_, b, *a_, divProb_);
     }
 
-    static bool Fits(const TVal& v, std::size_t divs) {
+    static bool Fits(const Val& v, std::size_t divs) {
         if (v.size() != divs) return false;
         return std::all_of(v.begin(), v.end(), [](std::uint8_t t) { return t <= MaxTricks; });
     }
 
   private:
     static constexpr int Width = MaxTricks + 1;
-    static std::int32_t Sum(const std::vector<std::int32_t>& tab, const TVal& b) {
+    static std::int32_t Sum(const std::vector<std::int32_t>& tab, const Val& b) {
         std::int32_t sum = 0;
         for (std::size_t p = 0; p < b.size(); ++p)
             sum += tab[p * Width + b[p]];
@@ -108,14 +108,14 @@ class LinePayoffs {
     const PayoffTable& table_;
     std::span<const std::int32_t> divProb_;
     bool tables_;
-    const TVal* a_ = nullptr;
+    const Val* a_ = nullptr;
     std::vector<std::int32_t> row_, col_;
 };
 
 } // namespace
 
-TProbStrat NewProbStrat(const TVal& val, std::span<const std::int32_t> divProb) {
-    TProbStrat s;
+ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb) {
+    ProbLine s;
     s.Val = val;
     for (std::size_t p = 0; p < val.size(); ++p) {
         const std::int32_t w = p < divProb.size() ? divProb[p] : 0;
@@ -136,26 +136,26 @@ bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs) {
     return false;
 }
 
-char CompareGoals(Host& host, const TProbStrat& a, const TProbStrat& b, std::int32_t totalWeight) {
+char CompareGoals(Host& host, const ProbLine& a, const ProbLine& b, std::int32_t totalWeight) {
     if (a.GoalWeight[0] == b.GoalWeight[0]) return '|';
     if (a.GoalWeight[0] > b.GoalWeight[0]) return GoalsAtLeast(host, a, b, totalWeight) ? '>' : '|';
     return GoalsAtLeast(host, b, a, totalWeight) ? '<' : '|';
 }
 
-char CmpAllKStrict(const TProbStrat& a, const TProbStrat& b) {
+char CmpAllKStrict(const ProbLine& a, const ProbLine& b) {
     const AllKOrder o = CompareAllK(a, b);
     if (o.aAtLeastB && !o.bAtLeastA) return '>';
     if (o.bAtLeastA && !o.aAtLeastB) return '<';
     return '|';
 }
 
-char CmpAllK(const TProbStrat& a, const TProbStrat& b) {
+char CmpAllK(const ProbLine& a, const ProbLine& b) {
     const AllKOrder o = CompareAllK(a, b);
     if (o.aAtLeastB && o.bAtLeastA) return '=';
     return CmpAllKStrict(a, b);
 }
 
-char CmpCoversBest(const TProbStrat& a, const TProbStrat& b, const TGoalWeights& best) {
+char CmpCoversBest(const ProbLine& a, const ProbLine& b, const GoalWeights& best) {
     const bool ab = Covers(a, b, best);
     const bool ba = Covers(b, a, best);
     if (ab && ba) return '=';
@@ -166,7 +166,7 @@ char CmpCoversBest(const TProbStrat& a, const TProbStrat& b, const TGoalWeights&
 
 // ---- the compute driver ------------------------------------------------------
 
-void ProbStrategies::Clear() {
+void ProbLines::Clear() {
     list_.clear();
     best_ = {};
     minK_ = MaxTricks;
@@ -176,10 +176,10 @@ void ProbStrategies::Clear() {
     denominator_ = 1;
 }
 
-void ProbStrategies::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
-                                         std::span<const TVal> vals,
-                                         std::span<const std::int32_t> divProb,
-                                         std::int32_t probDenominator) {
+void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
+                                    std::span<const Val> vals,
+                                    std::span<const std::int32_t> divProb,
+                                    std::int32_t probDenominator) {
     Clear();
     payoff_ = payoff;
     divProb_.assign(divProb.begin(), divProb.end());
@@ -189,7 +189,7 @@ void ProbStrategies::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
     // reverse order of the Vals.
     list_.reserve(vals.size());
     for (auto it = vals.rbegin(); it != vals.rend(); ++it)
-        list_.push_back(std::make_unique<TProbStrat>(NewProbStrat(*it, divProb_)));
+        list_.push_back(std::make_unique<ProbLine>(NewProbLine(*it, divProb_)));
 
     ComparePairs(host);
     ComputeBest();
@@ -208,16 +208,16 @@ void ProbStrategies::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
                              "Some representatives will be chosen.");
         ChooseRepresentatives(host, payoffBest > 0);
     }
-    NameStrategies();
+    NameLines();
 }
 
-std::int32_t ProbStrategies::PayoffOf(Host& host, const TProbStrat& a, const TProbStrat& b) const {
+std::int32_t ProbLines::PayoffOf(Host& host, const ProbLine& a, const ProbLine& b) const {
     return Payoff(host, payoff_, a.Val, b.Val, divProb_);
 }
 
 // The payoff table is antisymmetric, so one payoff serves both lines. Strictly
 // lower only: on ties the first opponent in list order stays.
-void ProbStrategies::UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const {
+void ProbLines::UpdateWorst(Host& host, ProbLine& a, ProbLine& b) const {
     const std::int32_t p = PayoffOf(host, a, b);
     if (p < a.Worst) {
         a.Worst = p;
@@ -235,7 +235,7 @@ void ProbStrategies::UpdateWorst(Host& host, TProbStrat& a, TProbStrat& b) const
 // thousands; only the kept lines need their worst opponent, so this finds the
 // dominated lines and, for every line, whether any line beats it, and the
 // kept lines get their worst opponent later (ComputeExactWorst).
-void ProbStrategies::ComparePairs(Host& host) {
+void ProbLines::ComparePairs(Host& host) {
     MarkDominated(host);
     FindBeaten(host);
 }
@@ -245,19 +245,19 @@ void ProbStrategies::ComparePairs(Host& host) {
 // line is dominated by some undominated line, which has more expected tricks:
 // taking the lines by expected tricks, most first, each needs comparing only
 // with the undominated lines found so far.
-void ProbStrategies::MarkDominated(Host& host) {
-    std::vector<TProbStrat*> order;
+void ProbLines::MarkDominated(Host& host) {
+    std::vector<ProbLine*> order;
     order.reserve(list_.size());
     for (auto& s : list_)
         order.push_back(s.get());
-    std::stable_sort(order.begin(), order.end(), [](const TProbStrat* a, const TProbStrat* b) {
+    std::stable_sort(order.begin(), order.end(), [](const ProbLine* a, const ProbLine* b) {
         return a->GoalWeight[0] > b->GoalWeight[0];
     });
-    std::vector<const TProbStrat*> undominated;
+    std::vector<const ProbLine*> undominated;
     for (std::size_t i = 0; i < order.size(); ++i) {
         if (i % 256 == 0 && Interrupted(host)) return;
-        TProbStrat& a = *order[i];
-        a.Dominated = std::any_of(undominated.begin(), undominated.end(), [&](const TProbStrat* m) {
+        ProbLine& a = *order[i];
+        a.Dominated = std::any_of(undominated.begin(), undominated.end(), [&](const ProbLine* m) {
             return m->GoalWeight[0] > a.GoalWeight[0] &&
                    CompareGoals(host, *m, a, denominator_) == '>';
         });
@@ -265,8 +265,8 @@ void ProbStrategies::MarkDominated(Host& host) {
     }
 }
 
-bool ProbStrategies::LinesFitTables() const {
-    return std::all_of(list_.begin(), list_.end(), [this](const std::unique_ptr<TProbStrat>& s) {
+bool ProbLines::LinesFitTables() const {
+    return std::all_of(list_.begin(), list_.end(), [this](const std::unique_ptr<ProbLine>& s) {
         return LinePayoffs::Fits(s->Val, divProb_.size());
     });
 }
@@ -274,13 +274,13 @@ bool ProbStrategies::LinesFitTables() const {
 // For every line, some line that beats it (the lines that have none are the
 // payoff-best ones). A line that has beaten others is likely to beat the next
 // one too, so the latest such lines are tried first.
-void ProbStrategies::FindBeaten(Host& host) {
+void ProbLines::FindBeaten(Host& host) {
     const std::size_t n = list_.size();
     LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
     std::vector<std::size_t> recent; // latest beaters first
     for (std::size_t i = 0; i < n; ++i) {
         if (i % 64 == 0 && Interrupted(host)) return;
-        TProbStrat& a = *list_[i];
+        ProbLine& a = *list_[i];
         payoffs.SetLine(a.Val);
         // a's payoff against line j, computed as in a pairwise comparison in
         // list order: the earlier line of a pair is the one that gains.
@@ -309,10 +309,10 @@ void ProbStrategies::FindBeaten(Host& host) {
 // The worst opponent of every kept line: the line it has the lowest payoff
 // against, the first in list order of equal ones; without payoff-best lines
 // the worst opponents of those too, as far as the chain goes.
-void ProbStrategies::ComputeExactWorst(Host& host, bool hasPayoffBest) {
+void ProbLines::ComputeExactWorst(Host& host, bool hasPayoffBest) {
     const std::size_t n = list_.size();
     // Where the worst opponents stand, for following their chains.
-    std::unordered_map<const TProbStrat*, std::size_t> position;
+    std::unordered_map<const ProbLine*, std::size_t> position;
     for (std::size_t i = 0; i < n && !hasPayoffBest; ++i)
         position[list_[i].get()] = i;
     std::vector<std::size_t> work;
@@ -326,7 +326,7 @@ void ProbStrategies::ComputeExactWorst(Host& host, bool hasPayoffBest) {
         work.pop_back();
         if (exact[i]) continue;
         exact[i] = true;
-        TProbStrat& a = *list_[i];
+        ProbLine& a = *list_[i];
         payoffs.SetLine(a.Val);
         a.Worst = 0;
         a.WorstOpp = nullptr;
@@ -346,7 +346,7 @@ void ProbStrategies::ComputeExactWorst(Host& host, bool hasPayoffBest) {
     }
 }
 
-void ProbStrategies::ComputeBest() {
+void ProbLines::ComputeBest() {
     best_ = {};
     minK_ = MaxTricks;
     for (const auto& s : list_) {
@@ -370,7 +370,7 @@ void ProbStrategies::ComputeBest() {
 
 // Keeps the payoff-best lines and the undominated lines that are best for some
 // goal that counts; returns the number of payoff-best lines.
-int ProbStrategies::MarkOptimal() {
+int ProbLines::MarkOptimal() {
     int n = 0;
     for (auto& s : list_) {
         if (PayoffBest(*s)) {
@@ -389,7 +389,7 @@ int ProbStrategies::MarkOptimal() {
 }
 
 // The worst opponent of a kept line must be a kept line.
-void ProbStrategies::RecomputeWorst(Host& host) {
+void ProbLines::RecomputeWorst(Host& host) {
     for (auto& s : list_)
         if (s->Chosen && s->WorstOpp != nullptr && !s->WorstOpp->Chosen) {
             s->WorstOpp = nullptr;
@@ -407,14 +407,14 @@ void ProbStrategies::RecomputeWorst(Host& host) {
 }
 
 // Without payoff-best lines: the line that beats a kept line most is kept too.
-void ProbStrategies::CloseUnderWorstOpp(Host& host) {
+void ProbLines::CloseUnderWorstOpp(Host& host) {
     for (auto& s : list_) {
         if (!s->Chosen) continue;
         if (s->WorstOpp == nullptr) {
             InternalError(host, InternalErrorCode::WorstOpponentMissing);
             continue;
         }
-        TProbStrat* w = s->WorstOpp;
+        ProbLine* w = s->WorstOpp;
         while (w != nullptr && !w->Chosen) {
             w->Chosen = true;
             w = w->WorstOpp;
@@ -423,18 +423,18 @@ void ProbStrategies::CloseUnderWorstOpp(Host& host) {
     }
 }
 
-void ProbStrategies::ClearDanglingWorstOpp() {
+void ProbLines::ClearDanglingWorstOpp() {
     for (auto& s : list_)
         if (s->Chosen && s->WorstOpp != nullptr && !s->WorstOpp->Chosen) s->WorstOpp = nullptr;
 }
 
-void ProbStrategies::RemoveUnchosen() {
-    std::erase_if(list_, [](const std::unique_ptr<TProbStrat>& s) { return !s->Chosen; });
+void ProbLines::RemoveUnchosen() {
+    std::erase_if(list_, [](const std::unique_ptr<ProbLine>& s) { return !s->Chosen; });
 }
 
 // Display order: the line optimal for the larger goal first, then payoff-best
 // lines, then lines with the most expected tricks, then the larger Val.
-bool ProbStrategies::SortBefore(Host& host, const TProbStrat& a, const TProbStrat& b) const {
+bool ProbLines::SortBefore(Host& host, const ProbLine& a, const ProbLine& b) const {
     for (int k = MaxTricks; k >= 1; --k) {
         const bool oa = OptimalFor(a, k);
         if (oa != OptimalFor(b, k)) return oa;
@@ -449,7 +449,7 @@ bool ProbStrategies::SortBefore(Host& host, const TProbStrat& a, const TProbStra
     return false;
 }
 
-void ProbStrategies::SortProbList(Host& host) {
+void ProbLines::SortProbList(Host& host) {
     if (list_.empty()) {
         InternalError(host, InternalErrorCode::SortEmptyList);
         return;
@@ -469,16 +469,16 @@ void ProbStrategies::SortProbList(Host& host) {
     }
 }
 
-void ProbStrategies::ThinOut(Host& host,
-                             const std::function<char(const TProbStrat&, const TProbStrat&)>& cmp) {
+void ProbLines::ThinOut(Host& host,
+                        const std::function<char(const ProbLine&, const ProbLine&)>& cmp) {
     const std::size_t n = list_.size();
     for (std::size_t i = 0; i < n; ++i) {
-        TProbStrat& a = *list_[i];
+        ProbLine& a = *list_[i];
         if (!a.Chosen) continue;
         host.ProcessPendingEvents();
         // Goes on to the end even when a itself has been dropped.
         for (std::size_t j = i + 1; j < n; ++j) {
-            TProbStrat& b = *list_[j];
+            ProbLine& b = *list_[j];
             if (!b.Chosen) continue;
             const bool aBest = PayoffBest(a);
             const bool bBest = PayoffBest(b);
@@ -502,13 +502,13 @@ void ProbStrategies::ThinOut(Host& host,
     }
 }
 
-void ProbStrategies::ChooseRepresentatives(Host& host, bool hasPayoffBest) {
-    const TGoalWeights& best = best_;
-    auto covers = [&best](const TProbStrat& a, const TProbStrat& b) {
+void ProbLines::ChooseRepresentatives(Host& host, bool hasPayoffBest) {
+    const GoalWeights& best = best_;
+    auto covers = [&best](const ProbLine& a, const ProbLine& b) {
         return CmpCoversBest(a, b, best);
     };
-    const std::function<char(const TProbStrat&, const TProbStrat&)> passes[] = {
-        CmpAllKStrict, CmpAllK, covers, covers};
+    const std::function<char(const ProbLine&, const ProbLine&)> passes[] = {CmpAllKStrict, CmpAllK,
+                                                                            covers, covers};
     for (int pass = 0; pass < 4; ++pass) {
         ThinOut(host, passes[pass]);
         if (hasPayoffBest)
@@ -522,74 +522,73 @@ void ProbStrategies::ChooseRepresentatives(Host& host, bool hasPayoffBest) {
     }
 }
 
-void ProbStrategies::NameStrategies() {
+void ProbLines::NameLines() {
     for (std::size_t i = 0; i < list_.size(); ++i)
         list_[i]->Name = i < 26 ? std::string(1, static_cast<char>('A' + i)) : std::string("?");
 }
 
 // ---- queries -------------------------------------------------------------------
 
-const TProbStrat* ProbStrategies::GetStrat(int i) const {
+const ProbLine* ProbLines::GetLine(int i) const {
     if (list_.empty()) return nullptr;
     if (i < 2) return list_.front().get();
     if (static_cast<std::size_t>(i) > list_.size()) return nullptr;
     return list_[i - 1].get();
 }
 
-std::string ProbStrategies::GetStratName(int i) const {
-    const TProbStrat* s = GetStrat(i);
+std::string ProbLines::GetLineName(int i) const {
+    const ProbLine* s = GetLine(i);
     return s ? s->Name : std::string();
 }
 
-std::uint8_t ProbStrategies::GetStratTricksAt(int i, std::size_t divNr) const {
-    const TProbStrat* s = GetStrat(i);
+std::uint8_t ProbLines::GetLineTricksAt(int i, std::size_t divNr) const {
+    const ProbLine* s = GetLine(i);
     return s && divNr < s->Val.size() ? s->Val[divNr] : 0;
 }
 
-double ProbStrategies::Fraction(std::int64_t weight) const {
+double ProbLines::Fraction(std::int64_t weight) const {
     return denominator_ > 0 ? static_cast<double>(weight) / denominator_ : 0.0;
 }
 
-double ProbStrategies::GetStratProb(int i, int k) const {
-    const TProbStrat* s = GetStrat(i);
+double ProbLines::GetLineProb(int i, int k) const {
+    const ProbLine* s = GetLine(i);
     if (!s || k < 0 || k > MaxTricks) return 0.0;
     return Fraction(s->GoalWeight[k]);
 }
 
-double ProbStrategies::GetBestProb(int k) const {
+double ProbLines::GetBestProb(int k) const {
     if (k < 0 || k > MaxTricks) return 0.0;
     return Fraction(best_[k]);
 }
 
-std::vector<int>
-ProbStrategies::Positions(const std::function<bool(const TProbStrat&)>& pick) const {
+std::vector<int> ProbLines::Positions(const std::function<bool(const ProbLine&)>& pick) const {
     std::vector<int> positions;
     for (std::size_t i = 0; i < list_.size(); ++i)
         if (pick(*list_[i])) positions.push_back(static_cast<int>(i) + 1);
     return positions;
 }
 
-std::vector<int> ProbStrategies::GetBestForGoal(int k) const {
+std::vector<int> ProbLines::GetBestForGoal(int k) const {
     if (k < 0 || k > MaxTricks) return {};
-    return Positions([&](const TProbStrat& s) { return s.GoalWeight[k] >= best_[k]; });
+    return Positions([&](const ProbLine& s) { return s.GoalWeight[k] >= best_[k]; });
 }
 
-std::vector<int> ProbStrategies::GetPayoffBest() const {
-    return Positions([](const TProbStrat& s) { return s.Worst == 0; });
+std::vector<int> ProbLines::GetPayoffBest() const {
+    return Positions([](const ProbLine& s) { return s.Worst == 0; });
 }
 
-LineBeaters ProbStrategies::GetBeaters(Host& host, int i) const {
-    const TProbStrat* line = GetStrat(i);
+LineBeaters ProbLines::GetBeaters(Host& host, int i) const {
+    const ProbLine* line = GetLine(i);
     if (!line) return {};
     LineBeaters beaters;
-    beaters.Lines = Positions([&](const TProbStrat& p) { return PayoffOf(host, p, *line) > 0; });
+    beaters.Lines = Positions([&](const ProbLine& p) { return PayoffOf(host, p, *line) > 0; });
     beaters.ByUnshownLine = beaters.Lines.empty() && line->Worst < 0;
     return beaters;
 }
 
-double ProbStrategies::GetPayoff(Host& host, int i, int j) const {
-    const TProbStrat* a = GetStrat(i);
-    const TProbStrat* b = GetStrat(j);
+double ProbLines::GetPayoff(Host& host, int i, int j) const {
+    const ProbLine* a = GetLine(i);
+    const ProbLine* b = GetLine(j);
     if (!a || !b) return 0.0;
     return Fraction(PayoffOf(host, *a, *b));
 }
@@ -597,7 +596,7 @@ double ProbStrategies::GetPayoff(Host& host, int i, int j) const {
 // ---- the small-card limit ------------------------------------------------------
 
 std::uint8_t
-SmallCardClassRank(const ProbStrategies& lines, std::size_t numDivs,
+SmallCardClassRank(const ProbLines& lines, std::size_t numDivs,
                    std::span<const std::uint8_t> classRanks,
                    const std::function<std::uint8_t(std::uint8_t, std::uint8_t)>& mergedDivNr) {
     if (classRanks.empty()) return 0;
@@ -605,7 +604,7 @@ SmallCardClassRank(const ProbStrategies& lines, std::size_t numDivs,
     // only ever moves down.
     std::size_t r = 0;
     for (const auto& line : lines.ProbList()) {
-        const TVal& v = line->Val;
+        const Val& v = line->Val;
         for (std::size_t d = 0; d < numDivs && d < v.size(); ++d) {
             while (r + 1 < classRanks.size()) {
                 const std::size_t m = mergedDivNr(static_cast<std::uint8_t>(d), classRanks[r]);
