@@ -11,7 +11,7 @@ std::string InternalErrorMessage(std::uint16_t code) {
         "An internal error occured. The behaviour of Norvadex from this point on is not "
         "predictable anymore and it may be necessary to kill the application. Sorry for "
         "the inconvenience.\r\rPlease email as much details as possible to ";
-    m += kSupportEmail;
+    m += SupportEmail;
     m += " together with error code ";
     m += std::to_string(code);
     m += ". ";

@@ -50,7 +50,7 @@ class Host {
 };
 
 // Product addresses.
-inline constexpr const char* kSupportEmail = "support@norvadex.org";
+inline constexpr const char* SupportEmail = "support@norvadex.org";
 
 // The full text of the internal-error message for a code.
 std::string InternalErrorMessage(std::uint16_t code);

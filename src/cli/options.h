@@ -17,7 +17,7 @@
 namespace nvx::cli {
 
 inline constexpr const char* ProgramName = "norvadex-cli";
-inline constexpr const char* VersionText = kNameAndVersion;
+inline constexpr const char* VersionText = NameAndVersion;
 
 // Exit statuses.
 inline constexpr int ExitOk = 0;

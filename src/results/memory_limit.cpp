@@ -36,7 +36,7 @@ std::uint64_t PhysicalMemoryBytes() {
 }
 
 std::uint64_t DefaultMemoryLimitMB() {
-    return PhysicalMemoryBytes() / 4 * 3 / kMegabyte;
+    return PhysicalMemoryBytes() / 4 * 3 / Megabyte;
 }
 
 void ReleaseFreeMemory() {
@@ -82,8 +82,7 @@ void MemoryWatch::Watch() {
         // Nothing is read while no analysis runs.
         changed_.wait(lock, [this] { return closing_ || !running_.empty(); });
         if (closing_) break;
-        if (chosen_.load() == 0 && reader_() > limitMB_ * kMegabyte)
-            chosen_.store(running_.front());
+        if (chosen_.load() == 0 && reader_() > limitMB_ * Megabyte) chosen_.store(running_.front());
         changed_.wait_for(lock, interval_, [this] { return closing_; });
     }
 }

@@ -29,17 +29,17 @@ std::uint64_t DefaultMemoryLimitMB();
 // that the resident size falls after a large analysis has been freed.
 void ReleaseFreeMemory();
 
-inline constexpr std::uint64_t kMegabyte = std::uint64_t(1) << 20;
+inline constexpr std::uint64_t Megabyte = std::uint64_t(1) << 20;
 
 class MemoryWatch {
   public:
     // Reads the resident memory in bytes (on the watch's thread).
     using Reader = std::function<std::uint64_t()>;
-    static constexpr std::chrono::milliseconds kInterval{20};
+    static constexpr std::chrono::milliseconds PollInterval{20};
 
     // limitMB 0: no limit (nothing is read and MustStop is always false).
     explicit MemoryWatch(std::uint64_t limitMB, Reader reader = ResidentMemoryBytes,
-                         std::chrono::milliseconds interval = kInterval);
+                         std::chrono::milliseconds interval = PollInterval);
     ~MemoryWatch();
     MemoryWatch(const MemoryWatch&) = delete;
     MemoryWatch& operator=(const MemoryWatch&) = delete;

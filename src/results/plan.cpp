@@ -162,9 +162,7 @@ class PlanBuilder {
             return 0;
         }
         std::array<std::uint8_t, 2> hands{hand::South, hand::North};
-        if (e_.play.Trick > 1 &&
-            e_.NorthWonTrickEndingAt(static_cast<std::uint8_t>(e_.play.CardIndex - 1)))
-            hands = {hand::North, hand::South};
+        if (e_.play.NorthOnLead(e_.classes)) hands = {hand::North, hand::South};
         const std::uint8_t top = DefendersTop(e_);
         for (std::uint8_t h : hands) {
             const ClassTables& t = e_.classes;
@@ -559,8 +557,7 @@ std::uint8_t CashPolicyCode(const Engine& e) {
     const PlayState& p = e.play;
     if (p.Seat == seat::None) {
         std::uint8_t h = hand::South;
-        if (p.Trick > 1 && e.NorthWonTrickEndingAt(static_cast<std::uint8_t>(p.CardIndex - 1)))
-            h = hand::North;
+        if (p.NorthOnLead(e.classes)) h = hand::North;
         if (HighestLeft(e, h) == 0) h = h == hand::North ? hand::South : hand::North;
         const std::uint8_t c = HighestLeft(e, h);
         return c != 0 && e.CanPlayCard(c) ? c : 0;

@@ -6,7 +6,6 @@
 #include <bit>
 
 namespace nvx {
-namespace {} // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length), columns_(length * MaxValue) {}
 

@@ -95,8 +95,8 @@ inline char CompareVal(Host& host, const Val& v1, const Val& v2) {
         InternalError(host, InternalErrorCode::CompareValLengths);
         return '|';
     }
-    static constexpr char kResult[4] = {'=', '>', '<', '|'};
-    return kResult[detail::DirectionBits(v1.data(), v2.data(), v1.size())];
+    static constexpr char ResultChars[4] = {'=', '>', '<', '|'};
+    return ResultChars[detail::DirectionBits(v1.data(), v2.data(), v1.size())];
 }
 // Total order decided by the highest position where the Vals differ (error 401).
 char CompareValOrder(Host& host, const Val& v1, const Val& v2);

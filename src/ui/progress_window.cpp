@@ -16,10 +16,10 @@ namespace nvx {
 
 namespace {
 
-const QString kCalculating = QStringLiteral("Calculating ...");
-const QString kStopping = QStringLiteral("Stopping ...");
-constexpr int kLongestStatus = 50;
-constexpr std::uint64_t kGigabyte = std::uint64_t(1) << 30;
+const QString CalculatingText = QStringLiteral("Calculating ...");
+const QString StoppingText = QStringLiteral("Stopping ...");
+constexpr int LongestStatus = 50;
+constexpr std::uint64_t Gigabyte = std::uint64_t(1) << 30;
 
 } // namespace
 
@@ -38,7 +38,7 @@ ProgressWindow::ProgressWindow(QWidget* parent)
     // Room for the longest status line, so that the window never changes size.
     progressLabel_->setMinimumWidth(
         progressLabel_->fontMetrics().horizontalAdvance(
-            kCalculating + QString(kLongestStatus - kCalculating.size(), '.')) +
+            CalculatingText + QString(LongestStatus - CalculatingText.size(), '.')) +
         8);
     memoryLabel_->setMinimumWidth(memoryLabel_->fontMetrics().horizontalAdvance(
         QStringLiteral("using more than 4294967295 G now.")));
@@ -75,7 +75,7 @@ void ProgressWindow::SetState(CalcState s) {
     if (s == state_.get()) return;
     switch (s) {
     case CalcState::Calculating:
-        progressLabel_->setText(kCalculating);
+        progressLabel_->setText(CalculatingText);
         interruptButton_->setEnabled(true);
         timer_->start();
         memoryLabel_->clear();
@@ -83,7 +83,7 @@ void ProgressWindow::SetState(CalcState s) {
         elapsed_.start();
         break;
     case CalcState::Stopping:
-        progressLabel_->setText(kStopping);
+        progressLabel_->setText(StoppingText);
         interruptButton_->setEnabled(false);
         timer_->start();
         break;
@@ -109,7 +109,7 @@ void ProgressWindow::ShowElapsed() {
 }
 
 void ProgressWindow::AddDot(const QString& restart) {
-    if (progressLabel_->text().size() == kLongestStatus)
+    if (progressLabel_->text().size() == LongestStatus)
         progressLabel_->setText(restart);
     else
         progressLabel_->setText(progressLabel_->text() + '.');
@@ -118,16 +118,16 @@ void ProgressWindow::AddDot(const QString& restart) {
 void ProgressWindow::Tick() {
     switch (State()) {
     case CalcState::Calculating: {
-        AddDot(kCalculating);
+        AddDot(CalculatingText);
         const std::uint64_t used = readMemory_ ? readMemory_() : 0;
-        if (used > std::uint64_t(memoryLimit_) * kGigabyte) {
+        if (used > std::uint64_t(memoryLimit_) * Gigabyte) {
             memoryLabel_->setText(QStringLiteral("using more than %1 G now.").arg(memoryLimit_));
             memoryLimit_ *= 2;
         }
         break;
     }
     case CalcState::Stopping:
-        AddDot(kStopping);
+        AddDot(StoppingText);
         break;
     case CalcState::Ready:
         progressLabel_->setText(QStringLiteral("Ready"));

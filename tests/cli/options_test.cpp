@@ -25,7 +25,7 @@ TEST(CliCommandLine, HelpAndVersion) {
     ParseOutcome p = ParseCommandLine({"--version"});
     ASSERT_TRUE(p.Exit);
     EXPECT_EQ(*p.Exit, ExitOk);
-    EXPECT_EQ(p.Output, std::string(kNameAndVersion) + "\n");
+    EXPECT_EQ(p.Output, std::string(NameAndVersion) + "\n");
     p = ParseCommandLine({"--help"});
     ASSERT_TRUE(p.Exit);
     EXPECT_EQ(*p.Exit, ExitOk);

@@ -39,7 +39,7 @@ TEST(MemoryWatch, GrowingMemoryStopsARealAnalysisPromptly) {
     // The resident size grows by a megabyte at each reading, from 10 MB; the
     // limit is passed at the 41st reading, about 40 ms in.
     std::atomic<int> readings{0};
-    auto growing = [&] { return (10 + std::uint64_t(readings++)) * kMegabyte; };
+    auto growing = [&] { return (10 + std::uint64_t(readings++)) * Megabyte; };
     MemoryWatch watch(50, growing, 1ms);
     WatchedHost host(watch);
     Analysis a(host);
@@ -64,7 +64,7 @@ TEST(MemoryWatch, ReadsOnlyWhileAnAnalysisRunsUnderALimit) {
     std::atomic<int> readings{0};
     auto huge = [&] {
         ++readings;
-        return 1000 * kMegabyte;
+        return 1000 * Megabyte;
     };
     {
         MemoryWatch none(0, huge, 1ms);
@@ -86,22 +86,22 @@ TEST(MemoryWatch, ReadsOnlyWhileAnAnalysisRunsUnderALimit) {
 }
 
 TEST(MemoryWatch, StopsTheOldestAnalysisOneAtATime) {
-    std::atomic<std::uint64_t> resident{10 * kMegabyte};
+    std::atomic<std::uint64_t> resident{10 * Megabyte};
     MemoryWatch watch(
         100, [&] { return resident.load(); }, 1ms);
     const std::uint32_t first = watch.Start();
     const std::uint32_t second = watch.Start();
     std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(watch.MustStop(first));
-    resident = 200 * kMegabyte;
+    resident = 200 * Megabyte;
     EXPECT_TRUE(Eventually([&] { return watch.MustStop(first); }));
     std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(watch.MustStop(second)); // not while the first is stopping
-    resident = 50 * kMegabyte;            // its memory is freed
+    resident = 50 * Megabyte;             // its memory is freed
     watch.End(first);
     std::this_thread::sleep_for(10ms);
     EXPECT_FALSE(watch.MustStop(second));
-    resident = 200 * kMegabyte;
+    resident = 200 * Megabyte;
     EXPECT_TRUE(Eventually([&] { return watch.MustStop(second); }));
 }
 
@@ -109,10 +109,10 @@ TEST(MemoryWatch, ReadsTheResidentSize) {
     const std::uint64_t before = ResidentMemoryBytes();
     EXPECT_GT(before, 0u);
     // Touching 64 MB makes it resident.
-    std::vector<char> block(64 * kMegabyte, 1);
-    EXPECT_GE(ResidentMemoryBytes(), before + 60 * kMegabyte);
+    std::vector<char> block(64 * Megabyte, 1);
+    EXPECT_GE(ResidentMemoryBytes(), before + 60 * Megabyte);
     EXPECT_GT(DefaultMemoryLimitMB(), 0u);
-    EXPECT_LT(DefaultMemoryLimitMB(), PhysicalMemoryBytes() / kMegabyte);
+    EXPECT_LT(DefaultMemoryLimitMB(), PhysicalMemoryBytes() / Megabyte);
 }
 
 // The allocation that fails in the middle of the computation: the n-th time

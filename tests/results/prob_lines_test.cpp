@@ -12,14 +12,14 @@ using test::Analysis;
 using test::Unit;
 using test::UnitVals;
 
-constexpr const char* kThirteenLinesWarning =
+constexpr const char* ThirteenLinesWarning =
     "There are 13 different optimal strategies: too many to display. \r"
     "Some representatives will be chosen.";
 
 TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
     Analysis an;
     an.Run(UnitVals(13), std::vector<std::int32_t>(13, 1));
-    EXPECT_EQ(an.Warnings(), std::vector<std::string>{kThirteenLinesWarning});
+    EXPECT_EQ(an.Warnings(), std::vector<std::string>{ThirteenLinesWarning});
     // All have equal weights and are payoff-best: the second pass keeps the first.
     ASSERT_EQ(an.lines.LineCount(), 1);
     EXPECT_EQ(an.lines.ProbList()[0]->Val, Unit(13, 12));
@@ -52,7 +52,7 @@ TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
     Analysis an;
     const std::vector<Val> vals = OneGoalEachVals();
     an.Run(vals, std::vector<std::int32_t>(27, 1));
-    EXPECT_EQ(an.Warnings(), std::vector<std::string>{kThirteenLinesWarning});
+    EXPECT_EQ(an.Warnings(), std::vector<std::string>{ThirteenLinesWarning});
     ASSERT_EQ(an.lines.LineCount(), 13);
     // Sorted by the goal each one is best for, the largest first.
     for (int i = 0; i < 13; ++i) {
@@ -66,7 +66,7 @@ TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
 
 // Lines on 27 divisions of weight 1 that need thinning out. Most are the same
 // staircase of tricks with one trick moved; a few are irregular.
-const std::vector<Val> kCoveredPayoffBestVals = {
+const std::vector<Val> CoveredPayoffBestVals = {
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
@@ -84,24 +84,24 @@ const std::vector<Val> kCoveredPayoffBestVals = {
 
 TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
     Analysis an;
-    an.Run(kCoveredPayoffBestVals, std::vector<std::int32_t>(27, 1));
+    an.Run(CoveredPayoffBestVals, std::vector<std::int32_t>(27, 1));
     ASSERT_EQ(an.Warnings().size(), 1u);
     EXPECT_TRUE(an.host.errors.empty());
     ASSERT_EQ(an.lines.LineCount(), 12);
     // The first line is beaten on average and is optimal for every trick goal
     // that these payoff-best lines are optimal for; they stay all the same.
     const ProbLine& first = *an.lines.ProbList()[0];
-    EXPECT_EQ(first.Val, kCoveredPayoffBestVals[12]);
+    EXPECT_EQ(first.Val, CoveredPayoffBestVals[12]);
     EXPECT_NE(first.WorstOpp, nullptr);
     for (int i : {2, 8, 10}) {
-        const ProbLine* s = an.Find(kCoveredPayoffBestVals[i]);
+        const ProbLine* s = an.Find(CoveredPayoffBestVals[i]);
         ASSERT_NE(s, nullptr) << i;
         EXPECT_EQ(s->WorstOpp, nullptr);
         EXPECT_EQ(CmpCoversBest(first, *s, an.lines.Best()), '>');
     }
 }
 
-const std::vector<Val> kEqualWeightsVals = {
+const std::vector<Val> EqualWeightsVals = {
     {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
@@ -122,20 +122,20 @@ TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
     // Lines 2 and 11 take the same tricks in a different order, so they have the
     // same weights; line 2 is beaten only by lines dropped in the first pass.
     const std::vector<std::int32_t> w(27, 1);
-    ASSERT_EQ(NewProbLine(kEqualWeightsVals[2], w).GoalWeight,
-              NewProbLine(kEqualWeightsVals[11], w).GoalWeight);
+    ASSERT_EQ(NewProbLine(EqualWeightsVals[2], w).GoalWeight,
+              NewProbLine(EqualWeightsVals[11], w).GoalWeight);
     Analysis an;
-    an.Run(kEqualWeightsVals, w);
+    an.Run(EqualWeightsVals, w);
     ASSERT_EQ(an.Warnings().size(), 1u);
     EXPECT_TRUE(an.host.errors.empty());
     EXPECT_EQ(an.lines.LineCount(), 11);
-    const ProbLine* kept = an.Find(kEqualWeightsVals[2]);
+    const ProbLine* kept = an.Find(EqualWeightsVals[2]);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->WorstOpp, nullptr);
-    EXPECT_EQ(an.Find(kEqualWeightsVals[11]), nullptr);
+    EXPECT_EQ(an.Find(EqualWeightsVals[11]), nullptr);
 }
 
-const std::vector<Val> kBeatenDominatorVals = {
+const std::vector<Val> BeatenDominatorVals = {
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
@@ -155,18 +155,18 @@ TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChanc
     // Line 8 is at least as likely as line 12 to make every goal, but line 12
     // beats it on average: line 12 stays.
     const std::vector<std::int32_t> w(27, 1);
-    const ProbLine s8 = NewProbLine(kBeatenDominatorVals[8], w);
-    const ProbLine s12 = NewProbLine(kBeatenDominatorVals[12], w);
+    const ProbLine s8 = NewProbLine(BeatenDominatorVals[8], w);
+    const ProbLine s12 = NewProbLine(BeatenDominatorVals[12], w);
     ASSERT_EQ(CmpAllKStrict(s8, s12), '>');
     Analysis an;
-    an.Run(kBeatenDominatorVals, w);
+    an.Run(BeatenDominatorVals, w);
     ASSERT_EQ(an.Warnings().size(), 1u);
     EXPECT_TRUE(an.host.errors.empty());
     EXPECT_EQ(an.lines.LineCount(), 12);
-    const ProbLine* kept = an.Find(kBeatenDominatorVals[12]);
+    const ProbLine* kept = an.Find(BeatenDominatorVals[12]);
     ASSERT_NE(kept, nullptr);
     EXPECT_EQ(kept->WorstOpp, nullptr);
-    EXPECT_LT(Payoff(an.host, PayoffTable(), kBeatenDominatorVals[8], kBeatenDominatorVals[12], w),
+    EXPECT_LT(Payoff(an.host, PayoffTable(), BeatenDominatorVals[8], BeatenDominatorVals[12], w),
               0);
 }
 

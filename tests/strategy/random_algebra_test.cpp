@@ -18,8 +18,8 @@ using test::RefSet;
 using test::Rng;
 using test::SortedVals;
 
-constexpr std::uint32_t kTrees = test::Scaled(5000);
-constexpr std::uint32_t kTermSeeds = test::Scaled(160);
+constexpr std::uint32_t Trees = test::Scaled(5000);
+constexpr std::uint32_t TermSeeds = test::Scaled(160);
 
 // Checks the invariants of a line set over d: every term non-empty, over
 // d, passing CheckTerm, and only the first one not a real product.
@@ -152,7 +152,7 @@ class TreeBuilder {
 TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     RecordingHost host;
     int cases = 0, nodes = 0, multiTermNodes = 0, multiTermProducts = 0, maxVals = 0;
-    for (std::uint32_t seed = 1; seed <= kTrees; ++seed) {
+    for (std::uint32_t seed = 1; seed <= Trees; ++seed) {
         Rng rng(seed);
         TreeBuilder builder(host, rng, 1 + rng.below(3));
         Dom d;
@@ -181,12 +181,12 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
             break;
         }
     }
-    EXPECT_EQ(cases, static_cast<int>(kTrees));
+    EXPECT_EQ(cases, static_cast<int>(Trees));
     std::printf("sets checked %d, of several terms %d (products %d), largest front %d\n", nodes,
                 multiTermNodes, multiTermProducts, maxVals);
     // The cases must reach sets of several terms and sizeable Pareto fronts.
-    EXPECT_GT(multiTermNodes, static_cast<int>(kTrees / 5));
-    EXPECT_GT(multiTermProducts, static_cast<int>(kTrees / 50));
+    EXPECT_GT(multiTermNodes, static_cast<int>(Trees / 5));
+    EXPECT_GT(multiTermProducts, static_cast<int>(Trees / 50));
     EXPECT_GE(maxVals, 25);
 }
 
@@ -249,7 +249,7 @@ std::vector<Term> TermPool(RecordingHost& host, std::uint32_t seed, Dom& d) {
 TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
     RecordingHost host;
     int pairs = 0, subsumed = 0, productsTrue = 0, productsFalse = 0;
-    for (std::uint32_t seed = 1; seed <= kTermSeeds; ++seed) {
+    for (std::uint32_t seed = 1; seed <= TermSeeds; ++seed) {
         Dom d;
         const std::vector<Term> pool = TermPool(host, seed, d);
         std::vector<RefSet> expanded;
@@ -281,11 +281,11 @@ TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
         ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
     }
     // Both answers must be well represented.
-    EXPECT_GT(pairs, static_cast<int>(kTermSeeds * 150));
+    EXPECT_GT(pairs, static_cast<int>(TermSeeds * 150));
     EXPECT_GT(subsumed, pairs / 10);
     EXPECT_LT(subsumed, pairs - pairs / 10);
-    EXPECT_GT(productsTrue, static_cast<int>(kTermSeeds * 8));
-    EXPECT_GT(productsFalse, static_cast<int>(kTermSeeds * 8));
+    EXPECT_GT(productsTrue, static_cast<int>(TermSeeds * 8));
+    EXPECT_GT(productsFalse, static_cast<int>(TermSeeds * 8));
     std::printf("pairs %d, subsumed %d, real products %d / %d\n", pairs, subsumed, productsTrue,
                 productsFalse);
 }
@@ -293,7 +293,7 @@ TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
 TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
     RecordingHost host;
     int restricted = 0, emptied = 0, kept = 0;
-    for (std::uint32_t seed = 1000; seed < 1000 + kTermSeeds; ++seed) {
+    for (std::uint32_t seed = 1000; seed < 1000 + TermSeeds; ++seed) {
         Dom d;
         const std::vector<Term> pool = TermPool(host, seed, d);
         Rng rng(seed * 7 + 3);
@@ -377,7 +377,7 @@ Term LongProductTerm(RecordingHost& host, Rng& rng) {
 TEST(RandomAlgebraTest, BoundedExpansionKeepsTheUncoveredValsInOrder) {
     RecordingHost host;
     std::size_t dropped = 0, kept = 0, longTerms = 0;
-    for (std::uint32_t seed = 2000; seed < 2000 + kTermSeeds / 4; ++seed) {
+    for (std::uint32_t seed = 2000; seed < 2000 + TermSeeds / 4; ++seed) {
         Dom d;
         std::vector<Term> pool = TermPool(host, seed, d);
         Rng rng(seed * 11 + 5);
@@ -416,7 +416,7 @@ TEST(RandomAlgebraTest, BoundedExpansionKeepsTheUncoveredValsInOrder) {
         ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
     }
     EXPECT_GT(dropped, kept / 20);
-    EXPECT_GT(longTerms, kTermSeeds / 8);
+    EXPECT_GT(longTerms, TermSeeds / 8);
 }
 
 } // namespace

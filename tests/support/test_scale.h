@@ -5,13 +5,13 @@
 namespace nvx::test {
 
 #ifdef NDEBUG
-inline constexpr int kSlowBuildDivisor = 1;
+inline constexpr int SlowBuildDivisor = 1;
 #else
-inline constexpr int kSlowBuildDivisor = 4;
+inline constexpr int SlowBuildDivisor = 4;
 #endif
 
 constexpr int Scaled(int releaseCount) {
-    return releaseCount / kSlowBuildDivisor;
+    return releaseCount / SlowBuildDivisor;
 }
 
 } // namespace nvx::test

@@ -595,7 +595,7 @@ void TestFlow::interruptedAndOutOfMemory() {
 
     // The program reads as using 300 MB, against a limit of 200 MB: the memory
     // watch stops the computation. That analysis had no IMPs: "Change" offers none.
-    const MemoryWatch::Reader reader = [] { return 300 * kMegabyte; };
+    const MemoryWatch::Reader reader = [] { return 300 * Megabyte; };
     w().AppHost().SetMemoryLimit(200, reader);
     bool imps = true;
     Answer([&](ComboDialog& d) {
