@@ -34,7 +34,7 @@ AboutBox::AboutBox(Host& host, QWidget* parent) : QDialog(parent), host_(host) {
     nameFont.setBold(true);
     nameFont.setPointSizeF(nameFont.pointSizeF() * 1.5);
     productName_->setFont(nameFont);
-    version_ = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(VersionText), panel);
+    version_ = new QLabel(QStringLiteral("Version ") + QString::fromLatin1(VersionNumber), panel);
     auto* maker = new QLabel(QStringLiteral("Made by the Norvadex developers."), panel);
 
     const QString address = QString::fromStdString(HomePageAddress());

@@ -15,7 +15,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(nvx::MessageBoxes::ApplicationTitle());
     QApplication::setApplicationDisplayName(nvx::MessageBoxes::ApplicationTitle());
-    QApplication::setApplicationVersion(QString::fromLatin1(nvx::VersionText));
+    QApplication::setApplicationVersion(QString::fromLatin1(nvx::VersionNumber));
 
     nvx::MainWindow window;
     // The last combination, the recent ones and the window's place and size.
