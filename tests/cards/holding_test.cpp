@@ -9,16 +9,12 @@ namespace nvx {
 namespace {
 
 TEST(RankTest, RankValuesAndCharacters) {
-    EXPECT_EQ(RankValue('2'), 1);
-    EXPECT_EQ(RankValue('T'), 9);
-    EXPECT_EQ(RankValue('A'), 13);
     for (char c : {'t', '1', ' ', '0', 'x', 'a', '\0', '\xff'})
         EXPECT_EQ(RankValue(c), 0) << int(c);
-    for (std::uint16_t r = 1; r <= 13; ++r)
+    for (std::uint16_t r = 1; r <= 13; ++r) {
         EXPECT_EQ(RankValue(RankChar(r)), r);
-    for (char c : RankChars) {
-        EXPECT_TRUE(IsHigher(c, 't'));
-        EXPECT_FALSE(IsHigher(c, c));
+        EXPECT_FALSE(IsHigher(RankChar(r), RankChar(r)));
+        EXPECT_TRUE(IsHigher(RankChar(r), 't'));
     }
 }
 

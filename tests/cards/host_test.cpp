@@ -20,16 +20,5 @@ TEST(InternalErrorTest, MessageShowsTheCodeAndAHostThatThrowsDoesNotStopTheCalle
     EXPECT_NO_THROW(InternalError(throwing, InternalErrorCode::NoCardToTakeBack));
 }
 
-TEST(OpenWebPageTest, FallbackOnlyWhenTheBrowserFails) {
-    test::RecordingHost host;
-    OpenWebPage(host, "file:///help/combo.htm");
-    EXPECT_TRUE(host.messages.empty());
-    host.openSucceeds = false;
-    OpenWebPage(host, "nowhere:x");
-    ASSERT_EQ(host.messages.size(), 1u);
-    EXPECT_EQ(host.messages[0].text, "Your browser could not be opened automatically.\r\rPlease "
-                                     "start your browser and open nowhere:x.");
-}
-
 } // namespace
 } // namespace nvx

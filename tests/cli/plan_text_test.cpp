@@ -1,17 +1,13 @@
-// The plans of the lines in words: leads come from the hand on lead, and the
-// JSON plan round-trips and gives the same words. The examples players ask
-// about are in transcripts.txt.
+// The plans of the lines in JSON: they round-trip and give the same words. The
+// examples players ask about are in transcripts.txt, the leads of random plans
+// in tests/present/plan_test.cpp.
 #include "cli/options.h"
 #include "cli/run.h"
 #include "results/analysis.h"
-#include "support/combos.h"
-#include "support/recording_host.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
@@ -30,41 +26,6 @@ RunResult RunWithPlans(const std::vector<std::string>& args) {
     RunResult r = RunAnalysis(req.value_or(RunRequest{}), host);
     EXPECT_EQ(r.Status, RunStatus::Ok) << r.Error;
     return r;
-}
-
-// A step that says "lead ... from South" (or North), without returning to
-// that hand first, stands for no lead made after partner won the last trick.
-void CheckLeadsFromTheHandOnLead(const LinePlan& lp, const std::string& what) {
-    static const std::regex lead("lead (low|the \\w+) from (North|South)");
-    for (const PlanTextStep& s : DescribePlan(lp).Steps) {
-        std::smatch m;
-        if (!std::regex_search(s.Text, m, lead)) continue;
-        if (s.Text.find("return to " + m[2].str()) != std::string::npos ||
-            s.Text.find("cross to " + m[2].str()) != std::string::npos)
-            continue;
-        const std::uint8_t h = m[2] == "North" ? hand::North : hand::South;
-        for (const PlanStep* p : s.Steps) {
-            if (p->Position == 0 && p->Hand == h) {
-                EXPECT_NE(p->PreviousWinner, h == hand::North ? hand::South : hand::North)
-                    << what << ": " << s.Text;
-            }
-        }
-    }
-}
-
-TEST(PlanText, LeadsComeFromTheHandOnLead) {
-    std::mt19937 rng(1515);
-    for (int n = 0; n < 100; ++n) {
-        const test::ComboInput in = test::RandomAdmittedCombo(rng);
-        test::RecordingHost host;
-        Analysis a(host);
-        a.SetUpCombination(in.north, in.south, in.entries, in.discards, in.westFilled(),
-                           in.eastFilled());
-        a.SetTrickTable();
-        if (a.ComputeOptimalLines() != ComputeEnd::Finished) continue;
-        for (int i = 1; i <= a.LineCount(); ++i)
-            CheckLeadsFromTheHandOnLead(BuildLinePlan(a, i), in.describe());
-    }
 }
 
 TEST(PlanText, JsonRoundTripsAndGivesTheSameWords) {

@@ -34,24 +34,6 @@ TEST(CliRun, InternalErrorsReplaceTheResults) {
     EXPECT_EQ(r.Error.find('\r'), std::string::npos);
 }
 
-TEST(CliRun, StopRequestCancels) {
-    CliHost host;
-    RunRequest req = Request("AQT", "432");
-    // A stop asked for before the search starts: the state leaves Calculating
-    // at the first poll and the run reports a cancellation, not results.
-    struct StoppingHost : CliHost {
-        bool StopRequested() override {
-            state().RequestStop();
-            return CliHost::StopRequested();
-        }
-    } stopping;
-    const RunResult r = RunAnalysis(req, stopping);
-    EXPECT_EQ(r.Status, RunStatus::Cancelled);
-    const RunResult ok = RunAnalysis(req, host);
-    EXPECT_EQ(ok.Status, RunStatus::Ok);
-    EXPECT_FALSE(ok.Results.Lines.empty());
-}
-
 // The tool in-process, its output and diagnostics captured.
 struct CliRun {
     int status = -1;

@@ -8,29 +8,6 @@
 
 namespace nvx::test {
 
-// Takes back the whole play-through.
-inline void TakeBackAll(Analysis& a) {
-    while (!a.GetEngine().combo.PlayString.empty())
-        a.GetPlay().TakeBackCard();
-}
-
-// Selects the first line (in display order) on which the cards can be played
-// in this order; the cards stay played. Returns 0 when no line accepts them
-// (then nothing is played and no line is selected).
-inline int SelectLineAccepting(Analysis& a, std::string_view cards) {
-    for (int i = 1; i <= a.LineCount(); ++i) {
-        TakeBackAll(a);
-        a.SelectLine(i);
-        bool ok = true;
-        for (char c : cards)
-            if (!(ok = a.GetPlay().PlayChar(c))) break;
-        if (ok) return i;
-    }
-    TakeBackAll(a);
-    a.GetDynamicEvaluation().SelectLine(nullptr);
-    return 0;
-}
-
 // Whether some strategy after playing the code reaches the target on every
 // division (worked out by a fresh search, not by the dynamic evaluation).
 inline bool Reaches(Analysis& a, std::uint8_t code, const Val& target) {

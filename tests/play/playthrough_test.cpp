@@ -1,10 +1,10 @@
-// The play-through in real cards: the layouts still possible as the tricks
-// table names them, and the record of the play against the play state. The
-// tool's transcripts and the windows' flow test play lines through card by
-// card; the stress test plays every line with take-backs.
-#include "play/line_helper.h"
+// The play-through in real cards: the layouts still possible, and the record
+// of the play against the play state. The tool's transcripts and the windows'
+// flow test play lines through card by card and show the tricks table's rows
+// still possible; the stress test plays every line with take-backs.
 #include "play/playthrough.h"
 #include "play/possible_divs.h"
+#include "results/analysis.h"
 #include "support/combos.h"
 #include "support/recording_host.h"
 
@@ -17,56 +17,6 @@ namespace nvx {
 namespace {
 
 using test::RecordingHost;
-
-class PlayThroughTest : public ::testing::Test {
-  protected:
-    void Analyse(const char* north, const char* south, std::uint8_t entries,
-                 const char* discards = "") {
-        a.SetUpCombination(north, south, entries, discards, 0, 0);
-        a.SetTrickTable();
-        a.ComputeOptimalLines();
-        ASSERT_GE(a.LineCount(), 1);
-        start = a.GetEngine().play;
-    }
-    PlayThrough& pt() { return a.GetPlay(); }
-
-    RecordingHost host;
-    Analysis a{host};
-    PlayState start;
-};
-
-TEST_F(PlayThroughTest, LayoutsWithKJT9) {
-    // The defenders hold K J 10 9 (classes {K} and {J, 10, 9}).
-    Analyse("AQ8765", "432", 2);
-    a.SelectLine(1);
-    EXPECT_TRUE(pt().IsDivisionPossible("KJ", "T9"));
-    EXPECT_TRUE(pt().IsDivisionPossible("Kx", "xx"));   // three x for the three unnamed cards
-    EXPECT_FALSE(pt().IsDivisionPossible("Kx", "T9"));  // J left to an x, T 9 named
-    EXPECT_FALSE(pt().IsDivisionPossible("KJ", "xxx")); // five cards for four
-    EXPECT_FALSE(pt().IsDivisionPossible("KJ", "J9"));  // a card twice
-    EXPECT_TRUE(pt().IsDivisionPossible("", "KJT9"));
-    EXPECT_TRUE(pt().IsDivisionPossible("xxxx", ""));
-
-    // A trick in which West plays the 10 and East the K.
-    ASSERT_GT(test::SelectLineAccepting(a, "2T"), 0);
-    ASSERT_TRUE(pt().PlayChar(pt().LineCards().front()));
-    ASSERT_TRUE(pt().PlayChar('K'));
-    EXPECT_FALSE(pt().IsDivisionPossible("KJ", "T9"));
-    EXPECT_FALSE(pt().IsDivisionPossible("Kx", "xx"));
-    EXPECT_TRUE(pt().IsDivisionPossible("JT", "K9"));
-    EXPECT_TRUE(pt().IsDivisionPossible("Jx", "Kx"));
-    EXPECT_FALSE(pt().IsDivisionPossible("Tx", "Kx")); // J left to an x, T named
-    EXPECT_TRUE(pt().IsDivisionPossible("xx", "Kx"));
-    EXPECT_FALSE(pt().IsDivisionPossible("", "KJT9"));
-
-    // West shows out at once: it held no card of the suit.
-    ASSERT_GT(test::SelectLineAccepting(a, "2-"), 0);
-    EXPECT_TRUE(pt().IsDivisionPossible("", "KJT9"));
-    EXPECT_TRUE(pt().IsDivisionPossible("", "Kxxx"));
-    EXPECT_FALSE(pt().IsDivisionPossible("J", "KT9"));
-    EXPECT_FALSE(pt().IsDivisionPossible("x", "Kxx"));
-    EXPECT_TRUE(host.errors.empty());
-}
 
 // Random play-throughs of random combinations: the queries on the record in
 // real cards agree with the play state, which works by class, and the layouts

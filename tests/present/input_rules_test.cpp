@@ -1,6 +1,6 @@
 // The input rules that only a window shows: the typing filter of the holding
-// fields and the values the dialog derives. The messages of the checks, the
-// typed holdings and the summary are in the tool's transcripts
+// fields. The messages of the checks, the typed holdings, the values the dialog
+// derives and the summary are in the tool's transcripts
 // (tests/cli/transcripts.txt).
 #include "present/input_rules.h"
 
@@ -47,33 +47,6 @@ TEST(ComboDialog, TypingFilter) {
     // are not free.
     EXPECT_EQ(ExpandLowestFree("X2XA", all), "423A");
     EXPECT_EQ(ExpandLowestFree("AXX", HoldingMinus(all, "32")), "A54");
-}
-
-ComboValues Combo(const char* north, const char* south, const char* discards = "") {
-    ComboValues v;
-    v.North = NormalizeHolding(north);
-    v.South = NormalizeHolding(south);
-    v.Discards = NormalizeHolding(discards);
-    return v;
-}
-
-TEST(ComboDialog, DerivedValues) {
-    ComboValues v = Combo("AKQ5", "J43", "5");
-    EXPECT_EQ(v.NorthPlaying().str(), "AKQ");
-    EXPECT_EQ(v.NorthDiscards().str(), "5");
-    EXPECT_EQ(v.SouthDiscards().str(), "");
-    EXPECT_EQ(v.DefendersHolding().str(), "T98762");
-    EXPECT_EQ(v.EntriesCount(), 3); // option off: as many as North plays
-    EXPECT_EQ(v.TricksInSuit(), 3);
-    EXPECT_EQ(v.WestFilled(), 0);
-    v.EntriesOn = true;
-    v.Entries = 1;
-    EXPECT_EQ(v.EntriesCount(), 1);
-    v.VacantWestSpin = 6; // ignored while the option is off
-    EXPECT_EQ(v.VacantWest(), 13);
-    v.VacantOn = true;
-    EXPECT_EQ(v.VacantWest(), 6);
-    EXPECT_EQ(v.WestFilled(), 7);
 }
 
 } // namespace

@@ -20,13 +20,6 @@ struct Analysis {
         lines.ComputeOptimalLines(host, table, vals, weights, total);
     }
 
-    // The names of the lines in list order.
-    std::vector<std::string> Names() const {
-        std::vector<std::string> names;
-        for (const auto& s : lines.ProbList())
-            names.push_back(s->Name);
-        return names;
-    }
     // The line with this Val, or null.
     const ProbLine* Find(const Val& v) const {
         for (const auto& s : lines.ProbList())

@@ -60,31 +60,6 @@ bool Eventually(const std::function<bool()>& condition) {
     return condition();
 }
 
-TEST(MemoryWatch, ReadsOnlyWhileAnAnalysisRunsUnderALimit) {
-    std::atomic<int> readings{0};
-    auto huge = [&] {
-        ++readings;
-        return 1000 * Megabyte;
-    };
-    {
-        MemoryWatch none(0, huge, 1ms);
-        const std::uint32_t a = none.Start();
-        std::this_thread::sleep_for(20ms);
-        EXPECT_FALSE(none.MustStop(a));
-    }
-    EXPECT_EQ(readings.load(), 0);
-
-    MemoryWatch watch(1, huge, 1ms);
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(readings.load(), 0);
-    const std::uint32_t a = watch.Start();
-    EXPECT_TRUE(Eventually([&] { return watch.MustStop(a); }));
-    watch.End(a);
-    const int afterEnd = readings.load();
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(readings.load(), afterEnd);
-}
-
 TEST(MemoryWatch, StopsTheOldestAnalysisOneAtATime) {
     std::atomic<std::uint64_t> resident{10 * Megabyte};
     MemoryWatch watch(
@@ -103,16 +78,6 @@ TEST(MemoryWatch, StopsTheOldestAnalysisOneAtATime) {
     EXPECT_FALSE(watch.MustStop(second));
     resident = 200 * Megabyte;
     EXPECT_TRUE(Eventually([&] { return watch.MustStop(second); }));
-}
-
-TEST(MemoryWatch, ReadsTheResidentSize) {
-    const std::uint64_t before = ResidentMemoryBytes();
-    EXPECT_GT(before, 0u);
-    // Touching 64 MB makes it resident.
-    std::vector<char> block(64 * Megabyte, 1);
-    EXPECT_GE(ResidentMemoryBytes(), before + 60 * Megabyte);
-    EXPECT_GT(DefaultMemoryLimitMB(), 0u);
-    EXPECT_LT(DefaultMemoryLimitMB(), PhysicalMemoryBytes() / Megabyte);
 }
 
 // The allocation that fails in the middle of the computation: the n-th time

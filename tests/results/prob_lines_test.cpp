@@ -64,23 +64,25 @@ TEST(ComputeOptimalLines, RepresentativesMayLeaveMoreThanTwelveLines) {
     EXPECT_TRUE(an.host.errors.empty());
 }
 
-// Lines on 27 divisions of weight 1 that need thinning out. Most are the same
-// staircase of tricks with one trick moved; a few are irregular.
-const std::vector<Val> CoveredPayoffBestVals = {
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 6, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 7, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {5, 3, 8, 10, 10, 3, 2, 11, 3, 6, 4, 0, 5, 6, 2, 2, 4, 1, 5, 4, 13, 9, 9, 0, 9, 10, 11},
-    {5, 1, 4, 5, 13, 4, 7, 11, 5, 2, 7, 7, 11, 2, 0, 4, 0, 11, 5, 13, 6, 0, 8, 12, 6, 5, 6},
-};
+// Lines on 27 divisions of weight 1 that need thinning out: most are a
+// staircase of tricks with one more trick in one division (given by the
+// division), a few are irregular.
+std::vector<Val> Stairs(std::initializer_list<int> extra, std::vector<Val> others = {}) {
+    std::vector<Val> vals;
+    for (int at : extra) {
+        Val v;
+        for (int d = 0; d < 27; ++d)
+            v.push_back(static_cast<std::uint8_t>(13 - (d + 1) / 2 + (d == at)));
+        vals.push_back(v);
+    }
+    vals.insert(vals.end(), others.begin(), others.end());
+    return vals;
+}
+
+const std::vector<Val> CoveredPayoffBestVals = Stairs(
+    {25, 19, 17, 15, 13, 11, 9, 7, 5, 3, 1},
+    {{5, 3, 8, 10, 10, 3, 2, 11, 3, 6, 4, 0, 5, 6, 2, 2, 4, 1, 5, 4, 13, 9, 9, 0, 9, 10, 11},
+     {5, 1, 4, 5, 13, 4, 7, 11, 5, 2, 7, 7, 11, 2, 0, 4, 0, 11, 5, 13, 6, 0, 8, 12, 6, 5, 6}});
 
 TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
     Analysis an;
@@ -101,22 +103,14 @@ TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
     }
 }
 
-const std::vector<Val> EqualWeightsVals = {
-    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 2, 1, 0, 0},
-    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
-    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {2, 6, 11, 11, 4, 0, 11, 11, 7, 1, 1, 2, 8, 10, 11, 0, 1, 1, 7, 8, 6, 5, 7, 1, 5, 8, 10},
-    {5, 3, 4, 2, 5, 8, 6, 6, 13, 4, 8, 4, 2, 5, 9, 0, 4, 13, 9, 8, 10, 0, 6, 3, 7, 13, 3},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 3, 7, 7, 6, 6, 5, 5, 4, 4, 8, 3, 2, 2, 2, 1, 0, 0},
-    {13, 8, 12, 11, 11, 10, 10, 9, 9, 8, 12, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 0, 4, 3, 3, 3, 2, 1, 1, 4, 0},
-    {13, 12, 12, 11, 2, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 11, 2, 1, 1, 0, 0},
-};
+const std::vector<Val> EqualWeightsVals = Stairs(
+    {5, 3, 11, 23, 1, 25, 7, 9},
+    {{2, 6, 11, 11, 4, 0, 11, 11, 7, 1, 1, 2, 8, 10, 11, 0, 1, 1, 7, 8, 6, 5, 7, 1, 5, 8, 10},
+     {5, 3, 4, 2, 5, 8, 6, 6, 13, 4, 8, 4, 2, 5, 9, 0, 4, 13, 9, 8, 10, 0, 6, 3, 7, 13, 3},
+     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 3, 7, 7, 6, 6, 5, 5, 4, 4, 8, 3, 2, 2, 2, 1, 0, 0},
+     {13, 8, 12, 11, 11, 10, 10, 9, 9, 8, 12, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
+     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 0, 4, 3, 3, 3, 2, 1, 1, 4, 0},
+     {13, 12, 12, 11, 2, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 11, 2, 1, 1, 0, 0}});
 
 TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
     // Lines 2 and 11 take the same tricks in a different order, so they have the
@@ -135,21 +129,9 @@ TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
     EXPECT_EQ(an.Find(EqualWeightsVals[11]), nullptr);
 }
 
-const std::vector<Val> BeatenDominatorVals = {
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 9, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 5, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 2, 1, 0, 0},
-    {13, 12, 12, 11, 11, 11, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 1, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 3, 2, 1, 1, 0, 0},
-    {13, 13, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 12, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 10, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 7, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-    {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 2, 2, 1, 1, 0, 0},
-    {6, 1, 0, 6, 1, 10, 8, 0, 4, 2, 12, 8, 6, 7, 0, 7, 12, 2, 8, 3, 13, 12, 9, 9, 5, 4, 4},
-};
+const std::vector<Val> BeatenDominatorVals = Stairs(
+    {9, 11, 17, 23, 5, 25, 21, 1, 3, 7, 13, 19},
+    {{6, 1, 0, 6, 1, 10, 8, 0, 4, 2, 12, 8, 6, 7, 0, 7, 12, 2, 8, 3, 13, 12, 9, 9, 5, 4, 4}});
 
 TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChances) {
     // Line 8 is at least as likely as line 12 to make every goal, but line 12
@@ -201,40 +183,6 @@ TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     Analysis full;
     full.Run({Val{2, 1}, Val{1, 0}}, {1, 1});
     EXPECT_EQ(full.lines.LineCount(), 1);
-}
-
-TEST(ComputeOptimalLines, StoppedComputationSkipsTheQuadraticWorkAfterwards) {
-    // After an interrupt thousands of lines may still be kept; they are
-    // discarded, so the driver neither sorts them nor compares them again and
-    // returns at once. They stay in their starting order: the reverse of the
-    // input, where a finished run sorts them.
-    const std::vector<Val> vals = {Val{0, 2, 2}, Val{2, 1, 0}, Val{1, 1, 1}};
-    Analysis stopped;
-    stopped.host.stop = true;
-    stopped.Run(vals, {4, 1, 3});
-    ASSERT_EQ(stopped.lines.LineCount(), 3);
-    EXPECT_EQ(stopped.lines.ProbList()[0]->Val, (Val{1, 1, 1}));
-    EXPECT_EQ(stopped.lines.ProbList()[1]->Val, (Val{2, 1, 0}));
-    EXPECT_EQ(stopped.lines.ProbList()[2]->Val, (Val{0, 2, 2}));
-    EXPECT_TRUE(stopped.host.errors.empty());
-
-    Analysis finished;
-    finished.Run(vals, {4, 1, 3});
-    ASSERT_EQ(finished.lines.LineCount(), 3);
-    EXPECT_EQ(finished.lines.ProbList()[0]->Val, (Val{2, 1, 0}));
-}
-
-TEST(ComputeOptimalLines, ReplacesThePreviousAnalysis) {
-    Analysis an;
-    an.Run(UnitVals(5), std::vector<std::int32_t>(5, 1));
-    ASSERT_EQ(an.lines.LineCount(), 5);
-    an.Run({Val{2, 0}, Val{1, 1}}, {3, 1});
-    ASSERT_EQ(an.lines.LineCount(), 2);
-    EXPECT_EQ(an.lines.ProbDenominator(), 4);
-    EXPECT_EQ(an.lines.ProbList()[0]->Val, (Val{2, 0}));
-    an.lines.Clear();
-    EXPECT_EQ(an.lines.LineCount(), 0);
-    EXPECT_EQ(an.lines.GetLine(1), nullptr);
 }
 
 } // namespace

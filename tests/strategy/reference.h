@@ -184,20 +184,16 @@ inline Factor RandomFactor(Host& host, Rng& rng, const Dom& d, unsigned maxVals,
     return f;
 }
 
-// Sorted Vals of a factor, for comparison as sets.
-inline std::vector<std::vector<int>> SortedVals(const Factor& f) {
-    std::vector<std::vector<int>> r;
-    for (const Val& v : f.EvalList)
-        r.emplace_back(v.begin(), v.end());
-    std::sort(r.begin(), r.end());
-    return r;
-}
-
-// The Vals of a factor in list order.
+// The Vals of a factor in list order, and sorted for comparison as sets.
 inline std::vector<std::vector<int>> ListedVals(const Factor& f) {
     std::vector<std::vector<int>> r;
     for (const Val& v : f.EvalList)
         r.emplace_back(v.begin(), v.end());
+    return r;
+}
+inline std::vector<std::vector<int>> SortedVals(const Factor& f) {
+    std::vector<std::vector<int>> r = ListedVals(f);
+    std::sort(r.begin(), r.end());
     return r;
 }
 
@@ -214,10 +210,6 @@ inline std::vector<std::vector<int>> SortedVals(const RefSet& s, const Dom& d) {
     }
     std::sort(r.begin(), r.end());
     return r;
-}
-
-inline std::vector<int> Bytes(const ByteStr& s) {
-    return std::vector<int>(s.begin(), s.end());
 }
 
 // The products and the multiply-out of line sets as first written: every

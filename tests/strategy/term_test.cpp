@@ -84,39 +84,15 @@ TEST(InterruptTest, ProductStopsEarlyAndReleasesTheRest) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-TEST(InterruptTest, ExpansionStopsEarlyAndKeepsItsDivisionSet) {
-    test::PollingHost host;
-    LineSet s = ThreeTerms(host, 0);
-    ASSERT_EQ(s.size(), 3u);
-    const Dom dom = s.front().MaxEval.Dom;
-    LineSet copy = s;
-    const Vals complete = SortedVals(LineSetToFactor(host, copy));
-
-    // A stop request seen at the first poll cuts the expansion short, even
-    // inside the first term, yet every Val still covers the whole division set
-    // so that nothing downstream reports a broken invariant.
-    host.stopAt = 1;
-    LineSet first = s;
-    Factor f = LineSetToFactor(host, first);
-    EXPECT_TRUE(first.empty());
-    EXPECT_EQ(f.Dom, dom);
-    ASSERT_FALSE(f.EvalList.empty());
-    for (const Val& v : f.EvalList)
-        EXPECT_EQ(v.size(), dom.size());
-    EXPECT_LT(SortedVals(f).size(), complete.size());
-    EXPECT_TRUE(host.errors.empty());
-}
-
-TEST(InterruptTest, LongExpansionLetsTheHostHandleEvents) {
+TEST(InterruptTest, LongExpansionHandlesEventsAndStopsEarlyKeepingItsDivisionSet) {
     // Two factors of 40 mutually non-dominated Vals over disjoint divisions
-    // multiply out into 1600 strategies: the host is asked to handle pending
-    // events while that runs, and a stop request ends it early.
+    // multiply out into 1600 strategies: the host handles its events while
+    // that runs, and a stop request asked for there ends it early.
     RecordingHost host;
     Term t;
-    for (int part = 0; part < 2; ++part) {
+    for (std::uint8_t part = 0; part < 2; ++part) {
         Factor g;
-        for (int d = 0; d < 2; ++d)
-            g.Dom.push_back(static_cast<std::uint8_t>(2 * part + d));
+        g.Dom = {std::uint8_t(2 * part), std::uint8_t(2 * part + 1)};
         for (int x = 0; x < 40; ++x)
             g.EvalList.push_front(Val{x, 39 - x});
         t.Factors.push_back(g);
@@ -125,12 +101,28 @@ TEST(InterruptTest, LongExpansionLetsTheHostHandleEvents) {
     Term copy = t;
     EXPECT_EQ(ExpandTerm(host, copy).EvalList.size(), 1600u);
     EXPECT_GT(host.pendingEventCalls, 0);
-
     host.onPendingEvents = [&host] { host.stop = true; };
-    Factor cut = ExpandTerm(host, t);
+    const Factor cut = ExpandTerm(host, t);
     EXPECT_LT(cut.EvalList.size(), 1600u);
     EXPECT_EQ(cut.Dom.size(), 4u);
-    EXPECT_TRUE(host.errors.empty());
+
+    // A stop request seen at the first poll cuts a set's expansion short, even
+    // inside its first term, yet every Val still covers the whole division set
+    // so that nothing downstream reports a broken invariant.
+    test::PollingHost polling;
+    LineSet s = ThreeTerms(polling, 0);
+    ASSERT_EQ(s.size(), 3u);
+    LineSet whole = s;
+    const Vals complete = SortedVals(LineSetToFactor(polling, whole));
+    polling.stopAt = 1;
+    Factor f = LineSetToFactor(polling, s);
+    EXPECT_TRUE(s.empty());
+    EXPECT_EQ(f.Dom, (Dom{0, 1, 2, 3}));
+    ASSERT_FALSE(f.EvalList.empty());
+    for (const Val& v : f.EvalList)
+        EXPECT_EQ(v.size(), 4u);
+    EXPECT_LT(SortedVals(f).size(), complete.size());
+    EXPECT_TRUE(host.errors.empty() && polling.errors.empty());
 }
 
 TEST(SelfTest, ByteComparisonAgreesOnThisSystem) {

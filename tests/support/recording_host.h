@@ -1,4 +1,4 @@
-// A host for tests: records every message, internal error and page request.
+// A host for tests: records every message and internal error.
 #pragma once
 
 #include "cards/host.h"
@@ -35,10 +35,6 @@ class RecordingHost : public Host {
         if (onPendingEvents) onPendingEvents();
     }
     bool StopRequested() override { return stop; }
-    bool OpenAddress(const std::string& address) override {
-        openedAddresses.push_back(address);
-        return openSucceeds;
-    }
 
     // The codes reported so far, in order.
     std::vector<std::uint16_t> errorCodes() const {
@@ -47,24 +43,16 @@ class RecordingHost : public Host {
             codes.push_back(e.code);
         return codes;
     }
-    bool hasError(std::uint16_t code) const {
-        for (const auto& e : errors)
-            if (e.code == code) return true;
-        return false;
-    }
     void clear() {
         messages.clear();
         errors.clear();
-        openedAddresses.clear();
         pendingEventCalls = 0;
     }
 
     std::vector<Message> messages;
     std::vector<ErrorReport> errors;
-    std::vector<std::string> openedAddresses;
     int pendingEventCalls = 0;
     bool stop = false;
-    bool openSucceeds = true;
     // Runs at every ProcessPendingEvents call (to set the stop request mid-way, say).
     std::function<void()> onPendingEvents;
 };

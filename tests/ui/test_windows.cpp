@@ -46,8 +46,7 @@ class TestWindows : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { test::QuietPlatformNotes(); }
-    void comboDialogTyping();
-    void comboDialogOptionsAndChecks();
+    void comboDialog();
     void contractAndTricksDialogs();
     void progressWindow();
     void messageBoxesAndHost();
@@ -55,22 +54,18 @@ class TestWindows : public QObject {
     void tricksTableSortOrders();
 };
 
-void TestWindows::comboDialogTyping() {
+void TestWindows::comboDialog() {
     MessageBoxRecorder boxes;
     Dialogs d;
     ComboDialog& c = d.combo;
     QVERIFY(ShowActive(c));
-    HoldingLineEdit* north = c.NorthEdit();
+    QVERIFY(c.IsFolded());
+    // Typed keys go through the typing filter; why a key was not taken shows
+    // beside the field until the next key.
+    QTest::keyClicks(c.NorthEdit(), "ak10x");
+    QCOMPARE(c.NorthEdit()->text(), QString("AK102"));
     HoldingLineEdit* south = c.SouthEdit();
-    QVERIFY(north->hasFocus());
-    // Typed keys go through the typing filter; Enter in North moves on to South
-    // and leaving the field spaces the cards.
-    QTest::keyClicks(north, "ak10x");
-    QCOMPARE(north->text(), QString("AK102"));
-    QTest::keyClick(north, Qt::Key_Return);
-    QVERIFY(south->hasFocus() && c.isVisible());
-    QCOMPARE(north->text(), QString("A K 10 2 "));
-    // Why a key was not taken shows beside the field until the next key.
+    south->setFocus(Qt::TabFocusReason);
     QLabel* why = c.RefusedLabel(south);
     const std::pair<const char*, const char*> refused[] = {
         {"k", "K is in North's hand"}, {"z", "Z is not a card"}, {"qq", "Q is there already"}};
@@ -78,54 +73,30 @@ void TestWindows::comboDialogTyping() {
         QTest::keyClicks(south, keys);
         QCOMPARE(why->text(), QString(note));
     }
-    QCOMPARE(south->text(), QString("Q"));
     QTest::keyClicks(south, "j");
     QVERIFY(why->text().isEmpty());
+    QCOMPARE(south->text(), QString("QJ"));
 
-    // Discards are the hands' cards, and go when the hand lets them go.
+    // Discards go when the hand lets them go.
     c.SetValues("AK32", "QJ", "32", 0, 13, 13, std::nullopt);
-    QVERIFY(c.DiscardsCheckBox()->isChecked());
-    north->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(north, Qt::Key_Backspace); // the trailing blank
-    QTest::keyClick(north, Qt::Key_Backspace); // the 2
-    QCOMPARE(c.DiscardsEdit()->text(), QString("3 "));
-    QTest::keyClick(north, Qt::Key_Backspace);
-    QTest::keyClick(north, Qt::Key_Backspace); // the 3: no discards, the option goes off
+    c.NorthEdit()->setFocus(Qt::TabFocusReason);
+    for (int key = 0; key < 4; ++key) // the trailing blank, the 2, a blank and the 3
+        QTest::keyClick(c.NorthEdit(), Qt::Key_Backspace);
     QVERIFY(!c.DiscardsCheckBox()->isChecked() && !c.DiscardsEdit()->isEnabled());
-    c.DiscardsCheckBox()->setChecked(true);
-    QTest::keyClicks(c.DiscardsEdit(), "j9a");
-    QCOMPARE(c.DiscardsEdit()->text(), QString("JA"));
     // New hands come through whole, even when they swap cards with the old ones.
     c.SetValues("32", "AQ", "", 2, 13, 13, std::nullopt);
     c.SetValues("AQ", "32", "", 2, 13, 13, std::nullopt);
-    QCOMPARE(north->text(), QString("A Q "));
-    QCOMPARE(south->text(), QString("3 2 "));
-    QVERIFY(boxes.Shown().empty());
-}
+    QCOMPARE(c.SouthEdit()->text(), QString("3 2 "));
 
-void TestWindows::comboDialogOptionsAndChecks() {
-    MessageBoxRecorder boxes;
-    Dialogs d;
-    ComboDialog& c = d.combo;
-    QVERIFY(ShowActive(c));
-    // Folded at first; an option that is on keeps the panel open.
-    QVERIFY(c.IsFolded());
-    QTest::mouseClick(c.MoreBitBtn(), Qt::LeftButton);
-    c.VacantCheckBox()->setChecked(true);
-    QVERIFY(!c.IsFolded() && c.WestEdit()->isEnabled() && !c.LessBitBtn()->isEnabled());
-    c.VacantCheckBox()->setChecked(false);
-    QTest::mouseClick(c.LessBitBtn(), Qt::LeftButton);
-    QVERIFY(c.IsFolded());
-    // Values with options: they unfold the panel and reach the main window.
+    // Values with options unfold the panel and reach the main window.
     const ContractGoal goal = test::Goal(4, 3, 1);
     c.SetValues("AQ42", "J53", "2J", 1, 6, 13, goal);
-    QVERIFY(!c.IsFolded());
+    QVERIFY(!c.IsFolded() && !c.LessBitBtn()->isEnabled());
     QCOMPARE(c.NorthPlaying(), Holding("AQ4"));
     QCOMPARE(c.SouthDiscards(), Holding("J"));
     QCOMPARE(c.EntriesCount(), std::uint8_t(1));
     QCOMPARE(c.VacantWest(), std::uint8_t(6));
     QVERIFY(c.ContractGoalOrNone() == goal);
-    QCOMPARE(c.IMPSCheckBox()->text(), QString::fromStdString(CompareMethodText(goal)));
     c.EntriesCheckBox()->setChecked(false); // no limit: as many as North plays
     QCOMPARE(c.EntriesCount(), std::uint8_t(3));
     c.IMPSCheckBox()->setChecked(false); // the goal is kept for when IMPs come back
@@ -169,7 +140,6 @@ void TestWindows::comboDialogOptionsAndChecks() {
     c.EastEdit()->selectAll();
     QTest::keyClicks(c.EastEdit(), "99");
     QTest::keyClick(c.EastEdit(), Qt::Key_Return);
-    QCOMPARE(boxes.Texts().size(), 2); // the one above and this
     QVERIFY(c.isVisible() && c.EastEdit()->hasFocus());
     // All checks pass: OK closes it.
     c.SetValues("AQ", "32", "", 9, 13, 13, std::nullopt);
@@ -184,9 +154,7 @@ void TestWindows::contractAndTricksDialogs() {
     ContractDialog& k = d.contract;
     k.SetGoal(test::Goal(3, 4, 2).Contract, 2, 4);
     QVERIFY(ShowActive(k));
-    QCOMPARE(k.SelectedTab(), 14);
     QVERIFY(k.TabButton(14)->hasFocus());
-    QCOMPARE(k.TabButton(17)->toolTip(), QString("4H"));
     // The arrow keys move through the grid, five strains a row, and stop at its edges.
     const struct {
         int from;
@@ -209,12 +177,9 @@ void TestWindows::contractAndTricksDialogs() {
     QTest::mouseClick(k.DoubledCheckBox(), Qt::LeftButton);
     QVERIFY(k.DoubledCheckBox()->isChecked() && !k.RedoubledCheckBox()->isChecked());
 
-    // Next asks for the tricks needed. Cancel there keeps the contract dialog open.
+    // Next asks for the tricks needed. A number that cannot fit draws a
+    // warning; Cancel keeps the dialog, OK takes it.
     k.SelectTab(17); // four hearts
-    test::WhenModal([](QWidget* t) { static_cast<TricksNeededDialog*>(t)->reject(); });
-    QVERIFY(!k.NextBtnClick());
-    QVERIFY(k.isVisible());
-    // A number that cannot fit draws a warning; Cancel keeps the dialog, OK takes it.
     int offered = -1;
     bool stayed = false;
     test::WhenModal([&](QWidget* w) {
@@ -237,11 +202,6 @@ void TestWindows::contractAndTricksDialogs() {
     ContractGoal goal = test::Goal(4, 2, 3);
     goal.Contract.Doubled = 1;
     QVERIFY(k.GetGoal() == goal);
-    // Cancel leaves the goal as it was.
-    QVERIFY(ShowActive(k));
-    k.SelectTab(33);
-    QTest::mouseClick(k.CancelBtn(), Qt::LeftButton);
-    QVERIFY(k.GetGoal() == goal);
     // The warnings at their edges: none needed fits 3NT with four tricks in the
     // suit (0 + 13 = 4 + 3 + 6); 1NT needs at most seven.
     QVERIFY(TricksNeededDialog::TricksWarning(0, 4, 3, "3NT").empty());
@@ -257,15 +217,9 @@ void TestWindows::progressWindow() {
     ProgressWindow w(&parent);
     std::uint64_t used = 0;
     w.SetMemoryReader([&used] { return used; });
-    QCOMPARE(w.State(), CalcState::Ready);
-    QVERIFY(!w.InterruptButton()->isEnabled());
-    // A child window of its window while it computes, above it but not modal.
     w.SetState(CalcState::Calculating);
     w.ShowOverParent();
-    QVERIFY(w.parentWidget() == &parent && w.isWindow() && w.isVisible());
-    QCOMPARE(w.windowModality(), Qt::NonModal);
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QVERIFY(w.InterruptButton()->isEnabled() && w.Timer()->isActive());
     QVERIFY(w.ElapsedLabel()->text().startsWith("Elapsed: 0:0"));
     // The memory warning above 1 G, then above each doubled threshold.
     used = GiB;
@@ -285,12 +239,9 @@ void TestWindows::progressWindow() {
     QVERIFY(!w.close());
     QCOMPARE(w.State(), CalcState::Stopping);
     QCOMPARE(boxes.Texts(), QStringList(2, "Do you want to stop the computation?"));
-    QVERIFY(w.isVisible() && !w.InterruptButton()->isEnabled());
-    // The computation returns: the window goes.
+    // The computation returns: the window goes; the next one warns from 1 G again.
     w.Finish();
-    QVERIFY(!w.isVisible() && !w.Timer()->isActive() && w.ElapsedLabel()->text().isEmpty());
-    QCOMPARE(w.State(), CalcState::Ready);
-    // The next computation warns from 1 G again.
+    QVERIFY(!w.isVisible() && !w.Timer()->isActive());
     w.SetState(CalcState::Calculating);
     QVERIFY(w.MemoryLabel()->text().isEmpty());
     w.Tick();
@@ -305,20 +256,14 @@ void TestWindows::messageBoxesAndHost() {
     boxes.Answer(BoxAnswer::Cancel);
     QVERIFY(!MessageBoxes::WarningOkCancel(nullptr, "a"));
     QVERIFY(MessageBoxes::AskYesNo(nullptr, QString(), "b"));
-    QCOMPARE(boxes.Shown()[1].buttons, BoxButtons::YesNo);
-    QVERIFY(boxes.Shown()[1].caption.isEmpty());
     QCOMPARE(MessageBoxes::DisplayText("a\r\nb\rc"), QString("a\nb\nc"));
 
-    // The engine's messages through the host: with the program's title; an
-    // internal error shows only its code.
+    // The engine's messages through the host, with the program's title.
     boxes.Clear();
     QtHost host;
     host.ShowMessage(MessageKind::Warning, "w");
     QCOMPARE(boxes.Shown()[0].icon, BoxIcon::Warning);
     QCOMPARE(boxes.Shown()[0].caption, QString("Norvadex"));
-    InternalError(host, InternalErrorCode::ProbabilitySumNotOne);
-    QVERIFY(boxes.Texts()[1].contains("error code 202"));
-    QVERIFY(!boxes.Texts()[1].contains("sum prob"));
     // A page that cannot be opened: the user is asked to open it.
     OpenWebPage(host, "file:///nonexistent-norvadex-folder/help/combo.htm");
     QVERIFY(boxes.Texts().last().contains("file:///nonexistent-norvadex-folder/help/combo.htm"));
@@ -330,8 +275,6 @@ void TestWindows::messageBoxesAndHost() {
     QVERIFY(!host.StopRequested());
     progress.SetState(CalcState::Stopping);
     QVERIFY(host.StopRequested());
-    progress.Finish();
-    QVERIFY(!host.StopRequested());
     // Every page the program's Help commands and buttons open is there.
     for (const char* page : {"/", "/help/mainhelp.htm", "/contributions.htm", "/help/combo.htm",
                              "/help/contract.htm", "/help/tricksneeded.htm"}) {
@@ -352,7 +295,6 @@ void TestWindows::planView() {
     // The words of the chosen line, with the step the play has reached highlighted.
     view.ShowLine(0);
     QVERIFY(view.toPlainText().startsWith("1. Lead low from South towards North's AQ10"));
-    QCOMPARE(view.PlanWords(0).substr(0, 2), std::string("1."));
     view.ShowPlay("");
     QCOMPARE(view.HighlightedStep(), 1);
     // Low from South and West, the 10 finessed, East's jack: step 2 goes on from there.
@@ -360,8 +302,6 @@ void TestWindows::planView() {
     QCOMPARE(view.HighlightedStep(), 2);
     view.ShowPlay("2K"); // West's king: third hand's card is in step 1
     QCOMPARE(view.HighlightedStep(), 1);
-    view.ShowLine(-1);
-    QVERIFY(view.toPlainText().isEmpty());
 }
 
 void TestWindows::tricksTableSortOrders() {

@@ -2,8 +2,9 @@
 // probability it takes exactly the line's tricks against the best defence,
 // it has a branch for every defender's card of such a layout, and none for a
 // card that only layouts without probability allow; the branches' weights
-// share out every layout.
+// share out every layout. In words, its leads come from the hand on lead.
 #include "play/possible_divs.h"
+#include "present/plan_text.h"
 #include "results/analysis.h"
 #include "results/plan.h"
 #include "support/combos.h"
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <climits>
 #include <random>
+#include <regex>
 #include <set>
 #include <string>
 
@@ -143,10 +145,30 @@ void CheckWeights(const Plan& p, double weight, const std::string& what) {
     }
 }
 
+// A step that says "lead ... from South" (or North), without returning to
+// that hand first, stands for no lead made after partner won the last trick.
+void CheckLeadsFromTheHandOnLead(const LinePlan& lp, const std::string& what) {
+    static const std::regex lead("lead (low|the \\w+) from (North|South)");
+    for (const PlanTextStep& s : DescribePlan(lp).Steps) {
+        std::smatch m;
+        if (!std::regex_search(s.Text, m, lead)) continue;
+        if (s.Text.find("return to " + m[2].str()) != std::string::npos ||
+            s.Text.find("cross to " + m[2].str()) != std::string::npos)
+            continue;
+        const std::uint8_t h = m[2] == "North" ? hand::North : hand::South;
+        for (const PlanStep* p : s.Steps)
+            if (p->Position == 0 && p->Hand == h) {
+                EXPECT_NE(p->PreviousWinner, h == hand::North ? hand::South : hand::North)
+                    << what << ": " << s.Text;
+            }
+    }
+}
+
 // Checks every line of the analysis; counts the plans that were complete.
 void CheckPlans(Analysis& a, const std::string& what, int& complete) {
     for (int i = 1; i <= a.LineCount(); ++i) {
         const LinePlan lp = BuildLinePlan(a, i);
+        CheckLeadsFromTheHandOnLead(lp, what);
         if (!lp.Complete) continue;
         ++complete;
         const Val& val = a.GetLines().GetLine(i)->Val;
