@@ -4,58 +4,155 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 
 namespace nvx {
+namespace {
 
-DominanceIndex::DominanceIndex(std::size_t length) : length_(length), columns_(length * MaxValue) {}
+// The most tricks v has anywhere (0 for an empty Val).
+std::size_t Top(const Val& v) {
+    std::uint8_t top = 0;
+    for (std::uint8_t b : v)
+        top = std::max(top, b);
+    return top;
+}
+
+} // namespace
+
+DominanceIndex::DominanceIndex(std::size_t length) : length_(length) {}
+
+void DominanceIndex::Deepen(std::size_t depth) {
+    if (depth <= depth_) return;
+    depth_ = depth;
+    columns_ = length_ * depth_;
+    bits_.assign(columns_ * capacity_, 0);
+    counts_.assign(columns_, 0);
+    for (std::size_t id = 0; id < vals_.size(); id += 64)
+        SetBlockBits(id, std::min<std::size_t>(64, vals_.size() - id));
+}
 
 void DominanceIndex::SetBits(std::size_t id, const Val& v) {
     const std::size_t b = id / 64;
     const std::uint64_t bit = std::uint64_t{1} << (id % 64);
     for (std::size_t p = 0; p < length_; ++p)
-        for (std::size_t t = 0; t < v[p]; ++t)
-            Word(p * MaxValue + t, b) |= bit;
+        for (std::size_t t = 0; t < v[p]; ++t) {
+            Word(p * depth_ + t, b) |= bit;
+            ++counts_[p * depth_ + t];
+        }
+}
+
+void DominanceIndex::Reserve(std::size_t entries) {
+    const std::size_t capacity = (entries + 63) / 64;
+    if (capacity <= capacity_) return;
+    const std::size_t blocks = liveBits_.size();
+    std::vector<std::uint64_t> bits(columns_ * capacity, 0);
+    for (std::size_t c = 0; c < columns_; ++c)
+        std::copy_n(bits_.data() + c * capacity_, blocks, bits.data() + c * capacity);
+    bits_.swap(bits);
+    capacity_ = capacity;
+    zeros_.assign(capacity, 0);
 }
 
 void DominanceIndex::AddBlock() {
     const std::size_t blocks = liveBits_.size();
-    if (blocks == capacity_) {
-        const std::size_t capacity = std::max<std::size_t>(4, 2 * capacity_);
-        std::vector<std::uint64_t> bits(columns_ * capacity, 0);
-        for (std::size_t c = 0; c < columns_; ++c)
-            std::copy_n(bits_.data() + c * capacity_, blocks, bits.data() + c * capacity);
-        bits_.swap(bits);
-        capacity_ = capacity;
-        zeros_.assign(capacity, 0);
-    }
+    if (blocks == capacity_) Reserve(64 * std::max<std::size_t>(4, 2 * capacity_));
     liveBits_.push_back(0);
 }
 
-void DominanceIndex::Widen(Bounds& b, std::size_t g, const Val& v) {
+void DominanceIndex::SetBlockBits(std::size_t id, std::size_t n) {
+    const std::size_t b = id / 64, from = id % 64;
+    // Position by position: the trick counts of the entries there, one byte
+    // each, compared with every t in turn, 16 at a time.
+    alignas(16) std::uint8_t at[64];
+    std::memset(at, 0, sizeof at);
+    for (std::size_t p = 0; p < length_; ++p) {
+        std::uint8_t top = 0;
+        for (std::size_t k = 0; k < n; ++k) {
+            at[from + k] = vals_[id + k][p];
+            top = std::max(top, at[from + k]);
+        }
+        for (std::size_t t = 0; t < top; ++t) {
+            std::uint64_t word = 0;
+#if defined(__SSE2__)
+            // Trick counts are at most MaxValue: signed bytes compare them right.
+            const __m128i limit = _mm_set1_epi8(static_cast<char>(t));
+            for (std::size_t q = 0; q < 4; ++q) {
+                const __m128i x = _mm_load_si128(reinterpret_cast<const __m128i*>(at + 16 * q));
+                const auto bits =
+                    static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpgt_epi8(x, limit)));
+                word |= std::uint64_t{bits} << (16 * q);
+            }
+#else
+            for (std::size_t k = 0; k < 64; ++k)
+                word |= std::uint64_t{at[k] > t} << k;
+#endif
+            Word(p * depth_ + t, b) |= word;
+            counts_[p * depth_ + t] += static_cast<std::uint32_t>(std::popcount(word));
+        }
+    }
+}
+
+void DominanceIndex::Widen(Bounds& b, std::size_t g, const std::uint8_t* max,
+                           const std::uint8_t* min) {
     if (g * length_ == b.max.size()) {
-        b.max.insert(b.max.end(), v.begin(), v.end());
-        b.min.insert(b.min.end(), v.begin(), v.end());
+        b.max.insert(b.max.end(), max, max + length_);
+        b.min.insert(b.min.end(), min, min + length_);
         return;
     }
     std::uint8_t* mx = b.max.data() + g * length_;
     std::uint8_t* mn = b.min.data() + g * length_;
-    for (std::size_t p = 0; p < length_; ++p) {
-        mx[p] = std::max(mx[p], v[p]);
-        mn[p] = std::min(mn[p], v[p]);
-    }
+    detail::MaxBytes(mx, mx, max, length_);
+    detail::MinBytes(mn, mn, min, length_);
 }
 
 std::size_t DominanceIndex::Add(const Val& v, std::uint32_t tag) {
     const std::size_t id = vals_.size();
     if (id % 64 == 0) AddBlock();
+    Deepen(Top(v));
     vals_.push_back(v);
     tags_.push_back(tag);
     SetBits(id, v);
-    Widen(groups_, id / (64 * GroupBlocks), v);
-    Widen(supers_, id / (64 * GroupBlocks * SuperGroups), v);
+    Widen(groups_, id / (64 * GroupBlocks), v.data(), v.data());
+    Widen(supers_, id / (64 * GroupBlocks * SuperGroups), v.data(), v.data());
     liveBits_[id / 64] |= std::uint64_t{1} << (id % 64);
     ++live_;
     return id;
+}
+
+void DominanceIndex::AddAll(const std::vector<const Val*>& vals, std::uint32_t tag) {
+    // Room for all of them at once, but at least twice as much as before, so
+    // that a series of calls does not copy the columns every time.
+    const std::size_t entries = vals_.size() + vals.size();
+    if (entries > 64 * capacity_) Reserve(std::max(entries, 128 * capacity_));
+    if (vals_.empty()) {
+        vals_.reserve(vals.size());
+        tags_.reserve(vals.size());
+    }
+    Val max, min;
+    for (std::size_t k = 0; k < vals.size();) {
+        const std::size_t id = vals_.size();
+        if (id % 64 == 0) AddBlock();
+        // The entries up to the end of the block.
+        const std::size_t n = std::min(vals.size() - k, 64 - id % 64);
+        max = min = *vals[k];
+        for (std::size_t i = 0; i < n; ++i) {
+            const Val& v = *vals[k + i];
+            vals_.push_back(v);
+            tags_.push_back(tag);
+            detail::MaxBytes(max.data(), max.data(), v.data(), length_);
+            detail::MinBytes(min.data(), min.data(), v.data(), length_);
+        }
+        // The entries just appended get their bits here, or in Deepen.
+        const std::size_t depth = depth_;
+        Deepen(Top(max));
+        if (depth_ == depth) SetBlockBits(id, n);
+        Widen(groups_, id / (64 * GroupBlocks), max.data(), min.data());
+        Widen(supers_, id / (64 * GroupBlocks * SuperGroups), max.data(), min.data());
+        const std::uint64_t ones = n == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << n) - 1;
+        liveBits_[id / 64] |= ones << (id % 64);
+        live_ += n;
+        k += n;
+    }
 }
 
 template <bool Complement>
@@ -74,6 +171,7 @@ bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) c
 // and only the blocks still in question are looked at further.
 template <bool Complement, bool Backward, class Hit>
 void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
+    if (q.none) return;
     const std::size_t blocks = liveBits_.size();
     const std::uint64_t* live = liveBits_.data();
     // Missing first columns admit everything: the live bits themselves, or a
@@ -115,28 +213,46 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
 }
 
 // The query for entries at least v (atLeast) or at most v: one column per
-// position where that rules something out, at least v[p] tricks (higher
-// demands first) or not at least v[p] + 1 (lower limits first).
+// position, at least v[p] tricks or not at least v[p] + 1, where that rules
+// out some entry; the columns that rule out the most entries come first, so
+// that the words of a block are soon all zero. Entries have at most depth_
+// tricks anywhere: a higher demand rules out all of them.
 DominanceIndex::QueryWords DominanceIndex::Query(const Val& v, bool atLeast) const {
     QueryWords q;
-    std::size_t count[MaxValue + 1] = {};
-    for (std::size_t p = 0; p < length_; ++p)
-        ++count[v[p]];
-    // Where the positions with each value start in the query.
-    std::size_t start[MaxValue + 1] = {};
-    for (std::size_t i = 0; i <= MaxValue; ++i) {
-        const std::size_t t = atLeast ? MaxValue - i : i;
-        const bool used = atLeast ? t > 0 : t < MaxValue;
-        start[t] = q.count;
-        if (used) q.count += count[t];
-    }
+    const std::size_t all = vals_.size();
+    // For each position, the column and how many entries it lets pass,
+    // bucketed by the bit width of that number.
+    constexpr std::size_t Buckets = 33;
+    std::size_t count[Buckets] = {};
+    std::uint16_t column[MaxDivisions];
+    std::uint8_t bucket[MaxDivisions];
     for (std::size_t p = 0; p < length_; ++p) {
         const std::size_t t = v[p];
-        if (atLeast && t > 0)
-            q.offset[start[t]++] = static_cast<std::uint16_t>(p * MaxValue + t - 1);
-        else if (!atLeast && t < MaxValue)
-            q.offset[start[t]++] = static_cast<std::uint16_t>(p * MaxValue + t);
+        std::size_t pass = all; // entries the column lets pass
+        if (atLeast) {
+            if (t > depth_) {
+                q.none = true;
+                return q;
+            }
+            if (t > 0) {
+                column[p] = static_cast<std::uint16_t>(p * depth_ + t - 1);
+                pass = counts_[column[p]];
+            }
+        } else if (t < depth_) {
+            column[p] = static_cast<std::uint16_t>(p * depth_ + t);
+            pass = all - counts_[column[p]];
+        }
+        bucket[p] = pass == all ? Buckets : static_cast<std::uint8_t>(std::bit_width(pass));
+        if (pass != all) ++count[bucket[p]];
     }
+    // Where the positions of each bucket start in the query.
+    std::size_t start[Buckets];
+    for (std::size_t k = 0; k < Buckets; ++k) {
+        start[k] = q.count;
+        q.count += count[k];
+    }
+    for (std::size_t p = 0; p < length_; ++p)
+        if (bucket[p] != Buckets) q.offset[start[bucket[p]]++] = column[p];
     return q;
 }
 
@@ -152,7 +268,7 @@ std::size_t DominanceIndex::FindAtLeast(const Val& v) const {
 }
 
 bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& ids,
-                                    std::size_t limit) const {
+                                    std::size_t limit, std::size_t most) const {
     ids.clear();
     if (live_ == 0) return true;
     bool below = false;
@@ -164,21 +280,40 @@ bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& id
         }
         for (; acc != 0; acc &= acc - 1)
             ids.push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
-        return false;
+        return ids.size() > most;
     });
     return !below;
 }
 
-std::size_t DominanceIndex::RemoveAtMost(const Val& v) {
-    if (live_ == 0) return 0;
-    std::size_t removed = 0;
+void DominanceIndex::FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids) const {
+    ids.clear();
+    if (live_ == 0) return;
     Scan<true, false>(v, Query(v, false), [&](std::size_t b, std::uint64_t acc) {
-        liveBits_[b] &= ~acc;
-        removed += static_cast<std::size_t>(std::popcount(acc));
+        for (; acc != 0; acc &= acc - 1)
+            ids.push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
         return false;
     });
-    live_ -= removed;
-    return removed;
+}
+
+std::size_t DominanceIndex::RemoveAtMost(const Val& v, std::vector<std::uint32_t>* removed) {
+    if (live_ == 0) return 0;
+    std::size_t count = 0;
+    Scan<true, false>(v, Query(v, false), [&](std::size_t b, std::uint64_t acc) {
+        liveBits_[b] &= ~acc;
+        count += static_cast<std::size_t>(std::popcount(acc));
+        if (removed != nullptr)
+            for (; acc != 0; acc &= acc - 1)
+                removed->push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
+        return false;
+    });
+    live_ -= count;
+    return count;
+}
+
+void DominanceIndex::Remove(std::size_t id) {
+    if (!Live(id)) return;
+    liveBits_[id / 64] &= ~(std::uint64_t{1} << (id % 64));
+    --live_;
 }
 
 void DominanceIndex::Compact() {
@@ -194,14 +329,22 @@ void DominanceIndex::Compact() {
     vals_.clear();
     tags_.clear();
     bits_.clear();
+    counts_.assign(columns_, 0);
     zeros_.clear();
     capacity_ = 0;
     liveBits_.clear();
     groups_ = {};
     supers_ = {};
     live_ = 0;
-    for (std::size_t i = 0; i < vals.size(); ++i)
-        Add(vals[i], tags[i]);
+    // Each run of equal tags a block at a time.
+    std::vector<const Val*> run;
+    for (std::size_t i = 0; i < vals.size(); ++i) {
+        run.push_back(&vals[i]);
+        if (i + 1 == vals.size() || tags[i + 1] != tags[i]) {
+            AddAll(run, tags[i]);
+            run.clear();
+        }
+    }
 }
 
 bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {

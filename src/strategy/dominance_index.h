@@ -35,23 +35,36 @@ class DominanceIndex {
     // Appends v (which must be indexable) as a live entry; returns its id.
     // Ids grow by one with every Add; Compact renumbers them.
     std::size_t Add(const Val& v, std::uint32_t tag = 0);
+    // Appends the Vals (each indexable) in their order, as Add one after the
+    // other does, all with the same tag; the bits are set a block at a time.
+    void AddAll(const std::vector<const Val*>& vals, std::uint32_t tag = 0);
     // Some live Val is at least v at every position (equal counts).
     bool AnyAtLeast(const Val& v) const { return FindAtLeast(v) != None; }
     // The id of such a Val, or None.
     static constexpr std::size_t None = static_cast<std::size_t>(-1);
     std::size_t FindAtLeast(const Val& v) const;
     // The ids of every live Val at least v, lowest first; false (and stops
-    // looking) as soon as one below limit is found.
-    bool FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& ids, std::size_t limit = 0) const;
+    // looking) as soon as one below limit is found. Stops too once more than
+    // `most` have been found (then ids holds more than `most`, not all).
+    bool FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& ids, std::size_t limit = 0,
+                        std::size_t most = None) const;
+    // The ids of every live Val at most v, lowest first.
+    void FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids) const;
     // Removes every live Val that is at most v at every position (v itself
-    // included, if present); returns how many.
-    std::size_t RemoveAtMost(const Val& v);
+    // included, if present); returns how many. Their ids are appended to
+    // removed, if given.
+    std::size_t RemoveAtMost(const Val& v, std::vector<std::uint32_t>* removed = nullptr);
+    // Removes entry id (if live).
+    void Remove(std::size_t id);
 
     std::size_t Size() const { return vals_.size(); }
     std::size_t LiveCount() const { return live_; }
     bool Live(std::size_t id) const { return (liveBits_[id / 64] >> (id % 64)) & 1U; }
     const Val& ValAt(std::size_t id) const { return vals_[id]; }
     std::uint32_t Tag(std::size_t id) const { return tags_[id]; }
+
+    // Makes room for this many entries in all.
+    void Reserve(std::size_t entries);
 
     // Drops the removed entries; the live ones keep their order and get the
     // ids 0, 1, ... Worth it when many entries have been removed.
@@ -63,6 +76,7 @@ class DominanceIndex {
     struct QueryWords {
         std::uint16_t offset[MaxDivisions];
         std::size_t count = 0;
+        bool none = false; // no entry can answer (a count above every entry's)
     };
     // The pointwise maximum and minimum of the Vals ever added to each group.
     struct Bounds {
@@ -79,15 +93,24 @@ class DominanceIndex {
     std::uint64_t& Word(std::size_t c, std::size_t b) { return bits_[c * capacity_ + b]; }
     std::uint64_t Word(std::size_t c, std::size_t b) const { return bits_[c * capacity_ + b]; }
     void SetBits(std::size_t id, const Val& v);
+    // Sets the bits of the n entries from id on, which lie in one block.
+    void SetBlockBits(std::size_t id, std::size_t n);
     void AddBlock();
+    // Makes the columns reach `depth` tricks.
+    void Deepen(std::size_t depth);
 
     std::size_t length_;
-    std::size_t columns_;      // length_ * MaxValue
+    std::size_t depth_ = 0;    // no entry has more tricks anywhere
+    std::size_t columns_ = 0;  // length_ * depth_
     std::size_t capacity_ = 0; // blocks of 64 entries room is made for
-    // Column p * MaxValue + t - 1, for position p and t in 1..MaxValue, holds
+    // Column p * depth_ + t - 1, for position p and t in 1..depth_, holds
     // the entries with at least t tricks at p, one bit each, 64 to a word;
-    // a query runs along a few columns, so each column is contiguous.
+    // a query runs along a few columns, so each column is contiguous. Only
+    // as many trick counts as the entries reach have columns: the fewer
+    // columns, the less memory a query passes over.
     std::vector<std::uint64_t> bits_;
+    // For every column, how many entries (live or not) have their bit set.
+    std::vector<std::uint32_t> counts_;
     // Entries come in runs of similar Vals (one term's strategies, the
     // products of one Val). For every group of GroupBlocks blocks the
     // pointwise maximum and minimum of the Vals ever added to it bound what
@@ -96,7 +119,8 @@ class DominanceIndex {
     static constexpr std::size_t GroupBlocks = 8;
     static constexpr std::size_t SuperGroups = 16;
     Bounds groups_, supers_;
-    void Widen(Bounds& b, std::size_t g, const Val& v);
+    // Widens the bounds of group g to take in Vals between min and max.
+    void Widen(Bounds& b, std::size_t g, const std::uint8_t* max, const std::uint8_t* min);
     std::vector<std::uint64_t> zeros_; // one column of zeros
     std::vector<std::uint64_t> liveBits_;
     std::vector<Val> vals_;

@@ -86,6 +86,24 @@ inline void MinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_
         out[i] = a[i] < b[i] ? a[i] : b[i];
 }
 
+// out[i] := max(a[i], b[i]) for the first n bytes; out may be a or b.
+inline void MaxBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b,
+                     std::size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > n) i = n - 16;
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_max_epu8(x, y));
+            if (i + 16 == n) return;
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = a[i] > b[i] ? a[i] : b[i];
+}
+
 } // namespace detail
 
 // Dominance: '=' equal everywhere, '<' V1 <= V2 everywhere and not equal,

@@ -124,28 +124,41 @@ class ProductSide {
         std::vector<std::size_t> own; // the divisions not shared
         for (std::size_t k = 0; k < f.Dom.size(); ++k)
             (std::binary_search(other.begin(), other.end(), f.Dom[k]) ? shared_ : own).push_back(k);
-        DominanceIndex ownIndex(own.size());
-        Val part = Val::withLength(own.size());
-        for (const Val& v : f.EvalList) {
-            index_.Add(v);
-            vals_.insert(vals_.end(), v.begin(), v.end());
-            for (std::size_t k = 0; k < own.size(); ++k)
-                part[k] = v[own[k]];
-            ownIndex.Add(part);
-        }
         const std::size_t n = f.EvalList.size();
-        candidates_.resize(n);
-        many_.assign(n, 0);
-        std::vector<std::uint32_t> ids;
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint8_t* v = vals_.data() + i * length_;
+        vals_.reserve(n * length_);
+        // Val i of f on its own divisions is entry i of ownIndex.
+        DominanceIndex ownIndex(own.size());
+        std::vector<Val> parts;
+        std::vector<const Val*> ptrs;
+        std::size_t done = 0;
+        for (const Val& v : f.EvalList) {
+            vals_.insert(vals_.end(), v.begin(), v.end());
+            Val& part = parts.emplace_back(Val::withLength(own.size()));
             for (std::size_t k = 0; k < own.size(); ++k)
                 part[k] = v[own[k]];
-            ownIndex.FindAllAtLeast(part, ids);
-            if (ids.size() > MaxCandidates)
-                many_[i] = 1;
-            else
-                candidates_[i] = ids;
+            ++done;
+            if (parts.size() == 64 || done == n) { // a block at a time
+                ptrs.clear();
+                for (const Val& x : parts)
+                    ptrs.push_back(&x);
+                ownIndex.AddAll(ptrs);
+                parts.clear();
+            }
+        }
+        candidates_.resize(n);
+        // The queries only read the index: on two threads when there are many.
+        std::vector<std::uint32_t> ids[2];
+        TestOnTwoThreads(n, 1024, many_, [&](std::size_t i, unsigned half) {
+            ownIndex.FindAllAtLeast(ownIndex.ValAt(i), ids[half], 0, MaxCandidates);
+            if (ids[half].size() > MaxCandidates) return true;
+            candidates_[i] = ids[half];
+            return false;
+        });
+        if (std::find(many_.begin(), many_.end(), 1) != many_.end()) {
+            ptrs.clear();
+            for (const Val& v : f.EvalList)
+                ptrs.push_back(&v);
+            index_.AddAll(ptrs);
         }
     }
 

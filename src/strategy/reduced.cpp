@@ -122,8 +122,27 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
             vals.reserve(g.EvalList.size());
             for (const Val& v : g.EvalList)
                 vals.push_back(&v);
+            // The held Vals that g's Vals can beat are at most their
+            // pointwise maximum. When those are a small part of the union,
+            // they are copied into an index of their own, where each Val of
+            // g looks for the ones it beats.
+            std::vector<std::uint32_t> lowIds, removed;
+            std::optional<DominanceIndex> low;
+            if (index_->LiveCount() >= 4096 && vals.size() >= 16) {
+                Val ceiling = *vals.front();
+                for (const Val* v : vals)
+                    detail::MaxBytes(ceiling.data(), ceiling.data(), v->data(), ceiling.size());
+                index_->FindAllAtMost(ceiling, lowIds);
+                if (lowIds.size() * 4 <= index_->LiveCount()) {
+                    std::vector<const Val*> lowVals(lowIds.size());
+                    for (std::size_t k = 0; k < lowIds.size(); ++k)
+                        lowVals[k] = &index_->ValAt(lowIds[k]);
+                    low.emplace(ceiling.size());
+                    low->AddAll(lowVals);
+                }
+            }
             std::vector<char> covered;
-            std::vector<Val> kept;
+            std::vector<const Val*> kept;
             RecentBeaters recent[2]; // one for each half of a chunk
             for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
                 const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
@@ -137,13 +156,19 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
                 if (host.StopRequested()) break;
                 for (std::size_t i = 0; i < n; ++i) {
                     if (covered[i]) continue;
-                    index_->RemoveAtMost(*vals[from + i]);
-                    kept.push_back(*vals[from + i]);
+                    if (low) {
+                        removed.clear();
+                        low->RemoveAtMost(*vals[from + i], &removed);
+                        for (std::uint32_t id : removed)
+                            index_->Remove(lowIds[id]);
+                    } else {
+                        index_->RemoveAtMost(*vals[from + i]);
+                    }
+                    kept.push_back(vals[from + i]);
                 }
             }
             ++batch_;
-            for (const Val& v : kept)
-                index_->Add(v, batch_);
+            index_->AddAll(kept, batch_);
             if (index_->WorthCompacting()) index_->Compact();
             FreeFactor(g);
             return;
@@ -164,6 +189,33 @@ bool ReducedUnion::Covers(const Val& v) const {
         return w.size() == v.size() &&
                (detail::DirectionBits(v.data(), w.data(), v.size(), 1) & 1) == 0;
     });
+}
+
+// --- FloorView ----------------------------------------------------------------------
+
+FloorView::FloorView(const ReducedUnion& u, const Val& floor) : union_(u) {
+    const std::optional<DominanceIndex>& all = u.index_;
+    // Below this many held Vals the whole index is quick enough.
+    if (!all || all->LiveCount() < 4096 || !all->Indexable(floor)) return;
+    // Copying much of the union would cost more than it saves.
+    const std::size_t most = all->LiveCount() * 3 / 4;
+    std::vector<std::uint32_t> ids;
+    all->FindAllAtLeast(floor, ids, 0, most);
+    if (ids.size() > most) return;
+    std::vector<const Val*> vals(ids.size());
+    for (std::size_t k = 0; k < ids.size(); ++k)
+        vals[k] = &all->ValAt(ids[k]);
+    index_.emplace(floor.size());
+    index_->AddAll(vals);
+    floor_ = floor;
+}
+
+bool FloorView::Covers(const Val& v, RecentBeaters& recent) const {
+    if (!index_) return union_.Covers(v, recent);
+    if (v.size() == floor_.size() &&
+        (detail::DirectionBits(floor_.data(), v.data(), v.size(), 1) & 1) == 0)
+        return index_->Indexable(v) && recent.AnyAtLeast(*index_, v);
+    return union_.Covers(v);
 }
 
 Factor ReducedUnion::Take() {

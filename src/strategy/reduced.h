@@ -52,12 +52,32 @@ class ReducedUnion {
     Factor Take();
 
   private:
+    friend class FloorView;
     bool StartIndex(const Factor& g);
     void LeaveIndex();
 
     Factor plain_;
     std::optional<DominanceIndex> index_;
     std::uint32_t batch_ = 0; // tag of the Vals added by the latest Unite
+};
+
+// Answers ReducedUnion::Covers for a run of Vals that are all at least one
+// floor, such as the strategies of one term (none is below its worst values).
+// Only the held Vals at least the floor can cover such a Val; unless they are
+// nearly all of the union, they are copied into an index of their own, where
+// a query has fewer entries to pass over. A Val not at least the floor
+// is asked of the whole union. The union must not change while the view is
+// used; Covers may be asked from two threads at once.
+class FloorView {
+  public:
+    FloorView(const ReducedUnion& u, const Val& floor);
+    // u.Covers(v, recent); `recent` belongs to this view.
+    bool Covers(const Val& v, RecentBeaters& recent) const;
+
+  private:
+    const ReducedUnion& union_;
+    Val floor_;
+    std::optional<DominanceIndex> index_; // the held Vals at least floor_
 };
 
 } // namespace nvx

@@ -2,6 +2,7 @@
 
 #include "strategy/reduced.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace nvx {
@@ -361,6 +362,31 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     s2.clear();
 }
 
+namespace {
+
+// Over t.MaxEval.Dom, a value that no strategy of t, nor any partial product
+// of its factors filled up with MaxEval, goes below: the smaller of MaxEval
+// and of the lowest Val of every factor on the division. Misaligned parts are
+// passed over (the value may then be too high, which the callers check).
+Val WorstValues(const Term& t) {
+    const Dom& all = t.MaxEval.Dom;
+    Val w = t.MaxEval.Val;
+    if (w.size() != all.size()) return Val{};
+    for (const Factor& f : t.Factors) {
+        std::size_t i = 0;
+        for (std::size_t j = 0; j < f.Dom.size(); ++j) {
+            while (i < all.size() && all[i] < f.Dom[j])
+                ++i;
+            if (i == all.size() || all[i] != f.Dom[j]) break;
+            for (const Val& v : f.EvalList)
+                if (j < v.size()) w[i] = std::min(w[i], v[j]);
+        }
+    }
+    return w;
+}
+
+} // namespace
+
 Factor LineSetToFactor(Host& host, LineSet& s) {
     if (s.empty()) {
         InternalError(host, InternalErrorCode::FactorOfEmptySet);
@@ -379,10 +405,12 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
         }
         // Of the term's strategies only those that no Val held now covers
         // can join: the others are not even formed. The held Vals do not
-        // change while the term is multiplied out.
+        // change while the term is multiplied out, and only those at least
+        // the term's worst values can cover one of its strategies.
+        const FloorView held(all, WorstValues(s.front()));
         RecentBeaters recent[2];
         const ExpansionBound bound{s.front().MaxEval, [&](const Val& v, unsigned part) {
-                                       return all.Covers(v, recent[part]);
+                                       return held.Covers(v, recent[part]);
                                    }};
         Factor g = ExpandTerm(host, s.front(), &bound);
         s.pop_front();

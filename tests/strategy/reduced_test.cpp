@@ -190,6 +190,108 @@ TEST(ReducedUnion, StopRequestDropsTheRestOfTheNewFactor) {
     EXPECT_EQ(u.Take().EvalList.size(), held);
 }
 
+TEST(DominanceIndex, AddingAllAtOnceAsOneByOne) {
+    // Runs that start and end inside blocks: both indexes must find the same
+    // entries, and removing through one its ids must leave the same.
+    Rng rng{std::mt19937(23)};
+    DominanceIndex one(20), all(20);
+    std::vector<Val> vals;
+    for (int run : {5, 64, 130, 1, 700}) {
+        std::vector<const Val*> batch;
+        for (int i = 0; i < run; ++i)
+            vals.push_back(RandomVal(rng, 20, 3, 3));
+        for (std::size_t i = vals.size() - run; i < vals.size(); ++i) {
+            one.Add(vals[i], 4);
+            batch.push_back(&vals[i]);
+        }
+        all.AddAll(batch, 4);
+    }
+    std::vector<std::uint32_t> a, b, removed;
+    for (int q = 0; q < 200; ++q) {
+        const Val v = RandomVal(rng, 20, 3, 3);
+        one.FindAllAtLeast(v, a);
+        all.FindAllAtLeast(v, b);
+        EXPECT_EQ(a, b);
+        one.FindAllAtMost(v, a);
+        removed.clear();
+        for (std::uint32_t id : a)
+            all.Remove(id);
+        EXPECT_EQ(one.RemoveAtMost(v, &removed), a.size());
+        EXPECT_EQ(removed, a);
+        EXPECT_EQ(one.LiveCount(), all.LiveCount());
+    }
+    EXPECT_LT(one.LiveCount(), vals.size());
+}
+
+// Thousands of Vals with the same total, none of which beats another.
+Factor LongFront(Rng& rng, const Dom& dom, int count) {
+    RecordingHost host;
+    ReducedListBuilder b;
+    for (int i = 0; i < count; ++i) {
+        Val v = Val::filled(dom.size(), 0);
+        for (int k = 0; k < 3 * static_cast<int>(dom.size()); ++k)
+            ++v[static_cast<std::size_t>(rng.pick(0, static_cast<int>(dom.size()) - 1))];
+        b.Add(host, v);
+    }
+    return Factor{dom, b.Take()};
+}
+
+TEST(ReducedUnion, LongUnionsSameAsWalking) {
+    // New Vals confined to a corner (at most 1 on the first two divisions),
+    // so that the held Vals they can beat are few; some of them beat held
+    // Vals, some are beaten.
+    Rng rng{std::mt19937(5)};
+    RecordingHost host;
+    const Dom dom{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    Factor held = LongFront(rng, dom, 8000);
+    ASSERT_GT(held.EvalList.size(), 4096u);
+    Factor next{dom, {}};
+    for (const Val& w : held.EvalList)
+        if (w[0] <= 1 && w[1] <= 1 && next.EvalList.size() < 300) {
+            Val v = w;
+            ++v[static_cast<std::size_t>(rng.pick(2, 9))];
+            if (rng.pick(0, 2) == 0) v[rng.pick(2, 9)] = 0;
+            AddVal(host, next, v);
+        }
+    ASSERT_GT(next.EvalList.size(), 100u);
+    Factor held2 = held, next2 = next;
+    ReducedUnion u(held);
+    u.Unite(host, next);
+    EXPECT_EQ(u.Take(), UnionOfReducedFactors(host, held2, next2));
+}
+
+TEST(FloorView, CoversAsTheWholeUnion) {
+    Rng rng{std::mt19937(6)};
+    const Dom dom{0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
+    Factor held = LongFront(rng, dom, 8000);
+    const std::vector<Val> vals(held.EvalList.begin(), held.EvalList.end());
+    ASSERT_GT(vals.size(), 4096u);
+    Factor rest{dom, {}}; // united with the others, so that the union is indexed
+    for (int i = 0; i < 100; ++i) {
+        rest.EvalList.push_front(held.EvalList.front());
+        held.EvalList.pop_front();
+    }
+    RecordingHost host;
+    ReducedUnion u(held);
+    u.Unite(host, rest);
+    const Val floor{5, 4, 0, 0, 0, 0, 0, 0, 0, 0};
+    const FloorView view(u, floor);
+    RecentBeaters recent;
+    int covered = 0;
+    for (int q = 0; q < 2000; ++q) {
+        // A held Val one lower or one higher somewhere, raised to the floor
+        // or not.
+        Val v = vals[static_cast<std::size_t>(rng.pick(0, static_cast<int>(vals.size()) - 1))];
+        std::uint8_t& x = v[static_cast<std::size_t>(rng.pick(0, 9))];
+        x = q % 3 == 0 ? x + 1 : x > 0 ? x - 1 : 0;
+        if (q % 2 == 0) detail::MaxBytes(v.data(), v.data(), floor.data(), v.size());
+        EXPECT_EQ(view.Covers(v, recent), u.Covers(v));
+        covered += u.Covers(v) ? 1 : 0;
+    }
+    EXPECT_GT(covered, 500);
+    EXPECT_LT(covered, 1500);
+}
+
 TEST(DominanceIndex, AnswersAndCompactsInOrder) {
     DominanceIndex index(3);
     index.Add(Val{1, 2, 3}, 5);
