@@ -68,40 +68,35 @@ inline unsigned DirectionBits(const std::uint8_t* a, const std::uint8_t* b, std:
     return bits;
 }
 
-// out[i] := min(a[i], b[i]) for the first n bytes; out may be a or b.
-inline void MinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b,
-                     std::size_t n) {
+// out[i] := max(a[i], b[i]) (Max) or min(a[i], b[i]) for the first n bytes;
+// out may be a or b.
+template <bool Max>
+inline void MaxOrMinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b,
+                          std::size_t n) {
 #if defined(__SSE2__)
     if (n >= 16) {
         for (std::size_t i = 0;; i += 16) {
-            if (i + 16 > n) i = n - 16;
+            if (i + 16 > n) i = n - 16; // the last block overlaps: max and min may repeat
             const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
             const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_min_epu8(x, y));
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i),
+                             Max ? _mm_max_epu8(x, y) : _mm_min_epu8(x, y));
             if (i + 16 == n) return;
         }
     }
 #endif
     for (std::size_t i = 0; i < n; ++i)
-        out[i] = a[i] < b[i] ? a[i] : b[i];
+        out[i] = (a[i] > b[i]) == Max ? a[i] : b[i];
 }
 
-// out[i] := max(a[i], b[i]) for the first n bytes; out may be a or b.
+inline void MinBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b,
+                     std::size_t n) {
+    MaxOrMinBytes<false>(out, a, b, n);
+}
+
 inline void MaxBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_t* b,
                      std::size_t n) {
-#if defined(__SSE2__)
-    if (n >= 16) {
-        for (std::size_t i = 0;; i += 16) {
-            if (i + 16 > n) i = n - 16;
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-            _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_max_epu8(x, y));
-            if (i + 16 == n) return;
-        }
-    }
-#endif
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = a[i] > b[i] ? a[i] : b[i];
+    MaxOrMinBytes<true>(out, a, b, n);
 }
 
 } // namespace detail
