@@ -112,6 +112,19 @@ const std::vector<Val> EqualWeightsVals = Stairs(
      {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 0, 4, 3, 3, 3, 2, 1, 1, 4, 0},
      {13, 12, 12, 11, 2, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 11, 2, 1, 1, 0, 0}});
 
+// Too many lines for the window, with equal weights: the representatives number
+// count and include line kept, payoff-best.
+void ExpectRepresentativesKeepPayoffBest(Analysis& an, const std::vector<Val>& vals, int count,
+                                         std::size_t kept) {
+    an.Run(vals, std::vector<std::int32_t>(27, 1));
+    ASSERT_EQ(an.Warnings().size(), 1u);
+    EXPECT_TRUE(an.host.errors.empty());
+    EXPECT_EQ(an.lines.LineCount(), count);
+    const ProbLine* k = an.Find(vals[kept]);
+    ASSERT_NE(k, nullptr);
+    EXPECT_EQ(k->WorstOpp, nullptr);
+}
+
 TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
     // Lines 2 and 11 take the same tricks in a different order, so they have the
     // same weights; line 2 is beaten only by lines dropped in the first pass.
@@ -119,13 +132,7 @@ TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
     ASSERT_EQ(NewProbLine(EqualWeightsVals[2], w).GoalWeight,
               NewProbLine(EqualWeightsVals[11], w).GoalWeight);
     Analysis an;
-    an.Run(EqualWeightsVals, w);
-    ASSERT_EQ(an.Warnings().size(), 1u);
-    EXPECT_TRUE(an.host.errors.empty());
-    EXPECT_EQ(an.lines.LineCount(), 11);
-    const ProbLine* kept = an.Find(EqualWeightsVals[2]);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->WorstOpp, nullptr);
+    ExpectRepresentativesKeepPayoffBest(an, EqualWeightsVals, 11, 2);
     EXPECT_EQ(an.Find(EqualWeightsVals[11]), nullptr);
 }
 
@@ -141,13 +148,7 @@ TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChanc
     const ProbLine s12 = NewProbLine(BeatenDominatorVals[12], w);
     ASSERT_EQ(CmpAllKStrict(s8, s12), '>');
     Analysis an;
-    an.Run(BeatenDominatorVals, w);
-    ASSERT_EQ(an.Warnings().size(), 1u);
-    EXPECT_TRUE(an.host.errors.empty());
-    EXPECT_EQ(an.lines.LineCount(), 12);
-    const ProbLine* kept = an.Find(BeatenDominatorVals[12]);
-    ASSERT_NE(kept, nullptr);
-    EXPECT_EQ(kept->WorstOpp, nullptr);
+    ExpectRepresentativesKeepPayoffBest(an, BeatenDominatorVals, 12, 12);
     EXPECT_LT(Payoff(an.host, PayoffTable(), BeatenDominatorVals[8], BeatenDominatorVals[12], w),
               0);
 }
