@@ -8,55 +8,185 @@
 namespace nvx {
 namespace {
 
-// Every strategy of t, seen on n's divisions only, is at most some Val of n.
-// There a strategy takes the smaller of MaxEval and of the Val chosen in
-// each factor of t over those divisions. The partial strategies are built
-// factor by factor; one that n already covers is dropped, since the factors
-// still to come can only lower it, and so is one that another beats.
-bool ProjectionsCovered(Host& host, const Term& t, const Factor& n) {
-    const std::size_t len = n.Dom.size();
-    const auto covered = [&](const Val& v) { return IsCovered(host, v, n); };
-    std::vector<Val> open{RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, n.Dom)};
-    if (covered(open.front())) return true;
-    std::vector<std::int16_t> at(len); // position in g.Dom of n.Dom[j], or -1
-    std::vector<Val> next;
-    // The factors over all of n's divisions first: often one of them alone
-    // shows that n covers everything.
-    std::vector<const Factor*> order;
-    for (const Factor& g : t.Factors)
-        if (DomSubset(n.Dom, g.Dom)) order.push_back(&g);
-    for (const Factor& g : t.Factors)
-        if (!DomSubset(n.Dom, g.Dom) && !DomDisjoint(n.Dom, g.Dom)) order.push_back(&g);
-    for (const Factor* pg : order) {
-        const Factor& g = *pg;
-        for (std::size_t j = 0, i = 0; j < len; ++j) {
-            while (i < g.Dom.size() && g.Dom[i] < n.Dom[j])
-                ++i;
-            const bool in = i < g.Dom.size() && g.Dom[i] == n.Dom[j];
-            at[j] = in ? static_cast<std::int16_t>(i) : std::int16_t{-1};
-        }
-        next.clear();
-        for (const Val& p : open)
-            for (const Val& v : g.EvalList) {
-                Val m = p;
-                for (std::size_t j = 0; j < len; ++j)
-                    if (at[j] >= 0 && v[static_cast<std::size_t>(at[j])] < m[j])
-                        m[j] = v[static_cast<std::size_t>(at[j])];
-                if (covered(m)) continue;
-                // Keep the partial strategies that no other one equals or beats.
-                bool beaten = false;
-                std::erase_if(next, [&](const Val& x) {
-                    if (beaten) return false;
-                    const unsigned d = detail::DirectionBits(m.data(), x.data(), len);
-                    if ((d & 1) == 0) beaten = true; // m <= x
-                    return d == 1;                   // m beats x
-                });
-                if (!beaten) next.push_back(m);
+// Which Vals of a factor are at least a given Val, as the bits of the
+// factor's Vals: per division and value, those at least the value there.
+class CoverMasks {
+  public:
+    static constexpr std::size_t MaxVals = 64;
+    static constexpr unsigned Levels = 16;
+
+    // False when n has more Vals than there are bits, or a value the table
+    // does not reach.
+    bool Build(const Factor& n) {
+        const std::size_t count = n.EvalList.size();
+        if (count > MaxVals) return false;
+        len_ = n.Dom.size();
+        masks_.assign(len_ * Levels, 0);
+        std::uint64_t bit = 1;
+        for (const Val& w : n.EvalList) {
+            if (w.size() != len_) return false;
+            for (std::size_t j = 0; j < len_; ++j) {
+                if (w[j] >= Levels) return false;
+                for (unsigned k = 0; k <= w[j]; ++k)
+                    masks_[j * Levels + k] |= bit;
             }
-        open.swap(next);
-        if (open.empty()) return true;
+            bit <<= 1;
+        }
+        all_ = count == MaxVals ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
+        return true;
     }
-    return false;
+    // The Vals whose value at position j is at least k.
+    std::uint64_t AtLeast(std::size_t j, std::uint8_t k) const {
+        return k < Levels ? masks_[j * Levels + k] : 0;
+    }
+    bool Covered(const Val& m) const {
+        std::uint64_t acc = all_;
+        for (std::size_t j = 0; j < len_ && acc != 0; ++j)
+            acc &= AtLeast(j, m[j]);
+        return acc != 0;
+    }
+
+  private:
+    std::size_t len_ = 0;
+    std::uint64_t all_ = 0;
+    std::vector<std::uint64_t> masks_;
+};
+
+// v (a Val of g) over the divisions of d: its value where g has the
+// division, the highest value where it has not.
+Val SpreadOver(const Factor& g, const Val& v, const Dom& d) {
+    Val s = Val::filled(d.size(), 0xFF);
+    for (std::size_t j = 0, i = 0; j < d.size(); ++j) {
+        while (i < g.Dom.size() && g.Dom[i] < d[j])
+            ++i;
+        if (i < g.Dom.size() && g.Dom[i] == d[j]) s[j] = v[i];
+    }
+    return s;
+}
+
+// Adds m to the Vals of list from position `from` on, none of which is at
+// most another, unless one of them equals or beats it; those it beats go.
+void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
+    std::size_t kept = from;
+    for (std::size_t i = from; i < list.size(); ++i) {
+        const unsigned d = detail::DirectionBits(m.data(), list[i].data(), m.size());
+        if ((d & 1) == 0) return; // m <= list[i]: m beats none (it would be at most list[i])
+        if (d != 1) {             // list[i] stays unless m beats it
+            if (kept != i) list[kept] = list[i];
+            ++kept;
+        }
+    }
+    list.resize(kept);
+    list.push_back(m);
+}
+
+// Decides whether every strategy of a term, seen on the divisions of a
+// factor n only, is at most some Val of n. There a strategy takes the
+// smaller of MaxEval and of the Val it chooses in each factor of the term
+// over those divisions.
+//
+// Step 1. Each factor meeting n's divisions becomes a layer: its Vals spread
+//         over n's divisions (the highest value where the factor has none).
+//         Of two Vals the one at most the other there lowers at least as
+//         much, so only the others are kept. A layer of one Val lowers every
+//         strategy alike and goes into the start.
+// Step 2. The layers that lower the most divisions come first: their partial
+//         strategies are covered, or shown uncovered, soonest.
+// Step 3. The partial strategies are built layer by layer from the start.
+//         One that n covers is dropped, since the layers still to come can
+//         only lower it; one that another equals or beats goes too. One that
+//         stays uncovered even at the lowest values the layers still to come
+//         can give settles the question: no strategy through it is covered.
+class ProjectionTest {
+  public:
+    bool Run(Host& host, const Term& t, const Factor& n) {
+        host_ = &host;
+        n_ = &n;
+        useMasks_ = masks_.Build(n);
+        const Dom& d = n.Dom;
+        const std::size_t len = d.size();
+        Val start = RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d);
+        if (Covered(start)) return true;
+        // Step 1.
+        lows_.clear();
+        layers_.clear();
+        for (const Factor& g : t.Factors) {
+            if (DomDisjoint(d, g.Dom)) continue;
+            Layer layer{lows_.size(), 0, 0};
+            for (const Val& v : g.EvalList)
+                AddUnbeaten(lows_, layer.from, SpreadOver(g, v, d));
+            layer.to = lows_.size();
+            if (layer.to - layer.from == 1) {
+                detail::MinBytes(start.data(), start.data(), lows_.back().data(), len);
+                lows_.pop_back();
+                continue;
+            }
+            for (std::size_t j = 0; j < len; ++j)
+                for (std::size_t i = layer.from + 1; i < layer.to; ++i)
+                    if (lows_[i][j] != lows_[layer.from][j]) {
+                        ++layer.lowered;
+                        break;
+                    }
+            layers_.push_back(layer);
+        }
+        if (Covered(start)) return true;
+        // Step 2.
+        std::stable_sort(layers_.begin(), layers_.end(), [](const Layer& a, const Layer& b) {
+            if (a.lowered != b.lowered) return a.lowered > b.lowered;
+            return a.to - a.from > b.to - b.from;
+        });
+        // Step 3. rest_[k]: the lowest values the layers from k on can give.
+        const std::size_t count = layers_.size();
+        rest_.assign(count + 1, Val::filled(len, 0xFF));
+        for (std::size_t k = count; k-- > 0;) {
+            rest_[k] = rest_[k + 1];
+            for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i)
+                detail::MinBytes(rest_[k].data(), rest_[k].data(), lows_[i].data(), len);
+        }
+        if (!Covered(Lowered(start, rest_[0]))) return false;
+        open_.assign(1, start);
+        for (std::size_t k = 0; k < count; ++k) {
+            next_.clear();
+            for (const Val& p : open_)
+                for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i) {
+                    const Val m = Lowered(p, lows_[i]);
+                    if (Covered(m)) continue;
+                    if (!Covered(Lowered(m, rest_[k + 1]))) return false;
+                    AddUnbeaten(next_, 0, m);
+                }
+            open_.swap(next_);
+            if (open_.empty()) return true;
+        }
+        return false;
+    }
+
+  private:
+    struct Layer {
+        std::size_t from, to; // its Vals in lows_
+        unsigned lowered;     // the divisions where its Vals differ
+    };
+
+    bool Covered(const Val& m) const {
+        return useMasks_ ? masks_.Covered(m) : IsCovered(*host_, m, *n_);
+    }
+    static Val Lowered(const Val& a, const Val& b) {
+        Val m = Val::withLength(a.size());
+        detail::MinBytes(m.data(), a.data(), b.data(), a.size());
+        return m;
+    }
+
+    Host* host_ = nullptr;
+    const Factor* n_ = nullptr;
+    CoverMasks masks_;
+    bool useMasks_ = false;
+    std::vector<Val> lows_; // every layer's Vals, layer after layer
+    std::vector<Layer> layers_;
+    std::vector<Val> rest_, open_, next_;
+};
+
+bool ProjectionsCovered(Host& host, const Term& t, const Factor& n) {
+    thread_local ProjectionTest test;
+    return test.Run(host, t, n);
 }
 
 } // namespace

@@ -292,6 +292,85 @@ TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
                 productsFalse);
 }
 
+// A product of many small overlapping factors over d, as the search builds
+// them, with values up to maxTricks; now and then one factor of many Vals.
+Term RandomLargeTerm(RecordingHost& host, Rng& rng, const Dom& d, unsigned maxTricks) {
+    Term t = TermOfEval(ConstEvalOver(d, static_cast<std::uint8_t>(maxTricks)));
+    const unsigned factors = 4 + rng.below(6);
+    for (unsigned k = 0; k < factors; ++k) {
+        const Dom part = test::RandomSubset(rng, d, 10 + rng.below(30));
+        const bool many = rng.chance(5) && part.size() >= 6;
+        Factor f = test::RandomFactor(host, rng, part, many ? 150 : 6, maxTricks);
+        if (CountVals(f) < 2) continue;
+        Term q = MakeTerm(host, f);
+        Term p = ProductOfTerms(host, t, q);
+        t = std::move(p);
+    }
+    return t;
+}
+
+// Terms of a pool with fewer strategies, or lower ones: each is subsumed by
+// the term it comes from, which the test must find through the deep part.
+Term LesserTerm(RecordingHost& host, Rng& rng, const Term& t, const Dom& d, unsigned maxTricks) {
+    Term r = t;
+    if (rng.chance(50) && !r.Factors.empty()) {
+        // Without some Vals of one factor.
+        Factor& f = r.Factors[rng.below(static_cast<unsigned>(r.Factors.size()))];
+        while (CountVals(f) > 2 && rng.chance(60))
+            PopVal(host, f.EvalList);
+    } else {
+        // Times one more factor: every strategy lowered somewhere or not at all.
+        Factor f = test::RandomFactor(host, rng, test::RandomSubset(rng, d, 20), 4, maxTricks);
+        Term q = MakeTerm(host, f);
+        Term p = ProductOfTerms(host, r, q);
+        r = std::move(p);
+    }
+    NormalizeTerm(host, r);
+    RegroupFactors(host, r);
+    return r;
+}
+
+// Terms far larger than brute force can expand, against the subsumption test
+// as first written: over many divisions, with values past a byte's low
+// nibble now and then and factors of hundreds of Vals.
+TEST(RandomAlgebraTest, TermSubsumedAsWalkingOnLargeTerms) {
+    RecordingHost host;
+    int pairs = 0, deepTrue = 0, deepFalse = 0, largeValues = 0, longFactors = 0;
+    for (std::uint32_t seed = 1; seed <= TermSeeds / 2; ++seed) {
+        Rng rng(seed * 13 + 5);
+        Dom d;
+        do
+            d = test::RandomDom(rng, 60, 32);
+        while (d.size() < 12);
+        const unsigned maxTricks = seed % 8 == 0 ? 19 : 1 + rng.below(seed % 3 == 0 ? 4 : 2);
+        std::vector<Term> pool;
+        for (int i = 0; i < 5; ++i)
+            pool.push_back(RandomLargeTerm(host, rng, d, maxTricks));
+        for (int i = 0; i < 10; ++i)
+            pool.push_back(LesserTerm(
+                host, rng, pool[rng.below(static_cast<unsigned>(pool.size()))], d, maxTricks));
+        for (const Term& t : pool)
+            for (const Factor& f : t.Factors)
+                longFactors += CountVals(f) > 64;
+        largeValues += maxTricks >= 16;
+        for (const Term& a : pool)
+            for (const Term& b : pool) {
+                const bool want = test::TermSubsumedByWalking(host, a, b);
+                ASSERT_EQ(TermSubsumed(host, a, b), want) << "seed " << seed;
+                ++pairs;
+                if (ValAllLE(host, a.MaxEval.Val, b.MaxEval.Val) && IsRealProduct(b.Factors))
+                    ++(want ? deepTrue : deepFalse);
+            }
+        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
+    }
+    std::printf("pairs %d, past the best values: subsumed %d, not %d; long factors %d\n", pairs,
+                deepTrue, deepFalse, longFactors);
+    EXPECT_GT(deepTrue, static_cast<int>(TermSeeds * 5));
+    EXPECT_GT(deepFalse, static_cast<int>(TermSeeds * 5));
+    EXPECT_GT(largeValues, 0);
+    EXPECT_GT(longFactors, 0);
+}
+
 // A term of two long factors over eight divisions, overlapping on one, so
 // that multiplying them out takes the products by totals. Vals with the same
 // total do not beat one another, so every one added stays.

@@ -102,6 +102,59 @@ inline RefSet BruteExpand(const Term& t) {
     return RefReduce(all);
 }
 
+// Term subsumption as first written: for every factor n of t2, the partial
+// strategies of t1 on n's divisions are built factor by factor in t1's
+// order (those over all of n's divisions first), each tested against n's
+// Vals one by one, dropping the covered and the beaten ones. The faster
+// test must give the same answers.
+inline bool ProjectionsCoveredByWalking(Host& host, const Term& t, const Factor& n) {
+    const std::size_t len = n.Dom.size();
+    std::vector<Val> open{RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, n.Dom)};
+    if (IsCovered(host, open.front(), n)) return true;
+    std::vector<const Factor*> order;
+    for (const Factor& g : t.Factors)
+        if (DomSubset(n.Dom, g.Dom)) order.push_back(&g);
+    for (const Factor& g : t.Factors)
+        if (!DomSubset(n.Dom, g.Dom) && !DomDisjoint(n.Dom, g.Dom)) order.push_back(&g);
+    std::vector<Val> next;
+    for (const Factor* g : order) {
+        std::vector<int> at(len, -1); // position in g->Dom of n.Dom[j]
+        for (std::size_t j = 0; j < len; ++j)
+            for (std::size_t i = 0; i < g->Dom.size(); ++i)
+                if (g->Dom[i] == n.Dom[j]) at[j] = static_cast<int>(i);
+        next.clear();
+        for (const Val& p : open)
+            for (const Val& v : g->EvalList) {
+                Val m = p;
+                for (std::size_t j = 0; j < len; ++j)
+                    if (at[j] >= 0) m[j] = std::min(m[j], v[static_cast<std::size_t>(at[j])]);
+                if (IsCovered(host, m, n)) continue;
+                bool beaten = false;
+                std::erase_if(next, [&](const Val& x) {
+                    if (beaten) return false;
+                    const char c = CompareVal(host, m, x);
+                    beaten = c == '<' || c == '=';
+                    return c == '>';
+                });
+                if (!beaten) next.push_back(m);
+            }
+        open.swap(next);
+        if (open.empty()) return true;
+    }
+    return false;
+}
+
+inline bool TermSubsumedByWalking(Host& host, const Term& t1, const Term& t2) {
+    for (const Factor& f : t1.Factors)
+        if (f.EvalList.empty()) return true;
+    for (const Factor& f : t2.Factors)
+        if (f.EvalList.empty()) return false;
+    if (!ValAllLE(host, t1.MaxEval.Val, t2.MaxEval.Val)) return false;
+    for (const Factor& n : t2.Factors)
+        if (!ProjectionsCoveredByWalking(host, t1, n)) return false;
+    return true;
+}
+
 // The number of choices BruteExpand would try.
 inline std::size_t CombinationCount(const Term& t) {
     std::size_t n = 1;
