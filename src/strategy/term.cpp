@@ -52,18 +52,6 @@ class CoverMasks {
     std::vector<std::uint64_t> masks_;
 };
 
-// v (a Val of g) over the divisions of d: its value where g has the
-// division, the highest value where it has not.
-Val SpreadOver(const Factor& g, const Val& v, const Dom& d) {
-    Val s = Val::filled(d.size(), 0xFF);
-    for (std::size_t j = 0, i = 0; j < d.size(); ++j) {
-        while (i < g.Dom.size() && g.Dom[i] < d[j])
-            ++i;
-        if (i < g.Dom.size() && g.Dom[i] == d[j]) s[j] = v[i];
-    }
-    return s;
-}
-
 // Adds m to the Vals of list from position `from` on, none of which is at
 // most another, unless one of them equals or beats it; those it beats go.
 void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
@@ -111,22 +99,34 @@ class ProjectionTest {
         lows_.clear();
         layers_.clear();
         for (const Factor& g : t.Factors) {
-            if (DomDisjoint(d, g.Dom)) continue;
-            Layer layer{lows_.size(), 0, 0};
-            for (const Val& v : g.EvalList)
-                AddUnbeaten(lows_, layer.from, SpreadOver(g, v, d));
-            layer.to = lows_.size();
-            if (layer.to - layer.from == 1) {
-                detail::MinBytes(start.data(), start.data(), lows_.back().data(), len);
-                lows_.pop_back();
+            // g's Vals on the divisions it shares with d, reduced.
+            FindCommon(g.Dom, d);
+            if (common_.empty()) continue;
+            shared_.clear();
+            for (const Val& v : g.EvalList) {
+                Val r = Val::withLength(common_.size());
+                for (std::size_t c = 0; c < common_.size(); ++c)
+                    r[c] = v[common_[c].second];
+                AddUnbeaten(shared_, 0, r);
+            }
+            if (shared_.size() == 1) {
+                for (std::size_t c = 0; c < common_.size(); ++c)
+                    start[common_[c].first] = std::min(start[common_[c].first], shared_.front()[c]);
                 continue;
             }
-            for (std::size_t j = 0; j < len; ++j)
-                for (std::size_t i = layer.from + 1; i < layer.to; ++i)
-                    if (lows_[i][j] != lows_[layer.from][j]) {
+            Layer layer{lows_.size(), lows_.size() + shared_.size(), 0};
+            for (std::size_t c = 0; c < common_.size(); ++c)
+                for (const Val& r : shared_)
+                    if (r[c] != shared_.front()[c]) {
                         ++layer.lowered;
                         break;
                     }
+            for (const Val& r : shared_) {
+                Val spread = Val::filled(len, 0xFF);
+                for (std::size_t c = 0; c < common_.size(); ++c)
+                    spread[common_[c].first] = r[c];
+                lows_.push_back(spread);
+            }
             layers_.push_back(layer);
         }
         if (Covered(start)) return true;
@@ -166,6 +166,20 @@ class ProjectionTest {
         unsigned lowered;     // the divisions where its Vals differ
     };
 
+    // common_ := the divisions of both (ascending) as pairs of positions:
+    // in d, in g.
+    void FindCommon(const Dom& g, const Dom& d) {
+        common_.clear();
+        for (std::size_t j = 0, i = 0; j < d.size() && i < g.size();) {
+            if (g[i] < d[j]) {
+                ++i;
+            } else if (d[j] < g[i]) {
+                ++j;
+            } else {
+                common_.emplace_back(j++, i++);
+            }
+        }
+    }
     bool Covered(const Val& m) const {
         return useMasks_ ? masks_.Covered(m) : IsCovered(*host_, m, *n_);
     }
@@ -179,6 +193,8 @@ class ProjectionTest {
     const Factor* n_ = nullptr;
     CoverMasks masks_;
     bool useMasks_ = false;
+    std::vector<std::pair<std::size_t, std::size_t>> common_;
+    std::vector<Val> shared_;
     std::vector<Val> lows_; // every layer's Vals, layer after layer
     std::vector<Layer> layers_;
     std::vector<Val> rest_, open_, next_;
@@ -188,6 +204,22 @@ bool ProjectionsCovered(Host& host, const Term& t, const Factor& n) {
     thread_local ProjectionTest test;
     return test.Run(host, t, n);
 }
+
+// Division sets, the latest noted first.
+struct RecentFailures {
+    static constexpr std::size_t Size = 4;
+    Dom Doms[Size];
+
+    // Puts d first (the last one drops out unless d was there already).
+    void Note(const Dom& d) {
+        std::size_t i = 0;
+        while (i + 1 < Size && !(Doms[i] == d))
+            ++i;
+        for (; i > 0; --i)
+            Doms[i] = Doms[i - 1];
+        Doms[0] = d;
+    }
+};
 
 } // namespace
 
@@ -364,8 +396,24 @@ bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
     // in every factor is at least s there (t2's MaxEval already is), and t2
     // chooses in each factor independently: so every factor of t2 must cover
     // whatever t1's strategies show on its divisions.
+    // Any order of the factors gives the same answer. Those over the
+    // division sets where tests failed lately go first: the terms tested one
+    // after another tend to fail on the same ones.
+    thread_local RecentFailures recent;
+    const Factor* first[RecentFailures::Size] = {};
+    for (std::size_t k = 0; k < RecentFailures::Size; ++k)
+        for (const Factor& n : t2.Factors)
+            if (n.Dom == recent.Doms[k]) first[k] = &n;
+    const auto fails = [&](const Factor& n) {
+        if (ProjectionsCovered(host, t1, n)) return false;
+        recent.Note(n.Dom);
+        return true;
+    };
+    for (const Factor* n : first)
+        if (n != nullptr && fails(*n)) return false;
     for (const Factor& n : t2.Factors)
-        if (!ProjectionsCovered(host, t1, n)) return false;
+        if (std::find(std::begin(first), std::end(first), &n) == std::end(first) && fails(n))
+            return false;
     return true;
 }
 
