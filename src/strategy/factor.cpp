@@ -634,7 +634,7 @@ Factor ExpandFactorList(Host& host, FactorList& l, const Eval& fixed, const Expa
                     {.f1Reduced = true, .bound = factors ? nullptr : bound});
 }
 
-Eval AddFactorMerging(Host& host, FactorList& l, Factor& f) {
+Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorProduct* product) {
     Eval e = EmptyEval;
     std::size_t i = 0;
     while (i < l.size()) {
@@ -643,7 +643,7 @@ Eval AddFactorMerging(Host& host, FactorList& l, Factor& f) {
             ++i;
             continue;
         }
-        Factor p = Multiply(host, f, n);
+        Factor p = product != nullptr ? (*product)(host, f, n) : Multiply(host, f, n);
         if (CountVals(f) + CountVals(n) > CountVals(p)) {
             f = std::move(p);
             e = ConcatEval(host, e, ExtractSingleValues(host, f));

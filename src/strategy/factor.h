@@ -240,9 +240,13 @@ Factor ProductOfFactorList(Host& host, FactorList& l, const ExpansionBound* boun
 // of a term, without the Vals the bound covers (if given). l is left empty.
 Factor ExpandFactorList(Host& host, FactorList& l, const Eval& fixed,
                         const ExpansionBound* bound = nullptr);
+// The product of two factors as ProductFactors forms it, without consuming
+// them.
+using FactorProduct = std::function<Factor(Host& host, const Factor& f1, const Factor& f2)>;
 // Adds f to l, merging it with every later-visited factor it overlaps when
 // their product holds fewer Vals than the two together; f goes to the front of
-// l. Returns the evaluations that the merges extracted. f is consumed.
-Eval AddFactorMerging(Host& host, FactorList& l, Factor& f);
+// l. Returns the evaluations that the merges extracted. f is consumed. The
+// products come from `product` when given (one that remembers them, say).
+Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorProduct* product = nullptr);
 
 } // namespace nvx

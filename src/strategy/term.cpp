@@ -3,6 +3,8 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
+#include <string>
+#include <unordered_map>
 #include <utility>
 
 namespace nvx {
@@ -331,11 +333,11 @@ Factor ExpandTerm(Host& host, Term& t, const ExpansionBound* bound) {
     return f;
 }
 
-void RegroupFactors(Host& host, Term& t) {
+void RegroupFactors(Host& host, Term& t, const FactorProduct* product) {
     FactorList old;
     std::swap(old, t.Factors);
     for (Factor& f : old)
-        AddFactorMerging(host, t.Factors, f); // extracted parts equal MaxEval
+        AddFactorMerging(host, t.Factors, f, product); // extracted parts equal MaxEval
     CheckTerm(host, t);
 }
 
@@ -360,16 +362,83 @@ void split(Host& host, Term& t, Term& t1) {
 
 namespace {
 
-// The product of two terms, which are left as they are.
-Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2) {
+// The product of two terms, which are left as they are; the factors'
+// products come from `product` when given.
+Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2,
+                          const FactorProduct* product = nullptr) {
     Term t;
     t.MaxEval = ConcatEval(host, t1.MaxEval, t2.MaxEval);
     t.Factors = t1.Factors;
     t.Factors.insert(t.Factors.end(), t2.Factors.begin(), t2.Factors.end());
     NormalizeTerm(host, t);
-    RegroupFactors(host, t);
+    RegroupFactors(host, t, product);
     return t;
 }
+
+// Products of pairs of factors, remembered: the terms of one product of
+// sets share their operands' factors, so regrouping them multiplies the
+// same pairs again and again. What it holds stays under Budget bytes; a pair
+// with a division set out of order or a Val not aligned with it is
+// multiplied every time (the product reports it).
+class RememberedProducts {
+  public:
+    static constexpr std::size_t Budget = std::size_t{16} << 20;
+
+    Factor Of(Host& host, const Factor& f1, const Factor& f2) {
+        std::string key;
+        if (!AppendKey(key, f1) || !AppendKey(key, f2)) return Multiplied(host, f1, f2);
+        if (const auto known = products_.find(key); known != products_.end())
+            return Rebuilt(known->second);
+        Factor p = Multiplied(host, f1, f2);
+        const std::size_t bytes = 2 * key.size() + p.EvalList.size() * p.Dom.size() + 64;
+        if (bytes <= Budget - held_) {
+            Stored s{p.Dom, {}};
+            for (const Val& v : p.EvalList)
+                s.Vals.insert(s.Vals.end(), v.begin(), v.end());
+            products_.emplace(std::move(key), std::move(s));
+            held_ += bytes;
+        }
+        return p;
+    }
+
+  private:
+    struct Stored {
+        nvx::Dom Dom;
+        std::vector<std::uint8_t> Vals; // in list order, one after another
+    };
+
+    static Factor Multiplied(Host& host, const Factor& f1, const Factor& f2) {
+        Factor a = f1, b = f2;
+        return ProductFactors(host, a, b);
+    }
+    // The factor's Dom and Vals as bytes, unless it is not in order.
+    static bool AppendKey(std::string& key, const Factor& f) {
+        const std::size_t len = f.Dom.size();
+        for (std::size_t i = 1; i < len; ++i)
+            if (f.Dom[i - 1] >= f.Dom[i]) return false;
+        key.push_back(static_cast<char>(len));
+        key.append(reinterpret_cast<const char*>(f.Dom.data()), len);
+        const std::size_t count = f.EvalList.size();
+        key.append(reinterpret_cast<const char*>(&count), sizeof count);
+        for (const Val& v : f.EvalList) {
+            if (v.size() != len) return false;
+            key.append(reinterpret_cast<const char*>(v.data()), len);
+        }
+        return true;
+    }
+    static Factor Rebuilt(const Stored& s) {
+        const std::size_t len = s.Dom.size();
+        const std::size_t count = len == 0 ? 0 : s.Vals.size() / len;
+        std::vector<Val> backToFront(count, Val::withLength(len));
+        for (std::size_t k = 0; k < count; ++k)
+            std::copy_n(s.Vals.begin() + static_cast<std::ptrdiff_t>(k * len), len,
+                        backToFront[count - 1 - k].begin());
+        return Factor{s.Dom, EvalList::FromBackToFront(std::move(backToFront))};
+    }
+
+    std::unordered_map<std::string, Stored> products_;
+    std::size_t held_ = 0;
+};
 
 } // namespace
 
@@ -521,6 +590,10 @@ void UniteTerm(Host& host, LineSet& s, Term& t) {
 } // namespace
 
 void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
+    RememberedProducts remembered;
+    const FactorProduct product = [&](Host& h, const Factor& a, const Factor& b) {
+        return remembered.Of(h, a, b);
+    };
     LineSet r;
     bool stopped = false;
     while (!s1.empty() && !stopped) {
@@ -531,7 +604,7 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
                 break;
             }
             host.ProcessPendingEvents();
-            Term p = ProductOfTermsCopied(host, t1, t2);
+            Term p = ProductOfTermsCopied(host, t1, t2, &product);
             UniteTerm(host, r, p);
         }
         s1.pop_front();

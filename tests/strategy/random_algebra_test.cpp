@@ -371,6 +371,69 @@ TEST(RandomAlgebraTest, TermSubsumedAsWalkingOnLargeTerms) {
     EXPECT_GT(longFactors, 0);
 }
 
+// A set of terms over d that share some factors, as the sets the search
+// multiplies do: each term is the product of two of `shared` and one factor
+// of its own.
+LineSet SetSharingFactors(RecordingHost& host, Rng& rng, const Dom& d,
+                          const std::vector<Factor>& shared) {
+    LineSet s;
+    for (int k = 0; k < 6; ++k) {
+        Term t = TermOfEval(ConstEvalOver(d, 3));
+        for (unsigned i : {rng.below(static_cast<unsigned>(shared.size())),
+                           rng.below(static_cast<unsigned>(shared.size()))}) {
+            Factor f = shared[i];
+            Term q = MakeTerm(host, f);
+            Term p = ProductOfTerms(host, t, q);
+            t = std::move(p);
+        }
+        Factor own = test::RandomFactor(host, rng, test::RandomSubset(rng, d, 30), 4, 3);
+        Term q = MakeTerm(host, own);
+        Term p = ProductOfTerms(host, t, q);
+        if (!IsRealProduct(p.Factors)) continue;
+        s.push_back(std::move(p));
+    }
+    return s;
+}
+
+// Products of sets whose terms share factors, so that the same pairs of
+// factors are multiplied again for many pairs of terms: the same sets as
+// uniting every product term by term.
+TEST(RandomAlgebraTest, ProductsOfTermsSharingFactorsAsPairByPair) {
+    RecordingHost host;
+    std::size_t terms = 0;
+    for (std::uint32_t seed = 1; seed <= TermSeeds / 2; ++seed) {
+        Rng rng(seed * 31 + 7);
+        Dom d1, d2;
+        for (std::uint8_t x = 0; x < 24; ++x) {
+            if (x < 16) d1.push_back(x);
+            if (x >= 10) d2.push_back(x);
+        }
+        std::vector<Factor> shared1, shared2;
+        for (int i = 0; i < 4; ++i) {
+            Dom only1, only2;
+            for (std::uint8_t x = 0; x < 24; ++x)
+                if (rng.chance(35)) (x < 10 ? only1 : only2).push_back(x);
+            if (only1.size() < 2 || only2.size() < 2) continue;
+            const auto keep = [&](Factor f, std::vector<Factor>& to) {
+                if (CountVals(f) >= 2) to.push_back(std::move(f));
+            };
+            keep(test::RandomFactor(host, rng, only1, 4, 3), shared1);
+            keep(test::RandomFactor(host, rng, only2, 4, 3), shared2);
+        }
+        if (shared1.empty() || shared2.empty()) continue;
+        LineSet s1 = SetSharingFactors(host, rng, d1, shared1);
+        LineSet s2 = SetSharingFactors(host, rng, d2, shared2);
+        if (s1.empty() || s2.empty()) continue;
+        LineSet want = s1, other = s2;
+        test::ProductSSPairByPair(host, want, other);
+        ProductSS(host, s1, s2);
+        ASSERT_EQ(s1, want) << "seed " << seed;
+        terms += s1.size();
+        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
+    }
+    EXPECT_GT(terms, static_cast<std::size_t>(TermSeeds * 2));
+}
+
 // A term of two long factors over eight divisions, overlapping on one, so
 // that multiplying them out takes the products by totals. Vals with the same
 // total do not beat one another, so every one added stays.
