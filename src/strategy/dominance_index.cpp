@@ -17,6 +17,27 @@ std::size_t Top(const Val& v) {
     return top;
 }
 
+// Some a[i] is above b[i], for i below n: the one question of a bound test,
+// without working out the other direction as DirectionBits does.
+bool AnyAbove(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i zero = _mm_setzero_si128();
+        // Whole blocks of 16, the last one overlapping its predecessor.
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > n) i = n - 16;
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(x, y), zero)) != 0xFFFF) return true;
+            if (i + 16 == n) return false;
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] > b[i]) return true;
+    return false;
+}
+
 } // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length) {}
@@ -158,10 +179,9 @@ void DominanceIndex::AddAll(const std::vector<const Val*>& vals, std::uint32_t t
 template <bool Complement>
 bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) const {
     if (Complement) // some entry may be at most v: the minimum is
-        return (detail::DirectionBits(bounds.min.data() + g * length_, v.data(), length_, 1) & 1) ==
-               0;
+        return !AnyAbove(bounds.min.data() + g * length_, v.data(), length_);
     // some entry may be at least v: the maximum is
-    return (detail::DirectionBits(v.data(), bounds.max.data() + g * length_, length_, 1) & 1) == 0;
+    return !AnyAbove(v.data(), bounds.max.data() + g * length_, length_);
 }
 
 // Finds the blocks with entries that every column of the query admits (with
@@ -352,7 +372,7 @@ void DominanceIndex::Compact() {
 bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {
     for (std::size_t id : ids_)
         if (id != DominanceIndex::None && index.Live(id) &&
-            (detail::DirectionBits(v.data(), index.ValAt(id).data(), v.size(), 1) & 1) == 0)
+            !AnyAbove(v.data(), index.ValAt(id).data(), v.size()))
             return true;
     const std::size_t by = index.FindAtLeast(v);
     if (by == DominanceIndex::None) return false;
