@@ -17,6 +17,27 @@ std::size_t Top(const Val& v) {
     return top;
 }
 
+// Some a[i] is above b[i], for i below n: the one question of a bound test,
+// without working out the other direction as DirectionBits does.
+bool AnyAbove(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+#if defined(__SSE2__)
+    if (n >= 16) {
+        const __m128i zero = _mm_setzero_si128();
+        // Whole blocks of 16, the last one overlapping its predecessor.
+        for (std::size_t i = 0;; i += 16) {
+            if (i + 16 > n) i = n - 16;
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
+            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(x, y), zero)) != 0xFFFF) return true;
+            if (i + 16 == n) return false;
+        }
+    }
+#endif
+    for (std::size_t i = 0; i < n; ++i)
+        if (a[i] > b[i]) return true;
+    return false;
+}
+
 } // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length) {}
@@ -158,10 +179,9 @@ void DominanceIndex::AddAll(const std::vector<const Val*>& vals, std::uint32_t t
 template <bool Complement>
 bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) const {
     if (Complement) // some entry may be at most v: the minimum is
-        return (detail::DirectionBits(bounds.min.data() + g * length_, v.data(), length_, 1) & 1) ==
-               0;
+        return !AnyAbove(bounds.min.data() + g * length_, v.data(), length_);
     // some entry may be at least v: the maximum is
-    return (detail::DirectionBits(v.data(), bounds.max.data() + g * length_, length_, 1) & 1) == 0;
+    return !AnyAbove(v.data(), bounds.max.data() + g * length_, length_);
 }
 
 // Finds the blocks with entries that every column of the query admits (with
@@ -177,8 +197,8 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
     // Missing first columns admit everything: the live bits themselves, or a
     // column of zeros when complemented.
     const std::uint64_t* pad = Complement ? zeros_.data() : live;
-    const std::size_t first = std::min<std::size_t>(q.count, 3);
-    const std::uint64_t* c[3] = {pad, pad, pad};
+    const std::size_t first = std::min(q.count, Selective);
+    const std::uint64_t* c[Selective] = {pad, pad, pad};
     for (std::size_t k = 0; k < first; ++k)
         c[k] = bits_.data() + q.offset[k] * capacity_;
     // The blocks of one group; false when hit asks to stop.
@@ -212,47 +232,49 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
     }
 }
 
-// The query for entries at least v (atLeast) or at most v: one column per
+// The query for entries at least v (AtLeast) or at most v: one column per
 // position, at least v[p] tricks or not at least v[p] + 1, where that rules
-// out some entry; the columns that rule out the most entries come first, so
-// that the words of a block are soon all zero. Entries have at most depth_
-// tricks anywhere: a higher demand rules out all of them.
-DominanceIndex::QueryWords DominanceIndex::Query(const Val& v, bool atLeast) const {
+// out some entry. The columns that rule out the most entries come first, so
+// that the words of a block are soon all zero: the few most selective ones
+// decide nearly every block, and the order of the others matters little.
+// Entries have at most depth_ tricks anywhere: a higher demand rules out all
+// of them.
+template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const Val& v) const {
     QueryWords q;
-    const std::size_t all = vals_.size();
-    // For each position, the column and how many entries it lets pass,
-    // bucketed by the bit width of that number.
-    constexpr std::size_t Buckets = 33;
-    std::size_t count[Buckets] = {};
-    std::uint16_t column[MaxDivisions];
-    std::uint8_t bucket[MaxDivisions];
+    const auto all = static_cast<std::uint32_t>(vals_.size());
+    if (AtLeast && Top(v) > depth_) {
+        q.none = true;
+        return q;
+    }
+    if (depth_ == 0) return q; // every entry is 0 everywhere: no column rules one out
+    // Written without branches: every position's column goes in, and the
+    // count only moves on past the columns that rule out some entry.
+    std::uint32_t pass[MaxDivisions]; // entries each column lets pass
     for (std::size_t p = 0; p < length_; ++p) {
         const std::size_t t = v[p];
-        std::size_t pass = all; // entries the column lets pass
-        if (atLeast) {
-            if (t > depth_) {
-                q.none = true;
-                return q;
-            }
-            if (t > 0) {
-                column[p] = static_cast<std::uint16_t>(p * depth_ + t - 1);
-                pass = counts_[column[p]];
-            }
-        } else if (t < depth_) {
-            column[p] = static_cast<std::uint16_t>(p * depth_ + t);
-            pass = all - counts_[column[p]];
+        std::size_t column;
+        std::uint32_t n;
+        if (AtLeast) {
+            column = p * depth_ + (t > 0 ? t - 1 : 0);
+            n = t > 0 ? counts_[column] : all;
+        } else {
+            column = p * depth_ + std::min(t, depth_ - 1);
+            n = t < depth_ ? all - counts_[column] : all;
         }
-        bucket[p] = pass == all ? Buckets : static_cast<std::uint8_t>(std::bit_width(pass));
-        if (pass != all) ++count[bucket[p]];
+        q.offset[q.count] = static_cast<std::uint16_t>(column);
+        pass[q.count] = n;
+        q.count += n != all ? 1 : 0;
     }
-    // Where the positions of each bucket start in the query.
-    std::size_t start[Buckets];
-    for (std::size_t k = 0; k < Buckets; ++k) {
-        start[k] = q.count;
-        q.count += count[k];
+    // The most selective columns to the front, one after the other; a column
+    // and its count as one number, so that the least is found without branches.
+    for (std::size_t k = 0; k < std::min(q.count, Selective); ++k) {
+        std::uint64_t least = std::uint64_t{pass[k]} << 16 | k;
+        for (std::size_t i = k + 1; i < q.count; ++i)
+            least = std::min(least, std::uint64_t{pass[i]} << 16 | i);
+        const std::size_t best = least & 0xFFFF;
+        std::swap(q.offset[k], q.offset[best]);
+        std::swap(pass[k], pass[best]);
     }
-    for (std::size_t p = 0; p < length_; ++p)
-        if (bucket[p] != Buckets) q.offset[start[bucket[p]]++] = column[p];
     return q;
 }
 
@@ -260,7 +282,7 @@ std::size_t DominanceIndex::FindAtLeast(const Val& v) const {
     if (live_ == 0) return None;
     // The latest entries are the likeliest to beat a new Val: look at them first.
     std::size_t found = None;
-    Scan<false, true>(v, Query(v, true), [&](std::size_t b, std::uint64_t acc) {
+    Scan<false, true>(v, Query<true>(v), [&](std::size_t b, std::uint64_t acc) {
         found = b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
         return true;
     });
@@ -273,7 +295,7 @@ bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& id
     if (live_ == 0) return true;
     bool below = false;
     // The blocks come lowest first: the first id found is the lowest.
-    Scan<false, false>(v, Query(v, true), [&](std::size_t b, std::uint64_t acc) {
+    Scan<false, false>(v, Query<true>(v), [&](std::size_t b, std::uint64_t acc) {
         if (ids.empty() && b * 64 + static_cast<std::size_t>(std::countr_zero(acc)) < limit) {
             below = true;
             return true;
@@ -288,7 +310,7 @@ bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& id
 void DominanceIndex::FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids) const {
     ids.clear();
     if (live_ == 0) return;
-    Scan<true, false>(v, Query(v, false), [&](std::size_t b, std::uint64_t acc) {
+    Scan<true, false>(v, Query<false>(v), [&](std::size_t b, std::uint64_t acc) {
         for (; acc != 0; acc &= acc - 1)
             ids.push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
         return false;
@@ -298,7 +320,7 @@ void DominanceIndex::FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids
 std::size_t DominanceIndex::RemoveAtMost(const Val& v, std::vector<std::uint32_t>* removed) {
     if (live_ == 0) return 0;
     std::size_t count = 0;
-    Scan<true, false>(v, Query(v, false), [&](std::size_t b, std::uint64_t acc) {
+    Scan<true, false>(v, Query<false>(v), [&](std::size_t b, std::uint64_t acc) {
         liveBits_[b] &= ~acc;
         count += static_cast<std::size_t>(std::popcount(acc));
         if (removed != nullptr)
@@ -350,7 +372,7 @@ void DominanceIndex::Compact() {
 bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {
     for (std::size_t id : ids_)
         if (id != DominanceIndex::None && index.Live(id) &&
-            (detail::DirectionBits(v.data(), index.ValAt(id).data(), v.size(), 1) & 1) == 0)
+            !AnyAbove(v.data(), index.ValAt(id).data(), v.size()))
             return true;
     const std::size_t by = index.FindAtLeast(v);
     if (by == DominanceIndex::None) return false;

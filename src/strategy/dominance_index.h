@@ -83,7 +83,9 @@ class DominanceIndex {
         std::vector<std::uint8_t> max; // length_ bytes per group
         std::vector<std::uint8_t> min;
     };
-    QueryWords Query(const Val& v, bool atLeast) const;
+    // How many of the most selective columns come first, in that order.
+    static constexpr std::size_t Selective = 3;
+    template <bool AtLeast> QueryWords Query(const Val& v) const;
     template <bool Complement, bool Backward, class Hit>
     void Scan(const Val& v, const QueryWords& q, Hit hit) const;
     // Whether group g may hold an entry at least v (Complement: at most v).

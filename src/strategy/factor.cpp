@@ -85,18 +85,6 @@ class BoundTest {
     Val upper_[2];                // one for each part
 };
 
-// The Vals of a factor spread over the merged set, one after the other.
-std::vector<std::uint8_t> SpreadAll(const Factor& f, const Dom& to) {
-    std::vector<std::uint8_t> flat;
-    flat.reserve(f.EvalList.size() * to.size());
-    Val s;
-    for (const Val& v : f.EvalList) {
-        Spread(v, f.Dom, to, s);
-        flat.insert(flat.end(), s.begin(), s.end());
-    }
-    return flat;
-}
-
 // Beyond this many pairs a product takes the plain way.
 constexpr std::size_t MaxPairsByIndexes = std::size_t{1} << 22;
 
@@ -110,6 +98,20 @@ std::vector<std::size_t> PositionsIn(const Dom& from, const Dom& to) {
         at[i] = j;
     }
     return at;
+}
+
+// The Vals of a factor spread over the merged set (a superset of its
+// divisions, as Spread does it), one after the other.
+std::vector<std::uint8_t> SpreadAll(const Factor& f, const Dom& to) {
+    const std::vector<std::size_t> at = PositionsIn(f.Dom, to);
+    std::vector<std::uint8_t> flat(f.EvalList.size() * to.size(), 0xFF);
+    std::uint8_t* out = flat.data();
+    for (const Val& v : f.EvalList) {
+        for (std::size_t i = 0; i < at.size(); ++i)
+            out[at[i]] = v[i];
+        out += to.size();
+    }
+    return flat;
 }
 
 // One factor of a product by indexes: which of its Vals are at least a
@@ -271,10 +273,9 @@ bool ProductByIndexes(Host& host, const Factor& f1, const Factor& f2, Factor& r,
         for (std::size_t k = 0; k < n; ++k) {
             if (gone[k]) continue;
             const std::uint64_t nr = from + k;
-            Val v = Val::withLength(len);
+            Val& v = storage.emplace_back(Val::withLength(len));
             detail::MinBytes(v.data(), flat1.data() + nr / n2 * len, flat2.data() + nr % n2 * len,
                              len);
-            storage.push_back(std::move(v));
         }
     }
     r.EvalList = EvalList::FromBackToFront(std::move(storage));
