@@ -112,6 +112,39 @@ void CheckChances(Analysis& a, bool thinnedOut) {
         EXPECT_EQ(listedBest[k], r.Best()[k]) << "goal " << k;
 }
 
+// The record of the play in real cards agrees with the play state, which works
+// by class; with few defenders' cards, the layouts the record still allows are
+// exactly those of the divisions still possible.
+void CheckRecord(Analysis& a) {
+    const Engine& e = a.GetEngine();
+    PlayThrough& pt = a.GetPlay();
+    const std::string& ps = pt.GetPlayString();
+    const int cards = int(ps.size() - ps.size() / 5);
+    ASSERT_EQ(cards, e.play.CardIndex - 1) << ps;
+    EXPECT_EQ(pt.CompletedTricks(), cards / 4);
+    EXPECT_EQ(pt.NSTricksWon(), e.NSTricks()) << ps;
+    EXPECT_EQ(pt.CurrentSeat(), e.play.Seat);
+    EXPECT_EQ(pt.NorthUnplayed().size(), e.CardsLeft(hand::North));
+    EXPECT_EQ(pt.SouthUnplayed().size(), e.CardsLeft(hand::South));
+    const std::string ew = e.GetEWCards().str();
+    if (ew.size() > 6) return;
+    Dom possible;
+    PossibleDivs(e, possible);
+    std::vector<bool> hasLayout(e.NumDivs(), false);
+    for (unsigned m = 0; m < (1u << ew.size()); ++m) {
+        std::string w, x;
+        for (unsigned i = 0; i < ew.size(); ++i)
+            ((m >> i) & 1 ? w : x).push_back(ew[i]);
+        if (!pt.IsDivisionPossible(w, x)) continue;
+        const std::uint8_t d = e.DivNrOfCards(w);
+        EXPECT_NE(std::find(possible.begin(), possible.end(), d), possible.end())
+            << ps << " West " << w;
+        hasLayout[d] = true;
+    }
+    for (std::uint8_t d : possible)
+        EXPECT_TRUE(hasLayout[d]) << ps << " division " << int(d);
+}
+
 // Plays line i through with random defenders' cards, taking cards back now and
 // then; at the end declarer has at least the tricks the line promises in every
 // division still possible. Returns the cards played.
@@ -128,6 +161,7 @@ int PlayThroughLine(Analysis& a, int i, std::mt19937& rng) {
                 pt.TakeBackCard();
             continue;
         }
+        CheckRecord(a);
         const std::string playable = pt.PlayableCards();
         const std::string choice = dyn.DeclarerTurn() ? pt.LineCards() : playable;
         EXPECT_EQ(choice.empty(), playable.empty())
