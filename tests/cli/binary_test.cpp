@@ -7,35 +7,17 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
-#include <unistd.h>
 
 namespace nvx::test {
 namespace {
 
 using Json = nlohmann::json;
 
-std::vector<Json> JsonLines(const std::string& out) {
-    std::vector<Json> objects;
-    std::istringstream s(out);
-    std::string line;
-    while (std::getline(s, line)) {
-        objects.push_back(Json::parse(line, nullptr, false));
-        EXPECT_FALSE(objects.back().is_discarded()) << line;
-    }
-    return objects;
-}
-
 TEST(CliBinary, BatchFromAFile) {
-    char name[] = "/tmp/norvadex_batch_XXXXXX";
-    const int fd = mkstemp(name);
-    ASSERT_GE(fd, 0);
-    const std::string content = "AKQ 32\r\nAJ 32 --vacant 6,7\r\n";
-    ASSERT_EQ(write(fd, content.data(), content.size()), static_cast<ssize_t>(content.size()));
-    close(fd);
+    const std::string name = TempFile("AKQ 32\r\nAJ 32 --vacant 6,7\r\n");
+    ASSERT_FALSE(name.empty());
     const ProgramRun r = RunProgram({"--batch", name});
-    std::remove(name);
+    std::remove(name.c_str());
     ASSERT_EQ(r.status, 0) << r.err;
     const std::vector<Json> out = JsonLines(r.out);
     ASSERT_EQ(out.size(), 2u);

@@ -16,8 +16,6 @@ extern char** environ;
 
 namespace nvx::test {
 
-namespace {
-
 std::string TempFile(const std::string& content) {
     char name[] = "/tmp/norvadex_cli_test_XXXXXX";
     const int fd = mkstemp(name);
@@ -29,6 +27,8 @@ std::string TempFile(const std::string& content) {
     close(fd);
     return name;
 }
+
+namespace {
 
 std::string Slurp(const std::string& path) {
     std::ifstream f(path, std::ios::binary);
@@ -119,6 +119,16 @@ std::string ReadAndClose(std::FILE* f) {
         text.append(buf, n);
     std::fclose(f);
     return text;
+}
+
+std::vector<nlohmann::json> JsonLines(const std::string& out) {
+    std::vector<nlohmann::json> objects;
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        objects.push_back(nlohmann::json::parse(line, nullptr, false));
+        EXPECT_FALSE(objects.back().is_discarded()) << line;
+    }
+    return objects;
 }
 
 } // namespace nvx::test

@@ -1,6 +1,8 @@
 // Runs norvadex-cli as a child process and collects what it printed.
 #pragma once
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <cstdio>
 #include <optional>
@@ -26,7 +28,13 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
                       std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt,
                       StdoutTo stdoutTo = StdoutTo::File);
 
+// A new temporary file holding content; its name ("" if it cannot be made).
+std::string TempFile(const std::string& content);
+
 // Everything written to f (a temporary file), from its start; f is closed.
 std::string ReadAndClose(std::FILE* f);
+
+// The JSON objects of the tool's output, one a line; a line that is no JSON fails the test.
+std::vector<nlohmann::json> JsonLines(const std::string& out);
 
 } // namespace nvx::test

@@ -53,16 +53,6 @@ CliRun RunTool(const std::vector<std::string>& args, const std::string& input = 
     return r;
 }
 
-std::vector<nlohmann::json> Objects(const std::string& out) {
-    std::vector<nlohmann::json> objects;
-    std::istringstream lines(out);
-    for (std::string line; std::getline(lines, line);) {
-        objects.push_back(nlohmann::json::parse(line, nullptr, false));
-        EXPECT_FALSE(objects.back().is_discarded()) << line;
-    }
-    return objects;
-}
-
 TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"AQ", "32", "--json"},
                                                  {"AQ", "32"},
@@ -93,7 +83,7 @@ TEST(CliApp, OddBatchLines) {
     const CliRun r = RunTool({"--batch", "-", "--jobs", "2"}, input);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "");
-    const std::vector<nlohmann::json> objects = Objects(r.out);
+    const std::vector<nlohmann::json> objects = test::JsonLines(r.out);
     ASSERT_EQ(objects.size(), 3u) << r.out; // blank lines give none
     EXPECT_EQ(objects[0]["input"], longLine.substr(0, MaxBatchLineLength));
     EXPECT_EQ(objects[0]["error"], "line too long (more than 4096 characters)");
@@ -132,7 +122,7 @@ TEST(CliApp, BatchAnswersEachLineBeforeTheInputEnds) {
     std::fclose(err);
     EXPECT_TRUE(answered);
     EXPECT_EQ(status, ExitOk);
-    ASSERT_EQ(Objects(printed).size(), 1u);
+    ASSERT_EQ(test::JsonLines(printed).size(), 1u);
 }
 
 } // namespace

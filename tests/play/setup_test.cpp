@@ -31,22 +31,5 @@ TEST(SetUpTest, Edges) {
     EXPECT_TRUE(host.errors.empty());
 }
 
-TEST(SetUpTest, SecondSetUpReplacesEverything) {
-    RecordingHost host;
-    Engine used(host), fresh(host);
-    used.SetUpCombination("AJ9753", "K2", 1, "", 3, 4);
-    used.Play(R('2'));
-    used.combo.PlayString = "K2;";
-    used.SetUpCombination("Q8", "A64", 2, "8", 1, 0);
-    fresh.SetUpCombination("Q8", "A64", 2, "8", 1, 0);
-    EXPECT_EQ(used.classes, fresh.classes);
-    EXPECT_EQ(used.play, fresh.play);
-    EXPECT_EQ(used.divs, fresh.divs);
-    EXPECT_EQ(used.probs, fresh.probs);
-    EXPECT_EQ(used.combo.ClassMap, fresh.combo.ClassMap);
-    EXPECT_TRUE(used.combo.PlayString.empty());
-    EXPECT_TRUE(host.errors.empty());
-}
-
 } // namespace
 } // namespace nvx

@@ -1,9 +1,12 @@
 // Work on worker threads: a stop request of the host reaches the workers and
 // an exception on a worker reaches the caller. And the first cards searched on
 // workers: the sets and the reports (once each, in the same order) of the
-// serial search, the host called on its own thread only, and an interrupt that
+// serial search, reports as the search without the table of trick starts
+// gives them, the host called on its own thread only, and an interrupt that
 // leaves the state as it was.
 #include "play/dynamic_eval.h"
+#include "play/solver.h"
+#include "play/trick_table.h"
 #include "play/workers.h"
 #include "results/analysis.h"
 #include "support/recording_host.h"
@@ -137,21 +140,32 @@ TEST(FirstCardsOnWorkersTest, SetsAreThoseOfTheSerialSearch) {
     }
 }
 
-TEST(FirstCardsOnWorkersTest, ReportsOfTheWorkersComeAsFromTheSerialSearch) {
-    // The ace's digit of the division numbers weighs nothing: the strategy
-    // algebra reports clashes of division sets all through the search.
+TEST(FirstCardsOnWorkersTest, ReportsComeAsFromTheSerialSearchWithoutTable) {
+    // The ace's digit of the division numbers weighs nothing: divisions that
+    // differ in the ace get one number, and the strategy algebra reports the
+    // clashes wherever sets over them meet, deep in the tree too. The table of
+    // trick starts and the workers report them as the plain search does.
     OwnThreadHost host;
     Engine e(host);
     e.SetUpCombination("KJ5", "Q432", 9, "", 0, 0);
+    ASSERT_EQ(e.classes.Owner[13], hand::Defenders);
     e.divs.DivWeight[13] = 0;
     host.clear();
-    const std::vector<LineSet> serial = FirstCardSets(e, 1);
+    const LineSet plain = Solve(e, nullptr);
     const std::vector<std::uint16_t> reports = host.errorCodes();
     ASSERT_FALSE(reports.empty());
     host.clear();
-    const std::vector<LineSet> threaded = FirstCardSets(e, 2);
-    EXPECT_TRUE(threaded == serial);
+    TrickStartTable table;
+    EXPECT_TRUE(Solve(e, &table) == plain);
     EXPECT_EQ(host.errorCodes(), reports);
+    EXPECT_GT(table.GetStats().hits, 0u);
+    host.clear();
+    const std::vector<LineSet> serial = FirstCardSets(e, 1);
+    const std::vector<std::uint16_t> firstCards = host.errorCodes();
+    ASSERT_FALSE(firstCards.empty());
+    host.clear();
+    EXPECT_TRUE(FirstCardSets(e, 2) == serial);
+    EXPECT_EQ(host.errorCodes(), firstCards);
     EXPECT_EQ(host.foreignCalls, 0);
 }
 

@@ -1,6 +1,6 @@
-// The thinning out of too many lines, a stop request, and a second analysis
-// on the same object; the random sets of property_test and the golden results
-// check the lines otherwise.
+// The thinning out of too many lines and a stop request; the random sets of
+// property_test and the golden results (which keep payoff-best lines through
+// the thinning) check the lines otherwise.
 #include "lines_helper.h"
 
 #include <gtest/gtest.h>
@@ -79,78 +79,38 @@ std::vector<Val> Stairs(std::initializer_list<int> extra, std::vector<Val> other
     return vals;
 }
 
-const std::vector<Val> CoveredPayoffBestVals = Stairs(
-    {25, 19, 17, 15, 13, 11, 9, 7, 5, 3, 1},
-    {{5, 3, 8, 10, 10, 3, 2, 11, 3, 6, 4, 0, 5, 6, 2, 2, 4, 1, 5, 4, 13, 9, 9, 0, 9, 10, 11},
-     {5, 1, 4, 5, 13, 4, 7, 11, 5, 2, 7, 7, 11, 2, 0, 4, 0, 11, 5, 13, 6, 0, 8, 12, 6, 5, 6}});
-
-TEST(ChooseRepresentatives, KeepsPayoffBestLinesThatAreCovered) {
-    Analysis an;
-    an.Run(CoveredPayoffBestVals, std::vector<std::int32_t>(27, 1));
-    ASSERT_EQ(an.Warnings().size(), 1u);
-    EXPECT_TRUE(an.host.errors.empty());
-    ASSERT_EQ(an.lines.LineCount(), 12);
-    // The first line is beaten on average and is optimal for every trick goal
-    // that these payoff-best lines are optimal for; they stay all the same.
-    const ProbLine& first = *an.lines.ProbList()[0];
-    EXPECT_EQ(first.Val, CoveredPayoffBestVals[12]);
-    EXPECT_NE(first.WorstOpp, nullptr);
-    for (int i : {2, 8, 10}) {
-        const ProbLine* s = an.Find(CoveredPayoffBestVals[i]);
-        ASSERT_NE(s, nullptr) << i;
-        EXPECT_EQ(s->WorstOpp, nullptr);
-        EXPECT_EQ(CmpCoversBest(first, *s, an.lines.Best()), '>');
+// Thinned out with equal weights, a payoff-best line stays against a line that
+// covers it (vals[12] covers 2, 8 and 10 for every trick goal they are best
+// for) and against a line with better chances for every goal that it beats on
+// average (vals[8] against vals[12]).
+TEST(ChooseRepresentatives, KeepPayoffBestLines) {
+    const std::vector<Val> covered = Stairs(
+        {25, 19, 17, 15, 13, 11, 9, 7, 5, 3, 1},
+        {{5, 3, 8, 10, 10, 3, 2, 11, 3, 6, 4, 0, 5, 6, 2, 2, 4, 1, 5, 4, 13, 9, 9, 0, 9, 10, 11},
+         {5, 1, 4, 5, 13, 4, 7, 11, 5, 2, 7, 7, 11, 2, 0, 4, 0, 11, 5, 13, 6, 0, 8, 12, 6, 5, 6}});
+    const std::vector<Val> beaten = Stairs(
+        {9, 11, 17, 23, 5, 25, 21, 1, 3, 7, 13, 19},
+        {{6, 1, 0, 6, 1, 10, 8, 0, 4, 2, 12, 8, 6, 7, 0, 7, 12, 2, 8, 3, 13, 12, 9, 9, 5, 4, 4}});
+    const std::vector<std::int32_t> w(27, 1);
+    ASSERT_EQ(CmpAllKStrict(NewProbLine(beaten[8], w), NewProbLine(beaten[12], w)), '>');
+    test::RecordingHost host;
+    ASSERT_LT(Payoff(host, PayoffTable(), beaten[8], beaten[12], w), 0);
+    const struct {
+        const std::vector<Val>& vals;
+        std::vector<std::size_t> kept;
+    } cases[] = {{covered, {2, 8, 10}}, {beaten, {12}}};
+    for (const auto& c : cases) {
+        Analysis an;
+        an.Run(c.vals, w);
+        ASSERT_EQ(an.Warnings().size(), 1u);
+        EXPECT_TRUE(an.host.errors.empty());
+        EXPECT_EQ(an.lines.LineCount(), 12);
+        for (std::size_t i : c.kept) {
+            const ProbLine* s = an.Find(c.vals[i]);
+            ASSERT_NE(s, nullptr) << i;
+            EXPECT_EQ(s->WorstOpp, nullptr) << i;
+        }
     }
-}
-
-const std::vector<Val> EqualWeightsVals = Stairs(
-    {5, 3, 11, 23, 1, 25, 7, 9},
-    {{2, 6, 11, 11, 4, 0, 11, 11, 7, 1, 1, 2, 8, 10, 11, 0, 1, 1, 7, 8, 6, 5, 7, 1, 5, 8, 10},
-     {5, 3, 4, 2, 5, 8, 6, 6, 13, 4, 8, 4, 2, 5, 9, 0, 4, 13, 9, 8, 10, 0, 6, 3, 7, 13, 3},
-     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 3, 7, 7, 6, 6, 5, 5, 4, 4, 8, 3, 2, 2, 2, 1, 0, 0},
-     {13, 8, 12, 11, 11, 10, 10, 9, 9, 8, 12, 8, 7, 6, 6, 5, 5, 4, 4, 3, 3, 2, 2, 1, 1, 0, 0},
-     {13, 12, 12, 11, 11, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 0, 4, 3, 3, 3, 2, 1, 1, 4, 0},
-     {13, 12, 12, 11, 2, 10, 10, 9, 9, 8, 8, 7, 7, 6, 6, 5, 5, 4, 4, 4, 3, 11, 2, 1, 1, 0, 0}});
-
-// Too many lines for the window, with equal weights: the representatives number
-// count and include line kept, payoff-best.
-void ExpectRepresentativesKeepPayoffBest(Analysis& an, const std::vector<Val>& vals, int count,
-                                         std::size_t kept) {
-    an.Run(vals, std::vector<std::int32_t>(27, 1));
-    ASSERT_EQ(an.Warnings().size(), 1u);
-    EXPECT_TRUE(an.host.errors.empty());
-    EXPECT_EQ(an.lines.LineCount(), count);
-    const ProbLine* k = an.Find(vals[kept]);
-    ASSERT_NE(k, nullptr);
-    EXPECT_EQ(k->WorstOpp, nullptr);
-}
-
-TEST(ChooseRepresentatives, OfTwoEqualLinesKeepsTheOneThatBecamePayoffBest) {
-    // Lines 2 and 11 take the same tricks in a different order, so they have the
-    // same weights; line 2 is beaten only by lines dropped in the first pass.
-    const std::vector<std::int32_t> w(27, 1);
-    ASSERT_EQ(NewProbLine(EqualWeightsVals[2], w).GoalWeight,
-              NewProbLine(EqualWeightsVals[11], w).GoalWeight);
-    Analysis an;
-    ExpectRepresentativesKeepPayoffBest(an, EqualWeightsVals, 11, 2);
-    EXPECT_EQ(an.Find(EqualWeightsVals[11]), nullptr);
-}
-
-const std::vector<Val> BeatenDominatorVals = Stairs(
-    {9, 11, 17, 23, 5, 25, 21, 1, 3, 7, 13, 19},
-    {{6, 1, 0, 6, 1, 10, 8, 0, 4, 2, 12, 8, 6, 7, 0, 7, 12, 2, 8, 3, 13, 12, 9, 9, 5, 4, 4}});
-
-TEST(ChooseRepresentatives, KeepsPayoffBestLineAgainstABeatenLineWithBetterChances) {
-    // Line 8 is at least as likely as line 12 to make every goal, but line 12
-    // beats it on average: line 12 stays.
-    const std::vector<std::int32_t> w(27, 1);
-    const ProbLine s8 = NewProbLine(BeatenDominatorVals[8], w);
-    const ProbLine s12 = NewProbLine(BeatenDominatorVals[12], w);
-    ASSERT_EQ(CmpAllKStrict(s8, s12), '>');
-    Analysis an;
-    ExpectRepresentativesKeepPayoffBest(an, BeatenDominatorVals, 12, 12);
-    EXPECT_LT(Payoff(an.host, PayoffTable(), BeatenDominatorVals[8], BeatenDominatorVals[12], w),
-              0);
 }
 
 TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {

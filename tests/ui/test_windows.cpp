@@ -252,14 +252,8 @@ void TestWindows::progressWindow() {
 
 void TestWindows::messageBoxesAndHost() {
     MessageBoxRecorder boxes;
-    // The seam answers from its queue, then with the first button.
-    boxes.Answer(BoxAnswer::Cancel);
-    QVERIFY(!MessageBoxes::WarningOkCancel(nullptr, "a"));
-    QVERIFY(MessageBoxes::AskYesNo(nullptr, QString(), "b"));
     QCOMPARE(MessageBoxes::DisplayText("a\r\nb\rc"), QString("a\nb\nc"));
-
     // The engine's messages through the host, with the program's title.
-    boxes.Clear();
     QtHost host;
     host.ShowMessage(MessageKind::Warning, "w");
     QCOMPARE(boxes.Shown()[0].icon, BoxIcon::Warning);
@@ -267,14 +261,6 @@ void TestWindows::messageBoxesAndHost() {
     // A page that cannot be opened: the user is asked to open it.
     OpenWebPage(host, "file:///nonexistent-norvadex-folder/help/combo.htm");
     QVERIFY(boxes.Texts().last().contains("file:///nonexistent-norvadex-folder/help/combo.htm"));
-
-    // The stop request follows the progress window.
-    ProgressWindow progress;
-    host.SetProgressWindow(&progress);
-    progress.SetState(CalcState::Calculating);
-    QVERIFY(!host.StopRequested());
-    progress.SetState(CalcState::Stopping);
-    QVERIFY(host.StopRequested());
     // Every page the program's Help commands and buttons open is there.
     for (const char* page : {"/", "/help/mainhelp.htm", "/contributions.htm", "/help/combo.htm",
                              "/help/contract.htm", "/help/tricksneeded.htm"}) {
