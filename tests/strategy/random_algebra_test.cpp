@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <functional>
 
 namespace nvx {
@@ -34,6 +33,12 @@ void ExpectSetInvariants(RecordingHost& host, const LineSet& s, const Dom& d) {
         CheckTerm(host, t);
         first = false;
     }
+}
+
+// t times the term of the one factor f.
+void Times(RecordingHost& host, Term& t, Factor f) {
+    Term q = MakeTerm(host, f);
+    t = ProductOfTerms(host, t, q);
 }
 
 struct Built {
@@ -123,7 +128,6 @@ class TreeBuilder {
             const Factor f = LineSetToFactor(host_, copy);
             EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d)) << "depth " << depth;
             EXPECT_EQ(f, test::LineSetToFactorTermByTerm(host_, again)) << "depth " << depth;
-            ++checkedNodes;
             multiTermNodes += b.set.size() > 1;
             multiTermProducts += kind == Product && b.set.size() > 1;
         }
@@ -131,7 +135,7 @@ class TreeBuilder {
         return b;
     }
 
-    int checkedNodes = 0, multiTermNodes = 0, multiTermProducts = 0;
+    int multiTermNodes = 0, multiTermProducts = 0;
     // Strictly alternating levels: products on even depths, unions on odd.
     bool strict = false;
 
@@ -153,7 +157,7 @@ class TreeBuilder {
 
 TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     RecordingHost host;
-    int cases = 0, nodes = 0, multiTermNodes = 0, multiTermProducts = 0, maxVals = 0;
+    int multiTermNodes = 0, multiTermProducts = 0, maxVals = 0;
     for (std::uint32_t seed = 1; seed <= Trees; ++seed) {
         Rng rng(seed);
         TreeBuilder builder(host, rng, 1 + rng.below(3));
@@ -173,19 +177,14 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
             << "seed " << seed << " expected " << test::ToText(b.ref);
         EXPECT_EQ(SortedVals(f).size(), CountVals(f)) << "seed " << seed;
         maxVals = std::max(maxVals, static_cast<int>(CountVals(f)));
-        nodes += builder.checkedNodes;
         multiTermNodes += builder.multiTermNodes;
         multiTermProducts += builder.multiTermProducts;
-        ++cases;
         if (::testing::Test::HasFailure() || !host.errors.empty()) {
             ADD_FAILURE() << "seed " << seed << " fails"
                           << (host.errors.empty() ? "" : " with an internal error");
             break;
         }
     }
-    EXPECT_EQ(cases, static_cast<int>(Trees));
-    std::printf("sets checked %d, of several terms %d (products %d), largest front %d\n", nodes,
-                multiTermNodes, multiTermProducts, maxVals);
     // The cases must reach sets of several terms and sizeable Pareto fronts.
     EXPECT_GT(multiTermNodes, static_cast<int>(Trees / 5));
     EXPECT_GT(multiTermProducts, static_cast<int>(Trees / 50));
@@ -206,9 +205,7 @@ Term RandomProductTerm(RecordingHost& host, Rng& rng, const Dom& d) {
         Factor f = test::RandomFactor(host, rng, p, 5, 3);
         for (int tries = 0; tries < 20 && CountVals(f) < 2; ++tries)
             f = test::RandomFactor(host, rng, p, 5, 3);
-        Term part = MakeTerm(host, f);
-        Term q = ProductOfTerms(host, t, part);
-        t = std::move(q);
+        Times(host, t, std::move(f));
     }
     return t;
 }
@@ -247,51 +244,6 @@ std::vector<Term> TermPool(RecordingHost& host, std::uint32_t seed, Dom& d) {
     }
     return pool;
 }
-
-TEST(RandomAlgebraTest, TermSubsumedMatchesDirectDomination) {
-    RecordingHost host;
-    int pairs = 0, subsumed = 0, productsTrue = 0, productsFalse = 0;
-    for (std::uint32_t seed = 1; seed <= TermSeeds; ++seed) {
-        Dom d;
-        const std::vector<Term> pool = TermPool(host, seed, d);
-        std::vector<RefSet> expanded;
-        for (const Term& t : pool)
-            expanded.push_back(BruteExpand(t));
-        for (std::size_t i = 0; i < pool.size(); ++i)
-            for (std::size_t j = 0; j < pool.size(); ++j) {
-                const Term a = pool[i], b = pool[j];
-                const bool got = TermSubsumed(host, a, b);
-                const bool want = test::RefSubsumed(expanded[i], expanded[j]);
-                ASSERT_EQ(got, want) << "seed " << seed << " terms " << i << ", " << j << "\n"
-                                     << test::ToText(expanded[i]) << "\n"
-                                     << test::ToText(expanded[j]);
-                EXPECT_EQ(a, pool[i]); // arguments untouched
-                EXPECT_EQ(b, pool[j]);
-                ++pairs;
-                subsumed += got;
-                // Distinct terms that are both real products: the hard cases.
-                if (i != j && IsRealProduct(pool[i].Factors) && IsRealProduct(pool[j].Factors))
-                    ++(got ? productsTrue : productsFalse);
-            }
-        // A term without strategies is subsumed by every term and subsumes none.
-        const Term nothing{ConstEvalOver(d, 0), {InitFactor(Dom{d[0]})}};
-        for (const Term& t : pool) {
-            EXPECT_TRUE(TermSubsumed(host, t, t));
-            EXPECT_TRUE(TermSubsumed(host, nothing, t));
-            EXPECT_FALSE(TermSubsumed(host, t, nothing));
-        }
-        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
-    }
-    // Both answers must be well represented.
-    EXPECT_GT(pairs, static_cast<int>(TermSeeds * 150));
-    EXPECT_GT(subsumed, pairs / 10);
-    EXPECT_LT(subsumed, pairs - pairs / 10);
-    EXPECT_GT(productsTrue, static_cast<int>(TermSeeds * 8));
-    EXPECT_GT(productsFalse, static_cast<int>(TermSeeds * 8));
-    std::printf("pairs %d, subsumed %d, real products %d / %d\n", pairs, subsumed, productsTrue,
-                productsFalse);
-}
-
 // A product of many small overlapping factors over d, as the search builds
 // them, with values up to maxTricks; now and then one factor of many Vals.
 Term RandomLargeTerm(RecordingHost& host, Rng& rng, const Dom& d, unsigned maxTricks) {
@@ -301,10 +253,7 @@ Term RandomLargeTerm(RecordingHost& host, Rng& rng, const Dom& d, unsigned maxTr
         const Dom part = test::RandomSubset(rng, d, 10 + rng.below(30));
         const bool many = rng.chance(5) && part.size() >= 6;
         Factor f = test::RandomFactor(host, rng, part, many ? 150 : 6, maxTricks);
-        if (CountVals(f) < 2) continue;
-        Term q = MakeTerm(host, f);
-        Term p = ProductOfTerms(host, t, q);
-        t = std::move(p);
+        if (CountVals(f) >= 2) Times(host, t, std::move(f));
     }
     return t;
 }
@@ -320,55 +269,11 @@ Term LesserTerm(RecordingHost& host, Rng& rng, const Term& t, const Dom& d, unsi
             PopVal(host, f.EvalList);
     } else {
         // Times one more factor: every strategy lowered somewhere or not at all.
-        Factor f = test::RandomFactor(host, rng, test::RandomSubset(rng, d, 20), 4, maxTricks);
-        Term q = MakeTerm(host, f);
-        Term p = ProductOfTerms(host, r, q);
-        r = std::move(p);
+        Times(host, r, test::RandomFactor(host, rng, test::RandomSubset(rng, d, 20), 4, maxTricks));
     }
     NormalizeTerm(host, r);
     RegroupFactors(host, r);
     return r;
-}
-
-// Terms far larger than brute force can expand, against the subsumption test
-// as first written: over many divisions, with values past a byte's low
-// nibble now and then and factors of hundreds of Vals.
-TEST(RandomAlgebraTest, TermSubsumedAsWalkingOnLargeTerms) {
-    RecordingHost host;
-    int pairs = 0, deepTrue = 0, deepFalse = 0, largeValues = 0, longFactors = 0;
-    for (std::uint32_t seed = 1; seed <= TermSeeds / 2; ++seed) {
-        Rng rng(seed * 13 + 5);
-        Dom d;
-        do
-            d = test::RandomDom(rng, 60, 32);
-        while (d.size() < 12);
-        const unsigned maxTricks = seed % 8 == 0 ? 19 : 1 + rng.below(seed % 3 == 0 ? 4 : 2);
-        std::vector<Term> pool;
-        for (int i = 0; i < 5; ++i)
-            pool.push_back(RandomLargeTerm(host, rng, d, maxTricks));
-        for (int i = 0; i < 10; ++i)
-            pool.push_back(LesserTerm(
-                host, rng, pool[rng.below(static_cast<unsigned>(pool.size()))], d, maxTricks));
-        for (const Term& t : pool)
-            for (const Factor& f : t.Factors)
-                longFactors += CountVals(f) > 64;
-        largeValues += maxTricks >= 16;
-        for (const Term& a : pool)
-            for (const Term& b : pool) {
-                const bool want = test::TermSubsumedByWalking(host, a, b);
-                ASSERT_EQ(TermSubsumed(host, a, b), want) << "seed " << seed;
-                ++pairs;
-                if (ValAllLE(host, a.MaxEval.Val, b.MaxEval.Val) && IsRealProduct(b.Factors))
-                    ++(want ? deepTrue : deepFalse);
-            }
-        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
-    }
-    std::printf("pairs %d, past the best values: subsumed %d, not %d; long factors %d\n", pairs,
-                deepTrue, deepFalse, longFactors);
-    EXPECT_GT(deepTrue, static_cast<int>(TermSeeds * 5));
-    EXPECT_GT(deepFalse, static_cast<int>(TermSeeds * 5));
-    EXPECT_GT(largeValues, 0);
-    EXPECT_GT(longFactors, 0);
 }
 
 // A set of terms over d that share some factors, as the sets the search
@@ -380,58 +285,12 @@ LineSet SetSharingFactors(RecordingHost& host, Rng& rng, const Dom& d,
     for (int k = 0; k < 6; ++k) {
         Term t = TermOfEval(ConstEvalOver(d, 3));
         for (unsigned i : {rng.below(static_cast<unsigned>(shared.size())),
-                           rng.below(static_cast<unsigned>(shared.size()))}) {
-            Factor f = shared[i];
-            Term q = MakeTerm(host, f);
-            Term p = ProductOfTerms(host, t, q);
-            t = std::move(p);
-        }
-        Factor own = test::RandomFactor(host, rng, test::RandomSubset(rng, d, 30), 4, 3);
-        Term q = MakeTerm(host, own);
-        Term p = ProductOfTerms(host, t, q);
-        if (!IsRealProduct(p.Factors)) continue;
-        s.push_back(std::move(p));
+                           rng.below(static_cast<unsigned>(shared.size()))})
+            Times(host, t, shared[i]);
+        Times(host, t, test::RandomFactor(host, rng, test::RandomSubset(rng, d, 30), 4, 3));
+        if (IsRealProduct(t.Factors)) s.push_back(std::move(t));
     }
     return s;
-}
-
-// Products of sets whose terms share factors, so that the same pairs of
-// factors are multiplied again for many pairs of terms: the same sets as
-// uniting every product term by term.
-TEST(RandomAlgebraTest, ProductsOfTermsSharingFactorsAsPairByPair) {
-    RecordingHost host;
-    std::size_t terms = 0;
-    for (std::uint32_t seed = 1; seed <= TermSeeds / 2; ++seed) {
-        Rng rng(seed * 31 + 7);
-        Dom d1, d2;
-        for (std::uint8_t x = 0; x < 24; ++x) {
-            if (x < 16) d1.push_back(x);
-            if (x >= 10) d2.push_back(x);
-        }
-        std::vector<Factor> shared1, shared2;
-        for (int i = 0; i < 4; ++i) {
-            Dom only1, only2;
-            for (std::uint8_t x = 0; x < 24; ++x)
-                if (rng.chance(35)) (x < 10 ? only1 : only2).push_back(x);
-            if (only1.size() < 2 || only2.size() < 2) continue;
-            const auto keep = [&](Factor f, std::vector<Factor>& to) {
-                if (CountVals(f) >= 2) to.push_back(std::move(f));
-            };
-            keep(test::RandomFactor(host, rng, only1, 4, 3), shared1);
-            keep(test::RandomFactor(host, rng, only2, 4, 3), shared2);
-        }
-        if (shared1.empty() || shared2.empty()) continue;
-        LineSet s1 = SetSharingFactors(host, rng, d1, shared1);
-        LineSet s2 = SetSharingFactors(host, rng, d2, shared2);
-        if (s1.empty() || s2.empty()) continue;
-        LineSet want = s1, other = s2;
-        test::ProductSSPairByPair(host, want, other);
-        ProductSS(host, s1, s2);
-        ASSERT_EQ(s1, want) << "seed " << seed;
-        terms += s1.size();
-        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
-    }
-    EXPECT_GT(terms, static_cast<std::size_t>(TermSeeds * 2));
 }
 
 // A term of two long factors over eight divisions, overlapping on one, so
@@ -448,30 +307,53 @@ Term LongProductTerm(RecordingHost& host, Rng& rng) {
                 ++v[rng.below(static_cast<unsigned>(part.size()))];
             AddVal(host, f, v);
         }
-        Term q = MakeTerm(host, f);
-        Term p = ProductOfTerms(host, t, q);
-        t = std::move(p);
+        Times(host, t, std::move(f));
     }
     return t;
 }
 
-// Every term of the pools (and a long product) multiplied out, whole and under
-// a bound, split in two, and restricted to the strategies at least as good as
-// a bound between its worst and best values, against the brute expansion. The
-// bounded expansion keeps exactly the uncovered Vals, in the order of the
-// whole one.
-TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
+// Every term of the pools (and now and then a long product) against the brute
+// expansion: the subsumption test on every pair; each term multiplied out,
+// whole and under a bound, split in two, and restricted to the strategies at
+// least as good as a bound between its worst and best values. The bounded
+// expansion keeps exactly the uncovered Vals, in the order of the whole one.
+TEST(RandomAlgebraTest, PoolTermsMatchTheBruteExpansion) {
     RecordingHost host;
+    int pairs = 0, subsumed = 0, productsTrue = 0, productsFalse = 0;
     int restricted = 0, emptied = 0, kept = 0, longTerms = 0;
     std::size_t dropped = 0, uncovered = 0;
-    for (std::uint32_t seed = 1000; seed < 1000 + TermSeeds; ++seed) {
+    for (std::uint32_t seed = 1; seed <= TermSeeds; ++seed) {
         Dom d;
         std::vector<Term> pool = TermPool(host, seed, d);
+        std::vector<RefSet> expanded;
+        for (const Term& t : pool)
+            expanded.push_back(BruteExpand(t));
+        for (std::size_t i = 0; i < pool.size(); ++i)
+            for (std::size_t j = 0; j < pool.size(); ++j) {
+                const bool got = TermSubsumed(host, pool[i], pool[j]);
+                ASSERT_EQ(got, test::RefSubsumed(expanded[i], expanded[j]))
+                    << "seed " << seed << " terms " << i << ", " << j << "\n"
+                    << test::ToText(expanded[i]) << "\n"
+                    << test::ToText(expanded[j]);
+                ++pairs;
+                subsumed += got;
+                // Distinct terms that are both real products: the hard cases.
+                if (i != j && IsRealProduct(pool[i].Factors) && IsRealProduct(pool[j].Factors))
+                    ++(got ? productsTrue : productsFalse);
+            }
+        // A term without strategies is subsumed by every term and subsumes none.
+        const Term nothing{ConstEvalOver(d, 0), {InitFactor(Dom{d[0]})}};
+        for (const Term& t : pool) {
+            EXPECT_TRUE(TermSubsumed(host, nothing, t));
+            EXPECT_FALSE(TermSubsumed(host, t, nothing));
+        }
+
         Rng rng(seed * 7 + 3);
         if (seed % 4 == 0) pool.push_back(LongProductTerm(host, rng));
-        for (const Term& t : pool) {
-            const bool longTerm = !(t.MaxEval.Dom == d); // too long to expand by brute force
-            const RefSet all = longTerm ? RefSet{} : BruteExpand(t);
+        for (std::size_t n = 0; n < pool.size(); ++n) {
+            const Term& t = pool[n];
+            const bool longTerm = n >= expanded.size(); // too long to expand by brute force
+            const RefSet& all = longTerm ? RefSet{} : expanded[n];
             Term copy = t;
             const Factor f = ExpandTerm(host, copy);
             if (!longTerm) {
@@ -546,10 +428,87 @@ TEST(RandomAlgebraTest, ExpandSplitAndRestrictMatchTheExpansion) {
         }
         ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
     }
+    // Both answers of the subsumption test, and every kind of restriction and
+    // bound, well represented.
+    EXPECT_GT(pairs, static_cast<int>(TermSeeds * 150));
+    EXPECT_GT(subsumed, pairs / 10);
+    EXPECT_LT(subsumed, pairs - pairs / 10);
+    EXPECT_GT(productsTrue, static_cast<int>(TermSeeds * 8));
+    EXPECT_GT(productsFalse, static_cast<int>(TermSeeds * 8));
     EXPECT_GT(emptied, restricted / 20);
     EXPECT_GT(kept, restricted / 3);
     EXPECT_GT(dropped, uncovered / 20);
     EXPECT_GT(longTerms, static_cast<int>(TermSeeds / 8));
+}
+
+// Terms far larger than brute force can expand, against the algorithms as
+// first written. The subsumption test: over many divisions, with values past
+// a byte's low nibble now and then and factors of hundreds of Vals. Products
+// of sets whose terms share factors, so that the same pairs of factors are
+// multiplied again for many pairs of terms: the same sets as uniting every
+// product term by term.
+TEST(RandomAlgebraTest, LargeTermsAsTheFirstAlgorithms) {
+    RecordingHost host;
+    int deepTrue = 0, deepFalse = 0, largeValues = 0, longFactors = 0;
+    std::size_t terms = 0;
+    for (std::uint32_t seed = 1; seed <= TermSeeds / 2; ++seed) {
+        Rng rng(seed * 13 + 5);
+        Dom d;
+        do
+            d = test::RandomDom(rng, 60, 32);
+        while (d.size() < 12);
+        const unsigned maxTricks = seed % 8 == 0 ? 19 : 1 + rng.below(seed % 3 == 0 ? 4 : 2);
+        std::vector<Term> pool;
+        for (int i = 0; i < 5; ++i)
+            pool.push_back(RandomLargeTerm(host, rng, d, maxTricks));
+        for (int i = 0; i < 10; ++i)
+            pool.push_back(LesserTerm(
+                host, rng, pool[rng.below(static_cast<unsigned>(pool.size()))], d, maxTricks));
+        for (const Term& t : pool)
+            for (const Factor& f : t.Factors)
+                longFactors += CountVals(f) > 64;
+        largeValues += maxTricks >= 16;
+        for (const Term& a : pool)
+            for (const Term& b : pool) {
+                const bool want = test::TermSubsumedByWalking(host, a, b);
+                ASSERT_EQ(TermSubsumed(host, a, b), want) << "seed " << seed;
+                if (ValAllLE(host, a.MaxEval.Val, b.MaxEval.Val) && IsRealProduct(b.Factors))
+                    ++(want ? deepTrue : deepFalse);
+            }
+
+        Rng srng(seed * 31 + 7);
+        Dom d1, d2;
+        for (std::uint8_t x = 0; x < 24; ++x) {
+            if (x < 16) d1.push_back(x);
+            if (x >= 10) d2.push_back(x);
+        }
+        std::vector<Factor> shared1, shared2;
+        for (int i = 0; i < 4; ++i) {
+            Dom only1, only2;
+            for (std::uint8_t x = 0; x < 24; ++x)
+                if (srng.chance(35)) (x < 10 ? only1 : only2).push_back(x);
+            if (only1.size() < 2 || only2.size() < 2) continue;
+            for (auto [only, to] : {std::pair{&only1, &shared1}, std::pair{&only2, &shared2}})
+                if (Factor f = test::RandomFactor(host, srng, *only, 4, 3); CountVals(f) >= 2)
+                    to->push_back(std::move(f));
+        }
+        if (!shared1.empty() && !shared2.empty()) {
+            LineSet s1 = SetSharingFactors(host, srng, d1, shared1);
+            LineSet s2 = SetSharingFactors(host, srng, d2, shared2);
+            if (s1.empty() || s2.empty()) continue;
+            LineSet want = s1, other = s2;
+            test::ProductSSPairByPair(host, want, other);
+            ProductSS(host, s1, s2);
+            ASSERT_EQ(s1, want) << "seed " << seed;
+            terms += s1.size();
+        }
+        ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
+    }
+    EXPECT_GT(deepTrue, static_cast<int>(TermSeeds * 5));
+    EXPECT_GT(deepFalse, static_cast<int>(TermSeeds * 5));
+    EXPECT_GT(largeValues, 0);
+    EXPECT_GT(longFactors, 0);
+    EXPECT_GT(terms, static_cast<std::size_t>(TermSeeds * 2));
 }
 
 } // namespace
