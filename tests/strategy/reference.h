@@ -14,7 +14,6 @@
 #include <map>
 #include <random>
 #include <set>
-#include <string>
 #include <vector>
 
 namespace nvx::test {
@@ -172,17 +171,6 @@ inline bool RefSubsumed(const RefSet& a, const RefSet& b) {
         if (!covered) return false;
     }
     return true;
-}
-
-inline std::string ToText(const RefSet& s) {
-    std::string t = "{";
-    for (const RefLine& x : s) {
-        t += " (";
-        for (const auto& [d, v] : x)
-            t += std::to_string(d) + ":" + std::to_string(v) + " ";
-        t += ")";
-    }
-    return t + " }";
 }
 
 // Seeded, reproducible random numbers (mt19937's output is fixed by the
