@@ -17,25 +17,9 @@ std::size_t Top(const Val& v) {
     return top;
 }
 
-// Some a[i] is above b[i], for i below n: the one question of a bound test,
-// without working out the other direction as DirectionBits does.
+// Some a[i] is above b[i], for i below n: the one question of a bound test.
 bool AnyAbove(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-#if defined(__SSE2__)
-    if (n >= 16) {
-        const __m128i zero = _mm_setzero_si128();
-        // Whole blocks of 16, the last one overlapping its predecessor.
-        for (std::size_t i = 0;; i += 16) {
-            if (i + 16 > n) i = n - 16;
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(x, y), zero)) != 0xFFFF) return true;
-            if (i + 16 == n) return false;
-        }
-    }
-#endif
-    for (std::size_t i = 0; i < n; ++i)
-        if (a[i] > b[i]) return true;
-    return false;
+    return (detail::DirectionBits(a, b, n, 1) & 1) != 0;
 }
 
 } // namespace

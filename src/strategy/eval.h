@@ -40,7 +40,8 @@ void CheckOrderedDom(Host& host, const Dom& d);
 namespace detail {
 
 // Bit 0: some position has a > b; bit 1: some position has a < b (over the
-// first n bytes). Stops as soon as the bits in `enough` are all known. The
+// first n bytes). Stops as soon as the bits in `enough` are all known, and
+// does not look for bit 1 unless `enough` asks for it. The
 // same answer as finding the highest position where they differ and scanning
 // the positions below it, but done 16 bytes at a time.
 inline unsigned DirectionBits(const std::uint8_t* a, const std::uint8_t* b, std::size_t n,
@@ -56,12 +57,14 @@ inline unsigned DirectionBits(const std::uint8_t* a, const std::uint8_t* b, std:
             const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
             // Unsigned saturating differences are non-zero exactly where x > y (y > x).
             if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(x, y), zero)) != 0xFFFF) bits |= 1;
-            if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(y, x), zero)) != 0xFFFF) bits |= 2;
+            if ((enough & 2) != 0 &&
+                _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_subs_epu8(y, x), zero)) != 0xFFFF)
+                bits |= 2;
             if ((bits & enough) == enough || i + 16 == n) return bits;
         }
     }
 #endif
-    for (std::size_t i = 0; i < n; ++i) {
+    for (std::size_t i = 0; i < n && (bits & enough) != enough; ++i) {
         bits |= a[i] > b[i] ? 1u : 0u;
         bits |= a[i] < b[i] ? 2u : 0u;
     }
