@@ -266,8 +266,12 @@ Figures Analyse(const BenchCombo& c, unsigned threads, Interrupt interrupt = Int
     const double stopped = host.stop && host.stoppedAt <= end ? Seconds(end - host.stoppedAt) : -1;
     (interrupt == Interrupt::Async ? f.stopAsync : f.stopAtEvents) = stopped;
     f.divisions = a.GetEngine().NumDivs();
-    f.lines = a.LineCount();
-    f.hash = ResultHash(a);
+    // An interrupted analysis may hold the many lines it had when it stopped;
+    // they are not results, and hashing them would take longer than the run.
+    if (interrupt == Interrupt::None) {
+        f.lines = a.LineCount();
+        f.hash = ResultHash(a);
+    }
     f.errors = host.errors;
     return f;
 }
