@@ -32,8 +32,8 @@ void DominanceIndex::Deepen(std::size_t depth) {
     columns_ = length_ * depth_;
     bits_.assign(columns_ * capacity_, 0);
     counts_.assign(columns_, 0);
-    for (std::size_t id = 0; id < vals_.size(); id += 64)
-        SetBlockBits(id, std::min<std::size_t>(64, vals_.size() - id));
+    for (std::size_t id = 0; id < Size(); id += 64)
+        SetBlockBits(id, std::min<std::size_t>(64, Size() - id));
 }
 
 void DominanceIndex::SetBits(std::size_t id, const Val& v) {
@@ -73,7 +73,7 @@ void DominanceIndex::SetBlockBits(std::size_t id, std::size_t n) {
     for (std::size_t p = 0; p < length_; ++p) {
         std::uint8_t top = 0;
         for (std::size_t k = 0; k < n; ++k) {
-            at[from + k] = vals_[id + k][p];
+            at[from + k] = ValData(id + k)[p];
             top = std::max(top, at[from + k]);
         }
         for (std::size_t t = 0; t < top; ++t) {
@@ -111,10 +111,10 @@ void DominanceIndex::Widen(Bounds& b, std::size_t g, const std::uint8_t* max,
 }
 
 std::size_t DominanceIndex::Add(const Val& v, std::uint32_t tag) {
-    const std::size_t id = vals_.size();
+    const std::size_t id = Size();
     if (id % 64 == 0) AddBlock();
     Deepen(Top(v));
-    vals_.push_back(v);
+    bytes_.insert(bytes_.end(), v.begin(), v.end());
     tags_.push_back(tag);
     SetBits(id, v);
     Widen(groups_, id / (64 * GroupBlocks), v.data(), v.data());
@@ -125,27 +125,39 @@ std::size_t DominanceIndex::Add(const Val& v, std::uint32_t tag) {
 }
 
 void DominanceIndex::AddAll(const std::vector<const Val*>& vals, std::uint32_t tag) {
+    AppendAll(
+        vals.size(), [&](std::size_t k) { return vals[k]->data(); }, tag);
+}
+
+void DominanceIndex::AddAll(const DominanceIndex& from, const std::vector<std::uint32_t>& ids,
+                            std::uint32_t tag) {
+    AppendAll(
+        ids.size(), [&](std::size_t k) { return from.ValData(ids[k]); }, tag);
+}
+
+template <class At> void DominanceIndex::AppendAll(std::size_t count, At at, std::uint32_t tag) {
     // Room for all of them at once, but at least twice as much as before, so
     // that a series of calls does not copy the columns every time.
-    const std::size_t entries = vals_.size() + vals.size();
+    const std::size_t entries = Size() + count;
     if (entries > 64 * capacity_) Reserve(std::max(entries, 128 * capacity_));
-    if (vals_.empty()) {
-        vals_.reserve(vals.size());
-        tags_.reserve(vals.size());
+    if (tags_.empty()) {
+        bytes_.reserve(count * length_);
+        tags_.reserve(count);
     }
-    Val max, min;
-    for (std::size_t k = 0; k < vals.size();) {
-        const std::size_t id = vals_.size();
+    Val max = Val::withLength(length_), min = Val::withLength(length_);
+    for (std::size_t k = 0; k < count;) {
+        const std::size_t id = Size();
         if (id % 64 == 0) AddBlock();
         // The entries up to the end of the block.
-        const std::size_t n = std::min(vals.size() - k, 64 - id % 64);
-        max = min = *vals[k];
+        const std::size_t n = std::min(count - k, 64 - id % 64);
+        std::copy_n(at(k), length_, max.data());
+        std::copy_n(at(k), length_, min.data());
         for (std::size_t i = 0; i < n; ++i) {
-            const Val& v = *vals[k + i];
-            vals_.push_back(v);
+            const std::uint8_t* v = at(k + i);
+            bytes_.insert(bytes_.end(), v, v + length_);
             tags_.push_back(tag);
-            detail::MaxBytes(max.data(), max.data(), v.data(), length_);
-            detail::MinBytes(min.data(), min.data(), v.data(), length_);
+            detail::MaxBytes(max.data(), max.data(), v, length_);
+            detail::MinBytes(min.data(), min.data(), v, length_);
         }
         // The entries just appended get their bits here, or in Deepen.
         const std::size_t depth = depth_;
@@ -225,7 +237,7 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
 // of them.
 template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const Val& v) const {
     QueryWords q;
-    const auto all = static_cast<std::uint32_t>(vals_.size());
+    const auto all = static_cast<std::uint32_t>(Size());
     if (AtLeast && Top(v) > depth_) {
         q.none = true;
         return q;
@@ -323,18 +335,18 @@ void DominanceIndex::Remove(std::size_t id) {
 }
 
 void DominanceIndex::Compact() {
-    std::vector<Val> vals;
+    std::vector<std::uint8_t> bytes;
     std::vector<std::uint32_t> tags;
-    vals.reserve(live_);
+    bytes.reserve(live_ * length_);
     tags.reserve(live_);
-    for (std::size_t id = 0; id < vals_.size(); ++id)
+    for (std::size_t id = 0; id < Size(); ++id)
         if (Live(id)) {
-            vals.push_back(vals_[id]);
+            bytes.insert(bytes.end(), ValData(id), ValData(id) + length_);
             tags.push_back(tags_[id]);
         }
-    vals_.clear();
-    tags_.clear();
-    bits_.clear();
+    std::vector<std::uint8_t>().swap(bytes_);
+    std::vector<std::uint32_t>().swap(tags_);
+    std::vector<std::uint64_t>().swap(bits_);
     counts_.assign(columns_, 0);
     zeros_.clear();
     capacity_ = 0;
@@ -343,20 +355,21 @@ void DominanceIndex::Compact() {
     supers_ = {};
     live_ = 0;
     // Each run of equal tags a block at a time.
-    std::vector<const Val*> run;
-    for (std::size_t i = 0; i < vals.size(); ++i) {
-        run.push_back(&vals[i]);
-        if (i + 1 == vals.size() || tags[i + 1] != tags[i]) {
-            AddAll(run, tags[i]);
-            run.clear();
+    bytes_.reserve(bytes.size());
+    tags_.reserve(tags.size());
+    for (std::size_t i = 0, from = 0; i < tags.size(); ++i)
+        if (i + 1 == tags.size() || tags[i + 1] != tags[i]) {
+            AppendAll(
+                i + 1 - from, [&](std::size_t k) { return bytes.data() + (from + k) * length_; },
+                tags[i]);
+            from = i + 1;
         }
-    }
 }
 
 bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {
     for (std::size_t id : ids_)
         if (id != DominanceIndex::None && index.Live(id) &&
-            !AnyAbove(v.data(), index.ValAt(id).data(), v.size()))
+            !AnyAbove(v.data(), index.ValData(id), v.size()))
             return true;
     const std::size_t by = index.FindAtLeast(v);
     if (by == DominanceIndex::None) return false;

@@ -12,6 +12,7 @@
 #include "strategy/bytestr.h"
 
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace nvx {
@@ -38,6 +39,9 @@ class DominanceIndex {
     // Appends the Vals (each indexable) in their order, as Add one after the
     // other does, all with the same tag; the bits are set a block at a time.
     void AddAll(const std::vector<const Val*>& vals, std::uint32_t tag = 0);
+    // The same for entries of another index of this length, in the order given.
+    void AddAll(const DominanceIndex& from, const std::vector<std::uint32_t>& ids,
+                std::uint32_t tag = 0);
     // Some live Val is at least v at every position (equal counts).
     bool AnyAtLeast(const Val& v) const { return FindAtLeast(v) != None; }
     // The id of such a Val, or None.
@@ -57,10 +61,16 @@ class DominanceIndex {
     // Removes entry id (if live).
     void Remove(std::size_t id);
 
-    std::size_t Size() const { return vals_.size(); }
+    std::size_t Size() const { return tags_.size(); }
     std::size_t LiveCount() const { return live_; }
     bool Live(std::size_t id) const { return (liveBits_[id / 64] >> (id % 64)) & 1U; }
-    const Val& ValAt(std::size_t id) const { return vals_[id]; }
+    // The bytes of entry id (as many as the index's length).
+    const std::uint8_t* ValData(std::size_t id) const { return bytes_.data() + id * length_; }
+    Val ValAt(std::size_t id) const {
+        Val v = Val::withLength(length_);
+        std::memcpy(v.data(), ValData(id), v.size());
+        return v;
+    }
     std::uint32_t Tag(std::size_t id) const { return tags_[id]; }
 
     // Makes room for this many entries in all.
@@ -69,7 +79,7 @@ class DominanceIndex {
     // Drops the removed entries; the live ones keep their order and get the
     // ids 0, 1, ... Worth it when many entries have been removed.
     void Compact();
-    bool WorthCompacting() const { return vals_.size() >= 1024 && live_ * 2 < vals_.size(); }
+    bool WorthCompacting() const { return Size() >= 1024 && live_ * 2 < Size(); }
 
   private:
     // The columns a query combines, most selective first.
@@ -98,6 +108,8 @@ class DominanceIndex {
     // Sets the bits of the n entries from id on, which lie in one block.
     void SetBlockBits(std::size_t id, std::size_t n);
     void AddBlock();
+    // Appends the n entries whose bytes at(k) gives, k < n.
+    template <class At> void AppendAll(std::size_t n, At at, std::uint32_t tag);
     // Makes the columns reach `depth` tricks.
     void Deepen(std::size_t depth);
 
@@ -125,7 +137,9 @@ class DominanceIndex {
     void Widen(Bounds& b, std::size_t g, const std::uint8_t* max, const std::uint8_t* min);
     std::vector<std::uint64_t> zeros_; // one column of zeros
     std::vector<std::uint64_t> liveBits_;
-    std::vector<Val> vals_;
+    // The entries' Vals one after the other, length_ bytes each: no room is
+    // spent beyond the index's length.
+    std::vector<std::uint8_t> bytes_;
     std::vector<std::uint32_t> tags_;
     std::size_t live_ = 0;
 };

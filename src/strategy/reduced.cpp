@@ -134,11 +134,8 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
                     detail::MaxBytes(ceiling.data(), ceiling.data(), v->data(), ceiling.size());
                 index_->FindAllAtMost(ceiling, lowIds);
                 if (lowIds.size() * 4 <= index_->LiveCount()) {
-                    std::vector<const Val*> lowVals(lowIds.size());
-                    for (std::size_t k = 0; k < lowIds.size(); ++k)
-                        lowVals[k] = &index_->ValAt(lowIds[k]);
                     low.emplace(ceiling.size());
-                    low->AddAll(lowVals);
+                    low->AddAll(*index_, lowIds);
                 }
             }
             std::vector<char> covered;
@@ -202,11 +199,8 @@ FloorView::FloorView(const ReducedUnion& u, const Val& floor) : union_(u) {
     std::vector<std::uint32_t> ids;
     all->FindAllAtLeast(floor, ids, 0, most);
     if (ids.size() > most) return;
-    std::vector<const Val*> vals(ids.size());
-    for (std::size_t k = 0; k < ids.size(); ++k)
-        vals[k] = &all->ValAt(ids[k]);
     index_.emplace(floor.size());
-    index_->AddAll(vals);
+    index_->AddAll(*all, ids);
     floor_ = floor;
 }
 
