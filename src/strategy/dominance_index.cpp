@@ -366,6 +366,30 @@ void DominanceIndex::Compact() {
         }
 }
 
+void DominanceIndex::TakeLive(std::vector<std::uint8_t>& bytes, std::vector<std::uint32_t>& tags) {
+    std::vector<std::uint64_t>().swap(bits_);
+    std::vector<std::uint64_t>().swap(zeros_);
+    groups_ = {};
+    supers_ = {};
+    // The live entries to the front, in place.
+    std::size_t kept = 0;
+    for (std::size_t id = 0; id < Size(); ++id)
+        if (Live(id)) {
+            if (kept != id) {
+                std::memmove(bytes_.data() + kept * length_, ValData(id), length_);
+                tags_[kept] = tags_[id];
+            }
+            ++kept;
+        }
+    bytes_.resize(kept * length_);
+    tags_.resize(kept);
+    // Room left over from growing goes back too.
+    if (bytes_.capacity() > bytes_.size() + bytes_.size() / 4) bytes_.shrink_to_fit();
+    bytes.swap(bytes_);
+    tags.swap(tags_);
+    *this = DominanceIndex(length_);
+}
+
 bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {
     for (std::size_t id : ids_)
         if (id != DominanceIndex::None && index.Live(id) &&

@@ -76,6 +76,11 @@ class DominanceIndex {
     // Makes room for this many entries in all.
     void Reserve(std::size_t entries);
 
+    // Moves the live entries out, lowest id first: their Vals one after the
+    // other (as many bytes each as the index is long) and their tags. What
+    // the queries need is given back first. The index is left empty.
+    void TakeLive(std::vector<std::uint8_t>& bytes, std::vector<std::uint32_t>& tags);
+
     // Drops the removed entries; the live ones keep their order and get the
     // ids 0, 1, ... Worth it when many entries have been removed.
     void Compact();

@@ -3,6 +3,7 @@
 #include "strategy/parallel.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace nvx {
 namespace {
@@ -220,21 +221,26 @@ Factor ReducedUnion::Take() {
     }
     // List order: the latest batch first, each batch in its own order. The
     // storage is back to front: earliest batch first, each batch reversed.
+    std::vector<std::uint8_t> bytes;
+    std::vector<std::uint32_t> tags;
+    index_->TakeLive(bytes, tags);
+    index_.reset();
+    const std::size_t length = plain_.Dom.size(), n = tags.size();
     std::vector<Val> storage;
-    storage.reserve(index_->LiveCount());
+    storage.reserve(n);
     std::size_t id = 0;
-    const std::size_t n = index_->Size();
     while (id < n) {
         std::size_t end = id;
-        while (end < n && index_->Tag(end) == index_->Tag(id))
+        while (end < n && tags[end] == tags[id])
             ++end;
-        for (std::size_t k = end; k > id; --k)
-            if (index_->Live(k - 1)) storage.push_back(index_->ValAt(k - 1));
+        for (std::size_t k = end; k > id; --k) {
+            Val& v = storage.emplace_back(Val::withLength(length));
+            std::memcpy(v.data(), bytes.data() + (k - 1) * length, v.size());
+        }
         id = end;
     }
     r.Dom = plain_.Dom;
     r.EvalList = EvalList::FromBackToFront(std::move(storage));
-    index_.reset();
     FreeFactor(plain_);
     return r;
 }
