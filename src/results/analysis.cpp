@@ -1,6 +1,7 @@
 #include "results/analysis.h"
 
 #include <new>
+#include <utility>
 #include <vector>
 
 namespace nvx {
@@ -40,17 +41,14 @@ void Analysis::ComputeLines() {
     Factor f = LineSetToFactor(h, all);
     CheckAllDivs(h, f.Dom.size(), engine_.NumDivs());
 
-    std::vector<Val> vals;
-    vals.reserve(f.EvalList.size());
-    for (const Val& v : f.EvalList)
-        vals.push_back(v);
+    std::vector<Val> vals = f.EvalList.takeInListOrder();
     FreeFactor(f);
 
     const std::size_t n = engine_.NumDivs();
     std::vector<std::int32_t> divProb(n);
     for (std::size_t d = 0; d < n; ++d)
         divProb[d] = engine_.DivProb(static_cast<std::uint8_t>(d));
-    lines_.ComputeOptimalLines(h, payoff_, vals, divProb, engine_.ProbDenominator());
+    lines_.ComputeOptimalLines(h, payoff_, std::move(vals), divProb, engine_.ProbDenominator());
 
     // No line is selected for the play-through until the user chooses one.
     dyn_.SelectLine(nullptr);

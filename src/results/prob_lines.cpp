@@ -176,8 +176,7 @@ void ProbLines::Clear() {
     denominator_ = 1;
 }
 
-void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
-                                    std::span<const Val> vals,
+void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::vector<Val> vals,
                                     std::span<const std::int32_t> divProb,
                                     std::int32_t probDenominator) {
     Clear();
@@ -186,10 +185,14 @@ void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff,
     denominator_ = probDenominator;
 
     // Each new line goes to the head of the list, so the list starts in the
-    // reverse order of the Vals.
+    // reverse order of the Vals. A long list of Vals gives its memory back
+    // as the lines take their place.
     list_.reserve(vals.size());
-    for (auto it = vals.rbegin(); it != vals.rend(); ++it)
-        list_.push_back(std::make_unique<ProbLine>(NewProbLine(*it, divProb_)));
+    while (!vals.empty()) {
+        list_.push_back(std::make_unique<ProbLine>(NewProbLine(vals.back(), divProb_)));
+        vals.pop_back();
+        if (vals.size() >= 4096 && vals.size() * 2 < vals.capacity()) vals.shrink_to_fit();
+    }
 
     ComparePairs(host);
     ComputeBest();

@@ -78,12 +78,13 @@ class ProbLines {
     using LineList = std::vector<std::unique_ptr<ProbLine>>;
 
     // The compute driver, run on what the solver delivered: the Vals of the
-    // reduced root factor in that factor's order, the division weights (index =
-    // division number, at least as many as the Vals are long) and their sum.
+    // reduced root factor in that factor's order (freed as the lines are made
+    // of them), the division weights (index = division number, at least as
+    // many as the Vals are long) and their sum.
     // Replaces the lines of the previous analysis. Pending events are processed
     // while the lines are compared; a stop request ends the comparison early and
     // suppresses the too-many-lines warning, and the rest runs on what there is.
-    void ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::span<const Val> vals,
+    void ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::vector<Val> vals,
                              std::span<const std::int32_t> divProb, std::int32_t probDenominator);
     // No lines, as at program start.
     void Clear();

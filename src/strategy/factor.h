@@ -71,6 +71,13 @@ class EvalList {
     // Clears and gives the memory back.
     void release() { std::vector<Val>().swap(vals_); }
     void reserve(std::size_t n) { vals_.reserve(n); }
+    // Moves the Vals out in list order, front first; the list is left empty.
+    std::vector<Val> takeInListOrder() {
+        std::vector<Val> vals;
+        vals.swap(vals_);
+        std::reverse(vals.begin(), vals.end());
+        return vals;
+    }
     // Reverses the list order.
     void reverse() { std::reverse(vals_.begin(), vals_.end()); }
     // Puts all Vals of `first`, in their order, in front of this list's Vals;
