@@ -3,7 +3,7 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
-#include <string>
+#include <cstring>
 #include <unordered_map>
 #include <utility>
 
@@ -377,66 +377,101 @@ Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2,
 
 // Products of pairs of factors, remembered: the terms of one product of
 // sets share their operands' factors, so regrouping them multiplies the
-// same pairs again and again. What it holds stays under Budget bytes; a pair
-// with a division set out of order or a Val not aligned with it is
-// multiplied every time (the product reports it).
+// same pairs again and again. A pair is found by a hash of both factors'
+// divisions and Vals and then compared in full. What it holds stays under
+// Budget bytes; a pair with a division set out of order or a Val not aligned
+// with it is multiplied every time (the product reports it).
 class RememberedProducts {
   public:
     static constexpr std::size_t Budget = std::size_t{16} << 20;
 
     Factor Of(Host& host, const Factor& f1, const Factor& f2) {
-        std::string key;
-        if (!AppendKey(key, f1) || !AppendKey(key, f2)) return Multiplied(host, f1, f2);
-        if (const auto known = products_.find(key); known != products_.end())
-            return Rebuilt(known->second);
+        if (!Aligned(f1) || !Aligned(f2)) return Multiplied(host, f1, f2);
+        const std::uint64_t key = Hash(f2, Hash(f1, 0));
+        const auto [from, to] = products_.equal_range(key);
+        for (auto it = from; it != to; ++it)
+            if (it->second.First.Matches(f1) && it->second.Second.Matches(f2))
+                return it->second.Product.Rebuilt();
         Factor p = Multiplied(host, f1, f2);
-        const std::size_t bytes = 2 * key.size() + p.EvalList.size() * p.Dom.size() + 64;
+        const std::size_t bytes = (CountVals(f1) + 1) * f1.Dom.size() +
+                                  (CountVals(f2) + 1) * f2.Dom.size() +
+                                  (CountVals(p) + 1) * p.Dom.size() + 256;
         if (bytes <= Budget - held_) {
-            Stored s{p.Dom, {}};
-            for (const Val& v : p.EvalList)
-                s.Vals.insert(s.Vals.end(), v.begin(), v.end());
-            products_.emplace(std::move(key), std::move(s));
+            products_.emplace(key, Stored{Flat(f1), Flat(f2), Flat(p)});
             held_ += bytes;
         }
         return p;
     }
 
   private:
-    struct Stored {
+    // A factor with its Vals one after another, in list order.
+    struct FlatFactor {
         nvx::Dom Dom;
-        std::vector<std::uint8_t> Vals; // in list order, one after another
+        std::vector<std::uint8_t> Vals;
+
+        bool Matches(const Factor& f) const {
+            if (!(f.Dom == Dom) || CountVals(f) * Dom.size() != Vals.size()) return false;
+            const std::uint8_t* at = Vals.data();
+            for (const Val& v : f.EvalList) {
+                if (std::memcmp(at, v.data(), v.size()) != 0) return false;
+                at += v.size();
+            }
+            return true;
+        }
+        Factor Rebuilt() const {
+            const std::size_t len = Dom.size();
+            const std::size_t count = len == 0 ? 0 : Vals.size() / len;
+            std::vector<Val> backToFront(count, Val::withLength(len));
+            for (std::size_t k = 0; k < count; ++k)
+                std::copy_n(Vals.begin() + static_cast<std::ptrdiff_t>(k * len), len,
+                            backToFront[count - 1 - k].begin());
+            return Factor{Dom, EvalList::FromBackToFront(std::move(backToFront))};
+        }
+    };
+    struct Stored {
+        FlatFactor First, Second, Product;
     };
 
     static Factor Multiplied(Host& host, const Factor& f1, const Factor& f2) {
         Factor a = f1, b = f2;
         return ProductFactors(host, a, b);
     }
-    // The factor's Dom and Vals as bytes, unless it is not in order.
-    static bool AppendKey(std::string& key, const Factor& f) {
-        const std::size_t len = f.Dom.size();
-        for (std::size_t i = 1; i < len; ++i)
+    // The Dom ascending and every Val aligned with it.
+    static bool Aligned(const Factor& f) {
+        for (std::size_t i = 1; i < f.Dom.size(); ++i)
             if (f.Dom[i - 1] >= f.Dom[i]) return false;
-        key.push_back(static_cast<char>(len));
-        key.append(reinterpret_cast<const char*>(f.Dom.data()), len);
-        const std::size_t count = f.EvalList.size();
-        key.append(reinterpret_cast<const char*>(&count), sizeof count);
-        for (const Val& v : f.EvalList) {
-            if (v.size() != len) return false;
-            key.append(reinterpret_cast<const char*>(v.data()), len);
-        }
+        for (const Val& v : f.EvalList)
+            if (v.size() != f.Dom.size()) return false;
         return true;
     }
-    static Factor Rebuilt(const Stored& s) {
-        const std::size_t len = s.Dom.size();
-        const std::size_t count = len == 0 ? 0 : s.Vals.size() / len;
-        std::vector<Val> backToFront(count, Val::withLength(len));
-        for (std::size_t k = 0; k < count; ++k)
-            std::copy_n(s.Vals.begin() + static_cast<std::ptrdiff_t>(k * len), len,
-                        backToFront[count - 1 - k].begin());
-        return Factor{s.Dom, EvalList::FromBackToFront(std::move(backToFront))};
+    static FlatFactor Flat(const Factor& f) {
+        FlatFactor flat{f.Dom, {}};
+        flat.Vals.reserve(CountVals(f) * f.Dom.size());
+        for (const Val& v : f.EvalList)
+            flat.Vals.insert(flat.Vals.end(), v.begin(), v.end());
+        return flat;
+    }
+    // h mixed with the bytes, eight at a time.
+    static std::uint64_t Mix(std::uint64_t h, const std::uint8_t* p, std::size_t n) {
+        constexpr std::uint64_t Odd = 0x9E3779B97F4A7C15;
+        for (;; p += 8, n -= 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, p, std::min<std::size_t>(n, 8));
+            h = (h ^ w) * Odd;
+            h ^= h >> 29;
+            if (n <= 8) return h;
+        }
+    }
+    static std::uint64_t Hash(const Factor& f, std::uint64_t h) {
+        h = Mix(h, f.Dom.data(), f.Dom.size());
+        const std::uint64_t count = CountVals(f);
+        h = Mix(h, reinterpret_cast<const std::uint8_t*>(&count), sizeof count);
+        for (const Val& v : f.EvalList)
+            h = Mix(h, v.data(), v.size());
+        return h;
     }
 
-    std::unordered_map<std::string, Stored> products_;
+    std::unordered_multimap<std::uint64_t, Stored> products_;
     std::size_t held_ = 0;
 };
 
