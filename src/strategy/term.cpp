@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 
@@ -70,16 +71,35 @@ void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
     list.push_back(m);
 }
 
-// Decides whether every strategy of a term, seen on the divisions of a
-// factor n only, is at most some Val of n. There a strategy takes the
+// Whether a Val over the divisions of a factor n is at most some Val of n:
+// asked of n's masks when they can be built, else by walking n's Vals.
+class CoverTest {
+  public:
+    void Build(const Factor& n) {
+        n_ = &n;
+        useMasks_ = masks_.Build(n);
+    }
+    bool operator()(Host& host, const Val& m) const {
+        return useMasks_ ? masks_.Covered(m) : IsCovered(host, m, *n_);
+    }
+
+  private:
+    const Factor* n_ = nullptr;
+    CoverMasks masks_;
+    bool useMasks_ = false;
+};
+
+// Decides whether every strategy of a term, seen on a division set d only,
+// is at most some Val of a factor n over d. There a strategy takes the
 // smaller of MaxEval and of the Val it chooses in each factor of the term
-// over those divisions.
+// over those divisions. Build does the steps that depend on the term and d
+// alone, so that one projection serves every factor over d.
 //
-// Step 1. Each factor meeting n's divisions becomes a layer: its Vals spread
-//         over n's divisions (the highest value where the factor has none).
-//         Of two Vals the one at most the other there lowers at least as
-//         much, so only the others are kept. A layer of one Val lowers every
-//         strategy alike and goes into the start.
+// Step 1. Each factor meeting d becomes a layer: its Vals spread over d
+//         (the highest value where the factor has none). Of two Vals the
+//         one at most the other there lowers at least as much, so only the
+//         others are kept. A layer of one Val lowers every strategy alike
+//         and goes into the start.
 // Step 2. The layers that lower the most divisions come first: their partial
 //         strategies are covered, or shown uncovered, soonest.
 // Step 3. The partial strategies are built layer by layer from the start.
@@ -87,16 +107,12 @@ void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
 //         only lower it; one that another equals or beats goes too. One that
 //         stays uncovered even at the lowest values the layers still to come
 //         can give settles the question: no strategy through it is covered.
-class ProjectionTest {
+class Projection {
   public:
-    bool Run(Host& host, const Term& t, const Factor& n) {
-        host_ = &host;
-        n_ = &n;
-        useMasks_ = masks_.Build(n);
-        const Dom& d = n.Dom;
+    void Build(Host& host, const Term& t, const Dom& d) {
+        dom_ = d;
         const std::size_t len = d.size();
-        Val start = RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d);
-        if (Covered(start)) return true;
+        start_ = RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d);
         // Step 1.
         lows_.clear();
         layers_.clear();
@@ -113,7 +129,8 @@ class ProjectionTest {
             }
             if (shared_.size() == 1) {
                 for (std::size_t c = 0; c < common_.size(); ++c)
-                    start[common_[c].first] = std::min(start[common_[c].first], shared_.front()[c]);
+                    start_[common_[c].first] =
+                        std::min(start_[common_[c].first], shared_.front()[c]);
                 continue;
             }
             Layer layer{lows_.size(), lows_.size() + shared_.size(), 0};
@@ -131,13 +148,12 @@ class ProjectionTest {
             }
             layers_.push_back(layer);
         }
-        if (Covered(start)) return true;
         // Step 2.
         std::stable_sort(layers_.begin(), layers_.end(), [](const Layer& a, const Layer& b) {
             if (a.lowered != b.lowered) return a.lowered > b.lowered;
             return a.to - a.from > b.to - b.from;
         });
-        // Step 3. rest_[k]: the lowest values the layers from k on can give.
+        // rest_[k]: the lowest values the layers from k on can give.
         const std::size_t count = layers_.size();
         rest_.assign(count + 1, Val::filled(len, 0xFF));
         for (std::size_t k = count; k-- > 0;) {
@@ -145,19 +161,31 @@ class ProjectionTest {
             for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i)
                 detail::MinBytes(rest_[k].data(), rest_[k].data(), lows_[i].data(), len);
         }
-        if (!Covered(Lowered(start, rest_[0]))) return false;
-        open_.assign(1, start);
-        for (std::size_t k = 0; k < count; ++k) {
-            next_.clear();
-            for (const Val& p : open_)
+    }
+
+    const Dom& Divisions() const { return dom_; }
+
+    // Step 3, for a factor n over the divisions. open and next are scratch.
+    bool CoveredBy(Host& host, const CoverTest& n, std::vector<Val>& open,
+                   std::vector<Val>& next) const {
+        if (n(host, start_)) return true;
+        const std::size_t len = dom_.size();
+        Val m = Val::withLength(len), low = Val::withLength(len);
+        detail::MinBytes(low.data(), start_.data(), rest_[0].data(), len);
+        if (!n(host, low)) return false;
+        open.assign(1, start_);
+        for (std::size_t k = 0; k < layers_.size(); ++k) {
+            next.clear();
+            for (const Val& p : open)
                 for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i) {
-                    const Val m = Lowered(p, lows_[i]);
-                    if (Covered(m)) continue;
-                    if (!Covered(Lowered(m, rest_[k + 1]))) return false;
-                    AddUnbeaten(next_, 0, m);
+                    detail::MinBytes(m.data(), p.data(), lows_[i].data(), len);
+                    if (n(host, m)) continue;
+                    detail::MinBytes(low.data(), m.data(), rest_[k + 1].data(), len);
+                    if (!n(host, low)) return false;
+                    AddUnbeaten(next, 0, m);
                 }
-            open_.swap(next_);
-            if (open_.empty()) return true;
+            open.swap(next);
+            if (open.empty()) return true;
         }
         return false;
     }
@@ -182,30 +210,16 @@ class ProjectionTest {
             }
         }
     }
-    bool Covered(const Val& m) const {
-        return useMasks_ ? masks_.Covered(m) : IsCovered(*host_, m, *n_);
-    }
-    static Val Lowered(const Val& a, const Val& b) {
-        Val m = Val::withLength(a.size());
-        detail::MinBytes(m.data(), a.data(), b.data(), a.size());
-        return m;
-    }
 
-    Host* host_ = nullptr;
-    const Factor* n_ = nullptr;
-    CoverMasks masks_;
-    bool useMasks_ = false;
-    std::vector<std::pair<std::size_t, std::size_t>> common_;
-    std::vector<Val> shared_;
+    Dom dom_;
+    Val start_;
     std::vector<Val> lows_; // every layer's Vals, layer after layer
     std::vector<Layer> layers_;
-    std::vector<Val> rest_, open_, next_;
+    std::vector<Val> rest_;
+    // Scratch of Build.
+    std::vector<std::pair<std::size_t, std::size_t>> common_;
+    std::vector<Val> shared_;
 };
-
-bool ProjectionsCovered(Host& host, const Term& t, const Factor& n) {
-    thread_local ProjectionTest test;
-    return test.Run(host, t, n);
-}
 
 // Division sets, the latest noted first.
 struct RecentFailures {
@@ -491,7 +505,69 @@ Term UnionOfTerms(Host& host, Term& t1, Term& t2) {
     return MakeTerm(host, u);
 }
 
-bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
+namespace {
+
+// What one subsumption test needs besides the two terms: the projection of
+// t1 onto a division set, and the cover test of a factor of t2. Either side
+// may keep them across tests that share that term.
+struct SubsumptionParts {
+    // The scratch parts of this thread, rebuilt for every test.
+    struct Scratch {
+        Projection projection;
+        CoverTest cover;
+        std::vector<Val> open, next;
+    };
+    static Scratch& ThreadScratch() {
+        thread_local Scratch scratch;
+        return scratch;
+    }
+};
+
+// t1's projections onto the division sets asked so far, for testing t1
+// against a run of terms whose factors repeat their division sets.
+class KeptProjections {
+  public:
+    static constexpr std::size_t Most = 64;
+
+    explicit KeptProjections(const Term& t) : t_(t) {}
+    const Projection& Of(Host& host, const Dom& d) {
+        for (const std::unique_ptr<Projection>& p : kept_)
+            if (p->Divisions() == d) return *p;
+        Projection* p = &SubsumptionParts::ThreadScratch().projection;
+        if (kept_.size() < Most) p = kept_.emplace_back(std::make_unique<Projection>()).get();
+        p->Build(host, t_, d);
+        return *p;
+    }
+
+  private:
+    const Term& t_;
+    std::vector<std::unique_ptr<Projection>> kept_;
+};
+
+// The cover tests of t2's factors, built once each, for testing a run of
+// terms against t2.
+class KeptCoverTests {
+  public:
+    explicit KeptCoverTests(const Term& t) : t_(t), tests_(t.Factors.size()) {}
+    const CoverTest& Of(const Factor& n) {
+        const auto i = static_cast<std::size_t>(&n - t_.Factors.data());
+        if (!tests_[i]) {
+            tests_[i] = std::make_unique<CoverTest>();
+            tests_[i]->Build(n);
+        }
+        return *tests_[i];
+    }
+
+  private:
+    const Term& t_;
+    std::vector<std::unique_ptr<CoverTest>> tests_;
+};
+
+// Every strategy of t1 equals or is dominated by some strategy of t2, with
+// the projections of t1 and the cover tests of t2's factors from the kept
+// ones when given.
+bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* projections,
+              KeptCoverTests* covers) {
     if (HasEmptyFactor(t1)) return true;
     if (HasEmptyFactor(t2)) return false;
     // Some best value of t1 cannot be matched.
@@ -504,12 +580,23 @@ bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
     // division sets where tests failed lately go first: the terms tested one
     // after another tend to fail on the same ones.
     thread_local RecentFailures recent;
+    SubsumptionParts::Scratch& scratch = SubsumptionParts::ThreadScratch();
     const Factor* first[RecentFailures::Size] = {};
     for (std::size_t k = 0; k < RecentFailures::Size; ++k)
         for (const Factor& n : t2.Factors)
             if (n.Dom == recent.Doms[k]) first[k] = &n;
     const auto fails = [&](const Factor& n) {
-        if (ProjectionsCovered(host, t1, n)) return false;
+        const Projection* projection = &scratch.projection;
+        if (projections != nullptr)
+            projection = &projections->Of(host, n.Dom);
+        else
+            scratch.projection.Build(host, t1, n.Dom);
+        const CoverTest* cover = &scratch.cover;
+        if (covers != nullptr)
+            cover = &covers->Of(n);
+        else
+            scratch.cover.Build(n);
+        if (projection->CoveredBy(host, *cover, scratch.open, scratch.next)) return false;
         recent.Note(n.Dom);
         return true;
     };
@@ -519,6 +606,12 @@ bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
         if (std::find(std::begin(first), std::end(first), &n) == std::end(first) && fails(n))
             return false;
     return true;
+}
+
+} // namespace
+
+bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
+    return Subsumed(host, t1, t2, nullptr, nullptr);
 }
 
 // --- line sets -----------------------------------------------------------------
@@ -580,13 +673,14 @@ void ConcatSS(Host& host, LineSet& s1, LineSet& s2) {
 }
 
 void RemoveSubsumedTerms(Host& host, LineSet& s, const Term& t) {
+    KeptCoverTests covers(t);
     s.remove_if([&](const Term& x) {
         // Comparing long sets takes a while: let the host handle its events.
         // After a stop request the sets are discarded, so the rest is kept
         // unexamined.
         if (host.StopRequested()) return false;
         host.ProcessPendingEvents();
-        return !host.StopRequested() && TermSubsumed(host, x, t);
+        return !host.StopRequested() && Subsumed(host, x, t, nullptr, &covers);
     });
 }
 
@@ -612,10 +706,11 @@ void UniteTerm(Host& host, LineSet& s, Term& t) {
         return;
     }
     if (!s.empty()) RemoveSubsumedTerms(host, s, t);
+    KeptProjections projections(t);
     for (const Term& x : s) {
         if (host.StopRequested()) break;
         host.ProcessPendingEvents();
-        if (!host.StopRequested() && TermSubsumed(host, t, x)) return;
+        if (!host.StopRequested() && Subsumed(host, t, x, &projections, nullptr)) return;
     }
     LineSet single;
     single.push_back(std::move(t));
