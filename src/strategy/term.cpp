@@ -118,14 +118,23 @@ class Projection {
         layers_.clear();
         for (const Factor& g : t.Factors) {
             // g's Vals on the divisions it shares with d, reduced.
+            if (g.Dom.empty() || d.empty() || g.Dom[g.Dom.size() - 1] < d[0] ||
+                d[d.size() - 1] < g.Dom[0])
+                continue;
             FindCommon(g.Dom, d);
             if (common_.empty()) continue;
             shared_.clear();
-            for (const Val& v : g.EvalList) {
-                Val r = Val::withLength(common_.size());
-                for (std::size_t c = 0; c < common_.size(); ++c)
-                    r[c] = v[common_[c].second];
-                AddUnbeaten(shared_, 0, r);
+            if (common_.size() == g.Dom.size()) {
+                // All of g, whose Vals are reduced already (a dominated one
+                // left in would only cost time).
+                shared_.assign(g.EvalList.begin(), g.EvalList.end());
+            } else {
+                for (const Val& v : g.EvalList) {
+                    Val r = Val::withLength(common_.size());
+                    for (std::size_t c = 0; c < common_.size(); ++c)
+                        r[c] = v[common_[c].second];
+                    AddUnbeaten(shared_, 0, r);
+                }
             }
             if (shared_.size() == 1) {
                 for (std::size_t c = 0; c < common_.size(); ++c)
@@ -149,10 +158,14 @@ class Projection {
             layers_.push_back(layer);
         }
         // Step 2.
-        std::stable_sort(layers_.begin(), layers_.end(), [](const Layer& a, const Layer& b) {
+        // A stable insertion sort: there are few layers.
+        const auto before = [](const Layer& a, const Layer& b) {
             if (a.lowered != b.lowered) return a.lowered > b.lowered;
             return a.to - a.from > b.to - b.from;
-        });
+        };
+        for (std::size_t k = 1; k < layers_.size(); ++k)
+            for (std::size_t j = k; j > 0 && before(layers_[j], layers_[j - 1]); --j)
+                std::swap(layers_[j], layers_[j - 1]);
         // rest_[k]: the lowest values the layers from k on can give.
         const std::size_t count = layers_.size();
         rest_.assign(count + 1, Val::filled(len, 0xFF));
@@ -530,16 +543,38 @@ class KeptProjections {
     static constexpr std::size_t Most = 64;
 
     explicit KeptProjections(const Term& t) : t_(t) {}
+    KeptProjections(const KeptProjections&) = delete;
+    KeptProjections& operator=(const KeptProjections&) = delete;
+    // The projections go back to this thread's spares, to be built anew.
+    ~KeptProjections() {
+        for (std::unique_ptr<Projection>& p : kept_)
+            Spares().push_back(std::move(p));
+    }
     const Projection& Of(Host& host, const Dom& d) {
         for (const std::unique_ptr<Projection>& p : kept_)
             if (p->Divisions() == d) return *p;
         Projection* p = &SubsumptionParts::ThreadScratch().projection;
-        if (kept_.size() < Most) p = kept_.emplace_back(std::make_unique<Projection>()).get();
+        if (kept_.size() < Most) {
+            std::vector<std::unique_ptr<Projection>>& spares = Spares();
+            if (spares.empty()) {
+                kept_.push_back(std::make_unique<Projection>());
+            } else {
+                kept_.push_back(std::move(spares.back()));
+                spares.pop_back();
+            }
+            p = kept_.back().get();
+        }
         p->Build(host, t_, d);
         return *p;
     }
 
   private:
+    // Projections of earlier runs on this thread, whose storage is reused.
+    static std::vector<std::unique_ptr<Projection>>& Spares() {
+        thread_local std::vector<std::unique_ptr<Projection>> spares;
+        return spares;
+    }
+
     const Term& t_;
     std::vector<std::unique_ptr<Projection>> kept_;
 };
