@@ -30,11 +30,14 @@ class CoverMasks {
             if (w.size() != len_) return false;
             for (std::size_t j = 0; j < len_; ++j) {
                 if (w[j] >= Levels) return false;
-                for (unsigned k = 0; k <= w[j]; ++k)
-                    masks_[j * Levels + k] |= bit;
+                masks_[j * Levels + w[j]] |= bit;
             }
             bit <<= 1;
         }
+        // A Val at least k at a position is at least every lower value.
+        for (std::size_t j = 0; j < len_; ++j)
+            for (unsigned k = Levels - 1; k > 0; --k)
+                masks_[j * Levels + k - 1] |= masks_[j * Levels + k];
         all_ = count == MaxVals ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
         return true;
     }
@@ -759,6 +762,8 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     const FactorProduct product = [&](Host& h, const Factor& a, const Factor& b) {
         return remembered.Of(h, a, b);
     };
+    // Only the products of several pairs of terms repeat pairs of factors.
+    const FactorProduct* shared = s1.size() > 1 || s2.size() > 1 ? &product : nullptr;
     LineSet r;
     bool stopped = false;
     while (!s1.empty() && !stopped) {
@@ -769,7 +774,7 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
                 break;
             }
             host.ProcessPendingEvents();
-            Term p = ProductOfTermsCopied(host, t1, t2, &product);
+            Term p = ProductOfTermsCopied(host, t1, t2, shared);
             UniteTerm(host, r, p);
         }
         s1.pop_front();
