@@ -115,6 +115,9 @@ class Projection {
     void Build(Host& host, const Term& t, const Dom& d) {
         dom_ = d;
         const std::size_t len = d.size();
+        std::fill(std::begin(where_), std::end(where_), Nowhere);
+        for (std::size_t j = 0; j < len; ++j)
+            where_[d[j]] = static_cast<std::uint8_t>(j);
         start_ = RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d);
         // Step 1.
         lows_.clear();
@@ -124,7 +127,7 @@ class Projection {
             if (g.Dom.empty() || d.empty() || g.Dom[g.Dom.size() - 1] < d[0] ||
                 d[d.size() - 1] < g.Dom[0])
                 continue;
-            FindCommon(g.Dom, d);
+            FindCommon(g.Dom);
             if (common_.empty()) continue;
             shared_.clear();
             if (common_.size() == g.Dom.size()) {
@@ -213,26 +216,21 @@ class Projection {
     };
 
     // common_ := the divisions of both (ascending) as pairs of positions:
-    // in d, in g.
-    void FindCommon(const Dom& g, const Dom& d) {
+    // in d, in g; where_ holds the positions in d.
+    void FindCommon(const Dom& g) {
         common_.clear();
-        for (std::size_t j = 0, i = 0; j < d.size() && i < g.size();) {
-            if (g[i] < d[j]) {
-                ++i;
-            } else if (d[j] < g[i]) {
-                ++j;
-            } else {
-                common_.emplace_back(j++, i++);
-            }
-        }
+        for (std::size_t i = 0; i < g.size(); ++i)
+            if (const std::uint8_t j = where_[g[i]]; j != Nowhere) common_.emplace_back(j, i);
     }
 
+    static constexpr std::uint8_t Nowhere = 0xFF; // MaxDivisions is less
     Dom dom_;
     Val start_;
     std::vector<Val> lows_; // every layer's Vals, layer after layer
     std::vector<Layer> layers_;
     std::vector<Val> rest_;
     // Scratch of Build.
+    std::uint8_t where_[256]; // the position in d of each division number
     std::vector<std::pair<std::size_t, std::size_t>> common_;
     std::vector<Val> shared_;
 };
