@@ -522,20 +522,19 @@ Term UnionOfTerms(Host& host, Term& t1, Term& t2) {
 namespace {
 
 // What one subsumption test needs besides the two terms: the projection of
-// t1 onto a division set, and the cover test of a factor of t2. Either side
-// may keep them across tests that share that term.
-struct SubsumptionParts {
-    // The scratch parts of this thread, rebuilt for every test.
-    struct Scratch {
-        Projection projection;
-        CoverTest cover;
-        std::vector<Val> open, next;
-    };
-    static Scratch& ThreadScratch() {
-        thread_local Scratch scratch;
-        return scratch;
-    }
+// t1 onto a division set, the cover test of a factor of t2, and room for the
+// partial strategies. This thread's own, rebuilt for every test unless a
+// side keeps its part across tests that share that term.
+struct SubsumptionScratch {
+    Projection projection;
+    CoverTest cover;
+    std::vector<Val> open, next;
 };
+
+SubsumptionScratch& ThreadScratch() {
+    thread_local SubsumptionScratch scratch;
+    return scratch;
+}
 
 // t1's projections onto the division sets asked so far, for testing t1
 // against a run of terms whose factors repeat their division sets.
@@ -554,7 +553,7 @@ class KeptProjections {
     const Projection& Of(Host& host, const Dom& d) {
         for (const std::unique_ptr<Projection>& p : kept_)
             if (p->Divisions() == d) return *p;
-        Projection* p = &SubsumptionParts::ThreadScratch().projection;
+        Projection* p = &ThreadScratch().projection;
         if (kept_.size() < Most) {
             std::vector<std::unique_ptr<Projection>>& spares = Spares();
             if (spares.empty()) {
@@ -570,7 +569,8 @@ class KeptProjections {
     }
 
   private:
-    // Projections of earlier runs on this thread, whose storage is reused.
+    // Projections of earlier runs on this thread, whose storage is reused:
+    // at most Most, as one run at a time holds them on a thread.
     static std::vector<std::unique_ptr<Projection>>& Spares() {
         thread_local std::vector<std::unique_ptr<Projection>> spares;
         return spares;
@@ -616,7 +616,7 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
     // division sets where tests failed lately go first: the terms tested one
     // after another tend to fail on the same ones.
     thread_local RecentFailures recent;
-    SubsumptionParts::Scratch& scratch = SubsumptionParts::ThreadScratch();
+    SubsumptionScratch& scratch = ThreadScratch();
     const Factor* first[RecentFailures::Size] = {};
     for (std::size_t k = 0; k < RecentFailures::Size; ++k)
         for (const Factor& n : t2.Factors)
