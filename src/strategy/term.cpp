@@ -3,6 +3,7 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <unordered_map>
@@ -45,11 +46,12 @@ class CoverMasks {
     std::uint64_t AtLeast(std::size_t j, std::uint8_t k) const {
         return k < Levels ? masks_[j * Levels + k] : 0;
     }
-    bool Covered(const Val& m) const {
+    // The Vals at least m everywhere.
+    std::uint64_t AtLeast(const Val& m) const {
         std::uint64_t acc = all_;
         for (std::size_t j = 0; j < len_ && acc != 0; ++j)
             acc &= AtLeast(j, m[j]);
-        return acc != 0;
+        return acc;
     }
 
   private:
@@ -76,20 +78,31 @@ void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
 
 // Whether a Val over the divisions of a factor n is at most some Val of n:
 // asked of n's masks when they can be built, else by walking n's Vals.
+// The Val that answered last is tried first: the Vals asked one after
+// another differ little.
 class CoverTest {
   public:
     void Build(const Factor& n) {
         n_ = &n;
         useMasks_ = masks_.Build(n);
+        last_ = nullptr;
     }
     bool operator()(Host& host, const Val& m) const {
-        return useMasks_ ? masks_.Covered(m) : IsCovered(host, m, *n_);
+        if (!useMasks_) return IsCovered(host, m, *n_);
+        if (last_ != nullptr &&
+            (detail::DirectionBits(m.data(), last_->data(), m.size(), 1) & 1) == 0)
+            return true;
+        const std::uint64_t found = masks_.AtLeast(m);
+        if (found == 0) return false;
+        last_ = &n_->EvalList.begin()[std::countr_zero(found)];
+        return true;
     }
 
   private:
     const Factor* n_ = nullptr;
     CoverMasks masks_;
     bool useMasks_ = false;
+    mutable const Val* last_ = nullptr; // a Val of n
 };
 
 // Decides whether every strategy of a term, seen on a division set d only,
