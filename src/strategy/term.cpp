@@ -3,7 +3,9 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
-#include <string>
+#include <bit>
+#include <cstring>
+#include <memory>
 #include <unordered_map>
 #include <utility>
 
@@ -29,11 +31,14 @@ class CoverMasks {
             if (w.size() != len_) return false;
             for (std::size_t j = 0; j < len_; ++j) {
                 if (w[j] >= Levels) return false;
-                for (unsigned k = 0; k <= w[j]; ++k)
-                    masks_[j * Levels + k] |= bit;
+                masks_[j * Levels + w[j]] |= bit;
             }
             bit <<= 1;
         }
+        // A Val at least k at a position is at least every lower value.
+        for (std::size_t j = 0; j < len_; ++j)
+            for (unsigned k = Levels - 1; k > 0; --k)
+                masks_[j * Levels + k - 1] |= masks_[j * Levels + k];
         all_ = count == MaxVals ? ~std::uint64_t{0} : (std::uint64_t{1} << count) - 1;
         return true;
     }
@@ -41,11 +46,12 @@ class CoverMasks {
     std::uint64_t AtLeast(std::size_t j, std::uint8_t k) const {
         return k < Levels ? masks_[j * Levels + k] : 0;
     }
-    bool Covered(const Val& m) const {
+    // The Vals at least m everywhere.
+    std::uint64_t AtLeast(const Val& m) const {
         std::uint64_t acc = all_;
         for (std::size_t j = 0; j < len_ && acc != 0; ++j)
             acc &= AtLeast(j, m[j]);
-        return acc != 0;
+        return acc;
     }
 
   private:
@@ -70,16 +76,46 @@ void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
     list.push_back(m);
 }
 
-// Decides whether every strategy of a term, seen on the divisions of a
-// factor n only, is at most some Val of n. There a strategy takes the
+// Whether a Val over the divisions of a factor n is at most some Val of n:
+// asked of n's masks when they can be built, else by walking n's Vals.
+// The Val that answered last is tried first: the Vals asked one after
+// another differ little.
+class CoverTest {
+  public:
+    void Build(const Factor& n) {
+        n_ = &n;
+        useMasks_ = masks_.Build(n);
+        last_ = nullptr;
+    }
+    bool operator()(Host& host, const Val& m) const {
+        if (!useMasks_) return IsCovered(host, m, *n_);
+        if (last_ != nullptr &&
+            (detail::DirectionBits(m.data(), last_->data(), m.size(), 1) & 1) == 0)
+            return true;
+        const std::uint64_t found = masks_.AtLeast(m);
+        if (found == 0) return false;
+        last_ = &n_->EvalList.begin()[std::countr_zero(found)];
+        return true;
+    }
+
+  private:
+    const Factor* n_ = nullptr;
+    CoverMasks masks_;
+    bool useMasks_ = false;
+    mutable const Val* last_ = nullptr; // a Val of n
+};
+
+// Decides whether every strategy of a term, seen on a division set d only,
+// is at most some Val of a factor n over d. There a strategy takes the
 // smaller of MaxEval and of the Val it chooses in each factor of the term
-// over those divisions.
+// over those divisions. Build does the steps that depend on the term and d
+// alone, so that one projection serves every factor over d.
 //
-// Step 1. Each factor meeting n's divisions becomes a layer: its Vals spread
-//         over n's divisions (the highest value where the factor has none).
-//         Of two Vals the one at most the other there lowers at least as
-//         much, so only the others are kept. A layer of one Val lowers every
-//         strategy alike and goes into the start.
+// Step 1. Each factor meeting d becomes a layer: its Vals spread over d
+//         (the highest value where the factor has none). Of two Vals the
+//         one at most the other there lowers at least as much, so only the
+//         others are kept. A layer of one Val lowers every strategy alike
+//         and goes into the start.
 // Step 2. The layers that lower the most divisions come first: their partial
 //         strategies are covered, or shown uncovered, soonest.
 // Step 3. The partial strategies are built layer by layer from the start.
@@ -87,33 +123,42 @@ void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
 //         only lower it; one that another equals or beats goes too. One that
 //         stays uncovered even at the lowest values the layers still to come
 //         can give settles the question: no strategy through it is covered.
-class ProjectionTest {
+class Projection {
   public:
-    bool Run(Host& host, const Term& t, const Factor& n) {
-        host_ = &host;
-        n_ = &n;
-        useMasks_ = masks_.Build(n);
-        const Dom& d = n.Dom;
+    void Build(Host& host, const Term& t, const Dom& d) {
+        dom_ = d;
         const std::size_t len = d.size();
-        Val start = RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d);
-        if (Covered(start)) return true;
+        std::fill(std::begin(where_), std::end(where_), Nowhere);
+        for (std::size_t j = 0; j < len; ++j)
+            where_[d[j]] = static_cast<std::uint8_t>(j);
+        start_ = RestrictVal(host, t.MaxEval.Dom, t.MaxEval.Val, d);
         // Step 1.
         lows_.clear();
         layers_.clear();
         for (const Factor& g : t.Factors) {
             // g's Vals on the divisions it shares with d, reduced.
-            FindCommon(g.Dom, d);
+            if (g.Dom.empty() || d.empty() || g.Dom[g.Dom.size() - 1] < d[0] ||
+                d[d.size() - 1] < g.Dom[0])
+                continue;
+            FindCommon(g.Dom);
             if (common_.empty()) continue;
             shared_.clear();
-            for (const Val& v : g.EvalList) {
-                Val r = Val::withLength(common_.size());
-                for (std::size_t c = 0; c < common_.size(); ++c)
-                    r[c] = v[common_[c].second];
-                AddUnbeaten(shared_, 0, r);
+            if (common_.size() == g.Dom.size()) {
+                // All of g, whose Vals are reduced already (a dominated one
+                // left in would only cost time).
+                shared_.assign(g.EvalList.begin(), g.EvalList.end());
+            } else {
+                for (const Val& v : g.EvalList) {
+                    Val r = Val::withLength(common_.size());
+                    for (std::size_t c = 0; c < common_.size(); ++c)
+                        r[c] = v[common_[c].second];
+                    AddUnbeaten(shared_, 0, r);
+                }
             }
             if (shared_.size() == 1) {
                 for (std::size_t c = 0; c < common_.size(); ++c)
-                    start[common_[c].first] = std::min(start[common_[c].first], shared_.front()[c]);
+                    start_[common_[c].first] =
+                        std::min(start_[common_[c].first], shared_.front()[c]);
                 continue;
             }
             Layer layer{lows_.size(), lows_.size() + shared_.size(), 0};
@@ -131,13 +176,16 @@ class ProjectionTest {
             }
             layers_.push_back(layer);
         }
-        if (Covered(start)) return true;
         // Step 2.
-        std::stable_sort(layers_.begin(), layers_.end(), [](const Layer& a, const Layer& b) {
+        // A stable insertion sort: there are few layers.
+        const auto before = [](const Layer& a, const Layer& b) {
             if (a.lowered != b.lowered) return a.lowered > b.lowered;
             return a.to - a.from > b.to - b.from;
-        });
-        // Step 3. rest_[k]: the lowest values the layers from k on can give.
+        };
+        for (std::size_t k = 1; k < layers_.size(); ++k)
+            for (std::size_t j = k; j > 0 && before(layers_[j], layers_[j - 1]); --j)
+                std::swap(layers_[j], layers_[j - 1]);
+        // rest_[k]: the lowest values the layers from k on can give.
         const std::size_t count = layers_.size();
         rest_.assign(count + 1, Val::filled(len, 0xFF));
         for (std::size_t k = count; k-- > 0;) {
@@ -145,19 +193,31 @@ class ProjectionTest {
             for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i)
                 detail::MinBytes(rest_[k].data(), rest_[k].data(), lows_[i].data(), len);
         }
-        if (!Covered(Lowered(start, rest_[0]))) return false;
-        open_.assign(1, start);
-        for (std::size_t k = 0; k < count; ++k) {
-            next_.clear();
-            for (const Val& p : open_)
+    }
+
+    const Dom& Divisions() const { return dom_; }
+
+    // Step 3, for a factor n over the divisions. open and next are scratch.
+    bool CoveredBy(Host& host, const CoverTest& n, std::vector<Val>& open,
+                   std::vector<Val>& next) const {
+        if (n(host, start_)) return true;
+        const std::size_t len = dom_.size();
+        Val m = Val::withLength(len), low = Val::withLength(len);
+        detail::MinBytes(low.data(), start_.data(), rest_[0].data(), len);
+        if (!n(host, low)) return false;
+        open.assign(1, start_);
+        for (std::size_t k = 0; k < layers_.size(); ++k) {
+            next.clear();
+            for (const Val& p : open)
                 for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i) {
-                    const Val m = Lowered(p, lows_[i]);
-                    if (Covered(m)) continue;
-                    if (!Covered(Lowered(m, rest_[k + 1]))) return false;
-                    AddUnbeaten(next_, 0, m);
+                    detail::MinBytes(m.data(), p.data(), lows_[i].data(), len);
+                    if (n(host, m)) continue;
+                    detail::MinBytes(low.data(), m.data(), rest_[k + 1].data(), len);
+                    if (!n(host, low)) return false;
+                    AddUnbeaten(next, 0, m);
                 }
-            open_.swap(next_);
-            if (open_.empty()) return true;
+            open.swap(next);
+            if (open.empty()) return true;
         }
         return false;
     }
@@ -169,43 +229,24 @@ class ProjectionTest {
     };
 
     // common_ := the divisions of both (ascending) as pairs of positions:
-    // in d, in g.
-    void FindCommon(const Dom& g, const Dom& d) {
+    // in d, in g; where_ holds the positions in d.
+    void FindCommon(const Dom& g) {
         common_.clear();
-        for (std::size_t j = 0, i = 0; j < d.size() && i < g.size();) {
-            if (g[i] < d[j]) {
-                ++i;
-            } else if (d[j] < g[i]) {
-                ++j;
-            } else {
-                common_.emplace_back(j++, i++);
-            }
-        }
-    }
-    bool Covered(const Val& m) const {
-        return useMasks_ ? masks_.Covered(m) : IsCovered(*host_, m, *n_);
-    }
-    static Val Lowered(const Val& a, const Val& b) {
-        Val m = Val::withLength(a.size());
-        detail::MinBytes(m.data(), a.data(), b.data(), a.size());
-        return m;
+        for (std::size_t i = 0; i < g.size(); ++i)
+            if (const std::uint8_t j = where_[g[i]]; j != Nowhere) common_.emplace_back(j, i);
     }
 
-    Host* host_ = nullptr;
-    const Factor* n_ = nullptr;
-    CoverMasks masks_;
-    bool useMasks_ = false;
-    std::vector<std::pair<std::size_t, std::size_t>> common_;
-    std::vector<Val> shared_;
+    static constexpr std::uint8_t Nowhere = 0xFF; // MaxDivisions is less
+    Dom dom_;
+    Val start_;
     std::vector<Val> lows_; // every layer's Vals, layer after layer
     std::vector<Layer> layers_;
-    std::vector<Val> rest_, open_, next_;
+    std::vector<Val> rest_;
+    // Scratch of Build.
+    std::uint8_t where_[256]; // the position in d of each division number
+    std::vector<std::pair<std::size_t, std::size_t>> common_;
+    std::vector<Val> shared_;
 };
-
-bool ProjectionsCovered(Host& host, const Term& t, const Factor& n) {
-    thread_local ProjectionTest test;
-    return test.Run(host, t, n);
-}
 
 // Division sets, the latest noted first.
 struct RecentFailures {
@@ -377,66 +418,101 @@ Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2,
 
 // Products of pairs of factors, remembered: the terms of one product of
 // sets share their operands' factors, so regrouping them multiplies the
-// same pairs again and again. What it holds stays under Budget bytes; a pair
-// with a division set out of order or a Val not aligned with it is
-// multiplied every time (the product reports it).
+// same pairs again and again. A pair is found by a hash of both factors'
+// divisions and Vals and then compared in full. What it holds stays under
+// Budget bytes; a pair with a division set out of order or a Val not aligned
+// with it is multiplied every time (the product reports it).
 class RememberedProducts {
   public:
     static constexpr std::size_t Budget = std::size_t{16} << 20;
 
     Factor Of(Host& host, const Factor& f1, const Factor& f2) {
-        std::string key;
-        if (!AppendKey(key, f1) || !AppendKey(key, f2)) return Multiplied(host, f1, f2);
-        if (const auto known = products_.find(key); known != products_.end())
-            return Rebuilt(known->second);
+        if (!Aligned(f1) || !Aligned(f2)) return Multiplied(host, f1, f2);
+        const std::uint64_t key = Hash(f2, Hash(f1, 0));
+        const auto [from, to] = products_.equal_range(key);
+        for (auto it = from; it != to; ++it)
+            if (it->second.First.Matches(f1) && it->second.Second.Matches(f2))
+                return it->second.Product.Rebuilt();
         Factor p = Multiplied(host, f1, f2);
-        const std::size_t bytes = 2 * key.size() + p.EvalList.size() * p.Dom.size() + 64;
+        const std::size_t bytes = (CountVals(f1) + 1) * f1.Dom.size() +
+                                  (CountVals(f2) + 1) * f2.Dom.size() +
+                                  (CountVals(p) + 1) * p.Dom.size() + 256;
         if (bytes <= Budget - held_) {
-            Stored s{p.Dom, {}};
-            for (const Val& v : p.EvalList)
-                s.Vals.insert(s.Vals.end(), v.begin(), v.end());
-            products_.emplace(std::move(key), std::move(s));
+            products_.emplace(key, Stored{Flat(f1), Flat(f2), Flat(p)});
             held_ += bytes;
         }
         return p;
     }
 
   private:
-    struct Stored {
+    // A factor with its Vals one after another, in list order.
+    struct FlatFactor {
         nvx::Dom Dom;
-        std::vector<std::uint8_t> Vals; // in list order, one after another
+        std::vector<std::uint8_t> Vals;
+
+        bool Matches(const Factor& f) const {
+            if (!(f.Dom == Dom) || CountVals(f) * Dom.size() != Vals.size()) return false;
+            const std::uint8_t* at = Vals.data();
+            for (const Val& v : f.EvalList) {
+                if (std::memcmp(at, v.data(), v.size()) != 0) return false;
+                at += v.size();
+            }
+            return true;
+        }
+        Factor Rebuilt() const {
+            const std::size_t len = Dom.size();
+            const std::size_t count = len == 0 ? 0 : Vals.size() / len;
+            std::vector<Val> backToFront(count, Val::withLength(len));
+            for (std::size_t k = 0; k < count; ++k)
+                std::copy_n(Vals.begin() + static_cast<std::ptrdiff_t>(k * len), len,
+                            backToFront[count - 1 - k].begin());
+            return Factor{Dom, EvalList::FromBackToFront(std::move(backToFront))};
+        }
+    };
+    struct Stored {
+        FlatFactor First, Second, Product;
     };
 
     static Factor Multiplied(Host& host, const Factor& f1, const Factor& f2) {
         Factor a = f1, b = f2;
         return ProductFactors(host, a, b);
     }
-    // The factor's Dom and Vals as bytes, unless it is not in order.
-    static bool AppendKey(std::string& key, const Factor& f) {
-        const std::size_t len = f.Dom.size();
-        for (std::size_t i = 1; i < len; ++i)
+    // The Dom ascending and every Val aligned with it.
+    static bool Aligned(const Factor& f) {
+        for (std::size_t i = 1; i < f.Dom.size(); ++i)
             if (f.Dom[i - 1] >= f.Dom[i]) return false;
-        key.push_back(static_cast<char>(len));
-        key.append(reinterpret_cast<const char*>(f.Dom.data()), len);
-        const std::size_t count = f.EvalList.size();
-        key.append(reinterpret_cast<const char*>(&count), sizeof count);
-        for (const Val& v : f.EvalList) {
-            if (v.size() != len) return false;
-            key.append(reinterpret_cast<const char*>(v.data()), len);
-        }
+        for (const Val& v : f.EvalList)
+            if (v.size() != f.Dom.size()) return false;
         return true;
     }
-    static Factor Rebuilt(const Stored& s) {
-        const std::size_t len = s.Dom.size();
-        const std::size_t count = len == 0 ? 0 : s.Vals.size() / len;
-        std::vector<Val> backToFront(count, Val::withLength(len));
-        for (std::size_t k = 0; k < count; ++k)
-            std::copy_n(s.Vals.begin() + static_cast<std::ptrdiff_t>(k * len), len,
-                        backToFront[count - 1 - k].begin());
-        return Factor{s.Dom, EvalList::FromBackToFront(std::move(backToFront))};
+    static FlatFactor Flat(const Factor& f) {
+        FlatFactor flat{f.Dom, {}};
+        flat.Vals.reserve(CountVals(f) * f.Dom.size());
+        for (const Val& v : f.EvalList)
+            flat.Vals.insert(flat.Vals.end(), v.begin(), v.end());
+        return flat;
+    }
+    // h mixed with the bytes, eight at a time.
+    static std::uint64_t Mix(std::uint64_t h, const std::uint8_t* p, std::size_t n) {
+        constexpr std::uint64_t Odd = 0x9E3779B97F4A7C15;
+        for (;; p += 8, n -= 8) {
+            std::uint64_t w = 0;
+            std::memcpy(&w, p, std::min<std::size_t>(n, 8));
+            h = (h ^ w) * Odd;
+            h ^= h >> 29;
+            if (n <= 8) return h;
+        }
+    }
+    static std::uint64_t Hash(const Factor& f, std::uint64_t h) {
+        h = Mix(h, f.Dom.data(), f.Dom.size());
+        const std::uint64_t count = CountVals(f);
+        h = Mix(h, reinterpret_cast<const std::uint8_t*>(&count), sizeof count);
+        for (const Val& v : f.EvalList)
+            h = Mix(h, v.data(), v.size());
+        return h;
     }
 
-    std::unordered_map<std::string, Stored> products_;
+    std::unordered_multimap<std::uint64_t, Stored> products_;
     std::size_t held_ = 0;
 };
 
@@ -456,7 +532,91 @@ Term UnionOfTerms(Host& host, Term& t1, Term& t2) {
     return MakeTerm(host, u);
 }
 
-bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
+namespace {
+
+// What one subsumption test needs besides the two terms: the projection of
+// t1 onto a division set, the cover test of a factor of t2, and room for the
+// partial strategies. This thread's own, rebuilt for every test unless a
+// side keeps its part across tests that share that term.
+struct SubsumptionScratch {
+    Projection projection;
+    CoverTest cover;
+    std::vector<Val> open, next;
+};
+
+SubsumptionScratch& ThreadScratch() {
+    thread_local SubsumptionScratch scratch;
+    return scratch;
+}
+
+// t1's projections onto the division sets asked so far, for testing t1
+// against a run of terms whose factors repeat their division sets.
+class KeptProjections {
+  public:
+    static constexpr std::size_t Most = 64;
+
+    explicit KeptProjections(const Term& t) : t_(t) {}
+    KeptProjections(const KeptProjections&) = delete;
+    KeptProjections& operator=(const KeptProjections&) = delete;
+    // The projections go back to this thread's spares, to be built anew.
+    ~KeptProjections() {
+        for (std::unique_ptr<Projection>& p : kept_)
+            Spares().push_back(std::move(p));
+    }
+    const Projection& Of(Host& host, const Dom& d) {
+        for (const std::unique_ptr<Projection>& p : kept_)
+            if (p->Divisions() == d) return *p;
+        Projection* p = &ThreadScratch().projection;
+        if (kept_.size() < Most) {
+            std::vector<std::unique_ptr<Projection>>& spares = Spares();
+            if (spares.empty()) {
+                kept_.push_back(std::make_unique<Projection>());
+            } else {
+                kept_.push_back(std::move(spares.back()));
+                spares.pop_back();
+            }
+            p = kept_.back().get();
+        }
+        p->Build(host, t_, d);
+        return *p;
+    }
+
+  private:
+    // Projections of earlier runs on this thread, whose storage is reused:
+    // at most Most, as one run at a time holds them on a thread.
+    static std::vector<std::unique_ptr<Projection>>& Spares() {
+        thread_local std::vector<std::unique_ptr<Projection>> spares;
+        return spares;
+    }
+
+    const Term& t_;
+    std::vector<std::unique_ptr<Projection>> kept_;
+};
+
+// The cover tests of t2's factors, built once each, for testing a run of
+// terms against t2.
+class KeptCoverTests {
+  public:
+    explicit KeptCoverTests(const Term& t) : t_(t), tests_(t.Factors.size()) {}
+    const CoverTest& Of(const Factor& n) {
+        const auto i = static_cast<std::size_t>(&n - t_.Factors.data());
+        if (!tests_[i]) {
+            tests_[i] = std::make_unique<CoverTest>();
+            tests_[i]->Build(n);
+        }
+        return *tests_[i];
+    }
+
+  private:
+    const Term& t_;
+    std::vector<std::unique_ptr<CoverTest>> tests_;
+};
+
+// Every strategy of t1 equals or is dominated by some strategy of t2, with
+// the projections of t1 and the cover tests of t2's factors from the kept
+// ones when given.
+bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* projections,
+              KeptCoverTests* covers) {
     if (HasEmptyFactor(t1)) return true;
     if (HasEmptyFactor(t2)) return false;
     // Some best value of t1 cannot be matched.
@@ -469,12 +629,23 @@ bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
     // division sets where tests failed lately go first: the terms tested one
     // after another tend to fail on the same ones.
     thread_local RecentFailures recent;
+    SubsumptionScratch& scratch = ThreadScratch();
     const Factor* first[RecentFailures::Size] = {};
     for (std::size_t k = 0; k < RecentFailures::Size; ++k)
         for (const Factor& n : t2.Factors)
             if (n.Dom == recent.Doms[k]) first[k] = &n;
     const auto fails = [&](const Factor& n) {
-        if (ProjectionsCovered(host, t1, n)) return false;
+        const Projection* projection = &scratch.projection;
+        if (projections != nullptr)
+            projection = &projections->Of(host, n.Dom);
+        else
+            scratch.projection.Build(host, t1, n.Dom);
+        const CoverTest* cover = &scratch.cover;
+        if (covers != nullptr)
+            cover = &covers->Of(n);
+        else
+            scratch.cover.Build(n);
+        if (projection->CoveredBy(host, *cover, scratch.open, scratch.next)) return false;
         recent.Note(n.Dom);
         return true;
     };
@@ -484,6 +655,12 @@ bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
         if (std::find(std::begin(first), std::end(first), &n) == std::end(first) && fails(n))
             return false;
     return true;
+}
+
+} // namespace
+
+bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
+    return Subsumed(host, t1, t2, nullptr, nullptr);
 }
 
 // --- line sets -----------------------------------------------------------------
@@ -545,13 +722,14 @@ void ConcatSS(Host& host, LineSet& s1, LineSet& s2) {
 }
 
 void RemoveSubsumedTerms(Host& host, LineSet& s, const Term& t) {
+    KeptCoverTests covers(t);
     s.remove_if([&](const Term& x) {
         // Comparing long sets takes a while: let the host handle its events.
         // After a stop request the sets are discarded, so the rest is kept
         // unexamined.
         if (host.StopRequested()) return false;
         host.ProcessPendingEvents();
-        return !host.StopRequested() && TermSubsumed(host, x, t);
+        return !host.StopRequested() && Subsumed(host, x, t, nullptr, &covers);
     });
 }
 
@@ -577,10 +755,11 @@ void UniteTerm(Host& host, LineSet& s, Term& t) {
         return;
     }
     if (!s.empty()) RemoveSubsumedTerms(host, s, t);
+    KeptProjections projections(t);
     for (const Term& x : s) {
         if (host.StopRequested()) break;
         host.ProcessPendingEvents();
-        if (!host.StopRequested() && TermSubsumed(host, t, x)) return;
+        if (!host.StopRequested() && Subsumed(host, t, x, &projections, nullptr)) return;
     }
     LineSet single;
     single.push_back(std::move(t));
@@ -594,6 +773,8 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     const FactorProduct product = [&](Host& h, const Factor& a, const Factor& b) {
         return remembered.Of(h, a, b);
     };
+    // Only the products of several pairs of terms repeat pairs of factors.
+    const FactorProduct* shared = s1.size() > 1 || s2.size() > 1 ? &product : nullptr;
     LineSet r;
     bool stopped = false;
     while (!s1.empty() && !stopped) {
@@ -604,7 +785,7 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
                 break;
             }
             host.ProcessPendingEvents();
-            Term p = ProductOfTermsCopied(host, t1, t2, &product);
+            Term p = ProductOfTermsCopied(host, t1, t2, shared);
             UniteTerm(host, r, p);
         }
         s1.pop_front();
