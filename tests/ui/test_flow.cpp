@@ -87,59 +87,48 @@ class TestFlow : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase();
-    void cleanupTestCase() { UseProgram(false); }
+    void cleanupTestCase();
     void analysesOneAfterTheOther();
     void helpAboutAndQuit();
     void theNextStartRemembers();
 
   private:
-    std::unique_ptr<QTemporaryDir> dir;
-    std::unique_ptr<QSettings> settings;
+    QTemporaryDir dir;
+    QSettings settings{dir.filePath("norvadex.ini"), QSettings::IniFormat};
     // The texts of the boxes shown; Yes or OK answers them.
     QStringList shown;
     std::atomic<bool> errorShownOnWindowThread{false};
-    std::unique_ptr<MainWindow> w;
     FakeEngine engine;
-    std::unique_ptr<NotedViews> views;
-    void UseProgram(bool on);
+    MainWindow w;
+    NotedViews views{w};
     // Answers the next combination dialog, and notes what it offered.
     QString offered;
     int contractOffered = -1;
     void Reply(Answer answer, const char* north = "", const char* south = "");
     bool Finished() {
-        return QTest::qWaitFor([this] { return !w->Computing(); }, 10000);
+        return QTest::qWaitFor([this] { return !w.Computing(); }, 10000);
     }
 };
 
-void TestFlow::UseProgram(bool on) {
-    if (on) {
-        dir = std::make_unique<QTemporaryDir>();
-        settings = std::make_unique<QSettings>(dir->filePath("norvadex.ini"), QSettings::IniFormat);
-        MessageBoxes::SetTestHook([this](const ShownBox& box) {
-            if (box.text.contains("error code 202"))
-                errorShownOnWindowThread =
-                    QThread::currentThread() == qApp->thread() && w->Computing();
-            shown << box.text;
-            return box.buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
-        });
-        w = std::make_unique<MainWindow>();
-        views = std::make_unique<NotedViews>(*w);
-        w->UseSettings(settings.get());
-        w->SetAnalysis(&engine);
-        w->SetResultViews(views.get());
-        w->show();
-    } else if (w) {
-        w->SetAnalysis(nullptr);
-        w->UseSettings(nullptr);
-        w.reset();
-        MessageBoxes::SetTestHook(nullptr);
-    }
-}
-
 void TestFlow::initTestCase() {
     test::QuietPlatformNotes();
-    UseProgram(true);
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    MessageBoxes::SetTestHook([this](const ShownBox& box) {
+        if (box.text.contains("error code 202"))
+            errorShownOnWindowThread = QThread::currentThread() == qApp->thread() && w.Computing();
+        shown << box.text;
+        return box.buttons == BoxButtons::YesNo ? BoxAnswer::Yes : BoxAnswer::Ok;
+    });
+    w.UseSettings(&settings);
+    w.SetAnalysis(&engine);
+    w.SetResultViews(&views);
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+}
+
+void TestFlow::cleanupTestCase() {
+    w.SetAnalysis(nullptr);
+    w.UseSettings(nullptr);
+    MessageBoxes::SetTestHook(nullptr);
 }
 
 void TestFlow::Reply(Answer answer, const char* north, const char* south) {
@@ -202,7 +191,7 @@ void TestFlow::analysesOneAfterTheOther() {
         {Start::Recent, Answer::Offered, "", "", "A Q 10 /4 3 2 ", 2, Run::Go, "LT", "", ""},
     };
     for (const auto& s : steps) {
-        engine.lines = views->lines = s.lines;
+        engine.lines = views.lines = s.lines;
         engine.end = s.run == Run::NoMemory ? ComputeEnd::OutOfMemory : ComputeEnd::Finished;
         engine.onThread = nullptr;
         if (*s.box == 'e')
@@ -211,29 +200,29 @@ void TestFlow::analysesOneAfterTheOther() {
                 computationWaited = errorShownOnWindowThread.load();
             };
         shown.clear();
-        views->calls.clear();
-        w->AppHost().SetMemoryLimit(s.run == Run::MemoryWatch ? 200 : 400, reader);
-        w->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        views.calls.clear();
+        w.AppHost().SetMemoryLimit(s.run == Run::MemoryWatch ? 200 : 400, reader);
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
         Reply(s.answer, s.north, s.south);
-        if (s.start == Start::New) QTest::keyClick(w.get(), Qt::Key_N, Qt::ControlModifier);
-        if (s.start == Start::Change) w->ChangeAction()->trigger();
-        if (s.start == Start::Recent) w->RecentMenu()->actions()[0]->trigger();
+        if (s.start == Start::New) QTest::keyClick(&w, Qt::Key_N, Qt::ControlModifier);
+        if (s.start == Start::Change) w.ChangeAction()->trigger();
+        if (s.start == Start::Recent) w.RecentMenu()->actions()[0]->trigger();
         QCOMPARE(offered, QString(s.offered));
         if (s.answer == Answer::Cancel) {
-            QVERIFY(!w->Computing() && w->ResultsShown());
+            QVERIFY(!w.Computing() && w.ResultsShown());
             continue;
         }
         QVERIFY(engine.started.tryAcquire(1, 5000));
         // While it computes the progress window is a child of the main window, not
         // modal; the main window keeps only Help and Quit, and the results are gone.
-        ProgressWindow& progress = w->Progress();
-        QVERIFY(w->Computing() && progress.isVisible() && progress.parentWidget() == w.get());
+        ProgressWindow& progress = w.Progress();
+        QVERIFY(w.Computing() && progress.isVisible() && progress.parentWidget() == &w);
         QCOMPARE(QApplication::activeModalWidget(), nullptr);
-        QVERIFY(!w->centralWidget()->isEnabled() && !w->NewAction()->isEnabled());
-        QVERIFY(w->AboutAction()->isEnabled() && w->QuitAction()->isEnabled());
-        QVERIFY(!w->ResultsShown() && !w->SaveResultsAction()->isEnabled());
-        QCOMPARE(w->SelectLineComboBox()->count(), 0);
+        QVERIFY(!w.centralWidget()->isEnabled() && !w.NewAction()->isEnabled());
+        QVERIFY(w.AboutAction()->isEnabled() && w.QuitAction()->isEnabled());
+        QVERIFY(!w.ResultsShown() && !w.SaveResultsAction()->isEnabled());
+        QCOMPARE(w.SelectLineComboBox()->count(), 0);
         if (s.run == Run::Go || s.run == Run::NoMemory) engine.go.release();
         if (s.run == Run::Escape) {
             // Its event loop runs: the status line grows by a dot a second.
@@ -243,38 +232,38 @@ void TestFlow::analysesOneAfterTheOther() {
             QCOMPARE(progress.State(), CalcState::Stopping);
         }
         QVERIFY(Finished());
-        QVERIFY(!progress.isVisible() && w->centralWidget()->isEnabled());
-        QCOMPARE(views->calls, QString(s.calls));
+        QVERIFY(!progress.isVisible() && w.centralWidget()->isEnabled());
+        QCOMPARE(views.calls, QString(s.calls));
         const bool results = !*s.caption;
-        QCOMPARE(w->ResultsShown(), results);
-        QCOMPARE(w->SaveResultsAction()->isEnabled(), results);
+        QCOMPARE(w.ResultsShown(), results);
+        QCOMPARE(w.SaveResultsAction()->isEnabled(), results);
         if (!results)
-            QCOMPARE(w->ResultListView()->model()->headerData(0, Qt::Horizontal).toString(),
+            QCOMPARE(w.ResultListView()->model()->headerData(0, Qt::Horizontal).toString(),
                      QString(s.caption));
         QCOMPARE(shown.size(), qsizetype(*s.box ? 1 : 0));
         if (*s.box) QVERIFY2(shown[0].contains(s.box), qPrintable(shown[0]));
         // One line is chosen at once; of more none is chosen, and the play waits
         // for a choice.
-        if (results) QCOMPARE(w->SelectLineComboBox()->currentIndex(), s.lines == 1 ? 0 : -1);
+        if (results) QCOMPARE(w.SelectLineComboBox()->currentIndex(), s.lines == 1 ? 0 : -1);
         if (results && s.lines > 1)
-            QVERIFY(w->SelectLineComboBox()->hasFocus() && !w->PlayEdit()->isEnabled());
+            QVERIFY(w.SelectLineComboBox()->hasFocus() && !w.PlayEdit()->isEnabled());
     }
     QVERIFY(errorShownOnWindowThread && computationWaited);
     QCOMPARE(contractOffered, ContractDialog::TabIndex(3, 4));
-    QCOMPARE(w->windowTitle(), QString("AQT / 432 - Norvadex"));
+    QCOMPARE(w.windowTitle(), QString("AQT / 432 - Norvadex"));
     // The table commands go to the views.
-    w->LineGoalTableAction()->trigger();
-    w->PayoffTableAction()->trigger();
-    QCOMPARE(views->calls, QString("LTGY"));
+    w.LineGoalTableAction()->trigger();
+    w.PayoffTableAction()->trigger();
+    QCOMPARE(views.calls, QString("LTGY"));
 }
 
 void TestFlow::helpAboutAndQuit() {
     // F1 shows the help inside the program; the About box's link shows the home
     // page, the help window then a child of the box so that it takes input.
-    w->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(w.get()));
-    QTest::keyClick(w.get(), Qt::Key_F1);
-    HelpWindow& help = w->Help();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::keyClick(&w, Qt::Key_F1);
+    HelpWindow& help = w.Help();
     QTextBrowser* browser = help.Browser();
     QVERIFY(help.isVisible() && browser->source().toString().endsWith("/help/mainhelp.htm"));
     QWidget* owner = nullptr;
@@ -283,29 +272,29 @@ void TestFlow::helpAboutAndQuit() {
         owner = help.parentWidget();
         static_cast<AboutBox*>(box)->accept();
     });
-    w->AboutAction()->trigger();
-    QCOMPARE(owner, &w->About());
+    w.AboutAction()->trigger();
+    QCOMPARE(owner, &w.About());
     QVERIFY(browser->source().toString().endsWith("/help/index.htm"));
     QVERIFY(shown.isEmpty());
 
     // Quit while a computation runs stops it; the window closes once it has
     // ended, and the windows beside it with it.
-    w->Table().show();
-    w->PayoffWindow().show();
+    w.Table().show();
+    w.PayoffWindow().show();
     Reply(Answer::Offered);
-    w->ChangeAction()->trigger();
+    w.ChangeAction()->trigger();
     QVERIFY(engine.started.tryAcquire(1, 5000));
-    w->QuitAction()->trigger();
-    QCOMPARE(w->Progress().State(), CalcState::Stopping);
-    QTRY_VERIFY(!w->isVisible());
-    QVERIFY(!w->Computing());
-    QVERIFY(!help.isVisible() && !w->Table().isVisible() && !w->PayoffWindow().isVisible());
+    w.QuitAction()->trigger();
+    QCOMPARE(w.Progress().State(), CalcState::Stopping);
+    QTRY_VERIFY(!w.isVisible());
+    QVERIFY(!w.Computing());
+    QVERIFY(!help.isVisible() && !w.Table().isVisible() && !w.PayoffWindow().isVisible());
 }
 
 void TestFlow::theNextStartRemembers() {
-    const QSize size = w->size();
-    settings->sync();
-    QSettings next(settings->fileName(), QSettings::IniFormat);
+    const QSize size = w.size();
+    settings.sync();
+    QSettings next(settings.fileName(), QSettings::IniFormat);
     MainWindow again; // without an engine
     again.UseSettings(&next);
     // The window's size, the last combination in the dialog, the recent ones
