@@ -76,6 +76,21 @@ QString Diff(const ReportView* view, const ReportTable& t) {
     return {};
 }
 
+// The header and the given rows of a table as copied: tab-separated, trimmed.
+QString Copied(const ReportTable& t, std::initializer_list<int> rows) {
+    QStringList header, lines;
+    for (const ReportColumn& c : t.Columns)
+        header << Q(c.Caption).trimmed();
+    lines << header.join('\t');
+    for (int i : rows) {
+        QStringList cells;
+        for (const std::string& cell : t.Rows[std::size_t(i)])
+            cells << Q(cell).trimmed();
+        lines << cells.join('\t');
+    }
+    return lines.join('\n') + '\n';
+}
+
 QString Html(const std::string& cards, const std::string& marked) {
     QLabel label;
     MainWindow::ShowHandCards(&label, cards, marked);
@@ -144,6 +159,22 @@ void TestWindows::analysisViews() {
     QVERIFY(w.Table().isVisible() && w.PayoffWindow().isVisible());
     QCOMPARE(Diff(w.Table().ListView(), LineGoalTable(r)), QString());
     QCOMPARE(Diff(w.PayoffWindow().ListView(), PayoffTableView(r)), QString());
+    // Ctrl+C copies the header and the selected rows, in the table's order.
+    ReportView* list = w.ResultListView();
+    list->setFocus();
+    for (int row : {2, 0})
+        list->selectionModel()->select(list->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), Copied(ResultListTable(r), {0, 2}));
+    // A click on a header sorts the tricks table, a line column descending.
+    QHeaderView* header = table->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(3) + 5, header->height() / 2));
+    QCOMPARE(header->sortIndicatorSection(), 3);
+    const int last = table->model()->rowCount() - 1;
+    QVERIFY(table->model()->index(0, 3).data().toString() >
+            table->model()->index(last, 3).data().toString());
     // Line A chosen with the keyboard: the play starts, its cards are marked.
     QCOMPARE(w.SelectLineComboBox()->count(), 2);
     QTest::keyClick(w.SelectLineComboBox(), Qt::Key_Down);
@@ -186,10 +217,35 @@ void TestWindows::analysisViews() {
     QCOMPARE(w.focusWidget(), table);
     QTest::keyClick(table, '5');
     QCOMPARE(Q(play.GetPlayString()), QString("26Q7;5"));
+    // The step buttons walk along the furthest play; Back reopens a trick.
+    w.BeginButton()->click();
+    QCOMPARE(edit->text(), QString(""));
+    w.EndButton()->click();
+    QCOMPARE(edit->text(), QString("26Q7;5"));
+    w.BackButton()->click();
+    w.BackButton()->click();
+    QCOMPARE(Q(play.GetPlayString()), QString("26Q7"));
     // Line B plays the ace on the first round: the replay stops before the queen.
     QTest::keyClick(w.SelectLineComboBox(), Qt::Key_Down);
     QCOMPARE(edit->text(), QString("26"));
     QCOMPARE(w.NorthHand()->text(), Html("AQJ4", play.LineCards()));
+    // Clicks on the panel: a reminder; a complete trick is closed; at the end,
+    // with nothing left to mark, the play has finished.
+    p.ClickPanel();
+    QCOMPARE(boxes.Texts(),
+             QStringList{"please use your keyboard to play one of the underlined cards"});
+    QTest::keyClicks(edit, "ax");
+    p.ClickPanel();
+    QVERIFY(Q(play.GetPlayString()).endsWith(';'));
+    for (std::string before; before != play.GetPlayString();) {
+        before = play.GetPlayString();
+        QTest::keyClicks(edit, play.CurrentTrickCards().size() == 4 ? ";" : "x");
+        if (play.GetPlayString() == before) QTest::keyClicks(edit, "-");
+    }
+    QCOMPARE(play.CompletedTricks(), 4);
+    p.ClickPanel();
+    QCOMPARE(boxes.Texts().last(), QString("play has finished"));
+    QVERIFY(!w.NorthHand()->text().contains("<u>"));
     // Another combination at IMPs: the table windows left open follow it.
     QVERIFY(p.Analyse("AQT", "432", 6, test::Goal(4, 4, 1)));
     r = SummarizeResults(p.analysis.GetHost(), p.analysis.GetLines());
