@@ -1,24 +1,31 @@
-// A short test of each window on its own: the combination dialog, the contract
-// and tricks-needed dialogs, the progress window, the message seam and the host,
-// the plan view, and the tricks table's sort order.
+// A short test of each window on its own: the views of a real analysis in the
+// main window, the combination dialog, the contract and tricks-needed dialogs,
+// the progress window, the message seam and the host, the plan view, and the
+// tricks table's sort order.
 #include "present/input_rules.h"
 #include "present/result_views.h"
 #include "results/analysis.h"
+#include "results/summary.h"
+#include "ui/analysis_views.h"
 #include "ui/combo_dialog.h"
 #include "ui/contract_dialog.h"
+#include "ui/engine_analysis.h"
 #include "ui/help_pages.h"
 #include "ui/holding_edit.h"
+#include "ui/main_window.h"
 #include "ui/message_boxes.h"
 #include "ui/plan_view.h"
 #include "ui/progress_window.h"
 #include "ui/qt_host.h"
 #include "ui/range_spin_box.h"
 #include "ui/report_view.h"
+#include "ui/table_window.h"
 #include "ui/tricks_needed_dialog.h"
 #include "ui/tricks_table.h"
 #include "ui_test_util.h"
 
 #include <QAbstractItemModelTester>
+#include <QtPrintSupport/QPrinter>
 #include <QtTest>
 #include <QtWidgets>
 
@@ -40,12 +47,88 @@ bool ShowActive(QWidget& w) {
 
 constexpr std::uint64_t GiB = std::uint64_t(1) << 30;
 
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+// How a list view differs from the table the report gives: "" when it shows
+// every caption and cell, each column aligned as the report says.
+QString Diff(const ReportView* view, const ReportTable& t) {
+    const QAbstractItemModel* m = view->model();
+    const int columns = int(t.Columns.size()), rows = int(t.Rows.size());
+    if (m->columnCount() != columns || m->rowCount() != rows) return "size";
+    for (int c = 0; c < columns; ++c) {
+        const ReportColumn& col = t.Columns[std::size_t(c)];
+        if (m->headerData(c, Qt::Horizontal).toString() != Q(col.Caption))
+            return "caption " + Q(col.Caption);
+        const int align = col.Align == ColumnAlign::Right    ? Qt::AlignRight
+                          : col.Align == ColumnAlign::Centre ? Qt::AlignHCenter
+                                                             : Qt::AlignLeft;
+        for (int i = 0; i < rows; ++i) {
+            const std::vector<std::string>& row = t.Rows[std::size_t(i)];
+            const QModelIndex cell = m->index(i, c);
+            if (cell.data() != (std::size_t(c) < row.size() ? Q(row[std::size_t(c)]) : ""))
+                return QString("row %1: %2").arg(i).arg(cell.data().toString());
+            if ((cell.data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask) != align)
+                return QString("alignment of column %1").arg(c);
+        }
+    }
+    return {};
+}
+
+// The header and the given rows of a table as copied: tab-separated, trimmed.
+QString Copied(const ReportTable& t, std::initializer_list<int> rows) {
+    QStringList header, lines;
+    for (const ReportColumn& c : t.Columns)
+        header << Q(c.Caption).trimmed();
+    lines << header.join('\t');
+    for (int i : rows) {
+        QStringList cells;
+        for (const std::string& cell : t.Rows[std::size_t(i)])
+            cells << Q(cell).trimmed();
+        lines << cells.join('\t');
+    }
+    return lines.join('\n') + '\n';
+}
+
+QString Html(const std::string& cards, const std::string& marked) {
+    QLabel label;
+    MainWindow::ShowHandCards(&label, cards, marked);
+    return label.text();
+}
+
+// The main window with the real engine and views.
+struct Program {
+    MainWindow window;
+    Analysis analysis{window.AppHost()};
+    EngineAnalysis engine{analysis};
+    AnalysisViews views{window, analysis};
+    Program() { window.SetAnalysis(&engine); }
+    ~Program() { window.SetAnalysis(nullptr); }
+    // Analyses a combination through the dialog; true once it has finished.
+    bool Analyse(const char* north, const char* south, int west, std::optional<ContractGoal> goal) {
+        test::WhenModal([=](QWidget* d) {
+            static_cast<ComboDialog*>(d)->SetValues(north, south, "", 9, std::uint8_t(west), 13,
+                                                    goal);
+            static_cast<ComboDialog*>(d)->OKBtn()->click();
+        });
+        window.NewAction()->trigger();
+        return QTest::qWaitFor([this] { return !window.Computing(); }, 60000);
+    }
+    // A click on the play panel away from its controls.
+    void ClickPanel() {
+        QGroupBox* box = window.PlayGroupBox();
+        QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(4, box->height() - 4));
+    }
+};
+
 } // namespace
 
 class TestWindows : public QObject {
     Q_OBJECT
   private slots:
     void initTestCase() { test::QuietPlatformNotes(); }
+    void analysisViews();
     void comboDialog();
     void contractAndTricksDialogs();
     void progressWindow();
@@ -53,6 +136,162 @@ class TestWindows : public QObject {
     void planView();
     void tricksTableSortOrders();
 };
+
+void TestWindows::analysisViews() {
+    MessageBoxRecorder boxes;
+    Program p;
+    MainWindow& w = p.window;
+    QVERIFY(ShowActive(w));
+    // Before any analysis there is nothing to play.
+    p.ClickPanel();
+    QCOMPARE(boxes.Texts(), QStringList{"please select a line of play"});
+    boxes.Clear();
+
+    // The views show what the report gives.
+    QVERIFY(p.Analyse("AQJ4", "532", 13, std::nullopt));
+    ResultsSummary r = SummarizeResults(p.analysis.GetHost(), p.analysis.GetLines());
+    QCOMPARE(Diff(w.ResultListView(), ResultListTable(r)), QString());
+    const TricksTableSource source = TricksTableSourceOf(p.analysis);
+    ReportView* table = w.TricksTableListView();
+    QCOMPARE(Diff(table, TricksTableView(TricksTableRows(source), source.LineNames)), QString());
+    w.LineGoalTableAction()->trigger();
+    w.PayoffTableAction()->trigger();
+    QVERIFY(w.Table().isVisible() && w.PayoffWindow().isVisible());
+    QCOMPARE(Diff(w.Table().ListView(), LineGoalTable(r)), QString());
+    QCOMPARE(Diff(w.PayoffWindow().ListView(), PayoffTableView(r)), QString());
+    // Ctrl+C copies the header and the selected rows, in the table's order.
+    ReportView* list = w.ResultListView();
+    list->setFocus();
+    for (int row : {2, 0})
+        list->selectionModel()->select(list->model()->index(row, 0),
+                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(list, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), Copied(ResultListTable(r), {0, 2}));
+    // A click on a header sorts the tricks table, a line column descending.
+    QHeaderView* header = table->header();
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                      QPoint(header->sectionViewportPosition(3) + 5, header->height() / 2));
+    QCOMPARE(header->sortIndicatorSection(), 3);
+    const int last = table->model()->rowCount() - 1;
+    QVERIFY(table->model()->index(0, 3).data().toString() >
+            table->model()->index(last, 3).data().toString());
+    // Line A chosen with the keyboard: the play starts, its cards are marked.
+    QCOMPARE(w.SelectLineComboBox()->count(), 2);
+    QTest::keyClick(w.SelectLineComboBox(), Qt::Key_Down);
+    QCOMPARE(w.SelectLineComboBox()->currentText(), QString("A"));
+    QCOMPARE(w.focusWidget(), w.PlayEdit());
+    PlayThrough& play = p.analysis.GetPlay();
+    QCOMPARE(w.NorthHand()->text(), Html("AQJ4", play.LineCards()));
+    // The caption in the default colour, the chosen line black, the other grey.
+    int kt = -1, ktx = -1;
+    for (int i = 0; i < table->model()->rowCount(); ++i) {
+        const QString caption = table->model()->index(i, 0).data().toString();
+        if (caption == "KT - xxxx") kt = i;
+        if (caption == "KTx - xxx") ktx = i;
+    }
+    QVERIFY(kt >= 0 && ktx >= 0);
+    const auto colours = [&](int row) {
+        QString c;
+        for (int column = 0; column < 5; ++column)
+            c += QString::number(int(p.views.TricksTableCellColour(row, column)));
+        return c;
+    };
+    const QString D = QString::number(int(CellColour::Default)),
+                  B = QString::number(int(CellColour::Black)),
+                  G = QString::number(int(CellColour::Grey));
+    QCOMPARE(colours(kt), D + B + B + B + G);
+    // Line A leads low from South: the ace is refused; "x" is West's lowest card.
+    // West played small: K T alone is ruled out, K T x is not.
+    QLineEdit* edit = w.PlayEdit();
+    QTest::keyClicks(edit, "A2x");
+    QCOMPARE(Q(play.GetPlayString()), QString("26"));
+    QCOMPARE(w.WestCardInTrickLabel()->text(), QString("6"));
+    QCOMPARE(colours(kt), G + G + G + G + G);
+    QCOMPARE(colours(ktx).mid(3, 1), B);
+    QTest::keyClicks(edit, "qx;;"); // a second ";" has nothing to close
+    QCOMPARE(edit->text(), QString("26Q7;"));
+    QCOMPARE(w.TricksLabel()->text(), QString("Tricks won\nNS: 1; EW: 0"));
+    // Cards typed in a list go to the play; "x" is the list's own key there.
+    table->setFocus();
+    QTest::keyClick(table, 'x');
+    QCOMPARE(w.focusWidget(), table);
+    QTest::keyClick(table, '5');
+    QCOMPARE(Q(play.GetPlayString()), QString("26Q7;5"));
+    // The step buttons walk along the furthest play; Back reopens a trick.
+    w.BeginButton()->click();
+    QCOMPARE(edit->text(), QString(""));
+    w.EndButton()->click();
+    QCOMPARE(edit->text(), QString("26Q7;5"));
+    w.BackButton()->click();
+    w.BackButton()->click();
+    QCOMPARE(Q(play.GetPlayString()), QString("26Q7"));
+    // Line B plays the ace on the first round: the replay stops before the queen.
+    QTest::keyClick(w.SelectLineComboBox(), Qt::Key_Down);
+    QCOMPARE(edit->text(), QString("26"));
+    QCOMPARE(w.NorthHand()->text(), Html("AQJ4", play.LineCards()));
+    // Clicks on the panel: a reminder; a complete trick is closed; at the end,
+    // with nothing left to mark, the play has finished.
+    p.ClickPanel();
+    QCOMPARE(boxes.Texts(),
+             QStringList{"please use your keyboard to play one of the underlined cards"});
+    QTest::keyClicks(edit, "ax");
+    p.ClickPanel();
+    QVERIFY(Q(play.GetPlayString()).endsWith(';'));
+    for (std::string before; before != play.GetPlayString();) {
+        before = play.GetPlayString();
+        QTest::keyClicks(edit, play.CurrentTrickCards().size() == 4 ? ";" : "x");
+        if (play.GetPlayString() == before) QTest::keyClicks(edit, "-");
+    }
+    QCOMPARE(play.CompletedTricks(), 4);
+    p.ClickPanel();
+    QCOMPARE(boxes.Texts().last(), QString("play has finished"));
+    QVERIFY(!w.NorthHand()->text().contains("<u>"));
+    // Another combination at IMPs: the table windows left open follow it.
+    QVERIFY(p.Analyse("AQT", "432", 6, test::Goal(4, 4, 1)));
+    r = SummarizeResults(p.analysis.GetHost(), p.analysis.GetLines());
+    QVERIFY(r.Imps);
+    QCOMPARE(w.PayoffWindow().windowTitle(), Q(PayoffTableView(r).Caption));
+    QCOMPARE(Diff(w.PayoffWindow().ListView(), PayoffTableView(r)), QString());
+    // Saved as JSON it is what the command-line tool prints.
+    QTemporaryDir dir;
+    QVERIFY(p.views.SaveResults(dir.filePath("r.json"), AnalysisViews::FileFormat::Json));
+    QFile file(dir.filePath("r.json"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QJsonObject saved = QJsonDocument::fromJson(file.readAll()).object();
+    QProcess cli;
+    cli.start(NORVADEX_CLI_PATH, {"--json", "AQ10", "432", "--vacant", "6,13", "--imps", "4NT",
+                                  "--tricks-needed", "1"});
+    QVERIFY(cli.waitForFinished(60000));
+    QJsonObject printed = QJsonDocument::fromJson(cli.readAllStandardOutput()).object();
+    QVERIFY(!printed.isEmpty());
+    saved.remove("seconds");
+    printed.remove("seconds");
+    QCOMPARE(saved, printed);
+    // The one-page report prints.
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("r.pdf"));
+    p.views.PrintReport(&printer);
+    QVERIFY(QFileInfo(dir.filePath("r.pdf")).size() > 1000);
+
+    // The same at matchpoints. East's jack under the ace gives a trick away. The card is drawn
+    // before the warning, and the keys typed while it is up are played after it.
+    QVERIFY(p.Analyse("AQT", "432", 13, std::nullopt));
+    w.SelectLineComboBox()->setCurrentIndex(0);
+    emit w.SelectLineComboBox()->activated(0);
+    QString warning, eastShown;
+    MessageBoxes::SetTestHook([&](const ShownBox& box) {
+        warning = box.text;
+        eastShown = w.EastCardInTrickLabel()->text();
+        QTest::keyClicks(edit, ";3x");
+        return BoxAnswer::Ok;
+    });
+    QTest::keyClicks(edit, "2KAJ");
+    MessageBoxes::SetTestHook(nullptr);
+    QCOMPARE(warning, QString(DefenceWarningText));
+    QCOMPARE(eastShown, QString("J"));
+    QCOMPARE(Q(play.GetPlayString()), QString("2KAJ;35"));
+}
 
 void TestWindows::comboDialog() {
     MessageBoxRecorder boxes;
