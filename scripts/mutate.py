@@ -106,6 +106,8 @@ def main():
     ap.add_argument("--list", action="store_true", help="list the faults and stop")
     ap.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     ap.add_argument("--timeout", type=int, default=900, help="seconds per test run")
+    ap.add_argument("--test-timeout", type=int, default=180,
+                    help="seconds per test: a fault that makes a search run away fails there")
     ap.add_argument("--compare", help="an earlier report.json: faults it caught must be caught")
     args = ap.parse_args()
 
@@ -133,11 +135,11 @@ def main():
     os.makedirs(tree, exist_ok=True)
     os.makedirs(logs, exist_ok=True)
     sync_tree(tree)
-    if not os.path.exists(os.path.join(build, "build.ninja")):
-        rc, out = run(["cmake", "-S", tree, "-B", build, "-G", "Ninja",
-                       "-DCMAKE_BUILD_TYPE=Release"], ROOT)
-        if rc != 0:
-            sys.exit("configure failed:\n" + out)
+    # Configured every time, so that an earlier copy takes today's test time limit.
+    rc, out = run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release",
+                   f"-DNORVADEX_TEST_TIMEOUT={args.test_timeout}"], ROOT)
+    if rc != 0:
+        sys.exit("configure failed:\n" + out)
     build_cmd = ["cmake", "--build", build, "-j", str(args.jobs)]
     test_cmd = ["ctest", "--test-dir", build, "-j", str(args.jobs), "--stop-on-failure",
                 "--timeout", str(args.timeout), "--output-on-failure"]
