@@ -17,11 +17,6 @@ std::size_t Top(const Val& v) {
     return top;
 }
 
-// Some a[i] is above b[i], for i below n: the one question of a bound test.
-bool AnyAbove(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
-    return (detail::DirectionBits(a, b, n, 1) & 1) != 0;
-}
-
 } // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length) {}
@@ -175,9 +170,9 @@ template <class At> void DominanceIndex::AppendAll(std::size_t count, At at, std
 template <bool Complement>
 bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) const {
     if (Complement) // some entry may be at most v: the minimum is
-        return !AnyAbove(bounds.min.data() + g * length_, v.data(), length_);
+        return detail::AllAtMost(bounds.min.data() + g * length_, v.data(), length_);
     // some entry may be at least v: the maximum is
-    return !AnyAbove(v.data(), bounds.max.data() + g * length_, length_);
+    return detail::AllAtMost(v.data(), bounds.max.data() + g * length_, length_);
 }
 
 // Finds the blocks with entries that every column of the query admits (with
@@ -393,7 +388,7 @@ void DominanceIndex::TakeLive(std::vector<std::uint8_t>& bytes, std::vector<std:
 bool RecentBeaters::AnyAtLeast(const DominanceIndex& index, const Val& v) {
     for (std::size_t id : ids_)
         if (id != DominanceIndex::None && index.Live(id) &&
-            !AnyAbove(v.data(), index.ValData(id), v.size()))
+            detail::AllAtMost(v.data(), index.ValData(id), v.size()))
             return true;
     const std::size_t by = index.FindAtLeast(v);
     if (by == DominanceIndex::None) return false;

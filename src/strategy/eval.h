@@ -102,6 +102,11 @@ inline void MaxBytes(std::uint8_t* out, const std::uint8_t* a, const std::uint8_
     MaxOrMinBytes<true>(out, a, b, n);
 }
 
+// a[i] <= b[i] for every i below n: the question of every dominance test.
+inline bool AllAtMost(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
+    return (DirectionBits(a, b, n, 1) & 1) == 0;
+}
+
 } // namespace detail
 
 // Dominance: '=' equal everywhere, '<' V1 <= V2 everywhere and not equal,
@@ -124,7 +129,7 @@ inline bool ValAllLE(Host& host, const Val& v1, const Val& v2) {
         InternalError(host, InternalErrorCode::ValAllLELengths);
         return false;
     }
-    return (detail::DirectionBits(v1.data(), v2.data(), v1.size(), 1) & 1) == 0;
+    return detail::AllAtMost(v1.data(), v2.data(), v1.size());
 }
 bool ValAllLT(Host& host, const Val& v1, const Val& v2);
 

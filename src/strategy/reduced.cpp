@@ -184,8 +184,7 @@ bool ReducedUnion::Covers(const Val& v, RecentBeaters& recent) const {
 bool ReducedUnion::Covers(const Val& v) const {
     if (index_) return index_->Indexable(v) && index_->AnyAtLeast(v);
     return std::any_of(plain_.EvalList.begin(), plain_.EvalList.end(), [&](const Val& w) {
-        return w.size() == v.size() &&
-               (detail::DirectionBits(v.data(), w.data(), v.size(), 1) & 1) == 0;
+        return w.size() == v.size() && detail::AllAtMost(v.data(), w.data(), v.size());
     });
 }
 
@@ -207,8 +206,7 @@ FloorView::FloorView(const ReducedUnion& u, const Val& floor) : union_(u) {
 
 bool FloorView::Covers(const Val& v, RecentBeaters& recent) const {
     if (!index_) return union_.Covers(v, recent);
-    if (v.size() == floor_.size() &&
-        (detail::DirectionBits(floor_.data(), v.data(), v.size(), 1) & 1) == 0)
+    if (v.size() == floor_.size() && detail::AllAtMost(floor_.data(), v.data(), v.size()))
         return index_->Indexable(v) && recent.AnyAtLeast(*index_, v);
     return union_.Covers(v);
 }

@@ -89,9 +89,7 @@ class CoverTest {
     }
     bool operator()(Host& host, const Val& m) const {
         if (!useMasks_) return IsCovered(host, m, *n_);
-        if (last_ != nullptr &&
-            (detail::DirectionBits(m.data(), last_->data(), m.size(), 1) & 1) == 0)
-            return true;
+        if (last_ != nullptr && detail::AllAtMost(m.data(), last_->data(), m.size())) return true;
         const std::uint64_t found = masks_.AtLeast(m);
         if (found == 0) return false;
         last_ = &n_->EvalList.begin()[std::countr_zero(found)];
