@@ -65,29 +65,30 @@ class LinePayoffs {
   public:
     LinePayoffs(Host& host, const PayoffTable& table, std::span<const std::int32_t> divProb,
                 bool tables)
-        : host_(host), table_(table), divProb_(divProb), tables_(tables) {
-        if (tables_) {
-            row_.resize(divProb.size() * Width);
-            col_.resize(divProb.size() * Width);
-        }
-    }
+        : host_(host), table_(table), divProb_(divProb), tables_(tables) {}
 
     void SetLine(const Val& a) {
         a_ = &a;
-        if (!tables_) return;
-        for (std::size_t p = 0; p < a.size(); ++p)
-            for (int t = 0; t < Width; ++t) {
-                row_[p * Width + t] = table_.TablePayoff(a[p], t) * divProb_[p];
-                col_[p * Width + t] = table_.TablePayoff(t, a[p]) * divProb_[p];
-            }
+        asked_ = 0;
+        built_ = false;
     }
     // What the line gains over b.
-    std::int32_t Against(const Val& b) const {
-        return tables_ ? Sum(row_, b) : Payoff(host_, table_, *a_, b, divProb_);
+    std::int32_t Against(const Val& b) {
+        if (!tables_) return Payoff(host_, table_, *a_, b, divProb_);
+        if (UseTables()) return Sum(row_, b);
+        std::int32_t sum = 0;
+        for (std::size_t p = 0; p < b.size(); ++p)
+            sum += table_.TablePayoff((*a_)[p], b[p]) * divProb_[p];
+        return sum;
     }
     // What b gains over the line.
-    std::int32_t From(const Val& b) const {
-        return tables_ ? Sum(col_, b) : Payoff(host_, table_, b, *a_, divProb_);
+    std::int32_t From(const Val& b) {
+        if (!tables_) return Payoff(host_, table_, b, *a_, divProb_);
+        if (UseTables()) return Sum(col_, b);
+        std::int32_t sum = 0;
+        for (std::size_t p = 0; p < b.size(); ++p)
+            sum += table_.TablePayoff(b[p], (*a_)[p]) * divProb_[p];
+        return sum;
     }
 
     static bool Fits(const Val& v, std::size_t divs) {
@@ -97,6 +98,26 @@ class LinePayoffs {
 
   private:
     static constexpr int Width = MaxTricks + 1;
+    // Most lines meet a line that beats them within a few comparisons: their
+    // payoffs are summed as they are asked. A line compared with many gets
+    // its row and column of payoffs per division, which make each further
+    // sum a look-up per division.
+    static constexpr int AskedBeforeTables = 16;
+
+    bool UseTables() {
+        if (built_) return true;
+        if (++asked_ <= AskedBeforeTables) return false;
+        const Val& a = *a_;
+        row_.resize(divProb_.size() * Width);
+        col_.resize(divProb_.size() * Width);
+        for (std::size_t p = 0; p < a.size(); ++p)
+            for (int t = 0; t < Width; ++t) {
+                row_[p * Width + t] = table_.TablePayoff(a[p], t) * divProb_[p];
+                col_[p * Width + t] = table_.TablePayoff(t, a[p]) * divProb_[p];
+            }
+        built_ = true;
+        return true;
+    }
     static std::int32_t Sum(const std::vector<std::int32_t>& tab, const Val& b) {
         std::int32_t sum = 0;
         for (std::size_t p = 0; p < b.size(); ++p)
@@ -107,8 +128,10 @@ class LinePayoffs {
     Host& host_;
     const PayoffTable& table_;
     std::span<const std::int32_t> divProb_;
-    bool tables_;
+    bool tables_; // every line is over all divisions, with at most MaxTricks
     const Val* a_ = nullptr;
+    int asked_ = 0;
+    bool built_ = false;
     std::vector<std::int32_t> row_, col_;
 };
 
