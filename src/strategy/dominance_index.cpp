@@ -25,7 +25,10 @@ void DominanceIndex::Deepen(std::size_t depth) {
     if (depth <= depth_) return;
     depth_ = depth;
     columns_ = length_ * depth_;
-    bits_.assign(columns_ * capacity_, 0);
+    Words bits(columns_ * capacity_);
+    for (std::size_t c = 0; c < columns_; ++c)
+        std::fill_n(bits.data() + c * capacity_, liveBits_.size(), 0);
+    bits_.swap(bits);
     counts_.assign(columns_, 0);
     for (std::size_t id = 0; id < Size(); id += 64)
         SetBlockBits(id, std::min<std::size_t>(64, Size() - id));
@@ -45,7 +48,7 @@ void DominanceIndex::Reserve(std::size_t entries) {
     const std::size_t capacity = (entries + 63) / 64;
     if (capacity <= capacity_) return;
     const std::size_t blocks = liveBits_.size();
-    std::vector<std::uint64_t> bits(columns_ * capacity, 0);
+    Words bits(columns_ * capacity);
     for (std::size_t c = 0; c < columns_; ++c)
         std::copy_n(bits_.data() + c * capacity_, blocks, bits.data() + c * capacity);
     bits_.swap(bits);
@@ -56,6 +59,8 @@ void DominanceIndex::Reserve(std::size_t entries) {
 void DominanceIndex::AddBlock() {
     const std::size_t blocks = liveBits_.size();
     if (blocks == capacity_) Reserve(64 * std::max<std::size_t>(4, 2 * capacity_));
+    for (std::size_t c = 0; c < columns_; ++c)
+        Word(c, blocks) = 0;
     liveBits_.push_back(0);
 }
 
@@ -341,7 +346,7 @@ void DominanceIndex::Compact() {
         }
     std::vector<std::uint8_t>().swap(bytes_);
     std::vector<std::uint32_t>().swap(tags_);
-    std::vector<std::uint64_t>().swap(bits_);
+    Words().swap(bits_);
     counts_.assign(columns_, 0);
     zeros_.clear();
     capacity_ = 0;
@@ -362,7 +367,7 @@ void DominanceIndex::Compact() {
 }
 
 void DominanceIndex::TakeLive(std::vector<std::uint8_t>& bytes, std::vector<std::uint32_t>& tags) {
-    std::vector<std::uint64_t>().swap(bits_);
+    Words().swap(bits_);
     std::vector<std::uint64_t>().swap(zeros_);
     groups_ = {};
     supers_ = {};

@@ -13,6 +13,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <utility>
 #include <vector>
 
 namespace nvx {
@@ -127,7 +129,18 @@ class DominanceIndex {
     // a query runs along a few columns, so each column is contiguous. Only
     // as many trick counts as the entries reach have columns: the fewer
     // columns, the less memory a query passes over.
-    std::vector<std::uint64_t> bits_;
+    // Words of blocks not yet in use are left as they came (the memory of the
+    // room made for growing is not touched until it is used); a block's words
+    // are cleared in every column when it comes into use.
+    template <class T> struct LeftUninitialised : std::allocator<T> {
+        template <class U> struct rebind { using other = LeftUninitialised<U>; };
+        template <class U> void construct(U* p) { ::new (static_cast<void*>(p)) U; }
+        template <class U, class... Args> void construct(U* p, Args&&... args) {
+            ::new (static_cast<void*>(p)) U(std::forward<Args>(args)...);
+        }
+    };
+    using Words = std::vector<std::uint64_t, LeftUninitialised<std::uint64_t>>;
+    Words bits_;
     // For every column, how many entries (live or not) have their bit set.
     std::vector<std::uint32_t> counts_;
     // Entries come in runs of similar Vals (one term's strategies, the
