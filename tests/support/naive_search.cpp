@@ -238,18 +238,17 @@ class Game {
     }
 };
 
-std::uint64_t Falling(int n, int k) {
-    std::uint64_t r = 1;
-    for (int i = 0; i < k; ++i) {
-        if (n - i <= 0) return 0;
-        r *= std::uint64_t(n - i);
-    }
-    return r;
-}
-
 } // namespace
 
-NaiveResult NaiveAnalyse(const NaiveInput& in) {
+std::uint64_t Falling(int x, int k) {
+    if (k > x) return 0;
+    std::uint64_t f = 1;
+    for (int i = 0; i < k; ++i)
+        f *= std::uint64_t(x - i);
+    return f;
+}
+
+NaiveResult NaiveAnalyse(const ComboInput& in) {
     Holding north = NormalizeHolding(in.north);
     Holding south = HoldingMinus(NormalizeHolding(in.south), north);
     Holding defenders = HoldingMinus(HoldingMinus(FullSuit(), north), south);
