@@ -9,8 +9,6 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>

@@ -10,8 +10,6 @@
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace {

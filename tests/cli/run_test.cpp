@@ -6,7 +6,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <cstdlib>
 #include <poll.h>
 #include <sstream>
 #include <thread>
