@@ -86,9 +86,7 @@ TEST(TrickStartTableTest, NothingIsStoredOnceAStopIsSeen) {
     const long polls = host.polls;
     ASSERT_GT(polls, 1000);
     for (long at : {polls / 10, polls / 2, polls - 1}) {
-        host.polls = 0;
-        host.stopAt = at;
-        host.stop = false;
+        host.Restart(at);
         TrickStartTable table;
         const LineSet stopped = Solve(e, &table);
         ASSERT_TRUE(host.stop);

@@ -1,6 +1,7 @@
 // The memory watch, which stops the oldest analysis first, and an analysis
 // whose allocation fails part-way. That a real analysis stops when the watch
 // asks it to is in the tool's tests (--max-memory).
+#include "lines_helper.h"
 #include "results/analysis.h"
 #include "results/memory_limit.h"
 
@@ -16,14 +17,6 @@ namespace nvx {
 namespace {
 
 using namespace std::chrono_literals;
-
-// The Vals of the lines, in display order.
-std::vector<Val> LineVals(const Analysis& a) {
-    std::vector<Val> vals;
-    for (const auto& s : a.GetLines().ProbList())
-        vals.push_back(s->Val);
-    return vals;
-}
 
 // Waits up to two seconds for the condition.
 bool Eventually(const std::function<bool()>& condition) {
@@ -69,7 +62,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
     fresh.SetUpCombination("AQT", "432", 13, "", 13, 13);
     fresh.SetTrickTable();
     ASSERT_EQ(fresh.ComputeOptimalLines(), ComputeEnd::Finished);
-    const std::vector<Val> expected = LineVals(fresh);
+    const std::vector<Val> expected = test::LineVals(fresh.GetLines());
     ASSERT_FALSE(expected.empty());
 
     FailingHost host;
@@ -91,7 +84,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
         // The same combination again, without a new set-up, then another one.
         host.failAt = 0;
         EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
-        EXPECT_EQ(LineVals(a), expected) << failAt;
+        EXPECT_EQ(test::LineVals(a.GetLines()), expected) << failAt;
     }
     a.SetUpCombination("AQ", "32", 13, "", 13, 13);
     EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);

@@ -7,6 +7,7 @@
 // The cost of a case is bounded by counting the host's polls (stop request and
 // pending events): an analysis still running after the budget is stopped there
 // and checked as an interrupted one.
+#include "lines_helper.h"
 #include "play/possible_divs.h"
 #include "results/analysis.h"
 #include "support/combos.h"
@@ -30,17 +31,6 @@ namespace {
 
 using test::ComboInput;
 using test::RecordingHost;
-
-// Counts every poll, of the stop request and of pending events.
-struct BudgetHost : test::PollingHost {
-    BudgetHost() { countEvents = true; }
-    void Restart(long limit) {
-        clear();
-        stop = false;
-        polls = 0;
-        stopAt = limit;
-    }
-};
 
 struct StressOptions {
     std::uint64_t seed = 20261206;
@@ -170,7 +160,8 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     SCOPED_TRACE(in.describe() + (goal ? " IMPs " + ContractText(goal->Contract) + " needing " +
                                              std::to_string(goal->TricksNeeded)
                                        : " matchpoints"));
-    BudgetHost host;
+    test::PollingHost host;
+    host.countEvents = true; // every poll, of the stop request and of pending events
     Analysis a(host);
     // The budget counts polls, and searches on worker threads poll hosts of
     // their own: one search after the other keeps the count (and a replay)
@@ -217,9 +208,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     if (!interrupt) return;
 
     // Stopped at a random poll, then analysed afresh on the same object.
-    std::vector<Val> lines;
-    for (const auto& s : a.GetLines().ProbList())
-        lines.push_back(s->Val);
+    const std::vector<Val> lines = test::LineVals(a.GetLines());
     a.SelectLine(1 + int(rng() % a.LineCount()));
     const std::string first = a.GetPlay().LineCards();
     if (!first.empty()) {
@@ -235,10 +224,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     a.ComputeOptimalLines();
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.polls, polls);
-    std::vector<Val> again;
-    for (const auto& s : a.GetLines().ProbList())
-        again.push_back(s->Val);
-    EXPECT_EQ(again, lines);
+    EXPECT_EQ(test::LineVals(a.GetLines()), lines);
 }
 
 long EnvOr(const char* name, long fallback) {

@@ -10,14 +10,6 @@ std::string ComboInput::describe() const {
            std::to_string(vacantEast);
 }
 
-namespace {
-
-std::string AsTyped(const Holding& h, bool display) {
-    return display ? HoldingDisplayText(h.view()) : h.str();
-}
-
-} // namespace
-
 ComboInput RandomAdmittedCombo(std::mt19937& rng) {
     auto chance = [&](int percent) { return int(rng() % 100) < percent; };
     for (;;) {
@@ -43,8 +35,8 @@ ComboInput RandomAdmittedCombo(std::mt19937& rng) {
 
         ComboInput in;
         const bool display = chance(30);
-        in.north = AsTyped(north, display);
-        in.south = AsTyped(south, display);
+        in.north = display ? HoldingDisplayText(north.view()) : north.str();
+        in.south = display ? HoldingDisplayText(south.view()) : south.str();
         in.discards = discards.str();
         in.entries = chance(40) ? std::uint8_t(rng() % 10) : std::uint8_t(np.size());
         if (chance(50)) {

@@ -70,6 +70,13 @@ class PollingHost : public RecordingHost {
         RecordingHost::ProcessPendingEvents();
         if (countEvents) Poll();
     }
+    // Forgets what was recorded and counted, and stops from the limit-th poll on.
+    void Restart(long limit) {
+        clear();
+        stop = false;
+        polls = 0;
+        stopAt = limit;
+    }
     long polls = 0;
     long stopAt = LONG_MAX;
     bool countEvents = false;

@@ -183,31 +183,29 @@ void TestWindows::analysisViews() {
     PlayThrough& play = p.analysis.GetPlay();
     QCOMPARE(w.NorthHand()->text(), Html("AQJ4", play.LineCards()));
     // The caption in the default colour, the chosen line black, the other grey.
-    int kt = -1, ktx = -1;
-    for (int i = 0; i < table->model()->rowCount(); ++i) {
-        const QString caption = table->model()->index(i, 0).data().toString();
-        if (caption == "KT - xxxx") kt = i;
-        if (caption == "KTx - xxx") ktx = i;
-    }
-    QVERIFY(kt >= 0 && ktx >= 0);
+    const auto rowOf = [&](const char* caption) {
+        const QModelIndex first = table->model()->index(0, 0);
+        return table->model()->match(first, Qt::DisplayRole, caption, 1, Qt::MatchExactly)[0].row();
+    };
+    const int kt = rowOf("KT - xxxx"), ktx = rowOf("KTx - xxx");
+    // The colour of each cell of a row: Default, Black or Grey.
     const auto colours = [&](int row) {
         QString c;
-        for (int column = 0; column < 5; ++column)
-            c += QString::number(int(p.views.TricksTableCellColour(row, column)));
+        for (int column = 0; column < 5; ++column) {
+            const CellColour colour = p.views.TricksTableCellColour(row, column);
+            c += colour == CellColour::Black ? 'B' : colour == CellColour::Grey ? 'G' : 'D';
+        }
         return c;
     };
-    const QString D = QString::number(int(CellColour::Default)),
-                  B = QString::number(int(CellColour::Black)),
-                  G = QString::number(int(CellColour::Grey));
-    QCOMPARE(colours(kt), D + B + B + B + G);
+    QCOMPARE(colours(kt), QString("DBBBG"));
     // Line A leads low from South: the ace is refused; "x" is West's lowest card.
     // West played small: K T alone is ruled out, K T x is not.
     QLineEdit* edit = w.PlayEdit();
     QTest::keyClicks(edit, "A2x");
     QCOMPARE(Q(play.GetPlayString()), QString("26"));
     QCOMPARE(w.WestCardInTrickLabel()->text(), QString("6"));
-    QCOMPARE(colours(kt), G + G + G + G + G);
-    QCOMPARE(colours(ktx).mid(3, 1), B);
+    QCOMPARE(colours(kt), QString("GGGGG"));
+    QCOMPARE(colours(ktx)[3], 'B');
     QTest::keyClicks(edit, "qx;;"); // a second ";" has nothing to close
     QCOMPARE(edit->text(), QString("26Q7;"));
     QCOMPARE(w.TricksLabel()->text(), QString("Tricks won\nNS: 1; EW: 0"));
