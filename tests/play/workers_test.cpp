@@ -26,36 +26,6 @@ namespace {
 
 using test::RecordingHost;
 
-// Counts the calls that come from any thread but the one that made it.
-class OwnThreadHost : public RecordingHost {
-  public:
-    void ShowMessage(MessageKind kind, const std::string& text) override {
-        Check();
-        RecordingHost::ShowMessage(kind, text);
-    }
-    void ReportInternalError(std::uint16_t code, std::string_view text,
-                             const std::string& message) override {
-        Check();
-        RecordingHost::ReportInternalError(code, text, message);
-    }
-    void ProcessPendingEvents() override {
-        Check();
-        RecordingHost::ProcessPendingEvents();
-    }
-    bool StopRequested() override {
-        Check();
-        return RecordingHost::StopRequested();
-    }
-
-    const std::thread::id owner = std::this_thread::get_id();
-    std::atomic<int> foreignCalls{0};
-
-  private:
-    void Check() {
-        if (std::this_thread::get_id() != owner) ++foreignCalls;
-    }
-};
-
 // Waits for the worker's stop request, a second at most.
 void AwaitStop(Host& h) {
     const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
@@ -66,7 +36,7 @@ void AwaitStop(Host& h) {
 // A stop request of the host reaches every worker; an exception on a worker
 // stops the others and reaches the caller, the host asked for nothing.
 TEST(RunOnWorkersTest, StopRequestsAndExceptionsReachEveryWorker) {
-    OwnThreadHost host;
+    RecordingHost host;
     host.onPendingEvents = [&] { host.stop = host.pendingEventCalls >= 3; };
     std::atomic<int> stopped{0};
     std::vector<std::size_t> done;
@@ -80,7 +50,7 @@ TEST(RunOnWorkersTest, StopRequestsAndExceptionsReachEveryWorker) {
     EXPECT_EQ(stopped, 5);
     EXPECT_EQ(done, (std::vector<std::size_t>{0, 1, 2, 3, 4}));
 
-    OwnThreadHost failing;
+    RecordingHost failing;
     stopped = 0;
     const auto makeWorker = [&](Host& h) -> WorkerJob {
         return [&](std::size_t job) {
@@ -114,7 +84,7 @@ TEST(FirstCardsOnWorkersTest, ReportsComeAsFromTheSerialSearchWithoutTable) {
     // differ in the ace get one number, and the strategy algebra reports the
     // clashes wherever sets over them meet, deep in the tree too. The table of
     // trick starts and the workers report them as the plain search does.
-    OwnThreadHost host;
+    RecordingHost host;
     Engine e(host);
     e.SetUpCombination("KJ5", "Q432", 9, "", 0, 0);
     ASSERT_EQ(e.classes.Owner[13], hand::Defenders);
@@ -142,7 +112,7 @@ TEST(FirstCardsOnWorkersTest, ReportsComeAsFromTheSerialSearchWithoutTable) {
 }
 
 TEST(FirstCardsOnWorkersTest, AnInterruptStopsTheWorkersAndLeavesTheStateAsItWas) {
-    OwnThreadHost host;
+    RecordingHost host;
     Engine e(host);
     e.SetUpCombination("AT8", "Q642", 13, "", 0, 0);
     const std::vector<LineSet> full = FirstCardSets(e, 1);
