@@ -1,5 +1,5 @@
 // What the tool's transcripts cannot hold: zero bytes and control characters
-// in what the user typed, and the help, which names this machine's memory.
+// in what the user typed.
 #include "cli/options.h"
 #include "cli/run.h"
 
@@ -34,16 +34,6 @@ TEST(CliCommandLine, ZeroBytesAndControlCharactersAreRefusedOnOneLine) {
     EXPECT_FALSE(CheckComboArgs(a, error));
     EXPECT_LT(error.size(), 200u);
     EXPECT_NE(error.find("QQQ...'"), std::string::npos) << error;
-}
-
-TEST(CliCommandLine, HelpNamesEveryOption) {
-    const ParseOutcome p = ParseCommandLine({"--help"});
-    ASSERT_TRUE(p.Exit);
-    EXPECT_EQ(*p.Exit, ExitOk);
-    for (const char* option :
-         {"--entries", "--discards", "--vacant", "--imps", "--vul", "--tricks-needed", "--json",
-          "--table", "--line", "--play", "--batch", "--jobs", "--max-memory", "--version"})
-        EXPECT_NE(p.Output.find(option), std::string::npos) << option;
 }
 
 } // namespace

@@ -2,7 +2,7 @@
 // ("$", split like a batch line), the text on standard input ("<" lines), and
 // what the tool must print on standard output ("|") and standard error ("!")
 // and its exit status ("?"), character for character; only the time the
-// analysis took is blanked. "#" lines say what a case shows. The expected texts
+// analysis took and this machine's memory (in the help) are blanked. "#" lines say what a case shows. The expected texts
 // were read against the windows' tables, the dialogs' messages and a player's
 // eye when they were written; NORVADEX_TRANSCRIPTS=update rewrites the file
 // from the tool's answers, to be read again with git diff.
@@ -69,7 +69,7 @@ std::vector<Case> ReadTranscripts(const char* path) {
 
 std::vector<std::string> Lines(std::FILE* f) {
     std::string text = test::ReadAndClose(f);
-    static const std::regex seconds("(\"seconds\": ?|lines?; )[-+.e0-9]+");
+    static const std::regex seconds("(\"seconds\": ?|lines?; |memory, )[-+.e0-9]+");
     text = std::regex_replace(text, seconds, "$1_");
     std::vector<std::string> lines;
     std::istringstream s(text);
