@@ -5,7 +5,6 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -27,17 +26,6 @@ std::string TempFile(const std::string& content) {
     close(fd);
     return name;
 }
-
-namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-} // namespace
 
 std::vector<std::string> ProgramRun::errLines() const {
     std::vector<std::string> lines;
@@ -103,8 +91,8 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
         run.status = WEXITSTATUS(wstatus);
     else if (WIFSIGNALED(wstatus))
         run.status = 128 + WTERMSIG(wstatus);
-    run.out = Slurp(out);
-    run.err = Slurp(err);
+    run.out = ReadAndClose(std::fopen(out.c_str(), "rb"));
+    run.err = ReadAndClose(std::fopen(err.c_str(), "rb"));
     std::remove(in.c_str());
     std::remove(out.c_str());
     std::remove(err.c_str());
