@@ -129,25 +129,22 @@ class Game {
         return s;
     }
 
+    // Declarer's choice among the cards of hand, played from seat.
+    void PlayEach(VecSet& r, int seat, Mask hand, const std::vector<int>& layouts) {
+        for (int c = 13; c >= 1; --c)
+            if (hand & (1u << c)) Union(r, Play(seat, c, layouts));
+    }
+
     VecSet Lead(const std::vector<int>& layouts) {
         VecSet r;
-        bool any = false;
-        if ((northWonLast_ || entriesLeft_ > 0) && north_) {
-            const bool useEntry = !northWonLast_;
-            for (int c = 13; c >= 1; --c) {
-                if (!(north_ & (1u << c))) continue;
-                if (useEntry) --entriesLeft_;
-                Union(r, Play(North, c, layouts));
-                if (useEntry) ++entriesLeft_;
-                any = true;
-            }
+        if (northWonLast_ || entriesLeft_ > 0) {
+            const int entry = northWonLast_ ? 0 : 1; // unless North won the last trick
+            entriesLeft_ -= entry;
+            PlayEach(r, North, north_, layouts);
+            entriesLeft_ += entry;
         }
-        for (int c = 13; c >= 1; --c) {
-            if (!(south_ & (1u << c))) continue;
-            Union(r, Play(South, c, layouts));
-            any = true;
-        }
-        if (!any) return Constant(layouts, nsTricks_);
+        PlayEach(r, South, south_, layouts);
+        if (r.layouts.empty()) return Constant(layouts, nsTricks_); // no card to lead
         return r;
     }
 
@@ -172,11 +169,10 @@ class Game {
     }
 
     VecSet Declarer(int seat, const std::vector<int>& layouts) {
-        Mask hand = seat == North ? north_ : south_;
+        const Mask hand = seat == North ? north_ : south_;
         if (!hand) return Play(seat, 0, layouts);
         VecSet r;
-        for (int c = 13; c >= 1; --c)
-            if (hand & (1u << c)) Union(r, Play(seat, c, layouts));
+        PlayEach(r, seat, hand, layouts);
         return r;
     }
 
