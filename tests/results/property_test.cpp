@@ -76,7 +76,7 @@ GoalWeights DirectWeights(const Case& c, const Val& v) {
 
 TEST(OptimalLinesProperty, RandomNonDominatedSets) {
     std::mt19937 rng(20240611);
-    int warned = 0, withoutPayoffBest = 0, bestExpectedLost = 0;
+    int warned = 0, withoutPayoffBest = 0;
     for (int round = 0; round < 1500; ++round) {
         const Case c = RandomCase(rng);
         SCOPED_TRACE(testing::Message() << "round " << round << ", " << c.vals.size() << " lines");
@@ -104,11 +104,9 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
             bool reached = false;
             for (const auto& s : r.ProbList())
                 reached |= s->GoalWeight[k] == best[k];
-            if (k == 0 && warning) {
-                bestExpectedLost += !reached;
-                continue;
-            }
-            EXPECT_TRUE(reached) << "goal " << k;
+            // Thinning out looks at the trick goals only; it may drop the line
+            // with the most expected tricks.
+            EXPECT_TRUE(reached || (k == 0 && warning)) << "goal " << k;
         }
 
         // The lines no other line beats.
@@ -195,11 +193,6 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
     // The random sets reach the thinning out and the case without payoff-best lines.
     EXPECT_GT(warned, 40);
     EXPECT_GT(withoutPayoffBest, 40);
-    // Thinning out looks at the trick goals only; it may drop the line with the
-    // most expected tricks.
-    RecordProperty("bestExpectedLost", bestExpectedLost);
-    RecordProperty("roundsWithWarning", warned);
-    RecordProperty("roundsWithoutPayoffBest", withoutPayoffBest);
 }
 
 } // namespace

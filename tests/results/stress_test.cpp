@@ -44,7 +44,7 @@ struct StressOptions {
 };
 
 struct StressStats {
-    long cases = 0, overBudget = 0, interrupted = 0, lines = 0, manyLines = 0, cards = 0;
+    long overBudget = 0, interrupted = 0, lines = 0, manyLines = 0, cards = 0;
 };
 
 // Everything the analysis may not leave changed behind it.
@@ -173,7 +173,6 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     else
         a.SetTrickTable();
     const EngineSnapshot start(a.GetEngine());
-    ++stats.cases;
 
     // A stopped analysis: no internal error, the stop still visible to the
     // caller, nothing played and no line to play through.
@@ -271,10 +270,6 @@ TEST(Stress, WholeAnalysisOnRandomCombinations) {
             std::fflush(stdout);
         }
     }
-    RecordProperty("cases", int(stats.cases));
-    RecordProperty("overBudget", int(stats.overBudget));
-    RecordProperty("interrupted", int(stats.interrupted));
-    RecordProperty("manyLines", int(stats.manyLines));
     if (o.longRun || HasFailure()) return;
     // The sample reaches what it is meant to reach.
     EXPECT_GT(stats.interrupted, o.count / 10);
