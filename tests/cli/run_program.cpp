@@ -1,5 +1,7 @@
 #include "run_program.h"
 
+#include "cli/app.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -97,6 +99,18 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
     std::remove(out.c_str());
     std::remove(err.c_str());
     return run;
+}
+
+ProgramRun RunInProcess(const std::vector<std::string>& args, const std::string& input,
+                        std::FILE* out, std::FILE* inFile) {
+    std::istringstream in(input);
+    std::FILE* err = std::tmpfile();
+    std::FILE* captured = out ? nullptr : std::tmpfile();
+    ProgramRun r;
+    r.status = cli::RunCli(args, {in, out ? out : captured, err, false, inFile});
+    if (captured) r.out = ReadAndClose(captured);
+    r.err = ReadAndClose(err);
+    return r;
 }
 
 std::string ReadAndClose(std::FILE* f) {

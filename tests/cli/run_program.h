@@ -28,6 +28,12 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
                       std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt,
                       StdoutTo stdoutTo = StdoutTo::File);
 
+// Runs the tool in this process on the arguments and the text on standard
+// input. out, if given, takes standard output instead of a file that is
+// collected; inFile, if given, is the standard input a batch reads.
+ProgramRun RunInProcess(const std::vector<std::string>& args, const std::string& input = "",
+                        std::FILE* out = nullptr, std::FILE* inFile = nullptr);
+
 // A new temporary file holding content; its name ("" if it cannot be made).
 std::string TempFile(const std::string& content);
 

@@ -38,25 +38,6 @@ TEST(CliRun, InternalErrorsReplaceTheResults) {
     EXPECT_EQ(r.Error.find('\r'), std::string::npos);
 }
 
-// The tool in-process, its output and diagnostics captured.
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "",
-               std::FILE* out = nullptr, std::FILE* inFile = nullptr) {
-    std::istringstream in(input);
-    std::FILE* err = std::tmpfile();
-    std::FILE* captured = out ? nullptr : std::tmpfile();
-    CliRun r;
-    r.status = RunCli(args, {in, out ? out : captured, err, false, inFile});
-    if (captured) r.out = test::ReadAndClose(captured);
-    r.err = test::ReadAndClose(err);
-    return r;
-}
-
 TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"AQ", "32", "--json"},
                                                  {"AQ", "32"},
@@ -64,7 +45,7 @@ TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
                                                  {"--batch", "-"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");
         ASSERT_NE(full, nullptr);
-        const CliRun r = RunTool(args, "AQ 32\nAK 32\n", full);
+        const test::ProgramRun r = test::RunInProcess(args, "AQ 32\nAK 32\n", full);
         std::fclose(full);
         EXPECT_EQ(r.status, ExitInternalError) << args[0];
         EXPECT_EQ(r.err, "norvadex-cli: cannot write the results: No space left on device\n");
@@ -75,7 +56,7 @@ TEST(CliApp, BatchInputThatCannotBeReadIsAFailure) {
     // Standard input open for writing only (the files are in the transcripts).
     std::FILE* writeOnly = std::fopen("/dev/null", "w");
     ASSERT_NE(writeOnly, nullptr);
-    const CliRun r = RunTool({"--batch", "-"}, "", nullptr, writeOnly);
+    const test::ProgramRun r = test::RunInProcess({"--batch", "-"}, "", nullptr, writeOnly);
     std::fclose(writeOnly);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "norvadex-cli: --batch: cannot read standard input: Bad file descriptor\n");
@@ -84,7 +65,7 @@ TEST(CliApp, BatchInputThatCannotBeReadIsAFailure) {
 TEST(CliApp, OddBatchLines) {
     const std::string longLine(MaxBatchLineLength + 10, 'x');
     const std::string input = longLine + "\n\r\n \t \r\nAQ 32 --frob\xff\xfe\r\nAQ 32";
-    const CliRun r = RunTool({"--batch", "-", "--jobs", "2"}, input);
+    const test::ProgramRun r = test::RunInProcess({"--batch", "-", "--jobs", "2"}, input);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "");
     const std::vector<nlohmann::json> objects = test::JsonLines(r.out);
