@@ -114,7 +114,6 @@ TEST(PlayProperty, EveryLegalPlayIsTakenBackWithoutATrace) {
                 Dom possible;
                 PossibleDivs(e, possible);
                 ASSERT_EQ(possible, FilterAllDivisions(e)) << "at card " << int(e.play.CardIndex);
-                // Try every code in this position.
                 std::vector<std::uint8_t> legal;
                 for (int code = 0; code <= 16; ++code) {
                     const PlayState here = e.play;

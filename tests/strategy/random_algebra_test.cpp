@@ -35,7 +35,6 @@ void ExpectSetInvariants(RecordingHost& host, const LineSet& s, const Dom& d) {
     }
 }
 
-// t times the term of the one factor f.
 void Times(RecordingHost& host, Term& t, Factor f) {
     Term q = MakeTerm(host, f);
     t = ProductOfTerms(host, t, q);

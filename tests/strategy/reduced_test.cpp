@@ -50,7 +50,7 @@ TEST(ReducedListBuilder, SameListAsAddingOneByOne) {
         std::vector<Val> vals;
         for (int i = 0; i < count; ++i)
             vals.push_back(RandomVal(rng, length, rising ? i * 10 / count + 1 : 3, spread));
-        // Now and then repeat an earlier Val.
+        // Now and then an earlier Val again.
         for (int i = 0; i < count / 10; ++i)
             vals.insert(vals.begin() + rng.pick(1, count), vals[rng.pick(0, count - 1)]);
         if (round % 10 == 5 && count > 1) {
