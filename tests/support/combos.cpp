@@ -55,22 +55,14 @@ void SetUp(Engine& engine, const ComboInput& in) {
                             in.eastFilled());
 }
 
-std::vector<std::uint8_t> LegalCodes(Engine& engine) {
-    std::vector<std::uint8_t> codes;
-    for (std::uint8_t code = 1; code <= LaterShowOut; ++code) {
-        const bool legal = code >= FirstShowOut ? engine.CanShowOut() : engine.CanPlayCard(code);
-        if (legal) codes.push_back(code);
-    }
-    return codes;
-}
-
 int PlayRandomly(Engine& engine, std::mt19937& rng, int maxCards) {
     int played = 0;
-    while (played < maxCards) {
-        const auto codes = LegalCodes(engine);
-        if (codes.empty()) break;
-        if (!engine.Play(codes[rng() % codes.size()])) break;
-        ++played;
+    for (; played < maxCards; ++played) {
+        std::vector<std::uint8_t> legal;
+        for (std::uint8_t code = 1; code <= LaterShowOut; ++code)
+            if (code >= FirstShowOut ? engine.CanShowOut() : engine.CanPlayCard(code))
+                legal.push_back(code);
+        if (legal.empty() || !engine.Play(legal[rng() % legal.size()])) break;
     }
     return played;
 }
