@@ -54,10 +54,4 @@ inline std::vector<Val> UnitVals(int n) {
     return vals;
 }
 
-inline Val Unit(int n, int i) {
-    Val v = Val::filled(n, 0);
-    v[i] = 1;
-    return v;
-}
-
 } // namespace nvx::test

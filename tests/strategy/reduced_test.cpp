@@ -28,13 +28,6 @@ Val RandomVal(Rng& rng, std::size_t length, int level, int spread) {
     return v;
 }
 
-EvalList AddedOneByOne(RecordingHost& host, const std::vector<Val>& vals) {
-    Factor f;
-    for (const Val& v : vals)
-        AddVal(host, f, v);
-    return f.EvalList;
-}
-
 // Rising rounds remove many Vals, so that the index compacts; a Val the index
 // cannot hold (no trick count) sends the builder back to the walk.
 TEST(ReducedListBuilder, SameListAsAddingOneByOne) {
@@ -61,7 +54,10 @@ TEST(ReducedListBuilder, SameListAsAddingOneByOne) {
         ReducedListBuilder b;
         for (const Val& v : vals)
             b.Add(host, v);
-        const EvalList expected = AddedOneByOne(host, vals);
+        Factor oneByOne;
+        for (const Val& v : vals)
+            AddVal(host, oneByOne, v);
+        const EvalList& expected = oneByOne.EvalList;
         longest = std::max(longest, expected.size());
         EXPECT_EQ(b.Size(), expected.size());
         EXPECT_EQ(b.Take(), expected) << "round " << round;

@@ -122,13 +122,6 @@ class Game {
         }
     }
 
-    VecSet Constant(const std::vector<int>& layouts, int tricks) const {
-        VecSet s;
-        s.layouts = layouts;
-        s.vecs.push_back(Vec(layouts.size(), std::uint8_t(tricks)));
-        return s;
-    }
-
     // Declarer's choice among the cards of hand, played from seat.
     void PlayEach(VecSet& r, int seat, Mask hand, const std::vector<int>& layouts) {
         for (int c = 13; c >= 1; --c)
@@ -144,7 +137,8 @@ class Game {
             entriesLeft_ += entry;
         }
         PlayEach(r, South, south_, layouts);
-        if (r.layouts.empty()) return Constant(layouts, nsTricks_); // no card to lead
+        if (r.layouts.empty()) // no card to lead: the tricks won so far
+            return VecSet{layouts, {Vec(layouts.size(), std::uint8_t(nsTricks_))}};
         return r;
     }
 
