@@ -29,15 +29,6 @@ std::string TempFile(const std::string& content) {
     return name;
 }
 
-std::vector<std::string> ProgramRun::errLines() const {
-    std::vector<std::string> lines;
-    std::stringstream s(err);
-    std::string line;
-    while (std::getline(s, line))
-        lines.push_back(line);
-    return lines;
-}
-
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input,
                       std::optional<std::chrono::milliseconds> interruptAfter, StdoutTo stdoutTo) {
     ProgramRun run;

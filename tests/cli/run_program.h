@@ -15,7 +15,6 @@ struct ProgramRun {
     int status = -1; // exit status, or 128 + signal
     std::string out; // standard output
     std::string err; // standard error
-    std::vector<std::string> errLines() const;
 };
 
 // Where the tool's standard output goes: a file (collected), nowhere (the
