@@ -22,19 +22,15 @@ namespace {
 using namespace nvx;
 using fuzz::Require;
 
-void SetUp(Analysis& a, const ComboValues& v) {
+void CheckAdmitted(const ComboValues& v, FuzzedDataProvider& in) {
+    test::RecordingHost host;
+    Analysis a(host);
     a.SetUpCombination(v.North.str(), v.South.str(), v.EntriesCount(), v.Discards.str(),
                        v.WestFilled(), v.EastFilled());
     if (v.Goal)
         a.SetIMPTable(*v.Goal);
     else
         a.SetTrickTable();
-}
-
-void CheckAdmitted(const ComboValues& v, FuzzedDataProvider& in) {
-    test::RecordingHost host;
-    Analysis a(host);
-    SetUp(a, v);
     Engine& e = a.GetEngine();
     Require(e.GetNorth() == v.North && e.GetSouth() == v.South, "hands as entered");
     Require(e.GetEWCards() == v.DefendersHolding(), "the defenders hold the rest");
