@@ -1,19 +1,16 @@
 // Batch lines of norvadex-cli: arbitrary text split into lines, each parsed and
-// checked as the batch does; the lines that are refused go through the batch
-// itself, which must give one JSON object with "input" and "error" for each.
+// checked as the batch does; the lines that are refused (help, a batch inside
+// the batch and unsplittable lines among them) go through the batch itself,
+// which must give one JSON object with "input" and a reason, "error", for each.
 #include "cli/app.h"
 #include "cli/options.h"
 
 #include "fuzz_support.h"
 
-#include <fuzzer/FuzzedDataProvider.h>
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
-#include <cstdlib>
 #include <sstream>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -30,22 +27,6 @@ bool Blank(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-
-    // Every line by itself, as it comes (line breaks inside included).
-    {
-        std::string error;
-        const std::optional<std::vector<std::string>> words = SplitWords(text, error);
-        if (!words) Require(!error.empty(), "an unsplittable line has a reason");
-        const ParseOutcome p = ParseBatchLine(text);
-        if (p.Exit) {
-            Require(*p.Exit == ExitBadInput, "a batch line never asks for help");
-            Require(!p.Error.empty(), "a refused line has a reason");
-        } else {
-            Require(!p.Options.Batch, "no batch inside a batch");
-            std::string e;
-            if (!CheckComboArgs(p.Options.Combo, e)) Require(!e.empty(), "refusal with reason");
-        }
-    }
 
     // The batch of the refused lines: those admitted would start analyses.
     std::string input;

@@ -69,12 +69,10 @@ TEST(CliBinary, ResultsThatCannotBeWrittenGiveOneLineAndStatusOne) {
     ProgramRun r =
         RunProgram({"--batch", "-"}, "AQ 32\nAK 32\n", std::nullopt, StdoutTo::PipeWithoutReader);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.errLines(),
-              std::vector<std::string>{"norvadex-cli: cannot write the results: Broken pipe"});
+    EXPECT_EQ(r.err, "norvadex-cli: cannot write the results: Broken pipe\n");
     r = RunProgram({"AQ", "32", "--json"}, "", std::nullopt, StdoutTo::Closed);
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.errLines(), std::vector<std::string>{
-                                "norvadex-cli: cannot write the results: Bad file descriptor"});
+    EXPECT_EQ(r.err, "norvadex-cli: cannot write the results: Bad file descriptor\n");
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #include "run_program.h"
 
+#include "cli/app.h"
+
 #include <gtest/gtest.h>
 
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
-#include <fstream>
 #include <spawn.h>
 #include <sstream>
 #include <sys/wait.h>
@@ -26,26 +27,6 @@ std::string TempFile(const std::string& content) {
     }
     close(fd);
     return name;
-}
-
-namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
-
-} // namespace
-
-std::vector<std::string> ProgramRun::errLines() const {
-    std::vector<std::string> lines;
-    std::stringstream s(err);
-    std::string line;
-    while (std::getline(s, line))
-        lines.push_back(line);
-    return lines;
 }
 
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input,
@@ -103,12 +84,24 @@ ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& i
         run.status = WEXITSTATUS(wstatus);
     else if (WIFSIGNALED(wstatus))
         run.status = 128 + WTERMSIG(wstatus);
-    run.out = Slurp(out);
-    run.err = Slurp(err);
+    run.out = ReadAndClose(std::fopen(out.c_str(), "rb"));
+    run.err = ReadAndClose(std::fopen(err.c_str(), "rb"));
     std::remove(in.c_str());
     std::remove(out.c_str());
     std::remove(err.c_str());
     return run;
+}
+
+ProgramRun RunInProcess(const std::vector<std::string>& args, const std::string& input,
+                        std::FILE* out, std::FILE* inFile) {
+    std::istringstream in(input);
+    std::FILE* err = std::tmpfile();
+    std::FILE* captured = out ? nullptr : std::tmpfile();
+    ProgramRun r;
+    r.status = cli::RunCli(args, {in, out ? out : captured, err, false, inFile});
+    if (captured) r.out = ReadAndClose(captured);
+    r.err = ReadAndClose(err);
+    return r;
 }
 
 std::string ReadAndClose(std::FILE* f) {

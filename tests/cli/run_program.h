@@ -15,7 +15,6 @@ struct ProgramRun {
     int status = -1; // exit status, or 128 + signal
     std::string out; // standard output
     std::string err; // standard error
-    std::vector<std::string> errLines() const;
 };
 
 // Where the tool's standard output goes: a file (collected), nowhere (the
@@ -27,6 +26,12 @@ enum class StdoutTo { File, Closed, PipeWithoutReader };
 ProgramRun RunProgram(const std::vector<std::string>& args, const std::string& input = "",
                       std::optional<std::chrono::milliseconds> interruptAfter = std::nullopt,
                       StdoutTo stdoutTo = StdoutTo::File);
+
+// Runs the tool in this process on the arguments and the text on standard
+// input. out, if given, takes standard output instead of a file that is
+// collected; inFile, if given, is the standard input a batch reads.
+ProgramRun RunInProcess(const std::vector<std::string>& args, const std::string& input = "",
+                        std::FILE* out = nullptr, std::FILE* inFile = nullptr);
 
 // A new temporary file holding content; its name ("" if it cannot be made).
 std::string TempFile(const std::string& content);

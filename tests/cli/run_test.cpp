@@ -1,4 +1,9 @@
+// The tool in-process where its transcripts cannot reach: zero bytes and
+// control characters in what the user typed, internal errors, results that
+// cannot be written, batch input that cannot be read, odd batch lines, and a
+// batch answering each line as it comes.
 #include "cli/app.h"
+#include "cli/options.h"
 #include "cli/run.h"
 #include "run_program.h"
 
@@ -6,7 +11,6 @@
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
-#include <cstdlib>
 #include <poll.h>
 #include <sstream>
 #include <thread>
@@ -34,25 +38,6 @@ TEST(CliRun, InternalErrorsReplaceTheResults) {
     EXPECT_EQ(r.Error.find('\r'), std::string::npos);
 }
 
-// The tool in-process, its output and diagnostics captured.
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-CliRun RunTool(const std::vector<std::string>& args, const std::string& input = "",
-               std::FILE* out = nullptr, std::FILE* inFile = nullptr) {
-    std::istringstream in(input);
-    std::FILE* err = std::tmpfile();
-    std::FILE* captured = out ? nullptr : std::tmpfile();
-    CliRun r;
-    r.status = RunCli(args, {in, out ? out : captured, err, false, inFile});
-    if (captured) r.out = test::ReadAndClose(captured);
-    r.err = test::ReadAndClose(err);
-    return r;
-}
-
 TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"AQ", "32", "--json"},
                                                  {"AQ", "32"},
@@ -60,7 +45,7 @@ TEST(CliApp, ResultsThatCannotBeWrittenAreAFailure) {
                                                  {"--batch", "-"}}) {
         std::FILE* full = std::fopen("/dev/full", "w");
         ASSERT_NE(full, nullptr);
-        const CliRun r = RunTool(args, "AQ 32\nAK 32\n", full);
+        const test::ProgramRun r = test::RunInProcess(args, "AQ 32\nAK 32\n", full);
         std::fclose(full);
         EXPECT_EQ(r.status, ExitInternalError) << args[0];
         EXPECT_EQ(r.err, "norvadex-cli: cannot write the results: No space left on device\n");
@@ -71,7 +56,7 @@ TEST(CliApp, BatchInputThatCannotBeReadIsAFailure) {
     // Standard input open for writing only (the files are in the transcripts).
     std::FILE* writeOnly = std::fopen("/dev/null", "w");
     ASSERT_NE(writeOnly, nullptr);
-    const CliRun r = RunTool({"--batch", "-"}, "", nullptr, writeOnly);
+    const test::ProgramRun r = test::RunInProcess({"--batch", "-"}, "", nullptr, writeOnly);
     std::fclose(writeOnly);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "norvadex-cli: --batch: cannot read standard input: Bad file descriptor\n");
@@ -80,7 +65,7 @@ TEST(CliApp, BatchInputThatCannotBeReadIsAFailure) {
 TEST(CliApp, OddBatchLines) {
     const std::string longLine(MaxBatchLineLength + 10, 'x');
     const std::string input = longLine + "\n\r\n \t \r\nAQ 32 --frob\xff\xfe\r\nAQ 32";
-    const CliRun r = RunTool({"--batch", "-", "--jobs", "2"}, input);
+    const test::ProgramRun r = test::RunInProcess({"--batch", "-", "--jobs", "2"}, input);
     EXPECT_EQ(r.status, ExitBadInput);
     EXPECT_EQ(r.err, "");
     const std::vector<nlohmann::json> objects = test::JsonLines(r.out);
@@ -123,6 +108,34 @@ TEST(CliApp, BatchAnswersEachLineBeforeTheInputEnds) {
     EXPECT_TRUE(answered);
     EXPECT_EQ(status, ExitOk);
     ASSERT_EQ(test::JsonLines(printed).size(), 1u);
+}
+
+TEST(CliCommandLine, ZeroBytesAndControlCharactersAreRefusedOnOneLine) {
+    // A zero byte inside a word must not cut the word short and let it pass.
+    const std::string north("AQ\0Z", 4);
+    ParseOutcome p = ParseCommandLine({north, "32"});
+    ASSERT_FALSE(p.Exit) << p.Error;
+    EXPECT_EQ(p.Options.Combo.North, north);
+    std::string error;
+    EXPECT_FALSE(CheckComboArgs(p.Options.Combo, error));
+    EXPECT_EQ(error, "North: character 0 is no card");
+    p = ParseBatchLine(std::string("AQ 3\0002", 7));
+    ASSERT_FALSE(p.Exit) << p.Error;
+    EXPECT_FALSE(CheckComboArgs(p.Options.Combo, error));
+    EXPECT_EQ(error, "South: character 0 is no card");
+
+    // What the user typed is quoted without line breaks or escape sequences,
+    // and a long text is cut short.
+    ComboArgs a;
+    a.North = "AQ";
+    a.South = "32";
+    a.Imps = "3N\nT\x1b[2J";
+    EXPECT_FALSE(CheckComboArgs(a, error));
+    EXPECT_EQ(error.rfind("--imps: '3N?T?[2J' is no contract", 0), 0u) << error;
+    a.Imps = std::string(1000, 'Q');
+    EXPECT_FALSE(CheckComboArgs(a, error));
+    EXPECT_LT(error.size(), 200u);
+    EXPECT_NE(error.find("QQQ...'"), std::string::npos) << error;
 }
 
 } // namespace

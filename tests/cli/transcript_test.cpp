@@ -2,17 +2,15 @@
 // ("$", split like a batch line), the text on standard input ("<" lines), and
 // what the tool must print on standard output ("|") and standard error ("!")
 // and its exit status ("?"), character for character; only the time the
-// analysis took is blanked. "#" lines say what a case shows. The expected texts
-// were read against the windows' tables, the dialogs' messages and a player's
-// eye when they were written; NORVADEX_TRANSCRIPTS=update rewrites the file
-// from the tool's answers, to be read again with git diff.
-#include "cli/app.h"
+// analysis took and this machine's memory (in the help) are blanked. "#" lines say what a case
+// shows. The expected texts were read against the windows' tables, the dialogs' messages and a
+// player's eye when they were written; NORVADEX_TRANSCRIPTS=update rewrites the file from the
+// tool's answers, to be read again with git diff.
 #include "cli/options.h"
 #include "run_program.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
@@ -67,12 +65,10 @@ std::vector<Case> ReadTranscripts(const char* path) {
     return cases;
 }
 
-std::vector<std::string> Lines(std::FILE* f) {
-    std::string text = test::ReadAndClose(f);
-    static const std::regex seconds("(\"seconds\": ?|lines?; )[-+.e0-9]+");
-    text = std::regex_replace(text, seconds, "$1_");
+std::vector<std::string> Lines(const std::string& printed) {
+    static const std::regex seconds("(\"seconds\": ?|lines?; |memory, )[-+.e0-9]+");
     std::vector<std::string> lines;
-    std::istringstream s(text);
+    std::istringstream s(std::regex_replace(printed, seconds, "$1_"));
     for (std::string line; std::getline(s, line);)
         lines.push_back(line);
     return lines;
@@ -87,12 +83,10 @@ Case RunCase(const Case& c) {
     std::string input;
     for (const std::string& line : c.input)
         input += line + "\n";
-    std::istringstream in(input);
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    r.status = RunCli(args.value_or(std::vector<std::string>{}), {in, out, err, false, nullptr});
-    r.out = Lines(out);
-    r.err = Lines(err);
+    const test::ProgramRun p = test::RunInProcess(args.value_or(std::vector<std::string>{}), input);
+    r.status = p.status;
+    r.out = Lines(p.out);
+    r.err = Lines(p.err);
     return r;
 }
 

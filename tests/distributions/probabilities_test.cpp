@@ -1,5 +1,6 @@
 #include "distributions/probabilities.h"
 #include "play/engine.h"
+#include "support/naive_search.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
@@ -11,17 +12,9 @@
 namespace nvx {
 namespace {
 
+using test::Falling;
 using test::RecordingHost;
 using Int128 = __int128;
-
-// x (x-1) ... (x-k+1): the ways to put k named cards on x places; 0 when k > x.
-std::uint64_t Falling(int x, int k) {
-    if (k > x) return 0;
-    std::uint64_t f = 1;
-    for (int i = 0; i < k; ++i)
-        f *= std::uint64_t(x - i);
-    return f;
-}
 
 bool SameFraction(std::int64_t a, std::int64_t b, Int128 c, Int128 d) {
     return Int128(a) * d == c * Int128(b);

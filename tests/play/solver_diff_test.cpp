@@ -22,19 +22,13 @@
 namespace nvx {
 namespace {
 
-using test::NaiveInput;
+using test::ComboInput;
 using test::RecordingHost;
-
-std::string Describe(const NaiveInput& in) {
-    return "North '" + in.north + "' South '" + in.south + "' discards '" + in.discards +
-           "' entries " + std::to_string(in.entries) + " vacant " + std::to_string(in.vacantWest) +
-           "/" + std::to_string(in.vacantEast);
-}
 
 // A random small combination: nsCards playing cards for North and South
 // together, `defenders` cards for the defenders, and every other card of the
 // suit given to North or South as a discard.
-NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders,
+ComboInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders,
                        bool noDiscards = false) {
     const std::string suit = "AKQJT98765432";
     const int nsCards =
@@ -42,7 +36,7 @@ NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders,
     const int defenders = noDiscards ? 13 - nsCards : int(rng() % unsigned(maxDefenders + 1));
     std::string order = suit;
     std::shuffle(order.begin(), order.end(), rng);
-    NaiveInput in;
+    ComboInput in;
     for (int i = 0; i < 13; ++i) {
         const char c = order[i];
         if (i >= nsCards && i < nsCards + defenders) continue;                 // a defenders' card
@@ -52,11 +46,11 @@ NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders,
     const Holding northPlays =
         HoldingMinus(NormalizeHolding(in.north), NormalizeHolding(in.discards));
     // Entries limited (0..2) or, as with the option off, North's playing cards.
-    in.entries = rng() % 3 == 0 ? int(northPlays.size()) : int(rng() % 3);
+    in.entries = std::uint8_t(rng() % 3 == 0 ? northPlays.size() : rng() % 3);
     if (rng() % 2) {
         do {
-            in.vacantWest = int(rng() % 14);
-            in.vacantEast = int(rng() % 14);
+            in.vacantWest = std::uint8_t(rng() % 14);
+            in.vacantEast = std::uint8_t(rng() % 14);
         } while (in.vacantWest + in.vacantEast < defenders);
     }
     return in;
@@ -65,12 +59,12 @@ NaiveInput RandomSmall(std::mt19937& rng, int maxNSCards, int maxDefenders,
 // North longer than South, no entries, two or three defenders' cards: the
 // endings where North, with no way back, must overtake South's last cards or
 // keep a card above them (North's top class holding one, two or more cards).
-NaiveInput RandomLongNorth(std::mt19937& rng) {
+ComboInput RandomLongNorth(std::mt19937& rng) {
     std::string order = "AKQJT98765432";
     std::shuffle(order.begin(), order.end(), rng);
     const int north = 3 + int(rng() % 3), south = 2 + int(rng() % unsigned(north - 2));
     const int defenders = 2 + int(rng() % 2);
-    NaiveInput in;
+    ComboInput in;
     in.north = order.substr(0, std::size_t(north));
     in.south = order.substr(std::size_t(north), std::size_t(south));
     for (std::size_t i = std::size_t(north + south + defenders); i < order.size(); ++i) {
@@ -83,17 +77,16 @@ NaiveInput RandomLongNorth(std::mt19937& rng) {
 
 // Analyses the combination with the engine and with the naive reference and
 // compares the best weights, cross-multiplied with the two denominators.
-void CompareWithNaive(const NaiveInput& in, Analysis& a) {
+void CompareWithNaive(const ComboInput& in, Analysis& a) {
     RecordingHost& host = static_cast<RecordingHost&>(a.GetHost());
-    a.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards,
-                       std::uint8_t(13 - in.vacantWest), std::uint8_t(13 - in.vacantEast));
+    test::SetUp(a.GetEngine(), in);
     a.SetTrickTable();
     a.ComputeOptimalLines();
-    ASSERT_TRUE(host.errors.empty()) << Describe(in);
-    ASSERT_GE(a.LineCount(), 1) << Describe(in);
+    ASSERT_TRUE(host.errors.empty()) << in.describe();
+    ASSERT_GE(a.LineCount(), 1) << in.describe();
 
     EXPECT_TRUE(test::SameBestAsNaive(a.GetLines().Best(), a.GetLines().ProbDenominator(), in))
-        << Describe(in);
+        << in.describe();
 }
 
 // One combination in twelve has no discards: the defenders hold every card
@@ -103,7 +96,7 @@ TEST(SolverDifferentialTest, BestChancesAndExpectedTricksMatchNaiveFullPlay) {
     int limitedEntries = 0, withDiscards = 0, withVacant = 0, longHand = 0, sixDefenders = 0;
     const int combos = test::Scaled(324);
     for (int i = 0; i < combos; ++i) {
-        const NaiveInput in = i % 12 == 11 ? RandomSmall(rng, 4, 10, true) : RandomSmall(rng, 6, 6);
+        const ComboInput in = i % 12 == 11 ? RandomSmall(rng, 4, 10, true) : RandomSmall(rng, 6, 6);
         RecordingHost host;
         Analysis a(host);
         CompareWithNaive(in, a);
@@ -145,18 +138,18 @@ TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
     int compared = 0;
     for (int i = 0; i < test::Scaled(3000); ++i) {
         const bool longNorth = i % 3 == 2;
-        NaiveInput in = longNorth ? RandomLongNorth(rng) : RandomSmall(rng, 6, 4);
+        ComboInput in = longNorth ? RandomLongNorth(rng) : RandomSmall(rng, 6, 4);
         if (!longNorth) {
             if (i % 2 == 0) { // half of the discards back into play: longer hands
                 std::shuffle(in.discards.begin(), in.discards.end(), rng);
                 in.discards.resize(in.discards.size() / 2);
             }
             // Few entries, so that the entry rows of the counting all occur.
-            in.entries = int(rng() % 4 == 0 ? 2 + rng() % 2 : rng() % 2);
+            in.entries = std::uint8_t(rng() % 4 == 0 ? 2 + rng() % 2 : rng() % 2);
         }
         RecordingHost host;
         Engine e(host);
-        e.SetUpCombination(in.north, in.south, std::uint8_t(in.entries), in.discards, 0, 0);
+        e.SetUpCombination(in.north, in.south, in.entries, in.discards, 0, 0);
         if (e.classes.EWLength < 2) continue;
         while (e.CardsLeft(hand::Defenders) > 2 + rng() % 2 && test::PlayRandomly(e, rng, 1) == 1) {
         }
@@ -165,13 +158,13 @@ TEST(SolverDifferentialTest, EndOfPlayCountingMatchesPlayingItOut) {
         const PlayState before = e.play;
         Dom countedDom, playedDom;
         const std::vector<Val> counted = SortedLines(host, Solve(e), countedDom);
-        ASSERT_TRUE(e.play == before) << Describe(in);
+        ASSERT_TRUE(e.play == before) << in.describe();
         const std::vector<Val> played = SortedLines(host, SolveFullPlay(e), playedDom);
-        ASSERT_TRUE(e.play == before) << Describe(in);
-        EXPECT_TRUE(countedDom == playedDom) << Describe(in);
+        ASSERT_TRUE(e.play == before) << in.describe();
+        EXPECT_TRUE(countedDom == playedDom) << in.describe();
         EXPECT_TRUE(counted == played)
-            << Describe(in) << " after " << int(e.play.CardIndex - 1) << " cards";
-        EXPECT_TRUE(host.errors.empty()) << Describe(in);
+            << in.describe() << " after " << int(e.play.CardIndex - 1) << " cards";
+        EXPECT_TRUE(host.errors.empty()) << in.describe();
         ++compared;
     }
     EXPECT_GT(compared, test::Scaled(1500));

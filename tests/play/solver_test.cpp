@@ -1,6 +1,6 @@
-// The game-tree search on an empty suit, and what it does to the play state
-// and on a stop request; its answers are checked against the naive full-play
-// search in solver_diff_test.
+// The edges of the set-up, and the game-tree search on an empty suit, and
+// what it does to the play state and on a stop request; its answers are
+// checked against the naive full-play search in solver_diff_test.
 #include "play/solver.h"
 #include "results/analysis.h"
 #include "support/recording_host.h"
@@ -63,6 +63,29 @@ TEST(SolverTest, StopRequestEndsTheSearchPromptly) {
     LineSet s2 = Solve(e2);
     EXPECT_LT(stopped.polls, fullPolls / 100);
     EXPECT_TRUE(e2.play == before);
+}
+
+std::uint8_t R(char c) {
+    return static_cast<std::uint8_t>(RankValue(c));
+}
+
+// The edges of the set-up: a card in both hands, discards of the defenders'
+// cards, no defenders' cards, no cards for North and South.
+TEST(SetUpTest, Edges) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("AKQ5", "QJ43", 9, "", 0, 0);
+    EXPECT_EQ(e.GetSouth(), Holding("J43")); // the queen stays with North
+    EXPECT_EQ(e.classes.ClassSize[R('Q')], 3);
+    e.SetUpCombination("AK", "Q", 9, "A2", 0, 0);
+    EXPECT_EQ(e.GetDiscards(), Holding("A"));
+    EXPECT_EQ(e.classes.NorthLength, 1);
+    e.SetUpCombination("AKQJT98", "765432", 9, "", 0, 0);
+    EXPECT_EQ(e.NumDivs(), 1);
+    EXPECT_EQ(e.DivProb(0), e.ProbDenominator());
+    e.SetUpCombination("", "", 0, "", 0, 0);
+    EXPECT_EQ(e.NumDivs(), 14);
+    EXPECT_TRUE(host.errors.empty());
 }
 
 } // namespace

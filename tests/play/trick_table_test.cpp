@@ -19,13 +19,6 @@ namespace {
 
 using test::RecordingHost;
 
-std::string PlayedCodes(const Engine& e) {
-    std::string s;
-    for (std::uint8_t k = 1; k < e.play.CardIndex; ++k)
-        s += std::to_string(e.play.Played[k]) + (k % 4 == 0 ? " | " : " ");
-    return s;
-}
-
 TEST(TrickStartTableTest, SetsAreThoseOfTheSearchWithoutTable) {
     std::mt19937 rng(7741);
     int limitedEntries = 0, discards = 0, vacant = 0, voids = 0, budgetRanOut = 0;
@@ -49,13 +42,15 @@ TEST(TrickStartTableTest, SetsAreThoseOfTheSearchWithoutTable) {
             const PlayState before = e.play;
             const LineSet plain = Solve(e, nullptr);
             const LineSet withTable = Solve(e, &shared);
-            ASSERT_TRUE(withTable == plain) << in.describe() << " after " << PlayedCodes(e);
+            ASSERT_TRUE(withTable == plain)
+                << in.describe() << " after " << int(e.play.CardIndex - 1) << " cards";
             ASSERT_TRUE(e.play == before);
 
             // A table too small for all it is offered stores what fits first.
             const std::size_t budget = LineSetBytes(plain) / 4;
             TrickStartTable tiny(budget);
-            ASSERT_TRUE(Solve(e, &tiny) == plain) << in.describe() << " after " << PlayedCodes(e);
+            ASSERT_TRUE(Solve(e, &tiny) == plain)
+                << in.describe() << " after " << int(e.play.CardIndex - 1) << " cards";
             EXPECT_LE(tiny.GetStats().bytes, budget);
             budgetRanOut += tiny.GetStats().full;
         }
@@ -86,9 +81,7 @@ TEST(TrickStartTableTest, NothingIsStoredOnceAStopIsSeen) {
     const long polls = host.polls;
     ASSERT_GT(polls, 1000);
     for (long at : {polls / 10, polls / 2, polls - 1}) {
-        host.polls = 0;
-        host.stopAt = at;
-        host.stop = false;
+        host.Restart(at);
         TrickStartTable table;
         const LineSet stopped = Solve(e, &table);
         ASSERT_TRUE(host.stop);

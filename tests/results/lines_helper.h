@@ -34,6 +34,14 @@ struct Analysis {
     }
 };
 
+// The Vals of the lines, in display order.
+inline std::vector<Val> LineVals(const ProbLines& lines) {
+    std::vector<Val> vals;
+    for (const auto& s : lines.ProbList())
+        vals.push_back(s->Val);
+    return vals;
+}
+
 // n divisions; line i takes one trick in division i and none elsewhere. With
 // equal weights all have the same chances and no line beats another.
 inline std::vector<Val> UnitVals(int n) {
@@ -44,12 +52,6 @@ inline std::vector<Val> UnitVals(int n) {
         vals.push_back(v);
     }
     return vals;
-}
-
-inline Val Unit(int n, int i) {
-    Val v = Val::filled(n, 0);
-    v[i] = 1;
-    return v;
 }
 
 } // namespace nvx::test

@@ -1,3 +1,7 @@
+// The memory watch, which stops the oldest analysis first, and an analysis
+// whose allocation fails part-way. That a real analysis stops when the watch
+// asks it to is in the tool's tests (--max-memory).
+#include "lines_helper.h"
 #include "results/analysis.h"
 #include "results/memory_limit.h"
 
@@ -13,44 +17,6 @@ namespace nvx {
 namespace {
 
 using namespace std::chrono_literals;
-
-// A host whose stop check is the memory watch's, as the programs' hosts do it.
-struct WatchedHost : SilentHost {
-    explicit WatchedHost(MemoryWatch& w) : watch(w), analysis(w.Start()) {}
-    bool StopRequested() override {
-        if (watch.MustStop(analysis)) reached = true;
-        return reached;
-    }
-    bool MemoryLimitReached() override { return reached; }
-    MemoryWatch& watch;
-    std::uint32_t analysis;
-    bool reached = false;
-};
-
-// The Vals of the lines, in display order.
-std::vector<Val> LineVals(const Analysis& a) {
-    std::vector<Val> vals;
-    for (const auto& s : a.GetLines().ProbList())
-        vals.push_back(s->Val);
-    return vals;
-}
-
-TEST(MemoryWatch, GrowingMemoryStopsARealAnalysisPromptly) {
-    // The resident size grows by a megabyte at each reading, from 10 MB; the
-    // limit is passed at the 41st reading, about 40 ms in.
-    std::atomic<int> readings{0};
-    auto growing = [&] { return (10 + std::uint64_t(readings++)) * Megabyte; };
-    MemoryWatch watch(50, growing, 1ms);
-    WatchedHost host(watch);
-    Analysis a(host);
-    a.SetUpCombination("AT6", "Q842", 13, "", 13, 13); // takes far longer than this test waits
-    a.SetTrickTable();
-    const auto start = std::chrono::steady_clock::now();
-    EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::OutOfMemory);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_GT(readings.load(), 40);
-    EXPECT_TRUE(host.reached);
-}
 
 // Waits up to two seconds for the condition.
 bool Eventually(const std::function<bool()>& condition) {
@@ -96,7 +62,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
     fresh.SetUpCombination("AQT", "432", 13, "", 13, 13);
     fresh.SetTrickTable();
     ASSERT_EQ(fresh.ComputeOptimalLines(), ComputeEnd::Finished);
-    const std::vector<Val> expected = LineVals(fresh);
+    const std::vector<Val> expected = test::LineVals(fresh.GetLines());
     ASSERT_FALSE(expected.empty());
 
     FailingHost host;
@@ -118,7 +84,7 @@ TEST(AnalysisOutOfMemory, FailedAllocationLeavesNoLinesAndAUsableAnalysis) {
         // The same combination again, without a new set-up, then another one.
         host.failAt = 0;
         EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);
-        EXPECT_EQ(LineVals(a), expected) << failAt;
+        EXPECT_EQ(test::LineVals(a.GetLines()), expected) << failAt;
     }
     a.SetUpCombination("AQ", "32", 13, "", 13, 13);
     EXPECT_EQ(a.ComputeOptimalLines(), ComputeEnd::Finished);

@@ -9,7 +9,6 @@ namespace nvx {
 namespace {
 
 using test::Analysis;
-using test::Unit;
 using test::UnitVals;
 
 constexpr const char* ThirteenLinesWarning =
@@ -22,7 +21,7 @@ TEST(ComputeOptimalLines, ThirteenLinesWarnAndAreReduced) {
     EXPECT_EQ(an.Warnings(), std::vector<std::string>{ThirteenLinesWarning});
     // All have equal weights and are payoff-best: the second pass keeps the first.
     ASSERT_EQ(an.lines.LineCount(), 1);
-    EXPECT_EQ(an.lines.ProbList()[0]->Val, Unit(13, 12));
+    EXPECT_EQ(an.lines.ProbList()[0]->Val, UnitVals(13)[12]);
     EXPECT_EQ(an.lines.ProbList()[0]->Name, "A");
     // The thinning lets the host handle its events once per line it keeps
     // as the first of a pair: 13 in the first pass, 1 in the second.

@@ -76,7 +76,7 @@ GoalWeights DirectWeights(const Case& c, const Val& v) {
 
 TEST(OptimalLinesProperty, RandomNonDominatedSets) {
     std::mt19937 rng(20240611);
-    int warned = 0, withoutPayoffBest = 0, bestExpectedLost = 0;
+    int warned = 0, withoutPayoffBest = 0;
     for (int round = 0; round < 1500; ++round) {
         const Case c = RandomCase(rng);
         SCOPED_TRACE(testing::Message() << "round " << round << ", " << c.vals.size() << " lines");
@@ -104,20 +104,18 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
             bool reached = false;
             for (const auto& s : r.ProbList())
                 reached |= s->GoalWeight[k] == best[k];
-            if (k == 0 && warning) {
-                bestExpectedLost += !reached;
-                continue;
-            }
-            EXPECT_TRUE(reached) << "goal " << k;
+            // Thinning out looks at the trick goals only; it may drop the line
+            // with the most expected tricks.
+            EXPECT_TRUE(reached || (k == 0 && warning)) << "goal " << k;
         }
 
-        bool inputHasPayoffBest = false;
-        for (const Val& a : c.vals) {
-            bool unbeaten = true;
-            for (const Val& b : c.vals)
-                unbeaten &= DirectPayoff(c, a, b) >= 0;
-            inputHasPayoffBest |= unbeaten;
-        }
+        // The lines no other line beats.
+        std::vector<const Val*> payoffBest;
+        for (const Val& a : c.vals)
+            if (std::all_of(c.vals.begin(), c.vals.end(),
+                            [&](const Val& b) { return DirectPayoff(c, a, b) >= 0; }))
+                payoffBest.push_back(&a);
+        const bool inputHasPayoffBest = !payoffBest.empty();
         withoutPayoffBest += !inputHasPayoffBest;
 
         std::uint32_t previousKey = ~0u;
@@ -189,30 +187,12 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
                 EXPECT_EQ(s->Dominated, dominated);
             }
         }
-        if (inputHasPayoffBest && !warning) {
-            // Lines no other line beats are always shown.
-            for (const Val& a : c.vals) {
-                bool unbeaten = true;
-                for (const Val& b : c.vals)
-                    unbeaten &= DirectPayoff(c, a, b) >= 0;
-                if (unbeaten) {
-                    EXPECT_NE(an.Find(a), nullptr);
-                }
-            }
-        }
-        for (int a = 0; a < static_cast<int>(c.vals.size()); ++a)
-            for (int b = 0; b < static_cast<int>(c.vals.size()); ++b)
-                EXPECT_EQ(Payoff(an.host, c.table, c.vals[a], c.vals[b], c.weights),
-                          -Payoff(an.host, c.table, c.vals[b], c.vals[a], c.weights));
+        for (const Val* a : payoffBest) // lines no other line beats are always shown
+            EXPECT_TRUE(warning || an.Find(*a) != nullptr);
     }
     // The random sets reach the thinning out and the case without payoff-best lines.
     EXPECT_GT(warned, 40);
     EXPECT_GT(withoutPayoffBest, 40);
-    // Thinning out looks at the trick goals only; it may drop the line with the
-    // most expected tricks.
-    RecordProperty("bestExpectedLost", bestExpectedLost);
-    RecordProperty("roundsWithWarning", warned);
-    RecordProperty("roundsWithoutPayoffBest", withoutPayoffBest);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 // The cost of a case is bounded by counting the host's polls (stop request and
 // pending events): an analysis still running after the budget is stopped there
 // and checked as an interrupted one.
+#include "lines_helper.h"
 #include "play/possible_divs.h"
 #include "results/analysis.h"
 #include "support/combos.h"
@@ -16,7 +17,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -32,17 +32,6 @@ namespace {
 using test::ComboInput;
 using test::RecordingHost;
 
-// Counts every poll, of the stop request and of pending events.
-struct BudgetHost : test::PollingHost {
-    BudgetHost() { countEvents = true; }
-    void Restart(long limit) {
-        clear();
-        stop = false;
-        polls = 0;
-        stopAt = limit;
-    }
-};
-
 struct StressOptions {
     std::uint64_t seed = 20261206;
     long first = 0;
@@ -55,7 +44,7 @@ struct StressOptions {
 };
 
 struct StressStats {
-    long cases = 0, overBudget = 0, interrupted = 0, lines = 0, manyLines = 0, cards = 0;
+    long overBudget = 0, interrupted = 0, lines = 0, manyLines = 0, cards = 0;
 };
 
 // Everything the analysis may not leave changed behind it.
@@ -171,7 +160,8 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     SCOPED_TRACE(in.describe() + (goal ? " IMPs " + ContractText(goal->Contract) + " needing " +
                                              std::to_string(goal->TricksNeeded)
                                        : " matchpoints"));
-    BudgetHost host;
+    test::PollingHost host;
+    host.countEvents = true; // every poll, of the stop request and of pending events
     Analysis a(host);
     // The budget counts polls, and searches on worker threads poll hosts of
     // their own: one search after the other keeps the count (and a replay)
@@ -183,7 +173,6 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     else
         a.SetTrickTable();
     const EngineSnapshot start(a.GetEngine());
-    ++stats.cases;
 
     // A stopped analysis: no internal error, the stop still visible to the
     // caller, nothing played and no line to play through.
@@ -218,9 +207,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     if (!interrupt) return;
 
     // Stopped at a random poll, then analysed afresh on the same object.
-    std::vector<Val> lines;
-    for (const auto& s : a.GetLines().ProbList())
-        lines.push_back(s->Val);
+    const std::vector<Val> lines = test::LineVals(a.GetLines());
     a.SelectLine(1 + int(rng() % a.LineCount()));
     const std::string first = a.GetPlay().LineCards();
     if (!first.empty()) {
@@ -236,10 +223,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     a.ComputeOptimalLines();
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.polls, polls);
-    std::vector<Val> again;
-    for (const auto& s : a.GetLines().ProbList())
-        again.push_back(s->Val);
-    EXPECT_EQ(again, lines);
+    EXPECT_EQ(test::LineVals(a.GetLines()), lines);
 }
 
 long EnvOr(const char* name, long fallback) {
@@ -286,10 +270,6 @@ TEST(Stress, WholeAnalysisOnRandomCombinations) {
             std::fflush(stdout);
         }
     }
-    RecordProperty("cases", int(stats.cases));
-    RecordProperty("overBudget", int(stats.overBudget));
-    RecordProperty("interrupted", int(stats.interrupted));
-    RecordProperty("manyLines", int(stats.manyLines));
     if (o.longRun || HasFailure()) return;
     // The sample reaches what it is meant to reach.
     EXPECT_GT(stats.interrupted, o.count / 10);

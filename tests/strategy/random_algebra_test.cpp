@@ -35,10 +35,20 @@ void ExpectSetInvariants(RecordingHost& host, const LineSet& s, const Dom& d) {
     }
 }
 
-// t times the term of the one factor f.
 void Times(RecordingHost& host, Term& t, Factor f) {
     Term q = MakeTerm(host, f);
     t = ProductOfTerms(host, t, q);
+}
+
+// d cut into at most n non-empty disjoint parts, each ascending.
+std::vector<Dom> DisjointParts(Rng& rng, const Dom& d, unsigned n) {
+    n = std::min<unsigned>(n, static_cast<unsigned>(d.size()));
+    std::vector<Dom> parts(n);
+    for (std::size_t i = 0; i < d.size(); ++i)
+        parts[i < n ? i : rng.below(n)].push_back(d[i]);
+    for (Dom& p : parts)
+        std::sort(p.begin(), p.end());
+    return parts;
 }
 
 struct Built {
@@ -83,12 +93,8 @@ class TreeBuilder {
             if (rng_.chance(75) && d.size() >= 2) {
                 // Disjoint parts, as when the defenders' card tells which
                 // divisions remain.
-                n = std::min<unsigned>(n, static_cast<unsigned>(d.size()));
-                parts.resize(n);
-                for (std::size_t i = 0; i < d.size(); ++i)
-                    parts[i < n ? i : rng_.below(n)].push_back(d[i]);
-                for (Dom& p : parts)
-                    std::sort(p.begin(), p.end());
+                parts = DisjointParts(rng_, d, n);
+                n = static_cast<unsigned>(parts.size());
             } else {
                 for (Dom& p : parts)
                     p = test::RandomSubset(rng_, d, 55);
@@ -194,13 +200,9 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
 // d, and now and then one more factor that overlaps them.
 Term RandomProductTerm(RecordingHost& host, Rng& rng, const Dom& d) {
     Term t = TermOfEval(ConstEvalOver(d, 3));
-    const unsigned n = std::min<unsigned>(2 + rng.below(2), static_cast<unsigned>(d.size()));
-    std::vector<Dom> parts(n);
-    for (std::size_t i = 0; i < d.size(); ++i)
-        parts[i < n ? i : rng.below(n)].push_back(d[i]);
+    std::vector<Dom> parts = DisjointParts(rng, d, 2 + rng.below(2));
     if (rng.chance(50)) parts.push_back(test::RandomSubset(rng, d, 40));
-    for (Dom& p : parts) {
-        std::sort(p.begin(), p.end());
+    for (const Dom& p : parts) {
         Factor f = test::RandomFactor(host, rng, p, 5, 3);
         for (int tries = 0; tries < 20 && CountVals(f) < 2; ++tries)
             f = test::RandomFactor(host, rng, p, 5, 3);
@@ -318,7 +320,7 @@ Term LongProductTerm(RecordingHost& host, Rng& rng) {
 // expansion keeps exactly the uncovered Vals, in the order of the whole one.
 TEST(RandomAlgebraTest, PoolTermsMatchTheBruteExpansion) {
     RecordingHost host;
-    int pairs = 0, subsumed = 0, productsTrue = 0, productsFalse = 0;
+    int productsTrue = 0, productsFalse = 0;
     int restricted = 0, emptied = 0, kept = 0, longTerms = 0;
     std::size_t dropped = 0, uncovered = 0;
     for (std::uint32_t seed = 1; seed <= TermSeeds; ++seed) {
@@ -332,8 +334,6 @@ TEST(RandomAlgebraTest, PoolTermsMatchTheBruteExpansion) {
                 const bool got = TermSubsumed(host, pool[i], pool[j]);
                 ASSERT_EQ(got, test::RefSubsumed(expanded[i], expanded[j]))
                     << "seed " << seed << " terms " << i << ", " << j;
-                ++pairs;
-                subsumed += got;
                 // Distinct terms that are both real products: the hard cases.
                 if (i != j && IsRealProduct(pool[i].Factors) && IsRealProduct(pool[j].Factors))
                     ++(got ? productsTrue : productsFalse);
@@ -425,11 +425,8 @@ TEST(RandomAlgebraTest, PoolTermsMatchTheBruteExpansion) {
         }
         ASSERT_TRUE(host.errors.empty()) << "seed " << seed << ": " << host.errors[0].code;
     }
-    // Both answers of the subsumption test, and every kind of restriction and
-    // bound, well represented.
-    EXPECT_GT(pairs, static_cast<int>(TermSeeds * 150));
-    EXPECT_GT(subsumed, pairs / 10);
-    EXPECT_LT(subsumed, pairs - pairs / 10);
+    // Both answers of the subsumption test on real products, and every kind of
+    // restriction and bound, well represented.
     EXPECT_GT(productsTrue, static_cast<int>(TermSeeds * 8));
     EXPECT_GT(productsFalse, static_cast<int>(TermSeeds * 8));
     EXPECT_GT(emptied, restricted / 20);

@@ -9,40 +9,24 @@ namespace {
 
 using test::RecordingHost;
 using test::SortedVals;
-using Vals = std::vector<std::vector<int>>;
 
-// The one-term set of a factor's Vals, built the way the solver builds it: a
-// union of one-line sets.
-LineSet SetOf(Host& host, const Dom& d, const Vals& vals) {
-    LineSet s;
-    for (const auto& v : vals) {
-        Val val;
-        for (int x : v)
-            val.push_back(static_cast<std::uint8_t>(x));
-        LineSet one = SingleLineSet(Eval{d, val});
-        UnionSS(host, s, one);
-    }
-    return s;
-}
-
-// One real-product term over base..base+3: two factors of two Vals; the
-// shapes subsume none of the others.
-LineSet ProductTerm(Host& host, int k, std::uint8_t base) {
-    static const Vals shapes[3] = {{{3, 0}, {0, 3}}, {{2, 1}, {1, 2}}, {{3, 1}, {0, 2}}};
-    LineSet s = SingleLineSet(EmptyEval);
-    for (std::uint8_t d = base; d < base + 4; d += 2) {
-        LineSet part = SetOf(host, {d, static_cast<std::uint8_t>(d + 1)}, shapes[k]);
-        ProductSS(host, s, part);
-    }
-    return s;
-}
-
-// The union of the three shapes: three real-product terms.
+// Three real-product terms over base..base+3, built the way the solver
+// builds them: each the product of two factors of two Vals, unions of one-line
+// sets; the shapes subsume none of the others.
 LineSet ThreeTerms(Host& host, std::uint8_t base) {
-    LineSet s = ProductTerm(host, 0, base);
-    for (int k = 1; k < 3; ++k) {
-        LineSet t = ProductTerm(host, k, base);
-        UnionSS(host, s, t);
+    static const int shapes[3][2][2] = {{{3, 0}, {0, 3}}, {{2, 1}, {1, 2}}, {{3, 1}, {0, 2}}};
+    LineSet s;
+    for (const auto& shape : shapes) {
+        LineSet term = SingleLineSet(EmptyEval);
+        for (std::uint8_t d = base; d < base + 4; d += 2) {
+            LineSet factor;
+            for (const auto& v : shape) {
+                LineSet one = SingleLineSet(Eval{{d, std::uint8_t(d + 1)}, Val{v[0], v[1]}});
+                UnionSS(host, factor, one);
+            }
+            ProductSS(host, term, factor);
+        }
+        UnionSS(host, s, term);
     }
     return s;
 }
@@ -89,7 +73,7 @@ TEST(InterruptTest, LongExpansionHandlesEventsAndStopsEarlyKeepingItsDivisionSet
     LineSet s = ThreeTerms(polling, 0);
     ASSERT_EQ(s.size(), 3u);
     LineSet whole = s;
-    const Vals complete = SortedVals(LineSetToFactor(polling, whole));
+    const auto complete = SortedVals(LineSetToFactor(polling, whole));
     polling.stopAt = 1;
     Factor f = LineSetToFactor(polling, s);
     EXPECT_TRUE(s.empty());

@@ -10,14 +10,6 @@ std::string ComboInput::describe() const {
            std::to_string(vacantEast);
 }
 
-namespace {
-
-std::string AsTyped(const Holding& h, bool display) {
-    return display ? HoldingDisplayText(h.view()) : h.str();
-}
-
-} // namespace
-
 ComboInput RandomAdmittedCombo(std::mt19937& rng) {
     auto chance = [&](int percent) { return int(rng() % 100) < percent; };
     for (;;) {
@@ -43,8 +35,8 @@ ComboInput RandomAdmittedCombo(std::mt19937& rng) {
 
         ComboInput in;
         const bool display = chance(30);
-        in.north = AsTyped(north, display);
-        in.south = AsTyped(south, display);
+        in.north = display ? HoldingDisplayText(north.view()) : north.str();
+        in.south = display ? HoldingDisplayText(south.view()) : south.str();
         in.discards = discards.str();
         in.entries = chance(40) ? std::uint8_t(rng() % 10) : std::uint8_t(np.size());
         if (chance(50)) {
@@ -63,22 +55,14 @@ void SetUp(Engine& engine, const ComboInput& in) {
                             in.eastFilled());
 }
 
-std::vector<std::uint8_t> LegalCodes(Engine& engine) {
-    std::vector<std::uint8_t> codes;
-    for (std::uint8_t code = 1; code <= LaterShowOut; ++code) {
-        const bool legal = code >= FirstShowOut ? engine.CanShowOut() : engine.CanPlayCard(code);
-        if (legal) codes.push_back(code);
-    }
-    return codes;
-}
-
 int PlayRandomly(Engine& engine, std::mt19937& rng, int maxCards) {
     int played = 0;
-    while (played < maxCards) {
-        const auto codes = LegalCodes(engine);
-        if (codes.empty()) break;
-        if (!engine.Play(codes[rng() % codes.size()])) break;
-        ++played;
+    for (; played < maxCards; ++played) {
+        std::vector<std::uint8_t> legal;
+        for (std::uint8_t code = 1; code <= LaterShowOut; ++code)
+            if (code >= FirstShowOut ? engine.CanShowOut() : engine.CanPlayCard(code))
+                legal.push_back(code);
+        if (legal.empty() || !engine.Play(legal[rng() % legal.size()])) break;
     }
     return played;
 }

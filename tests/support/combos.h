@@ -33,10 +33,8 @@ ComboInput RandomAdmittedCombo(std::mt19937& rng);
 // SetUpCombination with the input, as the main window passes it.
 void SetUp(Engine& engine, const ComboInput& in);
 
-// The play codes (1..15) that Play accepts in the current position, ascending.
-std::vector<std::uint8_t> LegalCodes(Engine& engine);
-
-// Plays up to maxCards random legal cards; returns how many were played.
+// Plays up to maxCards random legal cards (codes 1..15); returns how many were
+// played.
 int PlayRandomly(Engine& engine, std::mt19937& rng, int maxCards);
 
 } // namespace nvx::test

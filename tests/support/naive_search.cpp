@@ -105,12 +105,9 @@ class Game {
     std::vector<Mask> west_; // West's cards in each layout
     Mask played_ = 0;        // defenders' cards played so far
     int nsTricks_ = 0;
-    int trick_ = 1;
-    bool northWonLast_ = false;
-    // The current trick: seat and card (0 for a show-out) of each card played.
-    int trickSeat_[4] = {};
-    int trickCard_[4] = {};
-    int inTrick_ = 0;
+    bool northWonLast_ = false; // false before the first trick
+    // Seat and card (0 for a show-out) of every card played so far.
+    std::vector<std::pair<int, int>> cards_;
 
     Mask Holding(int seat, int layout) const {
         switch (seat) {
@@ -125,33 +122,23 @@ class Game {
         }
     }
 
-    VecSet Constant(const std::vector<int>& layouts, int tricks) const {
-        VecSet s;
-        s.layouts = layouts;
-        s.vecs.push_back(Vec(layouts.size(), std::uint8_t(tricks)));
-        return s;
+    // Declarer's choice among the cards of hand, played from seat.
+    void PlayEach(VecSet& r, int seat, Mask hand, const std::vector<int>& layouts) {
+        for (int c = 13; c >= 1; --c)
+            if (hand & (1u << c)) Union(r, Play(seat, c, layouts));
     }
 
     VecSet Lead(const std::vector<int>& layouts) {
         VecSet r;
-        bool any = false;
-        bool northMay = (trick_ > 1 && northWonLast_) || entriesLeft_ > 0;
-        if (northMay && north_) {
-            bool useEntry = !(trick_ > 1 && northWonLast_);
-            for (int c = 13; c >= 1; --c) {
-                if (!(north_ & (1u << c))) continue;
-                if (useEntry) --entriesLeft_;
-                Union(r, Play(North, c, layouts));
-                if (useEntry) ++entriesLeft_;
-                any = true;
-            }
+        if (northWonLast_ || entriesLeft_ > 0) {
+            const int entry = northWonLast_ ? 0 : 1; // unless North won the last trick
+            entriesLeft_ -= entry;
+            PlayEach(r, North, north_, layouts);
+            entriesLeft_ += entry;
         }
-        for (int c = 13; c >= 1; --c) {
-            if (!(south_ & (1u << c))) continue;
-            Union(r, Play(South, c, layouts));
-            any = true;
-        }
-        if (!any) return Constant(layouts, nsTricks_);
+        PlayEach(r, South, south_, layouts);
+        if (r.layouts.empty()) // no card to lead: the tricks won so far
+            return VecSet{layouts, {Vec(layouts.size(), std::uint8_t(nsTricks_))}};
         return r;
     }
 
@@ -161,28 +148,25 @@ class Game {
         Mask& cards = seat == North ? north_ : seat == South ? south_ : played_;
         const bool defender = seat == East || seat == West;
         cards = defender ? Mask(cards | bit) : Mask(cards & ~bit);
-        trickSeat_[inTrick_] = seat;
-        trickCard_[inTrick_] = c;
-        ++inTrick_;
+        cards_.push_back({seat, c});
         VecSet r = Next(seat, layouts);
-        --inTrick_;
+        cards_.pop_back();
         cards = defender ? Mask(cards & ~bit) : Mask(cards | bit);
         return r;
     }
 
     VecSet Next(int seat, const std::vector<int>& layouts) {
-        if (inTrick_ == 4) return EndTrick(layouts);
+        if (cards_.size() % 4 == 0) return EndTrick(layouts);
         int next = (seat + 1) % 4;
         if (next == North || next == South) return Declarer(next, layouts);
         return Defender(next, layouts);
     }
 
     VecSet Declarer(int seat, const std::vector<int>& layouts) {
-        Mask hand = seat == North ? north_ : south_;
+        const Mask hand = seat == North ? north_ : south_;
         if (!hand) return Play(seat, 0, layouts);
         VecSet r;
-        for (int c = 13; c >= 1; --c)
-            if (hand & (1u << c)) Union(r, Play(seat, c, layouts));
+        PlayEach(r, seat, hand, layouts);
         return r;
     }
 
@@ -213,43 +197,33 @@ class Game {
 
     VecSet EndTrick(const std::vector<int>& layouts) {
         int best = 0, winner = -1;
-        for (int i = 0; i < 4; ++i)
-            if (trickCard_[i] > best) {
-                best = trickCard_[i];
-                winner = trickSeat_[i];
+        for (auto card = cards_.end() - 4; card != cards_.end(); ++card)
+            if (card->second > best) {
+                best = card->second;
+                winner = card->first;
             }
-        bool ns = winner == North || winner == South;
-        int savedSeat[4], savedCard[4];
-        std::copy(trickSeat_, trickSeat_ + 4, savedSeat);
-        std::copy(trickCard_, trickCard_ + 4, savedCard);
-        bool savedNorthWon = northWonLast_;
+        const bool ns = winner == North || winner == South;
+        const bool savedNorthWon = northWonLast_;
         nsTricks_ += ns ? 1 : 0;
         northWonLast_ = winner == North;
-        ++trick_;
-        inTrick_ = 0;
         VecSet r = Lead(layouts);
-        inTrick_ = 4;
-        --trick_;
         northWonLast_ = savedNorthWon;
         nsTricks_ -= ns ? 1 : 0;
-        std::copy(savedSeat, savedSeat + 4, trickSeat_);
-        std::copy(savedCard, savedCard + 4, trickCard_);
         return r;
     }
 };
 
-std::uint64_t Falling(int n, int k) {
-    std::uint64_t r = 1;
-    for (int i = 0; i < k; ++i) {
-        if (n - i <= 0) return 0;
-        r *= std::uint64_t(n - i);
-    }
-    return r;
-}
-
 } // namespace
 
-NaiveResult NaiveAnalyse(const NaiveInput& in) {
+std::uint64_t Falling(int x, int k) {
+    if (k > x) return 0;
+    std::uint64_t f = 1;
+    for (int i = 0; i < k; ++i)
+        f *= std::uint64_t(x - i);
+    return f;
+}
+
+NaiveResult NaiveAnalyse(const ComboInput& in) {
     Holding north = NormalizeHolding(in.north);
     Holding south = HoldingMinus(NormalizeHolding(in.south), north);
     Holding defenders = HoldingMinus(HoldingMinus(FullSuit(), north), south);

@@ -4,22 +4,14 @@
 // explicit sets of trick vectors instead of factored line sets.
 #pragma once
 
+#include "support/combos.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
-#include <string>
 
 namespace nvx::test {
-
-struct NaiveInput {
-    std::string north;    // free text, as typed
-    std::string south;    // cards also in north are ignored
-    std::string discards; // cards of north or south that take no part in the play
-    int entries = 13;     // entries to North
-    int vacantWest = 13;
-    int vacantEast = 13;
-};
 
 struct NaiveResult {
     // bestWeight[k], k = 1..13: the largest total weight of the layouts on which
@@ -32,14 +24,17 @@ struct NaiveResult {
     std::size_t strategies = 0;
 };
 
-NaiveResult NaiveAnalyse(const NaiveInput& input);
+NaiveResult NaiveAnalyse(const ComboInput& input);
+
+// x (x-1) ... (x-k+1): the ways to put k named cards on x places; 0 when k > x.
+std::uint64_t Falling(int x, int k);
 
 // Whether the engine's best weights (best[k] for at least k tricks, best[0]
 // weight times tricks) over its denominator are the reference's for every goal,
 // cross-multiplied so that the comparison is exact.
 template <class Weights>
 testing::AssertionResult SameBestAsNaive(const Weights& best, std::int64_t denominator,
-                                         const NaiveInput& input) {
+                                         const ComboInput& input) {
     const NaiveResult naive = NaiveAnalyse(input);
     for (int k = 0; k <= 13; ++k)
         if (__int128(best[k]) * naive.totalWeight != __int128(naive.bestWeight[k]) * denominator)

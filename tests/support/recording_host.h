@@ -1,12 +1,15 @@
-// A host for tests: records every message and internal error.
+// A host for tests: records every message and internal error, and counts the
+// calls made from any thread but the one that made it.
 #pragma once
 
 #include "cards/host.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace nvx::test {
@@ -23,6 +26,7 @@ class RecordingHost : public Host {
     };
 
     void ShowMessage(MessageKind kind, const std::string& text) override {
+        CountForeign();
         messages.push_back({kind, text});
     }
     void ReportInternalError(std::uint16_t code, std::string_view text,
@@ -31,10 +35,14 @@ class RecordingHost : public Host {
         ShowMessage(MessageKind::Error, message);
     }
     void ProcessPendingEvents() override {
+        CountForeign();
         ++pendingEventCalls;
         if (onPendingEvents) onPendingEvents();
     }
-    bool StopRequested() override { return stop; }
+    bool StopRequested() override {
+        CountForeign();
+        return stop;
+    }
 
     // The codes reported so far, in order.
     std::vector<std::uint16_t> errorCodes() const {
@@ -55,6 +63,13 @@ class RecordingHost : public Host {
     bool stop = false;
     // Runs at every ProcessPendingEvents call (to set the stop request mid-way, say).
     std::function<void()> onPendingEvents;
+    std::atomic<int> foreignCalls{0};
+
+  private:
+    void CountForeign() {
+        if (std::this_thread::get_id() != owner_) ++foreignCalls;
+    }
+    const std::thread::id owner_ = std::this_thread::get_id();
 };
 
 // Counts the polls of the stop request (and, with countEvents, the calls to
@@ -69,6 +84,13 @@ class PollingHost : public RecordingHost {
     void ProcessPendingEvents() override {
         RecordingHost::ProcessPendingEvents();
         if (countEvents) Poll();
+    }
+    // Forgets what was recorded and counted, and stops from the limit-th poll on.
+    void Restart(long limit) {
+        clear();
+        stop = false;
+        polls = 0;
+        stopAt = limit;
     }
     long polls = 0;
     long stopAt = LONG_MAX;

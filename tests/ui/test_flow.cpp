@@ -105,9 +105,6 @@ class TestFlow : public QObject {
     QString offered;
     int contractOffered = -1;
     void Reply(Answer answer, const char* north = "", const char* south = "");
-    bool Finished() {
-        return QTest::qWaitFor([this] { return !w.Computing(); }, 10000);
-    }
 };
 
 void TestFlow::initTestCase() {
@@ -231,7 +228,7 @@ void TestFlow::analysesOneAfterTheOther() {
             QTest::keyClick(&progress, Qt::Key_Escape);
             QCOMPARE(progress.State(), CalcState::Stopping);
         }
-        QVERIFY(Finished());
+        QVERIFY(QTest::qWaitFor([this] { return !w.Computing(); }, 10000));
         QVERIFY(!progress.isVisible() && w.centralWidget()->isEnabled());
         QCOMPARE(views.calls, QString(s.calls));
         const bool results = !*s.caption;
