@@ -3,12 +3,17 @@
 // `norvadex-cli --json --table`, member for member and in the same order, the
 // seconds aside. The quick entries run with the other tests (fewer in
 // unoptimised builds); NORVADEX_GOLDEN=all (`make golden`) runs every entry.
+// The entries small enough for the naive full-play reference have their best
+// chances checked against it too, so that the file itself is known right.
 #include "cli/options.h"
 #include "cli/run.h"
+#include "support/naive_search.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <array>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -25,11 +30,15 @@ struct Entry {
 };
 
 // Per entry, in seconds the analysis took when the file was written: the
-// entries that run with the other tests.
+// entries that run with the other tests. The naive search takes the entries
+// with at most six cards played by North and South, six held by the
+// defenders, and NaiveCards in all.
 #ifdef NDEBUG
 constexpr double QuickSeconds = 0.5;
+constexpr std::size_t NaiveCards = 12;
 #else
 constexpr double QuickSeconds = 0.02; // sanitizer builds are 10 to 20 times slower
+constexpr std::size_t NaiveCards = 11;
 #endif
 
 std::vector<Entry> Selected() {
@@ -73,6 +82,31 @@ TEST(Golden, ResultsAsBefore) {
                           << Json::diff(e.expected, actual).dump().substr(0, 600);
     }
     RecordProperty("entries", int(entries.size()));
+}
+
+// The golden best chances (and most expected tricks) are the naive search's.
+TEST(Golden, SmallEntriesAsTheNaiveSearch) {
+    int checked = 0;
+    for (const Entry& e : Selected()) {
+        const Json& x = e.expected;
+        const std::string north = x["north"], south = x["south"], discards = x["discards"];
+        const std::size_t playing = north.size() + south.size() - discards.size();
+        const std::size_t defenders = std::string(x["defenders"]).size();
+        if (playing > 6 || defenders > 6 || playing + defenders > NaiveCards) continue;
+        const std::int64_t denominator = x["probability_denominator"];
+        std::array<std::int64_t, 14> best{};
+        for (int k = 0; k <= 13; ++k) {
+            const double p = (k ? x["best"][std::to_string(k)] : x["expected_best"]).get<double>();
+            best[k] = std::llround(p * double(denominator));
+            ASSERT_EQ(double(best[k]) / double(denominator), p) << CommandLine(e) << " goal " << k;
+        }
+        EXPECT_TRUE(test::SameBestAsNaive(
+            best, denominator,
+            {north, south, discards, x["entries"], x["vacant"][0], x["vacant"][1]}))
+            << CommandLine(e);
+        ++checked;
+    }
+    EXPECT_GE(checked, 10);
 }
 
 } // namespace
