@@ -56,11 +56,12 @@ bool PayoffBest(const ProbLine& s) {
     return s.WorstOpp == nullptr;
 }
 
-// The payoffs of one line against the others. With `tables`, every Val has
-// the length of the division weights and no impossible trick count, and the
-// payoffs come from two tables made for the line: what it gains over b is
-// the sum over the divisions p of row[p][b[p]], what b gains over it the sum
-// of col[p][b[p]]. Otherwise Payoff itself is asked, which reports odd Vals.
+// The payoffs of one line against the others, as Payoff gives them (which
+// reports odd Vals). With `tables`, every Val has the length of the division
+// weights and no impossible trick count, and once the line has been compared
+// with many others the payoffs come from two tables made for it: what it
+// gains over b is the sum over the divisions p of row[p][b[p]], what b gains
+// over it the sum of col[p][b[p]].
 class LinePayoffs {
   public:
     LinePayoffs(Host& host, const PayoffTable& table, std::span<const std::int32_t> divProb,
@@ -74,21 +75,11 @@ class LinePayoffs {
     }
     // What the line gains over b.
     std::int32_t Against(const Val& b) {
-        if (!tables_) return Payoff(host_, table_, *a_, b, divProb_);
-        if (UseTables()) return Sum(row_, b);
-        std::int32_t sum = 0;
-        for (std::size_t p = 0; p < b.size(); ++p)
-            sum += table_.TablePayoff((*a_)[p], b[p]) * divProb_[p];
-        return sum;
+        return UseTables() ? Sum(row_, b) : Payoff(host_, table_, *a_, b, divProb_);
     }
     // What b gains over the line.
     std::int32_t From(const Val& b) {
-        if (!tables_) return Payoff(host_, table_, b, *a_, divProb_);
-        if (UseTables()) return Sum(col_, b);
-        std::int32_t sum = 0;
-        for (std::size_t p = 0; p < b.size(); ++p)
-            sum += table_.TablePayoff(b[p], (*a_)[p]) * divProb_[p];
-        return sum;
+        return UseTables() ? Sum(col_, b) : Payoff(host_, table_, b, *a_, divProb_);
     }
 
     static bool Fits(const Val& v, std::size_t divs) {
@@ -98,15 +89,13 @@ class LinePayoffs {
 
   private:
     static constexpr int Width = MaxTricks + 1;
-    // Most lines meet a line that beats them within a few comparisons: their
-    // payoffs are summed as they are asked. A line compared with many gets
-    // its row and column of payoffs per division, which make each further
-    // sum a look-up per division.
+    // Most lines meet a line that beats them within a few comparisons, and
+    // making the tables costs as much as some thirty payoffs.
     static constexpr int AskedBeforeTables = 16;
 
     bool UseTables() {
         if (built_) return true;
-        if (++asked_ <= AskedBeforeTables) return false;
+        if (!tables_ || ++asked_ <= AskedBeforeTables) return false;
         const Val& a = *a_;
         row_.resize(divProb_.size() * Width);
         col_.resize(divProb_.size() * Width);
