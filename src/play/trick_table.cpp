@@ -47,30 +47,32 @@ std::size_t TrickStartTable::KeyHash::operator()(const TrickStartKey& k) const {
 }
 
 std::shared_ptr<const LineSet> TrickStartTable::Find(const TrickStartKey& k) {
-    std::lock_guard lock(mutex_);
-    ++stats_.lookups;
-    const auto it = map_.find(k);
-    if (it == map_.end()) return nullptr;
-    ++stats_.hits;
+    Shard& shard = ShardOf(k);
+    std::lock_guard lock(shard.mutex);
+    ++shard.lookups;
+    const auto it = shard.map.find(k);
+    if (it == shard.map.end()) return nullptr;
+    ++shard.hits;
     return it->second;
 }
 
 void TrickStartTable::Store(const TrickStartKey& k, const LineSet& s) {
     const std::size_t bytes = LineSetBytes(s);
+    Shard& shard = ShardOf(k);
     {
-        std::lock_guard lock(mutex_);
-        if (stats_.closed || stats_.full || map_.count(k) != 0) return;
+        std::scoped_lock lock(mutex_, shard.mutex);
+        if (stats_.closed || stats_.full || shard.map.count(k) != 0) return;
         if (bytes > budget_ - stats_.bytes) {
             stats_.full = true;
             return;
         }
     }
-    // The copy is made outside the lock; another thread may store the same
+    // The copy is made outside the locks; another thread may store the same
     // key meanwhile, with the same set.
     auto copy = std::make_shared<const LineSet>(s);
-    std::lock_guard lock(mutex_);
+    std::scoped_lock lock(mutex_, shard.mutex);
     if (stats_.closed || stats_.full || bytes > budget_ - stats_.bytes) return;
-    if (map_.emplace(k, std::move(copy)).second) {
+    if (shard.map.emplace(k, std::move(copy)).second) {
         stats_.bytes += bytes;
         ++stats_.entries;
     }
@@ -82,8 +84,17 @@ void TrickStartTable::Close() {
 }
 
 TrickStartTable::Stats TrickStartTable::GetStats() {
-    std::lock_guard lock(mutex_);
-    return stats_;
+    Stats s;
+    {
+        std::lock_guard lock(mutex_);
+        s = stats_;
+    }
+    for (Shard& shard : shards_) {
+        std::lock_guard lock(shard.mutex);
+        s.lookups += shard.lookups;
+        s.hits += shard.hits;
+    }
+    return s;
 }
 
 } // namespace nvx

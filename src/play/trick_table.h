@@ -74,9 +74,19 @@ class TrickStartTable {
     struct KeyHash {
         std::size_t operator()(const TrickStartKey& k) const;
     };
+    // The sets are spread over shards, each with a lock of its own, so that
+    // the threads' lookups seldom wait for one another.
+    static constexpr std::size_t Shards = 64;
+    struct Shard {
+        std::mutex mutex;
+        std::unordered_map<TrickStartKey, std::shared_ptr<const LineSet>, KeyHash> map;
+        std::size_t lookups = 0;
+        std::size_t hits = 0;
+    };
+    Shard& ShardOf(const TrickStartKey& k) { return shards_[KeyHash{}(k) % Shards]; }
 
-    std::mutex mutex_;
-    std::unordered_map<TrickStartKey, std::shared_ptr<const LineSet>, KeyHash> map_;
+    std::array<Shard, Shards> shards_;
+    std::mutex mutex_; // stats_ but the lookups and hits, which are the shards'
     std::size_t budget_;
     Stats stats_;
 };
