@@ -82,10 +82,11 @@ void AddUnbeaten(std::vector<Val>& list, std::size_t from, const Val& m) {
 // another differ little.
 class CoverTest {
   public:
-    void Build(const Factor& n) {
+    const CoverTest& Build(const Factor& n) {
         n_ = &n;
         useMasks_ = masks_.Build(n);
         last_ = nullptr;
+        return *this;
     }
     bool operator()(Host& host, const Val& m) const {
         if (!useMasks_) return IsCovered(host, m, *n_);
@@ -123,7 +124,7 @@ class CoverTest {
 //         can give settles the question: no strategy through it is covered.
 class Projection {
   public:
-    void Build(Host& host, const Term& t, const Dom& d) {
+    const Projection& Build(Host& host, const Term& t, const Dom& d) {
         dom_ = d;
         const std::size_t len = d.size();
         std::fill(std::begin(where_), std::end(where_), Nowhere);
@@ -191,6 +192,7 @@ class Projection {
             for (std::size_t i = layers_[k].from; i < layers_[k].to; ++i)
                 detail::MinBytes(rest_[k].data(), rest_[k].data(), lows_[i].data(), len);
         }
+        return *this;
     }
 
     const Dom& Divisions() const { return dom_; }
@@ -575,8 +577,7 @@ class KeptProjections {
             }
             p = kept_.back().get();
         }
-        p->Build(host, t_, d);
-        return *p;
+        return p->Build(host, t_, d);
     }
 
   private:
@@ -633,17 +634,11 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
         for (const Factor& n : t2.Factors)
             if (n.Dom == recent.Doms[k]) first[k] = &n;
     const auto fails = [&](const Factor& n) {
-        const Projection* projection = &scratch.projection;
-        if (projections != nullptr)
-            projection = &projections->Of(host, n.Dom);
-        else
-            scratch.projection.Build(host, t1, n.Dom);
-        const CoverTest* cover = &scratch.cover;
-        if (covers != nullptr)
-            cover = &covers->Of(n);
-        else
-            scratch.cover.Build(n);
-        if (projection->CoveredBy(host, *cover, scratch.open, scratch.next)) return false;
+        const Projection& projection = projections != nullptr
+                                           ? projections->Of(host, n.Dom)
+                                           : scratch.projection.Build(host, t1, n.Dom);
+        const CoverTest& cover = covers != nullptr ? covers->Of(n) : scratch.cover.Build(n);
+        if (projection.CoveredBy(host, cover, scratch.open, scratch.next)) return false;
         recent.Note(n.Dom);
         return true;
     };
