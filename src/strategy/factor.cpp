@@ -4,6 +4,7 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
+#include <span>
 
 namespace nvx {
 namespace {
@@ -147,13 +148,18 @@ class ProductSide {
                 parts.clear();
             }
         }
-        candidates_.resize(n);
+        from_.resize(n);
+        count_.resize(n);
+        half_ = n / 2;
         // The queries only read the index: on two threads when there are many.
         std::vector<std::uint32_t> ids[2];
         TestOnTwoThreads(n, 1024, many_, [&](std::size_t i, unsigned half) {
             ownIndex.FindAllAtLeast(ownIndex.ValAt(i), ids[half], 0, MaxCandidates);
             if (ids[half].size() > MaxCandidates) return true;
-            candidates_[i] = ids[half];
+            std::vector<std::uint32_t>& all = candidates_[half];
+            from_[i] = static_cast<std::uint32_t>(all.size());
+            count_[i] = static_cast<std::uint8_t>(ids[half].size());
+            all.insert(all.end(), ids[half].begin(), ids[half].end());
             return false;
         });
         if (std::find(many_.begin(), many_.end(), 1) != many_.end()) {
@@ -174,7 +180,8 @@ class ProductSide {
             return index_.FindAllAtLeast(scratch, ids, i);
         }
         ids.clear();
-        for (std::uint32_t c : candidates_[i]) {
+        const std::uint32_t* candidates = candidates_[i < half_ ? 0 : 1].data() + from_[i];
+        for (const std::uint32_t c : std::span(candidates, count_[i])) {
             const std::uint8_t* v = vals_.data() + c * length_;
             if (std::any_of(shared_.begin(), shared_.end(),
                             [&](std::size_t k) { return v[k] < m[at_[k]]; }))
@@ -192,7 +199,12 @@ class ProductSide {
     std::vector<std::size_t> shared_; // the divisions the other factor has too
     std::vector<std::uint8_t> vals_;  // the Vals, one after the other
     DominanceIndex index_;
-    std::vector<std::vector<std::uint32_t>> candidates_;
+    // Val i's candidates: count_[i] ids from from_[i] on in the list of the
+    // half it lies in (the queries of each half append to their own list).
+    std::vector<std::uint32_t> candidates_[2];
+    std::vector<std::uint32_t> from_;
+    std::vector<std::uint8_t> count_;
+    std::size_t half_ = 0;
     std::vector<char> many_;
 };
 
