@@ -129,6 +129,11 @@ void DominanceIndex::AddAll(const std::vector<const Val*>& vals, std::uint32_t t
         vals.size(), [&](std::size_t k) { return vals[k]->data(); }, tag);
 }
 
+void DominanceIndex::AddAll(const std::uint8_t* vals, std::size_t count, std::uint32_t tag) {
+    AppendAll(
+        count, [&](std::size_t k) { return vals + k * length_; }, tag);
+}
+
 void DominanceIndex::AddAll(const DominanceIndex& from, const std::vector<std::uint32_t>& ids,
                             std::uint32_t tag) {
     AppendAll(

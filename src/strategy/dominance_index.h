@@ -41,6 +41,9 @@ class DominanceIndex {
     // Appends the Vals (each indexable) in their order, as Add one after the
     // other does, all with the same tag; the bits are set a block at a time.
     void AddAll(const std::vector<const Val*>& vals, std::uint32_t tag = 0);
+    // The same for count Vals (each indexable) stored one after the other,
+    // as many bytes each as the index is long.
+    void AddAll(const std::uint8_t* vals, std::size_t count, std::uint32_t tag = 0);
     // The same for entries of another index of this length, in the order given.
     void AddAll(const DominanceIndex& from, const std::vector<std::uint32_t>& ids,
                 std::uint32_t tag = 0);

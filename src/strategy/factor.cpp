@@ -130,24 +130,16 @@ class ProductSide {
         const std::size_t n = f.EvalList.size();
         vals_.reserve(n * length_);
         // Val i of f on its own divisions is entry i of ownIndex.
-        DominanceIndex ownIndex(own.size());
-        std::vector<Val> parts;
-        std::vector<const Val*> ptrs;
-        std::size_t done = 0;
+        std::vector<std::uint8_t> parts(n * own.size());
+        std::uint8_t* part = parts.data();
         for (const Val& v : f.EvalList) {
             vals_.insert(vals_.end(), v.begin(), v.end());
-            Val& part = parts.emplace_back(Val::withLength(own.size()));
-            for (std::size_t k = 0; k < own.size(); ++k)
-                part[k] = v[own[k]];
-            ++done;
-            if (parts.size() == 64 || done == n) { // a block at a time
-                ptrs.clear();
-                for (const Val& x : parts)
-                    ptrs.push_back(&x);
-                ownIndex.AddAll(ptrs);
-                parts.clear();
-            }
+            for (const std::size_t k : own)
+                *part++ = v[k];
         }
+        DominanceIndex ownIndex(own.size());
+        ownIndex.AddAll(parts.data(), n);
+        std::vector<std::uint8_t>().swap(parts);
         from_.resize(n);
         count_.resize(n);
         half_ = n / 2;
@@ -163,7 +155,8 @@ class ProductSide {
             return false;
         });
         if (std::find(many_.begin(), many_.end(), 1) != many_.end()) {
-            ptrs.clear();
+            std::vector<const Val*> ptrs;
+            ptrs.reserve(n);
             for (const Val& v : f.EvalList)
                 ptrs.push_back(&v);
             index_.AddAll(ptrs);
