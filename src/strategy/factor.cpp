@@ -48,6 +48,8 @@ struct ProductOptions {
     bool f1Reduced = false;
     // Products it covers are dropped.
     const ExpansionBound* bound = nullptr;
+    // Where the bound's answers are tallied, if anywhere.
+    BoundYield* yield = nullptr;
 };
 
 // Asks an expansion bound about product Vals over one division set: the Val
@@ -68,22 +70,37 @@ class BoundTest {
             }
             at_[j] = i;
         }
-        upper_[0] = upper_[1] = bound_->Max.Val;
+        parts_[0].upper = parts_[1].upper = bound_->Max.Val;
     }
     bool Active() const { return bound_ != nullptr; }
     // Every strategy that v can still lead to is covered.
     bool Covered(const Val& v, unsigned part) {
         if (bound_ == nullptr) return false;
-        Val& u = upper_[part]; // the other positions keep the maximum
+        Part& p = parts_[part];
+        Val& u = p.upper; // the other positions keep the maximum
         for (std::size_t j = 0; j < at_.size(); ++j)
             u[at_[j]] = v[j];
-        return bound_->Covered(u, part);
+        const bool covered = bound_->Covered(u, part);
+        ++p.asked;
+        p.covered += covered ? 1 : 0;
+        return covered;
+    }
+    // Adds the answers given so far to the tally.
+    void TallyInto(BoundYield& yield) const {
+        for (const Part& p : parts_) {
+            yield.asked += p.asked;
+            yield.covered += p.covered;
+        }
     }
 
   private:
     const ExpansionBound* bound_;
     std::vector<std::size_t> at_; // position in the bound's Dom of each division
-    Val upper_[2];                // one for each part
+    struct alignas(64) Part {     // one for each thread that asks
+        Val upper;
+        std::uint64_t asked = 0, covered = 0;
+    };
+    Part parts_[2];
 };
 
 // Beyond this many pairs a product takes the plain way.
@@ -293,6 +310,14 @@ Factor Multiply(Host& host, const Factor& f1, const Factor& f2, ProductOptions o
     Factor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
     BoundTest bound(options.bound, r.Dom);
+    // However the product ends, the bound's answers go into the tally.
+    struct Tally {
+        const BoundTest& bound;
+        BoundYield* yield;
+        ~Tally() {
+            if (yield != nullptr) bound.TallyInto(*yield);
+        }
+    } tally{bound, options.yield};
     bool careful = !Ascending(f1.Dom) || !Ascending(f2.Dom);
     for (const Val& v : f1.EvalList)
         careful |= v.size() != f1.Dom.size();
@@ -615,17 +640,24 @@ Factor ProductOfFactorList(Host& host, FactorList& l, const ExpansionBound* boun
     // The running product starts reduced and stays so.
     Factor f{Dom{}, EvalList{Val{}}};
     for (const Factor& g : l) {
-        // Only the last two products are worth testing against the bound:
-        // before them the products are rarely covered, and testing them
-        // costs more than it saves.
-        const ExpansionBound* last = &g + 2 > &l.back() ? bound : nullptr;
+        // The last two products are tested against the bound, the ones
+        // before them only when they are big and it is worth it.
+        const bool lastTwo = &g + 2 > &l.back();
+        BoundYield* yield = bound != nullptr && !lastTwo ? bound->Yield : nullptr;
+        const bool ask = lastTwo || (yield != nullptr &&
+                                     f.EvalList.size() * g.EvalList.size() >= yield->manyPairs &&
+                                     yield->WorthAsking());
         if (host.StopRequested() && !g.EvalList.empty()) {
             // The result will be discarded; multiplying by one Val of each
             // remaining factor keeps its division set whole and costs nothing.
             Factor first{g.Dom, EvalList{g.EvalList.front()}};
             f = Multiply(host, f, first, {.f1Reduced = true});
         } else {
-            f = Multiply(host, f, g, {.interruptible = true, .f1Reduced = true, .bound = last});
+            f = Multiply(host, f, g,
+                         {.interruptible = true,
+                          .f1Reduced = true,
+                          .bound = ask ? bound : nullptr,
+                          .yield = ask ? yield : nullptr});
         }
     }
     l.clear();

@@ -233,11 +233,27 @@ Eval MinOfFactorList(Host& host, const FactorList& l);
 // divisions, Max elsewhere) is dropped as soon as it is formed. The Vals
 // that stay are exactly the uncovered ones of the full product, in the same
 // order, since a Val that beats or equals an uncovered Val is uncovered too.
+//
+// The bound is asked about the last two products of an expansion; the ones
+// before them are seldom covered, so that asking about them costs more than
+// it saves, unless they are big and the bound has been finding many of them
+// covered. A BoundYield keeps that tally over the expansions that share it.
+struct BoundYield {
+    // Products of fewer pairs are never asked before the last two.
+    std::uint64_t manyPairs = 65536;
+    std::uint64_t asked = 0, covered = 0;
+    std::uint64_t passedOver = 0; // big products not asked
+    // Whether to ask about a big product now: while one in four asked is
+    // covered, and every eighth one anyway, to notice when that changes.
+    bool WorthAsking() { return covered * 4 >= asked || ++passedOver % 8 == 0; }
+};
 struct ExpansionBound {
     Eval Max; // over every division of the expansion
     // Whether a Val over Max.Dom is covered. Asked from at most two threads
     // at once; part (0 or 1) tells them apart.
     std::function<bool(const Val& v, unsigned part)> Covered;
+    // Where big products before the last two are tallied (none: not asked).
+    BoundYield* Yield = nullptr;
 };
 // Multiplies all factors out, in list order, starting from the neutral factor
 // (empty Dom, one empty Val), without the products the bound covers (if

@@ -821,6 +821,7 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
     s.pop_front();
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
+    BoundYield yield; // over all the terms
     while (!s.empty() && !host.StopRequested()) {
         // A term whose best values some Val already held reaches has no
         // strategy that would join the union: it is not multiplied out.
@@ -834,9 +835,9 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
         // the term's worst values can cover one of its strategies.
         const FloorView held(all, WorstValues(s.front()));
         RecentBeaters recent[2];
-        const ExpansionBound bound{s.front().MaxEval, [&](const Val& v, unsigned part) {
-                                       return held.Covers(v, recent[part]);
-                                   }};
+        const ExpansionBound bound{
+            s.front().MaxEval,
+            [&](const Val& v, unsigned part) { return held.Covers(v, recent[part]); }, &yield};
         Factor g = ExpandTerm(host, s.front(), &bound);
         s.pop_front();
         // Every Val left was found uncovered, unless a stop request cut the
