@@ -204,6 +204,7 @@ class ProductSide {
 
   private:
     static constexpr std::size_t MaxCandidates = 64;
+    static_assert(MaxCandidates <= UINT8_MAX); // a count_ each
     std::size_t length_;
     std::vector<std::size_t> at_;     // where each division lies in the merged set
     std::vector<std::size_t> shared_; // the divisions the other factor has too
