@@ -157,17 +157,16 @@ class ProductSide {
         DominanceIndex ownIndex(own.size());
         ownIndex.AddAll(parts.data(), n);
         std::vector<std::uint8_t>().swap(parts);
-        from_.resize(n);
-        count_.resize(n);
-        half_ = n / 2;
+        candidates_.resize(n);
         // The queries only read the index: on two threads when there are many.
         std::vector<std::uint32_t> ids[2];
         TestOnTwoThreads(n, 1024, many_, [&](std::size_t i, unsigned half) {
             ownIndex.FindAllAtLeast(ownIndex.ValAt(i), ids[half], 0, MaxCandidates);
             if (ids[half].size() > MaxCandidates) return true;
-            std::vector<std::uint32_t>& all = candidates_[half];
-            from_[i] = static_cast<std::uint32_t>(all.size());
-            count_[i] = static_cast<std::uint8_t>(ids[half].size());
+            std::vector<std::uint32_t>& all = candidateIds_[half];
+            candidates_[i] = {static_cast<std::uint32_t>(all.size()),
+                              static_cast<std::uint8_t>(ids[half].size()),
+                              static_cast<std::uint8_t>(half)};
             all.insert(all.end(), ids[half].begin(), ids[half].end());
             return false;
         });
@@ -190,8 +189,8 @@ class ProductSide {
             return index_.FindAllAtLeast(scratch, ids, i);
         }
         ids.clear();
-        const std::uint32_t* candidates = candidates_[i < half_ ? 0 : 1].data() + from_[i];
-        for (const std::uint32_t c : std::span(candidates, count_[i])) {
+        const Candidates& of = candidates_[i];
+        for (const std::uint32_t c : std::span(candidateIds_[of.list].data() + of.from, of.count)) {
             const std::uint8_t* v = vals_.data() + c * length_;
             if (std::any_of(shared_.begin(), shared_.end(),
                             [&](std::size_t k) { return v[k] < m[at_[k]]; }))
@@ -204,18 +203,20 @@ class ProductSide {
 
   private:
     static constexpr std::size_t MaxCandidates = 64;
-    static_assert(MaxCandidates <= UINT8_MAX); // a count_ each
+    static_assert(MaxCandidates <= UINT8_MAX); // a Candidates::count each
     std::size_t length_;
     std::vector<std::size_t> at_;     // where each division lies in the merged set
     std::vector<std::size_t> shared_; // the divisions the other factor has too
     std::vector<std::uint8_t> vals_;  // the Vals, one after the other
     DominanceIndex index_;
-    // Val i's candidates: count_[i] ids from from_[i] on in the list of the
-    // half it lies in (the queries of each half append to their own list).
-    std::vector<std::uint32_t> candidates_[2];
-    std::vector<std::uint32_t> from_;
-    std::vector<std::uint8_t> count_;
-    std::size_t half_ = 0;
+    // The queries of each thread append their ids to a list of their own;
+    // Val i's candidates are count ids from `from` on in list `list`.
+    struct Candidates {
+        std::uint32_t from;
+        std::uint8_t count, list;
+    };
+    std::vector<std::uint32_t> candidateIds_[2];
+    std::vector<Candidates> candidates_;
     std::vector<char> many_;
 };
 
