@@ -4,8 +4,11 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <string_view>
 #include <unordered_map>
 #include <utility>
 
@@ -549,8 +552,9 @@ SubsumptionScratch& ThreadScratch() {
     return scratch;
 }
 
-// t1's projections onto the division sets asked so far, for testing t1
-// against a run of terms whose factors repeat their division sets.
+// t1's projections onto the division sets asked so far, and whether they are
+// covered by the factors asked so far, for testing t1 against a run of terms
+// whose factors repeat their division sets, and often the factors themselves.
 class KeptProjections {
   public:
     static constexpr std::size_t Most = 64;
@@ -579,8 +583,32 @@ class KeptProjections {
         }
         return p->Build(host, t_, d);
     }
+    // Whether t's strategies are covered by a factor equal to n, if one was
+    // asked before. The factors noted must stay while this object is used.
+    std::optional<bool> Answer(const Factor& n) const {
+        if (!answers_) return std::nullopt;
+        const auto [from, to] = answers_->equal_range(HashOf(n));
+        for (auto it = from; it != to; ++it)
+            if (*it->second.first == n) return it->second.second;
+        return std::nullopt;
+    }
+    void Note(const Factor& n, bool covered) {
+        if (!answers_) answers_.emplace();
+        answers_->emplace(HashOf(n), std::pair{&n, covered});
+    }
 
   private:
+    static std::size_t HashOf(const Factor& n) {
+        std::size_t h = std::hash<std::string_view>()(
+            std::string_view(reinterpret_cast<const char*>(n.Dom.data()), n.Dom.size()));
+        for (const Val& v : n.EvalList)
+            h = h * 1000003 ^ std::hash<std::string_view>()(std::string_view(
+                                  reinterpret_cast<const char*>(v.data()), v.size()));
+        return h;
+    }
+    // By the factors' hashes; made when the first answer is noted.
+    std::optional<std::unordered_multimap<std::size_t, std::pair<const Factor*, bool>>> answers_;
+
     // Projections of earlier runs on this thread, whose storage is reused:
     // at most Most, as one run at a time holds them on a thread.
     static std::vector<std::unique_ptr<Projection>>& Spares() {
@@ -613,11 +641,14 @@ class KeptCoverTests {
 
 // Every strategy of t1 equals or is dominated by some strategy of t2, with
 // the projections of t1 and the cover tests of t2's factors from the kept
-// ones when given.
+// ones when given. Both terms have strategies (no empty factor), as every
+// term of a line set has: the sets' operations ask this of one term after
+// another, and most fail at the first test, before a factor is looked at.
+// When the answer is no because t1 is not covered by a factor of t2,
+// failedAt (if given) is set to that factor.
 bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* projections,
-              KeptCoverTests* covers) {
-    if (HasEmptyFactor(t1)) return true;
-    if (HasEmptyFactor(t2)) return false;
+              KeptCoverTests* covers, const Factor** failedAt = nullptr) {
+    assert(!HasEmptyFactor(t1) && !HasEmptyFactor(t2));
     // Some best value of t1 cannot be matched.
     if (!ValAllLE(host, t1.MaxEval.Val, t2.MaxEval.Val)) return false;
     // A strategy of t2 is at least a strategy s of t1 exactly when its Val
@@ -634,12 +665,22 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
         for (const Factor& n : t2.Factors)
             if (n.Dom == recent.Doms[k]) first[k] = &n;
     const auto fails = [&](const Factor& n) {
+        std::optional<bool> known = projections != nullptr ? projections->Answer(n) : std::nullopt;
+        if (known) {
+            if (*known) return false;
+            recent.Note(n.Dom);
+            if (failedAt != nullptr) *failedAt = &n;
+            return true;
+        }
         const Projection& projection = projections != nullptr
                                            ? projections->Of(host, n.Dom)
                                            : scratch.projection.Build(host, t1, n.Dom);
         const CoverTest& cover = covers != nullptr ? covers->Of(n) : scratch.cover.Build(n);
-        if (projection.CoveredBy(host, cover, scratch.open, scratch.next)) return false;
+        const bool covered = projection.CoveredBy(host, cover, scratch.open, scratch.next);
+        if (projections != nullptr) projections->Note(n, covered);
+        if (covered) return false;
         recent.Note(n.Dom);
+        if (failedAt != nullptr) *failedAt = &n;
         return true;
     };
     for (const Factor* n : first)
@@ -653,6 +694,10 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
 } // namespace
 
 bool TermSubsumed(Host& host, const Term& t1, const Term& t2) {
+    // A term without strategies is subsumed by every term, and subsumes none
+    // but those without strategies.
+    if (HasEmptyFactor(t1)) return true;
+    if (HasEmptyFactor(t2)) return false;
     return Subsumed(host, t1, t2, nullptr, nullptr);
 }
 
@@ -684,19 +729,25 @@ void PopTerm(Host& host, LineSet& s) {
     s.pop_front();
 }
 
-void ConcatSS(Host& host, LineSet& s1, LineSet& s2) {
+namespace {
+
+// ConcatSS; true when s2's terms went after s1's, which stay as they were
+// (and not before them, or merged with them, or into an empty s1).
+bool Concat(Host& host, LineSet& s1, LineSet& s2) {
     if (s1.empty()) {
         s1.swap(s2);
-        return;
+        return false;
     }
-    if (s2.empty()) return;
+    if (s2.empty()) return true;
     if (!(s1.front().MaxEval.Dom == s2.front().MaxEval.Dom)) {
         InternalError(host, InternalErrorCode::ConcatDomsDiffer);
         s1.splice(s1.end(), s2);
-        return;
+        return true;
     }
+    bool appended = false;
     if (IsRealProduct(s2.front().Factors)) {
         s1.splice(s1.end(), s2);
+        appended = true;
     } else if (IsRealProduct(s1.front().Factors)) {
         s2.splice(s2.end(), s1);
         s1.swap(s2);
@@ -707,14 +758,23 @@ void ConcatSS(Host& host, LineSet& s1, LineSet& s2) {
         s1.pop_front();
         s2.pop_front();
         Term t = UnionOfTerms(host, a, b);
-        ConcatSS(host, s1, s2);
+        Concat(host, s1, s2);
         LineSet r = NewLineNode(host, t, s1);
         s1.swap(r);
     }
     s2.clear();
+    return appended;
+}
+
+} // namespace
+
+void ConcatSS(Host& host, LineSet& s1, LineSet& s2) {
+    Concat(host, s1, s2);
 }
 
 void RemoveSubsumedTerms(Host& host, LineSet& s, const Term& t) {
+    // A term without strategies subsumes only such terms, and a set holds none.
+    if (HasEmptyFactor(t)) return;
     KeptCoverTests covers(t);
     s.remove_if([&](const Term& x) {
         // Comparing long sets takes a while: let the host handle its events.
@@ -759,6 +819,127 @@ void UniteTerm(Host& host, LineSet& s, Term& t) {
     ConcatSS(host, s, single);
 }
 
+// A line set that terms join one at a time, as UniteTerm joins them, with an
+// index over the terms' best values once the set is long. A term can be
+// subsumed only by a term whose best values are at least its own everywhere,
+// so only such pairs are compared: walking every term of a long set for each
+// new one costs more than the tests themselves (the terms lie all over
+// memory). Which terms are tested first does not matter: every test is
+// independent of the others.
+class UnitedTerms {
+  public:
+    void Unite(Host& host, Term& t) {
+        if (!index_ && (noIndex_ || terms_.size() < IndexFrom)) {
+            UniteTerm(host, terms_, t);
+            return;
+        }
+        UniteIndexed(host, t);
+    }
+
+    // The set; the object is left empty.
+    LineSet Take() {
+        index_.reset();
+        at_.clear();
+        return std::move(terms_);
+    }
+
+  private:
+    static constexpr std::size_t IndexFrom = 16;
+
+    void UniteIndexed(Host& host, Term& t) {
+        if (!index_) StartIndex();
+        if (index_ && !HasEmptyFactor(t) && !index_->Indexable(t.MaxEval.Val)) {
+            index_.reset(); // and the rest of the set is built the plain way
+            at_.clear();
+            noIndex_ = true;
+        }
+        if (!index_) {
+            UniteTerm(host, terms_, t);
+            return;
+        }
+        if (HasEmptyFactor(t)) {
+            InternalError(host, InternalErrorCode::EmptyTermAdded);
+            return;
+        }
+        const Val& best = t.MaxEval.Val;
+        // The terms t subsumes go. After a stop request the set is discarded,
+        // so the rest is kept unexamined.
+        KeptCoverTests covers(t);
+        index_->FindAllAtMost(best, ids_);
+        for (const std::uint32_t id : ids_) {
+            if (host.StopRequested()) break;
+            host.ProcessPendingEvents();
+            if (host.StopRequested() || FailsAgain(id, t)) continue;
+            const Factor* failed = nullptr;
+            if (Subsumed(host, *at_[id], t, nullptr, &covers, &failed)) {
+                terms_.erase(at_[id]);
+                index_->Remove(id);
+            } else if (failed != nullptr) {
+                failedAt_[id] = *failed;
+            }
+        }
+        // t goes if a term left subsumes it.
+        KeptProjections projections(t);
+        index_->FindAllAtLeast(best, ids_);
+        for (const std::uint32_t id : ids_) {
+            if (host.StopRequested()) break;
+            host.ProcessPendingEvents();
+            if (!host.StopRequested() && Subsumed(host, t, *at_[id], &projections, nullptr)) return;
+        }
+        // t joins: a real product after the others. A term that is not one
+        // comes first or is merged with the first term; that is rare, and
+        // the index is built anew.
+        LineSet single;
+        single.push_back(std::move(t));
+        if (Concat(host, terms_, single) && !index_->WorthCompacting())
+            Index(std::prev(terms_.end()));
+        else
+            StartIndex();
+    }
+
+    // Indexes every term of the set anew; none if a term's best values
+    // cannot be indexed.
+    void StartIndex() {
+        at_.clear();
+        failedAt_.clear();
+        if (terms_.empty()) { // until the set is long again
+            index_.reset();
+            return;
+        }
+        index_.emplace(terms_.front().MaxEval.Val.size());
+        for (auto it = terms_.begin(); it != terms_.end(); ++it) {
+            if (!index_->Indexable(it->MaxEval.Val)) {
+                index_.reset();
+                noIndex_ = true;
+                return;
+            }
+            Index(it);
+        }
+    }
+    // Whether t has a factor equal to one that the term of entry id was not
+    // covered by before: then t does not subsume it either. (Whether a term
+    // is covered by a factor depends on the two alone, and the terms
+    // multiplied one after another share most of their factors.)
+    bool FailsAgain(std::uint32_t id, const Term& t) const {
+        const std::optional<Factor>& failed = failedAt_[id];
+        return failed && std::find(t.Factors.begin(), t.Factors.end(), *failed) != t.Factors.end();
+    }
+    void Index(LineSet::iterator it) {
+        assert(index_->Size() == at_.size());
+        index_->Add(it->MaxEval.Val);
+        at_.push_back(it);
+        failedAt_.emplace_back();
+    }
+
+    LineSet terms_;
+    std::optional<DominanceIndex> index_;
+    bool noIndex_ = false;
+    std::vector<LineSet::iterator> at_; // the term of each entry of the index
+    std::vector<std::uint32_t> ids_;
+    // For each entry, the factor its term was last found not covered by.
+    std::vector<std::optional<Factor>> failedAt_;
+};
+
 } // namespace
 
 void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
@@ -768,7 +949,7 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     };
     // Only the products of several pairs of terms repeat pairs of factors.
     const FactorProduct* shared = s1.size() > 1 || s2.size() > 1 ? &product : nullptr;
-    LineSet r;
+    UnitedTerms r;
     bool stopped = false;
     while (!s1.empty() && !stopped) {
         const Term& t1 = s1.front();
@@ -779,11 +960,11 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
             }
             host.ProcessPendingEvents();
             Term p = ProductOfTermsCopied(host, t1, t2, shared);
-            UniteTerm(host, r, p);
+            r.Unite(host, p);
         }
         s1.pop_front();
     }
-    s1.swap(r);
+    s1 = r.Take();
     s2.clear();
 }
 

@@ -281,10 +281,10 @@ Term LesserTerm(RecordingHost& host, Rng& rng, const Term& t, const Dom& d, unsi
 // multiplies do: each term is the product of two of `shared` and one factor
 // of its own.
 LineSet SetSharingFactors(RecordingHost& host, Rng& rng, const Dom& d,
-                          const std::vector<Factor>& shared) {
+                          const std::vector<Factor>& shared, unsigned terms) {
     LineSet s;
-    for (int k = 0; k < 6; ++k) {
-        Term t = TermOfEval(ConstEvalOver(d, 3));
+    for (unsigned k = 0; k < terms; ++k) {
+        Term t = TermOfEval(ConstEvalOver(d, static_cast<std::uint8_t>(3 + rng.below(2))));
         for (unsigned i : {rng.below(static_cast<unsigned>(shared.size())),
                            rng.below(static_cast<unsigned>(shared.size()))})
             Times(host, t, shared[i]);
@@ -495,8 +495,9 @@ TEST(RandomAlgebraTest, LargeTermsAsTheFirstAlgorithms) {
                     to->push_back(std::move(f));
         }
         if (!shared1.empty() && !shared2.empty()) {
-            LineSet s1 = SetSharingFactors(host, srng, d1, shared1);
-            LineSet s2 = SetSharingFactors(host, srng, d2, shared2);
+            const unsigned count = 6 + srng.below(12);
+            LineSet s1 = SetSharingFactors(host, srng, d1, shared1, count);
+            LineSet s2 = SetSharingFactors(host, srng, d2, shared2, count);
             if (s1.empty() || s2.empty()) continue;
             LineSet want = s1, other = s2;
             test::ProductSSPairByPair(host, want, other);
