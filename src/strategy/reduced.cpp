@@ -127,7 +127,7 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
             // pointwise maximum. When those are a small part of the union,
             // they are copied into an index of their own, where each Val of
             // g looks for the ones it beats.
-            std::vector<std::uint32_t> lowIds, removed;
+            std::vector<std::uint32_t> lowIds;
             std::optional<DominanceIndex> low;
             if (index_->LiveCount() >= 4096 && vals.size() >= 16) {
                 Val ceiling = *vals.front();
@@ -139,9 +139,10 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
                     low->AddAll(*index_, lowIds);
                 }
             }
-            std::vector<char> covered;
+            std::vector<char> covered, unused;
             std::vector<const Val*> kept;
-            RecentBeaters recent[2]; // one for each half of a chunk
+            std::vector<std::uint32_t> found[2], beaten[2]; // for each half of a chunk
+            RecentBeaters recent[2];                        // one for each half of a chunk
             for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
                 const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
                 const std::size_t minForTwo =
@@ -152,18 +153,28 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
                 // A long union lets the host handle its events now and then.
                 host.ProcessPendingEvents();
                 if (host.StopRequested()) break;
-                for (std::size_t i = 0; i < n; ++i) {
-                    if (covered[i]) continue;
-                    if (low) {
-                        removed.clear();
-                        low->RemoveAtMost(*vals[from + i], &removed);
-                        for (std::uint32_t id : removed)
-                            index_->Remove(lowIds[id]);
-                    } else {
-                        index_->RemoveAtMost(*vals[from + i]);
+                // The held Vals that the Vals kept beat go. Which ones they
+                // are does not depend on the others going first, so they are
+                // all found before any goes, on two threads when there are
+                // many (the finds only read the index).
+                const DominanceIndex& where = low ? *low : *index_;
+                TestOnTwoThreads(n, index_->LiveCount() >= 4096 ? 64 : n + 1, unused,
+                                 [&](std::size_t i, unsigned part) {
+                                     if (covered[i]) return false;
+                                     where.FindAllAtMost(*vals[from + i], found[part]);
+                                     beaten[part].insert(beaten[part].end(), found[part].begin(),
+                                                         found[part].end());
+                                     return false;
+                                 });
+                for (std::vector<std::uint32_t>& ids : beaten) {
+                    for (const std::uint32_t id : ids) {
+                        if (low) low->Remove(id);
+                        index_->Remove(low ? lowIds[id] : id);
                     }
-                    kept.push_back(vals[from + i]);
+                    ids.clear();
                 }
+                for (std::size_t i = 0; i < n; ++i)
+                    if (!covered[i]) kept.push_back(vals[from + i]);
             }
             ++batch_;
             index_->AddAll(kept, batch_);
