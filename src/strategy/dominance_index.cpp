@@ -318,15 +318,12 @@ void DominanceIndex::FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids
     });
 }
 
-std::size_t DominanceIndex::RemoveAtMost(const Val& v, std::vector<std::uint32_t>* removed) {
+std::size_t DominanceIndex::RemoveAtMost(const Val& v) {
     if (live_ == 0) return 0;
     std::size_t count = 0;
     Scan<true, false>(v, Query<false>(v), [&](std::size_t b, std::uint64_t acc) {
         liveBits_[b] &= ~acc;
         count += static_cast<std::size_t>(std::popcount(acc));
-        if (removed != nullptr)
-            for (; acc != 0; acc &= acc - 1)
-                removed->push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
         return false;
     });
     live_ -= count;

@@ -60,9 +60,8 @@ class DominanceIndex {
     // The ids of every live Val at most v, lowest first.
     void FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids) const;
     // Removes every live Val that is at most v at every position (v itself
-    // included, if present); returns how many. Their ids are appended to
-    // removed, if given.
-    std::size_t RemoveAtMost(const Val& v, std::vector<std::uint32_t>* removed = nullptr);
+    // included, if present); returns how many.
+    std::size_t RemoveAtMost(const Val& v);
     // Removes entry id (if live).
     void Remove(std::size_t id);
 
