@@ -108,6 +108,7 @@ const std::vector<BenchCombo> Combos = {
     {"K975", "J3", "", -1, 13, 13, nullptr, Over, "hard"},
     {"KJ97", "53", "", -1, 13, 13, nullptr, Over, "hard"},
     {"KJ97", "53", "", 2, 13, 13, nullptr, Over, "hard, two entries"},
+    {"KJ96", "53", "", -1, 13, 13, nullptr, Over, "hard, 1.7 million strategies at the root"},
     {"AT82", "Q64", "", -1, 13, 13, nullptr, 39.101, "hard"},
     {"AT64", "Q82", "", -1, 13, 13, nullptr, 37.989, "hard"},
     {"KT84", "J62", "", -1, 13, 13, nullptr, 19.045, "hard"},
