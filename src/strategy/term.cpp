@@ -840,6 +840,7 @@ class UnitedTerms {
     LineSet Take() {
         index_.reset();
         at_.clear();
+        failedAt_.clear();
         return std::move(terms_);
     }
 
