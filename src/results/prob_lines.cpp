@@ -198,12 +198,14 @@ void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::
 
     // Each new line goes to the head of the list, so the list starts in the
     // reverse order of the Vals. A long list of Vals gives its memory back
-    // as the lines take their place.
+    // as the lines take their place; a million lines take a while, and the
+    // host handles its events meanwhile.
     list_.reserve(vals.size());
     while (!vals.empty()) {
         list_.push_back(std::make_unique<ProbLine>(NewProbLine(vals.back(), divProb_)));
         vals.pop_back();
         if (vals.size() >= 4096 && vals.size() * 2 < vals.capacity()) vals.shrink_to_fit();
+        if (list_.size() % 16384 == 0) host.ProcessPendingEvents();
     }
 
     ComparePairs(host);
