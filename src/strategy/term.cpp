@@ -664,21 +664,20 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
     for (std::size_t k = 0; k < RecentFailures::Size; ++k)
         for (const Factor& n : t2.Factors)
             if (n.Dom == recent.Doms[k]) first[k] = &n;
-    const auto fails = [&](const Factor& n) {
-        std::optional<bool> known = projections != nullptr ? projections->Answer(n) : std::nullopt;
-        if (known) {
-            if (*known) return false;
-            recent.Note(n.Dom);
-            if (failedAt != nullptr) *failedAt = &n;
-            return true;
-        }
+    // Whether t1's strategies on n's divisions are covered by n.
+    const auto coveredBy = [&](const Factor& n) {
+        if (projections != nullptr)
+            if (const std::optional<bool> known = projections->Answer(n)) return *known;
         const Projection& projection = projections != nullptr
                                            ? projections->Of(host, n.Dom)
                                            : scratch.projection.Build(host, t1, n.Dom);
         const CoverTest& cover = covers != nullptr ? covers->Of(n) : scratch.cover.Build(n);
         const bool covered = projection.CoveredBy(host, cover, scratch.open, scratch.next);
         if (projections != nullptr) projections->Note(n, covered);
-        if (covered) return false;
+        return covered;
+    };
+    const auto fails = [&](const Factor& n) {
+        if (coveredBy(n)) return false;
         recent.Note(n.Dom);
         if (failedAt != nullptr) *failedAt = &n;
         return true;
@@ -848,18 +847,18 @@ class UnitedTerms {
     static constexpr std::size_t IndexFrom = 16;
 
     void UniteIndexed(Host& host, Term& t) {
+        if (HasEmptyFactor(t)) {
+            InternalError(host, InternalErrorCode::EmptyTermAdded);
+            return;
+        }
         if (!index_) StartIndex();
-        if (index_ && !HasEmptyFactor(t) && !index_->Indexable(t.MaxEval.Val)) {
+        if (index_ && !index_->Indexable(t.MaxEval.Val)) {
             index_.reset(); // and the rest of the set is built the plain way
             at_.clear();
             noIndex_ = true;
         }
         if (!index_) {
             UniteTerm(host, terms_, t);
-            return;
-        }
-        if (HasEmptyFactor(t)) {
-            InternalError(host, InternalErrorCode::EmptyTermAdded);
             return;
         }
         const Val& best = t.MaxEval.Val;
