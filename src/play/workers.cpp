@@ -1,5 +1,7 @@
 #include "play/workers.h"
 
+#include "strategy/parallel.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -11,51 +13,6 @@
 #include <vector>
 
 namespace nvx {
-namespace {
-
-struct Report {
-    bool internalError;
-    MessageKind kind;
-    std::uint16_t code;
-    std::string text;
-    std::string message;
-};
-using ReportLog = std::vector<Report>;
-
-// A worker's host: it keeps the reports for the thread that owns the real
-// host and answers the stop request from the flag that thread sets.
-class WorkerHost final : public Host {
-  public:
-    WorkerHost(const std::atomic<bool>& stop, ReportLog& log) : stop_(stop), log_(&log) {}
-    void ShowMessage(MessageKind kind, const std::string& text) override {
-        log_->push_back({false, kind, 0, text, {}});
-    }
-    void ReportInternalError(std::uint16_t code, std::string_view text,
-                             const std::string& message) override {
-        log_->push_back({true, MessageKind::Error, code, std::string(text), message});
-    }
-    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
-    void LogTo(ReportLog& log) { log_ = &log; }
-
-  private:
-    const std::atomic<bool>& stop_;
-    ReportLog* log_;
-};
-
-void PassOn(Host& host, const ReportLog& log) {
-    for (const Report& r : log) {
-        if (!r.internalError) {
-            host.ShowMessage(r.kind, r.text);
-            continue;
-        }
-        try { // as InternalError: a report never stops the caller
-            host.ReportInternalError(r.code, r.text, r.message);
-        } catch (...) {
-        }
-    }
-}
-
-} // namespace
 
 unsigned RunOnWorkers(Host& host, unsigned threads, std::size_t count,
                       const std::function<WorkerJob(Host& workerHost)>& makeWorker,
@@ -77,7 +34,7 @@ unsigned RunOnWorkers(Host& host, unsigned threads, std::size_t count,
     const auto work = [&](unsigned w) {
         std::size_t job = count;
         try {
-            WorkerHost workerHost(stop, setUpLogs[w]);
+            HelperHost workerHost(stop, setUpLogs[w]);
             const WorkerJob run = makeWorker(workerHost);
             while ((job = next.fetch_add(1)) < count) {
                 workerHost.LogTo(logs[job]);

@@ -1,5 +1,6 @@
 #include "strategy/term.h"
 
+#include "strategy/parallel.h"
 #include "strategy/reduced.h"
 
 #include <algorithm>
@@ -942,6 +943,16 @@ class UnitedTerms {
 
 } // namespace
 
+namespace {
+
+// Products of terms made ahead of the set that takes them, at most.
+constexpr std::size_t ProductsAhead = 32;
+// Fewer pairs of terms than this are multiplied on this thread alone: a
+// second thread would cost more than it saves.
+constexpr std::size_t MinPairsForTwoThreads = 64;
+
+} // namespace
+
 void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     RememberedProducts remembered;
     const FactorProduct product = [&](Host& h, const Factor& a, const Factor& b) {
@@ -950,19 +961,46 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     // Only the products of several pairs of terms repeat pairs of factors.
     const FactorProduct* shared = s1.size() > 1 || s2.size() > 1 ? &product : nullptr;
     UnitedTerms r;
-    bool stopped = false;
-    while (!s1.empty() && !stopped) {
-        const Term& t1 = s1.front();
-        for (const Term& t2 : s2) {
-            if (host.StopRequested()) {
-                stopped = true;
-                break;
+    const std::size_t pairs = s1.size() * s2.size();
+    if (pairs < MinPairsForTwoThreads) {
+        // Nearly every product of sets is of a pair or two: made here, pair
+        // by pair, without further ado.
+        for (auto t1 = s1.begin(); t1 != s1.end() && !host.StopRequested(); ++t1)
+            for (auto t2 = s2.begin(); t2 != s2.end() && !host.StopRequested(); ++t2) {
+                host.ProcessPendingEvents();
+                Term p = ProductOfTermsCopied(host, *t1, *t2, shared);
+                r.Unite(host, p);
             }
-            host.ProcessPendingEvents();
-            Term p = ProductOfTermsCopied(host, t1, t2, shared);
-            r.Unite(host, p);
-        }
-        s1.pop_front();
+    } else {
+        // The products of the pairs are independent of one another and of
+        // the set being built, which takes them in pair order: they are made
+        // ahead, on two threads when that pays, each thread remembering
+        // factor products of its own.
+        RememberedProducts rememberedSecond;
+        const FactorProduct productSecond = [&](Host& h, const Factor& a, const Factor& b) {
+            return rememberedSecond.Of(h, a, b);
+        };
+        std::vector<Term*> firsts;
+        std::vector<const Term*> seconds;
+        for (Term& t : s1)
+            firsts.push_back(&t);
+        for (const Term& t : s2)
+            seconds.push_back(&t);
+        const std::size_t n2 = seconds.size();
+        std::vector<Term> made(ProductsAhead);
+        MakeAheadInOrder(
+            host, pairs, ProductsAhead, MinPairsForTwoThreads,
+            [&](std::size_t k, Host& h, unsigned part) {
+                made[k % ProductsAhead] = ProductOfTermsCopied(
+                    h, *firsts[k / n2], *seconds[k % n2], part == 0 ? &product : &productSecond);
+            },
+            [&](std::size_t k) {
+                r.Unite(host, made[k % ProductsAhead]);
+                // Once all its products are taken, a term of s1 is not read
+                // again: its memory goes back.
+                if ((k + 1) % n2 == 0) FreeTerm(*firsts[k / n2]);
+                return true;
+            });
     }
     s1 = r.Take();
     s2.clear();
