@@ -1,8 +1,11 @@
 #include "results/prob_lines.h"
 
 #include "strategy/eval.h"
+#include "strategy/parallel.h"
 
 #include <algorithm>
+#include <atomic>
+#include <span>
 #include <unordered_map>
 
 namespace nvx {
@@ -261,7 +264,9 @@ void ProbLines::ComparePairs(Host& host) {
 // least as good for every goal. Dominance is a strict order, so a dominated
 // line is dominated by some undominated line, which has more expected tricks:
 // taking the lines by expected tricks, most first, each needs comparing only
-// with the undominated lines found so far.
+// with the undominated lines found so far. The lines go in blocks, compared
+// on two threads with the undominated lines found when their block is
+// reached, and then, in order here, with the ones found since.
 void ProbLines::MarkDominated(Host& host) {
     std::vector<ProbLine*> order;
     order.reserve(list_.size());
@@ -270,16 +275,39 @@ void ProbLines::MarkDominated(Host& host) {
     std::stable_sort(order.begin(), order.end(), [](const ProbLine* a, const ProbLine* b) {
         return a->GoalWeight[0] > b->GoalWeight[0];
     });
+    // Room for every line, so that the lines found so far never move while
+    // the other thread reads them; it reads the first `published` only.
     std::vector<const ProbLine*> undominated;
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        if (i % 256 == 0 && Interrupted(host)) return;
-        ProbLine& a = *order[i];
-        a.Dominated = std::any_of(undominated.begin(), undominated.end(), [&](const ProbLine* m) {
+    undominated.reserve(order.size());
+    const ProbLine* const* found = undominated.data();
+    std::atomic<std::size_t> published{0};
+    const auto dominatedBy = [&](Host& h, ProbLine& a, std::size_t from, std::size_t to) {
+        a.Dominated = std::any_of(found + from, found + to, [&](const ProbLine* m) {
             return m->GoalWeight[0] > a.GoalWeight[0] &&
-                   CompareGoals(host, *m, a, denominator_) == '>';
+                   CompareGoals(h, *m, a, denominator_) == '>';
         });
-        if (!a.Dominated) undominated.push_back(&a);
-    }
+    };
+    constexpr std::size_t Block = 64;
+    const std::size_t blocks = (order.size() + Block - 1) / Block;
+    std::vector<std::size_t> seen(blocks); // how many lines found each block was compared with
+    const auto lines = [&](std::size_t b) {
+        return std::span(order).subspan(b * Block, std::min(Block, order.size() - b * Block));
+    };
+    MakeAheadInOrder(
+        host, blocks, blocks, 2,
+        [&](std::size_t b, Host& h, unsigned) {
+            seen[b] = published.load(std::memory_order_acquire);
+            for (ProbLine* a : lines(b))
+                dominatedBy(h, *a, 0, seen[b]);
+        },
+        [&](std::size_t b) {
+            for (ProbLine* a : lines(b)) {
+                if (!a->Dominated) dominatedBy(host, *a, seen[b], undominated.size());
+                if (!a->Dominated) undominated.push_back(a);
+            }
+            published.store(undominated.size(), std::memory_order_release);
+            return true;
+        });
 }
 
 bool ProbLines::LinesFitTables() const {
@@ -325,40 +353,55 @@ void ProbLines::FindBeaten(Host& host) {
 
 // The worst opponent of every kept line: the line it has the lowest payoff
 // against, the first in list order of equal ones; without payoff-best lines
-// the worst opponents of those too, as far as the chain goes.
+// the worst opponents of those too, as far as the chain goes. A line's worst
+// opponent depends on the lines' Vals alone, so the lines are taken in rounds,
+// a round on two threads: the kept lines, then the worst opponents found in a
+// round that are not yet done.
 void ProbLines::ComputeExactWorst(Host& host, bool hasPayoffBest) {
     const std::size_t n = list_.size();
     // Where the worst opponents stand, for following their chains.
     std::unordered_map<const ProbLine*, std::size_t> position;
     for (std::size_t i = 0; i < n && !hasPayoffBest; ++i)
         position[list_[i].get()] = i;
-    std::vector<std::size_t> work;
+    std::vector<std::size_t> round;
     for (std::size_t i = 0; i < n; ++i)
-        if (list_[i]->Chosen && list_[i]->WorstOpp != nullptr) work.push_back(i);
+        if (list_[i]->Chosen && list_[i]->WorstOpp != nullptr) round.push_back(i);
     std::vector<bool> exact(n, false);
-    LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
-    while (!work.empty()) {
-        if (Interrupted(host)) return;
-        const std::size_t i = work.back();
-        work.pop_back();
-        if (exact[i]) continue;
-        exact[i] = true;
-        ProbLine& a = *list_[i];
-        payoffs.SetLine(a.Val);
-        a.Worst = 0;
-        a.WorstOpp = nullptr;
-        for (std::size_t j = 0; j < n; ++j) {
-            if (j == i) continue;
-            const std::int32_t p =
-                j < i ? -payoffs.From(list_[j]->Val) : payoffs.Against(list_[j]->Val);
-            if (p < a.Worst) {
-                a.Worst = p;
-                a.WorstOpp = list_[j].get();
-            }
-        }
-        if (!hasPayoffBest && a.WorstOpp != nullptr) {
-            const std::size_t w = position[a.WorstOpp];
-            if (!exact[w]) work.push_back(w);
+    const bool tables = LinesFitTables();
+    while (!round.empty()) {
+        std::erase_if(round, [&](std::size_t i) { // each line once
+            const bool done = exact[i];
+            exact[i] = true;
+            return done;
+        });
+        std::vector<std::size_t> next;
+        MakeAheadInOrder(
+            host, round.size(), round.size(), 2,
+            [&](std::size_t k, Host& h, unsigned) { FindExactWorst(h, round[k], tables); },
+            [&](std::size_t k) {
+                const ProbLine* w = list_[round[k]]->WorstOpp;
+                if (!hasPayoffBest && w != nullptr && !exact[position[w]])
+                    next.push_back(position[w]);
+                return true;
+            });
+        if (host.StopRequested()) return;
+        round.swap(next);
+    }
+}
+
+void ProbLines::FindExactWorst(Host& host, std::size_t i, bool tables) {
+    LinePayoffs payoffs(host, payoff_, divProb_, tables);
+    ProbLine& a = *list_[i];
+    payoffs.SetLine(a.Val);
+    a.Worst = 0;
+    a.WorstOpp = nullptr;
+    for (std::size_t j = 0; j < list_.size(); ++j) {
+        if (j == i) continue;
+        const std::int32_t p =
+            j < i ? -payoffs.From(list_[j]->Val) : payoffs.Against(list_[j]->Val);
+        if (p < a.Worst) {
+            a.Worst = p;
+            a.WorstOpp = list_[j].get();
         }
     }
 }

@@ -131,6 +131,8 @@ class ProbLines {
     void MarkDominated(Host& host);
     void FindBeaten(Host& host);
     void ComputeExactWorst(Host& host, bool hasPayoffBest);
+    // Line i's worst opponent among all lines (tables: LinesFitTables()).
+    void FindExactWorst(Host& host, std::size_t i, bool tables);
     bool LinesFitTables() const;
     void ComputeBest();
     bool OptimalFor(const ProbLine& s, int k) const { return s.GoalWeight[k] == best_[k]; }
