@@ -839,6 +839,7 @@ class UnitedTerms {
     // The set; the object is left empty.
     LineSet Take() {
         index_.reset();
+        subsumers_.clear();
         at_.clear();
         failedAt_.clear();
         return std::move(terms_);
@@ -879,13 +880,26 @@ class UnitedTerms {
                 failedAt_[id] = *failed;
             }
         }
-        // t goes if a term left subsumes it.
+        // t goes if a term left subsumes it. Whether one does does not depend
+        // on which is tried first: the ones that subsumed the latest new
+        // terms, then the latest ones, are the likeliest.
         KeptProjections projections(t);
         index_->FindAllAtLeast(best, ids_);
+        std::reverse(ids_.begin(), ids_.end());
+        std::size_t front = 0;
+        for (const std::uint32_t id : subsumers_) {
+            const auto it = std::find(ids_.begin() + front, ids_.end(), id);
+            if (it != ids_.end()) std::rotate(ids_.begin() + front++, it, it + 1);
+        }
         for (const std::uint32_t id : ids_) {
             if (host.StopRequested()) break;
             host.ProcessPendingEvents();
-            if (!host.StopRequested() && Subsumed(host, t, *at_[id], &projections, nullptr)) return;
+            if (!host.StopRequested() && Subsumed(host, t, *at_[id], &projections, nullptr)) {
+                std::erase(subsumers_, id);
+                subsumers_.insert(subsumers_.begin(), id);
+                if (subsumers_.size() > RecentSubsumers) subsumers_.pop_back();
+                return;
+            }
         }
         // t joins: a real product after the others. A term that is not one
         // comes first or is merged with the first term; that is rare, and
@@ -901,6 +915,7 @@ class UnitedTerms {
     // Indexes every term of the set anew; none if a term's best values
     // cannot be indexed.
     void StartIndex() {
+        subsumers_.clear();
         at_.clear();
         failedAt_.clear();
         if (terms_.empty()) { // until the set is long again
@@ -937,6 +952,9 @@ class UnitedTerms {
     bool noIndex_ = false;
     std::vector<LineSet::iterator> at_; // the term of each entry of the index
     std::vector<std::uint32_t> ids_;
+    // The entries whose terms subsumed the latest new terms, latest first.
+    static constexpr std::size_t RecentSubsumers = 4;
+    std::vector<std::uint32_t> subsumers_;
     // For each entry, the factor its term was last found not covered by.
     std::vector<std::optional<Factor>> failedAt_;
 };
