@@ -35,15 +35,17 @@ test-asan: deps
 	    ctest --output-on-failure -j $(JOBS)
 
 # The tests of the algebra (its long products search on two threads), the search, the analysis and the work on worker threads under
-# ThreadSanitizer; any data race fails. Slow, so not part of CI.
+# ThreadSanitizer, and two golden entries whose analyses run the optimal lines on two threads; any data race fails. Slow, so not
+# part of CI.
 TSAN_ENV = TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1:die_after_fork=0:suppressions=$(CURDIR)/tests/tsan.supp
 test-tsan: deps
 	@cmake -S . -B $(TSAN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DNORVADEX_SANITIZE=thread \
 	    -DNORVADEX_BUILD_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_strategy test_play test_results ui_test_flow ui_test_windows
+	@cmake --build $(TSAN_BUILD) -j $(JOBS) --target test_strategy test_play test_results test_golden ui_test_flow ui_test_windows
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_strategy --gtest_brief=1
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_play --gtest_brief=1
 	@$(TSAN_ENV) $(TSAN_BUILD)/tests/test_results --gtest_brief=1 --gtest_filter='-Stress.*'
+	@$(TSAN_ENV) NORVADEX_GOLDEN='AT6 Q842|KT74 J52' $(TSAN_BUILD)/tests/test_golden --gtest_brief=1
 	@$(TSAN_ENV) QT_QPA_PLATFORM=offscreen $(TSAN_BUILD)/tests/ui_test_windows -silent
 	@$(TSAN_ENV) QT_QPA_PLATFORM=offscreen $(TSAN_BUILD)/tests/ui_test_flow -silent
 
