@@ -100,6 +100,7 @@ bool ReducedUnion::StartIndex(const Factor& g) {
     plain_.EvalList.release();
     index_.emplace(std::move(index));
     batch_ = 0;
+    ++generation_;
     return true;
 }
 
@@ -178,7 +179,10 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
             }
             ++batch_;
             index_->AddAll(kept, batch_);
-            if (index_->WorthCompacting()) index_->Compact();
+            if (index_->WorthCompacting()) {
+                index_->Compact();
+                ++generation_;
+            }
             FreeFactor(g);
             return;
         }
@@ -213,6 +217,25 @@ FloorView::FloorView(const ReducedUnion& u, const Val& floor) : union_(u) {
     index_.emplace(floor.size());
     index_->AddAll(*all, ids);
     floor_ = floor;
+    generation_ = u.generation_;
+    seen_ = all->Size();
+    made_ = ids.size();
+}
+
+bool FloorView::Follow(const Val& floor) {
+    const std::optional<DominanceIndex>& all = union_.index_;
+    if (!index_ || !all || union_.generation_ != generation_ || floor.size() != floor_.size() ||
+        !detail::AllAtMost(floor_.data(), floor.data(), floor.size()))
+        return false;
+    std::vector<std::uint32_t> ids;
+    for (std::size_t id = seen_; id < all->Size(); ++id)
+        if (all->Live(id) && detail::AllAtMost(floor_.data(), all->ValData(id), floor_.size()))
+            ids.push_back(static_cast<std::uint32_t>(id));
+    // A view grown well past what it was made with asks more than a new one.
+    if (index_->Size() + ids.size() > 2 * made_ + 1024) return false;
+    index_->AddAll(*all, ids);
+    seen_ = all->Size();
+    return true;
 }
 
 bool FloorView::Covers(const Val& v, RecentBeaters& recent) const {
@@ -223,6 +246,7 @@ bool FloorView::Covers(const Val& v, RecentBeaters& recent) const {
 }
 
 Factor ReducedUnion::Take() {
+    ++generation_;
     Factor r;
     if (!index_) {
         std::swap(r, plain_);

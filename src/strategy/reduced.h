@@ -59,6 +59,8 @@ class ReducedUnion {
     Factor plain_;
     std::optional<DominanceIndex> index_;
     std::uint32_t batch_ = 0; // tag of the Vals added by the latest Unite
+    // Changes whenever the entries of the index may have been renumbered.
+    std::uint64_t generation_ = 0;
 };
 
 // Answers ReducedUnion::Covers for a run of Vals that are all at least one
@@ -73,11 +75,21 @@ class FloorView {
     FloorView(const ReducedUnion& u, const Val& floor);
     // u.Covers(v, recent); `recent` belongs to this view.
     bool Covers(const Val& v, RecentBeaters& recent) const;
+    // Makes the view serve another run, whose floor is at least this view's
+    // everywhere, after the union has grown: the Vals it gained at least the
+    // floor are copied in. (The copies of Vals it lost since stay: each is
+    // below a Val held that the view holds too, so the answers are the
+    // union's.) False, the view unchanged, when a new view would do better
+    // or this one cannot follow the union.
+    bool Follow(const Val& floor);
 
   private:
     const ReducedUnion& union_;
     Val floor_;
     std::optional<DominanceIndex> index_; // the held Vals at least floor_
+    std::uint64_t generation_ = 0;        // the union's when the view was made
+    std::size_t seen_ = 0;                // the union's entries looked at
+    std::size_t made_ = 0;                // the Vals copied when the view was made
 };
 
 } // namespace nvx

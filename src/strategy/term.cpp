@@ -1059,6 +1059,9 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
     BoundYield yield; // over all the terms
+    // The view of the held Vals made for a term serves the next terms too
+    // while their worst values are at least its floor.
+    std::optional<FloorView> held;
     while (!s.empty() && !host.StopRequested()) {
         // A term whose best values some Val already held reaches has no
         // strategy that would join the union: it is not multiplied out.
@@ -1070,11 +1073,12 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
         // can join: the others are not even formed. The held Vals do not
         // change while the term is multiplied out, and only those at least
         // the term's worst values can cover one of its strategies.
-        const FloorView held(all, WorstValues(s.front()));
+        const Val floor = WorstValues(s.front());
+        if (!held || !held->Follow(floor)) held.emplace(all, floor);
         RecentBeaters recent[2];
         const ExpansionBound bound{
             s.front().MaxEval,
-            [&](const Val& v, unsigned part) { return held.Covers(v, recent[part]); }, &yield};
+            [&](const Val& v, unsigned part) { return held->Covers(v, recent[part]); }, &yield};
         Factor g = ExpandTerm(host, s.front(), &bound);
         s.pop_front();
         // Every Val left was found uncovered, unless a stop request cut the

@@ -261,26 +261,47 @@ TEST(ReducedUnion, LongUnionsSameAsWalkingAndSeenFromAFloor) {
         }
     ASSERT_GT(next.EvalList.size(), 100u);
     Factor held2 = held, next2 = next;
+    // next joins in two parts, the first to start the union's index. A view
+    // made in between follows the union to a higher floor: it keeps copies
+    // of held Vals that the second part beats, and must take in its Vals.
+    Factor first{dom, {}}, second{dom, {}};
+    for (const Val& v : next.EvalList)
+        (first.EvalList.size() < 40 ? first : second).EvalList.push_back(v);
+    Factor first2 = first, second2 = second;
     ReducedUnion u(held);
-    u.Unite(host, next);
+    u.Unite(host, first);
+    const Val low{0, 0, 3, 0, 0, 0, 0, 0, 0, 0}, higher{0, 0, 3, 1, 0, 0, 0, 0, 0, 0};
+    FloorView following(u, low);
+    u.Unite(host, second);
+    ASSERT_FALSE(following.Follow(Val{0, 0, 2, 1, 0, 0, 0, 0, 0, 0}));
+    ASSERT_TRUE(following.Follow(higher));
 
     const Val floor{5, 4, 0, 0, 0, 0, 0, 0, 0, 0};
     const FloorView view(u, floor);
-    RecentBeaters recent;
-    int covered = 0;
-    for (int q = 0; q < 2000; ++q) {
-        // A held Val one lower or one higher somewhere, raised to the floor
-        // or not.
-        Val v = vals[static_cast<std::size_t>(rng.pick(0, static_cast<int>(vals.size()) - 1))];
-        std::uint8_t& x = v[static_cast<std::size_t>(rng.pick(0, 9))];
-        x = q % 3 == 0 ? x + 1 : x > 0 ? x - 1 : 0;
-        if (q % 2 == 0) detail::MaxBytes(v.data(), v.data(), floor.data(), v.size());
-        EXPECT_EQ(view.Covers(v, recent), u.Covers(v));
-        covered += u.Covers(v) ? 1 : 0;
-    }
-    EXPECT_GT(covered, 500);
-    EXPECT_LT(covered, 1500);
-    EXPECT_EQ(u.Take(), UnionOfReducedFactors(host, held2, next2));
+    const auto agree = [&](const FloorView& w, const Val& from, bool corner) {
+        RecentBeaters recent;
+        int covered = 0;
+        for (int q = 0; q < 2000; ++q) {
+            // A held Val (or one of next's) one lower or one higher
+            // somewhere, raised to the floor or not.
+            Val v = corner && q % 4 == 0
+                        ? *std::next(next2.EvalList.begin(),
+                                     rng.pick(0, static_cast<int>(next2.EvalList.size()) - 1))
+                        : vals[static_cast<std::size_t>(
+                              rng.pick(0, static_cast<int>(vals.size()) - 1))];
+            std::uint8_t& x = v[static_cast<std::size_t>(rng.pick(0, 9))];
+            x = q % 3 == 0 ? x + 1 : x > 0 ? x - 1 : 0;
+            if (q % 2 == 0) detail::MaxBytes(v.data(), v.data(), from.data(), v.size());
+            EXPECT_EQ(w.Covers(v, recent), u.Covers(v));
+            covered += u.Covers(v) ? 1 : 0;
+        }
+        EXPECT_GT(covered, 500);
+        EXPECT_LT(covered, 1500);
+    };
+    agree(view, floor, false);
+    agree(following, higher, true);
+    Factor once = UnionOfReducedFactors(host, held2, first2);
+    EXPECT_EQ(u.Take(), UnionOfReducedFactors(host, once, second2));
 }
 
 } // namespace
