@@ -7,7 +7,6 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
-#include <string>
 #include <system_error>
 #include <thread>
 #include <vector>

@@ -96,25 +96,31 @@ void MakeAheadInOrder(Host& host, std::size_t count, std::size_t ahead, std::siz
         if (next >= count || next >= taken + slots || stop) return count;
         return next++;
     };
+    // Makes item k, claimed under the lock, without it; the item is then
+    // noted made (true) or failed, the lock held again.
+    const auto makeClaimed = [&](std::unique_lock<std::mutex>& lock, std::size_t k, HelperHost& h,
+                                 unsigned part) {
+        lock.unlock();
+        h.LogTo(logs[k % slots]);
+        try {
+            make(k, h, part);
+        } catch (...) {
+            lock.lock();
+            failed(k);
+            return false;
+        }
+        lock.lock();
+        ready[k % slots] = 1;
+        changed.notify_all();
+        return true;
+    };
     const auto second = [&] {
         HelperHost h(stop, logs[0]);
         std::unique_lock lock(mutex);
         for (;;) {
             changed.wait(lock, [&] { return stop || next >= count || next < taken + slots; });
             const std::size_t k = claim();
-            if (k == count) return;
-            lock.unlock();
-            try {
-                h.LogTo(logs[k % slots]);
-                make(k, h, 1);
-            } catch (...) {
-                lock.lock();
-                failed(k);
-                return;
-            }
-            lock.lock();
-            ready[k % slots] = 1;
-            changed.notify_all();
+            if (k == count || !makeClaimed(lock, k, h, 1)) return;
         }
     };
 
@@ -171,17 +177,7 @@ void MakeAheadInOrder(Host& host, std::size_t count, std::size_t ahead, std::siz
             }
             const std::size_t j = claim();
             if (j < count) { // this thread makes an item too, rather than wait
-                lock.unlock();
-                own.LogTo(logs[j % slots]);
-                try {
-                    make(j, own, 0);
-                } catch (...) {
-                    lock.lock();
-                    failed(j);
-                    continue;
-                }
-                lock.lock();
-                ready[j % slots] = 1;
+                makeClaimed(lock, j, own, 0);
                 continue;
             }
             // Item k is being made on the second thread.

@@ -59,19 +59,19 @@ void TestOnTwoThreads(std::size_t n, std::size_t minForTwo, std::vector<char>& p
                       const std::function<bool(std::size_t i, unsigned part)>& test);
 
 // Items 0 .. count-1 made by make(k, h, part) and taken by take(k) on this
-// thread, in order, as if each were taken as soon as it is made. When count
-// is at least minForTwo and the machine has more than one core, a second
-// thread makes items meanwhile (part 1), and this thread makes the next item
-// itself (part 0) whenever the one it is to take is not ready; no item is
-// made more than `ahead` places beyond the last one taken, so the caller
-// keeps them in `ahead` slots (item k in slot k % ahead). make must then only
-// read what both threads may read, besides its own part's and item's. What
-// make reports to h reaches host just before its item is taken. take returns
-// false to take no more; so does a stop request of host, which this thread
-// polls (handling host's events) before each item and while it waits. An
-// exception of make is rethrown here when its item's turn comes (every item
-// before it taken), one of take at once; either once the second thread has
-// ended.
+// thread, in order, as if each were taken as soon as it is made. When count is
+// at least minForTwo, the machine has more than one core and the items made
+// here alone have taken a while (2 ms), a second thread makes items meanwhile
+// (part 1), and this thread makes the next item itself (part 0) whenever the
+// one it is to take is not ready; no item is made more than `ahead` places
+// beyond the last one taken, so the caller keeps them in `ahead` slots (item k
+// in slot k % ahead). make must then only read what both threads may read,
+// besides its own part's and item's. What make reports to h reaches host just
+// before its item is taken. take returns false to take no more; so does a stop
+// request of host, which this thread polls (handling host's events) before each
+// item and while it waits. An exception of make is rethrown here when its
+// item's turn comes (every item before it taken), one of take at once; either
+// once the second thread has ended.
 void MakeAheadInOrder(Host& host, std::size_t count, std::size_t ahead, std::size_t minForTwo,
                       const std::function<void(std::size_t k, Host& h, unsigned part)>& make,
                       const std::function<bool(std::size_t k)>& take);
