@@ -2,28 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace nvx {
-namespace {
-
-// Dominance of two aligned byte sequences after mapping each byte with f.
-template <class F> char Dominance(const Val& v1, const Val& v2, F f) {
-    std::size_t p = v1.size();
-    while (p > 0 && f(v1[p - 1]) == f(v2[p - 1]))
-        --p;
-    if (p == 0) return '=';
-    --p;
-    if (f(v2[p]) > f(v1[p])) {
-        for (std::size_t i = 0; i < p; ++i)
-            if (f(v2[i]) < f(v1[i])) return '|';
-        return '<';
-    }
-    for (std::size_t i = 0; i < p; ++i)
-        if (f(v2[i]) > f(v1[i])) return '|';
-    return '>';
-}
-
-} // namespace
 
 char CompareValOrder(Host& host, const Val& v1, const Val& v2) {
     if (v1.size() != v2.size()) {
@@ -42,7 +23,27 @@ char CompareValAtLeast(Host& host, const Val& v1, const Val& v2, std::uint8_t k)
         InternalError(host, InternalErrorCode::CompareValAtLeastLengths);
         return '|';
     }
-    return Dominance(v1, v2, [k](std::uint8_t b) { return b >= k ? 1 : 0; });
+    // The success sets, one byte per division (1: at least k tricks), are
+    // compared as CompareVal compares Vals.
+    const std::size_t n = v1.size();
+    std::uint8_t s1[MaxDivisions], s2[MaxDivisions];
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(k)), one = _mm_set1_epi8(1);
+    for (; i + 16 <= n; i += 16)
+        for (auto [v, s] : {std::pair{v1.data(), s1}, std::pair{v2.data(), s2}}) {
+            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v + i));
+            // x >= k exactly where max(x, k) == x (unsigned bytes).
+            const __m128i at = _mm_cmpeq_epi8(_mm_max_epu8(x, limit), x);
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(s + i), _mm_and_si128(at, one));
+        }
+#endif
+    for (; i < n; ++i) {
+        s1[i] = v1[i] >= k ? 1 : 0;
+        s2[i] = v2[i] >= k ? 1 : 0;
+    }
+    static constexpr char ResultChars[4] = {'=', '>', '<', '|'};
+    return ResultChars[detail::DirectionBits(s1, s2, n)];
 }
 
 bool ValAllLT(Host& host, const Val& v1, const Val& v2) {
