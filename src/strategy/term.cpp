@@ -838,10 +838,7 @@ class UnitedTerms {
 
     // The set; the object is left empty.
     LineSet Take() {
-        index_.reset();
-        subsumers_.clear();
-        at_.clear();
-        failedAt_.clear();
+        DropIndex();
         return std::move(terms_);
     }
 
@@ -855,8 +852,7 @@ class UnitedTerms {
         }
         if (!index_) StartIndex();
         if (index_ && !index_->Indexable(t.MaxEval.Val)) {
-            index_.reset(); // and the rest of the set is built the plain way
-            at_.clear();
+            DropIndex(); // and the rest of the set is built the plain way
             noIndex_ = true;
         }
         if (!index_) {
@@ -915,22 +911,24 @@ class UnitedTerms {
     // Indexes every term of the set anew; none if a term's best values
     // cannot be indexed.
     void StartIndex() {
-        subsumers_.clear();
-        at_.clear();
-        failedAt_.clear();
-        if (terms_.empty()) { // until the set is long again
-            index_.reset();
-            return;
-        }
+        DropIndex();
+        if (terms_.empty()) return; // until the set is long again
         index_.emplace(terms_.front().MaxEval.Val.size());
         for (auto it = terms_.begin(); it != terms_.end(); ++it) {
             if (!index_->Indexable(it->MaxEval.Val)) {
-                index_.reset();
+                DropIndex();
                 noIndex_ = true;
                 return;
             }
             Index(it);
         }
+    }
+    // The index and what its entries' ids refer to go.
+    void DropIndex() {
+        index_.reset();
+        at_.clear();
+        failedAt_.clear();
+        subsumers_.clear();
     }
     // Whether t has a factor equal to one that the term of entry id was not
     // covered by before: then t does not subsume it either. (Whether a term
@@ -958,10 +956,6 @@ class UnitedTerms {
     // For each entry, the factor its term was last found not covered by.
     std::vector<std::optional<Factor>> failedAt_;
 };
-
-} // namespace
-
-namespace {
 
 // Products of terms made ahead of the set that takes them, at most.
 constexpr std::size_t ProductsAhead = 32;
