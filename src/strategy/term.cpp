@@ -252,6 +252,83 @@ class Projection {
     std::vector<Val> shared_;
 };
 
+// h mixed with the bytes, eight at a time.
+std::uint64_t Mix(std::uint64_t h, const std::uint8_t* p, std::size_t n) {
+    constexpr std::uint64_t Odd = 0x9E3779B97F4A7C15;
+    for (;; p += 8, n -= 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, p, std::min<std::size_t>(n, 8));
+        h = (h ^ w) * Odd;
+        h ^= h >> 29;
+        if (n <= 8) return h;
+    }
+}
+
+// h mixed with a factor's divisions and Vals.
+std::uint64_t HashFactor(const Factor& f, std::uint64_t h) {
+    h = Mix(h, f.Dom.data(), f.Dom.size());
+    const std::uint64_t count = CountVals(f);
+    h = Mix(h, reinterpret_cast<const std::uint8_t*>(&count), sizeof count);
+    for (const Val& v : f.EvalList)
+        h = Mix(h, v.data(), v.size());
+    return h;
+}
+
+// Numbers for the factors met, one for each distinct factor: the terms that
+// join one set share most of their factors, and comparing numbers is cheaper
+// than comparing the factors.
+class FactorIds {
+  public:
+    static constexpr std::uint32_t None = UINT32_MAX;
+
+    std::uint32_t IdOf(const Factor& f) {
+        const std::uint64_t key = HashFactor(f, 0);
+        const auto [from, to] = byHash_.equal_range(key);
+        for (auto it = from; it != to; ++it)
+            if (factors_[it->second] == f) return it->second;
+        const auto id = static_cast<std::uint32_t>(factors_.size());
+        factors_.push_back(f);
+        byHash_.emplace(key, id);
+        return id;
+    }
+    std::size_t Size() const { return factors_.size(); }
+    void Clear() {
+        byHash_.clear();
+        factors_.clear();
+    }
+
+  private:
+    std::unordered_multimap<std::uint64_t, std::uint32_t> byHash_;
+    std::vector<Factor> factors_; // by id
+};
+
+// Whether one term is covered by each factor asked about so far, by the
+// factors' numbers; Next starts over for another term.
+class CoverAnswers {
+  public:
+    void Next() { ++term_; }
+    std::optional<bool> Of(std::uint32_t id) const {
+        if (id >= at_.size() || at_[id].term != term_) return std::nullopt;
+        return at_[id].covered;
+    }
+    void Note(std::uint32_t id, bool covered) {
+        if (id >= at_.size()) at_.resize(std::size_t{id} + 1);
+        at_[id] = {term_, covered};
+    }
+    void Clear() {
+        at_.clear();
+        term_ = 1;
+    }
+
+  private:
+    struct Answer {
+        std::uint64_t term = 0; // the term it is about
+        bool covered = false;
+    };
+    std::vector<Answer> at_;
+    std::uint64_t term_ = 1;
+};
+
 // Division sets, the latest noted first.
 struct RecentFailures {
     static constexpr std::size_t Size = 4;
@@ -432,7 +509,7 @@ class RememberedProducts {
 
     Factor Of(Host& host, const Factor& f1, const Factor& f2) {
         if (!Aligned(f1) || !Aligned(f2)) return Multiplied(host, f1, f2);
-        const std::uint64_t key = Hash(f2, Hash(f1, 0));
+        const std::uint64_t key = HashFactor(f2, HashFactor(f1, 0));
         const auto [from, to] = products_.equal_range(key);
         for (auto it = from; it != to; ++it)
             if (it->second.First.Matches(f1) && it->second.Second.Matches(f2))
@@ -496,26 +573,6 @@ class RememberedProducts {
             flat.Vals.insert(flat.Vals.end(), v.begin(), v.end());
         return flat;
     }
-    // h mixed with the bytes, eight at a time.
-    static std::uint64_t Mix(std::uint64_t h, const std::uint8_t* p, std::size_t n) {
-        constexpr std::uint64_t Odd = 0x9E3779B97F4A7C15;
-        for (;; p += 8, n -= 8) {
-            std::uint64_t w = 0;
-            std::memcpy(&w, p, std::min<std::size_t>(n, 8));
-            h = (h ^ w) * Odd;
-            h ^= h >> 29;
-            if (n <= 8) return h;
-        }
-    }
-    static std::uint64_t Hash(const Factor& f, std::uint64_t h) {
-        h = Mix(h, f.Dom.data(), f.Dom.size());
-        const std::uint64_t count = CountVals(f);
-        h = Mix(h, reinterpret_cast<const std::uint8_t*>(&count), sizeof count);
-        for (const Val& v : f.EvalList)
-            h = Mix(h, v.data(), v.size());
-        return h;
-    }
-
     std::unordered_multimap<std::uint64_t, Stored> products_;
     std::size_t held_ = 0;
 };
@@ -554,13 +611,17 @@ SubsumptionScratch& ThreadScratch() {
 }
 
 // t1's projections onto the division sets asked so far, and whether they are
-// covered by the factors asked so far, for testing t1 against a run of terms
-// whose factors repeat their division sets, and often the factors themselves.
+// covered by the factors asked so far (by the factors' numbers, when there
+// are answers to keep them in), for testing t1 against a run of terms whose
+// factors repeat their division sets, and often the factors themselves.
 class KeptProjections {
   public:
     static constexpr std::size_t Most = 64;
 
-    explicit KeptProjections(const Term& t) : t_(t) {}
+    explicit KeptProjections(const Term& t, CoverAnswers* answers = nullptr)
+        : t_(t), answers_(answers) {
+        if (answers_ != nullptr) answers_->Next();
+    }
     KeptProjections(const KeptProjections&) = delete;
     KeptProjections& operator=(const KeptProjections&) = delete;
     // The projections go back to this thread's spares, to be built anew.
@@ -584,32 +645,16 @@ class KeptProjections {
         }
         return p->Build(host, t_, d);
     }
-    // Whether t's strategies are covered by a factor equal to n, if one was
-    // asked before. The factors noted must stay while this object is used.
-    std::optional<bool> Answer(const Factor& n) const {
-        if (!answers_) return std::nullopt;
-        const auto [from, to] = answers_->equal_range(HashOf(n));
-        for (auto it = from; it != to; ++it)
-            if (*it->second.first == n) return it->second.second;
-        return std::nullopt;
+    // Whether t's strategies are covered by the factor numbered id, if that
+    // was asked before.
+    std::optional<bool> Answer(std::uint32_t id) const {
+        return answers_ != nullptr ? answers_->Of(id) : std::nullopt;
     }
-    void Note(const Factor& n, bool covered) {
-        if (!answers_) answers_.emplace();
-        answers_->emplace(HashOf(n), std::pair{&n, covered});
+    void Note(std::uint32_t id, bool covered) {
+        if (answers_ != nullptr) answers_->Note(id, covered);
     }
 
   private:
-    static std::size_t HashOf(const Factor& n) {
-        std::size_t h = std::hash<std::string_view>()(
-            std::string_view(reinterpret_cast<const char*>(n.Dom.data()), n.Dom.size()));
-        for (const Val& v : n.EvalList)
-            h = h * 1000003 ^ std::hash<std::string_view>()(std::string_view(
-                                  reinterpret_cast<const char*>(v.data()), v.size()));
-        return h;
-    }
-    // By the factors' hashes; made when the first answer is noted.
-    std::optional<std::unordered_multimap<std::size_t, std::pair<const Factor*, bool>>> answers_;
-
     // Projections of earlier runs on this thread, whose storage is reused:
     // at most Most, as one run at a time holds them on a thread.
     static std::vector<std::unique_ptr<Projection>>& Spares() {
@@ -618,6 +663,7 @@ class KeptProjections {
     }
 
     const Term& t_;
+    CoverAnswers* answers_;
     std::vector<std::unique_ptr<Projection>> kept_;
 };
 
@@ -646,9 +692,11 @@ class KeptCoverTests {
 // term of a line set has: the sets' operations ask this of one term after
 // another, and most fail at the first test, before a factor is looked at.
 // When the answer is no because t1 is not covered by a factor of t2,
-// failedAt (if given) is set to that factor.
+// failedAt (if given) is set to that factor. With the numbers of t2's
+// factors (in their order), the answers kept with the projections serve.
 bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* projections,
-              KeptCoverTests* covers, const Factor** failedAt = nullptr) {
+              KeptCoverTests* covers, const Factor** failedAt = nullptr,
+              const std::uint32_t* t2Ids = nullptr) {
     assert(!HasEmptyFactor(t1) && !HasEmptyFactor(t2));
     // Some best value of t1 cannot be matched.
     if (!ValAllLE(host, t1.MaxEval.Val, t2.MaxEval.Val)) return false;
@@ -656,9 +704,15 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
     // in every factor is at least s there (t2's MaxEval already is), and t2
     // chooses in each factor independently: so every factor of t2 must cover
     // whatever t1's strategies show on its divisions.
-    // Any order of the factors gives the same answer. Those over the
-    // division sets where tests failed lately go first: the terms tested one
-    // after another tend to fail on the same ones.
+    const bool numbered = projections != nullptr && t2Ids != nullptr;
+    const auto idOf = [&](const Factor& n) { return t2Ids[&n - t2.Factors.data()]; };
+    // Any order of the factors gives the same answer. One already found not
+    // to cover t1 answers at once. Then those over the division sets where
+    // tests failed lately go first: the terms tested one after another tend
+    // to fail on the same ones.
+    if (numbered)
+        for (const Factor& n : t2.Factors)
+            if (projections->Answer(idOf(n)) == false) return false;
     thread_local RecentFailures recent;
     SubsumptionScratch& scratch = ThreadScratch();
     const Factor* first[RecentFailures::Size] = {};
@@ -667,14 +721,14 @@ bool Subsumed(Host& host, const Term& t1, const Term& t2, KeptProjections* proje
             if (n.Dom == recent.Doms[k]) first[k] = &n;
     // Whether t1's strategies on n's divisions are covered by n.
     const auto coveredBy = [&](const Factor& n) {
-        if (projections != nullptr)
-            if (const std::optional<bool> known = projections->Answer(n)) return *known;
+        if (numbered)
+            if (const std::optional<bool> known = projections->Answer(idOf(n))) return *known;
         const Projection& projection = projections != nullptr
                                            ? projections->Of(host, n.Dom)
                                            : scratch.projection.Build(host, t1, n.Dom);
         const CoverTest& cover = covers != nullptr ? covers->Of(n) : scratch.cover.Build(n);
         const bool covered = projection.CoveredBy(host, cover, scratch.open, scratch.next);
-        if (projections != nullptr) projections->Note(n, covered);
+        if (numbered) projections->Note(idOf(n), covered);
         return covered;
     };
     const auto fails = [&](const Factor& n) {
@@ -839,18 +893,24 @@ class UnitedTerms {
     // The set; the object is left empty.
     LineSet Take() {
         DropIndex();
+        DropFactorIds();
         return std::move(terms_);
     }
 
   private:
     static constexpr std::size_t IndexFrom = 16;
+    // Factors' numbers given out beyond twice those the entries hold, that
+    // are kept before the numbering starts anew.
+    static constexpr std::size_t FactorIdsKept = 65536;
 
     void UniteIndexed(Host& host, Term& t) {
         if (HasEmptyFactor(t)) {
             InternalError(host, InternalErrorCode::EmptyTermAdded);
             return;
         }
-        if (!index_) StartIndex();
+        // The factors are numbered anew when most numbers given out belong
+        // to no term of the set any more.
+        if (!index_ || factorIds_.Size() > 2 * entryFactorIds_.size() + FactorIdsKept) StartIndex();
         if (index_ && !index_->Indexable(t.MaxEval.Val)) {
             DropIndex(); // and the rest of the set is built the plain way
             noIndex_ = true;
@@ -860,6 +920,9 @@ class UnitedTerms {
             return;
         }
         const Val& best = t.MaxEval.Val;
+        newIds_.clear();
+        for (const Factor& n : t.Factors)
+            newIds_.push_back(factorIds_.IdOf(n));
         // The terms t subsumes go. After a stop request the set is discarded,
         // so the rest is kept unexamined.
         KeptCoverTests covers(t);
@@ -867,19 +930,19 @@ class UnitedTerms {
         for (const std::uint32_t id : ids_) {
             if (host.StopRequested()) break;
             host.ProcessPendingEvents();
-            if (host.StopRequested() || FailsAgain(id, t)) continue;
+            if (host.StopRequested() || FailsAgain(id)) continue;
             const Factor* failed = nullptr;
             if (Subsumed(host, *at_[id], t, nullptr, &covers, &failed)) {
                 terms_.erase(at_[id]);
                 index_->Remove(id);
             } else if (failed != nullptr) {
-                failedAt_[id] = *failed;
+                failedAt_[id] = newIds_[static_cast<std::size_t>(failed - t.Factors.data())];
             }
         }
         // t goes if a term left subsumes it. Whether one does does not depend
         // on which is tried first: the ones that subsumed the latest new
         // terms, then the latest ones, are the likeliest.
-        KeptProjections projections(t);
+        KeptProjections projections(t, &answers_);
         index_->FindAllAtLeast(best, ids_);
         std::reverse(ids_.begin(), ids_.end());
         std::size_t front = 0;
@@ -890,7 +953,8 @@ class UnitedTerms {
         for (const std::uint32_t id : ids_) {
             if (host.StopRequested()) break;
             host.ProcessPendingEvents();
-            if (!host.StopRequested() && Subsumed(host, t, *at_[id], &projections, nullptr)) {
+            if (!host.StopRequested() &&
+                Subsumed(host, t, *at_[id], &projections, nullptr, nullptr, FactorIdsOf(id))) {
                 std::erase(subsumers_, id);
                 subsumers_.insert(subsumers_.begin(), id);
                 if (subsumers_.size() > RecentSubsumers) subsumers_.pop_back();
@@ -903,7 +967,7 @@ class UnitedTerms {
         LineSet single;
         single.push_back(std::move(t));
         if (Concat(host, terms_, single) && !index_->WorthCompacting())
-            Index(std::prev(terms_.end()));
+            Index(std::prev(terms_.end()), newIds_);
         else
             StartIndex();
     }
@@ -911,16 +975,46 @@ class UnitedTerms {
     // Indexes every term of the set anew; none if a term's best values
     // cannot be indexed.
     void StartIndex() {
+        // The terms indexed before keep their factors' numbers, unless most
+        // numbers given out belong to no term of the set any more. The first
+        // entry's term is left out: a term that is not a real product may
+        // have been merged with it into a new first term (the entries are in
+        // the order of the terms).
+        std::unordered_map<const Term*, const std::uint32_t*> known;
+        if (index_ && factorIds_.Size() <= 2 * entryFactorIds_.size() + FactorIdsKept) {
+            bool first = true;
+            for (std::uint32_t id = 0; id < at_.size(); ++id)
+                if (index_->Live(id) && !std::exchange(first, false))
+                    known.emplace(&*at_[id], FactorIdsOf(id));
+        }
+        std::vector<std::uint32_t> kept;
+        std::vector<std::size_t> keptFrom;
+        for (const Term& t : terms_) {
+            const auto it = known.find(&t);
+            keptFrom.push_back(kept.size());
+            if (it != known.end())
+                kept.insert(kept.end(), it->second, it->second + t.Factors.size());
+        }
         DropIndex();
+        if (known.empty()) DropFactorIds();
         if (terms_.empty()) return; // until the set is long again
         index_.emplace(terms_.front().MaxEval.Val.size());
-        for (auto it = terms_.begin(); it != terms_.end(); ++it) {
+        std::size_t k = 0;
+        for (auto it = terms_.begin(); it != terms_.end(); ++it, ++k) {
             if (!index_->Indexable(it->MaxEval.Val)) {
                 DropIndex();
                 noIndex_ = true;
                 return;
             }
-            Index(it);
+            newIds_.clear();
+            if (known.contains(&*it)) {
+                const auto from = kept.begin() + static_cast<std::ptrdiff_t>(keptFrom[k]);
+                newIds_.assign(from, from + static_cast<std::ptrdiff_t>(it->Factors.size()));
+            } else {
+                for (const Factor& n : it->Factors)
+                    newIds_.push_back(factorIds_.IdOf(n));
+            }
+            Index(it, newIds_);
         }
     }
     // The index and what its entries' ids refer to go.
@@ -929,20 +1023,36 @@ class UnitedTerms {
         at_.clear();
         failedAt_.clear();
         subsumers_.clear();
+        factorIdsFrom_.clear();
+        entryFactorIds_.clear();
     }
-    // Whether t has a factor equal to one that the term of entry id was not
-    // covered by before: then t does not subsume it either. (Whether a term
-    // is covered by a factor depends on the two alone, and the terms
-    // multiplied one after another share most of their factors.)
-    bool FailsAgain(std::uint32_t id, const Term& t) const {
-        const std::optional<Factor>& failed = failedAt_[id];
-        return failed && std::find(t.Factors.begin(), t.Factors.end(), *failed) != t.Factors.end();
+    // The factors' numbers go, and with them what was found out about them.
+    void DropFactorIds() {
+        factorIds_.Clear();
+        answers_.Clear();
     }
-    void Index(LineSet::iterator it) {
-        assert(index_->Size() == at_.size());
+    // Whether the new term has a factor (numbered newIds_) that the term of
+    // entry id was not covered by before: then it does not subsume that
+    // term either. (Whether a term is covered by a factor depends on the two
+    // alone, and the terms multiplied one after another share most of their
+    // factors.)
+    bool FailsAgain(std::uint32_t id) const {
+        const std::uint32_t failed = failedAt_[id];
+        return failed != FactorIds::None &&
+               std::find(newIds_.begin(), newIds_.end(), failed) != newIds_.end();
+    }
+    // The numbers of the factors of entry id's term, in their order.
+    const std::uint32_t* FactorIdsOf(std::uint32_t id) const {
+        return entryFactorIds_.data() + factorIdsFrom_[id];
+    }
+    // Indexes the term at it, whose factors are numbered ids.
+    void Index(LineSet::iterator it, const std::vector<std::uint32_t>& ids) {
+        assert(index_->Size() == at_.size() && ids.size() == it->Factors.size());
         index_->Add(it->MaxEval.Val);
         at_.push_back(it);
-        failedAt_.emplace_back();
+        failedAt_.push_back(FactorIds::None);
+        factorIdsFrom_.push_back(entryFactorIds_.size());
+        entryFactorIds_.insert(entryFactorIds_.end(), ids.begin(), ids.end());
     }
 
     LineSet terms_;
@@ -953,8 +1063,17 @@ class UnitedTerms {
     // The entries whose terms subsumed the latest new terms, latest first.
     static constexpr std::size_t RecentSubsumers = 4;
     std::vector<std::uint32_t> subsumers_;
-    // For each entry, the factor its term was last found not covered by.
-    std::vector<std::optional<Factor>> failedAt_;
+    // For each entry, the number of the factor its term was last found not
+    // covered by (None: not yet).
+    std::vector<std::uint32_t> failedAt_;
+    // The numbers of the factors met since the index was made; each entry's
+    // term's factors' numbers are entryFactorIds_ from factorIdsFrom_[entry]
+    // on, and newIds_ are the new term's.
+    FactorIds factorIds_;
+    std::vector<std::size_t> factorIdsFrom_;
+    std::vector<std::uint32_t> entryFactorIds_, newIds_;
+    // Whether the new term is covered by the factors tested so far.
+    CoverAnswers answers_;
 };
 
 // Products of terms made ahead of the set that takes them, at most.
