@@ -501,8 +501,9 @@ Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2,
 // sets share their operands' factors, so regrouping them multiplies the
 // same pairs again and again. A pair is found by a hash of both factors'
 // divisions and Vals and then compared in full. What it holds stays under
-// Budget bytes; a pair with a division set out of order or a Val not aligned
-// with it is multiplied every time (the product reports it).
+// Budget bytes, and starts over when a new pair would pass that; a pair
+// with a division set out of order or a Val not aligned with it is
+// multiplied every time (the product reports it).
 class RememberedProducts {
   public:
     static constexpr std::size_t Budget = std::size_t{16} << 20;
@@ -518,6 +519,12 @@ class RememberedProducts {
         const std::size_t bytes = (CountVals(f1) + 1) * f1.Dom.size() +
                                   (CountVals(f2) + 1) * f2.Dom.size() +
                                   (CountVals(p) + 1) * p.Dom.size() + 256;
+        if (bytes > Budget - held_ && bytes <= Budget / 4) {
+            // Full: what is held goes, as the pairs multiplied lately are
+            // the ones that repeat.
+            products_.clear();
+            held_ = 0;
+        }
         if (bytes <= Budget - held_) {
             products_.emplace(key, Stored{Flat(f1), Flat(f2), Flat(p)});
             held_ += bytes;
