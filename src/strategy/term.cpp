@@ -4,6 +4,7 @@
 #include "strategy/reduced.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cassert>
 #include <cstring>
@@ -943,7 +944,7 @@ class UnitedTerms {
                 terms_.erase(at_[id]);
                 index_->Remove(id);
             } else if (failed != nullptr) {
-                failedAt_[id] = newIds_[static_cast<std::size_t>(failed - t.Factors.data())];
+                NoteFailure(id, newIds_[static_cast<std::size_t>(failed - t.Factors.data())]);
             }
         }
         // t goes if a term left subsumes it. Whether one does does not depend
@@ -1044,9 +1045,17 @@ class UnitedTerms {
     // alone, and the terms multiplied one after another share most of their
     // factors.)
     bool FailsAgain(std::uint32_t id) const {
-        const std::uint32_t failed = failedAt_[id];
-        return failed != FactorIds::None &&
-               std::find(newIds_.begin(), newIds_.end(), failed) != newIds_.end();
+        for (const std::uint32_t failed : failedAt_[id])
+            if (failed != FactorIds::None &&
+                std::find(newIds_.begin(), newIds_.end(), failed) != newIds_.end())
+                return true;
+        return false;
+    }
+    // The term of entry id was not covered by the factor numbered factorId.
+    void NoteFailure(std::uint32_t id, std::uint32_t factorId) {
+        Failures& f = failedAt_[id];
+        std::copy_backward(f.begin(), f.end() - 1, f.end());
+        f[0] = factorId;
     }
     // The numbers of the factors of entry id's term, in their order.
     const std::uint32_t* FactorIdsOf(std::uint32_t id) const {
@@ -1057,7 +1066,8 @@ class UnitedTerms {
         assert(index_->Size() == at_.size() && ids.size() == it->Factors.size());
         index_->Add(it->MaxEval.Val);
         at_.push_back(it);
-        failedAt_.push_back(FactorIds::None);
+        failedAt_.emplace_back();
+        failedAt_.back().fill(FactorIds::None);
         factorIdsFrom_.push_back(entryFactorIds_.size());
         entryFactorIds_.insert(entryFactorIds_.end(), ids.begin(), ids.end());
     }
@@ -1070,9 +1080,13 @@ class UnitedTerms {
     // The entries whose terms subsumed the latest new terms, latest first.
     static constexpr std::size_t RecentSubsumers = 4;
     std::vector<std::uint32_t> subsumers_;
-    // For each entry, the number of the factor its term was last found not
-    // covered by (None: not yet).
-    std::vector<std::uint32_t> failedAt_;
+    // For each entry, the numbers of the factors its term was last found
+    // not covered by, latest first (None: not yet): the new terms take
+    // their factors from a few alternatives, so that the latest one alone is
+    // often not among a new term's.
+    static constexpr std::size_t FailuresKept = 4;
+    using Failures = std::array<std::uint32_t, FailuresKept>;
+    std::vector<Failures> failedAt_;
     // The numbers of the factors met since the index was made; each entry's
     // term's factors' numbers are entryFactorIds_ from factorIdsFrom_[entry]
     // on, and newIds_ are the new term's.
