@@ -674,7 +674,13 @@ Factor ExpandFactorList(Host& host, FactorList& l, const Eval& fixed, const Expa
                     {.f1Reduced = true, .bound = factors ? nullptr : bound});
 }
 
-Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorProduct* product) {
+std::optional<Factor> SmallerProduct(Host& host, const Factor& f1, const Factor& f2) {
+    Factor p = Multiply(host, f1, f2);
+    if (CountVals(p) >= CountVals(f1) + CountVals(f2)) return std::nullopt;
+    return p;
+}
+
+Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorMerge* merge) {
     Eval e = EmptyEval;
     std::size_t i = 0;
     while (i < l.size()) {
@@ -683,9 +689,10 @@ Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorProduct*
             ++i;
             continue;
         }
-        Factor p = product != nullptr ? (*product)(host, f, n) : Multiply(host, f, n);
-        if (CountVals(f) + CountVals(n) > CountVals(p)) {
-            f = std::move(p);
+        std::optional<Factor> p =
+            merge != nullptr ? (*merge)(host, f, n) : SmallerProduct(host, f, n);
+        if (p) {
+            f = std::move(*p);
             e = ConcatEval(host, e, ExtractSingleValues(host, f));
             l.erase(l.begin() + static_cast<std::ptrdiff_t>(i));
         } else {

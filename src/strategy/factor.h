@@ -19,6 +19,7 @@
 #include <cstddef>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -264,12 +265,16 @@ Factor ProductOfFactorList(Host& host, FactorList& l, const ExpansionBound* boun
 Factor ExpandFactorList(Host& host, FactorList& l, const Eval& fixed,
                         const ExpansionBound* bound = nullptr);
 // The product of two factors as ProductFactors forms it, without consuming
-// them.
-using FactorProduct = std::function<Factor(Host& host, const Factor& f1, const Factor& f2)>;
+// them, when it holds fewer Vals than the two together (merging them is then
+// worth it); nothing otherwise.
+std::optional<Factor> SmallerProduct(Host& host, const Factor& f1, const Factor& f2);
+// The same from elsewhere (one that remembers the answers, say).
+using FactorMerge =
+    std::function<std::optional<Factor>(Host& host, const Factor& f1, const Factor& f2)>;
 // Adds f to l, merging it with every later-visited factor it overlaps when
 // their product holds fewer Vals than the two together; f goes to the front of
 // l. Returns the evaluations that the merges extracted. f is consumed. The
-// products come from `product` when given (one that remembers them, say).
-Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorProduct* product = nullptr);
+// products come from `merge` when given, else from SmallerProduct.
+Eval AddFactorMerging(Host& host, FactorList& l, Factor& f, const FactorMerge* merge = nullptr);
 
 } // namespace nvx

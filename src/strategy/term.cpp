@@ -456,11 +456,11 @@ Factor ExpandTerm(Host& host, Term& t, const ExpansionBound* bound) {
     return f;
 }
 
-void RegroupFactors(Host& host, Term& t, const FactorProduct* product) {
+void RegroupFactors(Host& host, Term& t, const FactorMerge* merge) {
     FactorList old;
     std::swap(old, t.Factors);
     for (Factor& f : old)
-        AddFactorMerging(host, t.Factors, f, product); // extracted parts equal MaxEval
+        AddFactorMerging(host, t.Factors, f, merge); // extracted parts equal MaxEval
     CheckTerm(host, t);
 }
 
@@ -485,49 +485,53 @@ void split(Host& host, Term& t, Term& t1) {
 
 namespace {
 
-// The product of two terms, which are left as they are; the factors'
-// products come from `product` when given.
+// The product of two terms, which are left as they are; the merges of
+// factors come from `merge` when given.
 Term ProductOfTermsCopied(Host& host, const Term& t1, const Term& t2,
-                          const FactorProduct* product = nullptr) {
+                          const FactorMerge* merge = nullptr) {
     Term t;
     t.MaxEval = ConcatEval(host, t1.MaxEval, t2.MaxEval);
     t.Factors = t1.Factors;
     t.Factors.insert(t.Factors.end(), t2.Factors.begin(), t2.Factors.end());
     NormalizeTerm(host, t);
-    RegroupFactors(host, t, product);
+    RegroupFactors(host, t, merge);
     return t;
 }
 
-// Products of pairs of factors, remembered: the terms of one product of
-// sets share their operands' factors, so regrouping them multiplies the
-// same pairs again and again. A pair is found by a hash of both factors'
-// divisions and Vals and then compared in full. What it holds stays under
-// Budget bytes, and starts over when a new pair would pass that; a pair
-// with a division set out of order or a Val not aligned with it is
-// multiplied every time (the product reports it).
-class RememberedProducts {
+// Whether pairs of factors are worth merging, and their products if so,
+// remembered: the terms of one product of sets share their operands'
+// factors, so regrouping them multiplies the same pairs again and again. A
+// pair is found by a hash of both factors' divisions and Vals and then
+// compared in full. What it holds stays under Budget bytes, and starts over
+// when a new pair would pass that; a pair with a division set out of order
+// or a Val not aligned with it is multiplied every time (the product reports
+// it).
+class RememberedMerges {
   public:
     static constexpr std::size_t Budget = std::size_t{16} << 20;
 
-    Factor Of(Host& host, const Factor& f1, const Factor& f2) {
-        if (!Aligned(f1) || !Aligned(f2)) return Multiplied(host, f1, f2);
+    std::optional<Factor> Of(Host& host, const Factor& f1, const Factor& f2) {
+        if (!Aligned(f1) || !Aligned(f2)) return SmallerProduct(host, f1, f2);
         const std::uint64_t key = HashFactor(f2, HashFactor(f1, 0));
-        const auto [from, to] = products_.equal_range(key);
+        const auto [from, to] = merges_.equal_range(key);
         for (auto it = from; it != to; ++it)
-            if (it->second.First.Matches(f1) && it->second.Second.Matches(f2))
-                return it->second.Product.Rebuilt();
-        Factor p = Multiplied(host, f1, f2);
+            if (it->second.First.Matches(f1) && it->second.Second.Matches(f2)) {
+                if (!it->second.Product) return std::nullopt;
+                return it->second.Product->Rebuilt();
+            }
+        std::optional<Factor> p = SmallerProduct(host, f1, f2);
         const std::size_t bytes = (CountVals(f1) + 1) * f1.Dom.size() +
                                   (CountVals(f2) + 1) * f2.Dom.size() +
-                                  (CountVals(p) + 1) * p.Dom.size() + 256;
+                                  (p ? (CountVals(*p) + 1) * p->Dom.size() : 0) + 256;
         if (bytes > Budget - held_ && bytes <= Budget / 4) {
             // Full: what is held goes, as the pairs multiplied lately are
             // the ones that repeat.
-            products_.clear();
+            merges_.clear();
             held_ = 0;
         }
         if (bytes <= Budget - held_) {
-            products_.emplace(key, Stored{Flat(f1), Flat(f2), Flat(p)});
+            merges_.emplace(key, Stored{Flat(f1), Flat(f2),
+                                        p ? std::optional<FlatFactor>(Flat(*p)) : std::nullopt});
             held_ += bytes;
         }
         return p;
@@ -559,13 +563,10 @@ class RememberedProducts {
         }
     };
     struct Stored {
-        FlatFactor First, Second, Product;
+        FlatFactor First, Second;
+        std::optional<FlatFactor> Product; // none: not worth merging
     };
 
-    static Factor Multiplied(Host& host, const Factor& f1, const Factor& f2) {
-        Factor a = f1, b = f2;
-        return ProductFactors(host, a, b);
-    }
     // The Dom ascending and every Val aligned with it.
     static bool Aligned(const Factor& f) {
         for (std::size_t i = 1; i < f.Dom.size(); ++i)
@@ -581,7 +582,8 @@ class RememberedProducts {
             flat.Vals.insert(flat.Vals.end(), v.begin(), v.end());
         return flat;
     }
-    std::unordered_multimap<std::uint64_t, Stored> products_;
+
+    std::unordered_multimap<std::uint64_t, Stored> merges_;
     std::size_t held_ = 0;
 };
 
@@ -1106,12 +1108,12 @@ constexpr std::size_t MinPairsForTwoThreads = 64;
 } // namespace
 
 void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
-    RememberedProducts remembered;
-    const FactorProduct product = [&](Host& h, const Factor& a, const Factor& b) {
+    RememberedMerges remembered;
+    const FactorMerge merge = [&](Host& h, const Factor& a, const Factor& b) {
         return remembered.Of(h, a, b);
     };
     // Only the products of several pairs of terms repeat pairs of factors.
-    const FactorProduct* shared = s1.size() > 1 || s2.size() > 1 ? &product : nullptr;
+    const FactorMerge* shared = s1.size() > 1 || s2.size() > 1 ? &merge : nullptr;
     UnitedTerms r;
     const std::size_t pairs = s1.size() * s2.size();
     if (pairs < MinPairsForTwoThreads) {
@@ -1128,8 +1130,8 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
         // the set being built, which takes them in pair order: they are made
         // ahead, on two threads when that pays, each thread remembering
         // factor products of its own.
-        RememberedProducts rememberedSecond;
-        const FactorProduct productSecond = [&](Host& h, const Factor& a, const Factor& b) {
+        RememberedMerges rememberedSecond;
+        const FactorMerge mergeSecond = [&](Host& h, const Factor& a, const Factor& b) {
             return rememberedSecond.Of(h, a, b);
         };
         std::vector<Term*> firsts;
@@ -1143,8 +1145,8 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
         MakeAheadInOrder(
             host, pairs, ProductsAhead, MinPairsForTwoThreads,
             [&](std::size_t k, Host& h, unsigned part) {
-                made[k % ProductsAhead] = ProductOfTermsCopied(
-                    h, *firsts[k / n2], *seconds[k % n2], part == 0 ? &product : &productSecond);
+                made[k % ProductsAhead] = ProductOfTermsCopied(h, *firsts[k / n2], *seconds[k % n2],
+                                                               part == 0 ? &merge : &mergeSecond);
             },
             [&](std::size_t k) {
                 r.Unite(host, made[k % ProductsAhead]);

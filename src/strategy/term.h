@@ -76,8 +76,8 @@ void RestrictTermAtLeast(Host& host, Term& t, const Eval& e);
 // consumed.
 Factor ExpandTerm(Host& host, Term& t, const ExpansionBound* bound = nullptr);
 // Re-adds the factors one by one from the front with AddFactorMerging (with
-// the given product, if any), then CheckTerm.
-void RegroupFactors(Host& host, Term& t, const FactorProduct* product = nullptr);
+// the given merge, if any), then CheckTerm.
+void RegroupFactors(Host& host, Term& t, const FactorMerge* merge = nullptr);
 // Splits t on the first Val V of its first factor: t1 receives the strategies
 // that choose V, t keeps those that choose another Val. A term that is empty
 // or has no factor reports 3015 (t unchanged, t1 freed).
