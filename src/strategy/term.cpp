@@ -286,21 +286,55 @@ class FactorIds {
         const std::uint64_t key = HashFactor(f, 0);
         const auto [from, to] = byHash_.equal_range(key);
         for (auto it = from; it != to; ++it)
-            if (factors_[it->second] == f) return it->second;
-        const auto id = static_cast<std::uint32_t>(factors_.size());
-        factors_.push_back(f);
+            if (Holds(it->second, f)) return it->second;
+        const auto id = static_cast<std::uint32_t>(from_.size());
+        from_.push_back(bytes_.size());
+        bytes_.push_back(static_cast<std::uint8_t>(f.Dom.size()));
+        bytes_.insert(bytes_.end(), f.Dom.begin(), f.Dom.end());
+        const auto count = static_cast<std::uint32_t>(CountVals(f));
+        const auto* c = reinterpret_cast<const std::uint8_t*>(&count);
+        bytes_.insert(bytes_.end(), c, c + sizeof count);
+        for (const Val& v : f.EvalList)
+            bytes_.insert(bytes_.end(), v.begin(), v.end());
         byHash_.emplace(key, id);
         return id;
     }
-    std::size_t Size() const { return factors_.size(); }
+    // What the factors numbered take, in bytes.
+    std::size_t Bytes() const { return bytes_.size() + from_.size() * 64; }
     void Clear() {
         byHash_.clear();
-        factors_.clear();
+        from_.clear();
+        bytes_.clear();
     }
 
   private:
+    // Factor id is f: the same divisions and Vals. (Vals not aligned with
+    // the divisions are numbered by their bytes and counted by the longest.)
+    bool Holds(std::uint32_t id, const Factor& f) const {
+        const std::uint8_t* at = bytes_.data() + from_[id];
+        if (*at != f.Dom.size() || std::memcmp(at + 1, f.Dom.data(), f.Dom.size()) != 0)
+            return false;
+        at += 1 + f.Dom.size();
+        std::uint32_t count = 0;
+        std::memcpy(&count, at, sizeof count);
+        if (count != CountVals(f)) return false;
+        at += sizeof count;
+        const std::uint8_t* end =
+            id + 1 < from_.size() ? bytes_.data() + from_[id + 1] : bytes_.data() + bytes_.size();
+        for (const Val& v : f.EvalList) {
+            if (static_cast<std::size_t>(end - at) < v.size() ||
+                std::memcmp(at, v.data(), v.size()) != 0)
+                return false;
+            at += v.size();
+        }
+        return at == end;
+    }
+
     std::unordered_multimap<std::uint64_t, std::uint32_t> byHash_;
-    std::vector<Factor> factors_; // by id
+    // Factor id: its division count, divisions, Val count and Vals, from
+    // from_[id] on.
+    std::vector<std::size_t> from_;
+    std::vector<std::uint8_t> bytes_;
 };
 
 // Whether one term is covered by each factor asked about so far, by the
@@ -909,9 +943,10 @@ class UnitedTerms {
 
   private:
     static constexpr std::size_t IndexFrom = 16;
-    // Factors' numbers given out beyond twice those the entries hold, that
-    // are kept before the numbering starts anew.
-    static constexpr std::size_t FactorIdsKept = 65536;
+    // The numbered factors may take this many bytes beyond twice what those
+    // of the set took when they were numbered anew; then they are numbered
+    // anew.
+    static constexpr std::size_t FactorBytesKept = std::size_t{16} << 20;
 
     void UniteIndexed(Host& host, Term& t) {
         if (HasEmptyFactor(t)) {
@@ -920,7 +955,7 @@ class UnitedTerms {
         }
         // The factors are numbered anew when most numbers given out belong
         // to no term of the set any more.
-        if (!index_ || factorIds_.Size() > 2 * entryFactorIds_.size() + FactorIdsKept) StartIndex();
+        if (!index_ || FactorIdsOverfull()) StartIndex();
         if (index_ && !index_->Indexable(t.MaxEval.Val)) {
             DropIndex(); // and the rest of the set is built the plain way
             noIndex_ = true;
@@ -991,7 +1026,7 @@ class UnitedTerms {
         // have been merged with it into a new first term (the entries are in
         // the order of the terms).
         std::unordered_map<const Term*, const std::uint32_t*> known;
-        if (index_ && factorIds_.Size() <= 2 * entryFactorIds_.size() + FactorIdsKept) {
+        if (index_ && !FactorIdsOverfull()) {
             bool first = true;
             for (std::uint32_t id = 0; id < at_.size(); ++id)
                 if (index_->Live(id) && !std::exchange(first, false))
@@ -1026,6 +1061,11 @@ class UnitedTerms {
             }
             Index(it, newIds_);
         }
+        if (known.empty()) factorBytesNumbered_ = factorIds_.Bytes();
+    }
+    // The numbered factors take too much room.
+    bool FactorIdsOverfull() const {
+        return factorIds_.Bytes() > 2 * factorBytesNumbered_ + FactorBytesKept;
     }
     // The index and what its entries' ids refer to go.
     void DropIndex() {
@@ -1039,6 +1079,7 @@ class UnitedTerms {
     // The factors' numbers go, and with them what was found out about them.
     void DropFactorIds() {
         factorIds_.Clear();
+        factorBytesNumbered_ = 0;
         answers_.Clear();
     }
     // Whether the new term has a factor (numbered newIds_) that the term of
@@ -1093,6 +1134,7 @@ class UnitedTerms {
     // term's factors' numbers are entryFactorIds_ from factorIdsFrom_[entry]
     // on, and newIds_ are the new term's.
     FactorIds factorIds_;
+    std::size_t factorBytesNumbered_ = 0; // what they took when numbered anew
     std::vector<std::size_t> factorIdsFrom_;
     std::vector<std::uint32_t> entryFactorIds_, newIds_;
     // Whether the new term is covered by the factors tested so far.
