@@ -294,8 +294,10 @@ class FactorIds {
         const auto count = static_cast<std::uint32_t>(CountVals(f));
         const auto* c = reinterpret_cast<const std::uint8_t*>(&count);
         bytes_.insert(bytes_.end(), c, c + sizeof count);
-        for (const Val& v : f.EvalList)
+        for (const Val& v : f.EvalList) {
+            bytes_.push_back(static_cast<std::uint8_t>(v.size()));
             bytes_.insert(bytes_.end(), v.begin(), v.end());
+        }
         byHash_.emplace(key, id);
         return id;
     }
@@ -308,8 +310,7 @@ class FactorIds {
     }
 
   private:
-    // Factor id is f: the same divisions and Vals. (Vals not aligned with
-    // the divisions are numbered by their bytes and counted by the longest.)
+    // Factor id is f: the same divisions and Vals.
     bool Holds(std::uint32_t id, const Factor& f) const {
         const std::uint8_t* at = bytes_.data() + from_[id];
         if (*at != f.Dom.size() || std::memcmp(at + 1, f.Dom.data(), f.Dom.size()) != 0)
@@ -322,17 +323,17 @@ class FactorIds {
         const std::uint8_t* end =
             id + 1 < from_.size() ? bytes_.data() + from_[id + 1] : bytes_.data() + bytes_.size();
         for (const Val& v : f.EvalList) {
-            if (static_cast<std::size_t>(end - at) < v.size() ||
-                std::memcmp(at, v.data(), v.size()) != 0)
+            if (at == end || *at != v.size() || static_cast<std::size_t>(end - at) < 1 + v.size() ||
+                std::memcmp(at + 1, v.data(), v.size()) != 0)
                 return false;
-            at += v.size();
+            at += 1 + v.size();
         }
         return at == end;
     }
 
     std::unordered_multimap<std::uint64_t, std::uint32_t> byHash_;
-    // Factor id: its division count, divisions, Val count and Vals, from
-    // from_[id] on.
+    // Factor id: its division count, divisions, Val count and, for each
+    // Val, its length and bytes, from from_[id] on.
     std::vector<std::size_t> from_;
     std::vector<std::uint8_t> bytes_;
 };
@@ -953,8 +954,8 @@ class UnitedTerms {
             InternalError(host, InternalErrorCode::EmptyTermAdded);
             return;
         }
-        // The factors are numbered anew when most numbers given out belong
-        // to no term of the set any more.
+        // The factors are numbered anew when they take too much room (most
+        // numbers given out then belong to no term of the set any more).
         if (!index_ || FactorIdsOverfull()) StartIndex();
         if (index_ && !index_->Indexable(t.MaxEval.Val)) {
             DropIndex(); // and the rest of the set is built the plain way
@@ -1020,8 +1021,8 @@ class UnitedTerms {
     // Indexes every term of the set anew; none if a term's best values
     // cannot be indexed.
     void StartIndex() {
-        // The terms indexed before keep their factors' numbers, unless most
-        // numbers given out belong to no term of the set any more. The first
+        // The terms indexed before keep their factors' numbers, unless the
+        // numbered factors take too much room. The first
         // entry's term is left out: a term that is not a real product may
         // have been merged with it into a new first term (the entries are in
         // the order of the terms).
@@ -1130,9 +1131,9 @@ class UnitedTerms {
     static constexpr std::size_t FailuresKept = 4;
     using Failures = std::array<std::uint32_t, FailuresKept>;
     std::vector<Failures> failedAt_;
-    // The numbers of the factors met since the index was made; each entry's
-    // term's factors' numbers are entryFactorIds_ from factorIdsFrom_[entry]
-    // on, and newIds_ are the new term's.
+    // The numbers of the factors met since they were last numbered anew;
+    // each entry's term's factors' numbers are entryFactorIds_ from
+    // factorIdsFrom_[entry] on, and newIds_ are the new term's.
     FactorIds factorIds_;
     std::size_t factorBytesNumbered_ = 0; // what they took when numbered anew
     std::vector<std::size_t> factorIdsFrom_;
