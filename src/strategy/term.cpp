@@ -301,7 +301,8 @@ class FactorIds {
         byHash_.emplace(key, id);
         return id;
     }
-    // What the factors numbered take, in bytes.
+    // What the factors numbered take, in bytes (a number's own share of
+    // the hash table and the offsets counted as 64).
     std::size_t Bytes() const { return bytes_.size() + from_.size() * 64; }
     void Clear() {
         byHash_.clear();
@@ -1022,10 +1023,10 @@ class UnitedTerms {
     // cannot be indexed.
     void StartIndex() {
         // The terms indexed before keep their factors' numbers, unless the
-        // numbered factors take too much room. The first
-        // entry's term is left out: a term that is not a real product may
-        // have been merged with it into a new first term (the entries are in
-        // the order of the terms).
+        // numbered factors take too much room. The first entry's term is
+        // left out: a term that is not a real product may have been merged
+        // with it into a new first term (the entries are in the order of the
+        // terms). The numbers stay where they are while the index goes.
         std::unordered_map<const Term*, const std::uint32_t*> known;
         if (index_ && !FactorIdsOverfull()) {
             bool first = true;
@@ -1033,29 +1034,20 @@ class UnitedTerms {
                 if (index_->Live(id) && !std::exchange(first, false))
                     known.emplace(&*at_[id], FactorIdsOf(id));
         }
-        std::vector<std::uint32_t> kept;
-        std::vector<std::size_t> keptFrom;
-        for (const Term& t : terms_) {
-            const auto it = known.find(&t);
-            keptFrom.push_back(kept.size());
-            if (it != known.end())
-                kept.insert(kept.end(), it->second, it->second + t.Factors.size());
-        }
+        const std::vector<std::uint32_t> numbered = std::move(entryFactorIds_);
         DropIndex();
         if (known.empty()) DropFactorIds();
         if (terms_.empty()) return; // until the set is long again
         index_.emplace(terms_.front().MaxEval.Val.size());
-        std::size_t k = 0;
-        for (auto it = terms_.begin(); it != terms_.end(); ++it, ++k) {
+        for (auto it = terms_.begin(); it != terms_.end(); ++it) {
             if (!index_->Indexable(it->MaxEval.Val)) {
                 DropIndex();
                 noIndex_ = true;
                 return;
             }
             newIds_.clear();
-            if (known.contains(&*it)) {
-                const auto from = kept.begin() + static_cast<std::ptrdiff_t>(keptFrom[k]);
-                newIds_.assign(from, from + static_cast<std::ptrdiff_t>(it->Factors.size()));
+            if (const auto k = known.find(&*it); k != known.end()) {
+                newIds_.assign(k->second, k->second + it->Factors.size());
             } else {
                 for (const Factor& n : it->Factors)
                     newIds_.push_back(factorIds_.IdOf(n));
