@@ -160,7 +160,7 @@ class ProductSide {
         candidates_.resize(n);
         // The queries only read the index: on two threads when there are many.
         std::vector<std::uint32_t> ids[2];
-        TestOnTwoThreads(n, 1024, many_, [&](std::size_t i, unsigned half) {
+        TestOnTwoThreads(n, 4096, many_, [&](std::size_t i, unsigned half) {
             ownIndex.FindAllAtLeast(ownIndex.ValAt(i), ids[half], 0, MaxCandidates);
             if (ids[half].size() > MaxCandidates) return true;
             std::vector<std::uint32_t>& all = candidateIds_[half];
@@ -292,7 +292,7 @@ bool ProductByIndexes(Host& host, const Factor& f1, const Factor& f2, Factor& r,
         }
         const std::size_t n =
             static_cast<std::size_t>(std::min<std::uint64_t>(Chunk, pairs - from));
-        TestOnTwoThreads(n, 256, gone,
+        TestOnTwoThreads(n, 4096, gone,
                          [&](std::size_t k, unsigned part) { return beaten(from + k, part); });
         for (std::size_t k = 0; k < n; ++k) {
             if (gone[k]) continue;
@@ -345,7 +345,7 @@ Factor Multiply(Host& host, const Factor& f1, const Factor& f2, ProductOptions o
     const bool allKept =
         options.f1Reduced && DomDisjoint(f1.Dom, f2.Dom) && KnownReduced(host, f2.EvalList);
     const std::size_t pairCount = f1.EvalList.size() * f2.EvalList.size();
-    if (!allKept && pairCount >= 4096 && pairCount <= MaxPairsByIndexes &&
+    if (!allKept && pairCount >= 64 && pairCount <= MaxPairsByIndexes &&
         ProductByIndexes(host, f1, f2, r, interruptible, bound))
         return r;
     std::vector<Val> storage; // back to front, when allKept
