@@ -185,13 +185,13 @@ bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) c
     return detail::AllAtMost(v.data(), bounds.max.data() + g * length_, length_);
 }
 
-// Finds the blocks with entries that every column of the query admits (with
-// Complement: that no column admits) and calls hit(block, entries) for each,
-// until it returns true. Groups whose bounds rule v out are passed over; in a
+// Finds the blocks from fromBlock on with entries that every column of the
+// query admits (with Complement: that no column admits) and calls hit(block,
+// entries) for each, until it returns true. Groups whose bounds rule v out are passed over; in a
 // group the first columns are combined in a plain loop over contiguous words,
 // and only the blocks still in question are looked at further.
 template <bool Complement, bool Backward, class Hit>
-void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
+void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit, std::size_t fromBlock) const {
     if (q.none) return;
     const std::size_t blocks = liveBits_.size();
     const std::uint64_t* live = liveBits_.data();
@@ -204,8 +204,8 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
         c[k] = bits_.data() + q.offset[k] * capacity_;
     // The blocks of one group; false when hit asks to stop.
     const auto group = [&](std::size_t g) {
-        const std::size_t from = g * GroupBlocks;
-        const std::size_t to = std::min(blocks, from + GroupBlocks);
+        const std::size_t from = std::max(g * GroupBlocks, fromBlock);
+        const std::size_t to = std::min(blocks, g * GroupBlocks + GroupBlocks);
         std::uint64_t tmp[GroupBlocks] = {};
         for (std::size_t b = from; b < to; ++b)
             tmp[b - from] = Complement ? live[b] & ~c[0][b] & ~c[1][b] & ~c[2][b]
@@ -221,11 +221,13 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit) const {
     };
     const std::size_t groups = (blocks + GroupBlocks - 1) / GroupBlocks;
     const std::size_t supers = (groups + SuperGroups - 1) / SuperGroups;
-    for (std::size_t n = 0; n < supers; ++n) {
-        const std::size_t s = Backward ? supers - 1 - n : n;
+    const std::size_t fromGroup = fromBlock / GroupBlocks;
+    const std::size_t fromSuper = fromGroup / SuperGroups;
+    for (std::size_t n = fromSuper; n < supers; ++n) {
+        const std::size_t s = Backward ? supers - 1 - (n - fromSuper) : n;
         if (!Admits<Complement>(supers_, s, v)) continue;
-        const std::size_t from = s * SuperGroups;
-        const std::size_t to = std::min(groups, from + SuperGroups);
+        const std::size_t from = std::max(s * SuperGroups, fromGroup);
+        const std::size_t to = std::min(groups, s * SuperGroups + SuperGroups);
         for (std::size_t k = 0; k < to - from; ++k) {
             const std::size_t g = Backward ? to - 1 - k : from + k;
             if (Admits<Complement>(groups_, g, v) && !group(g)) return;
@@ -279,14 +281,19 @@ template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const V
     return q;
 }
 
-std::size_t DominanceIndex::FindAtLeast(const Val& v) const {
-    if (live_ == 0) return None;
+std::size_t DominanceIndex::FindAtLeast(const Val& v, std::size_t from) const {
+    if (live_ == 0 || from >= Size()) return None;
     // The latest entries are the likeliest to beat a new Val: look at them first.
     std::size_t found = None;
-    Scan<false, true>(v, Query<true>(v), [&](std::size_t b, std::uint64_t acc) {
-        found = b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
-        return true;
-    });
+    Scan<false, true>(
+        v, Query<true>(v),
+        [&](std::size_t b, std::uint64_t acc) {
+            if (b == from / 64) acc &= ~std::uint64_t{0} << (from % 64);
+            if (acc == 0) return false;
+            found = b * 64 + static_cast<std::size_t>(std::countr_zero(acc));
+            return true;
+        },
+        from / 64);
     return found;
 }
 

@@ -49,9 +49,10 @@ class DominanceIndex {
                 std::uint32_t tag = 0);
     // Some live Val is at least v at every position (equal counts).
     bool AnyAtLeast(const Val& v) const { return FindAtLeast(v) != None; }
-    // The id of such a Val, or None.
+    // The id of such a Val, or None; only the entries from id `from` on are
+    // looked at.
     static constexpr std::size_t None = static_cast<std::size_t>(-1);
-    std::size_t FindAtLeast(const Val& v) const;
+    std::size_t FindAtLeast(const Val& v, std::size_t from = 0) const;
     // The ids of every live Val at least v, lowest first; false (and stops
     // looking) as soon as one below limit is found. Stops too once more than
     // `most` have been found (then ids holds more than `most`, not all).
@@ -106,7 +107,7 @@ class DominanceIndex {
     static constexpr std::size_t Selective = 3;
     template <bool AtLeast> QueryWords Query(const Val& v) const;
     template <bool Complement, bool Backward, class Hit>
-    void Scan(const Val& v, const QueryWords& q, Hit hit) const;
+    void Scan(const Val& v, const QueryWords& q, Hit hit, std::size_t fromBlock = 0) const;
     // Whether group g may hold an entry at least v (Complement: at most v).
     template <bool Complement> bool Admits(const Bounds& b, std::size_t g, const Val& v) const;
 

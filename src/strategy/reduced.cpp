@@ -100,6 +100,7 @@ bool ReducedUnion::StartIndex(const Factor& g) {
     plain_.EvalList.release();
     index_.emplace(std::move(index));
     batch_ = 0;
+    indexedAt_ = unites_ - 1; // the union being made is the index's first
     ++generation_;
     return true;
 }
@@ -110,6 +111,33 @@ void ReducedUnion::LeaveIndex() {
 }
 
 void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
+    UniteUntested(host, g, {!uncovered, 0});
+}
+
+void ReducedUnion::UniteSeen(Host& host, Factor& g, std::uint64_t seen) {
+    UniteUntested(host, g, JoinedSince(seen));
+}
+
+ReducedUnion::Untested ReducedUnion::JoinedSince(std::uint64_t seen) const {
+    if (seen == unites_) return {false, 0};
+    // The Vals of the index's b-th union have tag b, the ones it started
+    // with tag 0; the tags grow with the ids.
+    if (!index_ || seen < indexedAt_) return {true, 0};
+    const auto tag = static_cast<std::uint32_t>(seen - indexedAt_ + 1);
+    std::size_t lo = 0, hi = index_->Size();
+    while (lo < hi) {
+        const std::size_t mid = lo + (hi - lo) / 2;
+        if (index_->Tag(mid) < tag)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return {true, lo};
+}
+
+void ReducedUnion::UniteUntested(Host& host, Factor& g, Untested untested) {
+    // The version counts every union, whether its Vals are indexed or not.
+    ++unites_;
     if (index_ || StartIndex(g)) {
         if (AllIndexable(*index_, g.EvalList)) {
             // The held Vals never beat one another, so a held Val at least as
@@ -146,10 +174,15 @@ void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
             RecentBeaters recent[2];                        // one for each half of a chunk
             for (std::size_t from = 0; from < vals.size(); from += ChunkOfTests) {
                 const std::size_t n = std::min(ChunkOfTests, vals.size() - from);
+                // Only the Vals that joined since g was tested, if it was.
                 const std::size_t minForTwo =
-                    index_->LiveCount() >= 4096 && !uncovered ? 64 : n + 1;
+                    index_->LiveCount() >= 4096 && untested.any && untested.from == 0 ? 64 : n + 1;
                 TestOnTwoThreads(n, minForTwo, covered, [&](std::size_t i, unsigned part) {
-                    return !uncovered && recent[part].AnyAtLeast(*index_, *vals[from + i]);
+                    if (!untested.any) return false;
+                    if (untested.from == 0)
+                        return recent[part].AnyAtLeast(*index_, *vals[from + i]);
+                    return index_->FindAtLeast(*vals[from + i], untested.from) !=
+                           DominanceIndex::None;
                 });
                 // A long union lets the host handle its events now and then.
                 host.ProcessPendingEvents();
@@ -240,9 +273,15 @@ bool FloorView::Follow(const Val& floor) {
 
 bool FloorView::Covers(const Val& v, RecentBeaters& recent) const {
     if (!index_) return union_.Covers(v, recent);
-    if (v.size() == floor_.size() && detail::AllAtMost(floor_.data(), v.data(), v.size()))
-        return index_->Indexable(v) && recent.AnyAtLeast(*index_, v);
+    if (const std::optional<bool> own = CoversOwn(v, recent)) return *own;
     return union_.Covers(v);
+}
+
+std::optional<bool> FloorView::CoversOwn(const Val& v, RecentBeaters& recent) const {
+    if (!index_ || v.size() != floor_.size() ||
+        !detail::AllAtMost(floor_.data(), v.data(), v.size()))
+        return std::nullopt;
+    return index_->Indexable(v) && recent.AnyAtLeast(*index_, v);
 }
 
 Factor ReducedUnion::Take() {

@@ -43,6 +43,11 @@ class ReducedUnion {
     // dropped. g is consumed. When the caller knows that no held Val is at
     // least any Val of g (uncovered), that is not tested again.
     void Unite(Host& host, Factor& g, bool uncovered = false);
+    // The same when g's Vals were found uncovered by the union as it was at
+    // version `seen`: only the Vals that joined it since are tested.
+    void UniteSeen(Host& host, Factor& g, std::uint64_t seen);
+    // How many unions have been made: the union's version.
+    std::uint64_t Version() const { return unites_; }
     // Some Val held now is at least v everywhere: v would not join.
     bool Covers(const Val& v) const;
     // The same, trying the Vals that answered the latest queries first; one
@@ -58,7 +63,19 @@ class ReducedUnion {
 
     Factor plain_;
     std::optional<DominanceIndex> index_;
-    std::uint32_t batch_ = 0; // tag of the Vals added by the latest Unite
+    // Whether a Val joined after version `seen` may cover a Val of g:
+    // nothing does when g was tested against this version, only the Vals
+    // from id `from` on do when it was tested against an earlier one.
+    struct Untested {
+        bool any = true;
+        std::size_t from = 0;
+    };
+    void UniteUntested(Host& host, Factor& g, Untested untested);
+    Untested JoinedSince(std::uint64_t seen) const;
+
+    std::uint64_t unites_ = 0;
+    std::uint32_t batch_ = 0;     // tag of the Vals added by the latest Unite
+    std::uint64_t indexedAt_ = 0; // the version at which the index started (tag 0)
     // Changes whenever the entries of the index may have been renumbered.
     std::uint64_t generation_ = 0;
 };
@@ -69,12 +86,18 @@ class ReducedUnion {
 // nearly all of the union, they are copied into an index of their own, where
 // a query has fewer entries to pass over. A Val not at least the floor
 // is asked of the whole union. The union must not change while the view is
-// used; Covers may be asked from two threads at once.
+// used, but for CoversOwn; both may be asked from two threads at once.
 class FloorView {
   public:
     FloorView(const ReducedUnion& u, const Val& floor);
     // u.Covers(v, recent); `recent` belongs to this view.
     bool Covers(const Val& v, RecentBeaters& recent) const;
+    // Whether the view holds copies of the Vals it answers from.
+    bool OwnsVals() const { return index_.has_value(); }
+    // Covers, when the view answers from its own copies alone (the union may
+    // then change meanwhile: the answer is that of the union as the view
+    // last saw it); nothing when it would have to ask the union.
+    std::optional<bool> CoversOwn(const Val& v, RecentBeaters& recent) const;
     // Makes the view serve another run, whose floor is at least this view's
     // everywhere, after the union has grown: the Vals it gained at least the
     // floor are copied in. (The copies of Vals it lost since stay: each is

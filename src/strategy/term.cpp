@@ -5,10 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <cassert>
+#include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string_view>
 #include <unordered_map>
@@ -1218,6 +1222,77 @@ Val WorstValues(const Term& t) {
     return w;
 }
 
+// Terms multiplied out ahead of the union that takes them, at most.
+constexpr std::size_t TermsAhead = 2;
+// Fewer terms than this are multiplied out on this thread alone.
+constexpr std::size_t MinTermsForTwo = 8;
+
+// The union of a set's strategies is read by the terms being multiplied out,
+// on two threads at once, and changed by the thread that owns the host, term
+// by term. A change waits until nothing reads the union, and no reading
+// starts while one waits.
+class UnionGuard {
+  public:
+    // Reading the union, for as long as it lives.
+    class Reading {
+      public:
+        explicit Reading(UnionGuard& g) : g_(g) {
+            std::unique_lock lock(g_.mutex_);
+            g_.changed_.wait(lock, [&] { return !g_.changing_ && !g_.waiting_; });
+            ++g_.readers_;
+        }
+        ~Reading() {
+            std::lock_guard lock(g_.mutex_);
+            if (--g_.readers_ == 0) g_.changed_.notify_all();
+        }
+        Reading(const Reading&) = delete;
+        Reading& operator=(const Reading&) = delete;
+
+      private:
+        UnionGuard& g_;
+    };
+
+    // Waits until nothing reads the union and then holds it for a change,
+    // the host handling its events meanwhile; false (nothing held) when a
+    // stop request comes first.
+    bool Change(Host& host) {
+        std::unique_lock lock(mutex_);
+        waiting_ = true;
+        while (readers_ > 0) {
+            if (changed_.wait_for(lock, std::chrono::milliseconds(10),
+                                  [&] { return readers_ == 0; }))
+                break;
+            lock.unlock();
+            host.ProcessPendingEvents();
+            const bool stop = host.StopRequested();
+            lock.lock();
+            if (stop) {
+                waiting_ = false;
+                changed_.notify_all();
+                return false;
+            }
+        }
+        waiting_ = false;
+        changing_ = true;
+        return true;
+    }
+    // The change is made.
+    void Changed() {
+        {
+            std::lock_guard lock(mutex_);
+            changing_ = false;
+        }
+        changed_.notify_all();
+    }
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t readers_ = 0;
+    bool waiting_ = false;  // a change waits for the readers to end
+    bool changing_ = false; // a change is being made
+};
+
 } // namespace
 
 Factor LineSetToFactor(Host& host, LineSet& s) {
@@ -1229,33 +1304,87 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
     s.pop_front();
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
-    BoundYield yield; // over all the terms
-    // The view of the held Vals made for a term serves the next terms too
-    // while their worst values are at least its floor.
-    std::optional<FloorView> held;
-    while (!s.empty() && !host.StopRequested()) {
-        // A term whose best values some Val already held reaches has no
-        // strategy that would join the union: it is not multiplied out.
-        if (all.Covers(s.front().MaxEval.Val)) {
-            s.pop_front();
-            continue;
-        }
-        // Of the term's strategies only those that no Val held now covers
-        // can join: the others are not even formed. The held Vals do not
-        // change while the term is multiplied out, and only those at least
-        // the term's worst values can cover one of its strategies.
-        const Val floor = WorstValues(s.front());
-        if (!held || !held->Follow(floor)) held.emplace(all, floor);
-        RecentBeaters recent[2];
-        const ExpansionBound bound{
-            s.front().MaxEval,
-            [&](const Val& v, unsigned part) { return held->Covers(v, recent[part]); }, &yield};
-        Factor g = ExpandTerm(host, s.front(), &bound);
-        s.pop_front();
-        // Every Val left was found uncovered, unless a stop request cut the
-        // expansion short (and then the union is discarded anyway).
-        all.Unite(host, g, !host.StopRequested());
-    }
+    UnionGuard guard;
+    // The terms are multiplied out ahead of the union that takes them, on
+    // two threads when there are many, and united in their order. What a
+    // thread keeps from one of its terms to the next is its own.
+    struct Expander {
+        // The view of the held Vals made for a term serves the next terms
+        // too while their worst values are at least its floor.
+        std::optional<FloorView> held;
+        BoundYield yield; // over all the terms this thread multiplies out
+    };
+    Expander expanders[2];
+    struct Made {
+        Factor g;
+        bool joins = false;        // not skipped as covered
+        std::uint64_t version = 0; // of the union that bounded it
+        bool allAnswered = true;   // the bound answered every question
+    };
+    std::vector<Term*> terms;
+    for (Term& t : s)
+        terms.push_back(&t);
+    std::vector<Made> made(TermsAhead);
+    MakeAheadInOrder(
+        host, terms.size(), TermsAhead, MinTermsForTwo,
+        [&](std::size_t k, Host& h, unsigned part) {
+            Term& t = *terms[k];
+            Made& m = made[k % TermsAhead];
+            // The union does not change while it is read.
+            std::optional<UnionGuard::Reading> reading(std::in_place, guard);
+            m.version = all.Version();
+            // A term whose best values some Val already held reaches has no
+            // strategy that would join the union: it is not multiplied out.
+            m.joins = !all.Covers(t.MaxEval.Val);
+            if (!m.joins) {
+                FreeTerm(t);
+                return;
+            }
+            // Of the term's strategies only those that no Val held now covers
+            // can join: the others are not even formed. Only the held Vals at
+            // least the term's worst values can cover one of its strategies.
+            Expander& e = expanders[part];
+            const Val floor = WorstValues(t);
+            if (!e.held || !e.held->Follow(floor)) e.held.emplace(all, floor);
+            // A view with copies of its own lets the union change while the
+            // term is multiplied out. It answers for the union as it was, and
+            // leaves in what it cannot answer for: then the union tests again
+            // what joins it.
+            const bool own = e.held->OwnsVals();
+            if (own) reading.reset();
+            std::atomic<bool> unanswered{false};
+            RecentBeaters recent[2];
+            const ExpansionBound bound{t.MaxEval,
+                                       [&](const Val& v, unsigned half) {
+                                           if (!own) return e.held->Covers(v, recent[half]);
+                                           if (const auto c = e.held->CoversOwn(v, recent[half]))
+                                               return *c;
+                                           unanswered.store(true, std::memory_order_relaxed);
+                                           return false;
+                                       },
+                                       &e.yield};
+            m.g = ExpandTerm(h, t, &bound);
+            m.allAnswered = !unanswered.load(std::memory_order_relaxed);
+        },
+        [&](std::size_t k) {
+            Made& m = made[k % TermsAhead];
+            if (!m.joins) return true;
+            if (!guard.Change(host)) return false; // stopped while waiting
+            // However the union ends, the readers may go on.
+            struct Done {
+                UnionGuard& guard;
+                ~Done() { guard.Changed(); }
+            } done{guard};
+            // Every Val left was found uncovered by the union as it was
+            // then: only the Vals that joined it since may cover one. Unless
+            // the view left some in, or a stop request cut the expansion
+            // short (and then the union is discarded anyway).
+            if (m.allAnswered && !host.StopRequested())
+                all.UniteSeen(host, m.g, m.version);
+            else
+                all.Unite(host, m.g);
+            return true;
+        });
     s.clear();
     return all.Take();
 }

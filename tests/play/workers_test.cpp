@@ -4,12 +4,14 @@
 // serial search, reports as the search without the table of trick starts
 // gives them, the host called on its own thread only, and an interrupt that
 // leaves the state as it was. The analyses of the golden results search
-// their first cards on workers too.
+// their first cards on workers too. And the terms of the whole play
+// multiplied out on two threads.
 #include "play/dynamic_eval.h"
 #include "play/solver.h"
 #include "play/trick_table.h"
 #include "play/workers.h"
 #include "results/analysis.h"
+#include "strategy/reference.h"
 #include "support/recording_host.h"
 
 #include <gtest/gtest.h>
@@ -122,6 +124,30 @@ TEST(FirstCardsOnWorkersTest, AnInterruptStopsTheWorkersAndLeavesTheStateAsItWas
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
         cut |= !(a.GetDynamicEvaluation().FirstCardSet(code) == full[code]);
     EXPECT_TRUE(cut);
+}
+
+// The strategies of the whole play, the terms multiplied out on two threads
+// ahead of the union that takes them, are those that uniting the terms'
+// expansions one by one gives, in the same order, the host called on its own
+// thread only. An interrupt while the terms are multiplied out ends it.
+TEST(RootUnionOnTwoThreadsTest, SameAsUnitingTermByTermAndInterruptible) {
+    RecordingHost host;
+    Engine e(host);
+    e.SetUpCombination("KT74", "J52", 13, "", 0, 0);
+    const LineSet all = Solve(e);
+    ASSERT_GT(all.size(), 100u);
+    LineSet s = all, copy = all;
+    EXPECT_EQ(LineSetToFactor(host, s), test::LineSetToFactorTermByTerm(host, copy));
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.foreignCalls, 0);
+
+    s = all;
+    int polls = 0;
+    host.onPendingEvents = [&] { host.stop = ++polls > 40; };
+    LineSetToFactor(host, s);
+    EXPECT_TRUE(host.stop);
+    EXPECT_TRUE(host.errors.empty());
+    EXPECT_EQ(host.foreignCalls, 0);
 }
 
 } // namespace

@@ -85,20 +85,44 @@ TEST(ReducedUnion, SameAsRepeatedWalkingUnions) {
             dom.push_back(static_cast<std::uint8_t>(p));
         std::vector<Factor> parts;
         const int count = rng.pick(1, 25);
+        // Rising levels make later parts beat many held Vals: the index
+        // compacts.
+        const bool rising = round % 3 == 0;
         for (int i = 0; i < count; ++i)
-            parts.push_back(RandomReducedFactor(rng, dom, rng.pick(1, 300), rng.pick(1, 4)));
+            parts.push_back(RandomReducedFactor(rng, dom, rng.pick(1, 300),
+                                                rising ? 1 + i * 4 / count : rng.pick(1, 4)));
 
         std::vector<Factor> copy = parts;
         Factor expected = copy[0];
         for (std::size_t i = 1; i < copy.size(); ++i)
             expected = UnionOfReducedFactors(host, expected, copy[i]);
 
-        ReducedUnion u(parts[0]);
+        // The same, each part first cut down to the Vals that the union of a
+        // few unions ago does not cover: only the Vals that joined since are
+        // tested.
+        std::vector<Factor> then{parts[0]}; // the union at each version
+        std::vector<Factor> cut;
+        std::vector<std::size_t> seenAt;
+        for (std::size_t i = 1; i < parts.size(); ++i) {
+            Factor next = parts[i], held = then.back();
+            then.push_back(UnionOfReducedFactors(host, held, next));
+            const std::size_t seen = i - 1 - std::min<std::size_t>(i - 1, rng.pick(0, 3));
+            cut.push_back(Factor{dom, {}});
+            for (const Val& v : parts[i].EvalList)
+                if (!IsCovered(host, v, then[seen])) cut.back().EvalList.push_back(v);
+            seenAt.push_back(seen);
+        }
+
+        Factor first = then[0];
+        ReducedUnion u(parts[0]), v(first);
         for (std::size_t i = 1; i < parts.size(); ++i) {
             u.Unite(host, parts[i]);
             EXPECT_TRUE(parts[i].EvalList.empty()); // consumed
+            ASSERT_EQ(v.Version(), i - 1);
+            v.UniteSeen(host, cut[i - 1], seenAt[i - 1]);
         }
         EXPECT_EQ(u.Take(), expected) << "round " << round;
+        EXPECT_EQ(v.Take(), expected) << "round " << round;
 
         // The one-off union of two factors.
         Factor a = RandomReducedFactor(rng, dom, 200, 2), b = RandomReducedFactor(rng, dom, 200, 2);
@@ -193,7 +217,8 @@ TEST(DominanceIndex, AddingAllAtOnceAsOneByOne) {
     Rng rng{std::mt19937(23)};
     DominanceIndex one(20), all(20);
     std::vector<Val> vals;
-    for (int run : {5, 64, 130, 1, 700}) {
+    // Past 128 blocks the groups of groups come in too.
+    for (int run : {5, 64, 130, 1, 700, 9000}) {
         std::vector<const Val*> batch;
         for (int i = 0; i < run; ++i)
             vals.push_back(RandomVal(rng, 20, 3, 3));
@@ -210,6 +235,16 @@ TEST(DominanceIndex, AddingAllAtOnceAsOneByOne) {
         one.FindAllAtLeast(v, a);
         all.FindAllAtLeast(v, b);
         EXPECT_EQ(a, b);
+        // Looking only from an id on (inside a block, or on its edge) finds
+        // an entry there exactly when there is one; the last one, at that.
+        // Just past the last one found, or on it, it is the edge that counts.
+        const int size = static_cast<int>(one.Size());
+        std::size_t from = static_cast<std::size_t>(rng.pick(0, size));
+        if (q % 3 == 0) from = 64 * static_cast<std::size_t>(rng.pick(0, size / 64));
+        if (q % 3 == 1 && !a.empty()) from = a.back() + static_cast<std::size_t>(q % 2);
+        const auto later = std::lower_bound(a.begin(), a.end(), from);
+        EXPECT_EQ(one.FindAtLeast(v, from),
+                  later == a.end() ? DominanceIndex::None : std::size_t{a.back()});
         one.FindAllAtMost(v, a);
         for (std::uint32_t id : a)
             all.Remove(id);
