@@ -165,7 +165,7 @@ void MakeAheadInOrder(Host& host, std::size_t count, std::size_t ahead, std::siz
         }
     } join{helper, mutex, changed, stop};
 
-    HelperHost own(stop, logs[0]);
+    HelperHost own(stop, logs[0], &host);
     for (; k < count; ++k) {
         if (host.StopRequested()) return;
         host.ProcessPendingEvents();

@@ -25,10 +25,13 @@ struct Report {
 using ReportLog = std::vector<Report>;
 
 // A helper thread's host: it keeps the reports for the thread that owns the
-// real host and answers the stop request from the flag that thread sets.
+// real host and answers the stop request from the flag that thread sets. On
+// the thread that owns the real host (`owner`), it has that host handle its
+// events and takes its stop request too.
 class HelperHost final : public Host {
   public:
-    HelperHost(const std::atomic<bool>& stop, ReportLog& log) : stop_(stop), log_(&log) {}
+    HelperHost(const std::atomic<bool>& stop, ReportLog& log, Host* owner = nullptr)
+        : stop_(stop), log_(&log), owner_(owner) {}
     void ShowMessage(MessageKind kind, const std::string& text) override {
         log_->push_back({false, kind, 0, text, {}});
     }
@@ -36,13 +39,20 @@ class HelperHost final : public Host {
                              const std::string& message) override {
         log_->push_back({true, MessageKind::Error, code, std::string(text), message});
     }
-    bool StopRequested() override { return stop_.load(std::memory_order_relaxed); }
+    void ProcessPendingEvents() override {
+        if (owner_ != nullptr) owner_->ProcessPendingEvents();
+    }
+    bool StopRequested() override {
+        return stop_.load(std::memory_order_relaxed) ||
+               (owner_ != nullptr && owner_->StopRequested());
+    }
     // Where the reports go from now on.
     void LogTo(ReportLog& log) { log_ = &log; }
 
   private:
     const std::atomic<bool>& stop_;
     ReportLog* log_;
+    Host* owner_;
 };
 
 // Reports to host what the log holds, in its order; an internal error report
@@ -63,7 +73,8 @@ void TestOnTwoThreads(std::size_t n, std::size_t minForTwo, std::vector<char>& p
 // at least minForTwo, the machine has more than one core and the items made
 // here alone have taken a while (2 ms), a second thread makes items meanwhile
 // (part 1), and this thread makes the next item itself (part 0) whenever the
-// one it is to take is not ready; no item is made more than `ahead` places
+// one it is to take is not ready (its h then handles host's events and takes
+// host's stop request); no item is made more than `ahead` places
 // beyond the last one taken, so the caller keeps them in `ahead` slots (item k
 // in slot k % ahead). make must then only read what both threads may read,
 // besides its own part's and item's. What make reports to h reaches host just

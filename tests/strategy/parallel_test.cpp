@@ -1,7 +1,8 @@
 // Items made ahead, on two threads once a run lasts, and taken in order: every
 // item once and in order, what making it reported just before it is taken,
-// the host called on its own thread only, and a stop or an exception ending
-// the run with the second thread joined.
+// the host called on its own thread only (and there, also from the items made
+// meanwhile), and a stop or an exception ending the run with the second thread
+// joined.
 #include "strategy/parallel.h"
 #include "support/recording_host.h"
 
@@ -28,8 +29,18 @@ struct SlowItems {
     std::atomic<int> bySecond{0};
     std::size_t throwAt = Count; // make throws there
 
+    // Items made on this thread while the second one runs: their host has
+    // the real one handle its events.
+    int madeHereMeanwhile = 0, handledEvents = 0;
+
     void Make(std::size_t k, Host& h, unsigned part) {
         std::this_thread::sleep_for(std::chrono::microseconds(50));
+        if (part == 0 && &h != &host) {
+            ++madeHereMeanwhile;
+            const int before = host.pendingEventCalls;
+            h.ProcessPendingEvents();
+            handledEvents += host.pendingEventCalls - before;
+        }
         if (k == throwAt) throw std::bad_alloc();
         if (k % 10 == 0) h.ReportInternalError(static_cast<std::uint16_t>(k), "item", "");
         bySecond += part == 1;
@@ -67,8 +78,10 @@ TEST(MakeAheadInOrderTest, TakesEveryItemInOrderWithItsReports) {
         codes.push_back(static_cast<std::uint16_t>(k));
     EXPECT_EQ(run.host.errorCodes(), codes);
     EXPECT_EQ(run.host.foreignCalls, 0);
+    EXPECT_EQ(run.handledEvents, run.madeHereMeanwhile);
     if (std::thread::hardware_concurrency() > 1) {
         EXPECT_GT(run.bySecond, 0);
+        EXPECT_GT(run.madeHereMeanwhile, 0);
     }
 }
 
