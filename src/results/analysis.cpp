@@ -39,6 +39,13 @@ void Analysis::ComputeLines() {
     Host& h = GetHost();
     LineSet all = dyn_.StartSolving();
     Factor f = LineSetToFactor(h, all);
+    // A stopped analysis shows no results: the strategies made so far, which
+    // may be hundreds of thousands, are not made into lines.
+    if (h.StopRequested()) {
+        lines_.Clear();
+        dyn_.SelectLine(nullptr);
+        return;
+    }
     CheckAllDivs(h, f.Dom.size(), engine_.NumDivs());
 
     std::vector<Val> vals = f.EvalList.takeInListOrder();

@@ -117,6 +117,7 @@ TEST(FirstCardsOnWorkersTest, AnInterruptStopsTheWorkersAndLeavesTheStateAsItWas
     EXPECT_GT(a.GetDynamicEvaluation().LastSearchThreads(), 1u);
     EXPECT_TRUE(a.GetEngine().play == start);
     EXPECT_FALSE(a.GetDynamicEvaluation().HasLine());
+    EXPECT_EQ(a.LineCount(), 0); // the strategies found were not made into lines
     EXPECT_TRUE(host.errors.empty());
     EXPECT_EQ(host.foreignCalls, 0);
     // The workers were stopped: some first card's search was cut short.
