@@ -1263,12 +1263,18 @@ class UnionGuard {
                                   [&] { return readers_ == 0; }))
                 break;
             lock.unlock();
-            host.ProcessPendingEvents();
-            const bool stop = host.StopRequested();
+            bool stop = false;
+            try {
+                host.ProcessPendingEvents();
+                stop = host.StopRequested();
+            } catch (...) { // the readers must not wait for a change that never comes
+                lock.lock();
+                GiveUp();
+                throw;
+            }
             lock.lock();
             if (stop) {
-                waiting_ = false;
-                changed_.notify_all();
+                GiveUp();
                 return false;
             }
         }
@@ -1286,6 +1292,12 @@ class UnionGuard {
     }
 
   private:
+    // No change after all: the readers may start again (the lock held).
+    void GiveUp() {
+        waiting_ = false;
+        changed_.notify_all();
+    }
+
     std::mutex mutex_;
     std::condition_variable changed_;
     std::size_t readers_ = 0;
