@@ -73,7 +73,9 @@ class DominanceIndex {
     const std::uint8_t* ValData(std::size_t id) const { return bytes_.data() + id * length_; }
     Val ValAt(std::size_t id) const {
         Val v = Val::withLength(length_);
-        std::memcpy(v.data(), ValData(id), v.size());
+        // An index of length 0 (the Vals of a factor on its own divisions,
+        // when it has none) holds no bytes at all.
+        if (length_ > 0) std::memcpy(v.data(), ValData(id), v.size());
         return v;
     }
     std::uint32_t Tag(std::size_t id) const { return tags_[id]; }
