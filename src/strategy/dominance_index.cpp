@@ -186,10 +186,11 @@ bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) c
 }
 
 // Finds the blocks from fromBlock on with entries that every column of the
-// query admits (with Complement: that no column admits) and calls hit(block,
-// entries) for each, until it returns true. Groups whose bounds rule v out are passed over; in a
-// group the first columns are combined in a plain loop over contiguous words,
-// and only the blocks still in question are looked at further.
+// query admits (with Complement: that no column admits) and calls
+// hit(block, entries) for each, until it returns true. Groups whose bounds
+// rule v out are passed over; in a group the first columns are combined in a
+// plain loop over contiguous words, and only the blocks still in question are
+// looked at further.
 template <bool Complement, bool Backward, class Hit>
 void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit, std::size_t fromBlock) const {
     if (q.none) return;
