@@ -110,8 +110,8 @@ void ReducedUnion::LeaveIndex() {
     std::swap(plain_, f);
 }
 
-void ReducedUnion::Unite(Host& host, Factor& g, bool uncovered) {
-    UniteUntested(host, g, {!uncovered, 0});
+void ReducedUnion::Unite(Host& host, Factor& g) {
+    UniteUntested(host, g, {true, 0});
 }
 
 void ReducedUnion::UniteSeen(Host& host, Factor& g, std::uint64_t seen) {

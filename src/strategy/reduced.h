@@ -40,11 +40,11 @@ class ReducedUnion {
     // UnionFactors(held, g): the Vals of g that no held Val equals or beats
     // remove the held Vals they beat and come first, in their order. Polls
     // the stop request once per Val of g; once it is set, the rest of g is
-    // dropped. g is consumed. When the caller knows that no held Val is at
-    // least any Val of g (uncovered), that is not tested again.
-    void Unite(Host& host, Factor& g, bool uncovered = false);
+    // dropped. g is consumed.
+    void Unite(Host& host, Factor& g);
     // The same when g's Vals were found uncovered by the union as it was at
-    // version `seen`: only the Vals that joined it since are tested.
+    // version `seen`: only the Vals that joined it since are tested (none
+    // when it is the version now).
     void UniteSeen(Host& host, Factor& g, std::uint64_t seen);
     // How many unions have been made: the union's version.
     std::uint64_t Version() const { return unites_; }

@@ -1252,44 +1252,53 @@ class UnionGuard {
         UnionGuard& g_;
     };
 
-    // Waits until nothing reads the union and then holds it for a change,
-    // the host handling its events meanwhile; false (nothing held) when a
-    // stop request comes first.
-    bool Change(Host& host) {
-        std::unique_lock lock(mutex_);
-        waiting_ = true;
-        while (readers_ > 0) {
-            if (changed_.wait_for(lock, std::chrono::milliseconds(10),
-                                  [&] { return readers_ == 0; }))
-                break;
-            lock.unlock();
-            bool stop = false;
-            try {
-                host.ProcessPendingEvents();
-                stop = host.StopRequested();
-            } catch (...) { // the readers must not wait for a change that never comes
+    // Holding the union for a change, for as long as it lives: it waits
+    // until nothing reads the union, the host handling its events meanwhile,
+    // and holds nothing (Held is false) when a stop request comes first.
+    class Changing {
+      public:
+        Changing(UnionGuard& g, Host& host) : g_(g) {
+            std::unique_lock lock(g_.mutex_);
+            g_.waiting_ = true;
+            while (g_.readers_ > 0) {
+                if (g_.changed_.wait_for(lock, std::chrono::milliseconds(10),
+                                         [&] { return g_.readers_ == 0; }))
+                    break;
+                lock.unlock();
+                bool stop = false;
+                try {
+                    host.ProcessPendingEvents();
+                    stop = host.StopRequested();
+                } catch (...) { // the readers must not wait for a change that never comes
+                    lock.lock();
+                    g_.GiveUp();
+                    throw;
+                }
                 lock.lock();
-                GiveUp();
-                throw;
+                if (stop) {
+                    g_.GiveUp();
+                    return;
+                }
             }
-            lock.lock();
-            if (stop) {
-                GiveUp();
-                return false;
+            g_.waiting_ = false;
+            g_.changing_ = held_ = true;
+        }
+        ~Changing() {
+            if (!held_) return;
+            {
+                std::lock_guard lock(g_.mutex_);
+                g_.changing_ = false;
             }
+            g_.changed_.notify_all();
         }
-        waiting_ = false;
-        changing_ = true;
-        return true;
-    }
-    // The change is made.
-    void Changed() {
-        {
-            std::lock_guard lock(mutex_);
-            changing_ = false;
-        }
-        changed_.notify_all();
-    }
+        Changing(const Changing&) = delete;
+        Changing& operator=(const Changing&) = delete;
+        bool Held() const { return held_; }
+
+      private:
+        UnionGuard& g_;
+        bool held_ = false;
+    };
 
   private:
     // No change after all: the readers may start again (the lock held).
@@ -1381,12 +1390,8 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
         [&](std::size_t k) {
             Made& m = made[k % TermsAhead];
             if (!m.joins) return true;
-            if (!guard.Change(host)) return false; // stopped while waiting
-            // However the union ends, the readers may go on.
-            struct Done {
-                UnionGuard& guard;
-                ~Done() { guard.Changed(); }
-            } done{guard};
+            const UnionGuard::Changing changing(guard, host);
+            if (!changing.Held()) return false; // stopped while waiting
             // Every Val left was found uncovered by the union as it was
             // then: only the Vals that joined it since may cover one. Unless
             // the view left some in, or a stop request cut the expansion
