@@ -214,11 +214,12 @@ void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::
     ComparePairs(host);
     ComputeBest();
     const int payoffBest = MarkOptimal();
-    ComputeExactWorst(host, payoffBest > 0);
-    if (payoffBest > 0)
+    if (payoffBest > 0) {
         RecomputeWorst(host);
-    else
+    } else {
+        ComputeExactWorst(host);
         CloseUnderWorstOpp(host);
+    }
     RemoveUnchosen();
     SortProbList(host);
     if (list_.size() > MaxDisplayedLines && !host.StopRequested()) {
@@ -235,10 +236,10 @@ std::int32_t ProbLines::PayoffOf(Host& host, const ProbLine& a, const ProbLine& 
     return Payoff(host, payoff_, a.Val, b.Val, divProb_);
 }
 
-// The payoff table is antisymmetric, so one payoff serves both lines. Strictly
-// lower only: on ties the first opponent in list order stays.
-void ProbLines::UpdateWorst(Host& host, ProbLine& a, ProbLine& b) const {
-    const std::int32_t p = PayoffOf(host, a, b);
+// The payoff table is antisymmetric, so one payoff, p of a against b, serves
+// both lines. Strictly lower only: on ties the first opponent in list order
+// stays.
+void ProbLines::UpdateWorst(ProbLine& a, ProbLine& b, std::int32_t p) const {
     if (p < a.Worst) {
         a.Worst = p;
         a.WorstOpp = &b;
@@ -281,11 +282,22 @@ void ProbLines::MarkDominated(Host& host) {
     undominated.reserve(order.size());
     const ProbLine* const* found = undominated.data();
     std::atomic<std::size_t> published{0};
-    const auto dominatedBy = [&](Host& h, ProbLine& a, std::size_t from, std::size_t to) {
-        a.Dominated = std::any_of(found + from, found + to, [&](const ProbLine* m) {
+    // Lines next to one another in the order tend to be dominated by the same
+    // line: the last one found dominating (`last`, a position in found) is
+    // tried first.
+    const auto dominatedBy = [&](Host& h, ProbLine& a, std::size_t from, std::size_t to,
+                                 std::size_t& last) {
+        const auto dominates = [&](const ProbLine* m) {
             return m->GoalWeight[0] > a.GoalWeight[0] &&
                    CompareGoals(h, *m, a, denominator_) == '>';
-        });
+        };
+        if (last >= from && last < to && dominates(found[last])) {
+            a.Dominated = true;
+            return;
+        }
+        const ProbLine* const* m = std::find_if(found + from, found + to, dominates);
+        a.Dominated = m != found + to;
+        if (a.Dominated) last = static_cast<std::size_t>(m - found);
     };
     constexpr std::size_t Block = 64;
     const std::size_t blocks = (order.size() + Block - 1) / Block;
@@ -297,12 +309,14 @@ void ProbLines::MarkDominated(Host& host) {
         host, blocks, blocks, 2,
         [&](std::size_t b, Host& h, unsigned) {
             seen[b] = published.load(std::memory_order_acquire);
+            std::size_t last = 0;
             for (ProbLine* a : lines(b))
-                dominatedBy(h, *a, 0, seen[b]);
+                dominatedBy(h, *a, 0, seen[b], last);
         },
         [&](std::size_t b) {
+            std::size_t last = 0;
             for (ProbLine* a : lines(b)) {
-                if (!a->Dominated) dominatedBy(host, *a, seen[b], undominated.size());
+                if (!a->Dominated) dominatedBy(host, *a, seen[b], undominated.size(), last);
                 if (!a->Dominated) undominated.push_back(a);
             }
             published.store(undominated.size(), std::memory_order_release);
@@ -351,17 +365,17 @@ void ProbLines::FindBeaten(Host& host) {
     }
 }
 
-// The worst opponent of every kept line: the line it has the lowest payoff
-// against, the first in list order of equal ones; without payoff-best lines
-// the worst opponents of those too, as far as the chain goes. A line's worst
-// opponent depends on the lines' Vals alone, so the lines are taken in rounds,
-// a round on two threads: the kept lines, then the worst opponents found in a
-// round that are not yet done.
-void ProbLines::ComputeExactWorst(Host& host, bool hasPayoffBest) {
+// Without payoff-best lines, the worst opponent of every kept line among all
+// lines: the line it has the lowest payoff against, the first in list order of
+// equal ones; and the worst opponents of those too, as far as the chain goes.
+// A line's worst opponent depends on the lines' Vals alone, so the lines are
+// taken in rounds, a round on two threads: the kept lines, then the worst
+// opponents found in a round that are not yet done.
+void ProbLines::ComputeExactWorst(Host& host) {
     const std::size_t n = list_.size();
     // Where the worst opponents stand, for following their chains.
     std::unordered_map<const ProbLine*, std::size_t> position;
-    for (std::size_t i = 0; i < n && !hasPayoffBest; ++i)
+    for (std::size_t i = 0; i < n; ++i)
         position[list_[i].get()] = i;
     std::vector<std::size_t> round;
     for (std::size_t i = 0; i < n; ++i)
@@ -380,8 +394,7 @@ void ProbLines::ComputeExactWorst(Host& host, bool hasPayoffBest) {
             [&](std::size_t k, Host& h, unsigned) { FindExactWorst(h, round[k], tables); },
             [&](std::size_t k) {
                 const ProbLine* w = list_[round[k]]->WorstOpp;
-                if (!hasPayoffBest && w != nullptr && !exact[position[w]])
-                    next.push_back(position[w]);
+                if (w != nullptr && !exact[position[w]]) next.push_back(position[w]);
                 return true;
             });
         if (host.StopRequested()) return;
@@ -448,21 +461,27 @@ int ProbLines::MarkOptimal() {
     return n;
 }
 
-// The worst opponent of a kept line must be a kept line.
+// With payoff-best lines, a kept line's worst opponent is the kept line it
+// has the lowest payoff against, the first in list order of equal ones (none
+// when it has no negative payoff). Where its worst opponent among all lines is
+// kept, that is the same line.
 void ProbLines::RecomputeWorst(Host& host) {
     for (auto& s : list_)
-        if (s->Chosen && s->WorstOpp != nullptr && !s->WorstOpp->Chosen) {
+        if (s->Chosen) {
             s->WorstOpp = nullptr;
             s->Worst = 0;
         }
     const std::size_t n = list_.size();
+    LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
     for (std::size_t i = 0; i < n; ++i) {
         // After a stop request many lines may still be chosen; the results
         // are discarded, so the quadratic work is not worth waiting for.
         if (host.StopRequested()) break;
-        if (!list_[i]->Chosen) continue;
+        ProbLine& a = *list_[i];
+        if (!a.Chosen) continue;
+        payoffs.SetLine(a.Val);
         for (std::size_t j = i + 1; j < n; ++j)
-            if (list_[j]->Chosen) UpdateWorst(host, *list_[i], *list_[j]);
+            if (list_[j]->Chosen) UpdateWorst(a, *list_[j], payoffs.Against(list_[j]->Val));
     }
 }
 

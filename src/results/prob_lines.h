@@ -126,11 +126,11 @@ class ProbLines {
 
   private:
     std::int32_t PayoffOf(Host& host, const ProbLine& a, const ProbLine& b) const;
-    void UpdateWorst(Host& host, ProbLine& a, ProbLine& b) const;
+    void UpdateWorst(ProbLine& a, ProbLine& b, std::int32_t p) const;
     void ComparePairs(Host& host);
     void MarkDominated(Host& host);
     void FindBeaten(Host& host);
-    void ComputeExactWorst(Host& host, bool hasPayoffBest);
+    void ComputeExactWorst(Host& host);
     // Line i's worst opponent among all lines (tables: LinesFitTables()).
     void FindExactWorst(Host& host, std::size_t i, bool tables);
     bool LinesFitTables() const;

@@ -112,6 +112,24 @@ TEST(ChooseRepresentatives, KeepPayoffBestLines) {
     }
 }
 
+// P beats B and C by the same and no line beats it; B is best for three
+// tricks, C for one, and B beats C by as much as P does. Taking the lines as
+// they come (B, C, P), P is found beating C first; C's worst opponent is still
+// B, the first of the two in the list.
+TEST(ComputeOptimalLines, WorstOpponentIsTheFirstOfTheKeptLinesThatBeatItMost) {
+    const Val p{2, 0, 3}, b{0, 3, 1}, c{1, 2, 0};
+    Analysis an;
+    an.Run({p, c, b}, {5, 5, 1});
+    ASSERT_EQ(an.lines.LineCount(), 3);
+    const ProbLine* lineC = an.Find(c);
+    ASSERT_NE(lineC, nullptr);
+    EXPECT_EQ(lineC->Worst, -1);
+    ASSERT_NE(lineC->WorstOpp, nullptr);
+    EXPECT_EQ(lineC->WorstOpp->Val, b);
+    EXPECT_EQ(an.Find(p)->WorstOpp, nullptr);
+    EXPECT_TRUE(an.host.errors.empty());
+}
+
 TEST(ComputeOptimalLines, StopRequestCutsComparisonShortAndSkipsWarning) {
     // Stop set from the start: nothing is compared, every line counts as
     // payoff-best and all 27 are kept; names after the 26th are "?".
