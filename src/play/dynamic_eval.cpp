@@ -106,12 +106,7 @@ void DynamicEvaluation::SelectLine(const Val* val) {
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         root.OnLine[code] = 0;
         if (!engine_.Play(code)) continue;
-        LineSet s = CopyLineSet(firstCardSets_[code]);
-        if (!s.empty()) {
-            Factor f = LineSetToFactor(h, s);
-            KeepAtLeast(h, f, root.Eval.Val);
-            root.OnLine[code] = f.EvalList.empty() ? 0 : 1;
-        }
+        root.OnLine[code] = HasStrategyAtLeast(h, firstCardSets_[code], root.Eval) ? 1 : 0;
         engine_.UndoPlay();
     }
 }
@@ -149,27 +144,34 @@ void DynamicEvaluation::StepEvaluation() {
     PossibleDivs(engine_, d);
     PushEval(RestrictEval(h, stack_.back().Eval, d));
 
-    std::array<Factor, FirstShowOut + 1> f{};
+    // The sets of the cards on the line, for a rise of the target.
+    std::array<LineSet, FirstShowOut + 1> onLine{};
     TrickStartTable table;
     for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
         Node& top = stack_.back();
         top.OnLine[code] = 0;
         if (!engine_.Play(code)) continue;
         LineSet x = Solve(engine_, &table);
-        LineSet copy = CopyLineSet(x);
-        f[code] = LineSetToFactor(h, copy);
+        if (HasStrategyAtLeast(h, x, top.Eval)) {
+            top.OnLine[code] = 1;
+            onLine[code] = CopyLineSet(x);
+        }
         UnionSS(h, a, x);
-        KeepAtLeast(h, f[code], top.Eval.Val);
-        top.OnLine[code] = f[code].EvalList.empty() ? 0 : 1;
         engine_.UndoPlay();
     }
-    Factor all = LineSetToFactor(h, a);
     Node& top = stack_.back();
+    // Only the strategies at least the promise (while the defence is checked)
+    // or the target count below: the others are not multiplied out.
+    const Dom dom = a.empty() ? Dom{} : a.front().MaxEval.Dom;
+    Val promised;
+    if (top.DefenceOptimal) promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, dom);
+    Factor all = a.empty()            ? LineSetToFactor(h, a)
+                 : top.DefenceOptimal ? StrategiesAtLeast(h, a, Eval{dom, promised})
+                                      : StrategiesAtLeast(h, a, top.Eval);
 
     // Defence check: can declarer now beat the line's promise on every
     // division still possible?
     if (top.DefenceOptimal) {
-        const Val promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, all.Dom);
         KeepAtLeast(h, all, promised);
         if (all.EvalList.empty()) {
             InternalError(h, InternalErrorCode::DefenceCheckEmpty);
@@ -185,10 +187,8 @@ void DynamicEvaluation::StepEvaluation() {
         const Val& v = all.EvalList.front();
         if (CompareVal(h, top.Eval.Val, v) == '<') {
             top.Eval.Val = v;
-            for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
-                KeepAtLeast(h, f[code], v);
-                top.OnLine[code] = f[code].EvalList.empty() ? 0 : 1;
-            }
+            for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+                top.OnLine[code] = HasStrategyAtLeast(h, onLine[code], top.Eval) ? 1 : 0;
         }
     }
 }

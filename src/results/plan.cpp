@@ -113,32 +113,32 @@ class PlanBuilder {
     // everywhere and more somewhere, the target rises to it.
     std::array<bool, FirstShowOut + 1> OnLine(Eval& target, bool root) {
         std::array<bool, FirstShowOut + 1> on{};
-        std::array<Factor, FirstShowOut + 1> f{};
+        std::array<LineSet, FirstShowOut + 1> sets{}; // of the codes on the line
         LineSet a = SingleLineSet(ConstEval(e_, e_.NSTricks()));
         for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
             if (!e_.Play(code)) continue;
-            LineSet x = root ? CopyLineSet(dyn_.FirstCardSet(code)) : Solve(e_, &table_);
-            if (!x.empty()) {
-                LineSet copy = CopyLineSet(x);
-                f[code] = LineSetToFactor(host_, copy);
-                if (!root) UnionSS(host_, a, x);
-                KeepAtLeast(host_, f[code], target.Val);
-                on[code] = !f[code].EvalList.empty();
+            if (root) {
+                on[code] = HasStrategyAtLeast(host_, dyn_.FirstCardSet(code), target);
+            } else {
+                LineSet x = Solve(e_, &table_);
+                if (x.empty()) {
+                    e_.UndoPlay();
+                    continue;
+                }
+                on[code] = HasStrategyAtLeast(host_, x, target);
+                if (on[code]) sets[code] = CopyLineSet(x);
+                UnionSS(host_, a, x);
             }
             e_.UndoPlay();
         }
         if (root) return on;
-        Factor all = LineSetToFactor(host_, a);
-        KeepAtLeast(host_, all, target.Val);
+        Factor all = StrategiesAtLeast(host_, a, target);
         if (all.EvalList.size() == 1) {
             const Val& v = all.EvalList.front();
             if (CompareVal(host_, target.Val, v) == '<') {
                 target.Val = v;
-                for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
-                    if (!on[code]) continue;
-                    KeepAtLeast(host_, f[code], v);
-                    on[code] = !f[code].EvalList.empty();
-                }
+                for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+                    on[code] = on[code] && HasStrategyAtLeast(host_, sets[code], target);
             }
         }
         return on;

@@ -1406,6 +1406,54 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
     return all.Take();
 }
 
+namespace {
+
+// What the strategies at least e are computed from when a term of s lies over
+// another division set than e: the whole set multiplied out.
+Factor KeptOfWholeSet(Host& host, const LineSet& s, const Eval& e) {
+    LineSet copy = CopyLineSet(s);
+    Factor f = LineSetToFactor(host, copy);
+    KeepAtLeast(host, f, e.Val);
+    return f;
+}
+
+bool OverDivisions(const LineSet& s, const Dom& d) {
+    return std::all_of(s.begin(), s.end(), [&](const Term& t) { return t.MaxEval.Dom == d; });
+}
+
+} // namespace
+
+bool HasStrategyAtLeast(Host& host, const LineSet& s, const Eval& e) {
+    if (!OverDivisions(s, e.Dom)) return !KeptOfWholeSet(host, s, e).EvalList.empty();
+    // A strategy of a term takes one Val of each factor (the smaller value
+    // where factors share a division) and the fixed values elsewhere: the
+    // term has one at least e exactly when its fixed values are, and each
+    // factor has a Val at least e on the factor's divisions.
+    return std::any_of(s.begin(), s.end(), [&](const Term& t) {
+        const Eval fixed = FixedPart(host, t);
+        if (!ValAllLE(host, RestrictVal(host, e.Dom, e.Val, fixed.Dom), fixed.Val)) return false;
+        return std::all_of(t.Factors.begin(), t.Factors.end(), [&](const Factor& f) {
+            const Val least = RestrictVal(host, e.Dom, e.Val, f.Dom);
+            return std::any_of(f.EvalList.begin(), f.EvalList.end(),
+                               [&](const Val& v) { return ValAllLE(host, least, v); });
+        });
+    });
+}
+
+Factor StrategiesAtLeast(Host& host, const LineSet& s, const Eval& e) {
+    if (s.empty() || !OverDivisions(s, e.Dom)) return KeptOfWholeSet(host, s, e);
+    LineSet kept;
+    for (const Term& t : s) {
+        // No strategy of t goes above its best values.
+        if (!ValAllLE(host, e.Val, t.MaxEval.Val)) continue;
+        Term r = CopyTerm(t);
+        RestrictTermAtLeast(host, r, e);
+        if (!HasEmptyFactor(r)) kept.push_back(std::move(r));
+    }
+    if (kept.empty()) return Factor{e.Dom, EvalList{}};
+    return LineSetToFactor(host, kept);
+}
+
 // --- start-up ----------------------------------------------------------------------
 
 bool CheckByteComparison(Host& host, bool (*less)(std::uint8_t, std::uint8_t),

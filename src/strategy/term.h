@@ -124,6 +124,14 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2);
 // the stop request per term; when it is set the rest is released (the factor
 // is incomplete). An empty set reports 3019 and gives an empty factor.
 Factor LineSetToFactor(Host& host, LineSet& s);
+// Whether some strategy of s is at least e on every division (e over the
+// division set of s's terms): !KeepAtLeast(LineSetToFactor(s), e.Val) empty,
+// without multiplying anything out. s is not changed.
+bool HasStrategyAtLeast(Host& host, const LineSet& s, const Eval& e);
+// The Vals of KeepAtLeast(LineSetToFactor(s), e.Val), maybe in another order:
+// the terms keep only their strategies at least e before they are multiplied
+// out, so that the others are never formed. s is not changed.
+Factor StrategiesAtLeast(Host& host, const LineSet& s, const Eval& e);
 
 // --- start-up ----------------------------------------------------------------------
 

@@ -28,16 +28,30 @@ bool BestAgainstPromise(Analysis& a, const Eval& promise, Val& lv, Val& m) {
     return true;
 }
 
+// Whether declarer's card code keeps the target: some strategy after it
+// takes at least the target everywhere, worked out by a fresh search and
+// multiplying its whole set out.
+bool KeepsTarget(Analysis& a, std::uint8_t code, const Eval& target) {
+    Engine& e = a.GetEngine();
+    if (!e.Play(code)) return false;
+    LineSet s = Solve(e);
+    Factor all = LineSetToFactor(a.GetHost(), s);
+    KeepAtLeast(a.GetHost(), all, target.Val);
+    e.UndoPlay();
+    return !all.EvalList.empty();
+}
+
 // Every card on the line of every line of a few combinations, a few tricks
 // deep (a card marked as keeping the line must keep it): the warning is given
 // exactly when the check is still active and declarer can now beat the line's
 // promise on every division still possible; it is then switched off for
-// everything below.
+// everything below. Declarer's cards are marked as on the line exactly when
+// they keep the target.
 TEST(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
     test::RecordingHost host;
     Analysis a{host};
     DynamicEvaluation& dyn = a.GetDynamicEvaluation();
-    int someOnly = 0, everywhere = 0, suppressed = 0;
+    int someOnly = 0, everywhere = 0, suppressed = 0, marksOn = 0, marksOff = 0;
     const char* combos[][2] = {{"AQ", "32"}, {"AQT", "32"}, {"AJT", "32"}};
     for (const auto& c : combos) {
         a.SetUpCombination(c[0], c[1], 3, "", 0, 0);
@@ -47,6 +61,13 @@ TEST(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
         const PlayState start = a.GetEngine().play;
         std::function<void(int)> walk = [&](int depth) {
             if (depth == 0) return;
+            if (dyn.DeclarerTurn())
+                for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+                    const bool keeps = KeepsTarget(a, code, dyn.TopEval());
+                    EXPECT_EQ(dyn.OnLine(code), keeps) << "code " << int(code);
+                    marksOn += keeps;
+                    marksOff += !keeps && a.GetEngine().CanPlayCard(code);
+                }
             for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
                 const bool declarer = dyn.DeclarerTurn();
                 const bool checking = dyn.DefenceOptimal();
@@ -82,6 +103,8 @@ TEST(DynamicEvaluationTest, WarningExactlyWhenDeclarerGainsOnEveryDivision) {
     EXPECT_GT(someOnly, 0);
     EXPECT_GT(everywhere, 0);
     EXPECT_GT(suppressed, 0);
+    EXPECT_GT(marksOn, 0);
+    EXPECT_GT(marksOff, 0);
     EXPECT_TRUE(host.errors.empty());
 }
 

@@ -163,7 +163,7 @@ class TreeBuilder {
 
 TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     RecordingHost host;
-    int multiTermNodes = 0, multiTermProducts = 0, maxVals = 0;
+    int multiTermNodes = 0, multiTermProducts = 0, maxVals = 0, hadStrategiesAtLeast = 0;
     for (std::uint32_t seed = 1; seed <= Trees; ++seed) {
         Rng rng(seed);
         TreeBuilder builder(host, rng, 1 + rng.below(3));
@@ -176,6 +176,24 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
         const int depth = builder.strict ? 4 : 3 + static_cast<int>(rng.below(2));
         Built b = builder.build(d, depth);
         ASSERT_FALSE(b.set.empty()) << "seed " << seed;
+        // The strategies at least a bound near one of the set's strategies,
+        // lowered here and there and now and then raised, without
+        // multiplying the set out.
+        {
+            const test::RefLine& near = b.ref[rng.below(static_cast<unsigned>(b.ref.size()))];
+            Eval e{d, Val::withLength(d.size())};
+            for (std::size_t i = 0; i < d.size(); ++i) {
+                const int x = near.at(d[i]) + (rng.chance(10) ? 1 : 0) - (rng.chance(30) ? 1 : 0);
+                e.Val[i] = static_cast<std::uint8_t>(std::max(x, 0));
+            }
+            RefSet atLeast;
+            for (const test::RefLine& x : b.ref)
+                if (test::RefLE(test::RefOfEval(e), x)) atLeast.push_back(x);
+            EXPECT_EQ(HasStrategyAtLeast(host, b.set, e), !atLeast.empty()) << "seed " << seed;
+            const Factor kept = StrategiesAtLeast(host, b.set, e);
+            EXPECT_EQ(SortedVals(kept), SortedVals(atLeast, d)) << "seed " << seed;
+            hadStrategiesAtLeast += !atLeast.empty();
+        }
         Factor f = LineSetToFactor(host, b.set);
         EXPECT_TRUE(b.set.empty());
         EXPECT_EQ(f.Dom, d) << "seed " << seed;
@@ -194,6 +212,9 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     EXPECT_GT(multiTermNodes, static_cast<int>(Trees / 5));
     EXPECT_GT(multiTermProducts, static_cast<int>(Trees / 50));
     EXPECT_GE(maxVals, 25);
+    // Bounds that some strategies reach and bounds that none does.
+    EXPECT_GT(hadStrategiesAtLeast, static_cast<int>(Trees / 5));
+    EXPECT_LT(hadStrategiesAtLeast, static_cast<int>(Trees * 4 / 5));
 }
 
 // Builds a term as a product of single-factor terms: over disjoint parts of
