@@ -7,17 +7,6 @@
 #include <cstring>
 
 namespace nvx {
-namespace {
-
-// The most tricks v has anywhere (0 for an empty Val).
-std::size_t Top(const Val& v) {
-    std::uint8_t top = 0;
-    for (std::uint8_t b : v)
-        top = std::max(top, b);
-    return top;
-}
-
-} // namespace
 
 DominanceIndex::DominanceIndex(std::size_t length) : length_(length) {}
 
@@ -113,7 +102,7 @@ void DominanceIndex::Widen(Bounds& b, std::size_t g, const std::uint8_t* max,
 std::size_t DominanceIndex::Add(const Val& v, std::uint32_t tag) {
     const std::size_t id = Size();
     if (id % 64 == 0) AddBlock();
-    Deepen(Top(v));
+    Deepen(Highest(v));
     bytes_.insert(bytes_.end(), v.begin(), v.end());
     tags_.push_back(tag);
     SetBits(id, v);
@@ -166,7 +155,7 @@ template <class At> void DominanceIndex::AppendAll(std::size_t count, At at, std
         }
         // The entries just appended get their bits here, or in Deepen.
         const std::size_t depth = depth_;
-        Deepen(Top(max));
+        Deepen(Highest(max));
         if (depth_ == depth) SetBlockBits(id, n);
         Widen(groups_, id / (64 * GroupBlocks), max.data(), min.data());
         Widen(supers_, id / (64 * GroupBlocks * SuperGroups), max.data(), min.data());
@@ -246,7 +235,7 @@ void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit, std::size_
 template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const Val& v) const {
     QueryWords q;
     const auto all = static_cast<std::uint32_t>(Size());
-    if (AtLeast && Top(v) > depth_) {
+    if (AtLeast && Highest(v) > depth_) {
         q.none = true;
         return q;
     }
