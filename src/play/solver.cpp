@@ -186,13 +186,14 @@ template <bool Counting> class Search {
             a = DeclarerLeads();
         } else {
             const TrickStartKey key = KeyOfTrickStart(e_);
-            if (const auto known = table_->Find(key)) return *known;
+            const std::uint8_t won = p_.NSTricks(t_);
+            if (std::optional<LineSet> known = table_->Find(key, won)) return std::move(*known);
             const unsigned long reports = h_.reports();
             a = DeclarerLeads();
             if (h_.stopSeen())
                 table_->Close();
             else if (h_.reports() == reports)
-                table_->Store(key, a);
+                table_->Store(key, a, won);
         }
         assert(p_ == before && "the tricks below leave the play state as they found it");
         return a;

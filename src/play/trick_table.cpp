@@ -18,7 +18,6 @@ TrickStartKey KeyOfTrickStart(const Engine& e) {
     *b++ = p.EntriesLeft;
     *b++ = p.Trick;
     *b++ = p.NorthOnLead(e.classes) ? 1 : 0;
-    *b++ = e.NSTricks();
     return k;
 }
 
@@ -46,17 +45,23 @@ std::size_t TrickStartTable::KeyHash::operator()(const TrickStartKey& k) const {
     return static_cast<std::size_t>(h);
 }
 
-std::shared_ptr<const LineSet> TrickStartTable::Find(const TrickStartKey& k) {
-    Shard& shard = ShardOf(k);
-    std::lock_guard lock(shard.mutex);
-    ++shard.lookups;
-    const auto it = shard.map.find(k);
-    if (it == shard.map.end()) return nullptr;
-    ++shard.hits;
-    return it->second;
+std::optional<LineSet> TrickStartTable::Find(const TrickStartKey& k, std::uint8_t won) {
+    std::shared_ptr<const LineSet> stored;
+    {
+        Shard& shard = ShardOf(k);
+        std::lock_guard lock(shard.mutex);
+        ++shard.lookups;
+        const auto it = shard.map.find(k);
+        if (it == shard.map.end()) return std::nullopt;
+        ++shard.hits;
+        stored = it->second; // the pointer keeps the set alive outside the lock
+    }
+    LineSet s = CopyLineSet(*stored);
+    AddTricks(s, won);
+    return s;
 }
 
-void TrickStartTable::Store(const TrickStartKey& k, const LineSet& s) {
+void TrickStartTable::Store(const TrickStartKey& k, const LineSet& s, std::uint8_t won) {
     const std::size_t bytes = LineSetBytes(s);
     Shard& shard = ShardOf(k);
     {
@@ -69,7 +74,9 @@ void TrickStartTable::Store(const TrickStartKey& k, const LineSet& s) {
     }
     // The copy is made outside the locks; another thread may store the same
     // key meanwhile, with the same set.
-    auto copy = std::make_shared<const LineSet>(s);
+    LineSet relative = CopyLineSet(s);
+    AddTricks(relative, -won);
+    auto copy = std::make_shared<const LineSet>(std::move(relative));
     std::scoped_lock lock(mutex_, shard.mutex);
     if (stats_.closed || stats_.full || bytes > budget_ - stats_.bytes) return;
     if (shard.map.emplace(k, std::move(copy)).second) {

@@ -18,17 +18,19 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 namespace nvx {
 
 // Everything the search below a trick start reads: the unplayed cards and
 // West's played cards per class (the possible divisions follow from them), the
-// show-outs, the entries left, the trick number, whether North won the last
-// trick (it may lead without an entry) and the tricks North-South won so far
-// (every value of the set includes them). The trick number and the show-outs
+// show-outs, the entries left, the trick number and whether North won the last
+// trick (it may lead without an entry). The trick number and the show-outs
 // follow from the rest, as every hand follows suit while it can; they are
-// kept all the same.
+// kept all the same. The tricks North-South won so far are not in the key:
+// every value of the set includes them, and the table keeps the sets without
+// them, so that the positions that differ in them alone share one set.
 struct TrickStartKey {
     std::array<std::uint8_t, 32> Bytes{};
     friend bool operator==(const TrickStartKey&, const TrickStartKey&) = default;
@@ -50,12 +52,13 @@ class TrickStartTable {
     TrickStartTable(const TrickStartTable&) = delete;
     TrickStartTable& operator=(const TrickStartTable&) = delete;
 
-    // The set stored under the key, or nullptr. The set never changes once
-    // stored; the pointer keeps it alive.
-    std::shared_ptr<const LineSet> Find(const TrickStartKey& k);
-    // Stores a copy of s under the key unless the key is already there, the
-    // table is closed or the copy would go over the budget.
-    void Store(const TrickStartKey& k, const LineSet& s);
+    // The set stored under the key with `won` tricks added to every value (the
+    // set of the position where North-South have won them), or nothing.
+    std::optional<LineSet> Find(const TrickStartKey& k, std::uint8_t won);
+    // Stores a copy of s, less the `won` tricks that every value includes,
+    // under the key unless the key is already there, the table is closed or
+    // the copy would go over the budget.
+    void Store(const TrickStartKey& k, const LineSet& s, std::uint8_t won);
     // Nothing more is stored (a stop was requested: later sets may be
     // incomplete). Sets stored before stay valid.
     void Close();

@@ -45,12 +45,21 @@ std::uint8_t LowestAbove(const Engine& e, std::uint8_t h, std::uint8_t r) {
     return 0;
 }
 
-struct TrickStartKeyHash {
-    std::size_t operator()(const TrickStartKey& k) const {
+// A trick start that cashing the winners passes: the position and the tricks
+// North-South have won so far, which decide whether the target is reached
+// and which the key of the position leaves out.
+struct CashStart {
+    TrickStartKey Position;
+    std::uint8_t Won = 0;
+    friend bool operator==(const CashStart&, const CashStart&) = default;
+};
+
+struct CashStartHash {
+    std::size_t operator()(const CashStart& k) const {
         std::size_t h = 1469598103934665603ull;
-        for (std::uint8_t b : k.Bytes)
+        for (std::uint8_t b : k.Position.Bytes)
             h = (h ^ b) * 1099511628211ull;
-        return h;
+        return (h ^ k.Won) * 1099511628211ull;
     }
 };
 
@@ -201,9 +210,9 @@ class PlanBuilder {
     bool CashFrom(const std::array<std::int16_t, 256>& want) {
         if (TargetReached(want)) return true;
         const bool atStart = e_.play.Seat == seat::None;
-        TrickStartKey key;
+        CashStart key;
         if (atStart) {
-            key = KeyOfTrickStart(e_);
+            key = {KeyOfTrickStart(e_), e_.NSTricks()};
             if (auto it = memo_.find(key); it != memo_.end()) return it->second;
         }
         bool ok = true;
@@ -462,7 +471,7 @@ class PlanBuilder {
     const DynamicEvaluation& dyn_;
     PlanOptions options_;
     TrickStartTable table_;
-    std::unordered_map<TrickStartKey, bool, TrickStartKeyHash> memo_;
+    std::unordered_map<CashStart, bool, CashStartHash> memo_;
     std::unordered_map<const PlanBranch*, double> share_;
     std::string north_, south_, defenders_; // unplayed real cards, highest first
     std::string trick_;                     // real cards of the trick so far

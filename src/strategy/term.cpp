@@ -825,6 +825,21 @@ LineSet SingleLineSet(const Eval& e) {
     return s;
 }
 
+void AddTricks(LineSet& s, int tricks) {
+    const auto add = [tricks](Val& v) {
+        for (std::uint8_t& x : v) {
+            assert(x + tricks >= 0 && x + tricks <= UINT8_MAX && "a value leaves its byte");
+            x = static_cast<std::uint8_t>(x + tricks);
+        }
+    };
+    for (Term& t : s) {
+        add(t.MaxEval.Val);
+        for (Factor& f : t.Factors)
+            for (Val& v : f.EvalList)
+                add(v);
+    }
+}
+
 void PopTerm(Host& host, LineSet& s) {
     if (s.empty()) {
         InternalError(host, InternalErrorCode::PopTermOfEmptySet);

@@ -1,7 +1,8 @@
 // The table of solved trick starts: a search that takes sets from it gives
 // exactly the sets of the search without it, also when the table was filled
-// by searches from other positions, when its budget runs out and after a stop
-// (with internal errors reported: workers_test).
+// by searches from other positions (where North-South may have won other
+// tricks), when its budget runs out and after a stop (with internal errors
+// reported: workers_test).
 #include "play/solver.h"
 #include "play/trick_table.h"
 #include "support/combos.h"
