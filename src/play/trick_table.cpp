@@ -1,5 +1,6 @@
 #include "play/trick_table.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 
@@ -15,7 +16,9 @@ TrickStartKey KeyOfTrickStart(const Engine& e) {
         *b++ = p.WestPlayed[r];
     }
     *b++ = static_cast<std::uint8_t>(p.ShownOut[seat::West] | p.ShownOut[seat::East] << 1);
-    *b++ = p.EntriesLeft;
+    // With an entry more than North has cards, North may always lead, to the
+    // end of the play: more entries change nothing.
+    *b++ = static_cast<std::uint8_t>(std::min<int>(p.EntriesLeft, e.CardsLeft(hand::North) + 1));
     *b++ = p.Trick;
     *b++ = p.NorthOnLead(e.classes) ? 1 : 0;
     return k;
