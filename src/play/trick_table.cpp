@@ -16,11 +16,14 @@ TrickStartKey KeyOfTrickStart(const Engine& e) {
         *b++ = p.WestPlayed[r];
     }
     *b++ = static_cast<std::uint8_t>(p.ShownOut[seat::West] | p.ShownOut[seat::East] << 1);
-    // With an entry more than North has cards, North may always lead, to the
-    // end of the play: more entries change nothing.
-    *b++ = static_cast<std::uint8_t>(std::min<int>(p.EntriesLeft, e.CardsLeft(hand::North) + 1));
+    // With an entry more than North has cards North may lead at every trick
+    // to the end, each lead taking a card and at most one entry: more
+    // entries change nothing, and neither does whether North is on lead.
+    const int cards = e.CardsLeft(hand::North);
+    const bool enough = p.EntriesLeft > cards;
+    *b++ = static_cast<std::uint8_t>(enough ? cards + 1 : p.EntriesLeft);
     *b++ = p.Trick;
-    *b++ = p.NorthOnLead(e.classes) ? 1 : 0;
+    *b++ = !enough && p.NorthOnLead(e.classes) ? 1 : 0;
     return k;
 }
 

@@ -45,12 +45,14 @@ std::uint8_t LowestAbove(const Engine& e, std::uint8_t h, std::uint8_t r) {
     return 0;
 }
 
-// A trick start that cashing the winners passes: the position and the tricks
-// North-South have won so far, which decide whether the target is reached
-// and which the key of the position leaves out.
+// A trick start that cashing the winners passes: the position, the tricks
+// North-South have won so far (they decide whether the target is reached)
+// and whether North is on lead (it decides which hand cashes first), which
+// the key of the position may leave out.
 struct CashStart {
     TrickStartKey Position;
     std::uint8_t Won = 0;
+    bool NorthOnLead = false;
     friend bool operator==(const CashStart&, const CashStart&) = default;
 };
 
@@ -59,7 +61,8 @@ struct CashStartHash {
         std::size_t h = 1469598103934665603ull;
         for (std::uint8_t b : k.Position.Bytes)
             h = (h ^ b) * 1099511628211ull;
-        return (h ^ k.Won) * 1099511628211ull;
+        h = (h ^ k.Won) * 1099511628211ull;
+        return (h ^ (k.NorthOnLead ? 1u : 0u)) * 1099511628211ull;
     }
 };
 
@@ -212,7 +215,7 @@ class PlanBuilder {
         const bool atStart = e_.play.Seat == seat::None;
         CashStart key;
         if (atStart) {
-            key = {KeyOfTrickStart(e_), e_.NSTricks()};
+            key = {KeyOfTrickStart(e_), e_.NSTricks(), e_.play.NorthOnLead(e_.classes)};
             if (auto it = memo_.find(key); it != memo_.end()) return it->second;
         }
         bool ok = true;
