@@ -52,7 +52,7 @@ std::size_t TrickStartTable::KeyHash::operator()(const TrickStartKey& k) const {
 }
 
 std::optional<LineSet> TrickStartTable::Find(const TrickStartKey& k, std::uint8_t won) {
-    std::shared_ptr<const LineSet> stored;
+    const LineSet* stored = nullptr;
     {
         Shard& shard = ShardOf(k);
         std::lock_guard lock(shard.mutex);
@@ -60,7 +60,7 @@ std::optional<LineSet> TrickStartTable::Find(const TrickStartKey& k, std::uint8_
         const auto it = shard.map.find(k);
         if (it == shard.map.end()) return std::nullopt;
         ++shard.hits;
-        stored = it->second; // the pointer keeps the set alive outside the lock
+        stored = &it->second;
     }
     LineSet s = CopyLineSet(*stored);
     AddTricks(s, won);
@@ -68,40 +68,44 @@ std::optional<LineSet> TrickStartTable::Find(const TrickStartKey& k, std::uint8_
 }
 
 void TrickStartTable::Store(const TrickStartKey& k, const LineSet& s, std::uint8_t won) {
-    const std::size_t bytes = LineSetBytes(s);
+    if (closed_.load(std::memory_order_acquire) || full_.load(std::memory_order_relaxed)) return;
     Shard& shard = ShardOf(k);
     {
-        std::scoped_lock lock(mutex_, shard.mutex);
-        if (stats_.closed || stats_.full || shard.map.count(k) != 0) return;
-        if (bytes > budget_ - stats_.bytes) {
-            stats_.full = true;
+        std::lock_guard lock(shard.mutex);
+        if (shard.map.count(k) != 0) return;
+    }
+    // The first store that does not fit ends the storing.
+    const std::size_t bytes = LineSetBytes(s);
+    std::size_t held = bytes_.load(std::memory_order_relaxed);
+    do {
+        if (bytes > budget_ - held) {
+            full_.store(true, std::memory_order_relaxed);
             return;
         }
-    }
-    // The copy is made outside the locks; another thread may store the same
+    } while (!bytes_.compare_exchange_weak(held, held + bytes, std::memory_order_relaxed));
+    // The copy is made outside the lock; another thread may store the same
     // key meanwhile, with the same set.
     LineSet relative = CopyLineSet(s);
     AddTricks(relative, -won);
-    auto copy = std::make_shared<const LineSet>(std::move(relative));
-    std::scoped_lock lock(mutex_, shard.mutex);
-    if (stats_.closed || stats_.full || bytes > budget_ - stats_.bytes) return;
-    if (shard.map.emplace(k, std::move(copy)).second) {
-        stats_.bytes += bytes;
-        ++stats_.entries;
+    std::lock_guard lock(shard.mutex);
+    if (closed_.load(std::memory_order_acquire) ||
+        !shard.map.emplace(k, std::move(relative)).second) {
+        bytes_.fetch_sub(bytes, std::memory_order_relaxed);
+        return;
     }
+    entries_.fetch_add(1, std::memory_order_relaxed);
 }
 
 void TrickStartTable::Close() {
-    std::lock_guard lock(mutex_);
-    stats_.closed = true;
+    closed_.store(true, std::memory_order_release);
 }
 
 TrickStartTable::Stats TrickStartTable::GetStats() {
     Stats s;
-    {
-        std::lock_guard lock(mutex_);
-        s = stats_;
-    }
+    s.bytes = bytes_.load();
+    s.entries = entries_.load();
+    s.full = full_.load();
+    s.closed = closed_.load();
     for (Shard& shard : shards_) {
         std::lock_guard lock(shard.mutex);
         s.lookups += shard.lookups;

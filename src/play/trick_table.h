@@ -5,18 +5,17 @@
 //
 // One table serves one analysis step (the searches of the first cards, say)
 // and is dropped after it. Lookups and stores may come from several threads at
-// once. The memory it holds is bounded: once the budget is spent nothing more
-// is stored, so what it holds depends only on the order of the stores and
-// never on when they happen to come.
+// once. The memory it holds is bounded: once a set does not fit in the budget
+// nothing more is stored.
 #pragma once
 
 #include "play/engine.h"
 #include "strategy/term.h"
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <unordered_map>
@@ -81,20 +80,27 @@ class TrickStartTable {
         std::size_t operator()(const TrickStartKey& k) const;
     };
     // The sets are spread over shards, each with a lock of its own, so that
-    // the threads' lookups seldom wait for one another.
+    // the threads' lookups seldom wait for one another. A set stored is never
+    // changed nor removed while the table lives (and a map's elements stay
+    // where they are as it grows): it is copied out without the lock.
     static constexpr std::size_t Shards = 64;
     struct Shard {
         std::mutex mutex;
-        std::unordered_map<TrickStartKey, std::shared_ptr<const LineSet>, KeyHash> map;
+        std::unordered_map<TrickStartKey, LineSet, KeyHash> map;
         std::size_t lookups = 0;
         std::size_t hits = 0;
     };
     Shard& ShardOf(const TrickStartKey& k) { return shards_[KeyHash{}(k) % Shards]; }
 
     std::array<Shard, Shards> shards_;
-    std::mutex mutex_; // stats_ but the lookups and hits, which are the shards'
     std::size_t budget_;
-    Stats stats_;
+    // The bytes of the sets stored, or about to be (each store claims its
+    // bytes before it copies its set, and gives them back should another
+    // thread have stored the key meanwhile).
+    std::atomic<std::size_t> bytes_{0};
+    std::atomic<std::size_t> entries_{0};
+    std::atomic<bool> full_{false};
+    std::atomic<bool> closed_{false};
 };
 
 } // namespace nvx
