@@ -533,19 +533,16 @@ void ProbLines::SortProbList(Host& host) {
         InternalError(host, InternalErrorCode::SortEmptyList);
         return;
     }
-    // Bubble sort: stable, and the order is total on distinct Vals, so at most
-    // one pass per line is needed; the bound only guards against a broken order.
+    // The order is a strict one, lexicographic in each line's own flags and
+    // Val, and total on distinct Vals: any stable sort gives the order that
+    // swapping neighbours until none is out of order gives, in n log n.
     // A stopped computation's lines are discarded unsorted: sorting thousands
     // of them would keep the user waiting after the interrupt.
-    bool swapped = true;
-    for (std::size_t pass = 0; swapped && pass <= list_.size() && !host.StopRequested(); ++pass) {
-        swapped = false;
-        for (std::size_t i = 0; i + 1 < list_.size(); ++i)
-            if (SortBefore(host, *list_[i + 1], *list_[i])) {
-                std::swap(list_[i], list_[i + 1]);
-                swapped = true;
-            }
-    }
+    if (host.StopRequested()) return;
+    std::stable_sort(list_.begin(), list_.end(),
+                     [&](const std::unique_ptr<ProbLine>& a, const std::unique_ptr<ProbLine>& b) {
+                         return SortBefore(host, *a, *b);
+                     });
 }
 
 void ProbLines::ThinOut(Host& host,
