@@ -25,14 +25,16 @@ namespace nvx {
 // Everything the search below a trick start reads: the unplayed cards and
 // West's played cards per class (the possible divisions follow from them), the
 // show-outs, the entries left and whether North won the last trick (it may
-// lead without an entry), and the trick number. Each North lead takes a card
-// and at most one entry: with an entry more than North has cards, North may
-// lead to the end, and the key holds that many entries and North not on lead
-// (the search asks no more). The trick number and the
-// show-outs follow from the rest, as every hand follows suit while it can; they are kept all the
-// same. The tricks North-South won so far are not in the key: every value of the set includes them,
-// and the table keeps the sets without them, so that the positions that differ in them alone share
-// one set.
+// lead without an entry), and the trick number. The trick number and the
+// show-outs follow from the rest, as every hand follows suit while it can;
+// they are kept all the same.
+//
+// Each North lead takes a card and at most one entry: with an entry more than
+// North has cards, North may lead to the end, and the key holds that many
+// entries and North not on lead (the search asks no more). The tricks
+// North-South won so far are not in the key: every value of the set includes
+// them, and the table keeps the sets without them, so that the positions that
+// differ in them alone share one set.
 struct TrickStartKey {
     std::array<std::uint8_t, 32> Bytes{};
     friend bool operator==(const TrickStartKey&, const TrickStartKey&) = default;

@@ -109,8 +109,8 @@ inline void FreeLineSet(LineSet& s) {
 }
 // Adds `tricks` (negative: takes them away) to every value of every strategy
 // of s: to each term's best values and to every Val of its factors. The set
-// operations compare values only, so the set of a position where declarer has
-// won more tricks is this set. No value may go below 0.
+// operations only compare values, so this gives the set of the same position
+// with that many more tricks won by North-South. No value may go below 0.
 void AddTricks(LineSet& s, int tricks);
 // Joins two sets over the same division set, keeping the invariants; s1
 // receives the result, s2 ends empty. First terms over different division sets
