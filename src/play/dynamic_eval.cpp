@@ -165,9 +165,7 @@ void DynamicEvaluation::StepEvaluation() {
     const Dom dom = a.empty() ? Dom{} : a.front().MaxEval.Dom;
     Val promised;
     if (top.DefenceOptimal) promised = RestrictVal(h, lineEval_.Dom, lineEval_.Val, dom);
-    Factor all = a.empty()            ? LineSetToFactor(h, a)
-                 : top.DefenceOptimal ? StrategiesAtLeast(h, a, Eval{dom, promised})
-                                      : StrategiesAtLeast(h, a, top.Eval);
+    Factor all = StrategiesAtLeast(h, a, top.DefenceOptimal ? Eval{dom, promised} : top.Eval);
 
     // Defence check: can declarer now beat the line's promise on every
     // division still possible?

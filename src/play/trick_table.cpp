@@ -38,7 +38,7 @@ std::size_t LineSetBytes(const LineSet& s) {
     return n;
 }
 
-std::size_t TrickStartTable::KeyHash::operator()(const TrickStartKey& k) const {
+std::size_t TrickStartKeyHash::operator()(const TrickStartKey& k) const {
     std::uint64_t w[4];
     static_assert(sizeof w == sizeof k.Bytes);
     std::memcpy(w, k.Bytes.data(), sizeof w);

@@ -39,6 +39,11 @@ struct TrickStartKey {
     std::array<std::uint8_t, 32> Bytes{};
     friend bool operator==(const TrickStartKey&, const TrickStartKey&) = default;
 };
+// Mixes all the key's bytes, for the table and for whatever else keeps trick
+// starts in a hash map.
+struct TrickStartKeyHash {
+    std::size_t operator()(const TrickStartKey& k) const;
+};
 
 // The key of the current position; the play state must be at a trick start
 // (Seat None).
@@ -78,9 +83,6 @@ class TrickStartTable {
     Stats GetStats();
 
   private:
-    struct KeyHash {
-        std::size_t operator()(const TrickStartKey& k) const;
-    };
     // The sets are spread over shards, each with a lock of its own, so that
     // the threads' lookups seldom wait for one another. A set stored is never
     // changed nor removed while the table lives (and a map's elements stay
@@ -88,11 +90,11 @@ class TrickStartTable {
     static constexpr std::size_t Shards = 64;
     struct Shard {
         std::mutex mutex;
-        std::unordered_map<TrickStartKey, LineSet, KeyHash> map;
+        std::unordered_map<TrickStartKey, LineSet, TrickStartKeyHash> map;
         std::size_t lookups = 0;
         std::size_t hits = 0;
     };
-    Shard& ShardOf(const TrickStartKey& k) { return shards_[KeyHash{}(k) % Shards]; }
+    Shard& ShardOf(const TrickStartKey& k) { return shards_[TrickStartKeyHash{}(k) % Shards]; }
 
     std::array<Shard, Shards> shards_;
     std::size_t budget_;

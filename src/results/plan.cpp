@@ -58,11 +58,8 @@ struct CashStart {
 
 struct CashStartHash {
     std::size_t operator()(const CashStart& k) const {
-        std::size_t h = 1469598103934665603ull;
-        for (std::uint8_t b : k.Position.Bytes)
-            h = (h ^ b) * 1099511628211ull;
-        h = (h ^ k.Won) * 1099511628211ull;
-        return (h ^ (k.NorthOnLead ? 1u : 0u)) * 1099511628211ull;
+        const std::size_t h = TrickStartKeyHash{}(k.Position);
+        return h ^ (std::size_t{k.Won} << 1 | (k.NorthOnLead ? 1u : 0u)) * 0x9E3779B97F4A7C15u;
     }
 };
 
