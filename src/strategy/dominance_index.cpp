@@ -19,6 +19,7 @@ void DominanceIndex::Deepen(std::size_t depth) {
         std::fill_n(bits.data() + c * capacity_, liveBits_.size(), 0);
     bits_.swap(bits);
     counts_.assign(columns_, 0);
+    marks_.assign(columns_ * markWords_, 0);
     for (std::size_t id = 0; id < Size(); id += 64)
         SetBlockBits(id, std::min<std::size_t>(64, Size() - id));
 }
@@ -29,6 +30,7 @@ void DominanceIndex::SetBits(std::size_t id, const Val& v) {
     for (std::size_t p = 0; p < length_; ++p)
         for (std::size_t t = 0; t < v[p]; ++t) {
             Word(p * depth_ + t, b) |= bit;
+            Mark(p * depth_ + t, b);
             ++counts_[p * depth_ + t];
         }
 }
@@ -41,6 +43,12 @@ void DominanceIndex::Reserve(std::size_t entries) {
     for (std::size_t c = 0; c < columns_; ++c)
         std::copy_n(bits_.data() + c * capacity_, blocks, bits.data() + c * capacity);
     bits_.swap(bits);
+    const std::size_t markWords = (capacity + 63) / 64;
+    std::vector<std::uint64_t> marks(columns_ * markWords, 0);
+    for (std::size_t c = 0; c < columns_; ++c)
+        std::copy_n(marks_.data() + c * markWords_, markWords_, marks.data() + c * markWords);
+    marks_.swap(marks);
+    markWords_ = markWords;
     capacity_ = capacity;
     zeros_.assign(capacity, 0);
 }
@@ -48,8 +56,11 @@ void DominanceIndex::Reserve(std::size_t entries) {
 void DominanceIndex::AddBlock() {
     const std::size_t blocks = liveBits_.size();
     if (blocks == capacity_) Reserve(64 * std::max<std::size_t>(4, 2 * capacity_));
-    for (std::size_t c = 0; c < columns_; ++c)
+    const std::uint64_t unmark = ~(std::uint64_t{1} << (blocks % 64));
+    for (std::size_t c = 0; c < columns_; ++c) {
         Word(c, blocks) = 0;
+        marks_[c * markWords_ + blocks / 64] &= unmark;
+    }
     liveBits_.push_back(0);
 }
 
@@ -81,6 +92,7 @@ void DominanceIndex::SetBlockBits(std::size_t id, std::size_t n) {
                 word |= std::uint64_t{at[k] > t} << k;
 #endif
             Word(p * depth_ + t, b) |= word;
+            if (word != 0) Mark(p * depth_ + t, b);
             counts_[p * depth_ + t] += static_cast<std::uint32_t>(std::popcount(word));
         }
     }
@@ -174,53 +186,106 @@ bool DominanceIndex::Admits(const Bounds& bounds, std::size_t g, const Val& v) c
     return detail::AllAtMost(v.data(), bounds.max.data() + g * length_, length_);
 }
 
-// Finds the blocks from fromBlock on with entries that every column of the
-// query admits (with Complement: that no column admits) and calls
-// hit(block, entries) for each, until it returns true. Groups whose bounds
-// rule v out are passed over; in a group the first columns are combined in a
-// plain loop over contiguous words, and only the blocks still in question are
-// looked at further.
-template <bool Complement, bool Backward, class Hit>
-void DominanceIndex::Scan(const Val& v, const QueryWords& q, Hit hit, std::size_t fromBlock) const {
-    if (q.none) return;
+// Finds the blocks with entries at most v, in order, and calls
+// hit(block, entries) for each, until it returns true: the entries that no
+// column of the query admits. A complemented column is dense, so the marks do
+// not help here; groups whose bounds rule v out are passed over instead, and
+// in a group the first columns are combined in a plain loop over contiguous
+// words, and only the blocks still in question are looked at further.
+template <class Hit> void DominanceIndex::ScanAtMost(const Val& v, Hit hit) const {
     const std::size_t blocks = liveBits_.size();
     const std::uint64_t* live = liveBits_.data();
-    // Missing first columns admit everything: the live bits themselves, or a
-    // column of zeros when complemented.
-    const std::uint64_t* pad = Complement ? zeros_.data() : live;
-    const std::size_t first = std::min(q.count, Selective);
-    const std::uint64_t* c[Selective] = {pad, pad, pad};
-    for (std::size_t k = 0; k < first; ++k)
-        c[k] = bits_.data() + q.offset[k] * capacity_;
-    // The blocks of one group; false when hit asks to stop.
+    // The query is made when the first group admits v: often none does.
+    QueryWords q;
+    bool made = false;
+    std::size_t first = 0;
+    // Missing first columns rule nothing out: a column of zeros.
+    const std::uint64_t* c[Selective] = {zeros_.data(), zeros_.data(), zeros_.data()};
+    const auto makeQuery = [&] {
+        made = true;
+        q = Query<false>(v);
+        first = std::min(q.count, Selective);
+        for (std::size_t k = 0; k < first; ++k)
+            c[k] = bits_.data() + q.offset[k] * capacity_;
+    };
     const auto group = [&](std::size_t g) {
-        const std::size_t from = std::max(g * GroupBlocks, fromBlock);
-        const std::size_t to = std::min(blocks, g * GroupBlocks + GroupBlocks);
+        const std::size_t from = g * GroupBlocks;
+        const std::size_t to = std::min(blocks, from + GroupBlocks);
         std::uint64_t tmp[GroupBlocks] = {};
         for (std::size_t b = from; b < to; ++b)
-            tmp[b - from] = Complement ? live[b] & ~c[0][b] & ~c[1][b] & ~c[2][b]
-                                       : live[b] & c[0][b] & c[1][b] & c[2][b];
-        for (std::size_t k = 0; k < to - from; ++k) {
-            const std::size_t b = Backward ? to - 1 - k : from + k;
+            tmp[b - from] = live[b] & ~c[0][b] & ~c[1][b] & ~c[2][b];
+        for (std::size_t b = from; b < to; ++b) {
             std::uint64_t acc = tmp[b - from];
             for (std::size_t i = first; i < q.count && acc != 0; ++i)
-                acc &= Complement ? ~Word(q.offset[i], b) : Word(q.offset[i], b);
+                acc &= ~Word(q.offset[i], b);
             if (acc != 0 && hit(b, acc)) return false;
         }
         return true;
     };
     const std::size_t groups = (blocks + GroupBlocks - 1) / GroupBlocks;
     const std::size_t supers = (groups + SuperGroups - 1) / SuperGroups;
-    const std::size_t fromGroup = fromBlock / GroupBlocks;
-    const std::size_t fromSuper = fromGroup / SuperGroups;
-    for (std::size_t n = fromSuper; n < supers; ++n) {
-        const std::size_t s = Backward ? supers - 1 - (n - fromSuper) : n;
-        if (!Admits<Complement>(supers_, s, v)) continue;
-        const std::size_t from = std::max(s * SuperGroups, fromGroup);
+    for (std::size_t s = 0; s < supers; ++s) {
+        if (!Admits<true>(supers_, s, v)) continue;
         const std::size_t to = std::min(groups, s * SuperGroups + SuperGroups);
-        for (std::size_t k = 0; k < to - from; ++k) {
-            const std::size_t g = Backward ? to - 1 - k : from + k;
-            if (Admits<Complement>(groups_, g, v) && !group(g)) return;
+        for (std::size_t g = s * SuperGroups; g < to; ++g) {
+            if (!Admits<true>(groups_, g, v)) continue;
+            if (!made) makeQuery();
+            if (!group(g)) return;
+        }
+    }
+}
+
+// Finds the blocks from fromBlock on with entries at least v, in order
+// (Backward: the last first), and calls hit(block, entries) for each, until
+// it returns true. Led by the marks: only the blocks where the
+// first columns of the query may all have bits are looked at, and those are
+// found 64 blocks at a time. Groups whose bounds rule v out are passed over.
+template <bool Backward, class Hit>
+void DominanceIndex::ScanAtLeast(const Val& v, Hit hit, std::size_t fromBlock) const {
+    const std::size_t blocks = liveBits_.size();
+    if (fromBlock >= blocks) return;
+    const QueryWords q = Query<true>(v);
+    if (q.none) return;
+    const std::uint64_t* live = liveBits_.data();
+    const std::size_t first = std::min(q.count, Selective);
+    // Missing first columns admit every live entry: their marks are all ones.
+    static constexpr std::uint64_t AllMarked = ~std::uint64_t{0};
+    const std::uint64_t* c[Selective] = {live, live, live};
+    const std::uint64_t* m[Selective] = {&AllMarked, &AllMarked, &AllMarked};
+    std::size_t step[Selective] = {0, 0, 0};
+    for (std::size_t k = 0; k < first; ++k) {
+        c[k] = bits_.data() + q.offset[k] * capacity_;
+        m[k] = marks_.data() + q.offset[k] * markWords_;
+        step[k] = 1;
+    }
+    const std::size_t fromWord = fromBlock / 64, toWord = (blocks + 63) / 64;
+    std::size_t group = None;
+    bool admitted = false;
+    for (std::size_t n = 0; n < toWord - fromWord; ++n) {
+        const std::size_t w = Backward ? toWord - 1 - n : fromWord + n;
+        std::uint64_t marked = m[0][w * step[0]] & m[1][w * step[1]] & m[2][w * step[2]];
+        if (w == fromWord) marked &= AllMarked << (fromBlock % 64);
+        if (w == toWord - 1 && blocks % 64 != 0) marked &= (std::uint64_t{1} << (blocks % 64)) - 1;
+        while (marked != 0) {
+            const int bit = Backward ? 63 - std::countl_zero(marked) : std::countr_zero(marked);
+            marked &= ~(std::uint64_t{1} << bit);
+            const std::size_t b = w * 64 + static_cast<std::size_t>(bit);
+            if (b / GroupBlocks != group) {
+                group = b / GroupBlocks;
+                admitted = Admits<false>(groups_, group, v);
+            }
+            if (!admitted) {
+                // The rest of the group's blocks in this word go too (a
+                // group never spans two words).
+                const std::size_t edge = (Backward ? group : group + 1) * GroupBlocks % 64;
+                marked &=
+                    Backward ? (std::uint64_t{1} << edge) - 1 : (edge == 0 ? 0 : AllMarked << edge);
+                continue;
+            }
+            std::uint64_t acc = live[b] & c[0][b] & c[1][b] & c[2][b];
+            for (std::size_t i = first; i < q.count && acc != 0; ++i)
+                acc &= Word(q.offset[i], b);
+            if (acc != 0 && hit(b, acc)) return;
         }
     }
 }
@@ -240,9 +305,13 @@ template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const V
         return q;
     }
     if (depth_ == 0) return q; // every entry is 0 everywhere: no column rules one out
-    // Written without branches: every position's column goes in, and the
-    // count only moves on past the columns that rule out some entry.
-    std::uint32_t pass[MaxDivisions]; // entries each column lets pass
+    // Every position's column goes in, and the count only moves on past the
+    // columns that rule out some entry. The most selective columns are
+    // picked up on the way: after the first few positions a column that
+    // beats the third best is rare, so the test seldom branches.
+    std::uint32_t bestPass[Selective];
+    std::size_t bestAt[Selective];
+    std::size_t best = 0; // how many of them there are so far
     for (std::size_t p = 0; p < length_; ++p) {
         const std::size_t t = v[p];
         std::size_t column;
@@ -255,18 +324,28 @@ template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const V
             n = t < depth_ ? all - counts_[column] : all;
         }
         q.offset[q.count] = static_cast<std::uint16_t>(column);
-        pass[q.count] = n;
-        q.count += n != all ? 1 : 0;
+        if (n == all) continue;
+        if (best < Selective || n < bestPass[Selective - 1]) {
+            // Insert it among the best, which stay in ascending order (the
+            // earlier column first among equal counts).
+            std::size_t k = std::min(best, Selective - 1);
+            for (; k > 0 && n < bestPass[k - 1]; --k) {
+                bestPass[k] = bestPass[k - 1];
+                bestAt[k] = bestAt[k - 1];
+            }
+            bestPass[k] = n;
+            bestAt[k] = q.count;
+            best += best < Selective ? 1 : 0;
+        }
+        ++q.count;
     }
-    // The most selective columns to the front, one after the other; a column
-    // and its count as one number, so that the least is found without branches.
-    for (std::size_t k = 0; k < std::min(q.count, Selective); ++k) {
-        std::uint64_t least = std::uint64_t{pass[k]} << 16 | k;
-        for (std::size_t i = k + 1; i < q.count; ++i)
-            least = std::min(least, std::uint64_t{pass[i]} << 16 | i);
-        const std::size_t best = least & 0xFFFF;
-        std::swap(q.offset[k], q.offset[best]);
-        std::swap(pass[k], pass[best]);
+    // The most selective columns to the front. A column that a swap moved
+    // away from the front is followed to where it went.
+    for (std::size_t k = 0; k < best; ++k) {
+        const std::size_t from = bestAt[k];
+        std::swap(q.offset[k], q.offset[from]);
+        for (std::size_t m = k + 1; m < best; ++m)
+            if (bestAt[m] == k) bestAt[m] = from;
     }
     return q;
 }
@@ -275,8 +354,8 @@ std::size_t DominanceIndex::FindAtLeast(const Val& v, std::size_t from) const {
     if (live_ == 0 || from >= Size()) return None;
     // The latest entries are the likeliest to beat a new Val: look at them first.
     std::size_t found = None;
-    Scan<false, true>(
-        v, Query<true>(v),
+    ScanAtLeast<true>(
+        v,
         [&](std::size_t b, std::uint64_t acc) {
             if (b == from / 64) acc &= ~std::uint64_t{0} << (from % 64);
             if (acc == 0) return false;
@@ -293,7 +372,7 @@ bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& id
     if (live_ == 0) return true;
     bool below = false;
     // The blocks come lowest first: the first id found is the lowest.
-    Scan<false, false>(v, Query<true>(v), [&](std::size_t b, std::uint64_t acc) {
+    ScanAtLeast<false>(v, [&](std::size_t b, std::uint64_t acc) {
         if (ids.empty() && b * 64 + static_cast<std::size_t>(std::countr_zero(acc)) < limit) {
             below = true;
             return true;
@@ -308,7 +387,7 @@ bool DominanceIndex::FindAllAtLeast(const Val& v, std::vector<std::uint32_t>& id
 void DominanceIndex::FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids) const {
     ids.clear();
     if (live_ == 0) return;
-    Scan<true, false>(v, Query<false>(v), [&](std::size_t b, std::uint64_t acc) {
+    ScanAtMost(v, [&](std::size_t b, std::uint64_t acc) {
         for (; acc != 0; acc &= acc - 1)
             ids.push_back(static_cast<std::uint32_t>(b * 64 + std::countr_zero(acc)));
         return false;
@@ -318,7 +397,7 @@ void DominanceIndex::FindAllAtMost(const Val& v, std::vector<std::uint32_t>& ids
 std::size_t DominanceIndex::RemoveAtMost(const Val& v) {
     if (live_ == 0) return 0;
     std::size_t count = 0;
-    Scan<true, false>(v, Query<false>(v), [&](std::size_t b, std::uint64_t acc) {
+    ScanAtMost(v, [&](std::size_t b, std::uint64_t acc) {
         liveBits_[b] &= ~acc;
         count += static_cast<std::size_t>(std::popcount(acc));
         return false;
@@ -347,6 +426,8 @@ void DominanceIndex::Compact() {
     std::vector<std::uint32_t>().swap(tags_);
     Words().swap(bits_);
     counts_.assign(columns_, 0);
+    marks_.clear();
+    markWords_ = 0;
     zeros_.clear();
     capacity_ = 0;
     liveBits_.clear();

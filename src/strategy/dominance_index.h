@@ -112,8 +112,9 @@ class DominanceIndex {
     // How many of the most selective columns come first, in that order.
     static constexpr std::size_t Selective = 3;
     template <bool AtLeast> QueryWords Query(const Val& v) const;
-    template <bool Complement, bool Backward, class Hit>
-    void Scan(const Val& v, const QueryWords& q, Hit hit, std::size_t fromBlock = 0) const;
+    template <bool Backward, class Hit>
+    void ScanAtLeast(const Val& v, Hit hit, std::size_t fromBlock = 0) const;
+    template <class Hit> void ScanAtMost(const Val& v, Hit hit) const;
     // Whether group g may hold an entry at least v (Complement: at most v).
     template <bool Complement> bool Admits(const Bounds& b, std::size_t g, const Val& v) const;
 
@@ -158,10 +159,20 @@ class DominanceIndex {
     // it holds, so that a query passes over the groups that cannot answer.
     // Groups of groups are bounded in the same way.
     static constexpr std::size_t GroupBlocks = 8;
+    static_assert(64 % GroupBlocks == 0, "a group never spans two words of marks");
     static constexpr std::size_t SuperGroups = 16;
     Bounds groups_, supers_;
     // Widens the bounds of group g to take in Vals between min and max.
     void Widen(Bounds& b, std::size_t g, const std::uint8_t* max, const std::uint8_t* min);
+    // For every column, one bit per block: whether the column's word of the
+    // block may be non-zero (it is once set, until the block is cleared). A
+    // query passes over the blocks where one of its first columns is all
+    // zeros 64 blocks at a time.
+    std::vector<std::uint64_t> marks_; // markWords_ words per column
+    std::size_t markWords_ = 0;
+    void Mark(std::size_t c, std::size_t b) {
+        marks_[c * markWords_ + b / 64] |= std::uint64_t{1} << (b % 64);
+    }
     std::vector<std::uint64_t> zeros_; // one column of zeros
     std::vector<std::uint64_t> liveBits_;
     // The entries' Vals one after the other, length_ bytes each: no room is

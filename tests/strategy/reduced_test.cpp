@@ -221,11 +221,18 @@ TEST(DominanceIndex, AddingAllAtOnceAsOneByOne) {
     Rng rng{std::mt19937(23)};
     DominanceIndex one(20), all(20);
     std::vector<Val> vals;
-    // Past 128 blocks the groups of groups come in too.
-    for (int run : {5, 64, 130, 1, 700, 9000}) {
+    // Past 128 blocks the groups of groups come in too. The long runs have
+    // no tricks at one position of their own, so that some groups rule a
+    // query out by their bounds alone.
+    std::vector<int> runs{5, 64, 130, 1, 700};
+    runs.insert(runs.end(), 15, 600);
+    for (int run : runs) {
         std::vector<const Val*> batch;
-        for (int i = 0; i < run; ++i)
+        const auto none = static_cast<std::size_t>(run >= 600 ? rng.pick(0, 19) : 20);
+        for (int i = 0; i < run; ++i) {
             vals.push_back(RandomVal(rng, 20, 3, 3));
+            if (none < 20) vals.back()[none] = 0;
+        }
         for (std::size_t i = vals.size() - run; i < vals.size(); ++i) {
             one.Add(vals[i], 4);
             batch.push_back(&vals[i]);
@@ -235,20 +242,35 @@ TEST(DominanceIndex, AddingAllAtOnceAsOneByOne) {
     std::vector<std::uint32_t> a, b;
     std::size_t live = vals.size();
     for (int q = 0; q < 200; ++q) {
-        const Val v = RandomVal(rng, 20, 3, 3);
+        // Every other query is low, so that many entries are at least it.
+        const int level = q % 2 == 0 ? 1 : 3;
+        const Val v = RandomVal(rng, 20, level, level);
         one.FindAllAtLeast(v, a);
         all.FindAllAtLeast(v, b);
         EXPECT_EQ(a, b);
+        // And what a walk over the live entries' bytes finds.
+        std::vector<std::uint32_t> walked;
+        for (std::uint32_t id = 0; id < one.Size(); ++id)
+            if (one.Live(id) && std::equal(v.begin(), v.end(), one.ValData(id),
+                                           [](std::uint8_t x, std::uint8_t y) { return x <= y; }))
+                walked.push_back(id);
+        EXPECT_EQ(a, walked);
         // Looking only from an id on (inside a block, or on its edge) finds
-        // an entry there exactly when there is one; the last one, at that.
-        // Just past the last one found, or on it, it is the edge that counts.
+        // an entry there exactly when there is one, in the last block that
+        // has one. Just past the last one found, or on it, it is the edge
+        // that counts.
         const int size = static_cast<int>(one.Size());
         std::size_t from = static_cast<std::size_t>(rng.pick(0, size));
         if (q % 3 == 0) from = 64 * static_cast<std::size_t>(rng.pick(0, size / 64));
         if (q % 3 == 1 && !a.empty()) from = a.back() + static_cast<std::size_t>(q % 2);
         const auto later = std::lower_bound(a.begin(), a.end(), from);
-        EXPECT_EQ(one.FindAtLeast(v, from),
-                  later == a.end() ? DominanceIndex::None : std::size_t{a.back()});
+        const std::size_t found = one.FindAtLeast(v, from);
+        if (later == a.end()) {
+            EXPECT_EQ(found, DominanceIndex::None);
+        } else {
+            EXPECT_TRUE(found >= from && std::binary_search(a.begin(), a.end(), found));
+            EXPECT_EQ(found / 64, a.back() / 64);
+        }
         one.FindAllAtMost(v, a);
         for (std::uint32_t id : a)
             all.Remove(id);
