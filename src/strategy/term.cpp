@@ -1239,9 +1239,8 @@ Val WorstValues(const Term& t) {
 
 // Terms multiplied out ahead of the union that takes them, at most. With
 // room for a few, the second thread goes on while this one multiplies out a
-// long term (K953/J7: 18.4 s against 20 s with two); the union that bounds
-// an expansion may then be a few terms old, which only leaves more for the
-// union to test.
+// long term; the union that bounds an expansion may then be a few terms old,
+// which only leaves more for the union to test.
 constexpr std::size_t TermsAhead = 4;
 // Fewer terms than this are multiplied out on this thread alone.
 constexpr std::size_t MinTermsForTwo = 8;
