@@ -309,36 +309,41 @@ template <bool AtLeast> DominanceIndex::QueryWords DominanceIndex::Query(const V
     // columns that rule out some entry. The most selective columns are
     // picked up on the way: after the first few positions a column that
     // beats the third best is rare, so the test seldom branches.
-    std::uint32_t bestPass[Selective];
-    std::size_t bestAt[Selective];
-    std::size_t best = 0; // how many of them there are so far
-    for (std::size_t p = 0; p < length_; ++p) {
-        const std::size_t t = v[p];
+    // The best so far in ascending order (the earlier column first among
+    // equal counts); the places not yet taken hold a count above any.
+    std::uint32_t bestPass[Selective] = {UINT32_MAX, UINT32_MAX, UINT32_MAX};
+    std::size_t bestAt[Selective] = {};
+    // Locals the compiler need not reload after every store to q.
+    const std::uint8_t* at = v.data();
+    const std::uint32_t* counts = counts_.data();
+    const std::size_t depth = depth_, length = length_;
+    std::size_t count = 0;
+    for (std::size_t p = 0; p < length; ++p) {
+        const std::size_t t = at[p];
         std::size_t column;
         std::uint32_t n;
         if (AtLeast) {
-            column = p * depth_ + (t > 0 ? t - 1 : 0);
-            n = t > 0 ? counts_[column] : all;
+            column = p * depth + (t > 0 ? t - 1 : 0);
+            n = t > 0 ? counts[column] : all;
         } else {
-            column = p * depth_ + std::min(t, depth_ - 1);
-            n = t < depth_ ? all - counts_[column] : all;
+            column = p * depth + std::min(t, depth - 1);
+            n = t < depth ? all - counts[column] : all;
         }
-        q.offset[q.count] = static_cast<std::uint16_t>(column);
+        q.offset[count] = static_cast<std::uint16_t>(column);
         if (n == all) continue;
-        if (best < Selective || n < bestPass[Selective - 1]) {
-            // Insert it among the best, which stay in ascending order (the
-            // earlier column first among equal counts).
-            std::size_t k = std::min(best, Selective - 1);
+        if (n < bestPass[Selective - 1]) {
+            std::size_t k = Selective - 1;
             for (; k > 0 && n < bestPass[k - 1]; --k) {
                 bestPass[k] = bestPass[k - 1];
                 bestAt[k] = bestAt[k - 1];
             }
             bestPass[k] = n;
-            bestAt[k] = q.count;
-            best += best < Selective ? 1 : 0;
+            bestAt[k] = count;
         }
-        ++q.count;
+        ++count;
     }
+    q.count = count;
+    const std::size_t best = std::min(count, Selective);
     // The most selective columns to the front. A column that a swap moved
     // away from the front is followed to where it went.
     for (std::size_t k = 0; k < best; ++k) {
