@@ -208,6 +208,9 @@ template <class Hit> void DominanceIndex::ScanAtMost(const Val& v, Hit hit) cons
         for (std::size_t k = 0; k < first; ++k)
             c[k] = bits_.data() + q.offset[k] * capacity_;
     };
+    // Locals the compiler need not reload after every call of hit.
+    const std::uint64_t* bits = bits_.data();
+    const std::size_t capacity = capacity_;
     const auto group = [&](std::size_t g) {
         const std::size_t from = g * GroupBlocks;
         const std::size_t to = std::min(blocks, from + GroupBlocks);
@@ -217,7 +220,7 @@ template <class Hit> void DominanceIndex::ScanAtMost(const Val& v, Hit hit) cons
         for (std::size_t b = from; b < to; ++b) {
             std::uint64_t acc = tmp[b - from];
             for (std::size_t i = first; i < q.count && acc != 0; ++i)
-                acc &= ~Word(q.offset[i], b);
+                acc &= ~bits[q.offset[i] * capacity + b];
             if (acc != 0 && hit(b, acc)) return false;
         }
         return true;
@@ -258,6 +261,9 @@ void DominanceIndex::ScanAtLeast(const Val& v, Hit hit, std::size_t fromBlock) c
         m[k] = marks_.data() + q.offset[k] * markWords_;
         step[k] = 1;
     }
+    // Locals the compiler need not reload after every call of hit.
+    const std::uint64_t* bits = bits_.data();
+    const std::size_t capacity = capacity_;
     const std::size_t fromWord = fromBlock / 64, toWord = (blocks + 63) / 64;
     std::size_t group = None;
     bool admitted = false;
@@ -284,7 +290,7 @@ void DominanceIndex::ScanAtLeast(const Val& v, Hit hit, std::size_t fromBlock) c
             }
             std::uint64_t acc = live[b] & c[0][b] & c[1][b] & c[2][b];
             for (std::size_t i = first; i < q.count && acc != 0; ++i)
-                acc &= Word(q.offset[i], b);
+                acc &= bits[q.offset[i] * capacity + b];
             if (acc != 0 && hit(b, acc)) return;
         }
     }
