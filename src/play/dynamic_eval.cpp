@@ -137,28 +137,39 @@ void DynamicEvaluation::UndoOnLine() {
     }
 }
 
+DeclarerCards SolveDeclarerCards(Engine& e, TrickStartTable& table, const Eval& target) {
+    Host& h = e.host;
+    DeclarerCards c;
+    c.All = SingleLineSet(ConstEval(e, e.NSTricks()));
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+        if (!e.Play(code)) continue;
+        LineSet x = Solve(e, &table);
+        if (HasStrategyAtLeast(h, x, target)) c.OnLine[code] = CopyLineSet(x);
+        UnionSS(h, c.All, x);
+        e.UndoPlay();
+    }
+    return c;
+}
+
+void RaiseToSingleBest(Host& host, Eval& target, const Factor& kept,
+                       std::array<LineSet, 15>& onLine) {
+    if (kept.EvalList.size() != 1) return;
+    const Val& v = kept.EvalList.front();
+    if (CompareVal(host, target.Val, v) != '<') return;
+    target.Val = v;
+    for (LineSet& s : onLine)
+        if (!s.empty() && !HasStrategyAtLeast(host, s, target)) s.clear();
+}
+
 void DynamicEvaluation::StepEvaluation() {
     Host& h = engine_.host;
-    LineSet a = SingleLineSet(ConstEval(engine_, engine_.NSTricks()));
     Dom d;
     PossibleDivs(engine_, d);
     PushEval(RestrictEval(h, stack_.back().Eval, d));
 
-    // The sets of the cards on the line, for a rise of the target.
-    std::array<LineSet, FirstShowOut + 1> onLine{};
     TrickStartTable table;
-    for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
-        Node& top = stack_.back();
-        top.OnLine[code] = 0;
-        if (!engine_.Play(code)) continue;
-        LineSet x = Solve(engine_, &table);
-        if (HasStrategyAtLeast(h, x, top.Eval)) {
-            top.OnLine[code] = 1;
-            onLine[code] = CopyLineSet(x);
-        }
-        UnionSS(h, a, x);
-        engine_.UndoPlay();
-    }
+    DeclarerCards cards = SolveDeclarerCards(engine_, table, stack_.back().Eval);
+    LineSet& a = cards.All;
     Node& top = stack_.back();
     // Only the strategies at least the promise (while the defence is checked)
     // or the target count below: the others are not multiplied out.
@@ -170,7 +181,6 @@ void DynamicEvaluation::StepEvaluation() {
     // Defence check: can declarer now beat the line's promise on every
     // division still possible?
     if (top.DefenceOptimal) {
-        KeepAtLeast(h, all, promised);
         if (all.EvalList.empty()) {
             InternalError(h, InternalErrorCode::DefenceCheckEmpty);
         } else if (ValAllLT(h, promised, MaxOfFactor(h, all))) {
@@ -179,16 +189,10 @@ void DynamicEvaluation::StepEvaluation() {
         }
     }
 
-    // A single best continuation above the target raises the target.
     KeepAtLeast(h, all, top.Eval.Val);
-    if (all.EvalList.size() == 1) {
-        const Val& v = all.EvalList.front();
-        if (CompareVal(h, top.Eval.Val, v) == '<') {
-            top.Eval.Val = v;
-            for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
-                top.OnLine[code] = HasStrategyAtLeast(h, onLine[code], top.Eval) ? 1 : 0;
-        }
-    }
+    RaiseToSingleBest(h, top.Eval, all, cards.OnLine);
+    for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+        top.OnLine[code] = cards.OnLine[code].empty() ? 0 : 1;
 }
 
 void DynamicEvaluation::PushEval(const Eval& e) {

@@ -19,6 +19,21 @@ inline constexpr const char* DefenceWarningText =
     "Defense not optimal. \r\rBy playing differently, defenders can get more tricks with these "
     "cards and against this line of declarer play.";
 
+// Declarer's cards at a decision, each searched: the union of their sets with
+// stopping the play of the suit here, and the set of every card some strategy
+// of which reaches the target (empty for the others: they are off the line).
+struct DeclarerCards {
+    LineSet All;
+    std::array<LineSet, 15> OnLine{}; // index 1..14
+};
+DeclarerCards SolveDeclarerCards(Engine& e, TrickStartTable& table, const Eval& target);
+// A single best way on above the target raises it: when `kept`, the
+// strategies of all the cards at least the target, is one strategy that beats
+// the target somewhere, the target rises to it and the cards whose sets do
+// not reach it leave the line.
+void RaiseToSingleBest(Host& host, Eval& target, const Factor& kept,
+                       std::array<LineSet, 15>& onLine);
+
 class DynamicEvaluation {
   public:
     explicit DynamicEvaluation(Engine& e) : engine_(e) {}

@@ -122,34 +122,18 @@ class PlanBuilder {
     // everywhere and more somewhere, the target rises to it.
     std::array<bool, FirstShowOut + 1> OnLine(Eval& target, bool root) {
         std::array<bool, FirstShowOut + 1> on{};
-        std::array<LineSet, FirstShowOut + 1> sets{}; // of the codes on the line
-        LineSet a = SingleLineSet(ConstEval(e_, e_.NSTricks()));
-        for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
-            if (!e_.Play(code)) continue;
-            if (root) {
+        if (root) {
+            for (std::uint8_t code = 1; code <= FirstShowOut; ++code) {
+                if (!e_.Play(code)) continue;
                 on[code] = HasStrategyAtLeast(host_, dyn_.FirstCardSet(code), target);
-            } else {
-                LineSet x = Solve(e_, &table_);
-                if (x.empty()) {
-                    e_.UndoPlay();
-                    continue;
-                }
-                on[code] = HasStrategyAtLeast(host_, x, target);
-                if (on[code]) sets[code] = CopyLineSet(x);
-                UnionSS(host_, a, x);
+                e_.UndoPlay();
             }
-            e_.UndoPlay();
+            return on;
         }
-        if (root) return on;
-        Factor all = StrategiesAtLeast(host_, a, target);
-        if (all.EvalList.size() == 1) {
-            const Val& v = all.EvalList.front();
-            if (CompareVal(host_, target.Val, v) == '<') {
-                target.Val = v;
-                for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
-                    on[code] = on[code] && HasStrategyAtLeast(host_, sets[code], target);
-            }
-        }
+        DeclarerCards cards = SolveDeclarerCards(e_, table_, target);
+        RaiseToSingleBest(host_, target, StrategiesAtLeast(host_, cards.All, target), cards.OnLine);
+        for (std::uint8_t code = 1; code <= FirstShowOut; ++code)
+            on[code] = !cards.OnLine[code].empty();
         return on;
     }
 
