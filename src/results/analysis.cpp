@@ -1,10 +1,18 @@
 #include "results/analysis.h"
 
+#include "results/line_filter.h"
+
 #include <new>
 #include <utility>
 #include <vector>
 
 namespace nvx {
+namespace {
+
+// Passes with a filter before every strategy serves.
+constexpr int MaxFilteredPasses = 4;
+
+} // namespace
 
 Analysis::Analysis(Host& host) : engine_(host), dyn_(engine_), play_(engine_, dyn_) {}
 
@@ -38,27 +46,58 @@ ComputeEnd Analysis::ComputeOptimalLines() {
 void Analysis::ComputeLines() {
     Host& h = GetHost();
     LineSet all = dyn_.StartSolving();
-    Factor f = LineSetToFactor(h, all);
+    const std::size_t n = engine_.NumDivs();
+    std::vector<std::int32_t> divProb(n);
+    for (std::size_t d = 0; d < n; ++d)
+        divProb[d] = engine_.DivProb(static_cast<std::uint8_t>(d));
+
+    // Most strategies cannot make a difference to the lines. A filter leaves
+    // them out, and the lines chosen from the rest are used when they are
+    // sure to be those that every strategy gives. Each pass watches the lines
+    // the last one could not vouch for; after a few, every strategy serves.
+    source_ = {};
+    if (filterStrategies_ && !all.empty() && OptimalLineFilter::Applies(payoff_, MostTricks(all))) {
+        const std::uint8_t fewestSure = FewestSureTricks(h, all, divProb);
+        WatchedLines watched;
+        for (int pass = 0; pass < MaxFilteredPasses; ++pass) {
+            LineSet some = CopyLineSet(all);
+            OptimalLineFilter filter(payoff_, divProb, engine_.ProbDenominator(), fewestSure,
+                                     watched);
+            FilteredLines verdict = FilteredLines::Exact;
+            const auto check = [&](const ProbLines& lines, int payoffBest) {
+                verdict = CheckFilteredLines(lines, payoffBest, fewestSure, watched);
+                return verdict == FilteredLines::Exact;
+            };
+            ++source_.filteredPasses;
+            if (MakeLines(some, &filter, divProb, check) || h.StopRequested()) return;
+            if (verdict == FilteredLines::NeedAllLines) break;
+        }
+    }
+    source_.everyStrategy = true;
+    MakeLines(all, nullptr, divProb, {});
+}
+
+bool Analysis::MakeLines(LineSet& s, StrategyFilter* filter, std::span<const std::int32_t> divProb,
+                         const ProbLines::ChoiceCheck& check) {
+    Host& h = GetHost();
+    Factor f = LineSetToFactor(h, s, filter);
+    // No line is selected for the play-through until the user chooses one.
+    dyn_.SelectLine(nullptr);
     // A stopped analysis shows no results: the strategies made so far, which
     // may be hundreds of thousands, are not made into lines.
     if (h.StopRequested()) {
         lines_.Clear();
-        dyn_.SelectLine(nullptr);
-        return;
+        return true;
     }
     CheckAllDivs(h, f.Dom.size(), engine_.NumDivs());
 
     std::vector<Val> vals = f.EvalList.takeInListOrder();
     FreeFactor(f);
-
-    const std::size_t n = engine_.NumDivs();
-    std::vector<std::int32_t> divProb(n);
-    for (std::size_t d = 0; d < n; ++d)
-        divProb[d] = engine_.DivProb(static_cast<std::uint8_t>(d));
-    lines_.ComputeOptimalLines(h, payoff_, std::move(vals), divProb, engine_.ProbDenominator());
-
-    // No line is selected for the play-through until the user chooses one.
-    dyn_.SelectLine(nullptr);
+    if (lines_.ComputeOptimalLines(h, payoff_, std::move(vals), divProb, engine_.ProbDenominator(),
+                                   check))
+        return true;
+    if (h.StopRequested()) lines_.Clear();
+    return false;
 }
 
 std::uint8_t Analysis::GetLineTricks(int i, std::string_view westCards) const {

@@ -51,6 +51,16 @@ class Analysis {
     // When an allocation fails the computation ends as out of memory with no
     // lines, and the Analysis can be used again.
     ComputeEnd ComputeOptimalLines();
+    // Whether the strategies that cannot change the lines are left out (as
+    // they are unless this is turned off); the lines are the same either way.
+    void FilterStrategies(bool on) { filterStrategies_ = on; }
+    // How the last lines were made: after how many passes with a filter, and
+    // whether every strategy served in the end.
+    struct LineSource {
+        int filteredPasses = 0;
+        bool everyStrategy = false;
+    };
+    LineSource GetLineSource() const { return source_; }
 
     // --- result queries (lines numbered from 1 in display order) ---------------------
     std::uint16_t LineCount() const { return lines_.LineCount(); }
@@ -76,12 +86,19 @@ class Analysis {
 
   private:
     void ComputeLines();
+    // Multiplies s out (with the filter, if given; s is consumed) and makes
+    // the lines; false when the check turns the lines down. A stop request
+    // leaves no lines.
+    bool MakeLines(LineSet& s, StrategyFilter* filter, std::span<const std::int32_t> divProb,
+                   const ProbLines::ChoiceCheck& check);
 
     Engine engine_;
     DynamicEvaluation dyn_;
     PlayThrough play_;
     PayoffTable payoff_;
     ProbLines lines_;
+    bool filterStrategies_ = true;
+    LineSource source_;
 };
 
 } // namespace nvx

@@ -129,19 +129,25 @@ class LinePayoffs {
 
 } // namespace
 
-ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb) {
-    ProbLine s;
-    s.Val = val;
+GoalWeights GoalWeightsOf(const Val& val, std::span<const std::int32_t> divProb) {
+    GoalWeights g{};
     for (std::size_t p = 0; p < val.size(); ++p) {
         const std::int32_t w = p < divProb.size() ? divProb[p] : 0;
-        s.GoalWeight[std::min<int>(val[p], MaxTricks)] += w;
+        g[std::min<int>(val[p], MaxTricks)] += w;
     }
     // From "exactly k" to "at least k".
     for (int k = MaxTricks - 1; k >= 1; --k)
-        s.GoalWeight[k] += s.GoalWeight[k + 1];
-    s.GoalWeight[0] = 0;
+        g[k] += g[k + 1];
+    g[0] = 0;
     for (int k = 1; k <= MaxTricks; ++k)
-        s.GoalWeight[0] += s.GoalWeight[k];
+        g[0] += g[k];
+    return g;
+}
+
+ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb) {
+    ProbLine s;
+    s.Val = val;
+    s.GoalWeight = GoalWeightsOf(val, divProb);
     return s;
 }
 
@@ -191,9 +197,9 @@ void ProbLines::Clear() {
     denominator_ = 1;
 }
 
-void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::vector<Val> vals,
+bool ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::vector<Val> vals,
                                     std::span<const std::int32_t> divProb,
-                                    std::int32_t probDenominator) {
+                                    std::int32_t probDenominator, const ChoiceCheck& check) {
     Clear();
     payoff_ = payoff;
     divProb_.assign(divProb.begin(), divProb.end());
@@ -215,10 +221,12 @@ void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::
     ComputeBest();
     const int payoffBest = MarkOptimal();
     if (payoffBest > 0) {
+        if (check && !check(*this, payoffBest)) return false;
         RecomputeWorst(host);
     } else {
         ComputeExactWorst(host);
         CloseUnderWorstOpp(host);
+        if (check && !check(*this, payoffBest)) return false;
     }
     RemoveUnchosen();
     SortProbList(host);
@@ -230,6 +238,7 @@ void ProbLines::ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::
         ChooseRepresentatives(host, payoffBest > 0);
     }
     NameLines();
+    return true;
 }
 
 std::int32_t ProbLines::PayoffOf(Host& host, const ProbLine& a, const ProbLine& b) const {

@@ -42,8 +42,10 @@ struct ProbLine {
     std::int32_t Worst = 0;
 };
 
-// A fresh line for a Val, with its goal weights from the division weights
-// (divProb[p] is the weight of the division numbered p).
+// The goal weights of a Val (divProb[p] is the weight of the division
+// numbered p).
+GoalWeights GoalWeightsOf(const Val& val, std::span<const std::int32_t> divProb);
+// A fresh line for a Val, with its goal weights.
 ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb);
 
 // Reports internal error 603 when the lines' division set does not hold every
@@ -84,8 +86,13 @@ class ProbLines {
     // Replaces the lines of the previous analysis. Pending events are processed
     // while the lines are compared; a stop request ends the comparison early and
     // suppresses the too-many-lines warning, and the rest runs on what there is.
-    void ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::vector<Val> vals,
-                             std::span<const std::int32_t> divProb, std::int32_t probDenominator);
+    // A check, when given, is asked once the lines are chosen, before they
+    // are ordered, with the number of payoff-best lines; when it says no, the
+    // driver ends there and returns false (the lines are then not fit to show).
+    using ChoiceCheck = std::function<bool(const ProbLines& lines, int payoffBest)>;
+    bool ComputeOptimalLines(Host& host, const PayoffTable& payoff, std::vector<Val> vals,
+                             std::span<const std::int32_t> divProb, std::int32_t probDenominator,
+                             const ChoiceCheck& check = {});
     // No lines, as at program start.
     void Clear();
 

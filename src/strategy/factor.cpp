@@ -48,6 +48,8 @@ struct ProductOptions {
     bool f1Reduced = false;
     // Products it covers are dropped.
     const ExpansionBound* bound = nullptr;
+    // Whether the bound's Covered is asked, or only its Admits.
+    bool askCovered = true;
     // Where the bound's answers are tallied, if anywhere.
     BoundYield* yield = nullptr;
 };
@@ -56,8 +58,12 @@ struct ProductOptions {
 // on its divisions, the bound's maximum on the others.
 class BoundTest {
   public:
-    BoundTest(const ExpansionBound* bound, const Dom& dom) : bound_(bound) {
-        if (bound_ == nullptr) return;
+    BoundTest(const ExpansionBound* bound, const Dom& dom, bool askCovered)
+        : bound_(bound), askCovered_(askCovered) {
+        if (bound_ == nullptr || (!askCovered_ && !bound_->Admits)) {
+            bound_ = nullptr;
+            return;
+        }
         const Dom& all = bound_->Max.Dom;
         at_.resize(dom.size());
         std::size_t i = 0;
@@ -80,6 +86,8 @@ class BoundTest {
         Val& u = p.upper; // the other positions keep the maximum
         for (std::size_t j = 0; j < at_.size(); ++j)
             u[at_[j]] = v[j];
+        if (bound_->Admits && !bound_->Admits(u, part)) return true;
+        if (!askCovered_) return false;
         const bool covered = bound_->Covered(u, part);
         ++p.asked;
         p.covered += covered ? 1 : 0;
@@ -95,6 +103,7 @@ class BoundTest {
 
   private:
     const ExpansionBound* bound_;
+    bool askCovered_;
     std::vector<std::size_t> at_; // position in the bound's Dom of each division
     struct alignas(64) Part {     // one for each thread that asks
         Val upper;
@@ -311,7 +320,7 @@ Factor Multiply(Host& host, const Factor& f1, const Factor& f2, ProductOptions o
     const bool interruptible = options.interruptible;
     Factor r;
     r.Dom = DomUnion(f1.Dom, f2.Dom);
-    BoundTest bound(options.bound, r.Dom);
+    BoundTest bound(options.bound, r.Dom, options.askCovered);
     // However the product ends, the bound's answers go into the tally.
     struct Tally {
         const BoundTest& bound;
@@ -658,7 +667,8 @@ Factor ProductOfFactorList(Host& host, FactorList& l, const ExpansionBound* boun
             f = Multiply(host, f, g,
                          {.interruptible = true,
                           .f1Reduced = true,
-                          .bound = ask ? bound : nullptr,
+                          .bound = bound,
+                          .askCovered = ask,
                           .yield = ask ? yield : nullptr});
         }
     }

@@ -255,6 +255,10 @@ struct ExpansionBound {
     std::function<bool(const Val& v, unsigned part)> Covered;
     // Where big products before the last two are tallied (none: not asked).
     BoundYield* Yield = nullptr;
+    // If given, whether a Val over Max.Dom is wanted at all; one that is not
+    // counts as covered. Cheap, and so asked of every product, not only of
+    // those that Covered is asked about. Asked as Covered is.
+    std::function<bool(const Val& v, unsigned part)> Admits;
 };
 // Multiplies all factors out, in list order, starting from the neutral factor
 // (empty Dom, one empty Val), without the products the bound covers (if

@@ -1334,13 +1334,33 @@ class UnionGuard {
 
 } // namespace
 
-Factor LineSetToFactor(Host& host, LineSet& s) {
+Factor LineSetToFactor(Host& host, LineSet& s, StrategyFilter* filter) {
     if (s.empty()) {
         InternalError(host, InternalErrorCode::FactorOfEmptySet);
         return Factor{};
     }
-    Factor first = ExpandTerm(host, s.front());
+    // Only the strategies the filter admits are wanted; what it does not
+    // admit covers nothing the filter would admit, as admission is upward
+    // closed, so it need not join the union either.
+    const auto admitting = [&](const std::shared_ptr<const StrategyFilter::Test>& test, Host& h) {
+        return [&test, &h](const Val& v, unsigned) { return test->Admits(h, v); };
+    };
+    const auto note = [&](const Factor& g) {
+        if (filter != nullptr)
+            for (const Val& v : g.EvalList)
+                filter->Note(host, v);
+    };
+    Factor first;
+    if (filter != nullptr) {
+        const std::shared_ptr<const StrategyFilter::Test> test = filter->Now();
+        const ExpansionBound bound{s.front().MaxEval, [](const Val&, unsigned) { return false; },
+                                   nullptr, admitting(test, host)};
+        first = ExpandTerm(host, s.front(), &bound);
+    } else {
+        first = ExpandTerm(host, s.front());
+    }
     s.pop_front();
+    note(first);
     // One union that grows term by term, so that its index is built once.
     ReducedUnion all(first);
     UnionGuard guard;
@@ -1372,9 +1392,15 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
             // The union does not change while it is read.
             std::optional<UnionGuard::Reading> reading(std::in_place, guard);
             m.version = all.Version();
+            // The filter as it is now; it may narrow while the term is
+            // multiplied out, which only leaves more for the end to drop.
+            std::shared_ptr<const StrategyFilter::Test> test;
+            if (filter != nullptr) test = filter->Now();
             // A term whose best values some Val already held reaches has no
-            // strategy that would join the union: it is not multiplied out.
-            m.joins = !all.Covers(t.MaxEval.Val);
+            // strategy that would join the union, nor has one whose best
+            // values the filter does not admit: it is not multiplied out.
+            m.joins =
+                (test == nullptr || test->Admits(h, t.MaxEval.Val)) && !all.Covers(t.MaxEval.Val);
             if (!m.joins) {
                 FreeTerm(t);
                 return;
@@ -1393,15 +1419,16 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
             if (own) reading.reset();
             std::atomic<bool> unanswered{false};
             RecentBeaters recent[2];
-            const ExpansionBound bound{t.MaxEval,
-                                       [&](const Val& v, unsigned half) {
-                                           if (!own) return e.held->Covers(v, recent[half]);
-                                           if (const auto c = e.held->CoversOwn(v, recent[half]))
-                                               return *c;
-                                           unanswered.store(true, std::memory_order_relaxed);
-                                           return false;
-                                       },
-                                       &e.yield};
+            ExpansionBound bound{t.MaxEval,
+                                 [&](const Val& v, unsigned half) {
+                                     if (!own) return e.held->Covers(v, recent[half]);
+                                     if (const auto c = e.held->CoversOwn(v, recent[half]))
+                                         return *c;
+                                     unanswered.store(true, std::memory_order_relaxed);
+                                     return false;
+                                 },
+                                 &e.yield, nullptr};
+            if (test != nullptr) bound.Admits = admitting(test, h);
             m.g = ExpandTerm(h, t, &bound);
             m.allAnswered = !unanswered.load(std::memory_order_relaxed);
         },
@@ -1410,6 +1437,7 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
             if (!m.joins) return true;
             const UnionGuard::Changing changing(guard, host);
             if (!changing.Held()) return false; // stopped while waiting
+            note(m.g);
             // Every Val left was found uncovered by the union as it was
             // then: only the Vals that joined it since may cover one. Unless
             // the view left some in, or a stop request cut the expansion
@@ -1421,7 +1449,15 @@ Factor LineSetToFactor(Host& host, LineSet& s) {
             return true;
         });
     s.clear();
-    return all.Take();
+    Factor f = all.Take();
+    if (filter != nullptr) {
+        // Every strategy is noted: now the filter is what it will be.
+        const std::shared_ptr<const StrategyFilter::Test> test = filter->Now();
+        f.EvalList.walk([&](const Val& v) {
+            return test->Admits(host, v) ? WalkStep::Keep : WalkStep::Remove;
+        });
+    }
+    return f;
 }
 
 namespace {

@@ -22,6 +22,7 @@
 #include "strategy/factor.h"
 
 #include <list>
+#include <memory>
 
 namespace nvx {
 
@@ -125,10 +126,33 @@ void UnionSS(Host& host, LineSet& s1, LineSet& s2);
 // pair of terms it polls the stop request and then lets pending events run;
 // on a stop request it ends early (the set is incomplete). s2 ends empty.
 void ProductSS(Host& host, LineSet& s1, LineSet& s2);
+// Which strategies of a set its caller needs, when it needs only some: those
+// the filter admits once every strategy has been noted. Admission is upward
+// closed (a filter that admits a Val admits every Val at least as high on
+// every division), so a partial product filled up with the best values it can
+// still reach answers for every strategy it leads to; and it only narrows as
+// strategies are noted.
+class StrategyFilter {
+  public:
+    // The filter as it stands: it stays as it is, and answers on any thread.
+    class Test {
+      public:
+        virtual ~Test() = default;
+        virtual bool Admits(Host& host, const Val& v) const = 0;
+    };
+    virtual ~StrategyFilter() = default;
+    virtual std::shared_ptr<const Test> Now() const = 0;
+    // Notes a strategy of the set. Never called while Now is.
+    virtual void Note(Host& host, const Val& v) = 0;
+};
+
 // Multiplies the whole set out into one reduced factor; s is consumed. Polls
 // the stop request per term; when it is set the rest is released (the factor
-// is incomplete). An empty set reports 3019 and gives an empty factor.
-Factor LineSetToFactor(Host& host, LineSet& s);
+// is incomplete). An empty set reports 3019 and gives an empty factor. With a
+// filter, the factor keeps only the Vals the filter admits in the end, in
+// their order; the others, and what only they would cover, are mostly never
+// formed.
+Factor LineSetToFactor(Host& host, LineSet& s, StrategyFilter* filter = nullptr);
 // Whether some strategy of s is at least e on every division (e over the
 // division set of s's terms): !KeepAtLeast(LineSetToFactor(s), e.Val) empty,
 // without multiplying anything out. s is not changed.

@@ -26,8 +26,8 @@ TEST(CliBinary, BatchFromAFile) {
 }
 
 // A combination whose analysis takes far longer than the tests wait.
-const char* const LongNorth = "AT84";
-const char* const LongSouth = "Q62";
+const char* const LongNorth = "KJ97";
+const char* const LongSouth = "53";
 
 TEST(CliBinary, CtrlCCancels) {
     ProgramRun r = RunProgram({LongNorth, LongSouth, "--json"}, "", std::chrono::milliseconds(300));

@@ -64,18 +64,6 @@ struct EngineSnapshot {
     friend bool operator==(const EngineSnapshot&, const EngineSnapshot&) = default;
 };
 
-std::optional<ContractGoal> RandomGoal(std::mt19937& rng) {
-    if (rng() % 2) return std::nullopt;
-    ContractGoal g;
-    g.Contract.Level = std::uint8_t(1 + rng() % 7);
-    g.Contract.Strain = std::uint8_t(rng() % 5);
-    g.Contract.Doubled = std::uint8_t(rng() % 3 == 0);
-    g.Contract.Redoubled = std::uint8_t(rng() % 6 == 0);
-    g.Contract.Vulnerable = std::uint8_t(rng() % 2);
-    g.TricksNeeded = std::uint8_t(rng() % 4 ? rng() % 6 : rng() % 14);
-    return g;
-}
-
 // The record of the play in real cards agrees with the play state, which works
 // by class; with few defenders' cards, the layouts the record still allows are
 // exactly those of the divisions still possible.
@@ -155,7 +143,7 @@ void RunCase(const StressOptions& o, long index, StressStats& stats) {
     std::seed_seq seq{std::uint32_t(o.seed), std::uint32_t(o.seed >> 32), std::uint32_t(index)};
     std::mt19937 rng(seq);
     const ComboInput in = test::RandomAdmittedCombo(rng);
-    const std::optional<ContractGoal> goal = RandomGoal(rng);
+    const std::optional<ContractGoal> goal = test::RandomGoal(rng);
     const bool interrupt = rng() % 5 == 0;
     SCOPED_TRACE(in.describe() + (goal ? " IMPs " + ContractText(goal->Contract) + " needing " +
                                              std::to_string(goal->TricksNeeded)

@@ -161,9 +161,42 @@ class TreeBuilder {
     unsigned maxTricks_;
 };
 
+// Admits a Val when its weighted sum comes within `slack` of the highest sum
+// noted: upward closed, as the weights are positive, and narrowing as higher
+// sums are noted.
+class SumFilter final : public StrategyFilter {
+  public:
+    SumFilter(std::vector<int> weights, int slack) : weights_(std::move(weights)), slack_(slack) {}
+    class AtLeast final : public Test {
+      public:
+        AtLeast(const SumFilter& f, int least) : f_(f), least_(least) {}
+        bool Admits(Host&, const Val& v) const override { return f_.Sum(v) >= least_; }
+
+      private:
+        const SumFilter& f_;
+        int least_;
+    };
+    std::shared_ptr<const Test> Now() const override {
+        return std::make_shared<AtLeast>(*this, best_ - slack_);
+    }
+    void Note(Host&, const Val& v) override { best_ = std::max(best_, Sum(v)); }
+    int Sum(const Val& v) const {
+        int sum = 0;
+        for (std::size_t i = 0; i < v.size(); ++i)
+            sum += weights_[i] * v[i];
+        return sum;
+    }
+
+  private:
+    std::vector<int> weights_;
+    int slack_;
+    int best_ = 0;
+};
+
 TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     RecordingHost host;
     int multiTermNodes = 0, multiTermProducts = 0, maxVals = 0, hadStrategiesAtLeast = 0;
+    std::size_t filteredOut = 0;
     for (std::uint32_t seed = 1; seed <= Trees; ++seed) {
         Rng rng(seed);
         TreeBuilder builder(host, rng, 1 + rng.below(3));
@@ -194,8 +227,25 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
             EXPECT_EQ(SortedVals(kept), SortedVals(atLeast, d)) << "seed " << seed;
             hadStrategiesAtLeast += !atLeast.empty();
         }
+        // With a filter: the Vals of the whole factor that the filter admits
+        // in the end, in their order.
+        LineSet some = b.set;
+        std::vector<int> weights;
+        for (std::size_t i = 0; i < d.size(); ++i)
+            weights.push_back(1 + static_cast<int>(rng.below(4)));
+        SumFilter filter(weights, static_cast<int>(rng.below(6)));
+        const Factor filtered = LineSetToFactor(host, some, &filter);
         Factor f = LineSetToFactor(host, b.set);
         EXPECT_TRUE(b.set.empty());
+        {
+            const std::shared_ptr<const StrategyFilter::Test> last = filter.Now();
+            Factor want = f;
+            want.EvalList.walk([&](const Val& v) {
+                return last->Admits(host, v) ? WalkStep::Keep : WalkStep::Remove;
+            });
+            EXPECT_EQ(test::ListedVals(filtered), test::ListedVals(want)) << "seed " << seed;
+            filteredOut += CountVals(f) - CountVals(want);
+        }
         EXPECT_EQ(f.Dom, d) << "seed " << seed;
         EXPECT_EQ(SortedVals(f), SortedVals(b.ref, d)) << "seed " << seed;
         EXPECT_EQ(SortedVals(f).size(), CountVals(f)) << "seed " << seed;
@@ -212,6 +262,7 @@ TEST(RandomAlgebraTest, UnionAndProductTreesMatchTheModel) {
     EXPECT_GT(multiTermNodes, static_cast<int>(Trees / 5));
     EXPECT_GT(multiTermProducts, static_cast<int>(Trees / 50));
     EXPECT_GE(maxVals, 25);
+    EXPECT_GT(filteredOut, static_cast<std::size_t>(Trees));
     // Bounds that some strategies reach and bounds that none does.
     EXPECT_GT(hadStrategiesAtLeast, static_cast<int>(Trees / 5));
     EXPECT_LT(hadStrategiesAtLeast, static_cast<int>(Trees * 4 / 5));
@@ -409,7 +460,8 @@ TEST(RandomAlgebraTest, PoolTermsMatchTheBruteExpansion) {
                                                    return covered(
                                                        std::vector<int>(v.begin(), v.end()));
                                                },
-                                               tally};
+                                               tally,
+                                               {}};
                     Term bounded = t;
                     ASSERT_EQ(test::ListedVals(ExpandTerm(host, bounded, &bound)), want)
                         << "seed " << seed;

@@ -10,6 +10,18 @@ std::string ComboInput::describe() const {
            std::to_string(vacantEast);
 }
 
+std::optional<ContractGoal> RandomGoal(std::mt19937& rng) {
+    if (rng() % 2) return std::nullopt;
+    ContractGoal g;
+    g.Contract.Level = std::uint8_t(1 + rng() % 7);
+    g.Contract.Strain = std::uint8_t(rng() % 5);
+    g.Contract.Doubled = std::uint8_t(rng() % 3 == 0);
+    g.Contract.Redoubled = std::uint8_t(rng() % 6 == 0);
+    g.Contract.Vulnerable = std::uint8_t(rng() % 2);
+    g.TricksNeeded = std::uint8_t(rng() % 4 ? rng() % 6 : rng() % 14);
+    return g;
+}
+
 ComboInput RandomAdmittedCombo(std::mt19937& rng) {
     auto chance = [&](int percent) { return int(rng() % 100) < percent; };
     for (;;) {

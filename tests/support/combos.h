@@ -2,9 +2,11 @@
 // random walks through the play, for property tests.
 #pragma once
 
+#include "cards/contract.h"
 #include "play/engine.h"
 
 #include <cstdint>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -29,6 +31,10 @@ struct ComboInput {
 // 0..9 (or, with the option off, as many as North plays), vacant places 0..13
 // each with room for all the defenders' cards.
 ComboInput RandomAdmittedCombo(std::mt19937& rng);
+
+// No contract (matchpoints) half the time, else a random contract to score
+// at IMPs, needing mostly few tricks in the suit.
+std::optional<ContractGoal> RandomGoal(std::mt19937& rng);
 
 // SetUpCombination with the input, as the main window passes it.
 void SetUp(Engine& engine, const ComboInput& in);

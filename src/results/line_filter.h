@@ -1,0 +1,77 @@
+// Which of the root strategies can make a difference to the optimal lines.
+//
+// A long suit can give a million strategies of which a handful become lines.
+// A strategy is kept as a line only when it is payoff-best, or undominated and
+// best for some goal; otherwise it counts only through the head-to-head
+// comparison, as the strategy that beats a kept line or a line's worst
+// opponent. The filter admits the strategies that may still be any of those,
+// judged against the strategies noted so far, so the root is multiplied out
+// into far fewer Vals. The lines chosen from them are then checked
+// (CheckFilteredLines): where the check cannot vouch for them, it says which
+// lines the next filter must watch, and in the end the whole root serves.
+#pragma once
+
+#include "results/payoff.h"
+#include "results/prob_lines.h"
+#include "strategy/term.h"
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+namespace nvx {
+
+// The fewest tricks any strategy of the set takes in a division that has
+// weight: no line is sure of fewer.
+std::uint8_t FewestSureTricks(Host& host, const LineSet& s, std::span<const std::int32_t> divProb);
+// The most tricks any strategy of the set takes anywhere.
+std::uint8_t MostTricks(const LineSet& s);
+
+// Lines the filter must keep every possible rival of, by their Vals.
+struct WatchedLines {
+    // Lines that look payoff-best: every strategy that may beat one on
+    // average is admitted.
+    std::vector<Val> Beaten;
+    // Lines whose worst opponent counts: every strategy that may gain as much
+    // against one as the most any strategy noted gains is admitted.
+    std::vector<Val> Worst;
+};
+
+class OptimalLineFilter final : public StrategyFilter {
+  public:
+    // divProb: the division weights (index = division number), total their
+    // sum; fewestSure as FewestSureTricks gives it.
+    OptimalLineFilter(const PayoffTable& payoff, std::span<const std::int32_t> divProb,
+                      std::int32_t total, std::uint8_t fewestSure, const WatchedLines& watched);
+    // Whether the filter can judge lines of at most mostTricks tricks: only
+    // when taking more tricks never does worse in the head-to-head
+    // comparison can a strategy be judged by values it cannot exceed.
+    static bool Applies(const PayoffTable& payoff, std::uint8_t mostTricks);
+
+    std::shared_ptr<const Test> Now() const override;
+    void Note(Host& host, const Val& v) override;
+
+  private:
+    // Strategies kept to judge others by; they are never dropped, so that
+    // the filter only narrows.
+    static constexpr std::size_t MaxReferences = 64;
+    struct Shared;
+    class State;
+    std::shared_ptr<const Shared> shared_;
+    std::shared_ptr<const State> now_;
+};
+
+enum class FilteredLines : std::uint8_t {
+    Exact,        // the lines are those the whole root gives
+    WatchMore,    // not vouched for: filter again, watching the lines added
+    NeedAllLines, // the filter cannot tell: use every strategy
+};
+
+// Whether lines computed from the strategies a filter admitted are those
+// every strategy gives, asked once the lines are chosen (payoffBest: how many
+// are payoff-best); adds to `watched` what the next filter must watch.
+FilteredLines CheckFilteredLines(const ProbLines& lines, int payoffBest, std::uint8_t fewestSure,
+                                 WatchedLines& watched);
+
+} // namespace nvx
