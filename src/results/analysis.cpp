@@ -59,18 +59,27 @@ void Analysis::ComputeLines() {
     if (filterStrategies_ && !all.empty() && OptimalLineFilter::Applies(payoff_, MostTricks(all))) {
         const std::uint8_t fewestSure = FewestSureTricks(h, all, divProb);
         WatchedLines watched;
+        // Strategies to judge the others by from the start: strong ones at
+        // first, then the lines kept in the last pass, payoff-best first.
+        std::vector<Val> known = StrongStrategies(h, all, divProb, fewestSure);
         for (int pass = 0; pass < MaxFilteredPasses; ++pass) {
             LineSet some = CopyLineSet(all);
             OptimalLineFilter filter(payoff_, divProb, engine_.ProbDenominator(), fewestSure,
-                                     watched);
+                                     watched, known);
             FilteredLines verdict = FilteredLines::Exact;
             const auto check = [&](const ProbLines& lines, int payoffBest) {
-                verdict = CheckFilteredLines(lines, payoffBest, fewestSure, watched);
+                verdict = CheckFilteredLines(lines, payoffBest, fewestSure, all, watched);
                 return verdict == FilteredLines::Exact;
             };
             ++source_.filteredPasses;
             if (MakeLines(some, &filter, divProb, check) || h.StopRequested()) return;
             if (verdict == FilteredLines::NeedAllLines) break;
+            // The lines kept this time judge best in the next pass.
+            std::vector<Val> kept;
+            for (const bool payoffBest : {true, false})
+                for (const auto& l : lines_.ProbList())
+                    if (l->Chosen && (l->WorstOpp == nullptr) == payoffBest) kept.push_back(l->Val);
+            known.insert(known.begin(), kept.begin(), kept.end());
         }
     }
     source_.everyStrategy = true;

@@ -1,6 +1,8 @@
 #include "results/line_filter.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 
 namespace nvx {
 namespace {
@@ -122,7 +124,8 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
 
 OptimalLineFilter::OptimalLineFilter(const PayoffTable& payoff,
                                      std::span<const std::int32_t> divProb, std::int32_t total,
-                                     std::uint8_t fewestSure, const WatchedLines& watched) {
+                                     std::uint8_t fewestSure, const WatchedLines& watched,
+                                     std::span<const Val> known) {
     auto shared = std::make_shared<Shared>();
     shared->payoff = payoff;
     shared->divProb.assign(divProb.begin(), divProb.end());
@@ -135,7 +138,20 @@ OptimalLineFilter::OptimalLineFilter(const PayoffTable& payoff,
     for (const Val& l : watched.Worst)
         shared->worst.push_back(PayoffRows(payoff, l, divProb, false));
     shared_ = shared;
-    now_ = std::make_shared<State>(shared_);
+    auto state = std::make_shared<State>(shared_);
+    for (const Val& v : known) {
+        if (v.size() != divProb.size() || state->references_.size() >= MaxReferences / 2) break;
+        auto r = std::make_shared<State::Reference>();
+        r->line = NewProbLine(v, divProb);
+        r->gains = PayoffRows(payoff, v, divProb, true);
+        for (int k = 0; k <= MaxTricks; ++k)
+            state->best_[k] = std::max(state->best_[k], r->line.GoalWeight[k]);
+        for (std::size_t i = 0; i < shared->worst.size(); ++i)
+            state->worstAtLeast_[i] =
+                std::max(state->worstAtLeast_[i], SumRows(shared->worst[i], v));
+        state->references_.push_back(std::move(r));
+    }
+    now_ = std::move(state);
 }
 
 bool OptimalLineFilter::Applies(const PayoffTable& payoff, std::uint8_t mostTricks) {
@@ -179,8 +195,192 @@ void OptimalLineFilter::Note(Host&, const Val& v) {
     if (next) now_ = std::move(next);
 }
 
+std::vector<Val> StrongStrategies(Host& host, const LineSet& s,
+                                  std::span<const std::int32_t> divProb, std::uint8_t fewestSure) {
+    const std::size_t n = divProb.size();
+    // Per goal (0: the expected tricks), the best strategy found so far.
+    struct Best {
+        std::int64_t weight = -1;
+        Val val;
+    };
+    std::array<Best, Width> best;
+    std::vector<std::uint8_t> top(n);
+    for (const Term& t : s) {
+        if (t.MaxEval.Dom.size() != n) continue;
+        for (std::size_t d = 0; d < n; ++d) {
+            if (t.MaxEval.Dom[d] != d) return {};
+            top[d] = t.MaxEval.Val[d];
+        }
+        for (int k = 0; k <= MaxTricks; ++k) {
+            if (k > 0 && k < fewestSure + 1) continue;
+            // What a value is worth to goal k on a division.
+            const auto worth = [&](std::size_t d, std::uint8_t v) -> std::int64_t {
+                return std::int64_t{divProb[d]} * (k == 0 ? v : v >= k ? 1 : 0);
+            };
+            Val v = t.MaxEval.Val;
+            for (const Factor& f : t.Factors) {
+                const Val* chosen = nullptr;
+                std::int64_t most = -1;
+                for (const Val& x : f.EvalList) {
+                    std::int64_t w = 0;
+                    for (std::size_t j = 0; j < f.Dom.size() && j < x.size(); ++j)
+                        if (f.Dom[j] < n) w += worth(f.Dom[j], std::min(x[j], top[f.Dom[j]]));
+                    if (w > most) {
+                        most = w;
+                        chosen = &x;
+                    }
+                }
+                if (chosen == nullptr) continue;
+                for (std::size_t j = 0; j < f.Dom.size() && j < chosen->size(); ++j)
+                    if (f.Dom[j] < n) v[f.Dom[j]] = std::min(v[f.Dom[j]], (*chosen)[j]);
+            }
+            std::int64_t w = 0;
+            for (std::size_t d = 0; d < n; ++d)
+                w += worth(d, v[d]);
+            if (w > best[k].weight) best[k] = {w, v};
+        }
+    }
+    (void)host;
+    std::vector<Val> strong;
+    for (const Best& b : best)
+        if (b.weight >= 0 && !HasLine(strong, b.val)) strong.push_back(b.val);
+    return strong;
+}
+
+namespace {
+
+// The most that a strategy of one term gains by the rows, which never fall
+// as the tricks rise; `best` holds the term's best values by division.
+// Factors that share divisions are taken together, every choice of their
+// Vals tried, unless there are too many choices: then each division counts
+// only in the first factor that holds it, which gives at least the most.
+// Factors that share no division with another choose on their own.
+class TermGain {
+  public:
+    TermGain(const std::vector<std::int32_t>& rows) : rows_(rows), n_(rows.size() / Width) {}
+
+    // With `tryAll` false, each division counts only in the first factor
+    // that holds it, which is quicker and gives at least the most.
+    std::int64_t Most(const Term& t, bool tryAll) {
+        best_.assign(n_, 0);
+        std::vector<bool> inFactor(n_, false), inTerm(n_, false);
+        for (std::size_t p = 0; p < t.MaxEval.Dom.size() && p < t.MaxEval.Val.size(); ++p)
+            if (t.MaxEval.Dom[p] < n_) {
+                inTerm[t.MaxEval.Dom[p]] = true;
+                best_[t.MaxEval.Dom[p]] = std::min<std::uint8_t>(t.MaxEval.Val[p], MaxTricks);
+            }
+        // Factors that share a division, by a union of the factors.
+        const std::size_t m = t.Factors.size();
+        std::vector<std::size_t> group(m);
+        for (std::size_t i = 0; i < m; ++i)
+            group[i] = i;
+        const auto root = [&](std::size_t i) {
+            while (group[i] != i)
+                i = group[i] = group[group[i]];
+            return i;
+        };
+        std::vector<std::size_t> firstFactor(n_, m);
+        for (std::size_t i = 0; i < m; ++i)
+            for (const std::uint8_t d : t.Factors[i].Dom) {
+                if (d >= n_) continue;
+                inFactor[d] = true;
+                if (firstFactor[d] == m)
+                    firstFactor[d] = i;
+                else
+                    group[root(i)] = root(firstFactor[d]);
+            }
+        std::int64_t sum = 0;
+        for (std::size_t d = 0; d < n_; ++d)
+            if (inTerm[d] && !inFactor[d]) sum += rows_[d * Width + best_[d]];
+        for (std::size_t g = 0; g < m; ++g) {
+            std::vector<const Factor*> together;
+            for (std::size_t i = 0; i < m; ++i)
+                if (root(i) == g) together.push_back(&t.Factors[i]);
+            if (!together.empty()) sum += MostOfGroup(together, firstFactor, t, tryAll);
+        }
+        return sum;
+    }
+
+  private:
+    static constexpr std::size_t MaxChoices = 4096;
+
+    std::int64_t MostOfGroup(const std::vector<const Factor*>& fs,
+                             const std::vector<std::size_t>& firstFactor, const Term& t,
+                             bool tryAll) {
+        std::size_t choices = 1;
+        for (const Factor* f : fs) {
+            if (f->EvalList.empty()) return 0;
+            choices = std::min(MaxChoices + 1, choices * f->EvalList.size());
+        }
+        if (fs.size() == 1 || !tryAll || choices > MaxChoices) {
+            std::int64_t sum = 0;
+            for (const Factor* f : fs) {
+                const std::size_t i = static_cast<std::size_t>(f - t.Factors.data());
+                std::int64_t most = std::numeric_limits<std::int64_t>::min();
+                for (const Val& v : f->EvalList) {
+                    std::int64_t g = 0;
+                    for (std::size_t j = 0; j < f->Dom.size() && j < v.size(); ++j)
+                        if (f->Dom[j] < n_ && firstFactor[f->Dom[j]] == i)
+                            g += rows_[f->Dom[j] * Width + std::min(v[j], best_[f->Dom[j]])];
+                    most = std::max(most, g);
+                }
+                sum += most;
+            }
+            return sum;
+        }
+        // Every choice of one Val per factor, as digits of a counter.
+        std::vector<std::size_t> digit(fs.size(), 0);
+        std::vector<std::vector<const Val*>> vals;
+        std::vector<std::uint8_t> divs;
+        for (const Factor* f : fs) {
+            vals.emplace_back();
+            for (const Val& v : f->EvalList)
+                vals.back().push_back(&v);
+            for (const std::uint8_t d : f->Dom)
+                if (d < n_ && std::find(divs.begin(), divs.end(), d) == divs.end())
+                    divs.push_back(d);
+        }
+        std::vector<std::uint8_t> value(n_);
+        std::int64_t most = std::numeric_limits<std::int64_t>::min();
+        for (;;) {
+            for (const std::uint8_t d : divs)
+                value[d] = best_[d];
+            for (std::size_t i = 0; i < fs.size(); ++i) {
+                const Val& v = *vals[i][digit[i]];
+                for (std::size_t j = 0; j < fs[i]->Dom.size() && j < v.size(); ++j)
+                    if (fs[i]->Dom[j] < n_)
+                        value[fs[i]->Dom[j]] = std::min(value[fs[i]->Dom[j]], v[j]);
+            }
+            std::int64_t g = 0;
+            for (const std::uint8_t d : divs)
+                g += rows_[d * Width + value[d]];
+            most = std::max(most, g);
+            std::size_t i = 0;
+            while (i < fs.size() && ++digit[i] == vals[i].size())
+                digit[i++] = 0;
+            if (i == fs.size()) break;
+        }
+        return most;
+    }
+
+    const std::vector<std::int32_t>& rows_;
+    std::size_t n_;
+    std::vector<std::uint8_t> best_;
+};
+
+// Whether some strategy of s may gain by the rows, which never fall as the
+// tricks rise: false only when none does.
+bool SomeStrategyMayGain(const LineSet& s, const std::vector<std::int32_t>& rows) {
+    TermGain gain(rows);
+    return std::any_of(s.begin(), s.end(), [&](const Term& t) {
+        return gain.Most(t, false) > 0 && gain.Most(t, true) > 0;
+    });
+}
+
+} // namespace
+
 FilteredLines CheckFilteredLines(const ProbLines& lines, int payoffBest, std::uint8_t fewestSure,
-                                 WatchedLines& watched) {
+                                 const LineSet& all, WatchedLines& watched) {
     // The filter admits no line for being sure of few tricks: unless one of
     // the lines is sure of no more than any strategy, the fewest sure tricks
     // of all the lines are unknown.
@@ -190,8 +390,11 @@ FilteredLines CheckFilteredLines(const ProbLines& lines, int payoffBest, std::ui
     for (const auto& l : lines.ProbList()) {
         if (!l->Chosen) continue;
         if (payoffBest > 0) {
-            // A payoff-best line among these may be beaten by a strategy left out.
-            if (l->WorstOpp == nullptr && !HasLine(watched.Beaten, l->Val)) {
+            // A payoff-best line among these may be beaten by a strategy left
+            // out, unless no strategy can beat it.
+            if (l->WorstOpp == nullptr && !HasLine(watched.Beaten, l->Val) &&
+                SomeStrategyMayGain(all,
+                                    PayoffRows(lines.Payoffs(), l->Val, lines.DivProb(), false))) {
                 watched.Beaten.push_back(l->Val);
                 more = true;
             }

@@ -28,6 +28,12 @@ std::uint8_t FewestSureTricks(Host& host, const LineSet& s, std::span<const std:
 // The most tricks any strategy of the set takes anywhere.
 std::uint8_t MostTricks(const LineSet& s);
 
+// Strategies of s that do well, to judge the others by from the start: per
+// goal that counts (and the expected tricks), the best of the strategies
+// that choose, in every factor of a term, the Val best for that goal.
+std::vector<Val> StrongStrategies(Host& host, const LineSet& s,
+                                  std::span<const std::int32_t> divProb, std::uint8_t fewestSure);
+
 // Lines the filter must keep every possible rival of, by their Vals.
 struct WatchedLines {
     // Lines that look payoff-best: every strategy that may beat one on
@@ -41,9 +47,12 @@ struct WatchedLines {
 class OptimalLineFilter final : public StrategyFilter {
   public:
     // divProb: the division weights (index = division number), total their
-    // sum; fewestSure as FewestSureTricks gives it.
+    // sum; fewestSure as FewestSureTricks gives it. Strategies already known
+    // (the strongest first; lines of an earlier pass, say) judge the others
+    // from the start.
     OptimalLineFilter(const PayoffTable& payoff, std::span<const std::int32_t> divProb,
-                      std::int32_t total, std::uint8_t fewestSure, const WatchedLines& watched);
+                      std::int32_t total, std::uint8_t fewestSure, const WatchedLines& watched,
+                      std::span<const Val> known = {});
     // Whether the filter can judge lines of at most mostTricks tricks: only
     // when taking more tricks never does worse in the head-to-head
     // comparison can a strategy be judged by values it cannot exceed.
@@ -70,8 +79,9 @@ enum class FilteredLines : std::uint8_t {
 
 // Whether lines computed from the strategies a filter admitted are those
 // every strategy gives, asked once the lines are chosen (payoffBest: how many
-// are payoff-best); adds to `watched` what the next filter must watch.
+// are payoff-best), all being every strategy; adds to `watched` what the
+// next filter must watch.
 FilteredLines CheckFilteredLines(const ProbLines& lines, int payoffBest, std::uint8_t fewestSure,
-                                 WatchedLines& watched);
+                                 const LineSet& all, WatchedLines& watched);
 
 } // namespace nvx
