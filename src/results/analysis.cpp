@@ -61,7 +61,7 @@ void Analysis::ComputeLines() {
         WatchedLines watched;
         // Strategies to judge the others by from the start: strong ones at
         // first, then the lines kept in the last pass, payoff-best first.
-        std::vector<Val> known = StrongStrategies(h, all, divProb, fewestSure);
+        std::vector<Val> known = StrongStrategies(all, divProb, fewestSure);
         for (int pass = 0; pass < MaxFilteredPasses; ++pass) {
             LineSet some = CopyLineSet(all);
             OptimalLineFilter filter(payoff_, divProb, engine_.ProbDenominator(), fewestSure,

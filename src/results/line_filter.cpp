@@ -195,8 +195,8 @@ void OptimalLineFilter::Note(Host&, const Val& v) {
     if (next) now_ = std::move(next);
 }
 
-std::vector<Val> StrongStrategies(Host& host, const LineSet& s,
-                                  std::span<const std::int32_t> divProb, std::uint8_t fewestSure) {
+std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t> divProb,
+                                  std::uint8_t fewestSure) {
     const std::size_t n = divProb.size();
     // Per goal (0: the expected tricks), the best strategy found so far.
     struct Best {
@@ -240,7 +240,6 @@ std::vector<Val> StrongStrategies(Host& host, const LineSet& s,
             if (w > best[k].weight) best[k] = {w, v};
         }
     }
-    (void)host;
     std::vector<Val> strong;
     for (const Best& b : best)
         if (b.weight >= 0 && !HasLine(strong, b.val)) strong.push_back(b.val);

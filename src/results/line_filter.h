@@ -31,8 +31,8 @@ std::uint8_t MostTricks(const LineSet& s);
 // Strategies of s that do well, to judge the others by from the start: per
 // goal that counts (and the expected tricks), the best of the strategies
 // that choose, in every factor of a term, the Val best for that goal.
-std::vector<Val> StrongStrategies(Host& host, const LineSet& s,
-                                  std::span<const std::int32_t> divProb, std::uint8_t fewestSure);
+std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t> divProb,
+                                  std::uint8_t fewestSure);
 
 // Lines the filter must keep every possible rival of, by their Vals.
 struct WatchedLines {
