@@ -62,18 +62,41 @@ void Analysis::ComputeLines() {
         // Strategies to judge the others by from the start: strong ones at
         // first, then the lines kept in the last pass, payoff-best first.
         std::vector<Val> known = StrongStrategies(all, divProb, fewestSure);
+        // A line sure of as few tricks as any strategy, looked for when the
+        // lines admitted are all sure of more, and found. It only sets which
+        // goals count: it is never kept, beats no line watched and is no
+        // watched line's worst opponent, or the filter would admit it.
+        std::optional<std::uint8_t> lookAt;
+        std::optional<Val> fewestLine;
+        bool searchedFewest = false;
         for (int pass = 0; pass < MaxFilteredPasses; ++pass) {
             LineSet some = CopyLineSet(all);
             OptimalLineFilter filter(payoff_, divProb, engine_.ProbDenominator(), fewestSure,
                                      watched, known);
+            if (lookAt) filter.LookForFewest({&all, *lookAt});
+            const auto select = [&](std::vector<Val>& vals) {
+                if (lookAt) {
+                    filter.KeepFewestLine(h, vals);
+                    fewestLine = filter.FewestLine();
+                    source_.fewestLine = fewestLine.has_value();
+                    lookAt.reset();
+                }
+                if (fewestLine && !filter.AdmitsAsRival(h, *fewestLine))
+                    vals.push_back(*fewestLine);
+            };
             FilteredLines verdict = FilteredLines::Exact;
             const auto check = [&](const ProbLines& lines, int payoffBest) {
                 verdict = CheckFilteredLines(lines, payoffBest, fewestSure, all, watched);
                 return verdict == FilteredLines::Exact;
             };
             ++source_.filteredPasses;
-            if (MakeLines(some, &filter, divProb, check) || h.StopRequested()) return;
-            if (verdict == FilteredLines::NeedAllLines) break;
+            if (MakeLines(some, &filter, divProb, check, select) || h.StopRequested()) return;
+            if (verdict == FilteredLines::NeedAllLines) {
+                if (fewestLine || searchedFewest) break;
+                searchedFewest = true;
+                lookAt = FewestAtDivision(h, all, divProb, fewestSure);
+                if (!lookAt) break;
+            }
             // The lines kept this time judge best in the next pass.
             std::vector<Val> kept;
             for (const bool payoffBest : {true, false})
@@ -87,7 +110,8 @@ void Analysis::ComputeLines() {
 }
 
 bool Analysis::MakeLines(LineSet& s, StrategyFilter* filter, std::span<const std::int32_t> divProb,
-                         const ProbLines::ChoiceCheck& check) {
+                         const ProbLines::ChoiceCheck& check,
+                         const std::function<void(std::vector<Val>&)>& select) {
     Host& h = GetHost();
     Factor f = LineSetToFactor(h, s, filter);
     // No line is selected for the play-through until the user chooses one.
@@ -102,6 +126,7 @@ bool Analysis::MakeLines(LineSet& s, StrategyFilter* filter, std::span<const std
 
     std::vector<Val> vals = f.EvalList.takeInListOrder();
     FreeFactor(f);
+    if (select) select(vals);
     if (lines_.ComputeOptimalLines(h, payoff_, std::move(vals), divProb, engine_.ProbDenominator(),
                                    check))
         return true;

@@ -13,6 +13,7 @@
 #include "results/prob_lines.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,6 +60,7 @@ class Analysis {
     struct LineSource {
         int filteredPasses = 0;
         bool everyStrategy = false;
+        bool fewestLine = false; // a line sure of the fewest tricks was looked for and found
     };
     LineSource GetLineSource() const { return source_; }
 
@@ -89,8 +91,10 @@ class Analysis {
     // Multiplies s out (with the filter, if given; s is consumed) and makes
     // the lines; false when the check turns the lines down. A stop request
     // leaves no lines.
+    // `select` edits the Vals before they become lines.
     bool MakeLines(LineSet& s, StrategyFilter* filter, std::span<const std::int32_t> divProb,
-                   const ProbLines::ChoiceCheck& check);
+                   const ProbLines::ChoiceCheck& check,
+                   const std::function<void(std::vector<Val>&)>& select = {});
 
     Engine engine_;
     DynamicEvaluation dyn_;

@@ -34,6 +34,20 @@ bool HasLine(const std::vector<Val>& lines, const Val& v) {
     return std::find(lines.begin(), lines.end(), v) != lines.end();
 }
 
+// Whether a strategy of s is a line: no strategy of s has a trick more in
+// some division and as many in the others.
+bool IsLine(Host& host, const LineSet& s, const Val& v) {
+    if (s.empty()) return false;
+    Eval more{s.front().MaxEval.Dom, v};
+    for (std::size_t p = 0; p < v.size(); ++p) {
+        if (v[p] >= MaxTricks) continue;
+        ++more.Val[p];
+        if (HasStrategyAtLeast(host, s, more)) return false;
+        --more.Val[p];
+    }
+    return true;
+}
+
 } // namespace
 
 std::uint8_t FewestSureTricks(Host& host, const LineSet& s, std::span<const std::int32_t> divProb) {
@@ -83,6 +97,11 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
         : shared_(std::move(shared)), worstAtLeast_(shared_->worst.size(), 1) {}
 
     bool Admits(Host& host, const Val& v) const override {
+        if (fewestAt_ && *fewestAt_ < v.size() && v[*fewestAt_] < shared_->firstGoal) return true;
+        return AdmitsAsRival(host, v);
+    }
+
+    bool AdmitsAsRival(Host& host, const Val& v) const {
         const Shared& sh = *shared_;
         if (v.size() != sh.divProb.size()) return true;
         // Most strategies are beaten on average by a reference, and are not
@@ -120,6 +139,8 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
     // The newest first: the best so far beat or dominate the most.
     std::vector<std::shared_ptr<const Reference>> references_;
     std::vector<std::int32_t> worstAtLeast_;
+    // The division where a line sure of the fewest tricks is looked for.
+    std::optional<std::uint8_t> fewestAt_;
 };
 
 OptimalLineFilter::OptimalLineFilter(const PayoffTable& payoff,
@@ -165,7 +186,34 @@ std::shared_ptr<const StrategyFilter::Test> OptimalLineFilter::Now() const {
     return now_;
 }
 
-void OptimalLineFilter::Note(Host&, const Val& v) {
+bool OptimalLineFilter::AdmitsAsRival(Host& host, const Val& v) const {
+    return now_->AdmitsAsRival(host, v);
+}
+
+void OptimalLineFilter::LookForFewest(const FewestSearch& search) {
+    fewest_ = search;
+    auto next = std::make_shared<State>(*now_);
+    next->fewestAt_ = search.division;
+    now_ = std::move(next);
+}
+
+std::optional<std::uint8_t> FewestAtDivision(Host& host, const LineSet& s,
+                                             std::span<const std::int32_t> divProb,
+                                             std::uint8_t fewest) {
+    std::vector<std::size_t> terms(divProb.size(), 0); // with such strategies, per division
+    for (const Term& t : s) {
+        const Eval worst = MinEval(host, t);
+        for (std::size_t p = 0; p < worst.Dom.size() && p < worst.Val.size(); ++p)
+            if (worst.Dom[p] < divProb.size() && worst.Val[p] <= fewest) ++terms[worst.Dom[p]];
+    }
+    std::optional<std::uint8_t> at;
+    for (std::size_t d = 0; d < terms.size(); ++d)
+        if (divProb[d] > 0 && terms[d] > 0 && (!at || terms[d] < terms[*at]))
+            at = static_cast<std::uint8_t>(d);
+    return at;
+}
+
+void OptimalLineFilter::Note(Host& host, const Val& v) {
     const Shared& sh = *shared_;
     if (v.size() != sh.divProb.size()) return;
     ProbLine s = NewProbLine(v, sh.divProb);
@@ -192,7 +240,27 @@ void OptimalLineFilter::Note(Host&, const Val& v) {
         const std::int32_t gain = SumRows(sh.worst[i], v);
         if (gain > now_->worstAtLeast_[i]) change().worstAtLeast_[i] = gain;
     }
+    // Strategies admitted only as ones that may be sure of the fewest tricks:
+    // when there are many, the look goes on no longer.
+    const std::optional<std::uint8_t> at = now_->fewestAt_;
+    if (at && v[*at] < sh.firstGoal && !now_->AdmitsAsRival(host, v) &&
+        ++fewestNoted_ >= MaxFewestNoted)
+        change().fewestAt_.reset();
     if (next) now_ = std::move(next);
+}
+
+void OptimalLineFilter::KeepFewestLine(Host& host, std::vector<Val>& vals) {
+    if (!fewest_.all) return;
+    // Unless the look has gone on to the end, what is left is only what was
+    // admitted as a rival.
+    const bool looking = now_->fewestAt_.has_value();
+    int tried = 0;
+    std::erase_if(vals, [&](const Val& v) {
+        if (AdmitsAsRival(host, v)) return false;
+        if (looking && !fewestLine_ && tried++ < MaxFewestTries && IsLine(host, *fewest_.all, v))
+            fewestLine_ = v;
+        return true;
+    });
 }
 
 std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t> divProb,

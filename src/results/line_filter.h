@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -44,6 +45,14 @@ struct WatchedLines {
     std::vector<Val> Worst;
 };
 
+// Where to look for a line sure of as few tricks as any strategy, when the
+// lines the filter admits are all sure of more: at `division`, among the
+// strategies of `all` (every strategy) that take no more there.
+struct FewestSearch {
+    const LineSet* all = nullptr;
+    std::uint8_t division = 0;
+};
+
 class OptimalLineFilter final : public StrategyFilter {
   public:
     // divProb: the division weights (index = division number), total their
@@ -59,17 +68,48 @@ class OptimalLineFilter final : public StrategyFilter {
     static bool Applies(const PayoffTable& payoff, std::uint8_t mostTricks);
 
     std::shared_ptr<const Test> Now() const override;
+    // Whether the filter as it stands admits v as a possible line or rival
+    // (not only while it looks for a line sure of the fewest tricks).
+    bool AdmitsAsRival(Host& host, const Val& v) const;
+    // Looks for a line sure of no more than the fewest tricks of any
+    // strategy: the filter admits too every strategy that takes no more than
+    // that at the division, unless too many are noted. Such a strategy may be
+    // covered only by strategies that are sure of more, so this admission is
+    // not upward closed: KeepFewestLine sorts out what it alone admitted.
+    void LookForFewest(const FewestSearch& search);
+    // Drops from the Vals multiplied out with this filter those it admitted
+    // only as possibly sure of the fewest tricks, and finds among them the
+    // first line (one that no strategy beats in every division), if a few
+    // tries find one.
+    void KeepFewestLine(Host& host, std::vector<Val>& vals);
+    // The line found, if any.
+    const std::optional<Val>& FewestLine() const { return fewestLine_; }
     void Note(Host& host, const Val& v) override;
 
   private:
     // Strategies kept to judge others by; they are never dropped, so that
     // the filter only narrows.
     static constexpr std::size_t MaxReferences = 64;
+    // Strategies tried before the filter gives up looking for a line sure of
+    // the fewest tricks.
+    static constexpr int MaxFewestTries = 64;
+    // Strategies admitted as possibly sure of the fewest tricks before the
+    // filter stops admitting them.
+    static constexpr int MaxFewestNoted = 4096;
     struct Shared;
     class State;
     std::shared_ptr<const Shared> shared_;
     std::shared_ptr<const State> now_;
+    FewestSearch fewest_;
+    int fewestNoted_ = 0;
+    std::optional<Val> fewestLine_;
 };
+
+// A division where some strategy of s takes no more than `fewest` tricks, in
+// as few terms as may be (none when there is none).
+std::optional<std::uint8_t> FewestAtDivision(Host& host, const LineSet& s,
+                                             std::span<const std::int32_t> divProb,
+                                             std::uint8_t fewest);
 
 enum class FilteredLines : std::uint8_t {
     Exact,        // the lines are those the whole root gives

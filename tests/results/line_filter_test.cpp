@@ -83,12 +83,31 @@ TEST(StrategyFilter, LinesAsFromEveryStrategy) {
     in.north = "AT84";
     in.south = "Q62";
     const bool unfilteredToo = test::SlowBuildDivisor == 1;
-    const BothWays r = AnalyseBothWays(in, std::nullopt, unfilteredToo);
+    BothWays r = AnalyseBothWays(in, std::nullopt, unfilteredToo);
     if (unfilteredToo) {
         EXPECT_EQ(r.filtered, r.all);
     }
     EXPECT_EQ(r.source.filteredPasses, 3);
     EXPECT_FALSE(r.source.everyStrategy);
+    // Here the lines admitted are all sure of a trick, and a line sure of
+    // none is looked for and found.
+    in.north = "T7";
+    in.south = "AQ932";
+    r = AnalyseBothWays(in, std::nullopt);
+    EXPECT_EQ(r.filtered, r.all);
+    EXPECT_TRUE(r.source.fewestLine);
+    EXPECT_FALSE(r.source.everyStrategy);
+    // Here some strategies are sure of no trick, but no line is: the look
+    // finds none, and every strategy serves. In the first, a strategy that
+    // the look keeps is beaten in every division by one the filter dropped.
+    for (const auto& [north, south] : {std::pair{"KJ32", "AT84"}, std::pair{"J6", "KT5"}}) {
+        in.north = north;
+        in.south = south;
+        r = AnalyseBothWays(in, std::nullopt);
+        EXPECT_EQ(r.filtered, r.all) << north << "/" << south;
+        EXPECT_FALSE(r.source.fewestLine) << north << "/" << south;
+        EXPECT_TRUE(r.source.everyStrategy) << north << "/" << south;
+    }
 }
 
 } // namespace
