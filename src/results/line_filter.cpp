@@ -35,11 +35,13 @@ bool HasLine(const std::vector<Val>& lines, const Val& v) {
 }
 
 // Whether a strategy of s is a line: no strategy of s has a trick more in
-// some division and as many in the others.
+// some division and as many in the others. The host handles its events now
+// and then, as each division asks about every term.
 bool IsLine(Host& host, const LineSet& s, const Val& v) {
     if (s.empty()) return false;
     Eval more{s.front().MaxEval.Dom, v};
     for (std::size_t p = 0; p < v.size(); ++p) {
+        if (p % 8 == 7) host.ProcessPendingEvents();
         if (v[p] >= MaxTricks) continue;
         ++more.Val[p];
         if (HasStrategyAtLeast(host, s, more)) return false;
@@ -257,8 +259,10 @@ void OptimalLineFilter::KeepFewestLine(Host& host, std::vector<Val>& vals) {
     int tried = 0;
     std::erase_if(vals, [&](const Val& v) {
         if (AdmitsAsRival(host, v)) return false;
-        if (looking && !fewestLine_ && tried++ < MaxFewestTries && IsLine(host, *fewest_.all, v))
-            fewestLine_ = v;
+        if (looking && !fewestLine_ && tried++ < MaxFewestTries && !host.StopRequested()) {
+            host.ProcessPendingEvents();
+            if (IsLine(host, *fewest_.all, v)) fewestLine_ = v;
+        }
         return true;
     });
 }
