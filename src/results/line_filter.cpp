@@ -290,6 +290,7 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
                 return std::int64_t{divProb[d]} * (k == 0 ? v : v >= k ? 1 : 0);
             };
             Val v = t.MaxEval.Val;
+            bool some = true; // the term has strategies (no factor without Vals)
             for (const Factor& f : t.Factors) {
                 const Val* chosen = nullptr;
                 std::int64_t most = -1;
@@ -302,10 +303,14 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
                         chosen = &x;
                     }
                 }
-                if (chosen == nullptr) continue;
+                if (chosen == nullptr) {
+                    some = false;
+                    break;
+                }
                 for (std::size_t j = 0; j < f.Dom.size() && j < chosen->size(); ++j)
                     if (f.Dom[j] < n) v[f.Dom[j]] = std::min(v[f.Dom[j]], (*chosen)[j]);
             }
+            if (!some) break;
             std::int64_t w = 0;
             for (std::size_t d = 0; d < n; ++d)
                 w += worth(d, v[d]);
