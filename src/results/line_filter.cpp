@@ -9,27 +9,6 @@ namespace {
 
 constexpr int Width = MaxTricks + 1;
 
-// Per division and trick count, a line's part of a payoff: what it gains
-// over `other` (gaining) or what `other` gains over it, times the weight.
-std::vector<std::int32_t> PayoffRows(const PayoffTable& payoff, const Val& line,
-                                     std::span<const std::int32_t> divProb, bool gaining) {
-    std::vector<std::int32_t> rows(line.size() * Width);
-    for (std::size_t p = 0; p < line.size(); ++p)
-        for (int t = 0; t < Width; ++t)
-            rows[p * Width + t] =
-                (gaining ? payoff.TablePayoff(line[p], t) : payoff.TablePayoff(t, line[p])) *
-                divProb[p];
-    return rows;
-}
-
-// The payoff the rows stand for, against (or of) v.
-std::int32_t SumRows(const std::vector<std::int32_t>& rows, const Val& v) {
-    std::int32_t sum = 0;
-    for (std::size_t p = 0; p < v.size(); ++p)
-        sum += rows[p * Width + std::min<int>(v[p], MaxTricks)];
-    return sum;
-}
-
 bool HasLine(const std::vector<Val>& lines, const Val& v) {
     return std::find(lines.begin(), lines.end(), v) != lines.end();
 }
@@ -109,7 +88,7 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
         // Most strategies are beaten on average by a reference, and are not
         // among the best for any goal: that is asked first.
         if (std::none_of(references_.begin(), references_.end(),
-                         [&](const auto& r) { return SumRows(r->gains, v) > 0; }))
+                         [&](const auto& r) { return SumPayoffRows(r->gains, v) > 0; }))
             return true; // it may be payoff-best
         // Best for some goal that counts so far, and no reference dominates it.
         const GoalWeights g = GoalWeightsOf(v, sh.divProb);
@@ -128,9 +107,9 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
         }
         // It may beat a watched line, or be a watched line's worst opponent.
         for (std::size_t i = 0; i < sh.beaten.size(); ++i)
-            if (SumRows(sh.beaten[i], v) > 0) return true;
+            if (SumPayoffRows(sh.beaten[i], v) > 0) return true;
         for (std::size_t i = 0; i < sh.worst.size(); ++i)
-            if (SumRows(sh.worst[i], v) >= worstAtLeast_[i]) return true;
+            if (SumPayoffRows(sh.worst[i], v) >= worstAtLeast_[i]) return true;
         return false;
     }
 
@@ -171,7 +150,7 @@ OptimalLineFilter::OptimalLineFilter(const PayoffTable& payoff,
             state->best_[k] = std::max(state->best_[k], r->line.GoalWeight[k]);
         for (std::size_t i = 0; i < shared->worst.size(); ++i)
             state->worstAtLeast_[i] =
-                std::max(state->worstAtLeast_[i], SumRows(shared->worst[i], v));
+                std::max(state->worstAtLeast_[i], SumPayoffRows(shared->worst[i], v));
         state->references_.push_back(std::move(r));
     }
     now_ = std::move(state);
@@ -218,28 +197,29 @@ std::optional<std::uint8_t> FewestAtDivision(Host& host, const LineSet& s,
 void OptimalLineFilter::Note(Host& host, const Val& v) {
     const Shared& sh = *shared_;
     if (v.size() != sh.divProb.size()) return;
-    ProbLine s = NewProbLine(v, sh.divProb);
+    const GoalWeights g = GoalWeightsOf(v, sh.divProb);
     std::shared_ptr<State> next;
     const auto change = [&]() -> State& {
         if (!next) next = std::make_shared<State>(*now_);
         return *next;
     };
-    bool better = s.GoalWeight[0] > now_->best_[0];
+    bool better = g[0] > now_->best_[0];
     for (int k = sh.firstGoal; k <= MaxTricks; ++k)
-        better |= s.GoalWeight[k] > now_->best_[k];
+        better |= g[k] > now_->best_[k];
     if (better) {
         State& n = change();
         for (int k = 0; k <= MaxTricks; ++k)
-            n.best_[k] = std::max(n.best_[k], s.GoalWeight[k]);
+            n.best_[k] = std::max(n.best_[k], g[k]);
         if (n.references_.size() < MaxReferences) {
             auto r = std::make_shared<State::Reference>();
             r->gains = PayoffRows(sh.payoff, v, sh.divProb, true);
-            r->line = std::move(s);
+            r->line.Val = v;
+            r->line.GoalWeight = g;
             n.references_.insert(n.references_.begin(), std::move(r));
         }
     }
     for (std::size_t i = 0; i < sh.worst.size(); ++i) {
-        const std::int32_t gain = SumRows(sh.worst[i], v);
+        const std::int32_t gain = SumPayoffRows(sh.worst[i], v);
         if (gain > now_->worstAtLeast_[i]) change().worstAtLeast_[i] = gain;
     }
     // Strategies admitted only as ones that may be sure of the fewest tricks:

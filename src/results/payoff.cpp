@@ -1,5 +1,7 @@
 #include "results/payoff.h"
 
+#include <algorithm>
+
 namespace nvx {
 
 void PayoffTable::SetTrickTable() {
@@ -28,6 +30,26 @@ std::int32_t Payoff(Host& host, const PayoffTable& table, const Val& a, const Va
     std::int32_t sum = 0;
     for (std::size_t p = 0; p < a.size(); ++p)
         sum += table.TablePayoff(a[p], b[p]) * divProb[p];
+    return sum;
+}
+
+std::vector<std::int32_t> PayoffRows(const PayoffTable& table, const Val& line,
+                                     std::span<const std::int32_t> divProb, bool gaining) {
+    constexpr int Width = MaxTricks + 1;
+    std::vector<std::int32_t> rows(line.size() * Width);
+    for (std::size_t p = 0; p < line.size() && p < divProb.size(); ++p)
+        for (int t = 0; t < Width; ++t)
+            rows[p * Width + t] =
+                (gaining ? table.TablePayoff(line[p], t) : table.TablePayoff(t, line[p])) *
+                divProb[p];
+    return rows;
+}
+
+std::int32_t SumPayoffRows(const std::vector<std::int32_t>& rows, const Val& v) {
+    constexpr int Width = MaxTricks + 1;
+    std::int32_t sum = 0;
+    for (std::size_t p = 0; p < v.size() && (p + 1) * Width <= rows.size(); ++p)
+        sum += rows[p * Width + std::min<int>(v[p], MaxTricks)];
     return sum;
 }
 

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace nvx {
 
@@ -46,5 +47,13 @@ class PayoffTable {
 // or longer than the probability table, report internal error 501 and give 0.
 std::int32_t Payoff(Host& host, const PayoffTable& table, const Val& a, const Val& b,
                     std::span<const std::int32_t> divProb);
+
+// A line's payoffs as a table: per division p and trick count t (row
+// p * (MaxTricks + 1) + t), what the line gains over t tricks there (gaining)
+// or what t tricks gain over it, times the division's weight. The payoff
+// against (or of) a Val is then SumPayoffRows of it.
+std::vector<std::int32_t> PayoffRows(const PayoffTable& table, const Val& line,
+                                     std::span<const std::int32_t> divProb, bool gaining);
+std::int32_t SumPayoffRows(const std::vector<std::int32_t>& rows, const Val& v);
 
 } // namespace nvx

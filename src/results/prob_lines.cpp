@@ -78,11 +78,11 @@ class LinePayoffs {
     }
     // What the line gains over b.
     std::int32_t Against(const Val& b) {
-        return UseTables() ? Sum(row_, b) : Payoff(host_, table_, *a_, b, divProb_);
+        return UseTables() ? SumPayoffRows(row_, b) : Payoff(host_, table_, *a_, b, divProb_);
     }
     // What b gains over the line.
     std::int32_t From(const Val& b) {
-        return UseTables() ? Sum(col_, b) : Payoff(host_, table_, b, *a_, divProb_);
+        return UseTables() ? SumPayoffRows(col_, b) : Payoff(host_, table_, b, *a_, divProb_);
     }
 
     static bool Fits(const Val& v, std::size_t divs) {
@@ -91,7 +91,6 @@ class LinePayoffs {
     }
 
   private:
-    static constexpr int Width = MaxTricks + 1;
     // Most lines meet a line that beats them within a few comparisons, and
     // making the tables costs as much as some thirty payoffs.
     static constexpr int AskedBeforeTables = 16;
@@ -99,22 +98,10 @@ class LinePayoffs {
     bool UseTables() {
         if (built_) return true;
         if (!tables_ || ++asked_ <= AskedBeforeTables) return false;
-        const Val& a = *a_;
-        row_.resize(divProb_.size() * Width);
-        col_.resize(divProb_.size() * Width);
-        for (std::size_t p = 0; p < a.size(); ++p)
-            for (int t = 0; t < Width; ++t) {
-                row_[p * Width + t] = table_.TablePayoff(a[p], t) * divProb_[p];
-                col_[p * Width + t] = table_.TablePayoff(t, a[p]) * divProb_[p];
-            }
+        row_ = PayoffRows(table_, *a_, divProb_, true);
+        col_ = PayoffRows(table_, *a_, divProb_, false);
         built_ = true;
         return true;
-    }
-    static std::int32_t Sum(const std::vector<std::int32_t>& tab, const Val& b) {
-        std::int32_t sum = 0;
-        for (std::size_t p = 0; p < b.size(); ++p)
-            sum += tab[p * Width + b[p]];
-        return sum;
     }
 
     Host& host_;

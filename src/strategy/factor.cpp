@@ -60,6 +60,7 @@ class BoundTest {
   public:
     BoundTest(const ExpansionBound* bound, const Dom& dom, bool askCovered)
         : bound_(bound), askCovered_(askCovered) {
+        askCovered_ = askCovered_ && bound_ != nullptr && bound_->Covered;
         if (bound_ == nullptr || (!askCovered_ && !bound_->Admits)) {
             bound_ = nullptr;
             return;

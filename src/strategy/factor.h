@@ -250,8 +250,8 @@ struct BoundYield {
 };
 struct ExpansionBound {
     Eval Max; // over every division of the expansion
-    // Whether a Val over Max.Dom is covered. Asked from at most two threads
-    // at once; part (0 or 1) tells them apart.
+    // Whether a Val over Max.Dom is covered (none: never). Asked from at
+    // most two threads at once; part (0 or 1) tells them apart.
     std::function<bool(const Val& v, unsigned part)> Covered;
     // Where big products before the last two are tallied (none: not asked).
     BoundYield* Yield = nullptr;

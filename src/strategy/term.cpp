@@ -1353,8 +1353,7 @@ Factor LineSetToFactor(Host& host, LineSet& s, StrategyFilter* filter) {
     Factor first;
     if (filter != nullptr) {
         const std::shared_ptr<const StrategyFilter::Test> test = filter->Now();
-        const ExpansionBound bound{s.front().MaxEval, [](const Val&, unsigned) { return false; },
-                                   nullptr, admitting(test, host)};
+        const ExpansionBound bound{s.front().MaxEval, {}, nullptr, admitting(test, host)};
         first = ExpandTerm(host, s.front(), &bound);
     } else {
         first = ExpandTerm(host, s.front());
