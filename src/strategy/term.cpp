@@ -1153,6 +1153,41 @@ class UnitedTerms {
     CoverAnswers answers_;
 };
 
+// s1 := the product of s1 with the one term t over divisions of its own,
+// made without testing the products against one another. There a strategy
+// of one product is at most one of another exactly when its part on s1's
+// divisions is (the part on t's divisions can be the same), so the products
+// subsume one another as their terms of s1 do. When no term of s1 subsumes
+// another, the set built pair by pair therefore takes every product, in the
+// order of s1. A set built by UnitedTerms holds no such pair unless its first
+// term, not a real product, is the union of two (Concat merges those without
+// testing the result): then the first term is tested here. Returns false,
+// s1 as it was, when some term of s1 may subsume another, a product after
+// the first is not a real product (it would not simply be appended), or a
+// product is empty.
+bool ProductWithDisjointTerm(Host& host, LineSet& s1, const Term& t, const FactorMerge* merge) {
+    if (HasEmptyFactor(t)) return false;
+    if (!IsRealProduct(s1.front().Factors)) {
+        const Term& first = s1.front();
+        KeptCoverTests covers(first);
+        for (auto x = std::next(s1.begin()); x != s1.end(); ++x) {
+            if (host.StopRequested()) break;
+            host.ProcessPendingEvents();
+            if (Subsumed(host, *x, first, nullptr, &covers)) return false;
+        }
+    }
+    LineSet products;
+    for (const Term& x : s1) {
+        if (host.StopRequested()) break;
+        host.ProcessPendingEvents();
+        products.push_back(ProductOfTermsCopied(host, x, t, merge));
+        const Term& p = products.back();
+        if (HasEmptyFactor(p) || (products.size() > 1 && !IsRealProduct(p.Factors))) return false;
+    }
+    s1.swap(products);
+    return true;
+}
+
 // Products of terms made ahead of the set that takes them, at most.
 constexpr std::size_t ProductsAhead = 32;
 // Fewer pairs of terms than this are multiplied on this thread alone: a
@@ -1168,6 +1203,12 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     };
     // Only the products of several pairs of terms repeat pairs of factors.
     const FactorMerge* shared = s1.size() > 1 || s2.size() > 1 ? &merge : nullptr;
+    if (s2.size() == 1 && !s1.empty() &&
+        DomDisjoint(s1.front().MaxEval.Dom, s2.front().MaxEval.Dom) &&
+        ProductWithDisjointTerm(host, s1, s2.front(), shared)) {
+        s2.clear();
+        return;
+    }
     UnitedTerms r;
     const std::size_t pairs = s1.size() * s2.size();
     if (pairs < MinPairsForTwoThreads) {
@@ -1478,13 +1519,12 @@ bool OverDivisions(const LineSet& s, const Dom& d) {
 
 bool HasStrategyAtLeast(Host& host, const LineSet& s, const Eval& e) {
     if (!OverDivisions(s, e.Dom)) return !KeptOfWholeSet(host, s, e).EvalList.empty();
-    // A strategy of a term takes one Val of each factor (the smaller value
-    // where factors share a division) and the fixed values elsewhere: the
-    // term has one at least e exactly when its fixed values are, and each
-    // factor has a Val at least e on the factor's divisions.
+    // A strategy of a term takes the smaller of MaxEval and of the Val it
+    // chooses in each factor: the term has one at least e exactly when
+    // MaxEval is, and each factor has a Val at least e on the factor's
+    // divisions.
     return std::any_of(s.begin(), s.end(), [&](const Term& t) {
-        const Eval fixed = FixedPart(host, t);
-        if (!ValAllLE(host, RestrictVal(host, e.Dom, e.Val, fixed.Dom), fixed.Val)) return false;
+        if (!ValAllLE(host, e.Val, t.MaxEval.Val)) return false;
         return std::all_of(t.Factors.begin(), t.Factors.end(), [&](const Factor& f) {
             const Val least = RestrictVal(host, e.Dom, e.Val, f.Dom);
             return std::any_of(f.EvalList.begin(), f.EvalList.end(),

@@ -85,6 +85,51 @@ TEST(InterruptTest, LongExpansionHandlesEventsAndStopsEarlyKeepingItsDivisionSet
     EXPECT_TRUE(host.errors.empty() && polling.errors.empty());
 }
 
+// The union of one-strategy sets over d, one per Val.
+LineSet UnionOfStrategies(Host& host, const Dom& d, std::initializer_list<Val> vals) {
+    LineSet s;
+    for (const Val& v : vals) {
+        LineSet one = SingleLineSet(Eval{d, v});
+        UnionSS(host, s, one);
+    }
+    return s;
+}
+
+TEST(ProductTest, WithOneTermOverOtherDivisionsAsPairByPair) {
+    // The union of a and d is merged into the first term without being
+    // tested against b, which only the two together subsume. A product with
+    // a term over other divisions must still drop b's product, as the pairs
+    // united one by one do.
+    RecordingHost host;
+    const Dom all{0, 1, 2, 3};
+    LineSet s = UnionOfStrategies(host, all, {Val{2, 0, 1, 1}, Val{0, 2, 1, 1}, Val{2, 0, 2, 0}});
+    LineSet b = SingleLineSet(EmptyEval);
+    for (const Dom& half : {Dom{0, 1}, Dom{2, 3}}) {
+        LineSet factor = UnionOfStrategies(host, half, {Val{2, 0}, Val{1, 1}});
+        ProductSS(host, b, factor);
+    }
+    LineSet d = UnionOfStrategies(host, all, {Val{1, 1, 2, 0}, Val{1, 1, 1, 1}, Val{1, 1, 0, 2}});
+    UnionSS(host, s, b);
+    UnionSS(host, s, d);
+    ASSERT_EQ(s.size(), 2u);
+    ASSERT_FALSE(IsRealProduct(s.front().Factors));
+    ASSERT_TRUE(TermSubsumed(host, s.back(), s.front()));
+
+    // Besides, a reduced set times such a term: every product is kept.
+    LineSet three = ThreeTerms(host, 0);
+    for (LineSet* x : {&s, &three}) {
+        LineSet want = *x, single = SingleLineSet(Eval{Dom{8, 9}, Val{1, 2}});
+        LineSet other = single;
+        test::ProductSSPairByPair(host, want, other);
+        ProductSS(host, *x, single);
+        EXPECT_EQ(*x, want);
+        EXPECT_TRUE(single.empty());
+    }
+    EXPECT_EQ(s.size(), 1u);
+    EXPECT_EQ(three.size(), 3u);
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST(SelfTest, ByteComparisonAgreesOnThisSystem) {
     RecordingHost host;
     EXPECT_TRUE(InitLineAlgebra(host));
