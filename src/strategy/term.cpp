@@ -1153,38 +1153,40 @@ class UnitedTerms {
     CoverAnswers answers_;
 };
 
-// s1 := the product of s1 with the one term t over divisions of its own,
-// made without testing the products against one another. There a strategy
-// of one product is at most one of another exactly when its part on s1's
-// divisions is (the part on t's divisions can be the same), so the products
-// subsume one another as their terms of s1 do. When no term of s1 subsumes
-// another, the set built pair by pair therefore takes every product, in the
-// order of s1. A set built by UnitedTerms holds no such pair unless its first
-// term, not a real product, is the union of two (Concat merges those without
-// testing the result): then the first term is tested here. Returns false,
-// s1 as it was, when some term of s1 may subsume another, a product after
-// the first is not a real product (it would not simply be appended), or a
-// product is empty.
-bool ProductWithDisjointTerm(Host& host, LineSet& s1, const Term& t, const FactorMerge* merge) {
+// s := the product of s with the one term t over divisions of its own (t
+// the first operand of every product when tFirst), made without testing the
+// products against one another. There a strategy of one product is at most
+// one of another exactly when its part on s's divisions is (the part on t's
+// divisions can be the same), so the products subsume one another as their
+// terms of s do. When no term of s subsumes another, the set built pair by
+// pair therefore takes every product, in the order of s. The sets that the
+// set operations build hold no such pair unless their first term, not a real
+// product, is the union of two (Concat merges those without testing the
+// result): then the first term is tested here. Returns false, s as it was,
+// when some term of s may subsume another, a product after the first is not
+// a real product (it would not simply be appended), or a product is empty.
+bool ProductWithDisjointTerm(Host& host, LineSet& s, const Term& t, bool tFirst,
+                             const FactorMerge* merge) {
     if (HasEmptyFactor(t)) return false;
-    if (!IsRealProduct(s1.front().Factors)) {
-        const Term& first = s1.front();
+    if (!IsRealProduct(s.front().Factors)) {
+        const Term& first = s.front();
         KeptCoverTests covers(first);
-        for (auto x = std::next(s1.begin()); x != s1.end(); ++x) {
+        for (auto x = std::next(s.begin()); x != s.end(); ++x) {
             if (host.StopRequested()) break;
             host.ProcessPendingEvents();
             if (Subsumed(host, *x, first, nullptr, &covers)) return false;
         }
     }
     LineSet products;
-    for (const Term& x : s1) {
+    for (const Term& x : s) {
         if (host.StopRequested()) break;
         host.ProcessPendingEvents();
-        products.push_back(ProductOfTermsCopied(host, x, t, merge));
+        products.push_back(tFirst ? ProductOfTermsCopied(host, t, x, merge)
+                                  : ProductOfTermsCopied(host, x, t, merge));
         const Term& p = products.back();
         if (HasEmptyFactor(p) || (products.size() > 1 && !IsRealProduct(p.Factors))) return false;
     }
-    s1.swap(products);
+    s.swap(products);
     return true;
 }
 
@@ -1203,11 +1205,18 @@ void ProductSS(Host& host, LineSet& s1, LineSet& s2) {
     };
     // Only the products of several pairs of terms repeat pairs of factors.
     const FactorMerge* shared = s1.size() > 1 || s2.size() > 1 ? &merge : nullptr;
-    if (s2.size() == 1 && !s1.empty() &&
-        DomDisjoint(s1.front().MaxEval.Dom, s2.front().MaxEval.Dom) &&
-        ProductWithDisjointTerm(host, s1, s2.front(), shared)) {
-        s2.clear();
-        return;
+    // A product with one term over divisions of its own, such as the
+    // neutral set or a defender's show-out, keeps the other set's terms.
+    if (!s1.empty() && !s2.empty() && DomDisjoint(s1.front().MaxEval.Dom, s2.front().MaxEval.Dom)) {
+        if (s2.size() == 1 && ProductWithDisjointTerm(host, s1, s2.front(), false, shared)) {
+            s2.clear();
+            return;
+        }
+        if (s1.size() == 1 && ProductWithDisjointTerm(host, s2, s1.front(), true, shared)) {
+            s1.swap(s2);
+            s2.clear();
+            return;
+        }
     }
     UnitedTerms r;
     const std::size_t pairs = s1.size() * s2.size();
