@@ -81,8 +81,7 @@ void Analysis::ComputeLines() {
                     source_.fewestLine = fewestLine.has_value();
                     lookAt.reset();
                 }
-                if (fewestLine && !filter.AdmitsAsRival(h, *fewestLine))
-                    vals.push_back(*fewestLine);
+                if (fewestLine && !filter.AdmitsAsRival(*fewestLine)) vals.push_back(*fewestLine);
             };
             FilteredLines verdict = FilteredLines::Exact;
             const auto check = [&](const ProbLines& lines, int payoffBest) {

@@ -4,6 +4,10 @@
 #include <array>
 #include <limits>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace nvx {
 namespace {
 
@@ -28,6 +32,72 @@ bool IsLine(Host& host, const LineSet& s, const Val& v) {
     }
     return true;
 }
+
+// The divisions where a Val makes a goal, as bits.
+using GoalSet = std::array<std::uint64_t, (MaxDivisions + 63) / 64>;
+
+GoalSet GoalSetOf(const Val& v, int k) {
+    GoalSet set{};
+    std::size_t p = 0;
+#if defined(__SSE2__)
+    const __m128i limit = _mm_set1_epi8(static_cast<char>(k));
+    for (; p + 16 <= v.size(); p += 16) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(v.data() + p));
+        // x >= k exactly where max(x, k) == x (unsigned bytes).
+        const auto bits = static_cast<std::uint32_t>(
+            _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(x, limit), x)));
+        set[p / 64] |= std::uint64_t{bits} << (p % 64);
+    }
+#endif
+    for (; p < v.size(); ++p)
+        if (v[p] >= k) set[p / 64] |= std::uint64_t{1} << (p % 64);
+    return set;
+}
+
+// The goal sets of a Val judged, each made when first asked for.
+class GoalSets {
+  public:
+    explicit GoalSets(const Val& v) : v_(v) {}
+    const GoalSet& Of(int k) {
+        if (!made_[k]) {
+            sets_[k] = GoalSetOf(v_, k);
+            made_[k] = true;
+        }
+        return sets_[k];
+    }
+
+  private:
+    const Val& v_;
+    std::array<GoalSet, MaxTricks + 1> sets_;
+    std::array<bool, MaxTricks + 1> made_{};
+};
+
+// A strategy that judges others: its goal weights, and the divisions where
+// it makes each goal.
+struct Judge {
+    Val val;
+    GoalWeights weights;
+    std::array<GoalSet, Width> sets;
+
+    Judge(const Val& v, const GoalWeights& g) : val(v), weights(g) {
+        for (int k = 1; k <= MaxTricks; ++k)
+            sets[k] = GoalSetOf(v, k);
+    }
+    // Whether it dominates v (of goal weights g), as CompareGoals says '>':
+    // more tricks on average, at least as good for every goal, and where a
+    // goal is made with the same weight short of certainty, in the same
+    // divisions.
+    bool Dominates(GoalSets& v, const GoalWeights& g, std::int32_t total) const {
+        if (weights[0] <= g[0]) return false;
+        for (int k = 1; k <= MaxTricks; ++k)
+            if (g[k] > weights[k]) return false;
+        for (int k = 1; k <= MaxTricks; ++k) {
+            const std::int32_t w = weights[k];
+            if (w == g[k] && w > 0 && w < total && v.Of(k) != sets[k]) return false;
+        }
+        return true;
+    }
+};
 
 } // namespace
 
@@ -70,19 +140,19 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
     // A strategy noted as the best so far for some goal, with what it gains
     // over any strategy.
     struct Reference {
-        ProbLine line;
+        Judge judge;
         std::vector<std::int32_t> gains;
     };
 
     explicit State(std::shared_ptr<const Shared> shared)
         : shared_(std::move(shared)), worstAtLeast_(shared_->worst.size(), 1) {}
 
-    bool Admits(Host& host, const Val& v) const override {
+    bool Admits(Host&, const Val& v) const override {
         if (fewestAt_ && *fewestAt_ < v.size() && v[*fewestAt_] < shared_->firstGoal) return true;
-        return AdmitsAsRival(host, v);
+        return AdmitsAsRival(v);
     }
 
-    bool AdmitsAsRival(Host& host, const Val& v) const {
+    bool AdmitsAsRival(const Val& v) const {
         const Shared& sh = *shared_;
         if (v.size() != sh.divProb.size()) return true;
         // Most strategies are beaten on average by a reference, and are not
@@ -90,21 +160,10 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
         if (std::none_of(references_.begin(), references_.end(),
                          [&](const auto& r) { return SumPayoffRows(r->gains, v) > 0; }))
             return true; // it may be payoff-best
-        // Best for some goal that counts so far, and no reference dominates it.
+        // Best for some goal that counts so far, and not dominated by a
+        // reference or a dominator.
         const GoalWeights g = GoalWeightsOf(v, sh.divProb);
-        bool best = g[0] >= best_[0];
-        for (int k = sh.firstGoal; k <= MaxTricks && !best; ++k)
-            best = g[k] > 0 && g[k] >= best_[k];
-        if (best) {
-            ProbLine s;
-            s.Val = v;
-            s.GoalWeight = g;
-            if (!sh.allWeighted ||
-                std::none_of(references_.begin(), references_.end(), [&](const auto& r) {
-                    return CompareGoals(host, r->line, s, sh.total) == '>';
-                }))
-                return true;
-        }
+        if (AtLeastBest(g) && !Dominated(v, g)) return true;
         // It may beat a watched line, or be a watched line's worst opponent.
         for (std::size_t i = 0; i < sh.beaten.size(); ++i)
             if (SumPayoffRows(sh.beaten[i], v) > 0) return true;
@@ -113,12 +172,36 @@ class OptimalLineFilter::State final : public StrategyFilter::Test {
         return false;
     }
 
+    // At least as good as the best so far for some goal that counts.
+    bool AtLeastBest(const GoalWeights& g) const {
+        if (g[0] >= best_[0]) return true;
+        for (int k = shared_->firstGoal; k <= MaxTricks; ++k)
+            if (g[k] > 0 && g[k] >= best_[k]) return true;
+        return false;
+    }
+    // Some reference or dominator is at least as good as v for every goal,
+    // and better for one. Never with divisions of no weight, where a
+    // strategy at least as high as a dominated one may make a goal in more
+    // of them.
+    bool Dominated(const Val& v, const GoalWeights& g) const {
+        if (!shared_->allWeighted) return false;
+        const std::int32_t total = shared_->total;
+        GoalSets sets(v);
+        return std::any_of(references_.begin(), references_.end(),
+                           [&](const auto& r) { return r->judge.Dominates(sets, g, total); }) ||
+               std::any_of(dominators_.begin(), dominators_.end(),
+                           [&](const auto& d) { return d->Dominates(sets, g, total); });
+    }
+
   private:
     friend class OptimalLineFilter;
     std::shared_ptr<const Shared> shared_;
     GoalWeights best_{};
     // The newest first: the best so far beat or dominate the most.
     std::vector<std::shared_ptr<const Reference>> references_;
+    // Strategies noted that were as good as the best so far for some goal
+    // without being better for any, the newest first: they dominate only.
+    std::vector<std::shared_ptr<const Judge>> dominators_;
     std::vector<std::int32_t> worstAtLeast_;
     // The division where a line sure of the fewest tricks is looked for.
     std::optional<std::uint8_t> fewestAt_;
@@ -143,11 +226,11 @@ OptimalLineFilter::OptimalLineFilter(const PayoffTable& payoff,
     auto state = std::make_shared<State>(shared_);
     for (const Val& v : known) {
         if (v.size() != divProb.size() || state->references_.size() >= MaxReferences / 2) break;
-        auto r = std::make_shared<State::Reference>();
-        r->line = NewProbLine(v, divProb);
-        r->gains = PayoffRows(payoff, v, divProb, true);
+        const GoalWeights g = GoalWeightsOf(v, divProb);
+        auto r = std::make_shared<State::Reference>(
+            State::Reference{Judge(v, g), PayoffRows(payoff, v, divProb, true)});
         for (int k = 0; k <= MaxTricks; ++k)
-            state->best_[k] = std::max(state->best_[k], r->line.GoalWeight[k]);
+            state->best_[k] = std::max(state->best_[k], g[k]);
         for (std::size_t i = 0; i < shared->worst.size(); ++i)
             state->worstAtLeast_[i] =
                 std::max(state->worstAtLeast_[i], SumPayoffRows(shared->worst[i], v));
@@ -167,8 +250,8 @@ std::shared_ptr<const StrategyFilter::Test> OptimalLineFilter::Now() const {
     return now_;
 }
 
-bool OptimalLineFilter::AdmitsAsRival(Host& host, const Val& v) const {
-    return now_->AdmitsAsRival(host, v);
+bool OptimalLineFilter::AdmitsAsRival(const Val& v) const {
+    return now_->AdmitsAsRival(v);
 }
 
 void OptimalLineFilter::LookForFewest(const FewestSearch& search) {
@@ -194,7 +277,7 @@ std::optional<std::uint8_t> FewestAtDivision(Host& host, const LineSet& s,
     return at;
 }
 
-void OptimalLineFilter::Note(Host& host, const Val& v) {
+void OptimalLineFilter::Note(Host&, const Val& v) {
     const Shared& sh = *shared_;
     if (v.size() != sh.divProb.size()) return;
     const GoalWeights g = GoalWeightsOf(v, sh.divProb);
@@ -211,11 +294,26 @@ void OptimalLineFilter::Note(Host& host, const Val& v) {
         for (int k = 0; k <= MaxTricks; ++k)
             n.best_[k] = std::max(n.best_[k], g[k]);
         if (n.references_.size() < MaxReferences) {
-            auto r = std::make_shared<State::Reference>();
-            r->gains = PayoffRows(sh.payoff, v, sh.divProb, true);
-            r->line.Val = v;
-            r->line.GoalWeight = g;
+            auto r = std::make_shared<State::Reference>(
+                State::Reference{Judge(v, g), PayoffRows(sh.payoff, v, sh.divProb, true)});
             n.references_.insert(n.references_.begin(), std::move(r));
+        }
+    } else if (sh.allWeighted && now_->AtLeastBest(g) && !now_->Dominated(v, g)) {
+        // Strategies tied for the best of a goal are often many, and most
+        // are dominated by others among them: those that stand judge the
+        // rest. One that the new one dominates goes, as what it dominated,
+        // the new one dominates too.
+        auto d = std::make_shared<Judge>(v, g);
+        const auto under = [&](const auto& old) {
+            GoalSets sets(old->val);
+            return d->Dominates(sets, old->weights, sh.total);
+        };
+        const std::vector<std::shared_ptr<const Judge>>& was = now_->dominators_;
+        if (was.size() < MaxDominators || std::any_of(was.begin(), was.end(), under)) {
+            State& n = change();
+            std::erase_if(n.dominators_, under);
+            if (n.dominators_.size() < MaxDominators)
+                n.dominators_.insert(n.dominators_.begin(), std::move(d));
         }
     }
     for (std::size_t i = 0; i < sh.worst.size(); ++i) {
@@ -225,8 +323,7 @@ void OptimalLineFilter::Note(Host& host, const Val& v) {
     // Strategies admitted only as ones that may be sure of the fewest tricks:
     // when there are many, the look goes on no longer.
     const std::optional<std::uint8_t> at = now_->fewestAt_;
-    if (at && v[*at] < sh.firstGoal && !now_->AdmitsAsRival(host, v) &&
-        ++fewestNoted_ >= MaxFewestNoted)
+    if (at && v[*at] < sh.firstGoal && !now_->AdmitsAsRival(v) && ++fewestNoted_ >= MaxFewestNoted)
         change().fewestAt_.reset();
     if (next) now_ = std::move(next);
 }
@@ -238,7 +335,7 @@ void OptimalLineFilter::KeepFewestLine(Host& host, std::vector<Val>& vals) {
     const bool looking = now_->fewestAt_.has_value();
     int tried = 0;
     std::erase_if(vals, [&](const Val& v) {
-        if (AdmitsAsRival(host, v)) return false;
+        if (AdmitsAsRival(v)) return false;
         if (looking && !fewestLine_ && tried++ < MaxFewestTries && !host.StopRequested()) {
             host.ProcessPendingEvents();
             if (IsLine(host, *fewest_.all, v)) fewestLine_ = v;

@@ -70,7 +70,7 @@ class OptimalLineFilter final : public StrategyFilter {
     std::shared_ptr<const Test> Now() const override;
     // Whether the filter as it stands admits v as a possible line or rival
     // (not only while it looks for a line sure of the fewest tricks).
-    bool AdmitsAsRival(Host& host, const Val& v) const;
+    bool AdmitsAsRival(const Val& v) const;
     // Looks for a line sure of no more than the fewest tricks of any
     // strategy: the filter admits too every strategy that takes no more than
     // that at the division, unless too many are noted. Such a strategy may be
@@ -90,6 +90,9 @@ class OptimalLineFilter final : public StrategyFilter {
     // Strategies kept to judge others by; they are never dropped, so that
     // the filter only narrows.
     static constexpr std::size_t MaxReferences = 64;
+    // Strategies kept only to dominate others: ones as good as the best so
+    // far for some goal. One goes only when a newer one dominates it.
+    static constexpr std::size_t MaxDominators = 16;
     // Strategies tried before the filter gives up looking for a line sure of
     // the fewest tricks.
     static constexpr int MaxFewestTries = 64;

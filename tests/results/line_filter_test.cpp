@@ -97,6 +97,18 @@ TEST(StrategyFilter, LinesAsFromEveryStrategy) {
     EXPECT_EQ(r.filtered, r.all);
     EXPECT_TRUE(r.source.fewestLine);
     EXPECT_FALSE(r.source.everyStrategy);
+    // Here East has only two vacant places, so some divisions have no
+    // weight: a strategy at least as high as one that another dominates may
+    // make a goal in more of them and not be dominated. Dominance is then
+    // not asked.
+    in.north = "5";
+    in.south = "QJT74";
+    in.entries = 2;
+    in.vacantWest = 5;
+    in.vacantEast = 2;
+    r = AnalyseBothWays(in, std::nullopt);
+    EXPECT_EQ(r.filtered, r.all);
+    in = {};
     // Here some strategies are sure of no trick, but no line is: the look
     // finds none, and every strategy serves. In the first, a strategy that
     // the look keeps is beaten in every division by one the filter dropped.
