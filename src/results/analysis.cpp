@@ -2,6 +2,7 @@
 
 #include "results/line_filter.h"
 
+#include <algorithm>
 #include <new>
 #include <utility>
 #include <vector>
@@ -69,6 +70,19 @@ void Analysis::ComputeLines() {
         std::optional<std::uint8_t> lookAt;
         std::optional<Val> fewestLine;
         bool searchedFewest = false;
+        // When no strong strategy is sure of that few tricks, the lines the
+        // filter admits seldom are either: the look starts at once.
+        const auto sureOf = [&](const Val& v) {
+            std::uint8_t sure = MaxTricks;
+            for (std::size_t d = 0; d < v.size() && d < divProb.size(); ++d)
+                if (divProb[d] > 0) sure = std::min(sure, v[d]);
+            return sure;
+        };
+        if (std::none_of(known.begin(), known.end(),
+                         [&](const Val& v) { return sureOf(v) <= fewestSure; })) {
+            searchedFewest = true;
+            lookAt = FewestAtDivision(h, all, divProb, fewestSure);
+        }
         for (int pass = 0; pass < MaxFilteredPasses; ++pass) {
             LineSet some = CopyLineSet(all);
             OptimalLineFilter filter(payoff_, divProb, engine_.ProbDenominator(), fewestSure,
