@@ -77,7 +77,7 @@ class GoalSets {
 struct Judge {
     Val val;
     GoalWeights weights;
-    std::array<GoalSet, Width> sets;
+    std::array<GoalSet, Width> sets{}; // from goal 1 on
 
     Judge(const Val& v, const GoalWeights& g) : val(v), weights(g) {
         for (int k = 1; k <= MaxTricks; ++k)
