@@ -287,6 +287,10 @@ void ProbLines::MarkDominated(Host& host) {
             return m->GoalWeight[0] > a.GoalWeight[0] &&
                    CompareGoals(h, *m, a, denominator_) == '>';
         };
+        // Only a line with more tricks on average dominates, and the lines
+        // found come in the order: those with as many or fewer come last.
+        const auto more = [&](const ProbLine* m) { return m->GoalWeight[0] > a.GoalWeight[0]; };
+        to = static_cast<std::size_t>(std::partition_point(found + from, found + to, more) - found);
         if (last >= from && last < to && dominates(found[last])) {
             a.Dominated = true;
             return;
