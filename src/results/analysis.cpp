@@ -70,6 +70,10 @@ void Analysis::ComputeLines() {
         std::optional<std::uint8_t> lookAt;
         std::optional<Val> fewestLine;
         bool searchedFewest = false;
+        const auto lookForFewest = [&] {
+            searchedFewest = true;
+            lookAt = FewestAtDivision(h, all, divProb, fewestSure);
+        };
         // When no strong strategy is sure of that few tricks, the lines the
         // filter admits seldom are either: the look starts at once.
         const auto sureOf = [&](const Val& v) {
@@ -79,10 +83,8 @@ void Analysis::ComputeLines() {
             return sure;
         };
         if (std::none_of(known.begin(), known.end(),
-                         [&](const Val& v) { return sureOf(v) <= fewestSure; })) {
-            searchedFewest = true;
-            lookAt = FewestAtDivision(h, all, divProb, fewestSure);
-        }
+                         [&](const Val& v) { return sureOf(v) <= fewestSure; }))
+            lookForFewest();
         for (int pass = 0; pass < MaxFilteredPasses; ++pass) {
             LineSet some = CopyLineSet(all);
             OptimalLineFilter filter(payoff_, divProb, engine_.ProbDenominator(), fewestSure,
@@ -106,8 +108,7 @@ void Analysis::ComputeLines() {
             if (MakeLines(some, &filter, divProb, check, select) || h.StopRequested()) return;
             if (verdict == FilteredLines::NeedAllLines) {
                 if (fewestLine || searchedFewest) break;
-                searchedFewest = true;
-                lookAt = FewestAtDivision(h, all, divProb, fewestSure);
+                lookForFewest();
                 if (!lookAt) break;
             }
             // The lines kept this time judge best in the next pass.

@@ -75,27 +75,27 @@ class GoalSets {
 // A strategy that judges others: its goal weights, and the divisions where
 // it makes each goal.
 struct Judge {
-    Val val;
     GoalWeights weights;
     std::array<GoalSet, Width> sets{}; // from goal 1 on
 
-    Judge(const Val& v, const GoalWeights& g) : val(v), weights(g) {
+    Judge(const Val& v, const GoalWeights& g) : weights(g) {
         for (int k = 1; k <= MaxTricks; ++k)
             sets[k] = GoalSetOf(v, k);
     }
-    // Whether it dominates v (of goal weights g), as CompareGoals says '>':
-    // more tricks on average, at least as good for every goal, and where a
-    // goal is made with the same weight short of certainty, in the same
-    // divisions.
+    // Whether it dominates a strategy of goal weights g, as CompareGoals
+    // says '>'; sameSets(k, set) tells whether that strategy makes goal k in
+    // the divisions of set.
+    template <class SameSets>
+    bool Dominates(const GoalWeights& g, std::int32_t total, SameSets sameSets) const {
+        return weights[0] > g[0] &&
+               GoalsAtLeast(weights, g, total, [&](int k) { return sameSets(k, sets[k]); });
+    }
     bool Dominates(GoalSets& v, const GoalWeights& g, std::int32_t total) const {
-        if (weights[0] <= g[0]) return false;
-        for (int k = 1; k <= MaxTricks; ++k)
-            if (g[k] > weights[k]) return false;
-        for (int k = 1; k <= MaxTricks; ++k) {
-            const std::int32_t w = weights[k];
-            if (w == g[k] && w > 0 && w < total && v.Of(k) != sets[k]) return false;
-        }
-        return true;
+        return Dominates(g, total, [&](int k, const GoalSet& set) { return v.Of(k) == set; });
+    }
+    bool Dominates(const Judge& other, std::int32_t total) const {
+        return Dominates(other.weights, total,
+                         [&](int k, const GoalSet& set) { return other.sets[k] == set; });
     }
 };
 
@@ -304,10 +304,7 @@ void OptimalLineFilter::Note(Host&, const Val& v) {
         // rest. One that the new one dominates goes, as what it dominated,
         // the new one dominates too.
         auto d = std::make_shared<Judge>(v, g);
-        const auto under = [&](const auto& old) {
-            GoalSets sets(old->val);
-            return d->Dominates(sets, old->weights, sh.total);
-        };
+        const auto under = [&](const auto& old) { return d->Dominates(*old, sh.total); };
         const std::vector<std::shared_ptr<const Judge>>& was = now_->dominators_;
         if (was.size() < MaxDominators || std::any_of(was.begin(), was.end(), under)) {
             State& n = change();

@@ -26,19 +26,12 @@ AllKOrder CompareAllK(const ProbLine& a, const ProbLine& b) {
     return o;
 }
 
-// a is at least as good as b for every trick goal, and where the two are equally
-// likely to make a goal that is neither sure nor hopeless, they make it in the
-// same divisions.
+// a is at least as good as b for every trick goal, made in the same
+// divisions where equally likely.
 bool GoalsAtLeast(Host& host, const ProbLine& a, const ProbLine& b, std::int32_t total) {
-    for (int k = 1; k <= MaxTricks; ++k)
-        if (b.GoalWeight[k] > a.GoalWeight[k]) return false;
-    for (int k = 1; k <= MaxTricks; ++k) {
-        const std::int32_t w = a.GoalWeight[k];
-        if (w == b.GoalWeight[k] && w > 0 && w < total &&
-            CompareValAtLeast(host, a.Val, b.Val, static_cast<std::uint8_t>(k)) != '=')
-            return false;
-    }
-    return true;
+    return nvx::GoalsAtLeast(a.GoalWeight, b.GoalWeight, total, [&](int k) {
+        return CompareValAtLeast(host, a.Val, b.Val, static_cast<std::uint8_t>(k)) == '=';
+    });
 }
 
 bool Covers(const ProbLine& a, const ProbLine& b, const GoalWeights& best) {

@@ -52,6 +52,19 @@ ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb);
 // division; true when it does.
 bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs);
 
+// Whether goal weights a are at least b for every trick goal, and where the
+// two are equally likely to make a goal that is neither sure nor hopeless,
+// the goal is made in the same divisions (sameDivisions(k) tells, for goal k).
+template <class SameDivisions>
+bool GoalsAtLeast(const GoalWeights& a, const GoalWeights& b, std::int32_t total,
+                  SameDivisions sameDivisions) {
+    for (int k = 1; k <= MaxTricks; ++k)
+        if (b[k] > a[k]) return false;
+    for (int k = 1; k <= MaxTricks; ++k)
+        if (a[k] == b[k] && a[k] > 0 && a[k] < total && !sameDivisions(k)) return false;
+    return true;
+}
+
 // Whether a beats b on expected tricks and is at least as good for every trick
 // goal: '>' a does, '<' b does, '|' neither. Equal expected tricks give '|'; so
 // does an equal chance for some goal reached in different divisions.
