@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <string>
+#include <unordered_map>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -537,14 +539,26 @@ FilteredLines CheckFilteredLines(const ProbLines& lines, int payoffBest, std::ui
     if (lines.GetMinK() != std::min<int>(MaxTricks, fewestSure + 1))
         return FilteredLines::NeedAllLines;
     bool more = false;
+    // Lines equal on the divisions of weight have the same rows: with a
+    // defender void there may be thousands of them, and one answer serves.
+    const std::span<const std::int32_t> divProb = lines.DivProb();
+    std::unordered_map<std::string, bool> mayGain;
+    const auto someMayGain = [&](const Val& line) {
+        std::string key(1, static_cast<char>(line.size()));
+        for (std::size_t p = 0; p < line.size() && p < divProb.size(); ++p)
+            if (divProb[p] > 0) key.push_back(static_cast<char>(line[p]));
+        const auto [known, added] = mayGain.try_emplace(std::move(key), false);
+        if (added)
+            known->second =
+                SomeStrategyMayGain(all, PayoffRows(lines.Payoffs(), line, divProb, false));
+        return known->second;
+    };
     for (const auto& l : lines.ProbList()) {
         if (!l->Chosen) continue;
         if (payoffBest > 0) {
             // A payoff-best line among these may be beaten by a strategy left
             // out, unless no strategy can beat it.
-            if (l->WorstOpp == nullptr && !HasLine(watched.Beaten, l->Val) &&
-                SomeStrategyMayGain(all,
-                                    PayoffRows(lines.Payoffs(), l->Val, lines.DivProb(), false))) {
+            if (l->WorstOpp == nullptr && !HasLine(watched.Beaten, l->Val) && someMayGain(l->Val)) {
                 watched.Beaten.push_back(l->Val);
                 more = true;
             }

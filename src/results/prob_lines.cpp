@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <span>
+#include <string>
 #include <unordered_map>
 
 namespace nvx {
@@ -323,13 +324,49 @@ bool ProbLines::LinesFitTables() const {
     });
 }
 
+std::vector<std::uint32_t> ProbLines::PayoffGroups(bool chosenOnly) const {
+    const std::size_t n = list_.size();
+    const auto counted = [&](std::size_t i) { return !chosenOnly || list_[i]->Chosen; };
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i < n; ++i)
+        lines += counted(i) ? 1 : 0;
+    std::vector<std::size_t> weighted;
+    for (std::size_t p = 0; p < divProb_.size(); ++p)
+        if (divProb_[p] > 0) weighted.push_back(p);
+    // With every division of weight, the lines (distinct Vals) are groups of one.
+    if (!groupLines_ || weighted.size() == divProb_.size()) return {};
+    for (int i = 0; i <= MaxTricks; ++i)
+        for (int j = 0; j <= MaxTricks; ++j)
+            if (payoff_.TablePayoff(i, j) != -payoff_.TablePayoff(j, i)) return {};
+    std::vector<std::uint32_t> group(n, NoGroup);
+    std::unordered_map<std::string, std::uint32_t> groups;
+    std::string key(weighted.size(), '\0');
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!counted(i)) continue;
+        const Val& v = list_[i]->Val;
+        for (std::size_t q = 0; q < weighted.size(); ++q)
+            key[q] = weighted[q] < v.size() ? static_cast<char>(v[weighted[q]]) : '\0';
+        group[i] = groups.try_emplace(key, static_cast<std::uint32_t>(groups.size())).first->second;
+        if (groups.size() * 4 > lines) return {};
+    }
+    return group;
+}
+
 // For every line, some line that beats it (the lines that have none are the
 // payoff-best ones). A line that has beaten others is likely to beat the next
-// one too, so the latest such lines are tried first.
+// one too, so the latest such lines are tried first. Before a line is
+// compared with every line, whether any line beats it is asked of its group:
+// one line of every other group answers for all of that group.
 void ProbLines::FindBeaten(Host& host) {
     const std::size_t n = list_.size();
     LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
     std::vector<std::size_t> recent; // latest beaters first
+    const std::vector<std::uint32_t> group = PayoffGroups(false);
+    std::vector<std::size_t> firstOfGroup;
+    for (std::size_t i = 0; i < group.size(); ++i)
+        if (group[i] == firstOfGroup.size()) firstOfGroup.push_back(i);
+    enum class Beaten : std::uint8_t { Unknown, No, Yes };
+    std::vector<Beaten> groupBeaten(firstOfGroup.size(), Beaten::Unknown);
     for (std::size_t i = 0; i < n; ++i) {
         if (i % 64 == 0 && Interrupted(host)) return;
         ProbLine& a = *list_[i];
@@ -346,7 +383,18 @@ void ProbLines::FindBeaten(Host& host) {
                 beater = j;
                 break;
             }
-        for (std::size_t j = 0; j < n && beater == n; ++j)
+        bool scan = beater == n;
+        if (scan && !group.empty()) {
+            Beaten& known = groupBeaten[group[i]];
+            if (known == Beaten::Unknown)
+                known =
+                    std::any_of(firstOfGroup.begin(), firstOfGroup.end(),
+                                [&](std::size_t j) { return group[j] != group[i] && gain(j) < 0; })
+                        ? Beaten::Yes
+                        : Beaten::No;
+            scan = known == Beaten::Yes;
+        }
+        for (std::size_t j = 0; scan && j < n && beater == n; ++j)
             if (j != i && (p = gain(j)) < 0) beater = j;
         a.Worst = beater < n ? p : 0;
         a.WorstOpp = beater < n ? list_[beater].get() : nullptr;
@@ -466,6 +514,36 @@ void ProbLines::RecomputeWorst(Host& host) {
         }
     const std::size_t n = list_.size();
     LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
+    if (const std::vector<std::uint32_t> group = PayoffGroups(true); !group.empty()) {
+        // One payoff per pair of groups. Each line meets the others in list
+        // order and keeps the first of the lowest: the first line of the
+        // groups its own fares worst against.
+        std::vector<std::size_t> first;
+        for (std::size_t i = 0; i < n; ++i)
+            if (group[i] == first.size()) first.push_back(i);
+        const std::size_t g = first.size();
+        struct Worst {
+            std::int32_t payoff = 0;
+            std::size_t line = 0;
+        };
+        std::vector<Worst> worst(g, Worst{0, n});
+        for (std::size_t a = 0; a < g; ++a) {
+            if (host.StopRequested()) return;
+            payoffs.SetLine(list_[first[a]]->Val);
+            for (std::size_t b = 0; b < g; ++b) {
+                if (b == a) continue;
+                const std::int32_t p = payoffs.Against(list_[first[b]]->Val);
+                if (p < worst[a].payoff) worst[a] = {p, first[b]};
+            }
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            if (group[i] == NoGroup) continue;
+            const Worst& w = worst[group[i]];
+            list_[i]->Worst = w.payoff;
+            list_[i]->WorstOpp = w.line < n ? list_[w.line].get() : nullptr;
+        }
+        return;
+    }
     for (std::size_t i = 0; i < n; ++i) {
         // After a stop request many lines may still be chosen; the results
         // are discarded, so the quadratic work is not worth waiting for.
@@ -538,9 +616,29 @@ void ProbLines::SortProbList(Host& host) {
                      });
 }
 
+// What comparing a line a with a later line b does: drops b, drops a, or
+// both, or neither; a payoff-best line is never dropped for one that is not.
+struct ThinOutStep {
+    bool dropA = false, dropB = false;
+};
+
+ThinOutStep StepOf(char c, bool aBest, bool bBest) {
+    switch (c) {
+    case '=':
+        return (bBest && !aBest) ? ThinOutStep{true, false} : ThinOutStep{false, true};
+    case '>':
+        return {false, !(bBest && !aBest)};
+    case '<':
+        return {!(aBest && !bBest), false};
+    default:
+        return {};
+    }
+}
+
 void ProbLines::ThinOut(Host& host,
                         const std::function<char(const ProbLine&, const ProbLine&)>& cmp) {
     const std::size_t n = list_.size();
+    if (ThinOutByClasses(host, cmp)) return;
     for (std::size_t i = 0; i < n; ++i) {
         ProbLine& a = *list_[i];
         if (!a.Chosen) continue;
@@ -549,26 +647,67 @@ void ProbLines::ThinOut(Host& host,
         for (std::size_t j = i + 1; j < n; ++j) {
             ProbLine& b = *list_[j];
             if (!b.Chosen) continue;
-            const bool aBest = PayoffBest(a);
-            const bool bBest = PayoffBest(b);
-            switch (cmp(a, b)) {
-            case '=':
-                if (bBest && !aBest)
-                    a.Chosen = false;
-                else
-                    b.Chosen = false;
-                break;
-            case '>':
-                if (!(bBest && !aBest)) b.Chosen = false;
-                break;
-            case '<':
-                if (!(aBest && !bBest)) a.Chosen = false;
-                break;
-            default:
-                break;
-            }
+            const ThinOutStep step = StepOf(cmp(a, b), PayoffBest(a), PayoffBest(b));
+            if (step.dropA) a.Chosen = false;
+            if (step.dropB) b.Chosen = false;
         }
     }
+}
+
+// ThinOut when the chosen lines fall into few classes: lines of one payoff
+// group with the same payoff-best flag compare alike with any line. Taking a
+// line drops every later line of the classes it drops, and drops the line
+// itself when a later line of a class that drops it is still chosen; a line
+// dropped as a later one is never taken. So the pairs need comparing once
+// per pair of classes. False when the lines are not in few classes.
+bool ProbLines::ThinOutByClasses(Host& host,
+                                 const std::function<char(const ProbLine&, const ProbLine&)>& cmp) {
+    const std::vector<std::uint32_t> group = PayoffGroups(true);
+    if (group.empty()) return false;
+    const std::size_t n = list_.size();
+    std::vector<std::size_t> cls(n, 0), first, last;
+    std::unordered_map<std::uint64_t, std::size_t> classOf;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (group[i] == NoGroup) continue;
+        const std::uint64_t key = std::uint64_t{group[i]} * 2 + (PayoffBest(*list_[i]) ? 1 : 0);
+        const auto [at, added] = classOf.try_emplace(key, first.size());
+        if (added) {
+            first.push_back(i);
+            last.push_back(i);
+        }
+        cls[i] = at->second;
+        last[cls[i]] = i;
+    }
+    const std::size_t c = first.size();
+    std::vector<ThinOutStep> step(c * c);
+    for (std::size_t a = 0; a < c; ++a)
+        for (std::size_t b = 0; b < c; ++b) {
+            const ProbLine& la = *list_[first[a]];
+            const ProbLine& lb = *list_[first[b]];
+            step[a * c + b] = StepOf(cmp(la, lb), PayoffBest(la), PayoffBest(lb));
+        }
+    std::vector<bool> gone(c, false); // every line of the class from here on is dropped
+    for (std::size_t i = 0; i < n; ++i) {
+        if (group[i] == NoGroup) continue;
+        ProbLine& a = *list_[i];
+        if (gone[cls[i]]) {
+            a.Chosen = false;
+            continue;
+        }
+        if (i % 4096 == 0) host.ProcessPendingEvents();
+        bool dropA = false;
+        std::vector<std::size_t> dropped;
+        for (std::size_t b = 0; b < c; ++b) {
+            if (gone[b] || last[b] <= i) continue; // no later line of it is chosen
+            const ThinOutStep& s = step[cls[i] * c + b];
+            dropA |= s.dropA;
+            if (s.dropB) dropped.push_back(b);
+        }
+        for (const std::size_t b : dropped)
+            gone[b] = true;
+        if (dropA) a.Chosen = false;
+    }
+    return true;
 }
 
 void ProbLines::ChooseRepresentatives(Host& host, bool hasPayoffBest) {

@@ -108,6 +108,9 @@ class ProbLines {
                              const ChoiceCheck& check = {});
     // No lines, as at program start.
     void Clear();
+    // Whether lines equal on every division of weight are compared as one
+    // (PayoffGroups); on by default. The results are the same either way.
+    void SetGroupLines(bool on) { groupLines_ = on; }
 
     // The lines in display order. Every WorstOpp points into this list or is null.
     const LineList& ProbList() const { return list_; }
@@ -150,6 +153,14 @@ class ProbLines {
     void ComparePairs(Host& host);
     void MarkDominated(Host& host);
     void FindBeaten(Host& host);
+    // Lines equal on every division of weight score the same against any
+    // line: their payoffs differ only where nothing counts. The group of each
+    // line (numbered as they first come in list order; NoGroup for a line not
+    // chosen when only those count) when there are far fewer groups than
+    // lines, as when a defender's void leaves few divisions with weight;
+    // empty otherwise.
+    static constexpr std::uint32_t NoGroup = UINT32_MAX;
+    std::vector<std::uint32_t> PayoffGroups(bool chosenOnly) const;
     void ComputeExactWorst(Host& host);
     // Line i's worst opponent among all lines (tables: LinesFitTables()).
     void FindExactWorst(Host& host, std::size_t i, bool tables);
@@ -165,6 +176,8 @@ class ProbLines {
     void SortProbList(Host& host);
     void ChooseRepresentatives(Host& host, bool hasPayoffBest);
     void ThinOut(Host& host, const std::function<char(const ProbLine&, const ProbLine&)>& cmp);
+    bool ThinOutByClasses(Host& host,
+                          const std::function<char(const ProbLine&, const ProbLine&)>& cmp);
     void NameLines();
     std::vector<int> Positions(const std::function<bool(const ProbLine&)>& pick) const;
     double Fraction(std::int64_t weight) const;
@@ -176,6 +189,7 @@ class ProbLines {
     PayoffTable payoff_;
     std::vector<std::int32_t> divProb_;
     std::int32_t denominator_ = 1;
+    bool groupLines_ = true;
 };
 
 // The highest defenders' class rank r up to which no line cares which of the

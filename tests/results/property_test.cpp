@@ -195,5 +195,81 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
     EXPECT_GT(withoutPayoffBest, 40);
 }
 
+// What a run shows of its lines, in display order.
+struct Shown {
+    Val val, worstOpp;
+    std::string name;
+    std::int32_t worst;
+    bool dominated, hasWorstOpp;
+    friend bool operator==(const Shown&, const Shown&) = default;
+};
+
+std::vector<Shown> ShownLines(const ProbLines& r) {
+    std::vector<Shown> shown;
+    for (const auto& s : r.ProbList())
+        shown.push_back({s->Val, s->WorstOpp ? s->WorstOpp->Val : Val{}, s->Name, s->Worst,
+                         s->Dominated, s->WorstOpp != nullptr});
+    return shown;
+}
+
+// With most divisions of no weight (a defender void, vacant places), many
+// lines are equal where it counts, and they are compared as one: the lines,
+// their order, names and worst opponents, and the warning, are those of the
+// comparison line by line.
+TEST(OptimalLinesProperty, LinesEqualWhereItCountsComparedAsOne) {
+    std::mt19937 rng(20261209);
+    auto pick = [&rng](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    int thinned = 0, withPayoffBest = 0;
+    for (int round = 0; round < 300; ++round) {
+        Case c;
+        const int divs = pick(6, 9);
+        // Three divisions of weight allow lines that beat one another in a
+        // ring (no payoff-best line); few values keep the groups few.
+        const int weighted = pick(1, 3);
+        const int maxTricks = weighted == 3 ? 2 : pick(2, 4);
+        // Or three of equal weight where every line takes 2, 1 and 0 tricks
+        // in turn: each line is beaten.
+        const bool ring = weighted == 3 && pick(0, 1) == 1;
+        // Equal weights make lines fare equally badly against several others.
+        const bool equal = ring || pick(0, 1) == 1;
+        const int weight = pick(1, 60);
+        for (int d = 0; d < divs; ++d)
+            c.weights.push_back(d >= weighted ? 0 : equal ? weight : pick(1, 60));
+        std::shuffle(c.weights.begin(), c.weights.end(), rng);
+        if (pick(0, 1) == 1) {
+            ContractGoal g;
+            g.Contract.Level = 4;
+            g.TricksNeeded = static_cast<std::uint8_t>(pick(1, maxTricks));
+            c.table.SetIMPTable(g, static_cast<std::int8_t>(g.TricksNeeded));
+        }
+        test::RecordingHost host;
+        const int wanted = weighted == 3 ? pick(120, 160) : pick(64, 160);
+        for (int tries = 0; tries < 20000 && static_cast<int>(c.vals.size()) < wanted; ++tries) {
+            Val v;
+            const int turn = pick(0, 2);
+            for (int d = 0, w = 0; d < divs; ++d)
+                v.push_back(static_cast<std::uint8_t>(
+                    ring && c.weights[d] > 0 ? (turn + w++) % 3 : pick(0, maxTricks)));
+            if (std::all_of(c.vals.begin(), c.vals.end(),
+                            [&](const Val& o) { return CompareVal(host, o, v) == '|'; }))
+                c.vals.push_back(v);
+        }
+        SCOPED_TRACE(testing::Message() << "round " << round << ", " << c.vals.size() << " lines");
+        test::Analysis one, grouped;
+        one.lines.SetGroupLines(false);
+        one.Run(c.vals, c.weights, c.table);
+        grouped.Run(c.vals, c.weights, c.table);
+        EXPECT_TRUE(grouped.host.errors.empty());
+        EXPECT_EQ(ShownLines(grouped.lines), ShownLines(one.lines));
+        EXPECT_EQ(grouped.Warnings(), one.Warnings());
+        thinned += !one.Warnings().empty();
+        withPayoffBest += !one.lines.GetPayoffBest().empty();
+    }
+    // The cases reach the thinning out, with and without payoff-best lines.
+    EXPECT_GT(thinned, 50);
+    EXPECT_GT(withPayoffBest, 50);
+    EXPECT_LT(withPayoffBest, 290);
+}
+
 } // namespace
 } // namespace nvx
