@@ -353,44 +353,65 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
     };
     std::array<Best, Width> best;
     std::vector<std::uint8_t> top(n);
+    // What a Val is worth to every goal at once, its values capped at the
+    // term's best: goal 0 the weighted tricks, goal k the weight of the
+    // divisions with at least k.
+    using Worths = std::array<std::int64_t, Width>;
+    const auto worthsOf = [&](std::span<const std::uint8_t> dom, const Val& x) {
+        Worths w{};
+        for (std::size_t j = 0; j < dom.size() && j < x.size(); ++j) {
+            if (dom[j] >= n) continue;
+            const std::uint8_t v = std::min(x[j], top[dom[j]]);
+            w[0] += std::int64_t{divProb[dom[j]]} * v;
+            if (v > 0) w[std::min<int>(v, MaxTricks)] += divProb[dom[j]];
+        }
+        for (int k = MaxTricks - 1; k >= 1; --k)
+            w[k] += w[k + 1];
+        return w;
+    };
+    std::vector<const Val*> chosen; // per goal, the Val of the factor at hand
+    std::array<Val, Width> v;
     for (const Term& t : s) {
         if (t.MaxEval.Dom.size() != n) continue;
         for (std::size_t d = 0; d < n; ++d) {
             if (t.MaxEval.Dom[d] != d) return {};
             top[d] = t.MaxEval.Val[d];
         }
-        for (int k = 0; k <= MaxTricks; ++k) {
-            if (k > 0 && k < fewestSure + 1) continue;
-            // What a value is worth to goal k on a division.
-            const auto worth = [&](std::size_t d, std::uint8_t v) -> std::int64_t {
-                return std::int64_t{divProb[d]} * (k == 0 ? v : v >= k ? 1 : 0);
-            };
-            Val v = t.MaxEval.Val;
-            bool some = true; // the term has strategies (no factor without Vals)
-            for (const Factor& f : t.Factors) {
-                const Val* chosen = nullptr;
-                std::int64_t most = -1;
-                for (const Val& x : f.EvalList) {
-                    std::int64_t w = 0;
-                    for (std::size_t j = 0; j < f.Dom.size() && j < x.size(); ++j)
-                        if (f.Dom[j] < n) w += worth(f.Dom[j], std::min(x[j], top[f.Dom[j]]));
-                    if (w > most) {
-                        most = w;
-                        chosen = &x;
-                    }
-                }
-                if (chosen == nullptr) {
-                    some = false;
-                    break;
-                }
-                for (std::size_t j = 0; j < f.Dom.size() && j < chosen->size(); ++j)
-                    if (f.Dom[j] < n) v[f.Dom[j]] = std::min(v[f.Dom[j]], (*chosen)[j]);
+        // Goals below the fewest sure tricks do not count.
+        const auto counts = [&](int k) { return k == 0 || k >= fewestSure + 1; };
+        for (int k = 0; k <= MaxTricks; ++k)
+            v[k] = t.MaxEval.Val;
+        bool some = true; // the term has strategies (no factor without Vals)
+        for (const Factor& f : t.Factors) {
+            if (f.EvalList.empty()) {
+                some = false;
+                break;
             }
-            if (!some) break;
-            std::int64_t w = 0;
-            for (std::size_t d = 0; d < n; ++d)
-                w += worth(d, v[d]);
-            if (w > best[k].weight) best[k] = {w, v};
+            // Per goal, the first Val worth the most to it.
+            chosen.assign(Width, nullptr);
+            Worths most;
+            most.fill(-1);
+            for (const Val& x : f.EvalList) {
+                const Worths w = worthsOf(std::span(f.Dom.data(), f.Dom.size()), x);
+                for (int k = 0; k <= MaxTricks; ++k)
+                    if (w[k] > most[k]) {
+                        most[k] = w[k];
+                        chosen[k] = &x;
+                    }
+            }
+            for (int k = 0; k <= MaxTricks; ++k)
+                if (counts(k))
+                    for (std::size_t j = 0; j < f.Dom.size() && j < chosen[k]->size(); ++j)
+                        if (f.Dom[j] < n)
+                            v[k][f.Dom[j]] = std::min(v[k][f.Dom[j]], (*chosen[k])[j]);
+        }
+        if (!some) continue;
+        // The Vals chosen only lower the term's best values: capped at
+        // them, they are worth what they are.
+        for (int k = 0; k <= MaxTricks; ++k) {
+            if (!counts(k)) continue;
+            const std::int64_t w = worthsOf(std::span(t.MaxEval.Dom.data(), n), v[k])[k];
+            if (w > best[k].weight) best[k] = {w, v[k]};
         }
     }
     std::vector<Val> strong;
@@ -524,8 +545,18 @@ class TermGain {
 // tricks rise: false only when none does.
 bool SomeStrategyMayGain(const LineSet& s, const std::vector<std::int32_t>& rows) {
     TermGain gain(rows);
+    // What the term's best values gain is more than any of its strategies
+    // gains, and rules out most terms at the cost of one sum.
+    const std::size_t n = rows.size() / Width;
+    const auto bestGains = [&](const Term& t) {
+        std::int64_t sum = 0;
+        for (std::size_t p = 0; p < t.MaxEval.Dom.size() && p < t.MaxEval.Val.size(); ++p)
+            if (t.MaxEval.Dom[p] < n)
+                sum += rows[t.MaxEval.Dom[p] * Width + std::min<int>(t.MaxEval.Val[p], MaxTricks)];
+        return sum > 0;
+    };
     return std::any_of(s.begin(), s.end(), [&](const Term& t) {
-        return gain.Most(t, false) > 0 && gain.Most(t, true) > 0;
+        return bestGains(t) && gain.Most(t, false) > 0 && gain.Most(t, true) > 0;
     });
 }
 
