@@ -583,20 +583,14 @@ void ProbLines::RemoveUnchosen() {
 }
 
 // Display order: the line optimal for the larger goal first, then payoff-best
-// lines, then lines with the most expected tricks, then the larger Val.
-bool ProbLines::SortBefore(Host& host, const ProbLine& a, const ProbLine& b) const {
-    for (int k = MaxTricks; k >= 1; --k) {
-        const bool oa = OptimalFor(a, k);
-        if (oa != OptimalFor(b, k)) return oa;
-    }
-    if (PayoffBest(a) != PayoffBest(b)) return PayoffBest(a);
-    const bool ma = a.GoalWeight[0] == best_[0];
-    if (ma != (b.GoalWeight[0] == best_[0])) return ma;
-    const char c = CompareValOrder(host, a.Val, b.Val);
-    if (c == '>') return true;
-    if (c == '<') return false;
-    InternalError(host, InternalErrorCode::SortOrderUndecided);
-    return false;
+// lines, then lines with the most expected tricks, then the larger Val. The
+// flags make a key per line, compared before the Vals.
+std::uint32_t ProbLines::SortKey(const ProbLine& s) const {
+    std::uint32_t key = 0;
+    for (int k = MaxTricks; k >= 1; --k)
+        key = key * 2 + (OptimalFor(s, k) ? 1 : 0);
+    key = key * 2 + (PayoffBest(s) ? 1 : 0);
+    return key * 2 + (s.GoalWeight[0] == best_[0] ? 1 : 0);
 }
 
 void ProbLines::SortProbList(Host& host) {
@@ -610,10 +604,29 @@ void ProbLines::SortProbList(Host& host) {
     // A stopped computation's lines are discarded unsorted: sorting thousands
     // of them would keep the user waiting after the interrupt.
     if (host.StopRequested()) return;
-    std::stable_sort(list_.begin(), list_.end(),
-                     [&](const std::unique_ptr<ProbLine>& a, const std::unique_ptr<ProbLine>& b) {
-                         return SortBefore(host, *a, *b);
-                     });
+    const std::size_t n = list_.size();
+    std::vector<std::uint32_t> key(n);
+    std::vector<std::size_t> order(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        key[i] = SortKey(*list_[i]);
+        order[i] = i;
+    }
+    std::uint32_t compared = 0;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        // Hundreds of thousands of lines take a while.
+        if (++compared % 65536 == 0) host.ProcessPendingEvents();
+        if (key[a] != key[b]) return key[a] > key[b];
+        const char c = CompareValOrder(host, list_[a]->Val, list_[b]->Val);
+        if (c == '>') return true;
+        if (c == '<') return false;
+        InternalError(host, InternalErrorCode::SortOrderUndecided);
+        return false;
+    });
+    LineList sorted;
+    sorted.reserve(n);
+    for (const std::size_t i : order)
+        sorted.push_back(std::move(list_[i]));
+    list_ = std::move(sorted);
 }
 
 // What comparing a line a with a later line b does: drops b, drops a, or

@@ -172,7 +172,7 @@ class ProbLines {
     void CloseUnderWorstOpp(Host& host);
     void ClearDanglingWorstOpp();
     void RemoveUnchosen();
-    bool SortBefore(Host& host, const ProbLine& a, const ProbLine& b) const;
+    std::uint32_t SortKey(const ProbLine& s) const;
     void SortProbList(Host& host);
     void ChooseRepresentatives(Host& host, bool hasPayoffBest);
     void ThinOut(Host& host, const std::function<char(const ProbLine&, const ProbLine&)>& cmp);

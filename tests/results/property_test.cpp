@@ -133,10 +133,13 @@ TEST(OptimalLinesProperty, RandomNonDominatedSets) {
                 EXPECT_EQ(s.Worst, DirectPayoff(c, s.Val, s.WorstOpp->Val));
                 EXPECT_LT(s.Worst, 0);
             }
-            // Sorted: the goals a line is best for, compared from the largest goal.
+            // Sorted: the goals a line is best for, compared from the largest
+            // goal, then payoff-best lines, then the most expected tricks.
             std::uint32_t key = 0;
             for (int k = 13; k >= 1; --k)
                 key = key * 2 + (s.GoalWeight[k] == best[k]);
+            key = key * 2 + (s.WorstOpp == nullptr);
+            key = key * 2 + (s.GoalWeight[0] == best[0]);
             EXPECT_LE(key, previousKey);
             previousKey = key;
 
