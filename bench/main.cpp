@@ -114,6 +114,8 @@ const std::vector<BenchCombo> Combos = {
     {"KT84", "J62", "", -1, 13, 13, nullptr, 19.045, "hard"},
     // Six cards, but 11,000 terms in the products of line sets at the first trick.
     {"QT863", "4", "", -1, 13, 13, nullptr, Over, "first trick's set operations"},
+    // West void: one division has weight, and 580,000 lines tie on it.
+    {"A", "QT864", "", 1, 0, 9, nullptr, Over, "a defender void"},
 };
 
 using Clock = std::chrono::steady_clock;
