@@ -406,8 +406,8 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
                             v[k][f.Dom[j]] = std::min(v[k][f.Dom[j]], (*chosen[k])[j]);
         }
         if (!some) continue;
-        // The Vals chosen only lower the term's best values: capped at
-        // them, they are worth what they are.
+        // The Vals chosen only lower the term's best values, so capping at
+        // those changes nothing.
         for (int k = 0; k <= MaxTricks; ++k) {
             if (!counts(k)) continue;
             const std::int64_t w = worthsOf(std::span(t.MaxEval.Dom.data(), n), v[k])[k];
@@ -572,16 +572,13 @@ FilteredLines CheckFilteredLines(const ProbLines& lines, int payoffBest, std::ui
     bool more = false;
     // Lines equal on the divisions of weight have the same rows: with a
     // defender void there may be thousands of them, and one answer serves.
-    const std::span<const std::int32_t> divProb = lines.DivProb();
+    const std::vector<std::size_t> weighted = WeightedDivisions(lines.DivProb());
     std::unordered_map<std::string, bool> mayGain;
     const auto someMayGain = [&](const Val& line) {
-        std::string key(1, static_cast<char>(line.size()));
-        for (std::size_t p = 0; p < line.size() && p < divProb.size(); ++p)
-            if (divProb[p] > 0) key.push_back(static_cast<char>(line[p]));
-        const auto [known, added] = mayGain.try_emplace(std::move(key), false);
+        const auto [known, added] = mayGain.try_emplace(WeightedValues(line, weighted), false);
         if (added)
             known->second =
-                SomeStrategyMayGain(all, PayoffRows(lines.Payoffs(), line, divProb, false));
+                SomeStrategyMayGain(all, PayoffRows(lines.Payoffs(), line, lines.DivProb(), false));
         return known->second;
     };
     for (const auto& l : lines.ProbList()) {

@@ -125,6 +125,20 @@ GoalWeights GoalWeightsOf(const Val& val, std::span<const std::int32_t> divProb)
     return g;
 }
 
+std::vector<std::size_t> WeightedDivisions(std::span<const std::int32_t> divProb) {
+    std::vector<std::size_t> weighted;
+    for (std::size_t p = 0; p < divProb.size(); ++p)
+        if (divProb[p] > 0) weighted.push_back(p);
+    return weighted;
+}
+
+std::string WeightedValues(const Val& val, std::span<const std::size_t> weighted) {
+    std::string key(1, static_cast<char>(val.size()));
+    for (const std::size_t p : weighted)
+        key.push_back(p < val.size() ? static_cast<char>(val[p]) : '\0');
+    return key;
+}
+
 ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb) {
     ProbLine s;
     s.Val = val;
@@ -330,9 +344,7 @@ std::vector<std::uint32_t> ProbLines::PayoffGroups(bool chosenOnly) const {
     std::size_t lines = 0;
     for (std::size_t i = 0; i < n; ++i)
         lines += counted(i) ? 1 : 0;
-    std::vector<std::size_t> weighted;
-    for (std::size_t p = 0; p < divProb_.size(); ++p)
-        if (divProb_[p] > 0) weighted.push_back(p);
+    const std::vector<std::size_t> weighted = WeightedDivisions(divProb_);
     // With every division of weight, the lines (distinct Vals) are groups of one.
     if (!groupLines_ || weighted.size() == divProb_.size()) return {};
     for (int i = 0; i <= MaxTricks; ++i)
@@ -340,13 +352,12 @@ std::vector<std::uint32_t> ProbLines::PayoffGroups(bool chosenOnly) const {
             if (payoff_.TablePayoff(i, j) != -payoff_.TablePayoff(j, i)) return {};
     std::vector<std::uint32_t> group(n, NoGroup);
     std::unordered_map<std::string, std::uint32_t> groups;
-    std::string key(weighted.size(), '\0');
     for (std::size_t i = 0; i < n; ++i) {
         if (!counted(i)) continue;
-        const Val& v = list_[i]->Val;
-        for (std::size_t q = 0; q < weighted.size(); ++q)
-            key[q] = weighted[q] < v.size() ? static_cast<char>(v[weighted[q]]) : '\0';
-        group[i] = groups.try_emplace(key, static_cast<std::uint32_t>(groups.size())).first->second;
+        group[i] = groups
+                       .try_emplace(WeightedValues(list_[i]->Val, weighted),
+                                    static_cast<std::uint32_t>(groups.size()))
+                       .first->second;
         if (groups.size() * 4 > lines) return {};
     }
     return group;

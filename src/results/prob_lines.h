@@ -48,6 +48,11 @@ GoalWeights GoalWeightsOf(const Val& val, std::span<const std::int32_t> divProb)
 // A fresh line for a Val, with its goal weights.
 ProbLine NewProbLine(const Val& val, std::span<const std::int32_t> divProb);
 
+// The divisions with weight, and a Val's length and values there: lines that
+// share these score the same against any line, and have the same goal weights.
+std::vector<std::size_t> WeightedDivisions(std::span<const std::int32_t> divProb);
+std::string WeightedValues(const Val& val, std::span<const std::size_t> weighted);
+
 // Reports internal error 603 when the lines' division set does not hold every
 // division; true when it does.
 bool CheckAllDivs(Host& host, std::size_t domLength, std::size_t numDivs);
