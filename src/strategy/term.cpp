@@ -906,12 +906,14 @@ void RemoveSubsumedTerms(Host& host, LineSet& s, const Term& t) {
 }
 
 void UnionSS(Host& host, LineSet& s1, LineSet& s2) {
+    // After a stop request the sets are discarded: they are joined as they
+    // are, as the terms' comparisons, however quick, number |s1| x |s2|.
     for (const Term& t : s2) {
-        if (s1.empty()) break;
+        if (s1.empty() || host.StopRequested()) break;
         RemoveSubsumedTerms(host, s1, t);
     }
     for (const Term& t : s1) {
-        if (s2.empty()) break;
+        if (s2.empty() || host.StopRequested()) break;
         RemoveSubsumedTerms(host, s2, t);
     }
     ConcatSS(host, s1, s2);

@@ -44,6 +44,23 @@ TEST(InterruptTest, ProductAfterAStopRequestMultipliesNothingAndReleasesBoth) {
     EXPECT_TRUE(host.errors.empty());
 }
 
+TEST(InterruptTest, UnionAfterAStopRequestJoinsTheSetsWithoutComparingTheirTerms) {
+    test::PollingHost host;
+    LineSet x = ThreeTerms(host, 0);
+    LineSet same = x;
+    LineSet y = x;
+    UnionSS(host, same, y);
+    EXPECT_EQ(same.size(), 3u); // each term of one subsumes its copy in the other
+    y = x;
+    host.Restart(0);
+    UnionSS(host, x, y);
+    EXPECT_EQ(x.size(), 6u);
+    EXPECT_TRUE(y.empty());
+    EXPECT_LT(host.polls, 3); // not one per pair of terms
+    EXPECT_EQ(host.pendingEventCalls, 0);
+    EXPECT_TRUE(host.errors.empty());
+}
+
 TEST(InterruptTest, LongExpansionHandlesEventsAndStopsEarlyKeepingItsDivisionSet) {
     // Two factors of 40 mutually non-dominated Vals over disjoint divisions
     // multiply out into 1600 strategies: the host handles its events while
