@@ -640,8 +640,10 @@ void ProbLines::SortProbList(Host& host) {
     list_ = std::move(sorted);
 }
 
-// What comparing a line a with a later line b does: drops b, drops a, or
-// both, or neither; a payoff-best line is never dropped for one that is not.
+namespace {
+
+// What comparing a line a with a later line b does: drops a, drops b, or
+// neither; a payoff-best line is never dropped for one that is not.
 struct ThinOutStep {
     bool dropA = false, dropB = false;
 };
@@ -658,6 +660,8 @@ ThinOutStep StepOf(char c, bool aBest, bool bBest) {
         return {};
     }
 }
+
+} // namespace
 
 void ProbLines::ThinOut(Host& host,
                         const std::function<char(const ProbLine&, const ProbLine&)>& cmp) {
@@ -711,6 +715,7 @@ bool ProbLines::ThinOutByClasses(Host& host,
             step[a * c + b] = StepOf(cmp(la, lb), PayoffBest(la), PayoffBest(lb));
         }
     std::vector<bool> gone(c, false); // every line of the class from here on is dropped
+    std::vector<std::size_t> dropped; // the classes the line at hand drops
     for (std::size_t i = 0; i < n; ++i) {
         if (group[i] == NoGroup) continue;
         ProbLine& a = *list_[i];
@@ -720,7 +725,7 @@ bool ProbLines::ThinOutByClasses(Host& host,
         }
         if (i % 4096 == 0) host.ProcessPendingEvents();
         bool dropA = false;
-        std::vector<std::size_t> dropped;
+        dropped.clear();
         for (std::size_t b = 0; b < c; ++b) {
             if (gone[b] || last[b] <= i) continue; // no later line of it is chosen
             const ThinOutStep& s = step[cls[i] * c + b];
