@@ -353,23 +353,8 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
     };
     std::array<Best, Width> best;
     std::vector<std::uint8_t> top(n);
-    // What a Val is worth to every goal at once, its values capped at the
-    // term's best: goal 0 the weighted tricks, goal k the weight of the
-    // divisions with at least k.
-    using Worths = std::array<std::int64_t, Width>;
-    const auto worthsOf = [&](std::span<const std::uint8_t> dom, const Val& x) {
-        Worths w{};
-        for (std::size_t j = 0; j < dom.size() && j < x.size(); ++j) {
-            if (dom[j] >= n) continue;
-            const std::uint8_t v = std::min(x[j], top[dom[j]]);
-            w[0] += std::int64_t{divProb[dom[j]]} * v;
-            if (v > 0) w[std::min<int>(v, MaxTricks)] += divProb[dom[j]];
-        }
-        for (int k = MaxTricks - 1; k >= 1; --k)
-            w[k] += w[k + 1];
-        return w;
-    };
-    std::vector<const Val*> chosen; // per goal, the Val of the factor at hand
+    std::vector<const Val*> chosen;       // per goal, the Val of the factor at hand
+    std::vector<std::int32_t> factorProb; // the weights of the factor's divisions
     std::array<Val, Width> v;
     for (const Term& t : s) {
         if (t.MaxEval.Dom.size() != n) continue;
@@ -387,12 +372,19 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
                 some = false;
                 break;
             }
-            // Per goal, the first Val worth the most to it.
+            // Per goal, the first Val worth the most to it, its values capped
+            // at the term's best.
+            factorProb.assign(f.Dom.size(), 0);
+            for (std::size_t j = 0; j < f.Dom.size(); ++j)
+                if (f.Dom[j] < n) factorProb[j] = divProb[f.Dom[j]];
             chosen.assign(Width, nullptr);
-            Worths most;
+            GoalWeights most;
             most.fill(-1);
             for (const Val& x : f.EvalList) {
-                const Worths w = worthsOf(std::span(f.Dom.data(), f.Dom.size()), x);
+                Val capped = x;
+                for (std::size_t j = 0; j < f.Dom.size() && j < x.size(); ++j)
+                    if (f.Dom[j] < n) capped[j] = std::min(x[j], top[f.Dom[j]]);
+                const GoalWeights w = GoalWeightsOf(capped, factorProb);
                 for (int k = 0; k <= MaxTricks; ++k)
                     if (w[k] > most[k]) {
                         most[k] = w[k];
@@ -406,11 +398,9 @@ std::vector<Val> StrongStrategies(const LineSet& s, std::span<const std::int32_t
                             v[k][f.Dom[j]] = std::min(v[k][f.Dom[j]], (*chosen[k])[j]);
         }
         if (!some) continue;
-        // The Vals chosen only lower the term's best values, so capping at
-        // those changes nothing.
         for (int k = 0; k <= MaxTricks; ++k) {
             if (!counts(k)) continue;
-            const std::int64_t w = worthsOf(std::span(t.MaxEval.Dom.data(), n), v[k])[k];
+            const std::int64_t w = GoalWeightsOf(v[k], divProb)[k];
             if (w > best[k].weight) best[k] = {w, v[k]};
         }
     }

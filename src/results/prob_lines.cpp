@@ -338,7 +338,7 @@ bool ProbLines::LinesFitTables() const {
     });
 }
 
-std::vector<std::uint32_t> ProbLines::PayoffGroups(bool chosenOnly) const {
+ProbLines::LineGroups ProbLines::PayoffGroups(bool chosenOnly) const {
     const std::size_t n = list_.size();
     const auto counted = [&](std::size_t i) { return !chosenOnly || list_[i]->Chosen; };
     std::size_t lines = 0;
@@ -350,17 +350,18 @@ std::vector<std::uint32_t> ProbLines::PayoffGroups(bool chosenOnly) const {
     for (int i = 0; i <= MaxTricks; ++i)
         for (int j = 0; j <= MaxTricks; ++j)
             if (payoff_.TablePayoff(i, j) != -payoff_.TablePayoff(j, i)) return {};
-    std::vector<std::uint32_t> group(n, NoGroup);
+    LineGroups g;
+    g.of.assign(n, NoGroup);
     std::unordered_map<std::string, std::uint32_t> groups;
     for (std::size_t i = 0; i < n; ++i) {
         if (!counted(i)) continue;
-        group[i] = groups
-                       .try_emplace(WeightedValues(list_[i]->Val, weighted),
-                                    static_cast<std::uint32_t>(groups.size()))
-                       .first->second;
+        const auto [at, added] = groups.try_emplace(WeightedValues(list_[i]->Val, weighted),
+                                                    static_cast<std::uint32_t>(groups.size()));
+        if (added) g.first.push_back(i);
+        g.of[i] = at->second;
         if (groups.size() * 4 > lines) return {};
     }
-    return group;
+    return g;
 }
 
 // For every line, some line that beats it (the lines that have none are the
@@ -372,12 +373,11 @@ void ProbLines::FindBeaten(Host& host) {
     const std::size_t n = list_.size();
     LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
     std::vector<std::size_t> recent; // latest beaters first
-    const std::vector<std::uint32_t> group = PayoffGroups(false);
-    std::vector<std::size_t> firstOfGroup;
-    for (std::size_t i = 0; i < group.size(); ++i)
-        if (group[i] == firstOfGroup.size()) firstOfGroup.push_back(i);
+    const LineGroups groups = PayoffGroups(false);
+    const std::vector<std::uint32_t>& group = groups.of;
     enum class Beaten : std::uint8_t { Unknown, No, Yes };
-    std::vector<Beaten> groupBeaten(firstOfGroup.size(), Beaten::Unknown);
+    std::vector<Beaten> groupBeaten; // resized, as g++ 12 warns wrongly on the constructor
+    groupBeaten.resize(groups.first.size(), Beaten::Unknown);
     for (std::size_t i = 0; i < n; ++i) {
         if (i % 64 == 0 && Interrupted(host)) return;
         ProbLine& a = *list_[i];
@@ -399,7 +399,7 @@ void ProbLines::FindBeaten(Host& host) {
             Beaten& known = groupBeaten[group[i]];
             if (known == Beaten::Unknown)
                 known =
-                    std::any_of(firstOfGroup.begin(), firstOfGroup.end(),
+                    std::any_of(groups.first.begin(), groups.first.end(),
                                 [&](std::size_t j) { return group[j] != group[i] && gain(j) < 0; })
                         ? Beaten::Yes
                         : Beaten::No;
@@ -525,13 +525,11 @@ void ProbLines::RecomputeWorst(Host& host) {
         }
     const std::size_t n = list_.size();
     LinePayoffs payoffs(host, payoff_, divProb_, LinesFitTables());
-    if (const std::vector<std::uint32_t> group = PayoffGroups(true); !group.empty()) {
+    if (const LineGroups groups = PayoffGroups(true); !groups.empty()) {
         // One payoff per pair of groups. Each line meets the others in list
         // order and keeps the first of the lowest: the first line of the
         // groups its own fares worst against.
-        std::vector<std::size_t> first;
-        for (std::size_t i = 0; i < n; ++i)
-            if (group[i] == first.size()) first.push_back(i);
+        const std::vector<std::size_t>& first = groups.first;
         const std::size_t g = first.size();
         struct Worst {
             std::int32_t payoff = 0;
@@ -548,8 +546,8 @@ void ProbLines::RecomputeWorst(Host& host) {
             }
         }
         for (std::size_t i = 0; i < n; ++i) {
-            if (group[i] == NoGroup) continue;
-            const Worst& w = worst[group[i]];
+            if (groups.of[i] == NoGroup) continue;
+            const Worst& w = worst[groups.of[i]];
             list_[i]->Worst = w.payoff;
             list_[i]->WorstOpp = w.line < n ? list_[w.line].get() : nullptr;
         }
@@ -690,8 +688,9 @@ void ProbLines::ThinOut(Host& host,
 // per pair of classes. False when the lines are not in few classes.
 bool ProbLines::ThinOutByClasses(Host& host,
                                  const std::function<char(const ProbLine&, const ProbLine&)>& cmp) {
-    const std::vector<std::uint32_t> group = PayoffGroups(true);
-    if (group.empty()) return false;
+    const LineGroups groups = PayoffGroups(true);
+    if (groups.empty()) return false;
+    const std::vector<std::uint32_t>& group = groups.of;
     const std::size_t n = list_.size();
     std::vector<std::size_t> cls(n, 0), first, last;
     std::unordered_map<std::uint64_t, std::size_t> classOf;

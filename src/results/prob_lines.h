@@ -165,7 +165,12 @@ class ProbLines {
     // lines, as when a defender's void leaves few divisions with weight;
     // empty otherwise.
     static constexpr std::uint32_t NoGroup = UINT32_MAX;
-    std::vector<std::uint32_t> PayoffGroups(bool chosenOnly) const;
+    struct LineGroups {
+        std::vector<std::uint32_t> of;  // per line
+        std::vector<std::size_t> first; // per group, its first line
+        bool empty() const { return of.empty(); }
+    };
+    LineGroups PayoffGroups(bool chosenOnly) const;
     void ComputeExactWorst(Host& host);
     // Line i's worst opponent among all lines (tables: LinesFitTables()).
     void FindExactWorst(Host& host, std::size_t i, bool tables);
